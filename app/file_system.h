@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// The program's few file-system operations: the special-folder lookup, the
+// existence test used by every window, and the folder creation and copy of
+// start-up. Failures of the last two raise RuntimeError for the caller's report.
+namespace hv::fs {
+
+// The path of a special folder: number 35 is the common application-data
+// folder (the user's generic data location, which honours XDG_DATA_HOME).
+// Any other number, or a folder that cannot be determined, gives empty text.
+QString SpecialFolderPath(int folder);
+
+// True when a file (or folder) can be found at the path. Never raises.
+bool FileExists(const QString& path);
+
+// True when a listing of the path, folders included, finds nothing there.
+bool NothingAt(const QString& path);
+
+// Creates one folder; raises "Path/File access error" (75) when it cannot.
+void MakeFolder(const QString& path);
+
+// Copies a file to a destination that must not exist yet. The copy is made
+// under a temporary name and renamed when complete, so an interrupted copy
+// never leaves a partial file at the destination. Raises "File not found" (53)
+// when the source is missing and "Path/File access error" (75) otherwise.
+void CopyFile(const QString& source, const QString& destination);
+
+// The folder that holds the program file. Tests may point it elsewhere.
+QString ProgramFolder();
+void setProgramFolder(const QString& folder);
+
+}  // namespace hv::fs

@@ -1,0 +1,473 @@
+#include "app/main_window.h"
+
+#include "app/app_config.h"
+#include "app/error_report.h"
+#include "app/file_system.h"
+#include "app/settings_store.h"
+#include "app/shared_connection.h"
+#include "app/twips.h"
+#include "app/ui_seam.h"
+#include "app/work_hours_model.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+
+#include <QApplication>
+#include <QTime>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace hv {
+
+namespace {
+
+const QString kOwner = QStringLiteral("Form1");
+
+// Header texts of the six list columns, leading blanks included, and the
+// width each takes when no width is saved.
+struct ColumnDefinition {
+    const char* header;
+    double defaultTwips;
+};
+constexpr std::array<ColumnDefinition, 6> kColumns{{
+    {"ID", 1200},
+    {"Employee", 1700},
+    {"Date Worked", 1700},
+    {" Work Code", 1700},
+    {"Hours", 1700},
+    {" Work Description", 1700},
+}};
+
+// The query columns behind list cells 1 to 6.
+constexpr std::array<const char*, 6> kListFields{
+    "ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"};
+
+QString columnKey(int position)
+{
+    return QString::number(position) + QStringLiteral("ColumnHeaders");
+}
+
+QString getSetting(const QString& key, const QString& defaultValue)
+{
+    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, key, defaultValue);
+}
+
+void saveSetting(const QString& key, const QString& value)
+{
+    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, key, value);
+}
+
+QFont arialBold(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+Form1::Environment Form1::Environment::standard()
+{
+    Environment env;
+    env.random = [] {
+        // Seeded from the time of day on every start, as each start is independent.
+        static std::mt19937_64 generator(static_cast<std::uint64_t>(
+            QTime::currentTime().msecsSinceStartOfDay()));
+        return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+    };
+    env.openPage = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    env.endProgram = [] {
+        // Every other window goes with the main window, without its own closing.
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget* window : windows)
+            window->hide();
+        QCoreApplication::exit(0);
+    };
+    return env;
+}
+
+Form1::Form1(Environment environment, QWidget* parent)
+    : QWidget(parent), m_env(std::move(environment)), m_model(new WorkHoursModel(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(arialBold(9));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    resize(twips::toPixels(layout::kDesignClientSize.width()), twips::toPixels(layout::kDesignClientSize.height()));
+    buildControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    m_listView = new QTreeView(this);
+    m_listView->setObjectName(QStringLiteral("ListView1"));
+    m_listView->setAccessibleName(QStringLiteral("Work hours"));
+    m_listView->setModel(m_model);
+    m_listView->setRootIsDecorated(false);
+    m_listView->setItemsExpandable(false);
+    m_listView->setUniformRowHeights(true);
+    m_listView->setAllColumnsShowFocus(true);
+    m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listView->setMouseTracking(true);
+    m_listView->viewport()->installEventFilter(this);
+    QHeaderView* header = m_listView->header();
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int logicalIndex) { ListView1_ColumnClick(logicalIndex + 1); });
+    connect(header, &QHeaderView::sectionResized, this, [this](int logicalIndex, int, int newSize) {
+        // A width the user dragged is kept in twips for the settings.
+        if (!m_applyingWidths && logicalIndex < static_cast<int>(m_columnTwips.size()))
+            m_columnTwips[static_cast<size_t>(logicalIndex)] = twips::fromPixels(newSize);
+    });
+
+    struct ButtonDefinition {
+        int number;
+        const char* caption;
+    };
+    // In tab order after the list.
+    constexpr std::array<ButtonDefinition, 6> kButtons{{
+        {2, "Add New Work"},
+        {1, "Edit Selected Work"},
+        {3, "Delete Selected Work"},
+        {5, "Reports"},
+        {4, "Load Sample/Example Data"},
+        {6, "Help"},
+    }};
+    QWidget* previous = m_listView;
+    for (const ButtonDefinition& def : kButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
+        button->setObjectName(QStringLiteral("PushButton%1").arg(def.number));
+        button->setFont(arialBold(11.25));
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        m_buttons[static_cast<size_t>(def.number - 1)] = button;
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    setMouseTracking(true);
+    applyPlaces(layout::designPlaces());
+}
+
+void Form1::applyPlaces(const layout::MainWindowPlaces& places)
+{
+    const auto place = [](QWidget* widget, const QRectF& r) {
+        widget->setGeometry(twips::rect(r.left(), r.top(), r.width(), r.height()));
+    };
+    place(m_listView, places.list);
+    place(m_buttons[1], places.addButton);
+    place(m_buttons[0], places.editButton);
+    place(m_buttons[2], places.deleteButton);
+    place(m_buttons[4], places.reportsButton);
+    place(m_buttons[3], places.sampleButton);
+    place(m_buttons[5], places.helpButton);
+}
+
+QString Form1::connectionString()
+{
+    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=")
+        + fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
+        + QStringLiteral("Hourvane") + QStringLiteral("/dbData.mdb;JET OLEDB:Database Password=");
+}
+
+void Form1::Form_Load()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
+    // Every path is built afresh from the common data folder each time it is needed.
+    const auto firstLevelFolder = [] {
+        return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
+    };
+    const auto dataFolder = [] {
+        return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
+            + QStringLiteral("Hourvane");
+    };
+    const auto liveDatabase = [&] { return dataFolder() + QStringLiteral("/dbData.mdb"); };
+
+    if (err.test(100, [&] { return fs::NothingAt(firstLevelFolder()); }))
+        err.line(102, [&] { fs::MakeFolder(firstLevelFolder()); });
+    if (err.test(104, [&] { return fs::NothingAt(dataFolder()); }))
+        err.line(106, [&] { fs::MakeFolder(dataFolder()); });
+    if (err.test(108, [&] { return !fs::FileExists(liveDatabase()); }))
+        err.line(110, [&] { fs::CopyFile(fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabase()); });
+
+    // Line 112 skins the window when the skin file is present.
+
+    const QString pointerFile = fs::ProgramFolder() + QStringLiteral("/HAND-M.CUR");
+    if (err.test(114, [&] { return fs::FileExists(pointerFile); }))
+        err.line(116, [&] {
+            const QPixmap image(pointerFile);
+            if (image.isNull())
+                throw RuntimeError(err::InvalidPropertyValue,
+                                   QStringLiteral("Invalid picture: '%1'").arg(pointerFile));
+            m_customPointer = QCursor(image);
+        });
+
+    err.line(118, [&] {
+        const int draw = static_cast<int>(std::floor(m_env.random() * 100)) + 1;
+        if (draw == 7)
+            m_env.openPage(config::kHomePage);
+    });
+
+    // Line 138 checks the database components before the connection is made.
+
+    err.line(140, [&] { setWindowTitle(config::kProductName); });
+
+    err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
+    err.line(144, [&] { SharedConnection::get().Open(connectionString()); });
+
+    for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
+        err.line(146 + 2 * i, [&] {
+            m_model->addColumn(QString::fromLatin1(kColumns[static_cast<size_t>(i)].header));
+            m_columnTwips.push_back(kColumns[static_cast<size_t>(i)].defaultTwips);
+            m_applyingWidths = true;
+            m_listView->header()->resizeSection(i, twips::toPixels(kColumns[static_cast<size_t>(i)].defaultTwips));
+            m_applyingWidths = false;
+        });
+    }
+
+    err.line(158, [&] { setColumnWidthTwips(1, text::toSingle(getSetting(columnKey(1), QStringLiteral("1200")))); });
+    int position = 2;
+    while (err.loopTest(160, [&] { return position <= m_model->columnCount(); })) {
+        err.line(162, [&] {
+            setColumnWidthTwips(position, text::toSingle(getSetting(columnKey(position), QStringLiteral("1700"))));
+        });
+        ++position;  // line 164
+    }
+
+    err.line(166, [&] { ListData(); });
+
+    err.line(168, [&] {
+        const qint16 saved = text::toInteger(getSetting(QStringLiteral("WindowState"), QStringLiteral("0")));
+        switch (saved) {
+        case 0: setWindowState(Qt::WindowNoState); break;
+        case 1: setWindowState(Qt::WindowMinimized); break;
+        case 2: setWindowState(Qt::WindowMaximized); break;
+        default: throw RuntimeError::invalidPropertyValue();
+        }
+    });
+    if (err.test(170, [&] { return windowStateNumber() == 0; }))
+        err.line(172, [&] { m_Maximized = false; });
+    else
+        err.line(174, [&] { m_Maximized = true; });
+}
+
+void Form1::setColumnWidthTwips(int position, double widthTwips)
+{
+    if (position < 1 || position > m_model->columnCount())
+        throw RuntimeError(err::IndexOutOfBounds, QStringLiteral("Index out of bounds"));
+    if (!std::isfinite(widthTwips) || widthTwips < 0 || widthTwips > 1.0e6)
+        throw RuntimeError::invalidPropertyValue();
+    m_applyingWidths = true;
+    m_listView->header()->resizeSection(position - 1, twips::toPixels(widthTwips));
+    m_applyingWidths = false;
+    m_columnTwips[static_cast<size_t>(position - 1)] = widthTwips;
+}
+
+double Form1::columnWidthTwips(int position) const
+{
+    return m_columnTwips.at(static_cast<size_t>(position - 1));
+}
+
+void Form1::ListData()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("ListData")), this);
+    std::unique_ptr<data::Recordset> rs;
+
+    err.line(100, [&] {
+        if (m_mousePointer != PointerHourglass)
+            m_model->clearRows();
+    });
+    err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
+    const bool opened = err.line(104, [&] {
+        if (!rs)
+            throw RuntimeError::objectNotSet();
+        rs->Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
+    });
+    if (!opened)
+        return;  // nothing to read: the list stays empty
+
+    {
+        WorkHoursModel::Fill fill(*m_model);
+        // Each field's position is looked up once, on the first row that reads it.
+        std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
+        const auto cellText = [&](int i) {
+            if (field[static_cast<size_t>(i)] < 0)
+                field[static_cast<size_t>(i)] = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
+            return rs->text(field[static_cast<size_t>(i)]);
+        };
+        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
+            int row = -1;
+            err.line(108, [&] { row = m_model->addRow(cellText(0)); });
+            for (int cell = 1; cell < 6; ++cell)
+                err.line(108 + 2 * cell, [&] { m_model->setCell(row, cell, cellText(cell)); });
+            if (!err.line(120, [&] { rs->MoveNext(); }))
+                break;  // a recordset that cannot move on would repeat its row for ever
+        }
+    }
+    selectFirstAdded();
+    err.line(122, [&] { rs->Close(); });
+}
+
+void Form1::selectFirstAdded()
+{
+    const int row = m_model->displayRowOfFirstAdded();
+    if (row < 0)
+        return;
+    m_listView->selectionModel()->setCurrentIndex(
+        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void Form1::ListView1_ColumnClick(int position)
+{
+    int currentKey = -1;
+    if (m_model->sorted())
+        currentKey = m_model->sortKey();
+    m_model->setSorted(false);
+    if (position - 1 == currentKey)
+        m_model->setSortOrder(m_model->sortOrder() == WorkHoursModel::Ascending ? WorkHoursModel::Descending
+                                                                                  : WorkHoursModel::Ascending);
+    else
+        m_model->setSortOrder(WorkHoursModel::Ascending);
+    m_model->setSortKey(position - 1);
+    m_model->setSorted(true);
+
+    m_listView->header()->setSortIndicatorShown(true);
+    m_listView->header()->setSortIndicator(
+        position - 1, m_model->sortOrder() == WorkHoursModel::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+int Form1::windowStateNumber() const
+{
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized)
+        return 1;
+    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return 2;
+    return 0;
+}
+
+void Form1::Form_Resize()
+{
+    const int state = windowStateNumber();
+    if (state == 2) {
+        const QSize outer = frameGeometry().size();
+        applyPlaces(layout::stretchedPlaces(QSizeF(twips::fromPixels(outer.width()), twips::fromPixels(outer.height()))));
+        m_Maximized = true;
+    } else if (state == 0 && m_Maximized) {
+        applyPlaces(layout::designPlaces());
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->geometry();
+            const QSize outer = frameGeometry().size();
+            move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
+        }
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+    keepDesignSize();
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+        keepDesignSize();
+    }
+}
+
+void Form1::keepDesignSize()
+{
+    // The border is fixed: in the normal state the window keeps its design
+    // size, whatever a drag of its border or the window manager asked for.
+    // Checked once the state change has settled.
+    QTimer::singleShot(0, this, [this] {
+        const QSize design(twips::toPixels(layout::kDesignClientSize.width()),
+                           twips::toPixels(layout::kDesignClientSize.height()));
+        if (windowStateNumber() == 0 && size() != design)
+            resize(design);
+    });
+}
+
+void Form1::setMousePointer(int pointer)
+{
+    m_mousePointer = pointer;
+    if (pointer == PointerHourglass)
+        setCursor(Qt::WaitCursor);
+    else if (pointer == PointerCustom && m_customPointer)
+        setCursor(*m_customPointer);
+    else
+        unsetCursor();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && m_mousePointer != PointerHourglass) {
+        const bool overButton = std::find(m_buttons.begin(), m_buttons.end(), watched) != m_buttons.end();
+        setMousePointer(overButton ? PointerCustom : PointerDefault);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    event->accept();
+    Form_Unload();
+}
+
+void Form1::Form_QueryUnload()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_QueryUnload")), this);
+    int position = 1;
+    while (err.loopTest(100, [&] { return position <= m_model->columnCount(); })) {
+        err.line(102, [&] { saveSetting(columnKey(position), text::numberToText(columnWidthTwips(position))); });
+        ++position;  // line 104
+    }
+    err.line(106, [&] { saveSetting(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
+    err.line(108, [&] {
+        if (SharedConnection::get().state() != 0)
+            SharedConnection::get().Close();
+    });
+    err.line(110, [&] { SharedConnection::release(); });
+    err.line(112, [&] { QCoreApplication::processEvents(); });
+    err.line(114, [&] { QCoreApplication::processEvents(); });
+}
+
+void Form1::Form_Unload()
+{
+    m_env.endProgram();
+}
+
+}  // namespace hv

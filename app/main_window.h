@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/main_window_layout.h"
+
+#include <QCursor>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QPushButton;
+class QTreeView;
+
+namespace hv {
+
+class WorkHoursModel;
+
+// The main window: start-up, the work-hours list with its six buttons, the
+// layout in each window state, and saving the settings when it closes.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // What start-up and closing reach outside the program: a random draw in
+    // [0, 1), opening the maker's home page, and ending the program. Tests
+    // replace them so that no browser opens and the test process goes on.
+    struct Environment {
+        std::function<double()> random;
+        std::function<void(const QString& url)> openPage;
+        std::function<void()> endProgram;
+        static Environment standard();
+    };
+
+    // The window's mouse-pointer setting.
+    enum MousePointer { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+
+    explicit Form1(Environment environment = Environment::standard(), QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: data folder and database, appearance, connection, list columns,
+    // saved widths and window state, list fill. Runs once, before the first show.
+    void Form_Load();
+
+    // Rebuilds the work-hours list from the database.
+    void ListData();
+
+    // A click on the header of the list column at position (counted from 1).
+    void ListView1_ColumnClick(int position);
+
+    // Places the list and buttons for the current window state.
+    void Form_Resize();
+
+    bool maximized() const { return m_Maximized; }
+    int mousePointer() const { return m_mousePointer; }
+    void setMousePointer(int pointer);
+
+    // The window state as the settings store it: 0 normal, 1 minimised, 2 maximised.
+    int windowStateNumber() const;
+
+    // The list's widths in twips, as saved at closing.
+    double columnWidthTwips(int position) const;
+
+    WorkHoursModel* listModel() const { return m_model; }
+    QTreeView* listView() const { return m_listView; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_QueryUnload();
+    void Form_Unload();
+    void buildControls();
+    void setColumnWidthTwips(int position, double twips);
+    void selectFirstAdded();
+    void applyPlaces(const layout::MainWindowPlaces& places);
+    void keepDesignSize();
+    static QString connectionString();
+
+    Environment m_env;
+    WorkHoursModel* m_model = nullptr;
+    QTreeView* m_listView = nullptr;
+    std::array<QPushButton*, 6> m_buttons{};  // PushButton1 .. PushButton6
+    std::vector<double> m_columnTwips;
+    bool m_Maximized = false;
+    bool m_applyingWidths = false;
+    int m_mousePointer = PointerDefault;
+    std::optional<QCursor> m_customPointer;
+};
+
+}  // namespace hv

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+#include <cmath>
+
+// Layouts are designed in twips (1/1440 inch); Qt places widgets in
+// device-independent pixels of 1/96 inch, so one pixel is 15 twips.
+namespace hv::twips {
+
+inline constexpr double kPerPixel = 15.0;
+
+inline int toPixels(double twips)
+{
+    return static_cast<int>(std::lround(twips / kPerPixel));
+}
+
+inline double fromPixels(int pixels)
+{
+    return pixels * kPerPixel;
+}
+
+inline QRect rect(double left, double top, double width, double height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
+}
+
+}  // namespace hv::twips

@@ -1,0 +1,78 @@
+#include "app/ui_seam.h"
+
+#include "app/app_config.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace hv {
+
+namespace {
+
+struct SeamState {
+    UiSeam::MessageHandler messageHandler;
+    UiSeam::ModalHandler modalHandler;
+    QString applicationTitle = config::kProductName;
+};
+
+SeamState& state()
+{
+    static SeamState seam;
+    return seam;
+}
+
+// The box shows each CR LF, lone CR or lone LF as one line break.
+QString displayText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+QMessageBox::StandardButton UiSeam::message(QWidget* parent, const MessageRequest& request)
+{
+    if (state().messageHandler)
+        return state().messageHandler(request);
+
+    QMessageBox box(request.icon, request.title, displayText(request.text), request.buttons,
+                    parent ? parent : QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton UiSeam::tell(QWidget* parent, const QString& text,
+                                         QMessageBox::StandardButtons buttons)
+{
+    return message(parent, {text, applicationTitle(), QMessageBox::NoIcon, buttons});
+}
+
+int UiSeam::showModal(QDialog& dialog)
+{
+    if (state().modalHandler)
+        return state().modalHandler(dialog);
+    return dialog.exec();
+}
+
+QString UiSeam::applicationTitle()
+{
+    return state().applicationTitle;
+}
+
+void UiSeam::setApplicationTitle(const QString& title)
+{
+    state().applicationTitle = title;
+}
+
+void UiSeam::setMessageHandler(MessageHandler handler)
+{
+    state().messageHandler = std::move(handler);
+}
+
+void UiSeam::setModalHandler(ModalHandler handler)
+{
+    state().modalHandler = std::move(handler);
+}
+
+}  // namespace hv

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace hv {
+
+// One message box as the program asks for it.
+struct MessageRequest {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+};
+
+// The one way the program shows a message box or a modal window. By default
+// it shows them for real; a test installs handlers that record each request
+// and answer it, so a whole window can be driven without a person.
+class UiSeam {
+public:
+    using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
+    using ModalHandler = std::function<int(QDialog&)>;
+
+    // Shows the box and returns the button pressed. Line breaks may be written
+    // as CR, LF or CR LF; each shows as one line break.
+    static QMessageBox::StandardButton message(QWidget* parent, const MessageRequest& request);
+
+    // A box with no icon of its own, titled with the application title.
+    static QMessageBox::StandardButton tell(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+    // Shows the window modally and returns when it has closed.
+    static int showModal(QDialog& dialog);
+
+    // The title of message boxes that name no caption of their own.
+    static QString applicationTitle();
+    static void setApplicationTitle(const QString& title);
+
+    // Replaces the real boxes and modal shows; an empty handler restores them.
+    static void setMessageHandler(MessageHandler handler);
+    static void setModalHandler(ModalHandler handler);
+};
+
+}  // namespace hv

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace hv {
+
+// The rows of the work-hours list: one text per column and row, in the order
+// the rows were added, shown either in that order or sorted as text by one
+// column; the sort state lasts across refills, like the list control's own.
+class WorkHoursModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum SortOrder { Ascending = 0, Descending = 1 };
+
+    explicit WorkHoursModel(QObject* parent = nullptr);
+
+    // Columns are added once, with their header texts.
+    void addColumn(const QString& header);
+
+    // Removes every row (the columns and the sort state stay).
+    void clearRows();
+
+    // Adds a row whose first cell is text and whose other cells are empty, and
+    // returns its handle for setCell(). While a Fill is open, rows are shown
+    // only when it ends; otherwise each row is shown as it is added.
+    int addRow(const QString& text);
+
+    // Sets cell column (counted from 0) of a row added by addRow(); raises
+    // "Index out of bounds" for a row or column that does not exist.
+    void setCell(int rowHandle, int column, const QString& text);
+
+    // Groups many addRow() calls into one update of the views.
+    class Fill {
+    public:
+        explicit Fill(WorkHoursModel& model);
+        ~Fill();
+        Fill(const Fill&) = delete;
+        Fill& operator=(const Fill&) = delete;
+
+    private:
+        WorkHoursModel& m_model;
+    };
+
+    // The sort state. Setting Sorted re-sorts the rows by SortKey in SortOrder;
+    // clearing it keeps the rows where they are.
+    bool sorted() const { return m_sorted; }
+    int sortKey() const { return m_sortKey; }
+    int sortOrder() const { return m_sortOrder; }
+    void setSorted(bool sorted);
+    void setSortKey(int column);
+    void setSortOrder(int order);
+
+    // The text of a cell in display order, and the display row of the row
+    // added first (-1 when the list is empty).
+    QString text(int displayRow, int column) const;
+    int displayRowOfFirstAdded() const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    void sortRows();
+    const QString& cell(int storageRow, int column) const;
+
+    QStringList m_headers;
+    std::vector<QString> m_cells;      // row after row, columnCount() texts each
+    std::vector<int> m_displayOrder;   // display row -> row in adding order
+    int m_fillDepth = 0;
+    int m_shownRows = 0;               // rows the views know of
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    int m_sortOrder = Ascending;
+};
+
+}  // namespace hv

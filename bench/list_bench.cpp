@@ -1,0 +1,201 @@
+// The work-hours list over 100,000 entries: the fill (ListData) against reading
+// the same stored query row by row with the raw SQLite API, and a header-click
+// sort against the fill. Prints the ratios and the memory the filled list holds.
+#include "app/file_system.h"
+#include "app/main_window.h"
+#include "app/shared_connection.h"
+#include "app/work_hours_model.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+constexpr int kEntries = 100000;
+
+QTemporaryDir* g_dataHome = nullptr;
+
+QString databasePath()
+{
+    return g_dataHome->path() + QStringLiteral("/Harrowfen/Hourvane/dbData.mdb");
+}
+
+// Resident memory of the process in kilobytes.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+// 40 employees, 6 work codes and kEntries entries over two years, written
+// straight into the template copy.
+void fillDatabase()
+{
+    QDir().mkpath(g_dataHome->path() + QStringLiteral("/Harrowfen/Hourvane"));
+    QFile::copy(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR "/dbBlank.mdb"), databasePath());
+    QFile::setPermissions(databasePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    sqlite3* db = nullptr;
+    sqlite3_open(databasePath().toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    for (int e = 1; e <= 40; ++e) {
+        const std::string sql = "INSERT INTO \"Employees\" (\"First Name\",\"Last Name\") VALUES ('Person" + std::to_string(e)
+            + "','Surname" + std::to_string(e % 7) + "')";
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    for (int w = 1; w <= 6; ++w) {
+        const std::string sql = "INSERT INTO \"Work Codes\" (\"Description\",\"Billable\") VALUES ('Work code "
+            + std::to_string(w) + "'," + (w % 2 ? "-1" : "0") + ")";
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO \"Work Hours\" (\"Employee\",\"Date Worked\",\"Work Code\",\"Hours\",\"Work Description\") "
+                       "VALUES (?,?,?,?,?)",
+                       -1, &insert, nullptr);
+    const QDate start(2025, 1, 1);
+    for (int i = 0; i < kEntries; ++i) {
+        const QByteArray date = start.addDays(i % 730).toString(Qt::ISODate).toUtf8();
+        const std::string description = "Task " + std::to_string(i * 7919 % 100003) + " for the customer";
+        sqlite3_bind_int(insert, 1, i % 40 + 1);
+        sqlite3_bind_text(insert, 2, date.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 3, i % 6 + 1);
+        sqlite3_bind_double(insert, 4, (i % 16 + 1) * 0.5);
+        sqlite3_bind_text(insert, 5, description.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+hv::Form1* g_window = nullptr;
+
+hv::Form1& window()
+{
+    if (!g_window) {
+        hv::Form1::Environment env;
+        env.random = [] { return 0.5; };
+        env.openPage = [](const QString&) {};
+        env.endProgram = [] {};
+        g_window = new hv::Form1(env);
+        g_window->Form_Load();
+    }
+    return *g_window;
+}
+
+// Reference: every row of the stored query read with the raw SQLite API,
+// each of the six columns taken as text.
+void BM_RawQueryRead(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM \"Work Hours Extended\"", -1, &stmt, nullptr);
+        std::size_t bytes = 0;
+        int rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < 6; ++c) {
+                const unsigned char* text = sqlite3_column_text(stmt, c);
+                bytes += text ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)) : 0;
+            }
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(bytes);
+        if (rows != kEntries)
+            state.SkipWithError("the query did not yield every entry");
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(BM_RawQueryRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_ListData(benchmark::State& state)
+{
+    hv::Form1& form = window();
+    for (auto _ : state)
+        form.ListData();
+    if (form.listModel()->rowCount() != kEntries)
+        state.SkipWithError("the list does not show every entry");
+}
+BENCHMARK(BM_ListData)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Each click reverses the order of the column, so every iteration is a full sort.
+void BM_HeaderClickSort(benchmark::State& state)
+{
+    hv::Form1& form = window();
+    for (auto _ : state)
+        form.ListView1_ColumnClick(static_cast<int>(state.range(0)));
+}
+BENCHMARK(BM_HeaderClickSort)->Arg(2)->Arg(3)->Arg(6)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Keeps each benchmark's time per iteration to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dataHome;
+    QTemporaryDir configHome;
+    g_dataHome = &dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    hv::fs::setProgramFolder(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
+    fillDatabase();
+
+    const long before = residentKb();
+    window();  // start-up fills the list once
+    const long filled = residentKb();
+
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const auto time = [&](const char* name) {
+        const auto it = reporter.times.find(name);
+        return it == reporter.times.end() ? 0.0 : it->second;
+    };
+    const double raw = time("BM_RawQueryRead/min_time:2.000");
+    const double fill = time("BM_ListData/min_time:2.000");
+    std::printf("\nListData / raw query read: %.2f (target at most 2)\n", raw > 0 ? fill / raw : 0.0);
+    for (const char* sort : {"BM_HeaderClickSort/2/min_time:2.000", "BM_HeaderClickSort/3/min_time:2.000",
+                             "BM_HeaderClickSort/6/min_time:2.000"})
+        std::printf("%s / ListData: %.2f (target at most 1)\n", sort, fill > 0 ? time(sort) / fill : 0.0);
+    std::printf("Memory of the filled list (start-up with %d entries): %.1f MB resident\n", kEntries,
+                (filled - before) / 1024.0);
+
+    delete g_window;
+    hv::SharedConnection::release();
+    return 0;
+}

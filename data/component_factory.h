@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+namespace hv::data {
+
+class Connection;
+class Recordset;
+
+inline constexpr QStringView kConnectionProgId = u"ADODB.Connection";
+inline constexpr QStringView kRecordsetProgId = u"ADODB.Recordset";
+
+// Creates the database objects by their programmatic identifiers, the one way
+// every part of the program obtains them. Creation fails with "ActiveX
+// component can't create object" (429) when a component is marked missing,
+// which is how the start-up component check is exercised.
+class ComponentFactory {
+public:
+    static std::unique_ptr<Connection> createConnection();
+    static std::unique_ptr<Recordset> createRecordset();
+
+    // Marks a component (by identifier) as missing or present again.
+    static void setAvailable(QStringView progId, bool available);
+    static bool isAvailable(QStringView progId);
+    // Every component present again.
+    static void resetAvailability();
+};
+
+}  // namespace hv::data

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace hv::data {
+
+class SqlDialect;
+
+// One open database file, reached with a connection string and whole SQL
+// statements in the program's SQL dialect; the stand-in for the platform's
+// database connection object.
+class Connection {
+public:
+    enum State { StateClosed = 0, StateOpen = 1 };
+
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens the file named by the string's "data source" (keys are matched
+    // without regard to case; other keys are accepted and ignored). The file
+    // must exist and hold the program's tables and stored queries; a missing
+    // file, a file that is not a database, or a database of another program
+    // raises a RuntimeError with a clear description, and the file is left
+    // exactly as it was. Raises "Operation is not allowed when the object is
+    // open." when already open.
+    void Open(const QString& connectionString);
+
+    // Runs one complete statement (insert, update or delete). Raises a
+    // RuntimeError carrying the engine's message when the statement is refused;
+    // a refused statement writes nothing. Text after the end of the statement
+    // is refused ("Characters found after end of SQL statement."), so one call
+    // never runs two statements. recordsAffected, when given, receives the
+    // number of rows the statement changed.
+    void Execute(const QString& sql, long* recordsAffected = nullptr);
+
+    // Closes the connection; raises "Operation is not allowed when the object
+    // is closed." when it is not open.
+    void Close();
+
+    // StateClosed or StateOpen.
+    int state() const;
+
+    // The path of the open database file (empty when closed).
+    QString dataSource() const;
+
+    // For Recordset: the engine handle and dialect of the open connection.
+    // Raises the "connection cannot be used" error when closed.
+    sqlite3* handle() const;
+    const SqlDialect& dialect() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace hv::data

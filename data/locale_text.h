@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// Conversions between values and text under the user's regional settings:
+// the one place that decides how a date, a number or a yes/no becomes text
+// and how typed or stored text becomes a value again. Every function takes
+// the locale to use; the default is the program's current locale (QLocale()).
+namespace hv::text {
+
+// The user's short date format, always with a four-digit year: a locale whose
+// short format has a two-digit year ("M/d/yy", "dd.MM.yy") gets "yyyy" in its
+// place, so a date written as text and read back keeps its century.
+QString shortDateFormat(const QLocale& locale = QLocale());
+
+// A date as text in the short date format above.
+QString dateToText(const QDate& date, const QLocale& locale = QLocale());
+
+// A value "joined to empty text": a date in the short date format (followed by
+// the time of day in the locale's long time format when the value carries one),
+// a number in general format with the locale's decimal separator and no digit
+// grouping, a yes/no as "True" or "False", text unchanged, Null as empty text.
+QString valueToText(const QVariant& value, const QLocale& locale = QLocale());
+
+// The locale-aware reading of a text as a number: blanks around the number
+// are allowed, so are a sign and an exponent; the decimal separator is the
+// locale's, and the plain form SQL reads ("7.5") is accepted as well. Digit
+// grouping is refused, so "7,5" under a locale whose comma is a group
+// separator is not a number (never 75). Infinite and NaN results, hexadecimal
+// and empty text are refused. Returns nothing when the text is not a number.
+std::optional<double> textToNumber(const QString& text, const QLocale& locale = QLocale());
+
+// A number as the plain text that SQL reads: '.' as the decimal separator,
+// no grouping, no exponent for ordinary magnitudes, as few digits as round-trip.
+QString numberToSqlText(double value);
+
+// The reading of a date text: the user's short date format (four- or two-digit
+// year), optionally followed by a time of day in the locale's long or short
+// time format, or an ISO 8601 date ("2026-12-07", "2026-12-07T08:30:00").
+// Returns nothing when the text is not a date.
+std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());
+
+// The platform's conversions of a setting's text to a number: single precision
+// and 16-bit whole number (rounded half to even). Text that is not a number
+// raises "Type mismatch" (13); a number out of range raises "Overflow" (6).
+float toSingle(const QString& text, const QLocale& locale = QLocale());
+qint16 toInteger(const QString& text, const QLocale& locale = QLocale());
+
+// A number as the text the platform's standard conversion gives (general
+// format, the locale's decimal separator, no grouping): 1200 -> "1200".
+QString numberToText(double value, const QLocale& locale = QLocale());
+
+}  // namespace hv::text

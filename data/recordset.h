@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+namespace hv::data {
+
+class Connection;
+
+// The rows of one query, read front to back; the stand-in for the platform's
+// read-only, static recordset. Each value keeps its kind: a date column reads
+// back as a QDate (QDateTime when it carries a time of day), a number as a
+// double, a whole number as qint64, a yes/no as bool, text as QString, and an
+// empty column as a null QVariant.
+class Recordset {
+public:
+    enum State { StateClosed = 0, StateOpen = 1 };
+    static constexpr int adOpenStatic = 3;
+    static constexpr int adLockReadOnly = 1;
+
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Runs the query text (the program's SQL dialect) on the active connection
+    // and stands on its first row. Raises a RuntimeError carrying the engine's
+    // message when the query cannot run, when the connection is closed, or when
+    // the recordset is already open. Only cursor type 3 (static) and lock type 1
+    // (read-only) are offered; anything else raises "Invalid property value".
+    void Open(const QString& source, Connection& activeConnection,
+              int cursorType = adOpenStatic, int lockType = adLockReadOnly);
+
+    // True when there is no current row (no rows at all, or past the last).
+    // Raises "Operation is not allowed when the object is closed." when closed.
+    bool Eof() const;
+
+    // The value of the named column in the current row; names are matched
+    // without regard to case. Raises "Item cannot be found in the collection
+    // corresponding to the requested name or ordinal." for an unknown name and
+    // the "no current record" error at end of file.
+    QVariant Fields(const QString& name) const;
+
+    // The same, by position: resolve a name once with fieldIndex() and read
+    // many rows with value() or text().
+    int fieldIndex(const QString& name) const;
+    int fieldCount() const;
+    QString fieldName(int index) const;
+    QVariant value(int index) const;
+
+    // The value "joined to empty text" (hv::text::valueToText), computed
+    // without building a QVariant on the way; the list fill's fast path.
+    QString text(int index) const;
+
+    // Moves to the next row; raises the "no current record" error at end of file.
+    void MoveNext();
+
+    // Releases the query; raises "Operation is not allowed when the object is
+    // closed." when it is not open.
+    void Close();
+
+    int state() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace hv::data

@@ -1,0 +1,32 @@
+#include "runtime_error.h"
+
+#include <utility>
+
+namespace hv {
+
+RuntimeError::RuntimeError(long number, QString description)
+    : m_number(number), m_description(std::move(description)), m_utf8(m_description.toUtf8())
+{
+}
+
+RuntimeError RuntimeError::typeMismatch()
+{
+    return {err::TypeMismatch, QStringLiteral("Type mismatch")};
+}
+
+RuntimeError RuntimeError::overflow()
+{
+    return {err::Overflow, QStringLiteral("Overflow")};
+}
+
+RuntimeError RuntimeError::objectNotSet()
+{
+    return {err::ObjectNotSet, QStringLiteral("Object variable or With block variable not set")};
+}
+
+RuntimeError RuntimeError::invalidPropertyValue()
+{
+    return {err::InvalidPropertyValue, QStringLiteral("Invalid property value")};
+}
+
+}  // namespace hv

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "support/test_environment.h"
+#include "support/ui_recorder.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace hv::test {
+
+// A main window over its own temporary data and settings folders, with the
+// home-page opener, the random draw and the program's end recorded instead
+// of happening.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new main window whose start-up has run.
+    std::unique_ptr<Form1> start();
+    // Closes the window as the user would and drops it.
+    void closeWindow(std::unique_ptr<Form1>& window);
+
+    QString dataFolder() const;
+    QString liveDatabase() const;
+    // Runs statements on the live database through a connection of its own.
+    void execute(const QStringList& statements) const;
+    // The list's texts in display order, one row per entry.
+    static QList<QStringList> listRows(const Form1& window);
+
+    IsolatedUserFolders m_folders;
+    UiRecorder m_ui;
+    double m_draw = 0.5;
+    QStringList m_openedPages;
+    int m_endCalls = 0;
+};
+
+}  // namespace hv::test

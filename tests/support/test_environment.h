@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace hv::test {
+
+// The folder that holds the built program and its template database.
+QString programFolder();
+
+// A fresh copy of the template database in a temporary folder, deleted with
+// the object; path() is the database file.
+class TemporaryDatabase {
+public:
+    TemporaryDatabase();
+    QString path() const;
+    QString folder() const;
+    // The connection string that opens this file.
+    QString connectionString() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Points XDG_DATA_HOME and XDG_CONFIG_HOME at new empty temporary folders for
+// the life of the object (and back to the suite's own folders afterwards).
+class IsolatedUserFolders {
+public:
+    IsolatedUserFolders();
+    ~IsolatedUserFolders();
+    QString dataHome() const;
+    QString configHome() const;
+
+private:
+    QTemporaryDir m_data;
+    QTemporaryDir m_config;
+    QByteArray m_oldData;
+    QByteArray m_oldConfig;
+};
+
+}  // namespace hv::test

@@ -1,0 +1,65 @@
+#include "support/ui_recorder.h"
+
+#include <QDialog>
+
+namespace hv::test {
+
+UiRecorder::UiRecorder()
+{
+    UiSeam::setMessageHandler([this](const MessageRequest& request) {
+        m_messages.append(request);
+        if (!m_answers.empty()) {
+            const auto answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        }
+        return (request.buttons & QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No;
+    });
+    UiSeam::setModalHandler([this](QDialog& dialog) {
+        ++m_modalShows;
+        dialog.setModal(true);
+        dialog.show();
+        if (!m_scripts.empty()) {
+            auto script = std::move(m_scripts.front());
+            m_scripts.pop_front();
+            script(dialog);
+        }
+        if (dialog.isVisible())
+            dialog.close();
+        return dialog.result();
+    });
+}
+
+UiRecorder::~UiRecorder()
+{
+    UiSeam::setMessageHandler({});
+    UiSeam::setModalHandler({});
+}
+
+void UiRecorder::answerNext(QMessageBox::StandardButton button)
+{
+    m_answers.push_back(button);
+}
+
+void UiRecorder::onNextModal(std::function<void(QDialog&)> script)
+{
+    m_scripts.push_back(std::move(script));
+}
+
+QStringList UiRecorder::errorReports() const
+{
+    QStringList texts;
+    for (const MessageRequest& request : m_messages) {
+        if (request.title == QStringLiteral("Application Error"))
+            texts.append(request.text);
+    }
+    return texts;
+}
+
+void UiRecorder::clear()
+{
+    m_messages.clear();
+    m_modalShows = 0;
+}
+
+}  // namespace hv::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/ui_seam.h"
+
+#include <QList>
+#include <QMessageBox>
+#include <deque>
+#include <functional>
+
+class QDialog;
+
+namespace hv::test {
+
+// Records every message box and modal show while it lives, answers boxes from
+// a queue (or with the box's safe answer: OK, else No) and runs a script for
+// each modal window, so tests drive windows without a person.
+class UiRecorder {
+public:
+    UiRecorder();
+    ~UiRecorder();
+    UiRecorder(const UiRecorder&) = delete;
+    UiRecorder& operator=(const UiRecorder&) = delete;
+
+    // The next boxes are answered with these buttons, in order.
+    void answerNext(QMessageBox::StandardButton button);
+
+    // The next modal window runs this script while shown; a window the script
+    // leaves open is closed as its title-bar close button would.
+    void onNextModal(std::function<void(QDialog&)> script);
+
+    const QList<MessageRequest>& messages() const { return m_messages; }
+    // The texts of the boxes titled "Application Error".
+    QStringList errorReports() const;
+    int modalShows() const { return m_modalShows; }
+    void clear();
+
+private:
+    QList<MessageRequest> m_messages;
+    std::deque<QMessageBox::StandardButton> m_answers;
+    std::deque<std::function<void(QDialog&)>> m_scripts;
+    int m_modalShows = 0;
+};
+
+}  // namespace hv::test
