@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QTime>
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -20,6 +21,9 @@ QString shortDateFormat(const QLocale& locale = QLocale());
 
 // A date as text in the short date format above.
 QString dateToText(const QDate& date, const QLocale& locale = QLocale());
+
+// A time of day as text in the locale's long time format, without a time zone.
+QString timeToText(const QTime& time, const QLocale& locale = QLocale());
 
 // A value "joined to empty text": a date in the short date format (followed by
 // the time of day in the locale's long time format when the value carries one),
@@ -42,6 +46,9 @@ QString numberToSqlText(double value);
 // The reading of a date text: the user's short date format (four- or two-digit
 // year), optionally followed by a time of day in the locale's long or short
 // time format, or an ISO 8601 date ("2026-12-07", "2026-12-07T08:30:00").
+// A two-digit year is read as 1930-2029. Years before 100 are refused. The
+// result carries no time zone: its time spec is Qt::UTC only so that no
+// local-time shift (a daylight-saving gap) can change the time typed.
 // Returns nothing when the text is not a date.
 std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// What marks a database file as the program's own: the header fields that the
+// template tool writes, and the tables and stored queries the program reads.
+namespace hv::data::format {
+
+// "Hvhr" in the file header's application_id field.
+inline constexpr std::int32_t kApplicationId = 0x48766872;
+// The layout of the tables and queries; raised when they change.
+inline constexpr int kUserVersion = 1;
+
+inline constexpr std::array<const char*, 3> kTables = {"Employees", "Work Codes", "Work Hours"};
+inline constexpr std::array<const char*, 4> kQueries = {"Work Hours Extended", "Employees Extended",
+                                                        "Billable Hours", "Non Billable Hours"};
+
+}  // namespace hv::data::format

@@ -1,0 +1,274 @@
+#include "locale_text.h"
+
+#include "runtime_error.h"
+
+#include <QStringList>
+#include <QTime>
+#include <cfloat>
+#include <cmath>
+
+namespace hv::text {
+
+namespace {
+
+// Calls visit(letter, runLength, position) for every run of one pattern letter
+// in a Qt date/time format, skipping text quoted with single quotes.
+template <typename Visit>
+void forEachPatternRun(const QString& format, Visit visit)
+{
+    qsizetype i = 0;
+    while (i < format.size()) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            const qsizetype close = format.indexOf(u'\'', i + 1);
+            i = close < 0 ? format.size() : close + 1;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        visit(c, run, i);
+        i += run;
+    }
+}
+
+// The format with every run of `letter` whose length is in [minRun, maxRun]
+// replaced by `replacement`.
+QString replaceRuns(const QString& format, QChar letter, qsizetype minRun, qsizetype maxRun,
+                    const QString& replacement)
+{
+    QString out;
+    qsizetype copied = 0;
+    forEachPatternRun(format, [&](QChar c, qsizetype run, qsizetype pos) {
+        if (c != letter || run < minRun || run > maxRun)
+            return;
+        out += QStringView(format).mid(copied, pos - copied);
+        out += replacement;
+        copied = pos + run;
+    });
+    out += QStringView(format).mid(copied);
+    return out;
+}
+
+bool hasTwoDigitYear(const QString& format)
+{
+    bool found = false;
+    forEachPatternRun(format, [&](QChar c, qsizetype run, qsizetype) {
+        if (c == u'y' && run < 4)
+            found = true;
+    });
+    return found;
+}
+
+// A time format without its time-zone part: a stored time of day has no zone.
+QString withoutTimeZone(const QString& format)
+{
+    return replaceRuns(format, u't', 1, 99, QString()).trimmed();
+}
+
+// Day and month numbers are read with one or two digits whatever the format
+// asks for, so "7.12.2026" is read under "dd.MM.yyyy" as well.
+QString lenientDateFormat(const QString& format)
+{
+    return replaceRuns(replaceRuns(format, u'd', 2, 2, QStringLiteral("d")), u'M', 2, 2,
+                       QStringLiteral("M"));
+}
+
+// The user typed a two-digit year: years 00-29 are this century's, 30-99 the
+// last century's, as the platform reads them.
+QDate withCenturyWindow(QDate date)
+{
+    if (date.isValid() && date.year() < 1930)
+        return date.addYears(100);
+    return date;
+}
+
+std::optional<QDateTime> fromIso(const QString& text)
+{
+    if (text.size() < 10 || text.at(4) != u'-' || text.at(7) != u'-')
+        return std::nullopt;
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        return std::nullopt;
+    const QString rest = text.mid(10);
+    if (rest.isEmpty())
+        return QDateTime(date, QTime(0, 0), Qt::UTC);
+    if (rest.at(0) != u'T' && rest.at(0) != u' ')
+        return std::nullopt;
+    QTime time = QTime::fromString(rest.mid(1), QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(rest.mid(1), QStringLiteral("HH:mm"));
+    if (!time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
+}
+
+bool inDateRange(const QDate& date)
+{
+    return date.isValid() && date.year() >= 100 && date.year() <= 9999;
+}
+
+}  // namespace
+
+QString shortDateFormat(const QLocale& locale)
+{
+    return replaceRuns(locale.dateFormat(QLocale::ShortFormat), u'y', 1, 3,
+                       QStringLiteral("yyyy"));
+}
+
+QString dateToText(const QDate& date, const QLocale& locale)
+{
+    return locale.toString(date, shortDateFormat(locale));
+}
+
+QString timeToText(const QTime& time, const QLocale& locale)
+{
+    return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString valueToText(const QVariant& value, const QLocale& locale)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::QDate:
+        return dateToText(value.toDate(), locale);
+    case QMetaType::QDateTime: {
+        const QDateTime dateTime = value.toDateTime();
+        QString result = dateToText(dateTime.date(), locale);
+        if (dateTime.time() != QTime(0, 0))
+            result += u' ' + timeToText(dateTime.time(), locale);
+        return result;
+    }
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return numberToText(value.toDouble(), locale);
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        return QString::number(value.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+        return QString::number(value.toULongLong());
+    default:
+        return value.toString();
+    }
+}
+
+std::optional<double> textToNumber(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    // Qt reads "inf" and "nan"; a number column never holds them.
+    for (const QChar c : trimmed) {
+        if (c.isLetter() && c != u'e' && c != u'E')
+            return std::nullopt;
+    }
+    QLocale strict = locale;
+    strict.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+    bool ok = false;
+    double value = strict.toDouble(trimmed, &ok);
+    if (!ok) {
+        QLocale plain = QLocale::c();
+        plain.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+        value = plain.toDouble(trimmed, &ok);
+    }
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString numberToSqlText(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    const double magnitude = std::fabs(value);
+    const char format = (magnitude >= 1e-6 && magnitude < 1e16) ? 'f' : 'g';
+    return QString::number(value, format, QLocale::FloatingPointShortest);
+}
+
+std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.simplified();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    if (auto iso = fromIso(trimmed)) {
+        if (inDateRange(iso->date()))
+            return iso;
+        return std::nullopt;
+    }
+
+    // The date part is everything before the first blank; the rest, when
+    // present, is a time of day.
+    const qsizetype blank = trimmed.indexOf(u' ');
+    const QString datePart = blank < 0 ? trimmed : trimmed.left(blank);
+    const QString timePart = blank < 0 ? QString() : trimmed.mid(blank + 1);
+
+    const QString localeFormat = locale.dateFormat(QLocale::ShortFormat);
+    QDate date = locale.toDate(datePart, lenientDateFormat(shortDateFormat(locale)));
+    if (!date.isValid() && hasTwoDigitYear(localeFormat))
+        date = withCenturyWindow(locale.toDate(datePart, lenientDateFormat(localeFormat)));
+    if (!inDateRange(date))
+        return std::nullopt;
+
+    QTime time(0, 0);
+    if (!timePart.isEmpty()) {
+        const QStringList timeFormats = {withoutTimeZone(locale.timeFormat(QLocale::LongFormat)),
+                                         withoutTimeZone(locale.timeFormat(QLocale::ShortFormat)),
+                                         QStringLiteral("H:mm:ss"), QStringLiteral("H:mm")};
+        time = QTime();
+        for (const QString& format : timeFormats) {
+            time = locale.toTime(timePart, format);
+            if (time.isValid())
+                break;
+        }
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return QDateTime(date, time, Qt::UTC);
+}
+
+float toSingle(const QString& text, const QLocale& locale)
+{
+    const std::optional<double> value = textToNumber(text, locale);
+    if (!value)
+        throw RuntimeError::typeMismatch();
+    if (std::fabs(*value) > FLT_MAX)
+        throw RuntimeError::overflow();
+    return static_cast<float>(*value);
+}
+
+qint16 toInteger(const QString& text, const QLocale& locale)
+{
+    const std::optional<double> value = textToNumber(text, locale);
+    if (!value)
+        throw RuntimeError::typeMismatch();
+    // Round half to even, as the platform's conversion does (2.5 -> 2, 3.5 -> 4).
+    double rounded = std::round(*value);
+    if (std::fabs(*value - std::trunc(*value)) == 0.5 && std::fmod(rounded, 2.0) != 0.0)
+        rounded -= std::copysign(1.0, *value);
+    if (rounded < -32768.0 || rounded > 32767.0)
+        throw RuntimeError::overflow();
+    return static_cast<qint16>(rounded);
+}
+
+QString numberToText(double value, const QLocale& locale)
+{
+    // Whole numbers are by far the most common (hours, IDs); they need no
+    // locale formatting at all.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'G', 15);
+}
+
+}  // namespace hv::text

@@ -1,0 +1,484 @@
+#include "sql_dialect.h"
+
+#include "runtime_error.h"
+#include "sqlite_handles.h"
+
+#include <vector>
+
+namespace hv::data {
+
+namespace {
+
+enum class TokenType { Space, Word, BracketName, SingleQuoted, DoubleQuoted, Number, Symbol, Semicolon };
+
+struct Token {
+    TokenType type;
+    QStringView text;  // as written, delimiters included
+};
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+
+bool isWordPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// The end of a literal opened at `start` by `quote`, where a doubled quote
+// stands for one quote character; -1 when the literal is not closed.
+qsizetype literalEnd(const QString& sql, qsizetype start, QChar quote)
+{
+    qsizetype i = start + 1;
+    while (i < sql.size()) {
+        if (sql.at(i) == quote) {
+            if (i + 1 < sql.size() && sql.at(i + 1) == quote) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return -1;
+}
+
+RuntimeError syntaxError(const QString& what, const QString& sql)
+{
+    return {err::DatabaseEngine, QStringLiteral("%1 in query expression '%2'.").arg(what, sql)};
+}
+
+std::vector<Token> tokenize(const QString& sql)
+{
+    std::vector<Token> tokens;
+    const QStringView view(sql);
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql.at(i);
+        qsizetype end = i + 1;
+        TokenType type = TokenType::Symbol;
+        if (c.isSpace()) {
+            while (end < sql.size() && sql.at(end).isSpace())
+                ++end;
+            type = TokenType::Space;
+        } else if (c == u'[') {
+            end = sql.indexOf(u']', i + 1);
+            if (end < 0)
+                throw RuntimeError(err::DatabaseEngine,
+                                   QStringLiteral("Invalid bracketing of name '%1'.").arg(sql.mid(i)));
+            ++end;
+            type = TokenType::BracketName;
+        } else if (c == u'\'' || c == u'"') {
+            end = literalEnd(sql, i, c);
+            if (end < 0)
+                throw syntaxError(QStringLiteral("Syntax error in string"), sql);
+            type = c == u'\'' ? TokenType::SingleQuoted : TokenType::DoubleQuoted;
+        } else if (c.isDigit() || (c == u'.' && i + 1 < sql.size() && sql.at(i + 1).isDigit())) {
+            while (end < sql.size() && (sql.at(end).isDigit() || sql.at(end) == u'.'))
+                ++end;
+            if (end < sql.size() && (sql.at(end) == u'e' || sql.at(end) == u'E')) {
+                qsizetype exponent = end + 1;
+                if (exponent < sql.size() && (sql.at(exponent) == u'+' || sql.at(exponent) == u'-'))
+                    ++exponent;
+                if (exponent < sql.size() && sql.at(exponent).isDigit()) {
+                    end = exponent;
+                    while (end < sql.size() && sql.at(end).isDigit())
+                        ++end;
+                }
+            }
+            type = TokenType::Number;
+        } else if (isWordStart(c)) {
+            while (end < sql.size() && isWordPart(sql.at(end)))
+                ++end;
+            type = TokenType::Word;
+        } else if (c == u';') {
+            type = TokenType::Semicolon;
+        }
+        tokens.push_back({type, view.mid(i, end - i)});
+        i = end;
+    }
+    return tokens;
+}
+
+QString quoteIdentifier(QStringView name)
+{
+    QString quoted = name.toString();
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString quoteLiteral(QStringView text)
+{
+    QString quoted = text.toString();
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + quoted + u'\'';
+}
+
+bool isWord(const Token& token, QStringView word)
+{
+    return token.type == TokenType::Word && token.text.compare(word, Qt::CaseInsensitive) == 0;
+}
+
+bool isSymbol(const Token& token, QChar symbol)
+{
+    return token.type == TokenType::Symbol && token.text.size() == 1 && token.text.front() == symbol;
+}
+
+bool isName(const Token& token)
+{
+    return token.type == TokenType::Word || token.type == TokenType::BracketName;
+}
+
+// The name a Word or [Bracketed Name] token stands for.
+QString nameOf(const Token& token)
+{
+    if (token.type == TokenType::BracketName)
+        return token.text.mid(1, token.text.size() - 2).toString();
+    return token.text.toString();
+}
+
+const char* conversionFor(ColumnKind kind)
+{
+    switch (kind) {
+    case ColumnKind::Date:
+        return "hv_date";
+    case ColumnKind::Number:
+        return "hv_number";
+    case ColumnKind::Integer:
+        return "hv_integer";
+    case ColumnKind::YesNo:
+        return "hv_bool";
+    case ColumnKind::Text:
+    case ColumnKind::Other:
+        break;
+    }
+    return nullptr;
+}
+
+// One statement's tokens and the work of turning them into SQLite's dialect.
+class Translation {
+public:
+    Translation(const SqlDialect& dialect, const QString& sql)
+        : m_dialect(dialect), m_tokens(tokenize(sql))
+    {
+        // One statement only: the text from the first ';' on is kept as it is
+        // written, for the caller to refuse.
+        m_end = m_tokens.size();
+        for (size_t i = 0; i < m_tokens.size(); ++i) {
+            if (m_tokens[i].type == TokenType::Semicolon) {
+                m_end = i;
+                break;
+            }
+        }
+        for (size_t i = 0; i < m_end; ++i) {
+            if (m_tokens[i].type != TokenType::Space)
+                m_significant.push_back(i);
+        }
+    }
+
+    QString run()
+    {
+        findInsertValues() || findUpdateValues();
+        QString out;
+        size_t from = 0;
+        for (const Target& target : m_targets) {
+            append(out, translateRange(from, target.begin));
+            const char* conversion = conversionFor(target.kind);
+            append(out, QString::fromLatin1(conversion) + u'(' + translateRange(target.begin, target.end)
+                            + QStringLiteral(", ") + quoteLiteral(target.column) + u')');
+            from = target.end;
+        }
+        append(out, translateRange(from, m_end));
+        for (size_t i = m_end; i < m_tokens.size(); ++i)
+            out += m_tokens[i].text;
+        return out;
+    }
+
+private:
+    // A value to wrap: the token range [begin, end) written to `column`.
+    struct Target {
+        size_t begin;
+        size_t end;
+        QString column;
+        ColumnKind kind;
+    };
+
+    // Appends a piece, keeping "-" "-" and "/" "*" apart so that no comment
+    // appears where the text had none.
+    static void append(QString& out, const QString& piece)
+    {
+        if (!out.isEmpty() && !piece.isEmpty()
+            && ((out.back() == u'-' && piece.front() == u'-') || (out.back() == u'/' && piece.front() == u'*')))
+            out += u' ';
+        out += piece;
+    }
+
+    const Token& sig(size_t n) const { return m_tokens[m_significant[n]]; }
+
+    // The index (in m_tokens) of the ')' that closes the '(' at `open`, or m_end.
+    size_t closingParen(size_t open) const
+    {
+        int depth = 0;
+        for (size_t i = open; i < m_end; ++i) {
+            if (isSymbol(m_tokens[i], u'('))
+                ++depth;
+            else if (isSymbol(m_tokens[i], u')') && --depth == 0)
+                return i;
+        }
+        return m_end;
+    }
+
+    // Position n in m_significant of the token at index `tokenIndex`.
+    size_t sigPosition(size_t tokenIndex) const
+    {
+        size_t n = 0;
+        while (n < m_significant.size() && m_significant[n] < tokenIndex)
+            ++n;
+        return n;
+    }
+
+    void addTarget(size_t begin, size_t end, const QString& table, const QString& column)
+    {
+        // Trim blanks so that the conversion encloses the value itself.
+        while (begin < end && m_tokens[begin].type == TokenType::Space)
+            ++begin;
+        while (end > begin && m_tokens[end - 1].type == TokenType::Space)
+            --end;
+        if (begin == end)
+            return;
+        const std::optional<ColumnKind> kind = m_dialect.columnKind(table, column);
+        if (kind && conversionFor(*kind))
+            m_targets.push_back({begin, end, column, *kind});
+    }
+
+    // insert into T [(c1, c2, ...)] values (v1, v2, ...)
+    bool findInsertValues()
+    {
+        const size_t count = m_significant.size();
+        if (count < 5 || !isWord(sig(0), u"insert") || !isWord(sig(1), u"into") || !isName(sig(2)))
+            return false;
+        const QString table = nameOf(sig(2));
+        size_t n = 3;
+        QStringList columns;
+        if (isSymbol(sig(n), u'(')) {
+            for (++n; n < count; n += 2) {
+                if (!isName(sig(n)))
+                    return false;
+                columns << nameOf(sig(n));
+                if (n + 1 >= count)
+                    return false;
+                if (isSymbol(sig(n + 1), u')'))
+                    break;
+                if (!isSymbol(sig(n + 1), u','))
+                    return false;
+            }
+            n += 2;
+        } else {
+            columns = m_dialect.columnNames(table);
+        }
+        if (n + 1 >= count || !isWord(sig(n), u"values") || !isSymbol(sig(n + 1), u'('))
+            return false;
+
+        const size_t open = m_significant[n + 1];
+        const size_t close = closingParen(open);
+        if (close == m_end)
+            return false;
+        std::vector<std::pair<size_t, size_t>> values;
+        size_t start = open + 1;
+        int depth = 0;
+        for (size_t i = open + 1; i < close; ++i) {
+            if (isSymbol(m_tokens[i], u'('))
+                ++depth;
+            else if (isSymbol(m_tokens[i], u')'))
+                --depth;
+            else if (depth == 0 && isSymbol(m_tokens[i], u',')) {
+                values.emplace_back(start, i);
+                start = i + 1;
+            }
+        }
+        values.emplace_back(start, close);
+        // A count that does not match is left for the engine to report.
+        if (values.size() != static_cast<size_t>(columns.size()))
+            return false;
+        for (size_t v = 0; v < values.size(); ++v)
+            addTarget(values[v].first, values[v].second, table, columns.at(static_cast<qsizetype>(v)));
+        return true;
+    }
+
+    // update T set c1 = v1, c2 = v2, ... [where ...]
+    bool findUpdateValues()
+    {
+        const size_t count = m_significant.size();
+        if (count < 6 || !isWord(sig(0), u"update") || !isName(sig(1)) || !isWord(sig(2), u"set"))
+            return false;
+        const QString table = nameOf(sig(1));
+        size_t n = 3;
+        while (n + 1 < count && isName(sig(n)) && isSymbol(sig(n + 1), u'=')) {
+            const QString column = nameOf(sig(n));
+            const size_t begin = m_significant[n + 1] + 1;
+            size_t i = begin;
+            int depth = 0;
+            for (; i < m_end; ++i) {
+                const Token& token = m_tokens[i];
+                if (isSymbol(token, u'('))
+                    ++depth;
+                else if (isSymbol(token, u')'))
+                    --depth;
+                else if (depth == 0 && (isSymbol(token, u',') || isWord(token, u"where")))
+                    break;
+            }
+            addTarget(begin, i, table, column);
+            if (i == m_end || !isSymbol(m_tokens[i], u','))
+                break;
+            n = sigPosition(i) + 1;
+        }
+        return true;
+    }
+
+    // The tokens [from, to) in SQLite's dialect.
+    QString translateRange(size_t from, size_t to) const
+    {
+        QString out;
+        for (size_t i = from; i < to; ++i) {
+            const Token& token = m_tokens[i];
+            switch (token.type) {
+            case TokenType::BracketName:
+                append(out, quoteIdentifier(token.text.mid(1, token.text.size() - 2)));
+                break;
+            case TokenType::DoubleQuoted: {
+                QString text = token.text.mid(1, token.text.size() - 2).toString();
+                text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+                append(out, quoteLiteral(text));
+                break;
+            }
+            case TokenType::Word:
+                if (isWord(token, u"true")) {
+                    append(out, QStringLiteral("-1"));
+                } else if (isWord(token, u"false")) {
+                    append(out, QStringLiteral("0"));
+                } else if (isWord(token, u"first") || isWord(token, u"last")) {
+                    size_t open = i + 1;
+                    while (open < to && m_tokens[open].type == TokenType::Space)
+                        ++open;
+                    const size_t close = open < to && isSymbol(m_tokens[open], u'(') ? closingParen(open) : m_end;
+                    if (close >= to) {
+                        append(out, token.text.toString());
+                        break;
+                    }
+                    append(out, readOrderAggregate(isWord(token, u"last"), open + 1, close));
+                    i = close;
+                } else {
+                    append(out, token.text.toString());
+                }
+                break;
+            default:
+                append(out, token.text.toString());
+                break;
+            }
+        }
+        return out;
+    }
+
+    // First(x) / Last(x): the value of x in the first or last row in the
+    // order the table is read, tied to the rowid of x's table.
+    QString readOrderAggregate(bool last, size_t argBegin, size_t argEnd) const
+    {
+        std::vector<size_t> parts;
+        for (size_t i = argBegin; i < argEnd; ++i) {
+            if (m_tokens[i].type != TokenType::Space)
+                parts.push_back(i);
+        }
+        QString rowid = QStringLiteral("rowid");
+        if (parts.size() == 3 && isName(m_tokens[parts[0]]) && isSymbol(m_tokens[parts[1]], u'.')
+            && isName(m_tokens[parts[2]]))
+            rowid = quoteIdentifier(nameOf(m_tokens[parts[0]])) + QStringLiteral(".rowid");
+        return QString::fromLatin1(last ? "hv_last(" : "hv_first(") + translateRange(argBegin, argEnd)
+            + QStringLiteral(", ") + rowid + u')';
+    }
+
+    const SqlDialect& m_dialect;
+    std::vector<Token> m_tokens;
+    size_t m_end = 0;
+    std::vector<size_t> m_significant;
+    std::vector<Target> m_targets;
+};
+
+}  // namespace
+
+ColumnKind columnKindOf(QStringView declaredType)
+{
+    const QString type = declaredType.toString().toUpper();
+    if (type.isEmpty())
+        return ColumnKind::Other;
+    if (type.contains(u"DATE") || type.contains(u"TIME"))
+        return ColumnKind::Date;
+    if (type.contains(u"YESNO") || type.contains(u"BOOL") || type == u"BIT")
+        return ColumnKind::YesNo;
+    for (const char16_t* number : {u"DOUB", u"REAL", u"FLOA", u"NUMERIC", u"DECIMAL", u"CURRENCY", u"MONEY"}) {
+        if (type.contains(number))
+            return ColumnKind::Number;
+    }
+    if (type.contains(u"INT") || type == u"COUNTER" || type == u"LONG")
+        return ColumnKind::Integer;
+    for (const char16_t* text : {u"CHAR", u"TEXT", u"CLOB", u"MEMO"}) {
+        if (type.contains(text))
+            return ColumnKind::Text;
+    }
+    return ColumnKind::Other;
+}
+
+SqlDialect::SqlDialect(sqlite3* db) : m_db(db)
+{
+}
+
+QString SqlDialect::translate(const QString& sql) const
+{
+    return Translation(*this, sql).run();
+}
+
+const SqlDialect::TableColumns& SqlDialect::columnsOf(const QString& table) const
+{
+    const QString key = table.toLower();
+    auto found = m_tables.constFind(key);
+    if (found != m_tables.constEnd())
+        return *found;
+
+    TableColumns columns;
+    sqlite3_stmt* raw = nullptr;
+    if (m_db
+        && sqlite3_prepare_v2(m_db, "SELECT name, type FROM pragma_table_info(?1)", -1, &raw, nullptr) == SQLITE_OK) {
+        StatementHandle statement(raw);
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(raw) == SQLITE_ROW) {
+            const QString column = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+            const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)));
+            columns.names << column;
+            columns.kindByLowerName.insert(column.toLower(), columnKindOf(type));
+        }
+    }
+    // Unknown tables are not remembered: the statement fails in the engine
+    // with its own message, and nothing is learnt from it.
+    if (columns.names.isEmpty()) {
+        static const TableColumns none;
+        return none;
+    }
+    return *m_tables.insert(key, columns);
+}
+
+std::optional<ColumnKind> SqlDialect::columnKind(const QString& table, const QString& column) const
+{
+    const TableColumns& columns = columnsOf(table);
+    const auto found = columns.kindByLowerName.constFind(column.toLower());
+    if (found == columns.kindByLowerName.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+QStringList SqlDialect::columnNames(const QString& table) const
+{
+    return columnsOf(table).names;
+}
+
+}  // namespace hv::data

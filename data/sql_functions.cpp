@@ -1,0 +1,252 @@
+#include "sql_functions.h"
+
+#include "locale_text.h"
+
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <optional>
+#include <cmath>
+#include <limits>
+
+namespace hv::data {
+
+namespace {
+
+QString valueText(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return text ? QString::fromUtf8(text, sqlite3_value_bytes(value)) : QString();
+}
+
+QString columnName(sqlite3_value** argv, int argc)
+{
+    return argc > 1 ? valueText(argv[1]) : QStringLiteral("?");
+}
+
+// Fails the statement: "Cannot store 'x' in the column [c]: <reason>."
+void refuse(sqlite3_context* context, sqlite3_value** argv, int argc, const QString& reason)
+{
+    const QString message = QStringLiteral("Cannot store '%1' in the column [%2]: %3.")
+                                .arg(sqlite3_value_type(argv[0]) == SQLITE_BLOB
+                                         ? QStringLiteral("(binary data)")
+                                         : valueText(argv[0]),
+                                     columnName(argv, argc), reason);
+    const QByteArray utf8 = message.toUtf8();
+    sqlite3_result_error(context, utf8.constData(), static_cast<int>(utf8.size()));
+}
+
+void resultText(sqlite3_context* context, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_result_text(context, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// A number as the platform stores a date: days since 30 December 1899, the
+// fraction being the time of day (also for days before that date).
+std::optional<QDateTime> fromSerialDate(double serial)
+{
+    if (!std::isfinite(serial) || serial < -657434.0 || serial >= 2958466.0)
+        return std::nullopt;
+    const double days = std::trunc(serial);
+    const qint64 seconds = std::llround(std::fabs(serial - days) * 86400.0);
+    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
+    return QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(seconds);
+}
+
+void toDate(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* value = argv[0];
+    std::optional<QDateTime> dateTime;
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        dateTime = fromSerialDate(sqlite3_value_double(value));
+        break;
+    case SQLITE_TEXT:
+        dateTime = text::textToDateTime(valueText(value));
+        break;
+    default:
+        break;
+    }
+    if (!dateTime) {
+        refuse(context, argv, argc,
+               QStringLiteral("it is not a date (dates are written as %1)")
+                   .arg(text::shortDateFormat()));
+        return;
+    }
+    resultText(context, dateTimeToStorageText(*dateTime));
+}
+
+void toNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* value = argv[0];
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        sqlite3_result_double(context, sqlite3_value_double(value));
+        return;
+    case SQLITE_TEXT:
+        if (const std::optional<double> number = text::textToNumber(valueText(value))) {
+            sqlite3_result_double(context, *number);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    refuse(context, argv, argc, QStringLiteral("it is not a number"));
+}
+
+void toInteger(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* value = argv[0];
+    std::optional<double> number;
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER:
+        sqlite3_result_int64(context, sqlite3_value_int64(value));
+        return;
+    case SQLITE_FLOAT:
+        number = sqlite3_value_double(value);
+        break;
+    case SQLITE_TEXT:
+        number = text::textToNumber(valueText(value));
+        break;
+    default:
+        break;
+    }
+    // 2^63 is the first double past the 64-bit range.
+    constexpr double limit = 9223372036854775808.0;
+    if (!number || *number != std::trunc(*number) || *number >= limit || *number < -limit) {
+        refuse(context, argv, argc, QStringLiteral("it is not a whole number"));
+        return;
+    }
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(*number));
+}
+
+void toBool(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    sqlite3_value* value = argv[0];
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        sqlite3_result_int(context, sqlite3_value_double(value) != 0.0 ? -1 : 0);
+        return;
+    case SQLITE_TEXT: {
+        const QString text = valueText(value).trimmed();
+        for (const char* yes : {"true", "yes", "on"}) {
+            if (text.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) {
+                sqlite3_result_int(context, -1);
+                return;
+            }
+        }
+        for (const char* no : {"false", "no", "off"}) {
+            if (text.compare(QLatin1String(no), Qt::CaseInsensitive) == 0) {
+                sqlite3_result_int(context, 0);
+                return;
+            }
+        }
+        if (const std::optional<double> number = text::textToNumber(text)) {
+            sqlite3_result_int(context, *number != 0.0 ? -1 : 0);
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    refuse(context, argv, argc, QStringLiteral("it is not a yes/no value (True, False, -1 or 0)"));
+}
+
+// First/Last: the value of the row with the smallest (largest) rowid, the
+// order in which the engine reads a table, whatever the values themselves are.
+struct ReadOrderPick {
+    sqlite3_value* value;
+    sqlite3_int64 rowid;
+    bool found;
+};
+
+template <bool Last>
+void pickStep(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
+{
+    auto* pick = static_cast<ReadOrderPick*>(sqlite3_aggregate_context(context, sizeof(ReadOrderPick)));
+    if (!pick) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    const sqlite3_int64 rowid = sqlite3_value_int64(argv[1]);
+    const bool better = !pick->found || (Last ? rowid > pick->rowid : rowid < pick->rowid);
+    if (!better)
+        return;
+    sqlite3_value* copy = sqlite3_value_dup(argv[0]);
+    if (!copy) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    sqlite3_value_free(pick->value);
+    pick->value = copy;
+    pick->rowid = rowid;
+    pick->found = true;
+}
+
+void pickFinal(sqlite3_context* context)
+{
+    auto* pick = static_cast<ReadOrderPick*>(sqlite3_aggregate_context(context, 0));
+    if (!pick || !pick->found) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_value(context, pick->value);
+    sqlite3_value_free(pick->value);
+    pick->value = nullptr;
+}
+
+}  // namespace
+
+QString dateTimeToStorageText(const QDateTime& value)
+{
+    if (value.time() == QTime(0, 0))
+        return value.date().toString(QStringLiteral("yyyy-MM-dd"));
+    return value.date().toString(QStringLiteral("yyyy-MM-dd")) + u'T'
+        + value.time().toString(QStringLiteral("HH:mm:ss"));
+}
+
+int registerSqlFunctions(sqlite3* db)
+{
+    // The conversions read the user's current regional settings, so they are
+    // not deterministic, and they are meant for statements, not for schema.
+    constexpr int flags = SQLITE_UTF8 | SQLITE_DIRECTONLY;
+    struct Scalar {
+        const char* name;
+        void (*function)(sqlite3_context*, int, sqlite3_value**);
+    };
+    for (const Scalar& scalar : {Scalar{"hv_date", toDate}, Scalar{"hv_number", toNumber},
+                                 Scalar{"hv_integer", toInteger}, Scalar{"hv_bool", toBool}}) {
+        for (int argc : {1, 2}) {
+            const int rc = sqlite3_create_function_v2(db, scalar.name, argc, flags, nullptr,
+                                                      scalar.function, nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                return rc;
+        }
+    }
+    int rc = sqlite3_create_function_v2(db, "hv_first", 2, flags | SQLITE_DETERMINISTIC, nullptr,
+                                        nullptr, pickStep<false>, pickFinal, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "hv_last", 2, flags | SQLITE_DETERMINISTIC, nullptr,
+                                        nullptr, pickStep<true>, pickFinal, nullptr);
+    return rc;
+}
+
+}  // namespace hv::data
