@@ -120,7 +120,9 @@ void verifyDatabase(sqlite3* db, const QString& path)
     rc = sqlite3_prepare_v2(db, "SELECT type, name FROM sqlite_schema WHERE type IN ('table', 'view')", -1,
                             &raw, nullptr);
     StatementHandle statement(raw);
-    while (rc == SQLITE_OK && (rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(raw);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(raw)) {
         const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
         const QString name =
             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1))).toLower();

@@ -1,0 +1,553 @@
+// The program's SQL texts, built by concatenation exactly as its windows build
+// them, run against a real copy of the template database.
+#include "database_fixture.h"
+
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+
+#include <QStringList>
+
+namespace hv::test {
+namespace {
+
+QString doubled(QString text)
+{
+    return text.replace(QStringLiteral("'"), QStringLiteral("''"));
+}
+
+QString id(qint64 value)
+{
+    return QString::number(value);
+}
+
+// The entry editor's statements.
+QString entryInsert(qint64 employee, const QString& date, qint64 workCode, const QString& hours,
+                    const QString& description)
+{
+    return QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) values (")
+        + id(employee) + QStringLiteral(",'") + date + QStringLiteral("',") + id(workCode) + QStringLiteral(",'")
+        + hours + QStringLiteral("','") + doubled(description) + QStringLiteral("')");
+}
+
+QString entryUpdate(qint64 employee, qint64 workCode, const QString& date, const QString& hours,
+                    const QString& description, qint64 entry)
+{
+    return QStringLiteral("update [Work Hours] set Employee=") + id(employee) + QStringLiteral(",[Work Code]=")
+        + id(workCode) + QStringLiteral(",[Date Worked]='") + date + QStringLiteral("',[Hours]=") + hours
+        + QStringLiteral(",[Work Description]='") + doubled(description) + QStringLiteral("' where ID=") + id(entry);
+}
+
+// The employee editor's statements; `boxes` are Text1..Text16 in box order.
+QString employeeInsert(const QStringList& boxes)
+{
+    QStringList values;
+    for (int box : {1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16})
+        values << doubled(boxes.at(box - 1));
+    return QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title],"
+                          "[Business Phone],[Home Phone],[Mobile Phone],[Fax Number],Address,City,State,ZIP,"
+                          "Country,[Web Page],Notes) values ('")
+        + values.join(QStringLiteral("','")) + QStringLiteral("')");
+}
+
+QString employeeUpdate(const QStringList& boxes, qint64 employee)
+{
+    const QStringList pieces = {"update Employees set [First Name]='", "',[Last Name]='", "',[E-mail Address]='",
+                                "',Company='", "',[Job Title]='", "',[Business Phone]='", "',[Home Phone]='",
+                                "',[Mobile Phone]='", "',[Fax Number]='", "',Address='", "',City='", "',State='",
+                                "',ZIP='", "',Country='", "',[Web Page]='", "',Notes='"};
+    const int order[] = {1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16};
+    QString sql;
+    for (int i = 0; i < 16; ++i)
+        sql += pieces.at(i) + doubled(boxes.at(order[i] - 1));
+    return sql + QStringLiteral("' where ID=") + id(employee);
+}
+
+// The work-code editor's statements.
+QString workCodeInsert(const QString& description, bool billable)
+{
+    return QStringLiteral("insert into [Work Codes] (Description,Billable) values ('") + doubled(description)
+        + QStringLiteral("',") + (billable ? QStringLiteral("TRUE") : QStringLiteral("FALSE")) + QStringLiteral(")");
+}
+
+QString workCodeUpdate(const QString& description, bool billable, qint64 workCode)
+{
+    return QStringLiteral("update [Work Codes] set Description='") + doubled(description)
+        + QStringLiteral("',Billable=") + (billable ? QStringLiteral("TRUE") : QStringLiteral("FALSE"))
+        + QStringLiteral(" where ID=") + id(workCode);
+}
+
+// The employee boxes Text1..Text16 (first, last, job title, company, phones,
+// address, city, state, ZIP, country, e-mail, web page, notes).
+const QStringList kBoxes = {"Siobhan", "O'Brien", "Lead \"Dev\"", "Kay & Co", "555-0100", "555-0101",
+                            "555-0102", "555-0103", "1 Main St", "Springfield", "IL", "62701",
+                            "USA", "s.obrien@example.com", "http://example.com/~s", "line one\nline two; TRUE"};
+const QStringList kColumnsInBoxOrder = {"First Name", "Last Name", "Job Title", "Company", "Business Phone",
+                                        "Home Phone", "Mobile Phone", "Fax Number", "Address", "City", "State",
+                                        "ZIP", "Country", "E-mail Address", "Web Page", "Notes"};
+
+using Statements = DatabaseTest;
+
+TEST_F(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
+{
+    execute(employeeInsert(kBoxes));
+    const qint64 employee = lastId(QStringLiteral("Employees"));
+    const QString select = QStringLiteral("select * from Employees where ID=") + id(employee);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(value(select, kColumnsInBoxOrder.at(i)).toString(), kBoxes.at(i)) << kColumnsInBoxOrder.at(i).toStdString();
+
+    QStringList changed = kBoxes;
+    changed[0] = QStringLiteral("  Shiv  ");
+    changed[15] = QString();
+    long affected = -1;
+    db().Execute(employeeUpdate(changed, employee), &affected);
+    EXPECT_EQ(affected, 1);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(value(select, kColumnsInBoxOrder.at(i)).toString(), changed.at(i));
+    // An empty box is stored as empty text, not as Null.
+    EXPECT_FALSE(value(select, QStringLiteral("Notes")).isNull());
+
+    // Editing an employee that no longer exists changes nothing and fails nothing.
+    db().Execute(employeeUpdate(changed, employee + 100), &affected);
+    EXPECT_EQ(affected, 0);
+}
+
+TEST_F(Statements, WorkCodeEditorStoresBillableAsYesNo)
+{
+    execute(workCodeInsert(QStringLiteral("Client's project"), true));
+    const qint64 billable = lastId(QStringLiteral("Work Codes"));
+    execute(workCodeInsert(QStringLiteral("Training"), false));
+    const qint64 internal = lastId(QStringLiteral("Work Codes"));
+
+    const QString select = QStringLiteral("select * from [Work Codes] where ID=");
+    EXPECT_EQ(value(select + id(billable), QStringLiteral("Description")), QVariant(QStringLiteral("Client's project")));
+    EXPECT_EQ(value(select + id(billable), QStringLiteral("Billable")), QVariant(true));
+    EXPECT_EQ(value(select + id(internal), QStringLiteral("Billable")), QVariant(false));
+
+    execute(workCodeUpdate(QStringLiteral("Client's project"), false, billable));
+    execute(workCodeUpdate(QStringLiteral("Training (paid)"), true, internal));
+    EXPECT_EQ(value(select + id(billable), QStringLiteral("Billable")), QVariant(false));
+    EXPECT_EQ(value(select + id(internal), QStringLiteral("Billable")), QVariant(true));
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
+}
+
+TEST_F(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
+    const qint64 coding = addWorkCode(QStringLiteral("Coding"), true);
+    const qint64 admin = addWorkCode(QStringLiteral("Admin"), false);
+
+    execute(entryInsert(ann, QStringLiteral("12/7/2026"), coding, QStringLiteral("7"), QStringLiteral("Fixed Ann's bug")));
+    const qint64 entry = lastId(QStringLiteral("Work Hours"));
+    const QString select = QStringLiteral("select * from [Work Hours Extended] where ID=") + id(entry);
+    QList<QVariantList> read = rows(select);
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0], (QVariantList{QVariant::fromValue<qint64>(entry), QStringLiteral("Ann Lee"),
+                                     QDate(2026, 12, 7), QStringLiteral("Coding"), 7.0,
+                                     QStringLiteral("Fixed Ann's bug")}));
+    EXPECT_EQ(read[0][0].typeId(), QMetaType::LongLong);
+    EXPECT_EQ(read[0][2].typeId(), QMetaType::QDate);
+    EXPECT_EQ(read[0][4].typeId(), QMetaType::Double);
+
+    long affected = -1;
+    db().Execute(entryUpdate(bob, admin, QStringLiteral("1/2/2027"), QStringLiteral("7.5"), QString(), entry), &affected);
+    EXPECT_EQ(affected, 1);
+    read = rows(select);
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0], (QVariantList{QVariant::fromValue<qint64>(entry), QStringLiteral("Bob Kay"),
+                                     QDate(2027, 1, 2), QStringLiteral("Admin"), 7.5, QString()}));
+    EXPECT_FALSE(read[0][5].isNull());  // an empty description is empty text
+
+    // The entry's ID does not exist any more: the update changes no row.
+    execute(QStringLiteral("delete from [Work Hours] where ID=") + id(entry));
+    db().Execute(entryUpdate(bob, admin, QStringLiteral("1/2/2027"), QStringLiteral("7.5"), QString(), entry), &affected);
+    EXPECT_EQ(affected, 0);
+    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
+}
+
+TEST_F(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
+    const qint64 coding = addWorkCode(QStringLiteral("Coding"), true);
+    const qint64 admin = addWorkCode(QStringLiteral("Admin"), false);
+    const QDate day(2026, 3, 2);
+    addEntry(ann, day, coding, QStringLiteral("1"), QStringLiteral("a"));
+    addEntry(ann, day, admin, QStringLiteral("2"), QStringLiteral("b"));
+    addEntry(bob, day, coding, QStringLiteral("3"), QStringLiteral("c"));
+    const qint64 bobAdmin = addEntry(bob, day, admin, QStringLiteral("4"), QStringLiteral("d"));
+    addEntry(bob, day, admin, QStringLiteral("5"), QStringLiteral("e"));
+
+    const auto descriptions = [this] {
+        QStringList list;
+        for (const QVariantList& row : rows(QStringLiteral("select * from [Work Hours Extended]")))
+            list << row[5].toString();
+        return list;
+    };
+
+    execute(QStringLiteral("delete from [Work Hours] where ID=") + id(bobAdmin));
+    EXPECT_EQ(descriptions(), (QStringList{"a", "b", "c", "e"}));
+
+    execute(QStringLiteral("delete from Employees where ID=") + id(ann));
+    execute(QStringLiteral("delete from [Work Hours] where [Employee]=") + id(ann));
+    EXPECT_EQ(descriptions(), (QStringList{"c", "e"}));
+    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 1);
+
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(coding));
+    execute(QStringLiteral("delete from [Work Hours] where [Work Code]=") + id(coding));
+    EXPECT_EQ(descriptions(), (QStringList{"e"}));
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 1);
+}
+
+TEST_F(Statements, SampleDataLoadsAndBooksToFirstAndLastRows)
+{
+    // One press of the sample-data button, as its statements read.
+    const auto press = [this] {
+        const QString today = text::dateToText(QDate(2026, 12, 7));
+        qint64 count = value(QStringLiteral("SELECT Count(Employees.ID) AS [CountID] From Employees"),
+                             QStringLiteral("CountID")).toLongLong();
+        const QString employee = QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title]) values ('");
+        const QString sep = QStringLiteral("','");
+        if (count < 2) {
+            execute(employee + "Rivo" + sep + "Zarodu" + sep + "rivo@example.com" + sep + "ACME" + sep + "Manager" + "')");
+            ++count;
+        }
+        if (count < 2)
+            execute(employee + "Razozo" + sep + "Zedava" + sep + "razozo@example.com" + sep + "ACME" + sep + "HR" + "')");
+        const qint64 firstEmployee = value(QStringLiteral("SELECT First(Employees.ID) AS [MaxID] FROM Employees"), QStringLiteral("MaxID")).toLongLong();
+        const qint64 lastEmployee = value(QStringLiteral("SELECT Last(Employees.ID) AS [MaxID] FROM Employees"), QStringLiteral("MaxID")).toLongLong();
+
+        count = value(QStringLiteral("SELECT Count([Work Codes].ID) AS [CountID] From [Work Codes]"), QStringLiteral("CountID")).toLongLong();
+        const QString workCode = QStringLiteral("insert into [Work Codes] (Description,Billable) values ('");
+        if (count < 2) {
+            execute(workCode + "Software developing" + "'," + QString::number(-1) + ")");
+            ++count;
+        }
+        if (count < 2)
+            execute(workCode + "Researching" + "'," + QString::number(0) + ")");
+        const qint64 firstCode = value(QStringLiteral("SELECT First([Work Codes].ID) AS [MaxID] FROM [Work Codes]"), QStringLiteral("MaxID")).toLongLong();
+        const qint64 lastCode = value(QStringLiteral("SELECT Last([Work Codes].ID) AS [MaxID] FROM [Work Codes]"), QStringLiteral("MaxID")).toLongLong();
+
+        execute(entryInsert(lastEmployee, today, lastCode, QString::number(7), QStringLiteral("Research work")));
+        execute(entryInsert(firstEmployee, today, firstCode, QString::number(16), QStringLiteral("Software programming")));
+        execute(entryInsert(lastEmployee, today, firstCode, QString::number(3), QStringLiteral("Customazing")));
+    };
+
+    press();
+    const QDate today(2026, 12, 7);
+    const QList<QVariantList> expected = {
+        {QVariant::fromValue<qint64>(1), "Razozo Zedava", today, "Researching", 7.0, "Research work"},
+        {QVariant::fromValue<qint64>(2), "Rivo Zarodu", today, "Software developing", 16.0, "Software programming"},
+        {QVariant::fromValue<qint64>(3), "Razozo Zedava", today, "Software developing", 3.0, "Customazing"}};
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")), expected);
+    EXPECT_EQ(value(QStringLiteral("select * from [Work Codes] where ID=1"), QStringLiteral("Billable")), QVariant(true));
+    EXPECT_EQ(value(QStringLiteral("select * from [Work Codes] where ID=2"), QStringLiteral("Billable")), QVariant(false));
+    // Columns the sample does not give stay Null.
+    EXPECT_TRUE(value(QStringLiteral("select * from Employees where ID=1"), QStringLiteral("Notes")).isNull());
+
+    press();
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")).size(), 6);
+    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 2);
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
+}
+
+TEST_F(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
+{
+    const qint64 zed = addEmployee(QStringLiteral("Zed"), QStringLiteral("Ray"));
+    const qint64 amy = addEmployee(QStringLiteral("Amy"), QStringLiteral("Fox"));
+    const qint64 web = addWorkCode(QStringLiteral("Website"), true);
+    const qint64 apps = addWorkCode(QStringLiteral("Apps"), true);
+    const qint64 leave = addWorkCode(QStringLiteral("Leave"), false);
+    const QDate day(2026, 5, 4);
+    addEntry(zed, day, web, QStringLiteral("1"), QStringLiteral("z-web"));
+    addEntry(amy, day, apps, QStringLiteral("2"), QStringLiteral("a-apps"));
+    addEntry(zed, day, leave, QStringLiteral("3"), QStringLiteral("z-leave"));
+    addEntry(amy, day, web, QStringLiteral("4"), QStringLiteral("a-web"));
+
+    const auto column = [this](const QString& sql, int index) {
+        QStringList list;
+        for (const QVariantList& row : rows(sql))
+            list << row[index].toString();
+        return list;
+    };
+    EXPECT_EQ(column(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"), 0),
+              (QStringList{"Amy Fox", "Amy Fox", "Zed Ray"}));
+    EXPECT_EQ(column(QStringLiteral("select * from [Billable Hours] order by [Work Code Description]"), 1),
+              (QStringList{"Apps", "Website", "Website"}));
+    EXPECT_EQ(column(QStringLiteral("select * from [Non Billable Hours] order by [Employee Name]"), 4),
+              (QStringList{"z-leave"}));
+    const QList<QVariantList> report = rows(QStringLiteral("select * from [Non Billable Hours] order by [Employee Name]"));
+    ASSERT_EQ(report.size(), 1);
+    EXPECT_EQ(report[0], (QVariantList{"Zed Ray", "Leave", day, 3.0, "z-leave"}));
+}
+
+TEST_F(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const QString tricky = QStringLiteral("O'Brien's [Work Hours] \"TRUE\" FALSE First(x) 5;drop -- /* ''");
+    execute(entryInsert(ann, QStringLiteral("12/7/2026"), code, QStringLiteral("1"), tricky));
+    EXPECT_EQ(value(QStringLiteral("select * from [Work Hours Extended]"), QStringLiteral("Work Description")),
+              QVariant(tricky));
+}
+
+TEST_F(Statements, TextAfterTheStatementIsRefusedAndNothingRuns)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const qint64 entry = addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("keep"));
+    const QString injected = QString::number(entry) + QStringLiteral(";drop table [Work Hours]");
+
+    for (const QString& sql : {QStringLiteral("delete from [Work Hours] where ID=") + injected,
+                               QStringLiteral("delete from Employees where ID=") + injected,
+                               entryUpdate(ann, code, QStringLiteral("1/1/2026"), QStringLiteral("2"), QStringLiteral("x"), entry)
+                                   + QStringLiteral(";delete from [Work Hours]")}) {
+        EXPECT_EQ(failureOf(sql), QStringLiteral("Characters found after end of SQL statement.")) << sql.toStdString();
+    }
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")).size(), 1);
+    EXPECT_EQ(value(QStringLiteral("select * from [Work Hours Extended]"), QStringLiteral("Hours")), QVariant(1.0));
+    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 1);
+
+    data::Recordset recordset;
+    EXPECT_THROW(recordset.Open(QStringLiteral("select * from [Work Codes] where ID=1;delete from [Work Codes]"), db()),
+                 RuntimeError);
+    EXPECT_EQ(recordset.state(), data::Recordset::StateClosed);
+}
+
+TEST_F(Statements, StructureChangesAreRefused)
+{
+    for (const char* sql : {"drop table [Work Hours]", "create table Foo (x)", "alter table Employees add column X",
+                            "PRAGMA user_version = 7", "begin transaction", "attach database 'x.db' as x"}) {
+        EXPECT_FALSE(failureOf(QString::fromLatin1(sql)).isEmpty()) << sql;
+    }
+    EXPECT_NO_THROW(rows(QStringLiteral("select * from [Work Hours Extended]")));
+    EXPECT_EQ(failureOf(QStringLiteral("delete from Foo where ID=1")), QStringLiteral("no such table: Foo"));
+}
+
+TEST_F(Statements, IdsAreNeverReusedAfterDelete)
+{
+    const qint64 first = addWorkCode(QStringLiteral("One"), true);
+    const qint64 second = addWorkCode(QStringLiteral("Two"), true);
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(second));
+    const qint64 third = addWorkCode(QStringLiteral("Three"), true);
+    EXPECT_GT(second, first);
+    EXPECT_GT(third, second);
+}
+
+TEST_F(Statements, FirstAndLastFollowReadingOrderNotValueOrder)
+{
+    const qint64 zeta = addWorkCode(QStringLiteral("Zeta"), true);
+    const qint64 alpha = addWorkCode(QStringLiteral("Alpha"), true);
+    const qint64 mid = addWorkCode(QStringLiteral("Mid"), true);
+    const QString first = QStringLiteral("SELECT First([Work Codes].ID) AS [MaxID] FROM [Work Codes]");
+    const QString last = QStringLiteral("SELECT Last([Work Codes].ID) AS [MaxID] FROM [Work Codes]");
+    EXPECT_EQ(value(first, QStringLiteral("MaxID")).toLongLong(), zeta);
+    EXPECT_EQ(value(last, QStringLiteral("MaxID")).toLongLong(), mid);
+    // By value the first description would be "Alpha" and the last "Zeta".
+    EXPECT_EQ(value(QStringLiteral("SELECT First([Work Codes].Description) AS [D] FROM [Work Codes]"), QStringLiteral("D")),
+              QVariant(QStringLiteral("Zeta")));
+    EXPECT_EQ(value(QStringLiteral("SELECT Last([Work Codes].Description) AS [D] FROM [Work Codes]"), QStringLiteral("D")),
+              QVariant(QStringLiteral("Mid")));
+
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(zeta));
+    EXPECT_EQ(value(first, QStringLiteral("MaxID")).toLongLong(), alpha);
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(alpha));
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(mid));
+    // Over an empty table the aggregates yield one row holding Null.
+    EXPECT_TRUE(value(first, QStringLiteral("MaxID")).isNull());
+    EXPECT_EQ(value(QStringLiteral("SELECT Count([Work Codes].ID) AS [CountID] From [Work Codes]"), QStringLiteral("CountID")),
+              QVariant::fromValue<qint64>(0));
+}
+
+struct BillableCase {
+    const char* written;
+    bool expected;
+};
+
+class BillableValues : public DatabaseTest, public ::testing::WithParamInterface<BillableCase> {};
+
+TEST_P(BillableValues, ReadBackAsYesNoStoredAsMinusOneOrZero)
+{
+    execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',") + QString::fromLatin1(GetParam().written)
+            + QStringLiteral(")"));
+    const QString select = QStringLiteral("select * from [Work Codes] where ID=") + id(lastId(QStringLiteral("Work Codes")));
+    EXPECT_EQ(value(select, QStringLiteral("Billable")), QVariant(GetParam().expected));
+    EXPECT_EQ(value(QStringLiteral("select Billable+0 AS [Stored] from [Work Codes]"), QStringLiteral("Stored")),
+              QVariant::fromValue<qint64>(GetParam().expected ? -1 : 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BillableValues,
+                         ::testing::Values(BillableCase{"TRUE", true}, BillableCase{"FALSE", false},
+                                           BillableCase{"-1", true}, BillableCase{"0", false},
+                                           BillableCase{"true", true}, BillableCase{"1", true},
+                                           BillableCase{"'Yes'", true}, BillableCase{"'0'", false}));
+
+TEST_F(Statements, BillableRefusesWhatIsNotYesOrNo)
+{
+    EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x','maybe')"))
+                    .contains(QStringLiteral("[Billable]")));
+    EXPECT_FALSE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',Null)")).isEmpty());
+    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Codes]")).isEmpty());
+}
+
+struct HoursCase {
+    const char* locale;
+    const char* hours;  // as placed in the statement, quotes included
+    std::optional<double> stored;
+};
+
+class HoursValues : public DatabaseTest, public ::testing::WithParamInterface<HoursCase> {};
+
+TEST_P(HoursValues, StoredAsNumbersOrRefusedWithoutWriting)
+{
+    const HoursCase& c = GetParam();
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const qint64 entry = addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("before"));
+    const ScopedLocale locale(QString::fromLatin1(c.locale));
+    const QString date = text::dateToText(QDate(2026, 1, 1));
+    const QString hours = QString::fromLatin1(c.hours);
+    const bool quoted = hours.startsWith(u'\'');
+    // Quoted hours go through the insert, bare hours through the update.
+    const QString sql = quoted ? entryInsert(ann, date, code, hours.mid(1, hours.size() - 2), QStringLiteral("after"))
+                               : entryUpdate(ann, code, date, hours, QStringLiteral("after"), entry);
+    const QString failure = failureOf(sql);
+    const QList<QVariantList> read = rows(QStringLiteral("select * from [Work Hours Extended]"));
+    if (!c.stored) {
+        EXPECT_FALSE(failure.isEmpty());
+        ASSERT_EQ(read.size(), 1);
+        EXPECT_EQ(read[0][4], QVariant(1.0));
+        EXPECT_EQ(read[0][5], QVariant(QStringLiteral("before")));
+        return;
+    }
+    EXPECT_EQ(failure, QString());
+    ASSERT_EQ(read.size(), quoted ? 2 : 1);
+    EXPECT_EQ(read.back()[4], QVariant(*c.stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HoursValues,
+    ::testing::Values(HoursCase{"en_US", "'7'", 7.0}, HoursCase{"en_US", "'7.5'", 7.5}, HoursCase{"en_US", "' 8 '", 8.0},
+                      HoursCase{"en_US", "'7,5'", std::nullopt}, HoursCase{"en_US", "'seven'", std::nullopt},
+                      HoursCase{"en_US", "''", std::nullopt}, HoursCase{"de_DE", "'7,5'", 7.5},
+                      HoursCase{"de_DE", "'7'", 7.0}, HoursCase{"de_DE", "'7.5'", 7.5},
+                      HoursCase{"en_US", "7.5", 7.5}, HoursCase{"en_US", " 6 ", 6.0},
+                      HoursCase{"de_DE", "7,5", std::nullopt}, HoursCase{"en_US", "'1e3'", 1000.0}));
+
+class DatesAcrossLocales : public DatabaseTest,
+                           public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(DatesAcrossLocales, WrittenUnderOneLocaleReadUnderAnother)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const QDate day(2026, 12, 7);
+    {
+        const ScopedLocale writer(QString::fromLatin1(GetParam().first));
+        execute(entryInsert(ann, text::dateToText(day), code, QStringLiteral("1"), QStringLiteral("x")));
+    }
+    const ScopedLocale reader(QString::fromLatin1(GetParam().second));
+    data::Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
+    ASSERT_FALSE(recordset.Eof());
+    EXPECT_EQ(recordset.Fields(QStringLiteral("Date Worked")), QVariant(day));
+    EXPECT_EQ(recordset.text(recordset.fieldIndex(QStringLiteral("Date Worked"))), text::dateToText(day));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DatesAcrossLocales,
+                         ::testing::Values(std::make_pair("en_US", "de_DE"), std::make_pair("de_DE", "en_US"),
+                                           std::make_pair("en_GB", "en_US"), std::make_pair("en_US", "en_US")));
+
+class BadDates : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BadDates, AreRefusedNamingTheTextAndTheColumn)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const QString date = QString::fromUtf8(GetParam());
+    const QString failure = failureOf(entryInsert(ann, date, code, QStringLiteral("1"), QStringLiteral("x")));
+    EXPECT_TRUE(failure.contains(QStringLiteral("'") + date + QStringLiteral("'"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("[Date Worked]"))) << failure.toStdString();
+    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadDates,
+                         ::testing::Values("13/45/2026", "2/30/2026", "07.12.2026", "tomorrow", "", "12/7/2026 25:61"));
+
+TEST_F(Statements, DateWithTimeOfDayReadsBackAsDateTime)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    execute(entryInsert(ann, QStringLiteral("12/7/2026 8:30:00 AM"), code, QStringLiteral("1"), QStringLiteral("x")));
+    data::Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
+    const QVariant worked = recordset.Fields(QStringLiteral("Date Worked"));
+    ASSERT_EQ(worked.typeId(), QMetaType::QDateTime);
+    EXPECT_EQ(worked.toDateTime().date(), QDate(2026, 12, 7));
+    EXPECT_EQ(worked.toDateTime().time(), QTime(8, 30));
+    EXPECT_EQ(recordset.text(2), QStringLiteral("12/7/2026 8:30:00 AM"));
+}
+
+TEST_F(Statements, EmployeeNameIsComposedFromWhatIsThere)
+{
+    addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    addEmployee(QString(), QStringLiteral("Solo"));
+    addEmployee(QStringLiteral("Cher"), QString());
+    addEmployee(QString(), QString(), QStringLiteral("ACME"));
+    execute(QStringLiteral("insert into Employees (Company) values ('Null Names Ltd')"));
+    addEmployee(QStringLiteral("ann"), QStringLiteral("Lee"));
+    QStringList names;
+    for (const QVariantList& row : rows(QStringLiteral("select * from [Employees Extended]")))
+        names << row[1].toString();
+    // Ordered by name without regard to case, then by ID.
+    EXPECT_EQ(names, (QStringList{"ACME", "Ann Lee", "ann Lee", "Cher", "Null Names Ltd", "Solo"}));
+}
+
+TEST_F(Statements, EntriesWhoseEmployeeOrWorkCodeIsGoneStillAppear)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
+    addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("2"), QStringLiteral("orphan"));
+    execute(QStringLiteral("delete from Employees where ID=") + id(ann));
+    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(code));
+    const QList<QVariantList> read = rows(QStringLiteral("select * from [Work Hours Extended]"));
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_TRUE(read[0][1].isNull());
+    EXPECT_TRUE(read[0][3].isNull());
+    EXPECT_EQ(read[0][5], QVariant(QStringLiteral("orphan")));
+}
+
+struct QueryColumns {
+    const char* query;
+    QStringList columns;
+};
+
+class StoredQueryColumns : public DatabaseTest, public ::testing::WithParamInterface<QueryColumns> {};
+
+TEST_P(StoredQueryColumns, AreExactlyTheOnesTheProgramReads)
+{
+    data::Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [") + QString::fromLatin1(GetParam().query) + QStringLiteral("]"), db());
+    QStringList names;
+    for (int i = 0; i < recordset.fieldCount(); ++i)
+        names << recordset.fieldName(i);
+    EXPECT_EQ(names, GetParam().columns);
+    EXPECT_TRUE(recordset.Eof());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoredQueryColumns,
+    ::testing::Values(
+        QueryColumns{"Work Hours Extended", {"ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"}},
+        QueryColumns{"Employees Extended", {"ID", "Employee Name"}},
+        QueryColumns{"Billable Hours", {"Employee Name", "Work Code Description", "Date Worked", "Hours", "Work Description"}},
+        QueryColumns{"Non Billable Hours", {"Employee Name", "Work Code Description", "Date Worked", "Hours", "Work Description"}},
+        QueryColumns{"Work Codes", {"ID", "Description", "Billable"}},
+        QueryColumns{"Employees",
+                     {"ID", "First Name", "Last Name", "E-mail Address", "Company", "Job Title", "Business Phone",
+                      "Home Phone", "Mobile Phone", "Fax Number", "Address", "City", "State", "ZIP", "Country",
+                      "Web Page", "Notes"}}));
+
+}  // namespace
+}  // namespace hv::test
