@@ -21,7 +21,8 @@ public:
     static std::unique_ptr<Connection> createConnection();
     static std::unique_ptr<Recordset> createRecordset();
 
-    // Marks a component (by identifier) as missing or present again.
+    // Marks a component (by identifier, matched without regard to case) as
+    // missing or present again.
     static void setAvailable(QStringView progId, bool available);
     static bool isAvailable(QStringView progId);
     // Every component present again.

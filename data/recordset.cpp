@@ -77,10 +77,13 @@ struct Recordset::Impl {
     // the storage class of each value.
     std::vector<ColumnKind> kinds;
     // The regional settings in force when the query was opened, and the dates
-    // already turned into text under them (a list holds few distinct dates).
+    // and numbers already turned into text under them: a list holds few
+    // distinct dates and hour counts, and formatting is the costly part of
+    // reading a row as text.
     QLocale locale;
     QString shortDateFormat;
     mutable QHash<qint64, QString> dateTexts;
+    mutable QHash<double, QString> numberTexts;
 
     sqlite3_stmt* stmt() const { return statement.get(); }
 
@@ -122,6 +125,18 @@ struct Recordset::Impl {
             dateTexts.clear();
         const QString text = locale.toString(date, shortDateFormat);
         dateTexts.insert(day, text);
+        return text;
+    }
+
+    QString numberText(double number) const
+    {
+        auto found = numberTexts.constFind(number);
+        if (found != numberTexts.constEnd())
+            return *found;
+        if (numberTexts.size() >= 4096)
+            numberTexts.clear();
+        const QString text = text::numberToText(number, locale);
+        numberTexts.insert(number, text);
         return text;
     }
 
@@ -187,6 +202,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     d.locale = QLocale();
     d.shortDateFormat = text::shortDateFormat(d.locale);
     d.dateTexts.clear();
+    d.numberTexts.clear();
     d.hasRow = rc == SQLITE_ROW;
     d.statement = std::move(statement);
     d.connection = &activeConnection;
@@ -285,12 +301,12 @@ QString Recordset::text(int index) const
         if (d.kinds[static_cast<size_t>(index)] == ColumnKind::YesNo)
             return sqlite3_column_int64(stmt, index) != 0 ? QStringLiteral("True") : QStringLiteral("False");
         if (d.kinds[static_cast<size_t>(index)] == ColumnKind::Number)
-            return text::numberToText(sqlite3_column_double(stmt, index), d.locale);
+            return d.numberText(sqlite3_column_double(stmt, index));
         return QString::number(sqlite3_column_int64(stmt, index));
     case SQLITE_FLOAT:
         if (d.kinds[static_cast<size_t>(index)] == ColumnKind::YesNo)
             return sqlite3_column_double(stmt, index) != 0.0 ? QStringLiteral("True") : QStringLiteral("False");
-        return text::numberToText(sqlite3_column_double(stmt, index), d.locale);
+        return d.numberText(sqlite3_column_double(stmt, index));
     default:
         return text::valueToText(value(index), d.locale);
     }

@@ -10,9 +10,18 @@ class Connection;
 
 // The rows of one query, read front to back; the stand-in for the platform's
 // read-only, static recordset. Each value keeps its kind: a date column reads
-// back as a QDate (QDateTime when it carries a time of day), a number as a
-// double, a whole number as qint64, a yes/no as bool, text as QString, and an
-// empty column as a null QVariant.
+// back as a QDate (QDateTime when it carries a time of day; its time spec is
+// Qt::UTC only so that no zone shifts it), a number as a double, a whole
+// number as qint64, a yes/no as bool, text as QString, and an empty column as
+// a null QVariant. A stored date text that cannot be read as a date comes
+// back as that text.
+//
+// Rows are read from the engine one at a time as the recordset moves, never
+// gathered up front, so a list of 100,000 entries costs little more than the
+// engine's own stepping. The recordset therefore sees the table as it stands
+// while it is walked: the program reads each recordset in one pass and writes
+// nothing in between. A recordset still open when its connection closes is
+// closed with it.
 class Recordset {
 public:
     enum State { StateClosed = 0, StateOpen = 1 };
@@ -29,6 +38,8 @@ public:
     // message when the query cannot run, when the connection is closed, or when
     // the recordset is already open. Only cursor type 3 (static) and lock type 1
     // (read-only) are offered; anything else raises "Invalid property value".
+    // A statement that would change data, or text after the end of the query
+    // ("Characters found after end of SQL statement."), is refused.
     void Open(const QString& source, Connection& activeConnection,
               int cursorType = adOpenStatic, int lockType = adLockReadOnly);
 
@@ -49,8 +60,9 @@ public:
     QString fieldName(int index) const;
     QVariant value(int index) const;
 
-    // The value "joined to empty text" (hv::text::valueToText), computed
-    // without building a QVariant on the way; the list fill's fast path.
+    // The value "joined to empty text" (hv::text::valueToText under the locale
+    // in force at Open), computed without building a QVariant on the way; the
+    // list fill's fast path.
     QString text(int index) const;
 
     // Moves to the next row; raises the "no current record" error at end of file.

@@ -332,8 +332,28 @@ private:
             if (i == m_end || !isSymbol(m_tokens[i], u','))
                 break;
             n = sigPosition(i) + 1;
+            refuseDecimalComma(begin, i, n, column);
         }
         return true;
+    }
+
+    // "set Hours=7,5": a number written with a decimal comma and placed bare
+    // reads as two list items. Said plainly instead of as a syntax error.
+    void refuseDecimalComma(size_t valueBegin, size_t comma, size_t next, const QString& column) const
+    {
+        size_t value = valueBegin;
+        while (value < comma && m_tokens[value].type == TokenType::Space)
+            ++value;
+        const bool bareNumber = value < comma && m_tokens[value].type == TokenType::Number
+            && sigPosition(value) + 1 == sigPosition(comma);
+        if (!bareNumber || next >= m_significant.size() || sig(next).type != TokenType::Number)
+            return;
+        if (next + 1 < m_significant.size() && isSymbol(sig(next + 1), u'='))
+            return;
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("Syntax error in UPDATE statement: the value %1,%2 for the column [%3] "
+                                          "is not a number (a decimal comma cannot stand outside quotes).")
+                               .arg(m_tokens[value].text, sig(next).text, column));
     }
 
     // The tokens [from, to) in SQLite's dialect.

@@ -25,13 +25,6 @@ QString connectionStringFor(const QString& path)
         + QStringLiteral(";JET OLEDB:Database Password=");
 }
 
-data::DatabaseHandle openRaw(const QString& path)
-{
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    return data::DatabaseHandle(raw);
-}
-
 TEST(ConnectionState, OpenExecuteCloseFollowTheObjectRules)
 {
     TemporaryDatabase database;
@@ -101,7 +94,7 @@ QString emptyFile(const QTemporaryDir& folder)
 QString foreignDatabase(const QTemporaryDir& folder)
 {
     const QString path = folder.filePath(QStringLiteral("foreign.mdb"));
-    const data::DatabaseHandle db = openRaw(path);
+    const data::DatabaseHandle db = openRawDatabase(path);
     sqlite3_exec(db.get(), "CREATE TABLE Employees (x); CREATE TABLE notes (y); INSERT INTO notes VALUES ('keep')",
                  nullptr, nullptr, nullptr);
     return path;
@@ -113,7 +106,7 @@ QString otherProgramsCopy(const QTemporaryDir& folder)
     const QString path = folder.filePath(QStringLiteral("other.mdb"));
     QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"), path);
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const data::DatabaseHandle db = openRaw(path);
+    const data::DatabaseHandle db = openRawDatabase(path);
     sqlite3_exec(db.get(), "PRAGMA application_id = 12345", nullptr, nullptr, nullptr);
     return path;
 }
@@ -162,7 +155,7 @@ TEST(ConnectionFile, IsWrittenDurablyAndReleasedOnClose)
     recordset.Open(QStringLiteral("select * from [Work Codes]"), connection);
     connection.Close();
     EXPECT_EQ(recordset.state(), data::Recordset::StateClosed);
-    const data::DatabaseHandle other = openRaw(database.path());
+    const data::DatabaseHandle other = openRawDatabase(database.path());
     EXPECT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
@@ -172,8 +165,7 @@ TEST(ConnectionLocking, WaitsForAnotherProgramsWriteToFinish)
     Connection connection;
     connection.Open(database.connectionString());
 
-    const data::DatabaseHandle other = openRaw(database.path());
-    sqlite3_busy_timeout(other.get(), 5000);
+    const data::DatabaseHandle other = openRawDatabase(database.path());
     ASSERT_EQ(sqlite3_exec(other.get(),
                            "BEGIN IMMEDIATE; INSERT INTO \"Work Codes\" (Description, Billable) VALUES ('theirs', 0)",
                            nullptr, nullptr, nullptr),

@@ -41,6 +41,14 @@ QVariant readValue(data::Connection& connection, const QString& sql, const QStri
     return recordset.Eof() ? QVariant() : recordset.Fields(field);
 }
 
+data::DatabaseHandle openRawDatabase(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_busy_timeout(raw, 5000);
+    return data::DatabaseHandle(raw);
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

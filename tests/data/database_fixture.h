@@ -4,6 +4,7 @@
 #include "support/test_environment.h"
 
 #include "data/runtime_error.h"
+#include "data/sqlite_handles.h"
 
 #include <QLocale>
 #include <QString>
@@ -21,6 +22,10 @@ QList<QVariantList> readRows(data::Connection& connection, const QString& sql);
 
 // The first row's value of `field`, or an invalid QVariant when there is no row.
 QVariant readValue(data::Connection& connection, const QString& sql, const QString& field);
+
+// A bare engine handle on a file, as another program would hold it (created
+// when missing), waiting up to five seconds for locks.
+data::DatabaseHandle openRawDatabase(const QString& path);
 
 // The bytes of a file, to check that something left it untouched.
 QByteArray fileBytes(const QString& path);

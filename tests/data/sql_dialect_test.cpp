@@ -81,6 +81,17 @@ TEST_F(DatabaseTest, UnclosedNamesAndLiteralsAreRefused)
     }
 }
 
+TEST_F(DatabaseTest, BareDecimalCommaIsNamedNotASyntaxError)
+{
+    const QString failure =
+        failureOf(QStringLiteral("update [Work Hours] set Employee=1,[Work Code]=2,[Date Worked]='1/2/2026',"
+                                 "[Hours]=7,5,[Work Description]='x' where ID=1"));
+    EXPECT_TRUE(failure.contains(QStringLiteral("7,5"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("[Hours]"))) << failure.toStdString();
+    // Two assignments of numbers are not mistaken for one.
+    EXPECT_EQ(failureOf(QStringLiteral("update [Work Hours] set Employee=1,[Work Code]=2 where ID=1")), QString());
+}
+
 TEST(ColumnKinds, FollowTheDeclaredType)
 {
     using data::ColumnKind;
