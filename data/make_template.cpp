@@ -3,7 +3,8 @@
 // Builds the program's empty template database from the schema text at build
 // time. The database is written to a temporary file beside the output and
 // renamed into place only when complete, so an interrupted build never leaves
-// a half-made template behind.
+// a half-made template behind. Exit status 0 on success, 1 on failure (with
+// the reason on standard error), 2 for wrong arguments.
 #include "database_format.h"
 #include "sqlite_handles.h"
 
@@ -49,8 +50,11 @@ bool build(const fs::path& schemaPath, const fs::path& outPath)
         return false;
     }
 
+    // A stale template goes first: a build that fails leaves no template
+    // behind rather than an old one that looks current.
     const fs::path tempPath = fs::path(outPath).concat(".tmp");
     std::error_code ignored;
+    fs::remove(outPath, ignored);
     fs::remove(tempPath, ignored);
     fs::remove(fs::path(tempPath).concat("-journal"), ignored);
 
@@ -73,9 +77,6 @@ bool build(const fs::path& schemaPath, const fs::path& outPath)
         return false;
     }
 
-    // A stale template goes first, so the rename also works where an existing
-    // target would block it.
-    fs::remove(outPath, ignored);
     std::error_code error;
     fs::rename(tempPath, outPath, error);
     if (error) {
