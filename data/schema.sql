@@ -71,7 +71,7 @@ SELECT e."ID" AS "ID",
             ELSE coalesce(e."Company", '')
        END AS "Employee Name"
 FROM "Employees" AS e
-ORDER BY 2 COLLATE NOCASE, 1;
+ORDER BY "Employee Name" COLLATE NOCASE, "ID";
 
 -- One row per work-hour entry. The joins are outer joins, so an entry whose
 -- employee or work code has gone still appears (with a Null name).

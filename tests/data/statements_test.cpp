@@ -497,11 +497,13 @@ TEST_F(Statements, EmployeeNameIsComposedFromWhatIsThere)
     addEmployee(QString(), QString(), QStringLiteral("ACME"));
     execute(QStringLiteral("insert into Employees (Company) values ('Null Names Ltd')"));
     addEmployee(QStringLiteral("ann"), QStringLiteral("Lee"));
+    addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
+    addEmployee(QStringLiteral("bea"), QStringLiteral("Zu"));
     QStringList names;
     for (const QVariantList& row : rows(QStringLiteral("select * from [Employees Extended]")))
         names << row[1].toString();
     // Ordered by name without regard to case, then by ID.
-    EXPECT_EQ(names, (QStringList{"ACME", "Ann Lee", "ann Lee", "Cher", "Null Names Ltd", "Solo"}));
+    EXPECT_EQ(names, (QStringList{"ACME", "Ann Lee", "ann Lee", "bea Zu", "Bob Kay", "Cher", "Null Names Ltd", "Solo"}));
 }
 
 TEST_F(Statements, EntriesWhoseEmployeeOrWorkCodeIsGoneStillAppear)
