@@ -206,11 +206,13 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
         return std::nullopt;
     }
 
-    // The date part is everything before the first blank; the rest, when
+    // The date part has as many blank-separated words as the locale's own
+    // short date text ("12/31/2000" one, "31 Dec 2000" three); the rest, when
     // present, is a time of day.
-    const qsizetype blank = trimmed.indexOf(u' ');
-    const QString datePart = blank < 0 ? trimmed : trimmed.left(blank);
-    const QString timePart = blank < 0 ? QString() : trimmed.mid(blank + 1);
+    const qsizetype dateWords = dateToText(QDate(2000, 12, 31), locale).simplified().count(u' ') + 1;
+    const QStringList words = trimmed.split(u' ');
+    const QString datePart = words.mid(0, dateWords).join(u' ');
+    const QString timePart = words.mid(dateWords).join(u' ');
 
     const QString localeFormat = locale.dateFormat(QLocale::ShortFormat);
     QDate date = locale.toDate(datePart, lenientDateFormat(shortDateFormat(locale)));

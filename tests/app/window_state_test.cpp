@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "app/settings_store.h"
 #include "app/twips.h"
+#include "app/work_hours_model.h"
 
 #include <QHeaderView>
 #include <QPushButton>

@@ -88,6 +88,31 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"de_DE", "07.12.2026 17:05:00", at(2026, 12, 7, 17, 5)},
                       DateCase{"de_DE", "12/7/2026", {}}));
 
+// Whatever a locale writes as a date, with or without a time of day, it reads
+// back as the same date: also locales whose short date has blanks in it.
+class DateRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DateRoundTrip, ReadsBackWhatItWrites)
+{
+    const QLocale locale(QString::fromLatin1(GetParam()));
+    for (const QDate date : {QDate(2026, 12, 7), QDate(1931, 1, 1), QDate(2099, 2, 28), QDate(2000, 10, 31)}) {
+        const QString text = dateToText(date, locale);
+        const std::optional<QDateTime> read = textToDateTime(text, locale);
+        ASSERT_TRUE(read.has_value()) << GetParam() << " " << text.toStdString();
+        EXPECT_EQ(read->date(), date) << GetParam() << " " << text.toStdString();
+
+        const QDateTime withTime(date, QTime(15, 4, 5), Qt::UTC);
+        const QString timed = valueToText(withTime, locale);
+        const std::optional<QDateTime> readTimed = textToDateTime(timed, locale);
+        ASSERT_TRUE(readTimed.has_value()) << GetParam() << " " << timed.toStdString();
+        EXPECT_EQ(*readTimed, withTime) << GetParam() << " " << timed.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, DateRoundTrip,
+                         ::testing::Values("C", "en_US", "de_DE", "en_GB", "fr_FR", "hu_HU", "ko_KR", "ja_JP",
+                                           "zh_CN", "ru_RU", "nl_NL", "pt_BR"));
+
 struct TextCase {
     const char* locale;
     QVariant value;

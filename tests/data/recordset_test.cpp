@@ -5,7 +5,6 @@
 #include "data/runtime_error.h"
 #include "data/sqlite_handles.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 #include <functional>
@@ -158,57 +157,6 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, TextOfValues, ::testing::Values("en_US", "de_DE", "fr_FR"));
-
-// The main list reads every entry as text; that must cost no more than twice
-// what stepping the same stored query with the bare engine costs.
-TEST_F(Recordsets, ReadingTheWholeListAsTextStaysNearRawStepping)
-{
-#ifndef NDEBUG
-    GTEST_SKIP() << "timings mean nothing in an unoptimised build";
-#endif
-    const data::DatabaseHandle reference = openRawDatabase(m_database.path());
-    sqlite3* raw = reference.get();
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "INSERT INTO Employees (\"First Name\", \"Last Name\") VALUES ('Ann','Lee'), ('Bob','Kay');"
-                           "INSERT INTO \"Work Codes\" (Description, Billable) VALUES ('Coding', -1), ('Admin', 0);"
-                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-                           "INSERT INTO \"Work Hours\" (Employee, \"Date Worked\", \"Work Code\", Hours, \"Work Description\") "
-                           "SELECT i % 2 + 1, date('2024-01-01', '+' || (i % 900) || ' days'), i % 2 + 1, (i % 24) * 0.5, "
-                           "'entry ' || i FROM n",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-
-    const QString list = QStringLiteral("select * from [Work Hours Extended]");
-    qint64 bestRaw = std::numeric_limits<qint64>::max();
-    qint64 bestOurs = std::numeric_limits<qint64>::max();
-    for (int round = 0; round < 3; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(raw, "SELECT * FROM \"Work Hours Extended\"", -1, &statement, nullptr);
-        const data::StatementHandle owned(statement);
-        qint64 rawRows = 0;
-        for (; sqlite3_step(statement) == SQLITE_ROW; ++rawRows) {
-            for (int i = 0; i < 6; ++i)
-                sqlite3_column_text(statement, i);
-        }
-        bestRaw = std::min(bestRaw, timer.nsecsElapsed());
-
-        timer.restart();
-        Recordset recordset;
-        recordset.Open(list, db());
-        qint64 ourRows = 0;
-        for (; !recordset.Eof(); recordset.MoveNext(), ++ourRows) {
-            for (int i = 0; i < 6; ++i)
-                recordset.text(i);
-        }
-        recordset.Close();
-        bestOurs = std::min(bestOurs, timer.nsecsElapsed());
-        ASSERT_EQ(rawRows, 100000);
-        ASSERT_EQ(ourRows, 100000);
-    }
-    EXPECT_LE(bestOurs, 2 * bestRaw) << "raw " << bestRaw / 1000000 << " ms, recordset " << bestOurs / 1000000 << " ms";
-}
 
 }  // namespace
 }  // namespace hv::test
