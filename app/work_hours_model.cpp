@@ -125,12 +125,19 @@ void WorkHoursModel::sortRows()
     const int key = m_sortKey;
     if (key < 0 || key >= columnCount())
         return;
+    // Texts compare without regard to case: fold each once rather than in
+    // every comparison.
+    const size_t rows = m_displayOrder.size();
+    std::vector<QString> folded(rows);
+    for (size_t row = 0; row < rows; ++row)
+        folded[row] = cell(static_cast<int>(row), key).toCaseFolded();
+
     // A stable sort of the rows in adding order, so equal texts keep the
     // order in which the rows arrived.
-    std::sort(m_displayOrder.begin(), m_displayOrder.end());
+    std::iota(m_displayOrder.begin(), m_displayOrder.end(), 0);
     const bool descending = m_sortOrder == Descending;
     std::stable_sort(m_displayOrder.begin(), m_displayOrder.end(), [&](int a, int b) {
-        const int c = cell(a, key).compare(cell(b, key), Qt::CaseInsensitive);
+        const int c = QString::compare(folded[static_cast<size_t>(a)], folded[static_cast<size_t>(b)], Qt::CaseSensitive);
         return descending ? c > 0 : c < 0;
     });
 }
