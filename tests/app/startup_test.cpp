@@ -215,3 +215,25 @@ TEST_F(StartupTest, ControlsCarryTheirNamesCaptionsAndTabOrder)
 
 }  // namespace
 }  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+TEST_F(MainWindowTest, UnloadEndsTheProgramWithEveryOtherWindow)
+{
+    QWidget other;
+    other.show();
+    Form1::Environment env = Form1::Environment::standard();
+    env.random = [] { return 0.5; };
+    env.openPage = [](const QString&) { ADD_FAILURE() << "no page is opened"; };
+    Form1 window(env);
+    window.Form_Load();
+    window.show();
+    window.close();
+    EXPECT_FALSE(other.isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(SharedConnection::isSet());
+}
+
+}  // namespace
+}  // namespace hv::test

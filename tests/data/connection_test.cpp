@@ -14,6 +14,10 @@
 #include <chrono>
 #include <thread>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace hv::test {
 namespace {
 
@@ -200,6 +204,44 @@ TEST(ComponentFactory, MissingComponentsCannotBeCreated)
     EXPECT_NE(ComponentFactory::createConnection(), nullptr);
     ComponentFactory::resetAvailability();
     EXPECT_NE(ComponentFactory::createRecordset(), nullptr);
+}
+
+}  // namespace
+}  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+// A statement the engine reported done is on disk: a process killed right
+// after it leaves the row behind and the file intact.
+TEST(ConnectionDurability, AWriteReportedDoneSurvivesAKill)
+{
+    TemporaryDatabase database;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Connection connection;
+        connection.Open(database.connectionString());
+        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('survivor',TRUE)"));
+        raise(SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    Connection connection;
+    connection.Open(database.connectionString());
+    EXPECT_EQ(readValue(connection, QStringLiteral("select * from [Work Codes]"), QStringLiteral("Description")),
+              QVariant(QStringLiteral("survivor")));
+    EXPECT_EQ(readValue(connection, QStringLiteral("select * from [Work Codes]"), QStringLiteral("Billable")),
+              QVariant(true));
+    const data::DatabaseHandle raw = openRawDatabase(database.path());
+    sqlite3_stmt* check = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw.get(), "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
+    const data::StatementHandle owned(check);
+    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
 }
 
 }  // namespace
