@@ -440,6 +440,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void Form1::mouseMoveEvent(QMouseEvent* event)
+{
+    // The bare window surface shows the default arrow again; moves that a
+    // button or the list passed on to the window are theirs.
+    if (m_mousePointer != PointerHourglass && !childAt(event->position().toPoint()))
+        setMousePointer(PointerDefault);
+    QWidget::mouseMoveEvent(event);
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     Form_QueryUnload();

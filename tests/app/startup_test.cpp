@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -233,6 +235,38 @@ TEST_F(MainWindowTest, UnloadEndsTheProgramWithEveryOtherWindow)
     EXPECT_FALSE(other.isVisible());
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(SharedConnection::isSet());
+}
+
+}  // namespace
+}  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+void moveMouseOver(QWidget* widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), widget->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+TEST_F(MainWindowTest, PointerIsTheHandOverButtonsAndTheArrowElsewhereUnlessBusy)
+{
+    auto window = start();
+    auto* button = window->findChild<QPushButton*>(QStringLiteral("PushButton5"));
+    moveMouseOver(button);
+    EXPECT_EQ(window->mousePointer(), Form1::PointerCustom);
+    moveMouseOver(window->listView()->viewport());
+    EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
+    moveMouseOver(button);
+    moveMouseOver(window.get());
+    EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
+
+    window->setMousePointer(Form1::PointerHourglass);
+    moveMouseOver(button);
+    moveMouseOver(window->listView()->viewport());
+    EXPECT_EQ(window->mousePointer(), Form1::PointerHourglass);
+    EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
 }
 
 }  // namespace
