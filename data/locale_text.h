@@ -47,7 +47,7 @@ QString numberToSqlText(double value);
 // year), optionally followed by a time of day in the locale's long or short
 // time format, or an ISO 8601 date ("2026-12-07", "2026-12-07T08:30:00").
 // A two-digit year is read as 1930-2029. Years before 100 are refused. The
-// result carries no time zone: its time spec is Qt::UTC only so that no
+// result carries no time zone: it is marked Qt::UTC only so that no
 // local-time shift (a daylight-saving gap) can change the time typed.
 // Returns nothing when the text is not a date.
 std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());

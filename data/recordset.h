@@ -10,7 +10,7 @@ class Connection;
 
 // The rows of one query, read front to back; the stand-in for the platform's
 // read-only, static recordset. Each value keeps its kind: a date column reads
-// back as a QDate (QDateTime when it carries a time of day; its time spec is
+// back as a QDate (QDateTime when it carries a time of day, marked
 // Qt::UTC only so that no zone shifts it), a number as a double, a whole
 // number as qint64, a yes/no as bool, text as QString, and an empty column as
 // a null QVariant. A stored date text that cannot be read as a date comes
