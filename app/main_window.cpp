@@ -112,6 +112,9 @@ Form1::Form1(Environment environment, QWidget* parent)
     setPalette(pal);
     resize(twips::toPixels(layout::kDesignClientSize.width()), twips::toPixels(layout::kDesignClientSize.height()));
     buildControls();
+    m_sizeGuard.setSingleShot(true);
+    m_sizeGuard.setInterval(150);
+    connect(&m_sizeGuard, &QTimer::timeout, this, &Form1::restoreDesignSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -410,14 +413,18 @@ void Form1::changeEvent(QEvent* event)
 void Form1::keepDesignSize()
 {
     // The border is fixed: in the normal state the window keeps its design
-    // size, whatever a drag of its border or the window manager asked for.
-    // Checked once the state change has settled.
-    QTimer::singleShot(0, this, [this] {
-        const QSize design(twips::toPixels(layout::kDesignClientSize.width()),
-                           twips::toPixels(layout::kDesignClientSize.height()));
-        if (windowStateNumber() == 0 && size() != design)
-            resize(design);
-    });
+    // size, whatever a drag of its border asked for. The check waits until
+    // the window manager has settled a change of state, so that the first
+    // resize of a maximise is never taken for a drag.
+    m_sizeGuard.start();
+}
+
+void Form1::restoreDesignSize()
+{
+    const QSize design(twips::toPixels(layout::kDesignClientSize.width()),
+                       twips::toPixels(layout::kDesignClientSize.height()));
+    if (windowStateNumber() == 0 && size() != design)
+        resize(design);
 }
 
 void Form1::setMousePointer(int pointer)

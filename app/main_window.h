@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -80,6 +81,7 @@ private:
     void selectFirstAdded();
     void applyPlaces(const layout::MainWindowPlaces& places);
     void keepDesignSize();
+    void restoreDesignSize();
     static QString connectionString();
 
     Environment m_env;
@@ -91,6 +93,7 @@ private:
     bool m_applyingWidths = false;
     int m_mousePointer = PointerDefault;
     std::optional<QCursor> m_customPointer;
+    QTimer m_sizeGuard;
 };
 
 }  // namespace hv
