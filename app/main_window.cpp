@@ -53,6 +53,24 @@ constexpr std::array<ColumnDefinition, 6> kColumns{{
 constexpr std::array<const char*, 6> kListFields{
     "ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"};
 
+// The data store's places, built afresh from the common data folder each
+// time they are needed.
+QString firstLevelDataFolder()
+{
+    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
+}
+
+QString dataFolder()
+{
+    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
+        + QStringLiteral("Hourvane");
+}
+
+QString liveDatabasePath()
+{
+    return dataFolder() + QStringLiteral("/dbData.mdb");
+}
+
 QString columnKey(int position)
 {
     return QString::number(position) + QStringLiteral("ColumnHeaders");
@@ -196,30 +214,19 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 
 QString Form1::connectionString()
 {
-    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=")
-        + fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
-        + QStringLiteral("Hourvane") + QStringLiteral("/dbData.mdb;JET OLEDB:Database Password=");
+    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + liveDatabasePath()
+        + QStringLiteral(";JET OLEDB:Database Password=");
 }
 
 void Form1::Form_Load()
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
-    // Every path is built afresh from the common data folder each time it is needed.
-    const auto firstLevelFolder = [] {
-        return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
-    };
-    const auto dataFolder = [] {
-        return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
-            + QStringLiteral("Hourvane");
-    };
-    const auto liveDatabase = [&] { return dataFolder() + QStringLiteral("/dbData.mdb"); };
-
-    if (err.test(100, [&] { return fs::NothingAt(firstLevelFolder()); }))
-        err.line(102, [&] { fs::MakeFolder(firstLevelFolder()); });
-    if (err.test(104, [&] { return fs::NothingAt(dataFolder()); }))
-        err.line(106, [&] { fs::MakeFolder(dataFolder()); });
-    if (err.test(108, [&] { return !fs::FileExists(liveDatabase()); }))
-        err.line(110, [&] { fs::CopyFile(fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabase()); });
+    if (err.test(100, [] { return fs::NothingAt(firstLevelDataFolder()); }))
+        err.line(102, [] { fs::MakeFolder(firstLevelDataFolder()); });
+    if (err.test(104, [] { return fs::NothingAt(dataFolder()); }))
+        err.line(106, [] { fs::MakeFolder(dataFolder()); });
+    if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
+        err.line(110, [] { fs::CopyFile(fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabasePath()); });
 
     // Line 112 skins the window when the skin file is present.
 
@@ -248,11 +255,10 @@ void Form1::Form_Load()
 
     for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
         err.line(146 + 2 * i, [&] {
-            m_model->addColumn(QString::fromLatin1(kColumns[static_cast<size_t>(i)].header));
-            m_columnTwips.push_back(kColumns[static_cast<size_t>(i)].defaultTwips);
-            m_applyingWidths = true;
-            m_listView->header()->resizeSection(i, twips::toPixels(kColumns[static_cast<size_t>(i)].defaultTwips));
-            m_applyingWidths = false;
+            const ColumnDefinition& column = kColumns[static_cast<size_t>(i)];
+            m_model->addColumn(QString::fromLatin1(column.header));
+            m_columnTwips.push_back(column.defaultTwips);
+            setColumnWidthTwips(i + 1, column.defaultTwips);
         });
     }
 
