@@ -54,120 +54,100 @@ std::optional<QDateTime> fromSerialDate(double serial)
     return QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(seconds);
 }
 
+// Runs one conversion of a value written to a typed column: Null stays Null;
+// otherwise `convert` sets the result and returns true, or returns false and
+// the statement is refused, naming the value, the column and `reason`.
+template <class Convert>
+void convertOrRefuse(sqlite3_context* context, int argc, sqlite3_value** argv, const QString& reason,
+                     Convert convert)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        sqlite3_result_null(context);
+    else if (!convert(argv[0]))
+        refuse(context, argv, argc, reason);
+}
+
+bool isNumeric(sqlite3_value* value)
+{
+    const int type = sqlite3_value_type(value);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// A number or a text in the user's number format; nothing for anything else.
+std::optional<double> numberOf(sqlite3_value* value)
+{
+    if (isNumeric(value))
+        return sqlite3_value_double(value);
+    if (sqlite3_value_type(value) == SQLITE_TEXT)
+        return text::textToNumber(valueText(value));
+    return std::nullopt;
+}
+
 void toDate(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    sqlite3_value* value = argv[0];
-    std::optional<QDateTime> dateTime;
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        sqlite3_result_null(context);
-        return;
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        dateTime = fromSerialDate(sqlite3_value_double(value));
-        break;
-    case SQLITE_TEXT:
-        dateTime = text::textToDateTime(valueText(value));
-        break;
-    default:
-        break;
-    }
-    if (!dateTime) {
-        refuse(context, argv, argc,
-               QStringLiteral("it is not a date (dates are written as %1)")
-                   .arg(text::shortDateFormat()));
-        return;
-    }
-    resultText(context, dateTimeToStorageText(*dateTime));
+    convertOrRefuse(context, argc, argv,
+                    QStringLiteral("it is not a date (dates are written as %1)").arg(text::shortDateFormat()),
+                    [&](sqlite3_value* value) {
+                        std::optional<QDateTime> dateTime;
+                        if (isNumeric(value))
+                            dateTime = fromSerialDate(sqlite3_value_double(value));
+                        else if (sqlite3_value_type(value) == SQLITE_TEXT)
+                            dateTime = text::textToDateTime(valueText(value));
+                        if (dateTime)
+                            resultText(context, dateTimeToStorageText(*dateTime));
+                        return dateTime.has_value();
+                    });
 }
 
 void toNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    sqlite3_value* value = argv[0];
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        sqlite3_result_null(context);
-        return;
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        sqlite3_result_double(context, sqlite3_value_double(value));
-        return;
-    case SQLITE_TEXT:
-        if (const std::optional<double> number = text::textToNumber(valueText(value))) {
+    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a number"), [&](sqlite3_value* value) {
+        const std::optional<double> number = numberOf(value);
+        if (number)
             sqlite3_result_double(context, *number);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    refuse(context, argv, argc, QStringLiteral("it is not a number"));
+        return number.has_value();
+    });
 }
 
 void toInteger(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    sqlite3_value* value = argv[0];
-    std::optional<double> number;
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        sqlite3_result_null(context);
-        return;
-    case SQLITE_INTEGER:
-        sqlite3_result_int64(context, sqlite3_value_int64(value));
-        return;
-    case SQLITE_FLOAT:
-        number = sqlite3_value_double(value);
-        break;
-    case SQLITE_TEXT:
-        number = text::textToNumber(valueText(value));
-        break;
-    default:
-        break;
-    }
-    // 2^63 is the first double past the 64-bit range.
-    constexpr double limit = 9223372036854775808.0;
-    if (!number || *number != std::trunc(*number) || *number >= limit || *number < -limit) {
-        refuse(context, argv, argc, QStringLiteral("it is not a whole number"));
-        return;
-    }
-    sqlite3_result_int64(context, static_cast<sqlite3_int64>(*number));
+    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a whole number"), [&](sqlite3_value* value) {
+        if (sqlite3_value_type(value) == SQLITE_INTEGER) {
+            sqlite3_result_int64(context, sqlite3_value_int64(value));
+            return true;
+        }
+        // 2^63 is the first double past the 64-bit range.
+        constexpr double limit = 9223372036854775808.0;
+        const std::optional<double> number = numberOf(value);
+        if (!number || *number != std::trunc(*number) || *number >= limit || *number < -limit)
+            return false;
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(*number));
+        return true;
+    });
 }
 
 void toBool(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    sqlite3_value* value = argv[0];
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        sqlite3_result_null(context);
-        return;
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        sqlite3_result_int(context, sqlite3_value_double(value) != 0.0 ? -1 : 0);
-        return;
-    case SQLITE_TEXT: {
-        const QString text = valueText(value).trimmed();
-        for (const char* yes : {"true", "yes", "on"}) {
-            if (text.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) {
-                sqlite3_result_int(context, -1);
-                return;
-            }
-        }
-        for (const char* no : {"false", "no", "off"}) {
-            if (text.compare(QLatin1String(no), Qt::CaseInsensitive) == 0) {
-                sqlite3_result_int(context, 0);
-                return;
-            }
-        }
-        if (const std::optional<double> number = text::textToNumber(text)) {
-            sqlite3_result_int(context, *number != 0.0 ? -1 : 0);
-            return;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    refuse(context, argv, argc, QStringLiteral("it is not a yes/no value (True, False, -1 or 0)"));
+    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a yes/no value (True, False, -1 or 0)"),
+                    [&](sqlite3_value* value) {
+                        std::optional<bool> yes;
+                        if (sqlite3_value_type(value) == SQLITE_TEXT) {
+                            const QString text = valueText(value).trimmed();
+                            for (const char* word : {"true", "yes", "on"})
+                                if (text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+                                    yes = true;
+                            for (const char* word : {"false", "no", "off"})
+                                if (text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+                                    yes = false;
+                        }
+                        if (!yes) {
+                            if (const std::optional<double> number = numberOf(value))
+                                yes = *number != 0.0;
+                        }
+                        if (yes)
+                            sqlite3_result_int(context, *yes ? -1 : 0);
+                        return yes.has_value();
+                    });
 }
 
 // First/Last: the value of the row with the smallest (largest) rowid, the
