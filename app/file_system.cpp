@@ -26,7 +26,13 @@ QString SpecialFolderPath(int folder)
 {
     if (folder != 35)
         return {};
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).trimmed();
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).trimmed();
+    // The folder is always there on a desktop that has used it, but a new
+    // account may not have it yet; it is made here, as the data folders are
+    // made inside it one level at a time.
+    if (!path.isEmpty())
+        QDir().mkpath(path);
+    return path;
 }
 
 bool FileExists(const QString& path)

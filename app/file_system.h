@@ -9,7 +9,8 @@ namespace hv::fs {
 
 // The path of a special folder: number 35 is the common application-data
 // folder (the user's generic data location, which honours XDG_DATA_HOME).
-// Any other number, or a folder that cannot be determined, gives empty text.
+// The folder is created when it does not exist yet. Any other number, or a
+// folder that cannot be determined, gives empty text.
 QString SpecialFolderPath(int folder);
 
 // True when a file (or folder) can be found at the path. Never raises.

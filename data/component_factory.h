@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/runtime_error.h"
+
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -28,5 +30,15 @@ public:
     // Every component present again.
     static void resetAvailability();
 };
+
+// The object a variable holds; using a variable whose creation failed raises
+// "Object variable or With block variable not set" (91) instead of crashing.
+template <typename T>
+T& required(const std::unique_ptr<T>& object)
+{
+    if (!object)
+        throw RuntimeError::objectNotSet();
+    return *object;
+}
 
 }  // namespace hv::data

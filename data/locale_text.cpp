@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTime>
 #include <cfloat>
+#include <cstdint>
 #include <cmath>
 
 namespace hv::text {
@@ -238,6 +239,24 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
     return QDateTime(date, time, Qt::UTC);
 }
 
+namespace {
+
+// Rounds half to even, as the platform's conversions do (2.5 -> 2, 3.5 -> 4),
+// and raises "Overflow" when the result lies outside [low, high].
+double roundHalfEvenWithin(double value, double low, double high)
+{
+    if (!std::isfinite(value))
+        throw RuntimeError::overflow();
+    double rounded = std::round(value);
+    if (std::fabs(value - std::trunc(value)) == 0.5 && std::fmod(rounded, 2.0) != 0.0)
+        rounded -= std::copysign(1.0, value);
+    if (rounded < low || rounded > high)
+        throw RuntimeError::overflow();
+    return rounded;
+}
+
+}  // namespace
+
 float toSingle(const QString& text, const QLocale& locale)
 {
     const std::optional<double> value = textToNumber(text, locale);
@@ -253,13 +272,33 @@ qint16 toInteger(const QString& text, const QLocale& locale)
     const std::optional<double> value = textToNumber(text, locale);
     if (!value)
         throw RuntimeError::typeMismatch();
-    // Round half to even, as the platform's conversion does (2.5 -> 2, 3.5 -> 4).
-    double rounded = std::round(*value);
-    if (std::fabs(*value - std::trunc(*value)) == 0.5 && std::fmod(rounded, 2.0) != 0.0)
-        rounded -= std::copysign(1.0, *value);
-    if (rounded < -32768.0 || rounded > 32767.0)
-        throw RuntimeError::overflow();
-    return static_cast<qint16>(rounded);
+    return static_cast<qint16>(roundHalfEvenWithin(*value, -32768.0, 32767.0));
+}
+
+qint32 toLong(const QVariant& value, const QLocale& locale)
+{
+    if (value.isNull())
+        throw RuntimeError::invalidUseOfNull();
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Bool: {
+        const qint64 whole = value.typeId() == QMetaType::Bool ? (value.toBool() ? -1 : 0) : value.toLongLong();
+        if (whole < INT32_MIN || whole > INT32_MAX)
+            throw RuntimeError::overflow();
+        return static_cast<qint32>(whole);
+    }
+    case QMetaType::Double:
+        return static_cast<qint32>(roundHalfEvenWithin(value.toDouble(), INT32_MIN, INT32_MAX));
+    case QMetaType::QString: {
+        const std::optional<double> number = textToNumber(value.toString(), locale);
+        if (!number)
+            throw RuntimeError::typeMismatch();
+        return static_cast<qint32>(roundHalfEvenWithin(*number, INT32_MIN, INT32_MAX));
+    }
+    default:
+        throw RuntimeError::typeMismatch();
+    }
 }
 
 QString numberToText(double value, const QLocale& locale)

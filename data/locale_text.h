@@ -58,6 +58,11 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
 float toSingle(const QString& text, const QLocale& locale = QLocale());
 qint16 toInteger(const QString& text, const QLocale& locale = QLocale());
 
+// The platform's conversion of a field's value to a 32-bit whole number
+// (rounded half to even): Null raises "Invalid use of Null" (94), text that
+// is not a number "Type mismatch" (13), a value out of range "Overflow" (6).
+qint32 toLong(const QVariant& value, const QLocale& locale = QLocale());
+
 // A number as the text the platform's standard conversion gives (general
 // format, the locale's decimal separator, no grouping): 1200 -> "1200".
 QString numberToText(double value, const QLocale& locale = QLocale());

@@ -14,6 +14,11 @@ RuntimeError RuntimeError::typeMismatch()
     return {err::TypeMismatch, QStringLiteral("Type mismatch")};
 }
 
+RuntimeError RuntimeError::invalidUseOfNull()
+{
+    return {err::InvalidUseOfNull, QStringLiteral("Invalid use of Null")};
+}
+
 RuntimeError RuntimeError::overflow()
 {
     return {err::Overflow, QStringLiteral("Overflow")};

@@ -9,13 +9,17 @@ namespace hv {
 // Numbers of the run-time failures the program raises, as the original
 // platform numbers them, so a report reads the same on every machine.
 namespace err {
+inline constexpr long InvalidProcedureCall = 5;
 inline constexpr long Overflow = 6;
 inline constexpr long TypeMismatch = 13;
 inline constexpr long FileNotFound = 53;
 inline constexpr long PathFileAccess = 75;
 inline constexpr long ObjectNotSet = 91;
+inline constexpr long InvalidUseOfNull = 94;
 inline constexpr long InvalidPropertyValue = 380;
 inline constexpr long CannotCreateObject = 429;
+inline constexpr long ObjectDoesNotSupport = 438;
+inline constexpr long InvalidPicture = 481;
 inline constexpr long NoCurrentRecord = 3021;
 inline constexpr long ItemNotFound = 3265;
 inline constexpr long ObjectClosed = 3704;
@@ -40,6 +44,7 @@ public:
     static RuntimeError overflow();
     static RuntimeError objectNotSet();
     static RuntimeError invalidPropertyValue();
+    static RuntimeError invalidUseOfNull();
 
 private:
     long m_number;

@@ -68,6 +68,16 @@ TEST_F(StartupTest, FirstStartCreatesTheFoldersAndCopiesTheTemplate)
     EXPECT_EQ(headers, QStringList({"ID", "Employee", "Date Worked", " Work Code", "Hours", " Work Description"}));
 }
 
+TEST_F(StartupTest, ANewAccountWithoutADataFolderStartsCleanly)
+{
+    const QString missing = m_folders.dataHome() + QStringLiteral("/new-account/.local/share");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(missing));
+    auto window = start();
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join('\n').toStdString();
+    EXPECT_TRUE(QFileInfo::exists(missing + QStringLiteral("/Harrowfen/Hourvane/dbData.mdb")));
+    EXPECT_EQ(SharedConnection::get().state(), data::Connection::StateOpen);
+}
+
 TEST_F(StartupTest, LaterStartLeavesTheExistingDatabaseAsItIs)
 {
     {
