@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_config.h"
+#include "app/appearance.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
 #include "app/settings_store.h"
@@ -8,6 +9,7 @@
 #include "app/twips.h"
 #include "app/ui_seam.h"
 #include "app/work_hours_model.h"
+#include "catalog/sample_data.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/locale_text.h"
@@ -86,14 +88,6 @@ void saveSetting(const QString& key, const QString& value)
     settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, key, value);
 }
 
-QFont arialBold(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
-
 }  // namespace
 
 Form1::Environment Form1::Environment::standard()
@@ -117,13 +111,13 @@ Form1::Environment Form1::Environment::standard()
 }
 
 Form1::Form1(Environment environment, QWidget* parent)
-    : QWidget(parent), m_env(std::move(environment)), m_model(new WorkHoursModel(this))
+    : QWidget(parent), m_env(std::move(environment)), m_model(new WorkHoursModel(this)), m_pointer(*this)
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);
-    setFont(arialBold(9));
+    setFont(appearance::windowFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -152,8 +146,6 @@ void Form1::buildControls()
     m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView->setMouseTracking(true);
-    m_listView->viewport()->installEventFilter(this);
     QHeaderView* header = m_listView->header();
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
@@ -185,16 +177,17 @@ void Form1::buildControls()
     for (const ButtonDefinition& def : kButtons) {
         auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
         button->setObjectName(QStringLiteral("PushButton%1").arg(def.number));
-        button->setFont(arialBold(11.25));
+        button->setFont(appearance::buttonFont());
         button->setAutoDefault(false);
         button->setDefault(false);
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
+        m_pointer.handOn(button);
         m_buttons[static_cast<size_t>(def.number - 1)] = button;
         setTabOrder(previous, button);
         previous = button;
     }
-    setMouseTracking(true);
+    m_pointer.resetOn(this);
+    m_pointer.resetOn(m_listView);
+    connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
     applyPlaces(layout::designPlaces());
 }
 
@@ -228,17 +221,11 @@ void Form1::Form_Load()
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
         err.line(110, [] { fs::CopyFile(fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabasePath()); });
 
-    // Line 112 skins the window when the skin file is present.
+    err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
-    const QString pointerFile = fs::ProgramFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString pointerFile = appearance::handPointerFile();
     if (err.test(114, [&] { return fs::FileExists(pointerFile); }))
-        err.line(116, [&] {
-            const QPixmap image(pointerFile);
-            if (image.isNull())
-                throw RuntimeError(err::InvalidPropertyValue,
-                                   QStringLiteral("Invalid picture: '%1'").arg(pointerFile));
-            m_customPointer = QCursor(image);
-        });
+        err.line(116, [&] { m_pointer.setImage(appearance::loadPointerImage(pointerFile)); });
 
     err.line(118, [&] {
         const int draw = static_cast<int>(std::floor(m_env.random() * 100)) + 1;
@@ -249,6 +236,8 @@ void Form1::Form_Load()
     // Line 138 checks the database components before the connection is made.
 
     err.line(140, [&] { setWindowTitle(config::kProductName); });
+    err.line(140, [&] { setWindowIcon(applicationIcon()); });
+    err.line(140, [] { SetAppTitle(); });
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] { SharedConnection::get().Open(connectionString()); });
@@ -311,14 +300,12 @@ void Form1::ListData()
     std::unique_ptr<data::Recordset> rs;
 
     err.line(100, [&] {
-        if (m_mousePointer != PointerHourglass)
+        if (mousePointer() != PointerHourglass)
             m_model->clearRows();
     });
     err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
     const bool opened = err.line(104, [&] {
-        if (!rs)
-            throw RuntimeError::objectNotSet();
-        rs->Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
+        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
     });
     if (!opened)
         return;  // nothing to read: the list stays empty
@@ -433,33 +420,9 @@ void Form1::restoreDesignSize()
         resize(design);
 }
 
-void Form1::setMousePointer(int pointer)
+void Form1::PushButton4_Click()
 {
-    m_mousePointer = pointer;
-    if (pointer == PointerHourglass)
-        setCursor(Qt::WaitCursor);
-    else if (pointer == PointerCustom && m_customPointer)
-        setCursor(*m_customPointer);
-    else
-        unsetCursor();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && m_mousePointer != PointerHourglass) {
-        const bool overButton = std::find(m_buttons.begin(), m_buttons.end(), watched) != m_buttons.end();
-        setMousePointer(overButton ? PointerCustom : PointerDefault);
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Form1::mouseMoveEvent(QMouseEvent* event)
-{
-    // The bare window surface shows the default arrow again; moves that a
-    // button or the list passed on to the window are theirs.
-    if (m_mousePointer != PointerHourglass && !childAt(event->position().toPoint()))
-        setMousePointer(PointerDefault);
-    QWidget::mouseMoveEvent(event);
+    catalog::loadSampleData(this, [this] { ListData(); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)

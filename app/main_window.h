@@ -1,14 +1,14 @@
 #pragma once
 
 #include "app/main_window_layout.h"
+#include "app/skin_framework.h"
+#include "app/window_pointer.h"
 
-#include <QCursor>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <optional>
 #include <vector>
 
 class QPushButton;
@@ -35,7 +35,11 @@ public:
     };
 
     // The window's mouse-pointer setting.
-    enum MousePointer { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+    enum MousePointer {
+        PointerDefault = WindowPointer::Default,
+        PointerHourglass = WindowPointer::Hourglass,
+        PointerCustom = WindowPointer::Custom
+    };
 
     explicit Form1(Environment environment = Environment::standard(), QWidget* parent = nullptr);
     ~Form1() override;
@@ -54,8 +58,16 @@ public:
     void Form_Resize();
 
     bool maximized() const { return m_Maximized; }
-    int mousePointer() const { return m_mousePointer; }
-    void setMousePointer(int pointer);
+    int mousePointer() const { return m_pointer.value(); }
+    void setMousePointer(int pointer) { m_pointer.set(pointer); }
+    const WindowPointer& pointer() const { return m_pointer; }
+
+    // "Load Sample/Example Data": adds the example employees, work codes and
+    // entries, then refills the list.
+    void PushButton4_Click();
+
+    // The skin component laid over this window (SkinFramework1).
+    const SkinFramework& skin() const { return m_SkinFramework1; }
 
     // The window state as the settings store it: 0 normal, 1 minimised, 2 maximised.
     int windowStateNumber() const;
@@ -70,8 +82,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void Form_QueryUnload();
@@ -91,8 +101,8 @@ private:
     std::vector<double> m_columnTwips;
     bool m_Maximized = false;
     bool m_applyingWidths = false;
-    int m_mousePointer = PointerDefault;
-    std::optional<QCursor> m_customPointer;
+    WindowPointer m_pointer;
+    SkinFramework m_SkinFramework1;
     QTimer m_sizeGuard;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
+#include "support/qt_printers.h"
 #include "support/test_environment.h"
 #include "support/ui_recorder.h"
 

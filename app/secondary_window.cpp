@@ -1,0 +1,93 @@
+#include "app/secondary_window.h"
+
+#include "app/appearance.h"
+#include "app/file_system.h"
+#include "app/twips.h"
+#include "app/ui_seam.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+
+namespace hv {
+
+SecondaryWindow::SecondaryWindow(const QString& name, const QString& caption, QSize clientTwips, QWidget* parent)
+    : QDialog(parent), m_pointer(*this)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setModal(true);
+    setFont(appearance::windowFont());
+    setFixedSize(twips::toPixels(clientTwips.width()), twips::toPixels(clientTwips.height()));
+    setSizeGripEnabled(false);
+}
+
+int SecondaryWindow::Show()
+{
+    Form_Load();
+    centreOnScreen();
+    return UiSeam::showModal(*this);
+}
+
+void SecondaryWindow::Unload()
+{
+    done(QDialog::Rejected);
+}
+
+void SecondaryWindow::loadAppearance(ErrorReport& err)
+{
+    err.line(100, [&] { SetFormColors(*this); });
+    err.line(102, [&] { setWindowIcon(applicationIcon()); });
+    const QString pointerFile = appearance::handPointerFile();
+    if (err.test(104, [&] { return fs::FileExists(pointerFile); }))
+        err.line(106, [&] { m_pointer.setImage(appearance::loadPointerImage(pointerFile)); });
+}
+
+QPushButton* SecondaryWindow::addPushButton(int number, const QString& caption, QRect placeTwips, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent ? parent : this);
+    button->setObjectName(QStringLiteral("PushButton%1").arg(number));
+    button->setFont(appearance::buttonFont());
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+    m_pointer.handOn(button);
+    return button;
+}
+
+void SecondaryWindow::keyPressEvent(QKeyEvent* event)
+{
+    // No button is the default or the cancel button: Enter and Esc press
+    // nothing, and Esc does not close the window either.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void SecondaryWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen();
+}
+
+void SecondaryWindow::centreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+}  // namespace hv

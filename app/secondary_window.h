@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/error_report.h"
+#include "app/window_pointer.h"
+
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+
+class QPushButton;
+
+namespace hv {
+
+// The frame every window but the main one shares: a modal window of fixed
+// size given in twips, centred on the screen, in Arial 9 pt bold, with no
+// minimise or maximise box. No push button is a default or cancel button, so
+// Enter and Esc press nothing. Each opening loads the window afresh:
+// Show() runs Form_Load and then shows it modally through the UI seam;
+// Unload() closes it, as does the title-bar close button.
+class SecondaryWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    SecondaryWindow(const QString& name, const QString& caption, QSize clientTwips, QWidget* parent = nullptr);
+
+    // Loads the window and shows it modally; returns when it has closed.
+    int Show();
+
+    // Closes the window.
+    void Unload();
+
+    WindowPointer& pointer() { return m_pointer; }
+
+protected:
+    // The window's load: colours, icon, pointer image, then its own data.
+    virtual void Form_Load() = 0;
+
+    // The first steps of every load, on lines 100 to 106 of the load's error
+    // report: colours, icon, pointer-file test, pointer load.
+    void loadAppearance(ErrorReport& err);
+
+    // A push button in Arial 11.25 pt bold at a place in twips, showing the
+    // hand pointer; never a default button.
+    QPushButton* addPushButton(int number, const QString& caption, QRect placeTwips, QWidget* parent = nullptr);
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void centreOnScreen();
+
+    WindowPointer m_pointer;
+};
+
+}  // namespace hv

@@ -1,0 +1,215 @@
+#include "catalog/employee_editor.h"
+
+#include "app/error_report.h"
+#include "app/shared_connection.h"
+#include "app/twips.h"
+#include "app/ui_seam.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+#include "data/sql_text.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <limits>
+#include <memory>
+
+namespace hv {
+
+namespace {
+
+const QString kOwner = QStringLiteral("Form3");
+
+// One box: its caption, the Employees column it holds, its place in twips.
+// The boxes are listed in their number order, which is also the tab order.
+struct BoxDefinition {
+    const char* caption;
+    const char* column;
+    int left, top, width, height;
+};
+constexpr std::array<BoxDefinition, 16> kBoxes{{
+    {"First Name", "First Name", 120, 375, 2640, 345},
+    {"Last Name", "Last Name", 3000, 375, 2640, 345},
+    {"Job Title", "Job Title", 120, 1095, 2640, 345},
+    {"Company", "Company", 3000, 1095, 2640, 345},
+    {"Business Phone", "Business Phone", 120, 1935, 2640, 345},
+    {"Home Phone", "Home Phone", 3000, 1935, 2640, 345},
+    {"Mobile Phone", "Mobile Phone", 120, 2655, 2640, 345},
+    {"Fax Number", "Fax Number", 3000, 2655, 2640, 345},
+    {"Address", "Address", 120, 3375, 5520, 345},
+    {"City", "City", 120, 4095, 1440, 345},
+    {"State", "State", 1680, 4110, 720, 345},
+    {"Postal Code", "ZIP", 2520, 4095, 1440, 345},
+    {"Country", "Country", 4080, 4095, 1560, 345},
+    {"Email Address", "E-mail Address", 120, 4815, 2640, 345},
+    {"Webpage", "Web Page", 3000, 4815, 2640, 345},
+    {"Notes", "Notes", 120, 5520, 5520, 1425},
+}};
+
+// The boxes in the order of the insert statement's column list.
+constexpr std::array<int, 16> kInsertOrder{1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16};
+
+// The update statement's fixed pieces, each followed by its box.
+struct UpdatePiece {
+    const char* text;
+    int box;
+};
+constexpr std::array<UpdatePiece, 16> kUpdatePieces{{
+    {"update Employees set [First Name]='", 1},
+    {"',[Last Name]='", 2},
+    {"',[E-mail Address]='", 14},
+    {"',Company='", 4},
+    {"',[Job Title]='", 3},
+    {"',[Business Phone]='", 5},
+    {"',[Home Phone]='", 6},
+    {"',[Mobile Phone]='", 7},
+    {"',[Fax Number]='", 8},
+    {"',Address='", 9},
+    {"',City='", 10},
+    {"',State='", 11},
+    {"',ZIP='", 12},
+    {"',Country='", 13},
+    {"',[Web Page]='", 15},
+    {"',Notes='", 16},
+}};
+
+// Label heights above their boxes: 255 twips, the Notes label 240.
+constexpr int kLabelHeight = 240;
+
+}  // namespace
+
+Form3::Form3(QWidget* parent)
+    : RecordEditor(QStringLiteral("Form3"), QStringLiteral("Employees"), QSize(5775, 7605), parent)
+{
+    QWidget* previous = nullptr;
+    for (int number = 1; number <= 16; ++number) {
+        const BoxDefinition& def = kBoxes[static_cast<size_t>(number - 1)];
+        QWidget* box = nullptr;
+        if (number == 16) {
+            m_Text16 = new QPlainTextEdit(this);
+            m_Text16->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            m_Text16->setTabChangesFocus(true);
+            box = m_Text16;
+        } else {
+            auto* line = new QLineEdit(this);
+            line->setMaxLength(std::numeric_limits<int>::max());
+            m_boxes[static_cast<size_t>(number - 1)] = line;
+            box = line;
+        }
+        box->setObjectName(QStringLiteral("Text%1").arg(number));
+        box->setGeometry(twips::rect(def.left, def.top, def.width, def.height));
+
+        auto* label = new QLabel(QString::fromLatin1(def.caption), this);
+        label->setObjectName(QStringLiteral("Label1"));
+        label->setProperty("index", number - 1);
+        label->setBuddy(box);
+        const int above = number == 16 ? 240 : 255;
+        label->setGeometry(twips::rect(def.left, def.top - above, def.width, kLabelHeight));
+
+        if (previous)
+            setTabOrder(previous, box);
+        previous = box;
+    }
+
+    m_PushButton2 = addPushButton(2, QStringLiteral("Save"), QRect(120, 7080, 2760, 405));
+    m_PushButton1 = addPushButton(1, QStringLiteral("Cancel"), QRect(3000, 7080, 2640, 405));
+    setTabOrder(previous, m_PushButton2);
+    setTabOrder(m_PushButton2, m_PushButton1);
+    connect(m_PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
+    connect(m_PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
+    m_boxes[0]->setFocus();
+}
+
+QLineEdit* Form3::box(int number) const
+{
+    return m_boxes.at(static_cast<size_t>(number - 1));
+}
+
+QString Form3::boxText(int number) const
+{
+    return number == 16 ? m_Text16->toPlainText() : box(number)->text();
+}
+
+void Form3::setBoxText(int number, const QString& text)
+{
+    if (number == 16)
+        m_Text16->setPlainText(text);
+    else
+        box(number)->setText(text);
+}
+
+void Form3::LoadData()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("LoadData")), this);
+    std::unique_ptr<data::Recordset> rs;
+    err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
+    err.line(102, [&] {
+        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), 3, 1);
+    });
+    if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
+        for (int number = 1; number <= 16; ++number) {
+            err.line(104 + 2 * number, [&] {
+                const char* column = kBoxes[static_cast<size_t>(number - 1)].column;
+                setBoxText(number, text::valueToText(data::required(rs).Fields(QString::fromLatin1(column))));
+            });
+        }
+    }
+    err.line(138, [&] { data::required(rs).Close(); });
+}
+
+void Form3::PushButton2_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton2_Click")), this);
+    if (err.test(100, [&] { return boxText(1).trimmed().isEmpty(); })) {
+        err.line(102, [&] { UiSeam::tell(this, QStringLiteral("You forgot to input first name.")); });
+        err.line(104, [&] { box(1)->setFocus(); });
+        return;
+    }
+    if (err.test(106, [&] { return boxText(2).trimmed().isEmpty(); })) {
+        err.line(108, [&] { UiSeam::tell(this, QStringLiteral("You forgot to input last name.")); });
+        err.line(110, [&] { box(2)->setFocus(); });
+        return;
+    }
+
+    // A write the database refuses is reported and confirms nothing: the
+    // window stays open with everything typed, to be corrected or cancelled.
+    bool written = false;
+    if (err.test(112, [&] { return !m_ID.isEmpty(); })) {
+        written = err.line(114, [&] {
+            QString sql;
+            for (const UpdatePiece& piece : kUpdatePieces)
+                sql += QString::fromLatin1(piece.text) + sql::quoteDoubled(boxText(piece.box));
+            sql += QStringLiteral("' where ID=") + m_ID;
+            SharedConnection::get().Execute(sql);
+        });
+        if (written)
+            err.line(116, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+    } else {
+        written = err.line(118, [&] {
+            QStringList values;
+            for (int number : kInsertOrder)
+                values << sql::quoteDoubled(boxText(number));
+            SharedConnection::get().Execute(
+                QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title],"
+                               "[Business Phone],[Home Phone],[Mobile Phone],[Fax Number],Address,City,State,ZIP,"
+                               "Country,[Web Page],Notes) values ('")
+                + values.join(QStringLiteral("','")) + QStringLiteral("')"));
+        });
+        if (written)
+            err.line(120, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+    }
+    if (written)
+        err.line(122, [&] { Unload(); });
+}
+
+void Form3::PushButton1_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton1_Click")), this);
+    err.line(100, [&] { Unload(); });
+}
+
+}  // namespace hv

@@ -1,0 +1,153 @@
+#include "catalog/work_code_editor.h"
+
+#include "app/error_report.h"
+#include "app/shared_connection.h"
+#include "app/twips.h"
+#include "app/ui_seam.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/sql_text.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+#include <memory>
+
+namespace hv {
+
+namespace {
+
+const QString kOwner = QStringLiteral("Form5");
+
+// The yes/no value of a field: true, false, a number (non-zero is true) or
+// the texts "True"/"False". Null and anything else raise "Type mismatch".
+bool yesNo(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool: return value.toBool();
+    case QMetaType::LongLong:
+    case QMetaType::Int: return value.toLongLong() != 0;
+    case QMetaType::Double: return value.toDouble() != 0.0;
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        if (const std::optional<double> number = text::textToNumber(text))
+            return *number != 0.0;
+        throw RuntimeError::typeMismatch();
+    }
+    default:
+        throw RuntimeError::typeMismatch();
+    }
+}
+
+}  // namespace
+
+Form5::Form5(QWidget* parent)
+    : RecordEditor(QStringLiteral("Form5"), QStringLiteral("Work codes"), QSize(8040, 2340), parent)
+{
+    m_Frame1 = new QGroupBox(QStringLiteral("Description"), this);
+    m_Frame1->setObjectName(QStringLiteral("Frame1"));
+    m_Frame1->setGeometry(twips::rect(120, 120, 7800, 825));
+    m_Text1 = new QLineEdit(m_Frame1);
+    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setAccessibleName(QStringLiteral("Description"));
+    m_Text1->setMaxLength(std::numeric_limits<int>::max());
+    m_Text1->setGeometry(twips::rect(240, 300, 7320, 345));
+
+    m_Frame2 = new QGroupBox(QStringLiteral("Billable Option"), this);
+    m_Frame2->setObjectName(QStringLiteral("Frame2"));
+    m_Frame2->setGeometry(twips::rect(120, 990, 7800, 735));
+    m_Check1 = new QCheckBox(QStringLiteral("Make Billable"), m_Frame2);
+    m_Check1->setObjectName(QStringLiteral("Check1"));
+    m_Check1->setGeometry(twips::rect(240, 300, 1455, 255));
+
+    m_PushButton2 = addPushButton(2, QStringLiteral("Save"), QRect(120, 1830, 3840, 405));
+    m_PushButton3 = addPushButton(3, QStringLiteral("Cancel"), QRect(4080, 1830, 3840, 405));
+    // Below the window's edge: never seen, reached only with the Tab key.
+    m_PushButton1 = addPushButton(1, QStringLiteral("Cancel"), QRect(5760, 7080, 5520, 405));
+    pointer().resetOn(m_Frame1);
+    pointer().resetOn(m_Frame2);
+
+    setTabOrder(m_PushButton2, m_PushButton3);
+    setTabOrder(m_PushButton3, m_PushButton1);
+    setTabOrder(m_PushButton1, m_Text1);
+    setTabOrder(m_Text1, m_Check1);
+    connect(m_PushButton2, &QPushButton::clicked, this, &Form5::PushButton2_Click);
+    connect(m_PushButton3, &QPushButton::clicked, this, &Form5::PushButton3_Click);
+    connect(m_PushButton1, &QPushButton::clicked, this, &Form5::PushButton1_Click);
+    m_PushButton2->setFocus();
+}
+
+void Form5::LoadData()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("LoadData")), this);
+    std::unique_ptr<data::Recordset> rs;
+    err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
+    err.line(102, [&] {
+        data::required(rs).Open(QStringLiteral("select * from [Work Codes] where ID=") + m_ID, SharedConnection::get(),
+                                3, 1);
+    });
+    if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
+        err.line(106, [&] { m_Text1->setText(text::valueToText(data::required(rs).Fields(QStringLiteral("Description")))); });
+        err.line(108, [&] {
+            m_Check1->setChecked(yesNo(data::required(rs).Fields(QStringLiteral("Billable"))));
+        });
+    }
+    err.line(110, [&] { data::required(rs).Close(); });
+}
+
+void Form5::PushButton2_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton2_Click")), this);
+    if (err.test(100, [&] { return m_Text1->text().trimmed().isEmpty(); })) {
+        err.line(102, [&] { UiSeam::tell(this, QStringLiteral("You forgot to input first name.")); });
+        err.line(104, [&] { m_Text1->setFocus(); });
+        return;
+    }
+
+    const QString description = sql::quoteDoubled(m_Text1->text());
+    const QString billableWord = m_Check1->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+
+    // A write the database refuses is reported and confirms nothing: the
+    // window stays open with what was typed, to be corrected or cancelled.
+    bool written = false;
+    if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
+        written = err.line(108, [&] {
+            SharedConnection::get().Execute(QStringLiteral("update [Work Codes] set Description='") + description
+                                            + QStringLiteral("',Billable=") + billableWord
+                                            + QStringLiteral(" where ID=") + m_ID);
+        });
+        if (written)
+            err.line(110, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+    } else {
+        written = err.line(112, [&] {
+            SharedConnection::get().Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('")
+                                            + description + QStringLiteral("',") + billableWord + QStringLiteral(")"));
+        });
+        if (written)
+            err.line(114, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+    }
+    if (written)
+        err.line(116, [&] { Unload(); });
+}
+
+void Form5::PushButton3_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton3_Click")), this);
+    err.line(100, [&] { Unload(); });
+}
+
+void Form5::PushButton1_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton1_Click")), this);
+    err.line(100, [&] { Unload(); });
+}
+
+}  // namespace hv

@@ -1,0 +1,110 @@
+#include "catalog_fixture.h"
+
+#include "app/file_system.h"
+#include "app/shared_connection.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/recordset.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <sqlite3.h>
+
+namespace hv::test {
+
+void CatalogTest::SetUp()
+{
+    fs::setProgramFolder(programFolder());
+    SharedConnection::set(data::ComponentFactory::createConnection());
+    SharedConnection::get().Open(m_db.connectionString());
+}
+
+void CatalogTest::TearDown()
+{
+    if (SharedConnection::isSet()) {
+        if (SharedConnection::get().state() != 0)
+            SharedConnection::get().Close();
+        SharedConnection::release();
+    }
+    fs::setProgramFolder({});
+}
+
+void CatalogTest::execute(const QString& sql) const
+{
+    SharedConnection::get().Execute(sql);
+}
+
+QList<QVariantList> CatalogTest::rows(const QString& sql) const
+{
+    data::Recordset rs;
+    rs.Open(sql, SharedConnection::get());
+    QList<QVariantList> result;
+    while (!rs.Eof()) {
+        QVariantList row;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            row.append(rs.value(i));
+        result.append(row);
+        rs.MoveNext();
+    }
+    rs.Close();
+    return result;
+}
+
+QString CatalogTest::lastId(const QString& table) const
+{
+    const QList<QVariantList> found = rows(QStringLiteral("select Max(ID) from [%1]").arg(table));
+    return found.isEmpty() ? QString() : found.first().first().toString();
+}
+
+void CatalogTest::refuseWrites(const QString& table) const
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(m_db.path()).constData(), &db), SQLITE_OK);
+    const QString sql = QStringLiteral(
+        "create trigger refuse_insert before insert on \"%1\" begin select raise(abort, 'The disk is full'); end;"
+        "create trigger refuse_update before update on \"%1\" begin select raise(abort, 'The disk is full'); end;")
+                            .arg(table);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
+
+QStringList CatalogTest::messageTexts() const
+{
+    QStringList texts;
+    for (const MessageRequest& request : m_ui.messages())
+        texts.append(request.text);
+    return texts;
+}
+
+void press(QWidget& window, const QString& buttonName)
+{
+    auto* button = window.findChild<QPushButton*>(buttonName);
+    ASSERT_NE(button, nullptr) << buttonName.toStdString();
+    button->click();
+}
+
+}  // namespace hv::test
+
+namespace hv::test {
+
+QWidget* nextTabStop(QWidget* widget)
+{
+    QWidget* next = widget->nextInFocusChain();
+    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+void hover(QWidget* widget, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+}  // namespace hv::test

@@ -1,0 +1,359 @@
+#include "catalog/employee_editor.h"
+
+#include "app/twips.h"
+#include "catalog_fixture.h"
+#include "data/component_factory.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace hv::test {
+namespace {
+
+// The Employees columns in the order of the boxes Text1 .. Text16.
+const QStringList kColumns{
+    "First Name", "Last Name", "Job Title", "Company",  "Business Phone", "Home Phone",
+    "Mobile Phone", "Fax Number", "Address", "City",   "State",          "ZIP",
+    "Country",    "E-mail Address", "Web Page", "Notes"};
+
+QString columnList()
+{
+    QStringList bracketed;
+    for (const QString& column : kColumns)
+        bracketed << QStringLiteral("[%1]").arg(column);
+    return bracketed.join(QLatin1Char(','));
+}
+
+void type(Form3& form, int box, const QString& text)
+{
+    if (box == 16)
+        form.notes()->setPlainText(text);
+    else
+        form.box(box)->setText(text);
+}
+
+QString shown(const Form3& form, int box)
+{
+    return box == 16 ? form.notes()->toPlainText() : form.box(box)->text();
+}
+
+class EmployeeEditorTest : public CatalogTest {
+protected:
+    // The stored row of an employee, Text1 .. Text16 order.
+    QVariantList stored(const QString& id) const
+    {
+        const auto found = rows(QStringLiteral("select %1 from Employees where ID=%2").arg(columnList(), id));
+        return found.isEmpty() ? QVariantList() : found.first();
+    }
+    int employeeCount() const { return rows(QStringLiteral("select ID from Employees")).size(); }
+};
+
+TEST_F(EmployeeEditorTest, WindowHasItsPlacesFontsAndTabOrder)
+{
+    open<Form3>({}, [](Form3& form) {
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Employees"));
+        EXPECT_EQ(form.size(), QSize(twips::toPixels(5775), twips::toPixels(7605)));
+        EXPECT_EQ(form.minimumSize(), form.maximumSize());
+        EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_EQ(form.font().family(), QStringLiteral("Arial"));
+        EXPECT_TRUE(form.font().bold());
+        EXPECT_DOUBLE_EQ(form.font().pointSizeF(), 9.0);
+        EXPECT_FALSE(form.windowIcon().isNull());
+        EXPECT_EQ(form.backgroundRole(), QPalette::Button);
+
+        EXPECT_EQ(form.box(1)->geometry(), twips::rect(120, 375, 2640, 345));
+        EXPECT_EQ(form.box(11)->geometry(), twips::rect(1680, 4110, 720, 345));
+        EXPECT_EQ(form.notes()->geometry(), twips::rect(120, 5520, 5520, 1425));
+        EXPECT_EQ(form.notes()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+        const auto labels = form.findChildren<QLabel*>(QStringLiteral("Label1"));
+        ASSERT_EQ(labels.size(), 16);
+        for (QLabel* label : labels) {
+            const QWidget* box = label->buddy();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(label->x(), box->x()) << label->text().toStdString();
+            EXPECT_LT(label->y(), box->y()) << label->text().toStdString();
+            EXPECT_EQ(label->backgroundRole(), QPalette::Button);
+        }
+        EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("First Name"));
+
+        auto* save = form.findChild<QPushButton*>(QStringLiteral("PushButton2"));
+        auto* cancel = form.findChild<QPushButton*>(QStringLiteral("PushButton1"));
+        EXPECT_EQ(save->text(), QStringLiteral("Save"));
+        EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+        EXPECT_EQ(save->geometry(), twips::rect(120, 7080, 2760, 405));
+        EXPECT_DOUBLE_EQ(save->font().pointSizeF(), 11.25);
+        EXPECT_FALSE(save->autoDefault() || save->isDefault() || cancel->autoDefault() || cancel->isDefault());
+
+        // Tab order: Text1 .. Text16, Save, Cancel; the first box has the focus.
+        EXPECT_EQ(form.focusWidget(), form.box(1));
+        QWidget* w = form.box(1);
+        for (int number = 2; number <= 16; ++number) {
+            w = nextTabStop(w);
+            EXPECT_EQ(w->objectName(), QStringLiteral("Text%1").arg(number));
+        }
+        EXPECT_EQ(nextTabStop(w), save);
+        EXPECT_EQ(nextTabStop(save), cancel);
+    });
+}
+
+TEST_F(EmployeeEditorTest, ChecksNamesInOrderAndLeavesTheFocusInTheMissingBox)
+{
+    open<Form3>({}, [this](Form3& form) {
+        type(form, 1, QStringLiteral("   "));
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.messages().size(), 1);
+        EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("You forgot to input first name."));
+        EXPECT_EQ(m_ui.messages().at(0).icon, QMessageBox::NoIcon);
+        EXPECT_EQ(m_ui.messages().at(0).title, UiSeam::applicationTitle());
+        EXPECT_EQ(m_ui.messages().at(0).buttons, QMessageBox::Ok);
+        EXPECT_EQ(form.focusWidget(), form.box(1));
+        EXPECT_TRUE(form.isVisible());
+
+        type(form, 1, QStringLiteral("Ada"));
+        type(form, 2, QStringLiteral("\t "));
+        form.box(3)->setFocus();
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.messages().size(), 2);
+        EXPECT_EQ(m_ui.messages().at(1).text, QStringLiteral("You forgot to input last name."));
+        EXPECT_EQ(form.focusWidget(), form.box(2));
+        EXPECT_TRUE(form.isVisible());
+    });
+    EXPECT_EQ(employeeCount(), 0);
+}
+
+TEST_F(EmployeeEditorTest, CreatesThenEditsAllSixteenColumns)
+{
+    QStringList first;
+    for (int box = 1; box <= 16; ++box)
+        first << QStringLiteral("%1 value").arg(kColumns.at(box - 1));
+    first[0] = QStringLiteral("  Ada ");  // blanks around a name are kept
+    first[15] = QStringLiteral("line one\nline two\n");
+
+    open<Form3>({}, [&](Form3& form) {
+        for (int box = 1; box <= 16; ++box)
+            type(form, box, first.at(box - 1));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_FALSE(m_stillOpenAfterScript);
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+    const QString id = lastId(QStringLiteral("Employees"));
+    QVariantList row = stored(id);
+    ASSERT_EQ(row.size(), 16);
+    for (int box = 1; box <= 16; ++box)
+        EXPECT_EQ(row.at(box - 1).toString(), first.at(box - 1)) << kColumns.at(box - 1).toStdString();
+
+    QStringList second;
+    for (int box = 1; box <= 16; ++box)
+        second << QStringLiteral("changed %1").arg(box);
+    m_ui.clear();
+    open<Form3>(id, [&](Form3& form) {
+        for (int box = 1; box <= 16; ++box)
+            EXPECT_EQ(shown(form, box), first.at(box - 1)) << box;
+        for (int box = 1; box <= 16; ++box)
+            type(form, box, second.at(box - 1));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_FALSE(m_stillOpenAfterScript);
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    row = stored(id);
+    for (int box = 1; box <= 16; ++box)
+        EXPECT_EQ(row.at(box - 1).toString(), second.at(box - 1)) << kColumns.at(box - 1).toStdString();
+    EXPECT_EQ(employeeCount(), 1);
+
+    // A new opening after the edit shows empty boxes again.
+    open<Form3>({}, [](Form3& form) {
+        for (int box = 1; box <= 16; ++box)
+            EXPECT_TRUE(shown(form, box).isEmpty()) << box;
+    });
+}
+
+TEST_F(EmployeeEditorTest, EmptyBoxesAreStoredAsEmptyTextAndNullColumnsOpenEmpty)
+{
+    execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Old','Record')"));
+    const QString id = lastId(QStringLiteral("Employees"));
+    EXPECT_TRUE(stored(id).at(3).isNull());
+
+    open<Form3>(id, [](Form3& form) {
+        EXPECT_EQ(shown(form, 1), QStringLiteral("Old"));
+        for (int box = 3; box <= 16; ++box)
+            EXPECT_TRUE(shown(form, box).isEmpty()) << box;
+        press(form, QStringLiteral("PushButton2"));
+    });
+    const QVariantList row = stored(id);
+    for (int box = 3; box <= 16; ++box) {
+        EXPECT_FALSE(row.at(box - 1).isNull()) << box;
+        EXPECT_EQ(row.at(box - 1).toString(), QString()) << box;
+    }
+}
+
+TEST_F(EmployeeEditorTest, EditingARowThatNoLongerExistsOpensEmptyAndWritesNothing)
+{
+    open<Form3>(QStringLiteral("4711"), [](Form3& form) {
+        EXPECT_TRUE(shown(form, 1).isEmpty());
+        type(form, 1, QStringLiteral("Ghost"));
+        type(form, 2, QStringLiteral("Row"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_TRUE(m_ui.errorReports().isEmpty());
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    EXPECT_EQ(employeeCount(), 0);
+}
+
+class EmployeeEditorInputTest : public EmployeeEditorTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EmployeeEditorInputTest, StoresAnyTextByteForByteAndTouchesNothingElse)
+{
+    execute(QStringLiteral("insert into Employees ([First Name],[Last Name],Notes) values ('Other','Person','kept')"));
+    const QString other = lastId(QStringLiteral("Employees"));
+    const QString text = QString::fromUtf8(GetParam());
+
+    open<Form3>({}, [&](Form3& form) {
+        for (int box = 1; box <= 16; ++box)
+            type(form, box, text + QString::number(box));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join('\n').toStdString();
+    const QString id = lastId(QStringLiteral("Employees"));
+    ASSERT_NE(id, other);
+    const QVariantList row = stored(id);
+    for (int box = 1; box <= 16; ++box)
+        EXPECT_EQ(row.at(box - 1).toString(), text + QString::number(box)) << box;
+    EXPECT_EQ(stored(other).at(0).toString(), QStringLiteral("Other"));
+    EXPECT_EQ(stored(other).at(15).toString(), QStringLiteral("kept"));
+    EXPECT_EQ(employeeCount(), 2);
+
+    // Read back into the boxes and saved unchanged, nothing moves.
+    open<Form3>(id, [&](Form3& form) {
+        for (int box = 1; box <= 16; ++box)
+            EXPECT_EQ(shown(form, box), text + QString::number(box)) << box;
+        press(form, QStringLiteral("PushButton2"));
+    });
+    const QVariantList again = stored(id);
+    for (int box = 1; box <= 16; ++box)
+        EXPECT_EQ(again.at(box - 1).toString(), text + QString::number(box)) << box;
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, EmployeeEditorInputTest,
+                         ::testing::Values("O'Brien ''quoted''", "say \"hi\"; then", "'); drop table Employees; --",
+                                           "[Last Name]=TRUE", "Ærøskøbing Łódź 東京 Ελλάδα 🙂👍🏽", "  padded  "));
+
+TEST_F(EmployeeEditorTest, StoresAOneMegabyteNoteWithItsLineBreaks)
+{
+    QString notes;
+    while (notes.size() < (1 << 20))
+        notes += QStringLiteral("Zeile mit 'Quote' und Umlaut ä\n");
+    open<Form3>({}, [&](Form3& form) {
+        type(form, 1, QStringLiteral("Long"));
+        type(form, 2, QStringLiteral("Notes"));
+        type(form, 16, notes);
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join('\n').toStdString();
+    const QString id = lastId(QStringLiteral("Employees"));
+    EXPECT_EQ(stored(id).at(15).toString(), notes);
+    open<Form3>(id, [&](Form3& form) { EXPECT_EQ(shown(form, 16), notes); });
+}
+
+TEST_F(EmployeeEditorTest, ARefusedSaveKeepsTheWindowOpenWithWhatWasTyped)
+{
+    refuseWrites(QStringLiteral("Employees"));
+    open<Form3>({}, [this](Form3& form) {
+        type(form, 1, QStringLiteral("Grace"));
+        type(form, 2, QStringLiteral("Hopper"));
+        type(form, 16, QStringLiteral("typed notes"));
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.errorReports().size(), 1);
+        EXPECT_TRUE(m_ui.errorReports().at(0).contains(QStringLiteral("The disk is full")));
+        EXPECT_TRUE(m_ui.errorReports().at(0).contains(
+            QStringLiteral("in Vevudazor2021/08/31.Form3.PushButton2_Click at line 118")));
+        EXPECT_FALSE(messageTexts().contains(QStringLiteral("Record Successfully Saved")));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(shown(form, 1), QStringLiteral("Grace"));
+        EXPECT_EQ(shown(form, 16), QStringLiteral("typed notes"));
+        press(form, QStringLiteral("PushButton1"));
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(employeeCount(), 0);
+}
+
+TEST_F(EmployeeEditorTest, ARefusedUpdateIsReportedWithoutSuccess)
+{
+    execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Kept','As Is')"));
+    const QString id = lastId(QStringLiteral("Employees"));
+    refuseWrites(QStringLiteral("Employees"));
+    open<Form3>(id, [this](Form3& form) {
+        type(form, 1, QStringLiteral("Changed"));
+        press(form, QStringLiteral("PushButton2"));
+        EXPECT_TRUE(form.isVisible());
+    });
+    ASSERT_EQ(m_ui.errorReports().size(), 1);
+    EXPECT_TRUE(m_ui.errorReports().at(0).contains(QStringLiteral("at line 114")));
+    EXPECT_FALSE(messageTexts().contains(QStringLiteral("Record Successfully Updated")));
+    EXPECT_EQ(stored(id).at(0).toString(), QStringLiteral("Kept"));
+}
+
+TEST_F(EmployeeEditorTest, EnterAndEscPressNothingAndCancelWritesNothing)
+{
+    open<Form3>({}, [this](Form3& form) {
+        type(form, 1, QStringLiteral("Enter"));
+        type(form, 2, QStringLiteral("Esc"));
+        QTest::keyClick(form.box(1), Qt::Key_Return);
+        QTest::keyClick(form.box(2), Qt::Key_Enter);
+        QTest::keyClick(form.box(2), Qt::Key_Escape);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(m_ui.messages().isEmpty());
+
+        type(form, 16, QStringLiteral("a"));
+        form.notes()->moveCursor(QTextCursor::End);
+        QTest::keyClick(form.notes(), Qt::Key_Return);
+        EXPECT_EQ(form.notes()->toPlainText(), QStringLiteral("a\n"));
+        press(form, QStringLiteral("PushButton1"));
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(employeeCount(), 0);
+
+    // The title-bar close button writes nothing either.
+    open<Form3>({}, [](Form3& form) {
+        type(form, 1, QStringLiteral("Closed"));
+        type(form, 2, QStringLiteral("Window"));
+        form.close();
+    });
+    EXPECT_EQ(employeeCount(), 0);
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+}
+
+TEST_F(EmployeeEditorTest, TheHandStaysOnceAButtonWasPassed)
+{
+    open<Form3>({}, [](Form3& form) {
+        EXPECT_TRUE(form.pointer().hasImage());
+        hover(form.findChild<QPushButton*>(QStringLiteral("PushButton1")));
+        EXPECT_EQ(form.pointer().value(), WindowPointer::Custom);
+        hover(&form, QPoint(2, 2));
+        hover(form.box(1));
+        EXPECT_EQ(form.pointer().value(), WindowPointer::Custom);
+        EXPECT_EQ(form.cursor().shape(), Qt::BitmapCursor);
+    });
+}
+
+TEST_F(EmployeeEditorTest, AnUnreadableRecordReportsEachStepAndLeavesTheBoxesEmpty)
+{
+    data::ComponentFactory::setAvailable(data::kRecordsetProgId, false);
+    open<Form3>(QStringLiteral("1"), [](Form3& form) { EXPECT_TRUE(shown(form, 1).isEmpty()); });
+    data::ComponentFactory::resetAvailability();
+
+    QStringList expected;
+    for (int line = 100; line <= 138; line += 2)
+        expected << QStringLiteral("in Vevudazor2021/08/31.Form3.LoadData at line %1").arg(line);
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), expected.size());
+    for (int i = 0; i < reports.size(); ++i)
+        EXPECT_TRUE(reports.at(i).contains(expected.at(i))) << reports.at(i).toStdString();
+}
+
+}  // namespace
+}  // namespace hv::test
