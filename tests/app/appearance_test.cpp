@@ -6,6 +6,7 @@
 #include "app/ui_seam.h"
 #include "data/runtime_error.h"
 #include "main_window_fixture.h"
+#include "support/widget_input.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +15,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -167,12 +167,6 @@ protected:
         ASSERT_TRUE(QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"),
                                 m_program.filePath(QStringLiteral("dbBlank.mdb"))));
         fs::setProgramFolder(m_program.path());
-    }
-    static void hover(QWidget* widget)
-    {
-        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), widget->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &move);
     }
     QTemporaryDir m_program;
 };

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "support/widget_input.h"
 
 #include "app/app_config.h"
 #include "app/file_system.h"
@@ -253,28 +254,21 @@ TEST_F(MainWindowTest, UnloadEndsTheProgramWithEveryOtherWindow)
 namespace hv::test {
 namespace {
 
-void moveMouseOver(QWidget* widget)
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), widget->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-}
-
 TEST_F(MainWindowTest, PointerIsTheHandOverButtonsAndTheArrowElsewhereUnlessBusy)
 {
     auto window = start();
     auto* button = window->findChild<QPushButton*>(QStringLiteral("PushButton5"));
-    moveMouseOver(button);
+    hover(button);
     EXPECT_EQ(window->mousePointer(), Form1::PointerCustom);
-    moveMouseOver(window->listView()->viewport());
+    hover(window->listView()->viewport());
     EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
-    moveMouseOver(button);
-    moveMouseOver(window.get());
+    hover(button);
+    hover(window.get());
     EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
 
     window->setMousePointer(Form1::PointerHourglass);
-    moveMouseOver(button);
-    moveMouseOver(window->listView()->viewport());
+    hover(button);
+    hover(window->listView()->viewport());
     EXPECT_EQ(window->mousePointer(), Form1::PointerHourglass);
     EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
 }

@@ -6,10 +6,7 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <sqlite3.h>
 
 namespace hv::test {
@@ -79,32 +76,6 @@ QStringList CatalogTest::messageTexts() const
     for (const MessageRequest& request : m_ui.messages())
         texts.append(request.text);
     return texts;
-}
-
-void press(QWidget& window, const QString& buttonName)
-{
-    auto* button = window.findChild<QPushButton*>(buttonName);
-    ASSERT_NE(button, nullptr) << buttonName.toStdString();
-    button->click();
-}
-
-}  // namespace hv::test
-
-namespace hv::test {
-
-QWidget* nextTabStop(QWidget* widget)
-{
-    QWidget* next = widget->nextInFocusChain();
-    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    return next;
-}
-
-void hover(QWidget* widget, QPoint at)
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
 }
 
 }  // namespace hv::test

@@ -3,6 +3,7 @@
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
 #include "support/ui_recorder.h"
+#include "support/widget_input.h"
 
 #include <QDialog>
 #include <QList>
@@ -53,15 +54,5 @@ protected:
     UiRecorder m_ui;
     bool m_stillOpenAfterScript = false;
 };
-
-// Clicks the window's child button with this object name.
-void press(QWidget& window, const QString& buttonName);
-
-// The next control the Tab key reaches after this one.
-QWidget* nextTabStop(QWidget* widget);
-
-// Sends the widget a mouse move to a point of its own (near its top-left
-// corner by default), as the mouse passing over it would.
-void hover(QWidget* widget, QPoint at = QPoint(3, 3));
 
 }  // namespace hv::test

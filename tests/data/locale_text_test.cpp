@@ -178,5 +178,21 @@ TEST(SettingConversions, RoundHalfToEvenAndReportBadText)
     EXPECT_EQ(errorNumberOf([&] { toInteger(QStringLiteral("32767.5"), us); }), err::Overflow);
 }
 
+TEST(FieldConversions, TakeWholeNumbersOfEveryKindAndRefuseNull)
+{
+    const QLocale de(QStringLiteral("de_DE"));
+    EXPECT_EQ(toLong(QVariant(qint64(2147483647)), de), 2147483647);
+    EXPECT_EQ(toLong(QVariant(2.5), de), 2);
+    EXPECT_EQ(toLong(QVariant(true), de), -1);
+    EXPECT_EQ(toLong(QVariant(QStringLiteral(" 12,5 ")), de), 12);
+
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(), de); }), err::InvalidUseOfNull);
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(qint64(2147483648LL)), de); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(-2147483648.6), de); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(qQNaN()), de); }), err::Overflow);
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(QStringLiteral("ten")), de); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumberOf([&] { toLong(QVariant(QDate(2026, 12, 7)), de); }), err::TypeMismatch);
+}
+
 }  // namespace
 }  // namespace hv::text

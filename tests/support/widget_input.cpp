@@ -1,0 +1,32 @@
+#include "support/widget_input.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace hv::test {
+
+void press(QWidget& window, const QString& buttonName)
+{
+    auto* button = window.findChild<QPushButton*>(buttonName);
+    ASSERT_NE(button, nullptr) << buttonName.toStdString();
+    button->click();
+}
+
+void hover(QWidget* widget, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+QWidget* nextTabStop(QWidget* widget)
+{
+    QWidget* next = widget->nextInFocusChain();
+    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+}  // namespace hv::test
