@@ -131,15 +131,21 @@ QLineEdit* Form3::box(int number) const
 
 QString Form3::boxText(int number) const
 {
-    return number == 16 ? m_Text16->toPlainText() : box(number)->text();
+    if (number != 16)
+        return box(number)->text();
+    const QString shown = m_Text16->toPlainText();
+    return shown == m_notesAsShown ? m_notesAsLoaded : shown;
 }
 
 void Form3::setBoxText(int number, const QString& text)
 {
-    if (number == 16)
-        m_Text16->setPlainText(text);
-    else
+    if (number != 16) {
         box(number)->setText(text);
+        return;
+    }
+    m_Text16->setPlainText(text);
+    m_notesAsLoaded = text;
+    m_notesAsShown = m_Text16->toPlainText();
 }
 
 void Form3::LoadData()

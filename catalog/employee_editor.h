@@ -38,6 +38,11 @@ private:
 
     std::array<QLineEdit*, 15> m_boxes{};  // Text1 .. Text15
     QPlainTextEdit* m_Text16 = nullptr;
+    // The notes as stored and as the box showed them when loaded: the box
+    // writes its line breaks as LF, so notes the user leaves as they were are
+    // saved as stored, CR LF and all.
+    QString m_notesAsLoaded;
+    QString m_notesAsShown;
     QPushButton* m_PushButton2 = nullptr;
     QPushButton* m_PushButton1 = nullptr;
 };

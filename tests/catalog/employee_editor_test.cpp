@@ -4,7 +4,9 @@
 #include "catalog_fixture.h"
 #include "data/component_factory.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -63,6 +65,8 @@ TEST_F(EmployeeEditorTest, WindowHasItsPlacesFontsAndTabOrder)
         EXPECT_DOUBLE_EQ(form.font().pointSizeF(), 9.0);
         EXPECT_FALSE(form.windowIcon().isNull());
         EXPECT_EQ(form.backgroundRole(), QPalette::Button);
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        EXPECT_LE((form.frameGeometry().center() - centre).manhattanLength(), 2);
 
         EXPECT_EQ(form.box(1)->geometry(), twips::rect(120, 375, 2640, 345));
         EXPECT_EQ(form.box(11)->geometry(), twips::rect(1680, 4110, 720, 345));
@@ -210,6 +214,13 @@ TEST_P(EmployeeEditorInputTest, StoresAnyTextByteForByteAndTouchesNothingElse)
     execute(QStringLiteral("insert into Employees ([First Name],[Last Name],Notes) values ('Other','Person','kept')"));
     const QString other = lastId(QStringLiteral("Employees"));
     const QString text = QString::fromUtf8(GetParam());
+    // The notes box writes each line break it is given as LF.
+    const auto expected = [&](int box) {
+        QString value = text + QString::number(box);
+        if (box == 16)
+            value.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return value;
+    };
 
     open<Form3>({}, [&](Form3& form) {
         for (int box = 1; box <= 16; ++box)
@@ -221,7 +232,7 @@ TEST_P(EmployeeEditorInputTest, StoresAnyTextByteForByteAndTouchesNothingElse)
     ASSERT_NE(id, other);
     const QVariantList row = stored(id);
     for (int box = 1; box <= 16; ++box)
-        EXPECT_EQ(row.at(box - 1).toString(), text + QString::number(box)) << box;
+        EXPECT_EQ(row.at(box - 1).toString(), expected(box)) << box;
     EXPECT_EQ(stored(other).at(0).toString(), QStringLiteral("Other"));
     EXPECT_EQ(stored(other).at(15).toString(), QStringLiteral("kept"));
     EXPECT_EQ(employeeCount(), 2);
@@ -229,17 +240,39 @@ TEST_P(EmployeeEditorInputTest, StoresAnyTextByteForByteAndTouchesNothingElse)
     // Read back into the boxes and saved unchanged, nothing moves.
     open<Form3>(id, [&](Form3& form) {
         for (int box = 1; box <= 16; ++box)
-            EXPECT_EQ(shown(form, box), text + QString::number(box)) << box;
+            EXPECT_EQ(shown(form, box), expected(box)) << box;
         press(form, QStringLiteral("PushButton2"));
     });
     const QVariantList again = stored(id);
     for (int box = 1; box <= 16; ++box)
-        EXPECT_EQ(again.at(box - 1).toString(), text + QString::number(box)) << box;
+        EXPECT_EQ(again.at(box - 1).toString(), expected(box)) << box;
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, EmployeeEditorInputTest,
                          ::testing::Values("O'Brien ''quoted''", "say \"hi\"; then", "'); drop table Employees; --",
-                                           "[Last Name]=TRUE", "Ærøskøbing Łódź 東京 Ελλάδα 🙂👍🏽", "  padded  "));
+                                           "[Last Name]=TRUE", "two\r\nlines\rold\nstyle", "Ærøskøbing Łódź 東京 Ελλάδα 🙂👍🏽", "  padded  "));
+
+TEST_F(EmployeeEditorTest, StoredNotesLeftAsTheyWereKeepEveryByte)
+{
+    const QString notes = QStringLiteral("from an import:\r\nsecond line\rthird\u00a0line\u2029end");
+    execute(QStringLiteral("insert into Employees ([First Name],[Last Name],Notes) values ('Imported','Row','")
+            + notes + QStringLiteral("')"));
+    const QString id = lastId(QStringLiteral("Employees"));
+    open<Form3>(id, [](Form3& form) {
+        type(form, 3, QStringLiteral("New title"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(stored(id).at(2).toString(), QStringLiteral("New title"));
+    EXPECT_EQ(stored(id).at(15).toString(), notes);
+
+    // Notes the user changes are written as the box shows them.
+    open<Form3>(id, [](Form3& form) {
+        form.notes()->moveCursor(QTextCursor::End);
+        form.notes()->insertPlainText(QStringLiteral("!"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(stored(id).at(15).toString(), QStringLiteral("from an import:\nsecond line\nthird line\nend!"));
+}
 
 TEST_F(EmployeeEditorTest, StoresAOneMegabyteNoteWithItsLineBreaks)
 {
