@@ -258,6 +258,11 @@ void Connection::Open(const QString& connectionString)
     // with the rollback journal (the engine's default).
     sqlite3_exec(raw, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // A bracketed name is a name: one the database does not know is refused,
+    // never read as a text in double quotes (which would, say, make a
+    // misspelt column in a where clause match nothing and delete nothing).
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     if (registerSqlFunctions(raw) != SQLITE_OK)
         throw engineError(raw);
     sqlite3_set_authorizer(raw, authorizeStatement, &m_impl->guardActive);
@@ -326,6 +331,73 @@ int Connection::state() const
 QString Connection::dataSource() const
 {
     return m_impl->path;
+}
+
+namespace {
+
+void runControl(sqlite3* db, const char* sql)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_free(message);
+        throw engineError(text);
+    }
+}
+
+}  // namespace
+
+void Connection::BeginTrans()
+{
+    sqlite3* db = handle();
+    if (!sqlite3_get_autocommit(db))
+        throw engineError(QStringLiteral("A transaction is already open on this connection."));
+    // Takes the write lock now, so a second program waits here, not half-way.
+    runControl(db, "BEGIN IMMEDIATE");
+}
+
+void Connection::CommitTrans()
+{
+    sqlite3* db = handle();
+    if (sqlite3_get_autocommit(db))
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+    runControl(db, "COMMIT");
+}
+
+void Connection::RollbackTrans()
+{
+    sqlite3* db = handle();
+    if (sqlite3_get_autocommit(db))
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+    runControl(db, "ROLLBACK");
+}
+
+bool Connection::inTransaction() const
+{
+    return m_impl->db && !sqlite3_get_autocommit(m_impl->db.get());
+}
+
+Transaction::Transaction(Connection& connection) : m_connection(connection)
+{
+    m_connection.BeginTrans();
+}
+
+Transaction::~Transaction()
+{
+    if (m_done || !m_connection.inTransaction())
+        return;
+    try {
+        m_connection.RollbackTrans();
+    } catch (const RuntimeError&) {
+        // The engine undoes an unfinished transaction when the file closes.
+    }
+}
+
+void Transaction::commit()
+{
+    m_connection.CommitTrans();
+    m_done = true;
 }
 
 sqlite3* Connection::handle() const

@@ -48,6 +48,16 @@ public:
     // changed.
     void Execute(const QString& sql, long* recordsAffected = nullptr);
 
+    // Writes that must happen together: after BeginTrans, statements are kept
+    // until CommitTrans writes them all at once or RollbackTrans undoes them
+    // all. Transactions do not nest: BeginTrans inside one, or CommitTrans and
+    // RollbackTrans outside one, raise a RuntimeError. Closing the connection
+    // inside a transaction undoes it.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const;
+
     // Closes the connection and every recordset still open on it, and releases
     // the file; raises "Operation is not allowed when the object is closed."
     // when it is not open.
@@ -76,6 +86,22 @@ private:
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+};
+
+// A transaction for one block of code: begun on construction, undone on
+// destruction unless commit() was called, so an exception between the two
+// writes nothing.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Connection& m_connection;
+    bool m_done = false;
 };
 
 }  // namespace hv::data

@@ -553,3 +553,44 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+using TransactionTest = DatabaseTest;
+
+TEST_F(TransactionTest, WritesAllOrNothing)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Build"), true);
+    addEntry(ann, QDate(2026, 12, 7), code, QStringLiteral("2"), QStringLiteral("kept"));
+
+    {
+        data::Transaction unfinished(db());
+        execute(QStringLiteral("delete from Employees where ID=%1").arg(ann));
+        EXPECT_THROW(execute(QStringLiteral("delete from [Work Hours] where [Nonsense]=1")), RuntimeError);
+    }  // left without commit: undone
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_EQ(rows(QStringLiteral("select ID from Employees")).size(), 1);
+
+    {
+        data::Transaction both(db());
+        execute(QStringLiteral("delete from Employees where ID=%1").arg(ann));
+        execute(QStringLiteral("delete from [Work Hours] where [Employee]=%1").arg(ann));
+        both.commit();
+    }
+    EXPECT_TRUE(rows(QStringLiteral("select ID from Employees")).isEmpty());
+    EXPECT_TRUE(rows(QStringLiteral("select ID from [Work Hours]")).isEmpty());
+
+    // Transactions do not nest, and commit or rollback need one open.
+    db().BeginTrans();
+    EXPECT_THROW(db().BeginTrans(), RuntimeError);
+    db().RollbackTrans();
+    EXPECT_THROW(db().CommitTrans(), RuntimeError);
+    EXPECT_THROW(db().RollbackTrans(), RuntimeError);
+    // The statements themselves still cannot open or end one.
+    EXPECT_FALSE(failureOf(QStringLiteral("begin transaction")).isEmpty());
+}
+
+}  // namespace
+}  // namespace hv::test
