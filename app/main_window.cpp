@@ -10,6 +10,7 @@
 #include "app/ui_seam.h"
 #include "app/work_hours_model.h"
 #include "catalog/sample_data.h"
+#include "entries/entry_commands.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/locale_text.h"
@@ -187,6 +188,9 @@ void Form1::buildControls()
     }
     m_pointer.resetOn(this);
     m_pointer.resetOn(m_listView);
+    connect(m_buttons[1], &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_buttons[0], &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_buttons[2], &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
     applyPlaces(layout::designPlaces());
 }
@@ -423,6 +427,49 @@ void Form1::restoreDesignSize()
 void Form1::PushButton4_Click()
 {
     catalog::loadSampleData(this, [this] { ListData(); });
+}
+
+void Form1::PushButton2_Click()
+{
+    entries::addNewWork(*this);
+}
+
+void Form1::PushButton1_Click()
+{
+    entries::editSelectedWork(*this);
+}
+
+void Form1::PushButton3_Click()
+{
+    entries::deleteSelectedWork(*this);
+}
+
+int Form1::listCount() const
+{
+    return m_model->rowCount();
+}
+
+int Form1::selectedPosition() const
+{
+    const QModelIndex current = m_listView->currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+QString Form1::selectedText(int subItem) const
+{
+    const QModelIndex current = m_listView->currentIndex();
+    if (!current.isValid())
+        throw RuntimeError::objectNotSet();
+    return m_model->index(current.row(), subItem).data().toString();
+}
+
+void Form1::selectPosition(int position)
+{
+    if (position < 1 || position > m_model->rowCount())
+        throw RuntimeError(err::IndexOutOfBounds, QStringLiteral("Index out of bounds"));
+    m_listView->selectionModel()->setCurrentIndex(m_model->index(position - 1, 0),
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_listView->scrollTo(m_model->index(position - 1, 0));
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -62,6 +62,20 @@ public:
     void setMousePointer(int pointer) { m_pointer.set(pointer); }
     const WindowPointer& pointer() const { return m_pointer; }
 
+    // The list as the entry commands see it: the number of items, the
+    // current item's position in display order (counted from 1, 0 when there
+    // is none), its text (0) or sub-item texts (1 to 5), and selecting the
+    // item at a position.
+    int listCount() const;
+    int selectedPosition() const;
+    QString selectedText(int subItem) const;
+    void selectPosition(int position);
+
+    // "Add New Work", "Edit Selected Work" and "Delete Selected Work".
+    void PushButton2_Click();
+    void PushButton1_Click();
+    void PushButton3_Click();
+
     // "Load Sample/Example Data": adds the example employees, work codes and
     // entries, then refills the list.
     void PushButton4_Click();

@@ -11,6 +11,7 @@ namespace hv {
 namespace err {
 inline constexpr long InvalidProcedureCall = 5;
 inline constexpr long Overflow = 6;
+inline constexpr long SubscriptOutOfRange = 9;
 inline constexpr long TypeMismatch = 13;
 inline constexpr long FileNotFound = 53;
 inline constexpr long PathFileAccess = 75;

@@ -1,0 +1,322 @@
+#include "entries/entry_editor.h"
+
+#include "app/error_report.h"
+#include "app/shared_connection.h"
+#include "app/twips.h"
+#include "app/ui_seam.h"
+#include "catalog/employee_editor.h"
+#include "catalog/work_code_editor.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+#include "data/sql_text.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+#include <optional>
+
+namespace hv {
+
+namespace {
+
+const QString kOwner = QStringLiteral("Form2");
+const QString kPickerTip = QStringLiteral("Double click to edit contact");
+
+QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
+{
+    auto* combo = new QComboBox(window);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessibleName);
+    combo->setEditable(false);
+    combo->setToolTip(kPickerTip);
+    combo->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+    return combo;
+}
+
+QLineEdit* newBox(QWidget* window, const QString& name, QRect placeTwips)
+{
+    auto* box = new QLineEdit(window);
+    box->setObjectName(name);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    box->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+    return box;
+}
+
+void newLabel(QWidget* window, const QString& name, int index, const QString& caption, QRect placeTwips,
+              QWidget* buddy)
+{
+    auto* label = new QLabel(caption, window);
+    label->setObjectName(name);
+    label->setProperty("index", index);
+    label->setBuddy(buddy);
+    label->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+}
+
+}  // namespace
+
+Form2::Form2(QWidget* parent)
+    : SecondaryWindow(QStringLiteral("Form2"), QStringLiteral("Add New"), QSize(4095, 5325), parent),
+      m_Combo1(newPicker(this, QStringLiteral("Combo1"), QStringLiteral("Employee"), QRect(120, 885, 2520, 345))),
+      m_Combo2(newPicker(this, QStringLiteral("Combo2"), QStringLiteral("Work Code"), QRect(120, 2565, 2520, 345))),
+      m_employees{RecordPicker(*m_Combo1,
+                               {kOwner, QStringLiteral("LoadEmployees"),
+                                QStringLiteral("select * from [Employees Extended]"), QStringLiteral("Employee Name")},
+                               this),
+                  [] { return std::unique_ptr<RecordEditor>(new Form3); },
+                  QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
+                                 "employee."),
+                  QStringLiteral("delete from Employees where ID="),
+                  QStringLiteral("delete from [Work Hours] where [Employee]=")},
+      m_workCodes{RecordPicker(*m_Combo2,
+                               {kOwner, QStringLiteral("LoadWorkCodes"), QStringLiteral("select * from [Work Codes]"),
+                                QStringLiteral("Description")},
+                               this),
+                  [] { return std::unique_ptr<RecordEditor>(new Form5); },
+                  QStringLiteral("Warning: Deleting opened by will also delete issue data that is linked to this "
+                                 "employee."),
+                  QStringLiteral("delete from [Work Codes] where ID="),
+                  QStringLiteral("delete from [Work Hours] where [Work Code]=")}
+{
+    m_Text2 = newBox(this, QStringLiteral("Text2"), QRect(360, 135, 1200, 345));
+    m_Text2->setEnabled(false);
+    m_Text2->setFocusPolicy(Qt::NoFocus);
+    m_Text2->setAccessibleName(QStringLiteral("ID"));
+
+    m_DateTimePicker1 = new QDateEdit(this);
+    m_DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    m_DateTimePicker1->setCalendarPopup(true);
+    m_DateTimePicker1->setDisplayFormat(text::shortDateFormat());
+    m_DateTimePicker1->setMinimumDate(QDate(100, 1, 1));
+    m_DateTimePicker1->setGeometry(twips::rect(120, 1725, 3840, 345));
+
+    m_Text1 = newBox(this, QStringLiteral("Text1"), QRect(120, 3405, 1680, 345));
+    m_Text3 = newBox(this, QStringLiteral("Text3"), QRect(120, 4245, 3840, 345));
+
+    newLabel(this, QStringLiteral("Label1"), 1, QStringLiteral("ID"), QRect(120, 195, 165, 225), m_Text2);
+    newLabel(this, QStringLiteral("lblDetails"), 4, QStringLiteral("Employee"), QRect(120, 600, 825, 225), m_Combo1);
+    newLabel(this, QStringLiteral("Label1"), 0, QStringLiteral("Date Worked"), QRect(120, 1440, 1110, 225),
+             m_DateTimePicker1);
+    newLabel(this, QStringLiteral("lblDetails"), 0, QStringLiteral("Work Code"), QRect(120, 2280, 945, 225), m_Combo2);
+    newLabel(this, QStringLiteral("Label1"), 5, QStringLiteral("Hours"), QRect(120, 3120, 510, 225), m_Text1);
+    newLabel(this, QStringLiteral("Label1"), 2, QStringLiteral("Description"), QRect(120, 3960, 975, 225), m_Text3);
+
+    struct ButtonDefinition {
+        int number;
+        const char* caption;
+        const char* accessibleName;
+        QRect place;
+        void (Form2::*click)();
+    };
+    // In tab order.
+    const ButtonDefinition buttons[] = {
+        {5, "+", "Add employee", QRect(2640, 885, 360, 345), &Form2::PushButton5_Click},
+        {9, "*", "Edit employee", QRect(3120, 885, 360, 345), &Form2::PushButton9_Click},
+        {6, "-", "Delete employee", QRect(3600, 885, 360, 345), &Form2::PushButton6_Click},
+        {3, "+", "Add work code", QRect(2640, 2565, 360, 345), &Form2::PushButton3_Click},
+        {10, "*", "Edit work code", QRect(3120, 2565, 360, 345), &Form2::PushButton10_Click},
+        {4, "-", "Delete work code", QRect(3600, 2565, 360, 345), &Form2::PushButton4_Click},
+        {2, "Save", "Save", QRect(120, 4800, 1800, 405), &Form2::PushButton2_Click},
+        {1, "Cancel", "Cancel", QRect(2040, 4800, 1920, 405), &Form2::PushButton1_Click},
+    };
+    QList<QWidget*> tabOrder{m_Combo1};
+    for (const ButtonDefinition& def : buttons) {
+        QPushButton* button = addPushButton(def.number, QString::fromLatin1(def.caption), def.place);
+        button->setAccessibleName(QString::fromLatin1(def.accessibleName));
+        connect(button, &QPushButton::clicked, this, def.click);
+        tabOrder.append(button);
+        if (def.number == 6)
+            tabOrder << m_DateTimePicker1 << m_Combo2;
+        else if (def.number == 4)
+            tabOrder << m_Text1 << m_Text3;
+    }
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+    pointer().resetOn(this);
+    m_Combo1->setFocus();
+}
+
+Form2::~Form2() = default;
+
+void Form2::Form_Load()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
+    loadAppearance(err);
+    err.line(108, [&] { LoadEmployees(0); });
+    err.line(110, [&] { LoadWorkCodes(0); });
+    err.line(112, [&] { m_Combo1->setCurrentIndex(-1); });
+    err.line(114, [&] { m_DateTimePicker1->setDate(QDate::currentDate()); });
+    if (err.test(116, [&] { return !m_ID.isEmpty(); }))
+        err.line(118, [&] { LoadEntry(); });
+}
+
+void Form2::LoadEmployees(quint8 clearSelection)
+{
+    m_employees.picker.fill(clearSelection);
+}
+
+void Form2::LoadWorkCodes(quint8 clearSelection)
+{
+    m_workCodes.picker.fill(clearSelection);
+}
+
+void Form2::LoadEntry()
+{
+    // No report of its own: the first failure ends it and is reported by the
+    // load; what was set before stays.
+    const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
+    rs->Open(QStringLiteral("select * from [Work Hours Extended] where ID=") + m_ID, SharedConnection::get(), 3, 1);
+    if (!rs->Eof()) {
+        const auto selectText = [](QComboBox* picker, const QVariant& value) {
+            // The first item with exactly this text; none leaves no selection.
+            picker->setCurrentIndex(picker->findText(text::valueToText(value), Qt::MatchExactly | Qt::MatchCaseSensitive));
+        };
+        m_Text2->setText(text::valueToText(rs->Fields(QStringLiteral("ID"))));
+        selectText(m_Combo1, rs->Fields(QStringLiteral("Employee Name")));
+        const QVariant worked = rs->Fields(QStringLiteral("Date Worked"));
+        if (worked.isNull())
+            throw RuntimeError::invalidUseOfNull();
+        const QDate date = worked.typeId() == QMetaType::QDateTime ? worked.toDateTime().date() : worked.toDate();
+        if (!date.isValid())
+            throw RuntimeError::typeMismatch();
+        m_DateTimePicker1->setDate(date);
+        selectText(m_Combo2, rs->Fields(QStringLiteral("Work Code Description")));
+        m_Text1->setText(text::valueToText(rs->Fields(QStringLiteral("Hours"))));
+        m_Text3->setText(text::valueToText(rs->Fields(QStringLiteral("Work Description"))));
+    }
+    rs->Close();
+}
+
+void Form2::PushButton2_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton2_Click")), this);
+    const auto refuse = [&](int line, const QString& message, QWidget* focus) {
+        err.line(line, [&] { UiSeam::tell(this, message); });
+        err.line(line + 2, [&] { focus->setFocus(); });
+    };
+    if (err.test(100, [&] { return m_Text1->text().trimmed().isEmpty(); }))
+        return refuse(102, QStringLiteral("You forgot to input Hours."), m_Text1);
+    std::optional<double> hours;
+    if (err.test(106, [&] { return !(hours = text::textToNumber(m_Text1->text())); }))
+        return refuse(108, QStringLiteral("Hours must be numeric."), m_Text1);
+    if (err.test(112, [&] { return m_Combo1->currentIndex() == -1; }))
+        return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
+    if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
+        return refuse(120, QStringLiteral("You forgot to select Work Code."), m_Combo2);
+
+    // The hours go into the statement in the form SQL reads ("7.5"), whatever
+    // the user's decimal separator, so the number typed is the number stored.
+    const auto prepared = [&] {
+        struct Values {
+            QString employee, workCode, date, hours, description;
+        };
+        return Values{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
+                      m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
+                      text::dateToText(m_DateTimePicker1->date()),
+                      hours ? text::numberToSqlText(*hours) : m_Text1->text(),
+                      sql::quoteDoubled(m_Text3->text())};
+    };
+
+    // A write the database refuses is reported and confirms nothing: the
+    // window stays open with what the user entered.
+    QString sql;
+    bool written = false;
+    if (err.test(124, [&] { return !m_ID.isEmpty(); })) {
+        err.line(126, [&] {
+            const auto v = prepared();
+            sql = QStringLiteral("update [Work Hours] set Employee=") + v.employee + QStringLiteral(",[Work Code]=")
+                + v.workCode + QStringLiteral(",[Date Worked]='") + v.date + QStringLiteral("',[Hours]=") + v.hours
+                + QStringLiteral(",[Work Description]='") + v.description + QStringLiteral("' where ID=") + m_ID;
+        });
+        written = err.line(128, [&] { SharedConnection::get().Execute(sql); });
+        if (written)
+            err.line(130, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+    } else {
+        err.line(132, [&] {
+            const auto v = prepared();
+            sql = QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                                 "values (")
+                + v.employee + QStringLiteral(",'") + v.date + QStringLiteral("',") + v.workCode + QStringLiteral(",'")
+                + v.hours + QStringLiteral("','") + v.description + QStringLiteral("')");
+        });
+        written = err.line(134, [&] { SharedConnection::get().Execute(sql); });
+        if (written)
+            err.line(136, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+    }
+    if (written)
+        err.line(138, [&] { Unload(); });
+}
+
+void Form2::PushButton1_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton1_Click")), this);
+    err.line(100, [&] { Unload(); });
+}
+
+void Form2::addRecord(PickerSide& side, const QString& procedure)
+{
+    ErrorReport err(ErrorReport::location(kOwner, procedure), this);
+    const std::unique_ptr<RecordEditor> editor = side.makeEditor();
+    err.line(100, [&] { editor->m_ID.clear(); });
+    err.line(102, [&] { editor->Show(); });
+    err.line(104, [&] { side.picker.fill(0); });
+}
+
+void Form2::editRecord(PickerSide& side, const QString& procedure)
+{
+    ErrorReport err(ErrorReport::location(kOwner, procedure), this);
+    if (!err.test(100, [&] { return side.picker.position() != -1; }))
+        return;
+    const std::unique_ptr<RecordEditor> editor = side.makeEditor();
+    err.line(102, [&] { editor->m_ID = side.picker.idAt(side.picker.position() + 1); });
+    err.line(104, [&] { editor->Show(); });
+    err.line(106, [&] { side.picker.fill(0); });
+}
+
+void Form2::deleteRecord(PickerSide& side, const QString& procedure)
+{
+    ErrorReport err(ErrorReport::location(kOwner, procedure), this);
+    if (!err.test(100, [&] { return side.picker.position() != -1; }))
+        return;
+    bool confirmed = false;
+    err.line(102, [&] {
+        confirmed = UiSeam::tell(this, side.warning + QStringLiteral("\r\nDo you wish to continue?"),
+                                 QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
+    });
+    if (!confirmed)
+        return;
+
+    // The record and its entries go together or not at all: a delete the
+    // database refuses undoes the other, so no entry outlives its record and
+    // no record loses its entries while it stays.
+    std::optional<data::Transaction> together;
+    QString id;
+    const bool recordDeleted = err.line(104, [&] {
+        id = side.picker.idAt(side.picker.position() + 1);
+        together.emplace(SharedConnection::get());
+        SharedConnection::get().Execute(side.recordDelete + id);
+    });
+    if (recordDeleted) {
+        err.line(106, [&] {
+            SharedConnection::get().Execute(side.entriesDelete + id);
+            together->commit();
+        });
+    }
+    together.reset();
+    err.line(108, [&] { side.picker.fill(1); });
+}
+
+void Form2::PushButton5_Click() { addRecord(m_employees, QStringLiteral("PushButton5_Click")); }
+void Form2::PushButton9_Click() { editRecord(m_employees, QStringLiteral("PushButton9_Click")); }
+void Form2::PushButton6_Click() { deleteRecord(m_employees, QStringLiteral("PushButton6_Click")); }
+void Form2::PushButton3_Click() { addRecord(m_workCodes, QStringLiteral("PushButton3_Click")); }
+void Form2::PushButton10_Click() { editRecord(m_workCodes, QStringLiteral("PushButton10_Click")); }
+void Form2::PushButton4_Click() { deleteRecord(m_workCodes, QStringLiteral("PushButton4_Click")); }
+
+}  // namespace hv

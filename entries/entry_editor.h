@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/secondary_window.h"
+#include "entries/record_picker.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace hv {
+
+class RecordEditor;
+
+// The entry editor: records a new work-hour entry (m_ID empty) or corrects
+// the one whose ID m_ID holds, with an employee and a work-code picker, each
+// with buttons that add, edit or delete a record of its own.
+class Form2 : public SecondaryWindow {
+    Q_OBJECT
+
+public:
+    explicit Form2(QWidget* parent = nullptr);
+    ~Form2() override;
+
+    // Empty: a new entry. Otherwise the ID of the entry being edited.
+    QString m_ID;
+
+    // Refill the pickers; a clear-selection flag of 0 keeps the position.
+    void LoadEmployees(quint8 clearSelection);
+    void LoadWorkCodes(quint8 clearSelection);
+
+    // "Save" and "Cancel".
+    void PushButton2_Click();
+    void PushButton1_Click();
+
+    // The employee picker's "+", "*", "-" and the work-code picker's.
+    void PushButton5_Click();
+    void PushButton9_Click();
+    void PushButton6_Click();
+    void PushButton3_Click();
+    void PushButton10_Click();
+    void PushButton4_Click();
+
+    const RecordPicker& employees() const { return m_employees.picker; }
+    const RecordPicker& workCodes() const { return m_workCodes.picker; }
+
+protected:
+    void Form_Load() override;
+
+private:
+    // One picker with its editor window and its delete statements.
+    struct PickerSide {
+        RecordPicker picker;
+        std::function<std::unique_ptr<RecordEditor>()> makeEditor;
+        QString warning;        // the first line of the delete question
+        QString recordDelete;   // followed by the ID
+        QString entriesDelete;  // followed by the same ID
+    };
+
+    void LoadEntry();
+    void addRecord(PickerSide& side, const QString& procedure);
+    void editRecord(PickerSide& side, const QString& procedure);
+    void deleteRecord(PickerSide& side, const QString& procedure);
+
+    QLineEdit* m_Text2 = nullptr;  // the entry's ID, shown only
+    QComboBox* m_Combo1 = nullptr;
+    QComboBox* m_Combo2 = nullptr;
+    QDateEdit* m_DateTimePicker1 = nullptr;
+    QLineEdit* m_Text1 = nullptr;  // hours
+    QLineEdit* m_Text3 = nullptr;  // description
+    PickerSide m_employees;
+    PickerSide m_workCodes;
+};
+
+}  // namespace hv

@@ -1,0 +1,66 @@
+#include "entries/record_picker.h"
+
+#include "app/error_report.h"
+#include "app/shared_connection.h"
+#include "data/component_factory.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+
+#include <QComboBox>
+#include <memory>
+
+namespace hv {
+
+RecordPicker::RecordPicker(QComboBox& combo, Source source, QWidget* reportParent)
+    : m_combo(combo), m_source(std::move(source)), m_reportParent(reportParent)
+{
+}
+
+void RecordPicker::fill(quint8 clearSelection)
+{
+    ErrorReport err(ErrorReport::location(m_source.owner, m_source.fillProcedure), m_reportParent);
+    int previous = -1;
+    err.line(0, [&] { previous = m_combo.currentIndex(); });
+    err.line(100, [&] { m_ids.clear(); });
+    err.line(102, [&] { m_combo.clear(); });
+    std::unique_ptr<data::Recordset> rs;
+    err.line(104, [&] { rs = data::ComponentFactory::createRecordset(); });
+    if (!err.line(106, [&] { data::required(rs).Open(m_source.query, SharedConnection::get(), 3, 1); }))
+        return;
+
+    // Each row's ID and text are read before either is added, so a row that
+    // cannot be read leaves no ID without its item.
+    while (err.loopTest(108, [&] { return !rs->Eof(); })) {
+        qint64 id = 0;
+        if (!err.line(110, [&] { id = text::toLong(rs->Fields(QStringLiteral("ID"))); }))
+            return;
+        if (!err.line(112, [&] {
+                const QString display = text::valueToText(rs->Fields(m_source.displayColumn));
+                m_ids.append(id);
+                m_combo.addItem(display);
+            }))
+            return;
+        if (!err.line(114, [&] { rs->MoveNext(); }))
+            return;
+    }
+    err.line(116, [&] { rs->Close(); });
+    err.line(116, [&] {
+        // A position the refilled list no longer has leaves no selection.
+        m_combo.setCurrentIndex(clearSelection == 0 && previous < m_combo.count() ? previous : -1);
+    });
+}
+
+int RecordPicker::position() const
+{
+    return m_combo.currentIndex();
+}
+
+QString RecordPicker::idAt(int index) const
+{
+    if (index < 1 || index > m_ids.size())
+        throw RuntimeError(err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    return QString::number(m_ids.at(index - 1));
+}
+
+}  // namespace hv
