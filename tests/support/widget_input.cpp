@@ -23,8 +23,13 @@ void hover(QWidget* widget, QPoint at)
 
 QWidget* nextTabStop(QWidget* widget)
 {
+    // Skips controls the Tab key passes by, and inner parts that hand their
+    // focus to the control they belong to (a date picker's text box, say).
+    const auto isStop = [](QWidget* w) {
+        return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->focusProxy();
+    };
     QWidget* next = widget->nextInFocusChain();
-    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
+    while (next != widget && !isStop(next))
         next = next->nextInFocusChain();
     return next;
 }

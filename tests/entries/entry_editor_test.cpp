@@ -1,0 +1,391 @@
+#include "entries/entry_editor.h"
+
+#include "app/twips.h"
+#include "catalog/employee_editor.h"
+#include "catalog/work_code_editor.h"
+#include "catalog_fixture.h"
+#include "data/locale_text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QFile>
+#include <QPushButton>
+#include <sqlite3.h>
+
+namespace hv::test {
+namespace {
+
+// The locale in force for one test.
+class LocaleScope {
+public:
+    explicit LocaleScope(const char* name) { QLocale::setDefault(QLocale(QString::fromLatin1(name))); }
+    ~LocaleScope() { QLocale::setDefault(m_previous); }
+
+private:
+    QLocale m_previous;
+};
+
+class EntryEditorTest : public CatalogTest {
+protected:
+    void SetUp() override
+    {
+        CatalogTest::SetUp();
+        execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Archer')"));
+        execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Cid','Carter')"));
+        execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)"));
+        execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Meetings',FALSE)"));
+    }
+
+    QLineEdit* hours(Form2& form) const { return form.findChild<QLineEdit*>(QStringLiteral("Text1")); }
+    QLineEdit* description(Form2& form) const { return form.findChild<QLineEdit*>(QStringLiteral("Text3")); }
+    QComboBox* employee(Form2& form) const { return form.findChild<QComboBox*>(QStringLiteral("Combo1")); }
+    QComboBox* workCode(Form2& form) const { return form.findChild<QComboBox*>(QStringLiteral("Combo2")); }
+    QDateEdit* date(Form2& form) const { return form.findChild<QDateEdit*>(QStringLiteral("DateTimePicker1")); }
+
+    void fill(Form2& form, const QString& hoursText, const QString& text = QStringLiteral("work"))
+    {
+        employee(form)->setCurrentIndex(1);
+        workCode(form)->setCurrentIndex(0);
+        hours(form)->setText(hoursText);
+        description(form)->setText(text);
+    }
+
+    // Employee, date, work code, hours and description of every stored entry.
+    QList<QVariantList> entries() const
+    {
+        return rows(QStringLiteral(
+            "select Employee, [Date Worked], [Work Code], Hours, [Work Description] from [Work Hours]"));
+    }
+};
+
+TEST_F(EntryEditorTest, OpensEmptyWithTodayAndItsControlsInPlace)
+{
+    open<Form2>({}, [this](Form2& form) {
+        EXPECT_EQ(form.size(), QSize(twips::toPixels(4095), twips::toPixels(5325)));
+        EXPECT_EQ(employee(form)->geometry(), twips::rect(120, 885, 2520, 345));
+        EXPECT_EQ(date(form)->geometry(), twips::rect(120, 1725, 3840, 345));
+        EXPECT_EQ(date(form)->date(), QDate::currentDate());
+        EXPECT_TRUE(date(form)->calendarPopup());
+        EXPECT_EQ(employee(form)->toolTip(), QStringLiteral("Double click to edit contact"));
+        EXPECT_EQ(workCode(form)->toolTip(), QStringLiteral("Double click to edit contact"));
+        EXPECT_FALSE(employee(form)->isEditable());
+
+        // Both pickers filled, neither with a selection.
+        EXPECT_EQ(employee(form)->count(), 2);
+        EXPECT_EQ(employee(form)->itemText(0), QStringLiteral("Ann Archer"));
+        EXPECT_EQ(workCode(form)->count(), 2);
+        EXPECT_EQ(employee(form)->currentIndex(), -1);
+        EXPECT_EQ(workCode(form)->currentIndex(), -1);
+        EXPECT_EQ(form.employees().idAt(2), QStringLiteral("2"));
+
+        auto* id = form.findChild<QLineEdit*>(QStringLiteral("Text2"));
+        EXPECT_FALSE(id->isEnabled());
+        EXPECT_TRUE(id->text().isEmpty());
+
+        // The employee picker first, then its three buttons, the date, the
+        // work-code picker and its buttons, hours, description, Save, Cancel.
+        EXPECT_EQ(form.focusWidget(), employee(form));
+        QStringList order;
+        QWidget* w = employee(form);
+        for (int i = 0; i < 12; ++i) {
+            w = nextTabStop(w);
+            order << w->objectName();
+        }
+        EXPECT_EQ(order, (QStringList{"PushButton5", "PushButton9", "PushButton6", "DateTimePicker1", "Combo2",
+                                      "PushButton3", "PushButton10", "PushButton4", "Text1", "Text3", "PushButton2",
+                                      "PushButton1"}));
+    });
+}
+
+TEST_F(EntryEditorTest, ChecksRunInOrderAndLeaveTheFocusOnTheControlNamed)
+{
+    open<Form2>({}, [this](Form2& form) {
+        const auto pressSave = [&] {
+            m_ui.clear();
+            press(form, QStringLiteral("PushButton2"));
+            return m_ui.messages().size() == 1 ? m_ui.messages().at(0).text : QStringLiteral("<several or none>");
+        };
+        EXPECT_EQ(pressSave(), QStringLiteral("You forgot to input Hours."));
+        EXPECT_EQ(form.focusWidget(), hours(form));
+
+        hours(form)->setText(QStringLiteral("eight"));
+        description(form)->setFocus();
+        EXPECT_EQ(pressSave(), QStringLiteral("Hours must be numeric."));
+        EXPECT_EQ(form.focusWidget(), hours(form));
+
+        hours(form)->setText(QStringLiteral(" 8 "));
+        EXPECT_EQ(pressSave(), QStringLiteral("You forgot to select Employee."));
+        EXPECT_EQ(form.focusWidget(), employee(form));
+
+        employee(form)->setCurrentIndex(0);
+        EXPECT_EQ(pressSave(), QStringLiteral("You forgot to select Work Code."));
+        EXPECT_EQ(form.focusWidget(), workCode(form));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(m_ui.messages().at(0).icon, QMessageBox::NoIcon);
+    });
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+struct HoursCase {
+    const char* typed;
+    const char* message;  // empty: stored as the number
+};
+
+class EntryHoursTest : public EntryEditorTest, public ::testing::WithParamInterface<HoursCase> {};
+
+TEST_P(EntryHoursTest, AreRefusedWithTheFirstFailingCheckOrStoredAsTyped)
+{
+    const HoursCase& c = GetParam();
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QString::fromUtf8(c.typed));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    const QString message = QString::fromUtf8(c.message);
+    if (message.isEmpty()) {
+        EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+        ASSERT_EQ(entries().size(), 1);
+        EXPECT_EQ(entries().at(0).at(3).toDouble(), text::textToNumber(QString::fromUtf8(c.typed)).value());
+    } else {
+        EXPECT_EQ(messageTexts(), QStringList{message});
+        EXPECT_TRUE(m_stillOpenAfterScript);
+        EXPECT_TRUE(entries().isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, EntryHoursTest,
+    ::testing::Values(HoursCase{"", "You forgot to input Hours."}, HoursCase{"   ", "You forgot to input Hours."},
+                      HoursCase{"abc", "Hours must be numeric."}, HoursCase{"1e400", "Hours must be numeric."},
+                      HoursCase{"NaN", "Hours must be numeric."}, HoursCase{"inf", "Hours must be numeric."},
+                      HoursCase{"--5", "Hours must be numeric."},
+                      HoursCase{"5;drop table [Work Hours]", "Hours must be numeric."},
+                      HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"-1.5", ""},
+                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}));
+
+TEST_F(EntryEditorTest, ATenThousandDigitNumberIsRefusedAndNothingIsWritten)
+{
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("9").repeated(10000));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Hours must be numeric.")});
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(EntryEditorTest, HoursTypedWithTheLocalesSeparatorAreStoredAsThatNumber)
+{
+    for (const auto& [locale, typed] : {std::pair{"en_US", "7.5"}, std::pair{"de_DE", " 7,5 "}}) {
+        LocaleScope scope(locale);
+        m_ui.clear();
+        open<Form2>({}, [&](Form2& form) {
+            fill(form, QString::fromLatin1(typed));
+            press(form, QStringLiteral("PushButton2"));
+        });
+        const QString id = lastId(QStringLiteral("Work Hours"));
+        EXPECT_EQ(rows(QStringLiteral("select Hours from [Work Hours] where ID=") + id).at(0).at(0).toDouble(), 7.5)
+            << locale;
+
+        // Edited in the same locale, the update stores the new number too.
+        open<Form2>(id, [&](Form2& form) {
+            EXPECT_EQ(hours(form)->text(), QString::fromLatin1(typed).trimmed());
+            hours(form)->setText(QString::fromLatin1(typed).replace('5', QStringLiteral("25")));
+            press(form, QStringLiteral("PushButton2"));
+        });
+        EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join('\n').toStdString();
+        EXPECT_EQ(rows(QStringLiteral("select Hours from [Work Hours] where ID=") + id).at(0).at(0).toDouble(), 7.25)
+            << locale;
+    }
+}
+
+TEST_F(EntryEditorTest, CreatesThenEditsAnEntryWithAnyDescription)
+{
+    const QString text = QStringLiteral("O'Neil's \"draft\"; '); delete from [Work Hours]; --\nsecond line 東京 🙂");
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("3"), text);
+        date(form)->setDate(QDate(2026, 2, 28));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_FALSE(m_stillOpenAfterScript);
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), QDate(2026, 2, 28), qint64(1), 3.0, text}));
+
+    const QString id = lastId(QStringLiteral("Work Hours"));
+    m_ui.clear();
+    open<Form2>(id, [&](Form2& form) {
+        EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), id);
+        EXPECT_EQ(employee(form)->currentText(), QStringLiteral("Cid Carter"));
+        EXPECT_EQ(workCode(form)->currentText(), QStringLiteral("Design"));
+        EXPECT_EQ(date(form)->date(), QDate(2026, 2, 28));
+        EXPECT_EQ(hours(form)->text(), QStringLiteral("3"));
+        EXPECT_EQ(description(form)->text(), text);
+        workCode(form)->setCurrentIndex(1);
+        description(form)->clear();
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), QDate(2026, 2, 28), qint64(2), 3.0, QString()}));
+    EXPECT_FALSE(entries().at(0).at(4).isNull());
+}
+
+TEST_F(EntryEditorTest, AnEntryThatNoLongerExistsOpensEmptyAndUpdatesNothing)
+{
+    open<Form2>(QStringLiteral("77"), [&](Form2& form) {
+        EXPECT_EQ(date(form)->date(), QDate::currentDate());
+        EXPECT_EQ(employee(form)->currentIndex(), -1);
+        EXPECT_TRUE(hours(form)->text().isEmpty());
+        fill(form, QStringLiteral("1"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(EntryEditorTest, TwoEmployeesWithOneNameLoadAsTheFirst)
+{
+    execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Cid','Carter')"));
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                           "values (3,'2026-12-01',1,'2','twin')"));
+    const QString id = lastId(QStringLiteral("Work Hours"));
+    open<Form2>(id, [&](Form2& form) {
+        EXPECT_EQ(employee(form)->currentIndex(), 1);
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(entries().at(0).at(0).toLongLong(), 2);  // booked to the first of the two
+}
+
+TEST_F(EntryEditorTest, ARefusedSaveKeepsTheWindowOpenWithWhatWasEntered)
+{
+    refuseWrites(QStringLiteral("Work Hours"));
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("4"), QStringLiteral("kept"));
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.errorReports().size(), 1);
+        EXPECT_TRUE(m_ui.errorReports().at(0).contains(QStringLiteral("Form2.PushButton2_Click at line 134")));
+        EXPECT_FALSE(messageTexts().contains(QStringLiteral("Record Successfully Saved")));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(description(form)->text(), QStringLiteral("kept"));
+        EXPECT_EQ(employee(form)->currentIndex(), 1);
+    });
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+// --- The pickers' buttons ---------------------------------------------------
+
+TEST_F(EntryEditorTest, AddAndEditKeepThePositionCancelToo)
+{
+    open<Form2>({}, [&](Form2& form) {
+        employee(form)->setCurrentIndex(1);  // Cid Carter
+        // "+" adds Bea Baker, who sorts before Cid: the position stays, so it
+        // now shows the new employee's neighbour in the order.
+        m_ui.onNextModal([](QDialog& dialog) {
+            auto& editor = static_cast<Form3&>(dialog);
+            EXPECT_TRUE(editor.m_ID.isEmpty());
+            editor.box(1)->setText(QStringLiteral("Bea"));
+            editor.box(2)->setText(QStringLiteral("Baker"));
+            press(editor, QStringLiteral("PushButton2"));
+        });
+        press(form, QStringLiteral("PushButton5"));
+        EXPECT_EQ(employee(form)->count(), 3);
+        EXPECT_EQ(employee(form)->currentIndex(), 1);
+        EXPECT_EQ(employee(form)->currentText(), QStringLiteral("Bea Baker"));
+        EXPECT_EQ(form.employees().idCount(), 3);
+        EXPECT_EQ(form.employees().idAt(2), QStringLiteral("3"));
+
+        // "*" opens the chosen employee; cancelling still refills.
+        m_ui.onNextModal([](QDialog& dialog) {
+            auto& editor = static_cast<Form3&>(dialog);
+            EXPECT_EQ(editor.m_ID, QStringLiteral("3"));
+            EXPECT_EQ(editor.box(1)->text(), QStringLiteral("Bea"));
+            press(editor, QStringLiteral("PushButton1"));
+        });
+        press(form, QStringLiteral("PushButton9"));
+        EXPECT_EQ(employee(form)->currentIndex(), 1);
+
+        // The work-code side works the same way, and alone.
+        workCode(form)->setCurrentIndex(0);
+        m_ui.onNextModal([](QDialog& dialog) {
+            auto& editor = static_cast<Form5&>(dialog);
+            EXPECT_EQ(editor.m_ID, QStringLiteral("1"));
+            editor.billable()->setChecked(false);
+            press(editor, QStringLiteral("PushButton2"));
+        });
+        press(form, QStringLiteral("PushButton10"));
+        EXPECT_EQ(workCode(form)->currentIndex(), 0);
+        EXPECT_EQ(employee(form)->currentIndex(), 1);
+    });
+    EXPECT_EQ(m_ui.modalShows(), 4);
+    EXPECT_FALSE(rows(QStringLiteral("select Billable from [Work Codes] where ID=1")).at(0).at(0).toBool());
+}
+
+TEST_F(EntryEditorTest, EditAndDeleteWithNothingChosenDoNothing)
+{
+    open<Form2>({}, [&](Form2& form) {
+        for (const char* button : {"PushButton9", "PushButton6", "PushButton10", "PushButton4"})
+            press(form, QString::fromLatin1(button));
+    });
+    EXPECT_EQ(m_ui.modalShows(), 1);  // the entry editor itself
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+}
+
+TEST_F(EntryEditorTest, DeletingAnEmployeeTakesItsEntriesAndLeavesOthers)
+{
+    for (int employeeId : {1, 2, 2})
+        execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                               "values (%1,'2026-12-01',1,'1','x')")
+                    .arg(employeeId));
+    open<Form2>({}, [&](Form2& form) {
+        workCode(form)->setCurrentIndex(1);
+        employee(form)->setCurrentIndex(1);
+        m_ui.answerNext(QMessageBox::No);
+        press(form, QStringLiteral("PushButton6"));
+        EXPECT_EQ(employee(form)->count(), 2);
+        ASSERT_EQ(m_ui.messages().size(), 1);
+        EXPECT_EQ(m_ui.messages().at(0).text,
+                  QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
+                                 "employee.\r\nDo you wish to continue?"));
+        EXPECT_EQ(m_ui.messages().at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+
+        m_ui.answerNext(QMessageBox::Yes);
+        press(form, QStringLiteral("PushButton6"));
+        EXPECT_EQ(employee(form)->count(), 1);
+        EXPECT_EQ(employee(form)->currentIndex(), -1);
+        EXPECT_EQ(workCode(form)->currentIndex(), 1);  // the other picker keeps its choice
+    });
+    EXPECT_EQ(rows(QStringLiteral("select [First Name] from Employees")), (QList<QVariantList>{{QStringLiteral("Ann")}}));
+    EXPECT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0).at(0).toLongLong(), 1);
+}
+
+TEST_F(EntryEditorTest, ARecordAndItsEntriesAreDeletedBothOrNeither)
+{
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                           "values (1,'2026-12-01',2,'1','x')"));
+    // The entries cannot be deleted: the work code must stay as well.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(m_db.path()).constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "create trigger keep_entries before delete on \"Work Hours\" "
+                           "begin select raise(abort, 'The entries are locked'); end;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+
+    open<Form2>({}, [&](Form2& form) {
+        workCode(form)->setCurrentIndex(1);
+        m_ui.answerNext(QMessageBox::Yes);
+        press(form, QStringLiteral("PushButton4"));
+        EXPECT_EQ(workCode(form)->count(), 2);
+    });
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("Form2.PushButton4_Click at line 106")));
+    EXPECT_EQ(rows(QStringLiteral("select ID from [Work Codes]")).size(), 2);
+    EXPECT_EQ(entries().size(), 1);
+}
+
+}  // namespace
+}  // namespace hv::test
