@@ -2,6 +2,7 @@
 
 #include "app/app_config.h"
 #include "app/appearance.h"
+#include "app/component_check.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
 #include "app/settings_store.h"
@@ -233,7 +234,16 @@ void Form1::Form_Load()
             m_env.openPage(config::kHomePage);
     });
 
-    // Line 138 checks the database components before the connection is made.
+    err.line(138, [&] {
+        if (IsADOInstalled(this) == AfterComponentCheck::EndProgram)
+            m_endingProgram = true;
+    });
+    if (m_endingProgram) {
+        // The user stopped the program for a restart after the repair: it
+        // ends at once, as its unload ends it, and nothing more is loaded.
+        m_env.endProgram();
+        return;
+    }
 
     err.line(140, [&] { setWindowTitle(config::kProductName); });
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
