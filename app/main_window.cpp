@@ -189,6 +189,7 @@ void Form1::buildControls()
     m_pointer.resetOn(this);
     m_pointer.resetOn(m_listView);
     connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     applyPlaces(layout::designPlaces());
 }
 
@@ -463,6 +464,14 @@ void Form1::Form_QueryUnload()
 void Form1::Form_Unload()
 {
     m_env.endProgram();
+}
+
+void Form1::PushButton6_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton6_Click")), this);
+    err.line(100, [&] {
+        UiSeam::tell(this, QStringLiteral("Questions? Please contact Team Harrowfen at ") + config::kContactPage);
+    });
 }
 
 }  // namespace hv

@@ -68,6 +68,9 @@ public:
     // entries, then refills the list.
     void PushButton4_Click();
 
+    // "Help": one box naming the maker's contact page.
+    void PushButton6_Click();
+
     // True once the user chose at start-up to stop the program after a
     // repair of the database components; the window is then not shown.
     bool endingProgram() const { return m_endingProgram; }
