@@ -20,6 +20,9 @@ inline const QString kProjectDate = QStringLiteral("2021/08/31");
 inline const QString kSupportEmail = QStringLiteral("support@harrowfen.example");
 inline const QString kHomePage = QStringLiteral("https://www.harrowfen.example/");
 inline const QString kContactPage = QStringLiteral("https://www.harrowfen.example/contact");
+// The platform vendor's article on the update of the database components.
+inline const QString kComponentUpdateArticle =
+    QStringLiteral("https://support.platform.example/help/data-access-components-update");
 
 // The special folder that holds the per-machine data folder.
 inline constexpr int kCommonAppDataFolder = 35;

@@ -11,6 +11,8 @@ int main(int argc, char** argv)
 
     hv::Form1 mainWindow;
     mainWindow.Form_Load();
+    if (mainWindow.endingProgram())
+        return 0;
     mainWindow.show();
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_config.h"
 #include "app/appearance.h"
+#include "app/component_check.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
 #include "app/settings_store.h"
@@ -192,6 +193,7 @@ void Form1::buildControls()
     connect(m_buttons[0], &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(m_buttons[2], &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     applyPlaces(layout::designPlaces());
 }
 
@@ -237,7 +239,16 @@ void Form1::Form_Load()
             m_env.openPage(config::kHomePage);
     });
 
-    // Line 138 checks the database components before the connection is made.
+    err.line(138, [&] {
+        if (IsADOInstalled(this) == AfterComponentCheck::EndProgram)
+            m_endingProgram = true;
+    });
+    if (m_endingProgram) {
+        // The user stopped the program for a restart after the repair: it
+        // ends at once, as its unload ends it, and nothing more is loaded.
+        m_env.endProgram();
+        return;
+    }
 
     err.line(140, [&] { setWindowTitle(config::kProductName); });
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
@@ -500,6 +511,14 @@ void Form1::Form_QueryUnload()
 void Form1::Form_Unload()
 {
     m_env.endProgram();
+}
+
+void Form1::PushButton6_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton6_Click")), this);
+    err.line(100, [&] {
+        UiSeam::tell(this, QStringLiteral("Questions? Please contact Team Harrowfen at ") + config::kContactPage);
+    });
 }
 
 }  // namespace hv

@@ -44,8 +44,10 @@ public:
     explicit Form1(Environment environment = Environment::standard(), QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Start-up: data folder and database, appearance, connection, list columns,
-    // saved widths and window state, list fill. Runs once, before the first show.
+    // Start-up: data folder and database, appearance, the component check,
+    // connection, list columns, saved widths and window state, list fill.
+    // Runs once, before the first show; it stops after the component check
+    // when the user chose there to end the program.
     void Form_Load();
 
     // Rebuilds the work-hours list from the database.
@@ -79,6 +81,13 @@ public:
     // "Load Sample/Example Data": adds the example employees, work codes and
     // entries, then refills the list.
     void PushButton4_Click();
+
+    // "Help": one box naming the maker's contact page.
+    void PushButton6_Click();
+
+    // True once the user chose at start-up to stop the program after a
+    // repair of the database components; the window is then not shown.
+    bool endingProgram() const { return m_endingProgram; }
 
     // The skin component laid over this window (SkinFramework1).
     const SkinFramework& skin() const { return m_SkinFramework1; }
@@ -115,6 +124,7 @@ private:
     std::vector<double> m_columnTwips;
     bool m_Maximized = false;
     bool m_applyingWidths = false;
+    bool m_endingProgram = false;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
     QTimer m_sizeGuard;

@@ -1,0 +1,46 @@
+#include "main_window_fixture.h"
+
+#include "app/app_config.h"
+#include "app/ui_seam.h"
+#include "app/work_hours_model.h"
+#include "data/locale_text.h"
+
+#include <QDate>
+#include <QPushButton>
+
+namespace hv::test {
+namespace {
+
+using HelpButtonTest = MainWindowTest;
+
+TEST_F(HelpButtonTest, ShowsThePlainContactMessageAndChangesNothing)
+{
+    auto window = start();
+    execute({QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')"),
+             QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Coding',TRUE)"),
+             QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                            "values (1,'") + text::dateToText(QDate(2026, 1, 5)) + QStringLiteral("',1,'3','Review')")});
+    window->ListData();
+    ASSERT_EQ(window->listModel()->rowCount(), 1);
+    const auto rowsBefore = listRows(*window);
+    m_ui.clear();
+
+    auto* help = window->findChild<QPushButton*>(QStringLiteral("PushButton6"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->text(), QStringLiteral("Help"));
+    help->click();
+
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    const MessageRequest& shown = m_ui.messages().first();
+    EXPECT_EQ(shown.text, QStringLiteral("Questions? Please contact Team Harrowfen at ") + config::kContactPage);
+    EXPECT_EQ(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(shown.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(shown.title, UiSeam::applicationTitle());
+    EXPECT_FALSE(shown.title.isEmpty());
+    EXPECT_EQ(listRows(*window), rowsBefore);
+    EXPECT_EQ(m_endCalls, 0);
+    closeWindow(window);
+}
+
+}  // namespace
+}  // namespace hv::test
