@@ -46,6 +46,15 @@ void SecondaryWindow::loadAppearance(ErrorReport& err)
         err.line(106, [&] { m_pointer.setImage(appearance::loadPointerImage(pointerFile)); });
 }
 
+bool SecondaryWindow::writeAndConfirm(ErrorReport& err, int writeLine, const std::function<void()>& write,
+                                      int confirmLine, const QString& confirmation)
+{
+    if (!err.line(writeLine, write))
+        return false;
+    err.line(confirmLine, [&] { UiSeam::tell(this, confirmation); });
+    return true;
+}
+
 QPushButton* SecondaryWindow::addPushButton(int number, const QString& caption, QRect placeTwips, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent ? parent : this);

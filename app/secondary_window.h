@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QRect>
 #include <QSize>
+#include <functional>
 
 class QPushButton;
 
@@ -38,6 +39,13 @@ protected:
     // The first steps of every load, on lines 100 to 106 of the load's error
     // report: colours, icon, pointer-file test, pointer load.
     void loadAppearance(ErrorReport& err);
+
+    // Runs a write on its line and, only when the database took it, shows the
+    // confirmation on the next line. A refused write is reported and confirms
+    // nothing, so the window stays open with what the user entered. Returns
+    // whether the write was taken.
+    bool writeAndConfirm(ErrorReport& err, int writeLine, const std::function<void()>& write, int confirmLine,
+                         const QString& confirmation);
 
     // A push button in Arial 11.25 pt bold at a place in twips, showing the
     // hand pointer; never a default button.

@@ -181,21 +181,17 @@ void Form3::PushButton2_Click()
         return;
     }
 
-    // A write the database refuses is reported and confirms nothing: the
-    // window stays open with everything typed, to be corrected or cancelled.
     bool written = false;
     if (err.test(112, [&] { return !m_ID.isEmpty(); })) {
-        written = err.line(114, [&] {
+        written = writeAndConfirm(err, 114, [&] {
             QString sql;
             for (const UpdatePiece& piece : kUpdatePieces)
                 sql += QString::fromLatin1(piece.text) + sql::quoteDoubled(boxText(piece.box));
             sql += QStringLiteral("' where ID=") + m_ID;
             SharedConnection::get().Execute(sql);
-        });
-        if (written)
-            err.line(116, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+        }, 116, QStringLiteral("Record Successfully Updated"));
     } else {
-        written = err.line(118, [&] {
+        written = writeAndConfirm(err, 118, [&] {
             QStringList values;
             for (int number : kInsertOrder)
                 values << sql::quoteDoubled(boxText(number));
@@ -204,9 +200,7 @@ void Form3::PushButton2_Click()
                                "[Business Phone],[Home Phone],[Mobile Phone],[Fax Number],Address,City,State,ZIP,"
                                "Country,[Web Page],Notes) values ('")
                 + values.join(QStringLiteral("','")) + QStringLiteral("')"));
-        });
-        if (written)
-            err.line(120, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+        }, 120, QStringLiteral("Record Successfully Saved"));
     }
     if (written)
         err.line(122, [&] { Unload(); });

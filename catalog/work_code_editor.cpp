@@ -115,24 +115,18 @@ void Form5::PushButton2_Click()
     const QString description = sql::quoteDoubled(m_Text1->text());
     const QString billableWord = m_Check1->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
 
-    // A write the database refuses is reported and confirms nothing: the
-    // window stays open with what was typed, to be corrected or cancelled.
     bool written = false;
     if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
-        written = err.line(108, [&] {
+        written = writeAndConfirm(err, 108, [&] {
             SharedConnection::get().Execute(QStringLiteral("update [Work Codes] set Description='") + description
                                             + QStringLiteral("',Billable=") + billableWord
                                             + QStringLiteral(" where ID=") + m_ID);
-        });
-        if (written)
-            err.line(110, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+        }, 110, QStringLiteral("Record Successfully Updated"));
     } else {
-        written = err.line(112, [&] {
+        written = writeAndConfirm(err, 112, [&] {
             SharedConnection::get().Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('")
                                             + description + QStringLiteral("',") + billableWord + QStringLiteral(")"));
-        });
-        if (written)
-            err.line(114, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+        }, 114, QStringLiteral("Record Successfully Saved"));
     }
     if (written)
         err.line(116, [&] { Unload(); });

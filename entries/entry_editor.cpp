@@ -56,6 +56,9 @@ void newLabel(QWidget* window, const QString& name, int index, const QString& ca
     label->setProperty("index", index);
     label->setBuddy(buddy);
     label->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+    // Fonts differ slightly between desktops: a caption never loses letters.
+    if (label->sizeHint().width() > label->width())
+        label->resize(label->sizeHint().width(), label->height());
 }
 
 }  // namespace
@@ -222,8 +225,6 @@ void Form2::PushButton2_Click()
                       sql::quoteDoubled(m_Text3->text())};
     };
 
-    // A write the database refuses is reported and confirms nothing: the
-    // window stays open with what the user entered.
     QString sql;
     bool written = false;
     if (err.test(124, [&] { return !m_ID.isEmpty(); })) {
@@ -233,9 +234,8 @@ void Form2::PushButton2_Click()
                 + v.workCode + QStringLiteral(",[Date Worked]='") + v.date + QStringLiteral("',[Hours]=") + v.hours
                 + QStringLiteral(",[Work Description]='") + v.description + QStringLiteral("' where ID=") + m_ID;
         });
-        written = err.line(128, [&] { SharedConnection::get().Execute(sql); });
-        if (written)
-            err.line(130, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Updated")); });
+        written = writeAndConfirm(err, 128, [&] { SharedConnection::get().Execute(sql); }, 130,
+                                  QStringLiteral("Record Successfully Updated"));
     } else {
         err.line(132, [&] {
             const auto v = prepared();
@@ -244,9 +244,8 @@ void Form2::PushButton2_Click()
                 + v.employee + QStringLiteral(",'") + v.date + QStringLiteral("',") + v.workCode + QStringLiteral(",'")
                 + v.hours + QStringLiteral("','") + v.description + QStringLiteral("')");
         });
-        written = err.line(134, [&] { SharedConnection::get().Execute(sql); });
-        if (written)
-            err.line(136, [&] { UiSeam::tell(this, QStringLiteral("Record Successfully Saved")); });
+        written = writeAndConfirm(err, 134, [&] { SharedConnection::get().Execute(sql); }, 136,
+                                  QStringLiteral("Record Successfully Saved"));
     }
     if (written)
         err.line(138, [&] { Unload(); });
