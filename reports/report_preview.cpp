@@ -158,13 +158,14 @@ void ReportPreview::print()
     }
     if (m_renderer.drawPages(printer, first, last))
         return;
-    if (printer.outputFormat() == QPrinter::NativeFormat && QPrinterInfo::availablePrinters().isEmpty())
+    // With no printer installed the printer falls back to writing a file,
+    // and with no file named it cannot start.
+    const QString target = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    if (target.isEmpty() && QPrinterInfo::availablePrinters().isEmpty())
         UiSeam::tell(this, QStringLiteral("No printer is installed, so the report was not printed. "
                                           "Install a printer, or save the report with \"Export to PDF\"."));
     else
-        UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\".")
-                               .arg(printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
-                                                                                   : printer.printerName()));
+        UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\".").arg(target));
 }
 
 void ReportPreview::exportToPdf()
