@@ -4,6 +4,7 @@
 #include "reports/report_rows.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <deque>
@@ -22,14 +23,46 @@ struct DeviceScale {
     double toY(double twips) const { return twips * y / kTwipsPerInch; }
 };
 
-// A report font made for one device.
+// A report font made for one device, with the widths of the texts measured
+// in it so far: names, dates and work codes repeat from line to line and are
+// measured once.
 struct DeviceFont {
     ReportFont spec;
     QFont font;
     QFontMetricsF metrics;
+    QHash<QString, double> widths;
+
+    double width(const QString& text)
+    {
+        const auto known = widths.constFind(text);
+        if (known != widths.constEnd())
+            return *known;
+        return *widths.insert(text, metrics.horizontalAdvance(text));
+    }
 };
 
 }  // namespace
+
+// The fonts of a report on one device, kept while its pages are drawn; a
+// deque keeps each entry in place as more are added.
+class DeviceFonts {
+public:
+    explicit DeviceFonts(QPaintDevice* device) : m_device(device) {}
+
+    DeviceFont& get(const ReportFont& spec)
+    {
+        for (DeviceFont& known : m_fonts) {
+            if (known.spec == spec)
+                return known;
+        }
+        const QFont font = spec.toFont();
+        return m_fonts.emplace_back(DeviceFont{spec, font, QFontMetricsF(font, m_device), {}});
+    }
+
+private:
+    QPaintDevice* m_device;
+    std::deque<DeviceFont> m_fonts;
+};
 
 ReportRenderer::ReportRenderer(const ReportPageModel& pages, const ReportRows& rows)
     : m_pages(pages), m_rows(rows)
@@ -55,6 +88,12 @@ QString ReportRenderer::fitting(const QString& text, double width, const QFontMe
 
 void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double dpiY) const
 {
+    DeviceFonts fonts(painter.device());
+    drawPage(painter, page, dpiX, dpiY, fonts);
+}
+
+void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double dpiY, DeviceFonts& fonts) const
+{
     const ReportLayout& layout = m_pages.layout();
     const DeviceScale scale{dpiX, dpiY};
     const QSize paper = m_pages.paperTwips();
@@ -63,25 +102,13 @@ void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double d
     painter.setClipRect(QRectF(0, 0, scale.toX(paper.width()), scale.toY(paper.height())));
     painter.setPen(Qt::black);
 
-    // Fonts and their metrics on this device, made once per page; a deque
-    // keeps each entry in place as more are added.
-    std::deque<DeviceFont> fonts;
     const DeviceFont* current = nullptr;
-    const auto fontFor = [&](const ReportFont& spec) -> const DeviceFont& {
-        for (const DeviceFont& known : fonts) {
-            if (known.spec == spec)
-                return known;
-        }
-        const QFont font = spec.toFont();
-        return fonts.emplace_back(DeviceFont{spec, font, QFontMetricsF(font, painter.device())});
-    };
-
     const double left = layout.margin;
     const double top = layout.margin;
     for (const PlacedBand& band : m_pages.bands(page)) {
         int field = 0;
         for (const ReportControl& control : band.section->controls) {
-            const DeviceFont& font = fontFor(control.font);
+            DeviceFont& font = fonts.get(control.font);
             if (current != &font) {
                 painter.setFont(font.font);
                 current = &font;
@@ -89,9 +116,12 @@ void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double d
             const QString& whole = control.isField() ? m_rows.text(band.row, field++) : control.caption;
             if (whole.isEmpty())
                 continue;
-            const QString shown = fitting(whole, scale.toX(control.width), font.metrics);
+            const double width = scale.toX(control.width);
             const QPointF baseline(scale.toX(left + control.left), scale.toY(top + band.top) + font.metrics.ascent());
-            painter.drawText(baseline, shown);
+            if (font.width(whole) <= width)
+                painter.drawText(baseline, whole);
+            else
+                painter.drawText(baseline, fitting(whole, width, font.metrics));
         }
     }
     painter.restore();
@@ -104,12 +134,13 @@ bool ReportRenderer::drawPages(QPagedPaintDevice& device, int first, int last) c
         return false;
     const double dpiX = device.logicalDpiX();
     const double dpiY = device.logicalDpiY();
+    DeviceFonts fonts(&device);
     for (int page = first; page <= last; ++page) {
         if (page > first && !device.newPage()) {
             painter.end();
             return false;
         }
-        drawPage(painter, page, dpiX, dpiY);
+        drawPage(painter, page, dpiX, dpiY, fonts);
     }
     return painter.end();
 }

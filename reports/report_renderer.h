@@ -8,6 +8,7 @@ class QPagedPaintDevice;
 
 namespace hv::reports {
 
+class DeviceFonts;
 class ReportPageModel;
 class ReportRows;
 
@@ -34,6 +35,9 @@ public:
     static QString fitting(const QString& text, double width, const QFontMetricsF& metrics);
 
 private:
+    // Draws a page with fonts made for the device once for all its pages.
+    void drawPage(QPainter& painter, int page, double dpiX, double dpiY, DeviceFonts& fonts) const;
+
     const ReportPageModel& m_pages;
     const ReportRows& m_rows;
 };
