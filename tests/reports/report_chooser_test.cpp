@@ -2,12 +2,14 @@
 
 #include "app/error_report.h"
 #include "app/twips.h"
+#include "app/window_pointer.h"
 #include "reports/report_chooser.h"
 #include "reports/report_preview.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace hv::test {
 namespace {
@@ -78,11 +80,30 @@ TEST_F(ReportsTest, SeveralPreviewsOneAfterAnother)
     EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(QLatin1Char('|')).toStdString();
 }
 
-TEST_F(ReportsTest, CancelUnloadsTheChooser)
+// Enter and Esc press nothing; "Cancel" unloads.
+TEST_F(ReportsTest, OnlyCancelUnloadsTheChooser)
 {
     openChooser([](Form4& form) {
+        form.reportType()->setCurrentIndex(0);
+        QTest::keyClick(form.reportType(), Qt::Key_Return);
+        QTest::keyClick(form.reportType(), Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
         press(form, QStringLiteral("PushButton2"));
         EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(m_ui.modalShows(), 1);
+}
+
+TEST_F(ReportsTest, ChooserFrameResetsThePointerAndButtonsShowTheHand)
+{
+    openChooser([](Form4& form) {
+        auto* frame = form.findChild<QGroupBox*>(QStringLiteral("Frame1"));
+        for (const char* button : {"PushButton1", "PushButton2"}) {
+            hover(frame, QPoint(frame->width() - 4, frame->height() - 4));
+            EXPECT_EQ(form.pointer().value(), WindowPointer::Default);
+            hover(form.findChild<QPushButton*>(QString::fromLatin1(button)));
+            EXPECT_EQ(form.pointer().value(), WindowPointer::Custom) << button;
+        }
     });
 }
 

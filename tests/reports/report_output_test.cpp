@@ -160,6 +160,7 @@ TEST_P(ReportOutputTest, NoRowsGiveTitleAndHeadingsOnly)
         expected += heading.split(QLatin1Char(' '));
     EXPECT_EQ(words, expected);
     EXPECT_NEAR(pages.first().words.first().box.left(), pointsFromLeft(144), 1.0);
+    EXPECT_TRUE(m_ui.messages().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -156,5 +156,36 @@ TEST_F(ReportPreviewTest, ADataSourceThatCannotBeReadRaisesAndShowsNothing)
     EXPECT_EQ(m_ui.modalShows(), shows);
 }
 
+// The three layouts bind the same five columns: rows of either stored query
+// print in any of them.
+TEST_F(ReportPreviewTest, EitherStoredQueryFeedsEveryLayout)
+{
+    addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 3, QStringLiteral("Billed call")},
+                {QStringLiteral("Mia"), QStringLiteral("Oduya"), QStringLiteral("Training"), QStringLiteral("2026-01-06"),
+                 4, QStringLiteral("Course day")}});
+    const QList<std::pair<QString, QString>> queries{
+        {QStringLiteral("select * from [Billable Hours]"), QStringLiteral("Billed call")},
+        {QStringLiteral("select * from [Non Billable Hours]"), QStringLiteral("Course day")}};
+    for (const reports::ReportLayout* layout : {&reports::rptBillableHoursByEmployee(), &reports::rptBillableHoursByProject(),
+                                                &reports::rptNonBillableHoursByEmployee()}) {
+        for (const auto& [sql, description] : queries) {
+            data::Recordset rs;
+            rs.Open(sql, SharedConnection::get());
+            DataReport report(*layout);
+            report.setDataSource(&rs);
+            const QString file = m_output.filePath(QStringLiteral("either.pdf"));
+            m_ui.onNextModal([&](QDialog& dialog) {
+                EXPECT_TRUE(qobject_cast<reports::ReportPreview*>(&dialog)->writePdf(file));
+            });
+            report.Show(DataReport::kModal, nullptr);
+            const QList<PdfPage> pages = readPdf(file);
+            ASSERT_EQ(pages.size(), 1);
+            EXPECT_EQ(pages.first().text.count(description), 1) << layout->name.toStdString() << " " << sql.toStdString();
+            EXPECT_TRUE(pages.first().text.contains(layout->title));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace hv::test
