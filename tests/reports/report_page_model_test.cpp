@@ -69,18 +69,5 @@ INSTANTIATE_TEST_SUITE_P(RowCounts, PageModelTest,
                          ::testing::Combine(::testing::Values(0, 1, 23, 24, 33, 34, 48, 49, 68, 10000),
                                             ::testing::Values(kPortrait, kLandscape)));
 
-TEST(PageModel, RowsPerPageFollowTheSectionHeights)
-{
-    const reports::ReportLayout& layout = reports::rptNonBillableHoursByEmployee();
-    // Portrait: 12960 twips of body; 435 + 330 above the first page's lines,
-    // 330 above the others, 360 per line.
-    const ReportPageModel portrait(layout, 100, kPortrait);
-    EXPECT_EQ(portrait.rowCount(0), (12960 - 435 - 330) / 360);
-    EXPECT_EQ(portrait.rowCount(1), (12960 - 330) / 360);
-    const ReportPageModel landscape(layout, 100, kLandscape);
-    EXPECT_EQ(landscape.rowCount(0), (9360 - 435 - 330) / 360);
-    EXPECT_EQ(landscape.rowCount(1), (9360 - 330) / 360);
-}
-
 }  // namespace
 }  // namespace hv::test
