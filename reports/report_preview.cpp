@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -108,7 +110,20 @@ int ReportPreview::currentPage() const
 void ReportPreview::showPage(int page)
 {
     m_view->setPage(std::clamp(page, 0, pageCount() - 1));
+    m_scroll->verticalScrollBar()->setValue(0);
     updateNavigation();
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown: showPage(currentPage() + 1); break;
+    case Qt::Key_PageUp: showPage(currentPage() - 1); break;
+    case Qt::Key_Home: showPage(0); break;
+    case Qt::Key_End: showPage(pageCount() - 1); break;
+    default: QDialog::keyPressEvent(event); return;
+    }
+    event->accept();
 }
 
 QList<double> ReportPreview::zoomFactors()

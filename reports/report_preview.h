@@ -45,6 +45,10 @@ public:
     // Writes every page to a PDF file; false when the file cannot be written.
     bool writePdf(const QString& fileName) const;
 
+protected:
+    // Page Up, Page Down, Home and End page through the report.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QPushButton* addButton(const QString& name, const QString& caption);
     void updateNavigation();

@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTest>
 
 namespace hv::test {
 namespace {
@@ -60,6 +61,14 @@ TEST_F(ReportPreviewTest, PagesThroughALongReportDrawingOnlyThePagesShown)
         press(shown, QStringLiteral("PreviousPage"));
         EXPECT_EQ(shown.currentPage(), 39);
         press(shown, QStringLiteral("FirstPage"));
+        EXPECT_EQ(shown.currentPage(), 0);
+        QTest::keyClick(&shown, Qt::Key_PageDown);
+        EXPECT_EQ(shown.currentPage(), 1);
+        QTest::keyClick(&shown, Qt::Key_End);
+        EXPECT_EQ(shown.currentPage(), 40);
+        QTest::keyClick(&shown, Qt::Key_PageUp);
+        EXPECT_EQ(shown.currentPage(), 39);
+        QTest::keyClick(&shown, Qt::Key_Home);
         EXPECT_EQ(shown.currentPage(), 0);
         view->pageImage();
         EXPECT_EQ(view->pagesDrawn(), 3);
