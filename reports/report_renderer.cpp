@@ -27,7 +27,7 @@ struct DeviceScale {
 // in it so far: names, dates and work codes repeat from line to line and are
 // measured once.
 struct DeviceFont {
-    ReportFont spec;
+    ReportFont design;
     QFont font;
     QFontMetricsF metrics;
     QHash<QString, double> widths;
@@ -49,14 +49,14 @@ class DeviceFonts {
 public:
     explicit DeviceFonts(QPaintDevice* device) : m_device(device) {}
 
-    DeviceFont& get(const ReportFont& spec)
+    DeviceFont& get(const ReportFont& wanted)
     {
         for (DeviceFont& known : m_fonts) {
-            if (known.spec == spec)
+            if (known.design == wanted)
                 return known;
         }
-        const QFont font = spec.toFont();
-        return m_fonts.emplace_back(DeviceFont{spec, font, QFontMetricsF(font, m_device), {}});
+        const QFont font = wanted.toFont();
+        return m_fonts.emplace_back(DeviceFont{wanted, font, QFontMetricsF(font, m_device), {}});
     }
 
 private:
