@@ -1,6 +1,8 @@
 // The work-hours list over 100,000 entries: the fill (ListData) against reading
 // the same stored query row by row with the raw SQLite API, and a header-click
 // sort against the fill. Prints the ratios and the memory the filled list holds.
+#include "bench_database.h"
+#include "ratio_reporter.h"
 #include "app/file_system.h"
 #include "app/main_window.h"
 #include "app/shared_connection.h"
@@ -44,46 +46,14 @@ long residentKb()
     return 0;
 }
 
-// 40 employees, 6 work codes and kEntries entries over two years, written
+// 6 work codes (every other one billable) and kEntries entries, written
 // straight into the template copy.
 void fillDatabase()
 {
     QDir().mkpath(g_dataHome->path() + QStringLiteral("/Harrowfen/Hourvane"));
     QFile::copy(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR "/dbBlank.mdb"), databasePath());
     QFile::setPermissions(databasePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    sqlite3* db = nullptr;
-    sqlite3_open(databasePath().toUtf8().constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (int e = 1; e <= 40; ++e) {
-        const std::string sql = "INSERT INTO \"Employees\" (\"First Name\",\"Last Name\") VALUES ('Person" + std::to_string(e)
-            + "','Surname" + std::to_string(e % 7) + "')";
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    for (int w = 1; w <= 6; ++w) {
-        const std::string sql = "INSERT INTO \"Work Codes\" (\"Description\",\"Billable\") VALUES ('Work code "
-            + std::to_string(w) + "'," + (w % 2 ? "-1" : "0") + ")";
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO \"Work Hours\" (\"Employee\",\"Date Worked\",\"Work Code\",\"Hours\",\"Work Description\") "
-                       "VALUES (?,?,?,?,?)",
-                       -1, &insert, nullptr);
-    const QDate start(2025, 1, 1);
-    for (int i = 0; i < kEntries; ++i) {
-        const QByteArray date = start.addDays(i % 730).toString(Qt::ISODate).toUtf8();
-        const std::string description = "Task " + std::to_string(i * 7919 % 100003) + " for the customer";
-        sqlite3_bind_int(insert, 1, i % 40 + 1);
-        sqlite3_bind_text(insert, 2, date.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 3, i % 6 + 1);
-        sqlite3_bind_double(insert, 4, (i % 16 + 1) * 0.5);
-        sqlite3_bind_text(insert, 5, description.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    hv::bench::writeEntries(databasePath(), kEntries, 6, [](int w) { return w % 2 == 1; });
 }
 
 hv::Form1* g_window = nullptr;
@@ -147,18 +117,6 @@ void BM_HeaderClickSort(benchmark::State& state)
 }
 BENCHMARK(BM_HeaderClickSort)->Arg(2)->Arg(3)->Arg(6)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Keeps each benchmark's time per iteration to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -179,13 +137,10 @@ int main(int argc, char** argv)
     const long filled = residentKb();
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    hv::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const auto time = [&](const char* name) {
-        const auto it = reporter.times.find(name);
-        return it == reporter.times.end() ? 0.0 : it->second;
-    };
+    const auto time = [&](const char* name) { return reporter.time(name); };
     const double raw = time("BM_RawQueryRead/min_time:2.000");
     const double fill = time("BM_ListData/min_time:2.000");
     std::printf("\nListData / raw query read: %.2f (target at most 2)\n", raw > 0 ? fill / raw : 0.0);

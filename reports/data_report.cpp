@@ -1,0 +1,61 @@
+#include "reports/data_report.h"
+
+#include "app/ui_seam.h"
+#include "data/runtime_error.h"
+#include "reports/report_page_model.h"
+#include "reports/report_preview.h"
+#include "reports/report_rows.h"
+
+#include <QPrinterInfo>
+
+namespace hv {
+
+namespace {
+
+QPageSize systemPageSize()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull() && printer.defaultPageSize().isValid())
+        return printer.defaultPageSize();
+    return QPageSize(QPageSize::Letter);
+}
+
+}  // namespace
+
+DataReport::DataReport(const reports::ReportLayout& layout)
+    : m_layout(layout), m_pageSize(systemPageSize())
+{
+}
+
+void DataReport::setOrientation(int orientation)
+{
+    if (orientation != kPortrait && orientation != kLandscape)
+        throw RuntimeError::invalidPropertyValue();
+    m_orientation = orientation;
+}
+
+QPageLayout::Orientation DataReport::pageOrientation() const
+{
+    return m_orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+QSize DataReport::paperTwips() const
+{
+    // Points are 20 twips each.
+    const QSize twips = (m_pageSize.size(QPageSize::Point) * 20.0).toSize();
+    return m_orientation == kLandscape ? twips.transposed() : twips;
+}
+
+int DataReport::Show(int mode, QWidget* owner)
+{
+    if (mode != kModal)
+        throw RuntimeError::invalidPropertyValue();
+    if (!m_source)
+        throw RuntimeError::objectNotSet();
+    const reports::ReportRows rows = reports::ReportRows::read(*m_source, m_layout);
+    const reports::ReportPageModel pages(m_layout, rows.rowCount(), paperTwips());
+    reports::ReportPreview preview(pages, rows, m_pageSize, pageOrientation(), owner);
+    return UiSeam::showModal(preview);
+}
+
+}  // namespace hv

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "reports/report_layout.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QSize>
+
+class QWidget;
+
+namespace hv::data {
+class Recordset;
+}
+
+namespace hv {
+
+// The report component: one report layout bound to a recordset as its data
+// source, laid out in pages and shown in a modal preview window from which
+// the user pages, zooms, prints and exports to PDF.
+class DataReport {
+public:
+    // Values of the orientation setting.
+    static constexpr int kPortrait = 1;
+    static constexpr int kLandscape = 2;
+    // Show mode: modal over its owner.
+    static constexpr int kModal = 1;
+
+    explicit DataReport(const reports::ReportLayout& layout);
+
+    const reports::ReportLayout& layout() const { return m_layout; }
+
+    // The recordset the report reads when shown; it stays the caller's.
+    void setDataSource(data::Recordset* source) { m_source = source; }
+
+    // Portrait (1) or landscape (2); any other value raises "Invalid property value".
+    void setOrientation(int orientation);
+    int orientation() const { return m_orientation; }
+
+    // The paper: the system printer's default size, US Letter when there is
+    // no printer or it names none, in the report's orientation.
+    QPageSize pageSize() const { return m_pageSize; }
+    QPageLayout::Orientation pageOrientation() const;
+    QSize paperTwips() const;
+
+    // Reads the data source from its current row to its end, lays out the
+    // pages and shows the preview, captioned with the report's title, modally
+    // over the owner; returns when the preview has closed. Raises a
+    // RuntimeError, before anything is shown, when there is no data source or
+    // it cannot be read, or when the mode is not modal.
+    int Show(int mode, QWidget* owner);
+
+private:
+    const reports::ReportLayout& m_layout;
+    data::Recordset* m_source = nullptr;
+    int m_orientation = kPortrait;
+    QPageSize m_pageSize;
+};
+
+}  // namespace hv

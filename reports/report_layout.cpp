@@ -1,0 +1,110 @@
+#include "reports/report_layout.h"
+
+#include <stdexcept>
+
+namespace hv::reports {
+
+namespace {
+
+constexpr int kReportWidth = 11961;
+constexpr int kMargin = 1440;
+constexpr int kControlHeight = 240;
+
+const ReportFont kTitleFont{15.75, true, true};
+const ReportFont kHeadingFont{8.25, true, false};
+const ReportFont kDetailFont{8.25, false, false};
+
+// One column of the entry reports: its heading label above its bound field.
+struct ColumnDesign {
+    const char* label;
+    const char* heading;
+    const char* field;
+    const char* column;
+    int headingWidth;
+    int fieldWidth;
+    FieldFormat format;
+};
+
+const ColumnDesign kEmployee{"Label2", "Employee", "Text1", "Employee Name", 2736, 2736, FieldFormat::AsStored};
+const ColumnDesign kDateWorked{"Label4", "Date Worked", "Text7", "Date Worked", 1440, 1440, FieldFormat::ShortDate};
+const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", "Work Code Description", 1440, 1440, FieldFormat::AsStored};
+const ColumnDesign kHours{"Label6", "Hours", "Text3", "Hours", 1008, 1005, FieldFormat::Number};
+const ColumnDesign kWorkDescription{"Label7", "Work Description", "Text6", "Work Description", 3312, 3312,
+                                    FieldFormat::AsStored};
+
+// A column of one layout: which column, and its left edge in that layout.
+struct PlacedColumn {
+    const ColumnDesign& design;
+    int left;
+};
+
+ReportLayout entryReport(const char* name, const char* title, std::initializer_list<PlacedColumn> columns)
+{
+    ReportLayout layout;
+    layout.name = QString::fromLatin1(name);
+    layout.title = QString::fromLatin1(title);
+    layout.reportWidth = kReportWidth;
+    layout.margin = kMargin;
+
+    ReportSection reportHeader{QStringLiteral("Section4"), SectionKind::ReportHeader, 435, {}};
+    reportHeader.controls.append({QStringLiteral("Label1"), layout.title, {}, 144, 5040, 432, kTitleFont});
+    ReportSection pageHeader{QStringLiteral("Section2"), SectionKind::PageHeader, 330, {}};
+    ReportSection detail{QStringLiteral("Section1"), SectionKind::Detail, 360, {}};
+    for (const PlacedColumn& placed : columns) {
+        const ColumnDesign& c = placed.design;
+        pageHeader.controls.append({QString::fromLatin1(c.label), QString::fromLatin1(c.heading), {}, placed.left,
+                                    c.headingWidth, kControlHeight, kHeadingFont});
+        detail.controls.append({QString::fromLatin1(c.field), {}, QString::fromLatin1(c.column), placed.left,
+                                c.fieldWidth, kControlHeight, kDetailFont, c.format});
+    }
+    layout.sections = {reportHeader, pageHeader, detail,
+                       {QStringLiteral("Section3"), SectionKind::PageFooter, 0, {}},
+                       {QStringLiteral("Section5"), SectionKind::ReportFooter, 570, {}}};
+    return layout;
+}
+
+}  // namespace
+
+QFont ReportFont::toFont() const
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+const ReportSection& ReportLayout::section(SectionKind kind) const
+{
+    for (const ReportSection& s : sections) {
+        if (s.kind == kind)
+            return s;
+    }
+    throw std::logic_error("report layout without one of its five sections");
+}
+
+const ReportLayout& rptBillableHoursByEmployee()
+{
+    static const ReportLayout layout = entryReport(
+        "rptBillableHoursByEmployee", "Billable Hours by Employee",
+        {{kEmployee, 0}, {kDateWorked, 2736}, {kWorkCode, 4176}, {kHours, 5616}, {kWorkDescription, 6624}});
+    return layout;
+}
+
+const ReportLayout& rptBillableHoursByProject()
+{
+    static const ReportLayout layout = entryReport(
+        "rptBillableHoursByProject", "Billable Hours by Project",
+        {{kWorkCode, 0}, {kEmployee, 1440}, {kDateWorked, 4176}, {kHours, 5616}, {kWorkDescription, 6624}});
+    return layout;
+}
+
+const ReportLayout& rptNonBillableHoursByEmployee()
+{
+    static const ReportLayout layout = entryReport(
+        "rptNonBillableHoursByEmployee", "Non-Billable Hours by Employee",
+        {{kEmployee, 0}, {kDateWorked, 2736}, {kWorkCode, 4176}, {kHours, 5616}, {kWorkDescription, 6624}});
+    return layout;
+}
+
+}  // namespace hv::reports

@@ -1,0 +1,153 @@
+#include "reports/report_renderer.h"
+
+#include "reports/report_page_model.h"
+#include "reports/report_rows.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <deque>
+
+namespace hv::reports {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+// Twips to the units of a device of a resolution.
+struct DeviceScale {
+    double x;
+    double y;
+    double toX(double twips) const { return twips * x / kTwipsPerInch; }
+    double toY(double twips) const { return twips * y / kTwipsPerInch; }
+};
+
+// A report font made for one device, with the widths of the texts measured
+// in it so far: names, dates and work codes repeat from line to line and are
+// measured once.
+struct DeviceFont {
+    ReportFont design;
+    QFont font;
+    QFontMetricsF metrics;
+    QHash<QString, double> widths;
+
+    double width(const QString& text)
+    {
+        const auto known = widths.constFind(text);
+        if (known != widths.constEnd())
+            return *known;
+        return *widths.insert(text, metrics.horizontalAdvance(text));
+    }
+};
+
+}  // namespace
+
+// The fonts of a report on one device, kept while its pages are drawn; a
+// deque keeps each entry in place as more are added.
+class DeviceFonts {
+public:
+    explicit DeviceFonts(QPaintDevice* device) : m_device(device) {}
+
+    DeviceFont& get(const ReportFont& wanted)
+    {
+        for (DeviceFont& known : m_fonts) {
+            if (known.design == wanted)
+                return known;
+        }
+        const QFont font = wanted.toFont();
+        return m_fonts.emplace_back(DeviceFont{wanted, font, QFontMetricsF(font, m_device), {}});
+    }
+
+private:
+    QPaintDevice* m_device;
+    std::deque<DeviceFont> m_fonts;
+};
+
+ReportRenderer::ReportRenderer(const ReportPageModel& pages, const ReportRows& rows)
+    : m_pages(pages), m_rows(rows)
+{
+}
+
+QString ReportRenderer::fitting(const QString& text, double width, const QFontMetricsF& metrics)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    // Binary search on the length of the start that still fits.
+    qsizetype fits = 0;
+    qsizetype tooLong = text.size();
+    while (tooLong - fits > 1) {
+        const qsizetype middle = (fits + tooLong) / 2;
+        if (metrics.horizontalAdvance(text.left(middle)) <= width)
+            fits = middle;
+        else
+            tooLong = middle;
+    }
+    return text.left(fits);
+}
+
+void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double dpiY) const
+{
+    DeviceFonts fonts(painter.device());
+    drawPage(painter, page, dpiX, dpiY, fonts);
+}
+
+void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double dpiY, DeviceFonts& fonts) const
+{
+    const ReportLayout& layout = m_pages.layout();
+    const DeviceScale scale{dpiX, dpiY};
+    const QSize paper = m_pages.paperTwips();
+    painter.save();
+    // A body wider than the paper is cut at the paper's edge.
+    painter.setClipRect(QRectF(0, 0, scale.toX(paper.width()), scale.toY(paper.height())));
+    painter.setPen(Qt::black);
+
+    const DeviceFont* current = nullptr;
+    const double left = layout.margin;
+    const double top = layout.margin;
+    for (const PlacedBand& band : m_pages.bands(page)) {
+        int field = 0;
+        for (const ReportControl& control : band.section->controls) {
+            DeviceFont& font = fonts.get(control.font);
+            if (current != &font) {
+                painter.setFont(font.font);
+                current = &font;
+            }
+            const QString& whole = control.isField() ? m_rows.text(band.row, field++) : control.caption;
+            if (whole.isEmpty())
+                continue;
+            const double width = scale.toX(control.width);
+            const QPointF baseline(scale.toX(left + control.left), scale.toY(top + band.top) + font.metrics.ascent());
+            if (font.width(whole) <= width)
+                painter.drawText(baseline, whole);
+            else
+                painter.drawText(baseline, fitting(whole, width, font.metrics));
+        }
+    }
+    painter.restore();
+}
+
+bool ReportRenderer::drawPages(QPagedPaintDevice& device, int first, int last) const
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    DeviceFonts fonts(&device);
+    for (int page = first; page <= last; ++page) {
+        if (page > first && !device.newPage()) {
+            painter.end();
+            return false;
+        }
+        drawPage(painter, page, dpiX, dpiY, fonts);
+    }
+    return painter.end();
+}
+
+bool ReportRenderer::drawAll(QPagedPaintDevice& device) const
+{
+    return drawPages(device, 0, m_pages.pageCount() - 1);
+}
+
+}  // namespace hv::reports

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QFontMetricsF;
+class QPainter;
+class QPagedPaintDevice;
+
+namespace hv::reports {
+
+class DeviceFonts;
+class ReportPageModel;
+class ReportRows;
+
+// Draws the pages of a report: one routine for the preview, the printer and
+// the PDF file. Twips become device units through the device's own
+// resolution, and fonts are set in points, so the painter is never scaled.
+class ReportRenderer {
+public:
+    ReportRenderer(const ReportPageModel& pages, const ReportRows& rows);
+
+    // Draws one page with the painter's origin at the paper's top-left corner
+    // on a device of that resolution (dots per inch).
+    void drawPage(QPainter& painter, int page, double dpiX, double dpiY) const;
+
+    // Draws the pages from first to last (counted from 0) on a paged device
+    // whose page is the paper with no margins of its own. False when the
+    // device cannot be painted on (a printer that is not there, a file that
+    // cannot be written).
+    bool drawPages(QPagedPaintDevice& device, int first, int last) const;
+    bool drawAll(QPagedPaintDevice& device) const;
+
+    // The longest start of a text that fits a width in device units, so a
+    // field never writes over its neighbour.
+    static QString fitting(const QString& text, double width, const QFontMetricsF& metrics);
+
+private:
+    // Draws a page with fonts made for the device once for all its pages.
+    void drawPage(QPainter& painter, int page, double dpiX, double dpiY, DeviceFonts& fonts) const;
+
+    const ReportPageModel& m_pages;
+    const ReportRows& m_rows;
+};
+
+}  // namespace hv::reports

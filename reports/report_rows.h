@@ -1,0 +1,41 @@
+#pragma once
+
+#include "reports/report_layout.h"
+
+#include <QString>
+#include <vector>
+
+namespace hv::data {
+class Recordset;
+}
+
+namespace hv::reports {
+
+// The detail lines of a report as the texts its fields show: every row of
+// the data source read once, in its order, each field's column found by name
+// and its value put in the field's display format.
+class ReportRows {
+public:
+    ReportRows() = default;
+
+    // Reads the recordset from its current row to its end. Raises the
+    // recordset's own RuntimeError when it is closed or lacks a bound column;
+    // nothing is kept then.
+    static ReportRows read(data::Recordset& source, const ReportLayout& layout);
+
+    // A value of a column as a field of that format shows it: a date in the
+    // short date format with a four-digit year, a number in general format,
+    // anything else (text, Null) as stored.
+    static QString display(const QVariant& value, FieldFormat format);
+
+    int rowCount() const { return m_columns == 0 ? 0 : static_cast<int>(m_texts.size() / m_columns); }
+    int columnCount() const { return m_columns; }
+    // The text of a detail field (in the layout's field order) in a row.
+    const QString& text(int row, int field) const { return m_texts[static_cast<std::size_t>(row) * m_columns + field]; }
+
+private:
+    int m_columns = 0;
+    std::vector<QString> m_texts;
+};
+
+}  // namespace hv::reports

@@ -1,0 +1,152 @@
+#include "reports_fixture.h"
+
+#include "app/error_report.h"
+#include "app/twips.h"
+#include "app/window_pointer.h"
+#include "reports/report_chooser.h"
+#include "reports/report_preview.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace hv::test {
+namespace {
+
+const QStringList kEntries{QStringLiteral("Billable Hours by Employee"), QStringLiteral("Billable Hours by Project"),
+                           QStringLiteral("Non-Billable Hours by Employee")};
+
+TEST_F(ReportsTest, ChooserOffersTheThreeReportsWithNothingChosen)
+{
+    openChooser([](Form4& form) {
+        EXPECT_EQ(form.objectName(), QStringLiteral("Form4"));
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Reports"));
+        EXPECT_EQ(form.size(), QSize(twips::toPixels(8040), twips::toPixels(1560)));
+        auto* frame = form.findChild<QGroupBox*>(QStringLiteral("Frame1"));
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->title(), QStringLiteral("Report Type"));
+        EXPECT_EQ(frame->geometry(), twips::rect(120, 120, 7800, 825));
+        QComboBox* combo = form.reportType();
+        EXPECT_EQ(combo->objectName(), QStringLiteral("Combo1"));
+        EXPECT_EQ(combo->parentWidget(), frame);
+        EXPECT_EQ(combo->geometry(), twips::rect(240, 300, 7335, 345));
+        EXPECT_FALSE(combo->isEditable());
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        EXPECT_EQ(items, kEntries);
+        EXPECT_EQ(combo->currentIndex(), -1);
+        EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("PushButton1"))->text(), QStringLiteral("Print Preview"));
+        EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("PushButton2"))->text(), QStringLiteral("Cancel"));
+    });
+}
+
+TEST_F(ReportsTest, PrintPreviewWithNothingChosenDoesNothing)
+{
+    openChooser([this](Form4& form) {
+        const int shows = m_ui.modalShows();
+        press(form, QStringLiteral("PushButton1"));
+        EXPECT_EQ(m_ui.modalShows(), shows);
+        EXPECT_TRUE(m_ui.messages().isEmpty());
+        EXPECT_TRUE(form.isVisible());
+    });
+}
+
+// Previews one after another from the same opening: each is owned by the
+// chooser, captioned and named for its report, and the choice stays.
+TEST_F(ReportsTest, SeveralPreviewsOneAfterAnother)
+{
+    addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-02-03"), 2, QStringLiteral("Phone call")}});
+    const QStringList names{QStringLiteral("rptBillableHoursByEmployee"), QStringLiteral("rptBillableHoursByProject"),
+                            QStringLiteral("rptNonBillableHoursByEmployee")};
+    openChooser([&](Form4& form) {
+        for (int round = 0; round < 2; ++round) {
+            for (qsizetype i = 0; i < kEntries.size(); ++i) {
+                preview(form, kEntries.at(i), [&](reports::ReportPreview& shown) {
+                    EXPECT_EQ(shown.windowTitle(), kEntries.at(i));
+                    EXPECT_EQ(shown.objectName(), names.at(i));
+                    EXPECT_EQ(shown.parentWidget(), &form);
+                    EXPECT_TRUE(shown.isModal());
+                    EXPECT_EQ(shown.pageCount(), 1);
+                });
+                EXPECT_EQ(form.reportType()->currentText(), kEntries.at(i));
+            }
+        }
+        EXPECT_TRUE(form.isVisible());
+    });
+    EXPECT_EQ(m_ui.modalShows(), 1 + 6);
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(QLatin1Char('|')).toStdString();
+}
+
+// Enter and Esc press nothing; "Cancel" unloads.
+TEST_F(ReportsTest, OnlyCancelUnloadsTheChooser)
+{
+    openChooser([](Form4& form) {
+        form.reportType()->setCurrentIndex(0);
+        QTest::keyClick(form.reportType(), Qt::Key_Return);
+        QTest::keyClick(form.reportType(), Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
+        press(form, QStringLiteral("PushButton2"));
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(m_ui.modalShows(), 1);
+}
+
+TEST_F(ReportsTest, ChooserFrameResetsThePointerAndButtonsShowTheHand)
+{
+    openChooser([](Form4& form) {
+        auto* frame = form.findChild<QGroupBox*>(QStringLiteral("Frame1"));
+        for (const char* button : {"PushButton1", "PushButton2"}) {
+            hover(frame, QPoint(frame->width() - 4, frame->height() - 4));
+            EXPECT_EQ(form.pointer().value(), WindowPointer::Default);
+            hover(form.findChild<QPushButton*>(QString::fromLatin1(button)));
+            EXPECT_EQ(form.pointer().value(), WindowPointer::Custom) << button;
+        }
+    });
+}
+
+// A stored query the database lacks: the open fails, so does the show over
+// the closed recordset and its close; each is reported on its own line and
+// the chooser stays usable.
+struct MissingQueryCase {
+    const char* entry;
+    const char* view;
+    QList<int> lines;
+};
+
+void PrintTo(const MissingQueryCase& c, std::ostream* out)
+{
+    *out << c.entry;
+}
+
+class MissingQueryTest : public ReportsTest, public ::testing::WithParamInterface<MissingQueryCase> {};
+
+TEST_P(MissingQueryTest, EachFailingStepIsReportedOnItsLine)
+{
+    const MissingQueryCase& c = GetParam();
+    rawSql(QStringLiteral("DROP VIEW \"%1\";").arg(QString::fromLatin1(c.view)));
+    openChooser([&](Form4& form) {
+        preview(form, QString::fromLatin1(c.entry), [](reports::ReportPreview&) {
+            ADD_FAILURE() << "no preview without rows";
+        });
+        EXPECT_TRUE(form.isVisible());
+    });
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), c.lines.size()) << reports.join(QLatin1Char('|')).toStdString();
+    const QString location = ErrorReport::location(QStringLiteral("Form4"), QStringLiteral("PushButton1_Click"));
+    EXPECT_EQ(location, QStringLiteral("in Vevudazor2021/08/31.Form4.PushButton1_Click "));
+    for (qsizetype i = 0; i < reports.size(); ++i)
+        EXPECT_TRUE(reports.at(i).contains(location + QStringLiteral("at line ") + QString::number(c.lines.at(i))))
+            << reports.at(i).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, MissingQueryTest,
+                         ::testing::Values(MissingQueryCase{"Billable Hours by Employee", "Billable Hours", {104, 112, 114}},
+                                           MissingQueryCase{"Billable Hours by Project", "Billable Hours", {122, 130, 132}},
+                                           MissingQueryCase{"Non-Billable Hours by Employee", "Non Billable Hours",
+                                                            {140, 148, 150}}));
+
+}  // namespace
+}  // namespace hv::test
