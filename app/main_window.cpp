@@ -12,6 +12,7 @@
 #include "app/work_hours_model.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
+#include "reports/report_chooser.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/locale_text.h"
@@ -193,6 +194,7 @@ void Form1::buildControls()
     connect(m_buttons[0], &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(m_buttons[2], &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_buttons[4], &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     applyPlaces(layout::designPlaces());
 }
@@ -511,6 +513,13 @@ void Form1::Form_QueryUnload()
 void Form1::Form_Unload()
 {
     m_env.endProgram();
+}
+
+void Form1::PushButton5_Click()
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
+    Form4 chooser;
+    err.line(100, [&] { chooser.Show(); });
 }
 
 void Form1::PushButton6_Click()

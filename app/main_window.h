@@ -82,6 +82,9 @@ public:
     // entries, then refills the list.
     void PushButton4_Click();
 
+    // "Reports": the report chooser, modal; nothing is refreshed afterwards.
+    void PushButton5_Click();
+
     // "Help": one box naming the maker's contact page.
     void PushButton6_Click();
 

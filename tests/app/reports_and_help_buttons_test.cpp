@@ -1,19 +1,22 @@
 #include "main_window_fixture.h"
+#include "support/widget_input.h"
 
 #include "app/app_config.h"
 #include "app/ui_seam.h"
 #include "app/work_hours_model.h"
 #include "data/locale_text.h"
 
+#include <QComboBox>
 #include <QDate>
+#include <QDialog>
 #include <QPushButton>
 
 namespace hv::test {
 namespace {
 
-using HelpButtonTest = MainWindowTest;
+using ReportsAndHelpButtonsTest = MainWindowTest;
 
-TEST_F(HelpButtonTest, ShowsThePlainContactMessageAndChangesNothing)
+TEST_F(ReportsAndHelpButtonsTest, ShowsThePlainContactMessageAndChangesNothing)
 {
     auto window = start();
     execute({QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')"),
@@ -40,6 +43,30 @@ TEST_F(HelpButtonTest, ShowsThePlainContactMessageAndChangesNothing)
     EXPECT_EQ(listRows(*window), rowsBefore);
     EXPECT_EQ(m_endCalls, 0);
     closeWindow(window);
+}
+
+TEST_F(ReportsAndHelpButtonsTest, ReportsOpensTheChooserModallyAndRefreshesNothing)
+{
+    auto window = start();
+    execute({QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')")});
+    QStringList entries;
+    m_ui.onNextModal([&](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("Form4"));
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Reports"));
+        EXPECT_TRUE(dialog.isModal());
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("Combo1"));
+        ASSERT_NE(combo, nullptr);
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        press(dialog, QStringLiteral("PushButton2"));
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    window->findChild<QPushButton*>(QStringLiteral("PushButton5"))->click();
+    EXPECT_EQ(m_ui.modalShows(), 1);
+    EXPECT_EQ(entries, (QStringList{"Billable Hours by Employee", "Billable Hours by Project",
+                                    "Non-Billable Hours by Employee"}));
+    EXPECT_TRUE(m_ui.errorReports().isEmpty());
+    EXPECT_TRUE(m_ui.messages().isEmpty());
 }
 
 }  // namespace
