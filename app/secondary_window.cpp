@@ -55,14 +55,18 @@ bool SecondaryWindow::writeAndConfirm(ErrorReport& err, int writeLine, const std
     return true;
 }
 
+void SecondaryWindow::setPlace(QWidget& control, QRect placeTwips)
+{
+    control.setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
+}
+
 QPushButton* SecondaryWindow::addPushButton(int number, const QString& caption, QRect placeTwips, QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent ? parent : this);
-    button->setObjectName(QStringLiteral("PushButton%1").arg(number));
+    auto* button = placed(new QPushButton(caption, parent ? parent : this), QStringLiteral("PushButton%1").arg(number),
+                          placeTwips);
     button->setFont(appearance::buttonFont());
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
     m_pointer.handOn(button);
     return button;
 }

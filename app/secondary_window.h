@@ -32,6 +32,16 @@ public:
 
     WindowPointer& pointer() { return m_pointer; }
 
+    // Names a control and puts it at its place in twips on its parent.
+    template <typename Control>
+    static Control* placed(Control* control, const QString& name, QRect placeTwips)
+    {
+        control->setObjectName(name);
+        setPlace(*control, placeTwips);
+        return control;
+    }
+    static void setPlace(QWidget& control, QRect placeTwips);
+
 protected:
     // The window's load: colours, icon, pointer image, then its own data.
     virtual void Form_Load() = 0;

@@ -52,21 +52,16 @@ bool yesNo(const QVariant& value)
 Form5::Form5(QWidget* parent)
     : RecordEditor(QStringLiteral("Form5"), QStringLiteral("Work codes"), QSize(8040, 2340), parent)
 {
-    m_Frame1 = new QGroupBox(QStringLiteral("Description"), this);
-    m_Frame1->setObjectName(QStringLiteral("Frame1"));
-    m_Frame1->setGeometry(twips::rect(120, 120, 7800, 825));
-    m_Text1 = new QLineEdit(m_Frame1);
-    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Frame1 = placed(new QGroupBox(QStringLiteral("Description"), this), QStringLiteral("Frame1"),
+                      QRect(120, 120, 7800, 825));
+    m_Text1 = placed(new QLineEdit(m_Frame1), QStringLiteral("Text1"), QRect(240, 300, 7320, 345));
     m_Text1->setAccessibleName(QStringLiteral("Description"));
     m_Text1->setMaxLength(std::numeric_limits<int>::max());
-    m_Text1->setGeometry(twips::rect(240, 300, 7320, 345));
 
-    m_Frame2 = new QGroupBox(QStringLiteral("Billable Option"), this);
-    m_Frame2->setObjectName(QStringLiteral("Frame2"));
-    m_Frame2->setGeometry(twips::rect(120, 990, 7800, 735));
-    m_Check1 = new QCheckBox(QStringLiteral("Make Billable"), m_Frame2);
-    m_Check1->setObjectName(QStringLiteral("Check1"));
-    m_Check1->setGeometry(twips::rect(240, 300, 1455, 255));
+    m_Frame2 = placed(new QGroupBox(QStringLiteral("Billable Option"), this), QStringLiteral("Frame2"),
+                      QRect(120, 990, 7800, 735));
+    m_Check1 = placed(new QCheckBox(QStringLiteral("Make Billable"), m_Frame2), QStringLiteral("Check1"),
+                      QRect(240, 300, 1455, 255));
 
     m_PushButton2 = addPushButton(2, QStringLiteral("Save"), QRect(120, 1830, 3840, 405));
     m_PushButton3 = addPushButton(3, QStringLiteral("Cancel"), QRect(4080, 1830, 3840, 405));

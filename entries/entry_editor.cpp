@@ -30,32 +30,26 @@ const QString kPickerTip = QStringLiteral("Double click to edit contact");
 
 QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
 {
-    auto* combo = new QComboBox(window);
-    combo->setObjectName(name);
+    auto* combo = SecondaryWindow::placed(new QComboBox(window), name, placeTwips);
     combo->setAccessibleName(accessibleName);
     combo->setEditable(false);
     combo->setToolTip(kPickerTip);
-    combo->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
     return combo;
 }
 
 QLineEdit* newBox(QWidget* window, const QString& name, QRect placeTwips)
 {
-    auto* box = new QLineEdit(window);
-    box->setObjectName(name);
+    auto* box = SecondaryWindow::placed(new QLineEdit(window), name, placeTwips);
     box->setMaxLength(std::numeric_limits<int>::max());
-    box->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
     return box;
 }
 
 void newLabel(QWidget* window, const QString& name, int index, const QString& caption, QRect placeTwips,
               QWidget* buddy)
 {
-    auto* label = new QLabel(caption, window);
-    label->setObjectName(name);
+    auto* label = SecondaryWindow::placed(new QLabel(caption, window), name, placeTwips);
     label->setProperty("index", index);
     label->setBuddy(buddy);
-    label->setGeometry(twips::rect(placeTwips.left(), placeTwips.top(), placeTwips.width(), placeTwips.height()));
     // Fonts differ slightly between desktops: a caption never loses letters.
     if (label->sizeHint().width() > label->width())
         label->resize(label->sizeHint().width(), label->height());
@@ -91,12 +85,10 @@ Form2::Form2(QWidget* parent)
     m_Text2->setFocusPolicy(Qt::NoFocus);
     m_Text2->setAccessibleName(QStringLiteral("ID"));
 
-    m_DateTimePicker1 = new QDateEdit(this);
-    m_DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    m_DateTimePicker1 = placed(new QDateEdit(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
     m_DateTimePicker1->setCalendarPopup(true);
     m_DateTimePicker1->setDisplayFormat(text::shortDateFormat());
     m_DateTimePicker1->setMinimumDate(QDate(100, 1, 1));
-    m_DateTimePicker1->setGeometry(twips::rect(120, 1725, 3840, 345));
 
     m_Text1 = newBox(this, QStringLiteral("Text1"), QRect(120, 3405, 1680, 345));
     m_Text3 = newBox(this, QStringLiteral("Text3"), QRect(120, 4245, 3840, 345));

@@ -45,13 +45,10 @@ const std::array<ReportChoice, 3> kChoices{{
 Form4::Form4(QWidget* parent)
     : SecondaryWindow(QStringLiteral("Form4"), QStringLiteral("Reports"), QSize(8040, 1560), parent)
 {
-    m_Frame1 = new QGroupBox(QStringLiteral("Report Type"), this);
-    m_Frame1->setObjectName(QStringLiteral("Frame1"));
-    m_Frame1->setGeometry(twips::rect(120, 120, 7800, 825));
-    m_Combo1 = new QComboBox(m_Frame1);
-    m_Combo1->setObjectName(QStringLiteral("Combo1"));
+    m_Frame1 = placed(new QGroupBox(QStringLiteral("Report Type"), this), QStringLiteral("Frame1"),
+                      QRect(120, 120, 7800, 825));
+    m_Combo1 = placed(new QComboBox(m_Frame1), QStringLiteral("Combo1"), QRect(240, 300, 7335, 345));
     m_Combo1->setEditable(false);
-    m_Combo1->setGeometry(twips::rect(240, 300, 7335, 345));
 
     m_PushButton1 = addPushButton(1, QStringLiteral("Print Preview"), QRect(120, 1050, 3840, 405));
     m_PushButton2 = addPushButton(2, QStringLiteral("Cancel"), QRect(4080, 1050, 3840, 405));
