@@ -2,7 +2,6 @@
 
 #include "app/error_report.h"
 #include "app/shared_connection.h"
-#include "app/twips.h"
 #include "app/ui_seam.h"
 #include "catalog/employee_editor.h"
 #include "catalog/work_code_editor.h"

@@ -2,7 +2,6 @@
 
 #include "app/error_report.h"
 #include "app/shared_connection.h"
-#include "app/twips.h"
 #include "data/component_factory.h"
 #include "data/recordset.h"
 #include "reports/data_report.h"
