@@ -1,4 +1,5 @@
 // Starts the program: the main window loads (start-up) and is shown.
+#include "app/appearance.h"
 #include "app/main_window.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Hourvane"));
     QApplication::setOrganizationName(QStringLiteral("Harrowfen"));
+    // The system's own dialogs (print, file) carry the program's icon too.
+    QApplication::setWindowIcon(hv::applicationIcon());
 
     hv::Form1 mainWindow;
     mainWindow.Form_Load();

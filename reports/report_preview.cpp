@@ -1,6 +1,7 @@
 #include "reports/report_preview.h"
 
 #include "app/app_config.h"
+#include "app/appearance.h"
 #include "app/ui_seam.h"
 #include "reports/report_page_model.h"
 #include "reports/report_page_view.h"
@@ -31,6 +32,7 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
 {
     setObjectName(pages.layout().name);
     setWindowTitle(pages.layout().title);
+    setWindowIcon(applicationIcon());
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);

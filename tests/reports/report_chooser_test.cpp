@@ -69,6 +69,7 @@ TEST_F(ReportsTest, SeveralPreviewsOneAfterAnother)
                     EXPECT_EQ(shown.objectName(), names.at(i));
                     EXPECT_EQ(shown.parentWidget(), &form);
                     EXPECT_TRUE(shown.isModal());
+                    EXPECT_FALSE(shown.windowIcon().isNull());
                     EXPECT_EQ(shown.pageCount(), 1);
                 });
                 EXPECT_EQ(form.reportType()->currentText(), kEntries.at(i));
