@@ -8,6 +8,8 @@
 namespace hv::twips {
 
 inline constexpr double kPerPixel = 15.0;
+inline constexpr double kPerInch = 1440.0;
+inline constexpr double kPerPoint = 20.0;
 
 inline int toPixels(double twips)
 {
@@ -17,6 +19,13 @@ inline int toPixels(double twips)
 inline double fromPixels(int pixels)
 {
     return pixels * kPerPixel;
+}
+
+// Twips in the units of a device of a resolution (dots per inch): printers,
+// PDF files and page images each have their own.
+inline double atResolution(double twips, double dotsPerInch)
+{
+    return twips * dotsPerInch / kPerInch;
 }
 
 inline QRect rect(double left, double top, double width, double height)

@@ -1,5 +1,6 @@
 #include "reports/data_report.h"
 
+#include "app/twips.h"
 #include "app/ui_seam.h"
 #include "data/runtime_error.h"
 #include "reports/report_page_model.h"
@@ -41,9 +42,8 @@ QPageLayout::Orientation DataReport::pageOrientation() const
 
 QSize DataReport::paperTwips() const
 {
-    // Points are 20 twips each.
-    const QSize twips = (m_pageSize.size(QPageSize::Point) * 20.0).toSize();
-    return m_orientation == kLandscape ? twips.transposed() : twips;
+    const QSize paper = (m_pageSize.size(QPageSize::Point) * twips::kPerPoint).toSize();
+    return m_orientation == kLandscape ? paper.transposed() : paper;
 }
 
 int DataReport::Show(int mode, QWidget* owner)

@@ -1,5 +1,6 @@
 #include "reports/report_page_view.h"
 
+#include "app/twips.h"
 #include "reports/report_renderer.h"
 
 #include <QPainter>
@@ -7,8 +8,15 @@
 namespace hv::reports {
 
 namespace {
-constexpr double kTwipsPerInch = 1440.0;
 constexpr double kInchesPerMetre = 1.0 / 0.0254;
+
+// The paper at a resolution, in whole dots.
+QSize paperAt(QSize paperTwips, double dotsPerInch)
+{
+    return QSizeF(twips::atResolution(paperTwips.width(), dotsPerInch),
+                  twips::atResolution(paperTwips.height(), dotsPerInch))
+        .toSize();
+}
 }  // namespace
 
 ReportPageView::ReportPageView(const ReportRenderer& renderer, QSize paperTwips, QWidget* parent)
@@ -44,8 +52,7 @@ double ReportPageView::screenDpi() const
 
 QSize ReportPageView::sizeHint() const
 {
-    const double dpi = screenDpi();
-    return QSizeF(m_paperTwips.width() * dpi / kTwipsPerInch, m_paperTwips.height() * dpi / kTwipsPerInch).toSize();
+    return paperAt(m_paperTwips, screenDpi());
 }
 
 const QImage& ReportPageView::pageImage()
@@ -57,9 +64,7 @@ const QImage& ReportPageView::pageImage()
     // points from it.
     const double ratio = devicePixelRatioF();
     const double dpi = screenDpi() * ratio;
-    const QSize pixels = QSizeF(m_paperTwips.width() * dpi / kTwipsPerInch, m_paperTwips.height() * dpi / kTwipsPerInch)
-                             .toSize();
-    m_image = QImage(pixels, QImage::Format_RGB32);
+    m_image = QImage(paperAt(m_paperTwips, dpi), QImage::Format_RGB32);
     const int dotsPerMetre = static_cast<int>(dpi * kInchesPerMetre + 0.5);
     m_image.setDotsPerMeterX(dotsPerMetre);
     m_image.setDotsPerMeterY(dotsPerMetre);

@@ -38,14 +38,15 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
                    | Qt::WindowCloseButtonHint);
 
     auto* bar = new QHBoxLayout;
-    m_first = addButton(QStringLiteral("FirstPage"), QStringLiteral("|<"));
-    m_previous = addButton(QStringLiteral("PreviousPage"), QStringLiteral("<"));
+    m_first = addButton(QStringLiteral("FirstPage"), QStringLiteral("|<"), QStringLiteral("First page"));
+    m_previous = addButton(QStringLiteral("PreviousPage"), QStringLiteral("<"), QStringLiteral("Previous page"));
     m_pageNumber = new QLabel(this);
     m_pageNumber->setObjectName(QStringLiteral("PageNumber"));
-    m_next = addButton(QStringLiteral("NextPage"), QStringLiteral(">"));
-    m_last = addButton(QStringLiteral("LastPage"), QStringLiteral(">|"));
+    m_next = addButton(QStringLiteral("NextPage"), QStringLiteral(">"), QStringLiteral("Next page"));
+    m_last = addButton(QStringLiteral("LastPage"), QStringLiteral(">|"), QStringLiteral("Last page"));
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("Zoom"));
+    m_zoom->setAccessibleName(QStringLiteral("Zoom"));
     for (double factor : zoomFactors())
         m_zoom->addItem(QStringLiteral("%1%").arg(qRound(factor * 100)), factor);
     m_zoom->setCurrentIndex(static_cast<int>(zoomFactors().indexOf(1.0)));
@@ -91,10 +92,13 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
     updateNavigation();
 }
 
-QPushButton* ReportPreview::addButton(const QString& name, const QString& caption)
+QPushButton* ReportPreview::addButton(const QString& name, const QString& caption, const QString& accessibleName)
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
+    // Symbols such as "|<" are read out by their purpose.
+    if (!accessibleName.isEmpty())
+        button->setAccessibleName(accessibleName);
     button->setAutoDefault(false);
     return button;
 }

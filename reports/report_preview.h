@@ -50,7 +50,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QPushButton* addButton(const QString& name, const QString& caption);
+    QPushButton* addButton(const QString& name, const QString& caption, const QString& accessibleName = {});
     void updateNavigation();
     QPageLayout pageLayout() const;
 

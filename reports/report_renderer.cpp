@@ -1,5 +1,6 @@
 #include "reports/report_renderer.h"
 
+#include "app/twips.h"
 #include "reports/report_page_model.h"
 #include "reports/report_rows.h"
 
@@ -7,20 +8,19 @@
 #include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <deque>
 
 namespace hv::reports {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
 // Twips to the units of a device of a resolution.
 struct DeviceScale {
     double x;
     double y;
-    double toX(double twips) const { return twips * x / kTwipsPerInch; }
-    double toY(double twips) const { return twips * y / kTwipsPerInch; }
+    double toX(double value) const { return twips::atResolution(value, x); }
+    double toY(double value) const { return twips::atResolution(value, y); }
 };
 
 // A report font made for one device, with the widths of the texts measured
@@ -98,8 +98,10 @@ void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double d
     const DeviceScale scale{dpiX, dpiY};
     const QSize paper = m_pages.paperTwips();
     painter.save();
-    // A body wider than the paper is cut at the paper's edge.
-    painter.setClipRect(QRectF(0, 0, scale.toX(paper.width()), scale.toY(paper.height())));
+    // Nothing is drawn right of the report's width, and a body wider than
+    // the paper is cut at the paper's edge.
+    const double right = std::min<double>(paper.width(), layout.margin + layout.reportWidth);
+    painter.setClipRect(QRectF(0, 0, scale.toX(right), scale.toY(paper.height())));
     painter.setPen(Qt::black);
 
     const DeviceFont* current = nullptr;

@@ -3,7 +3,6 @@
 #include "data/locale_text.h"
 #include "data/recordset.h"
 
-#include <QDate>
 #include <QDateTime>
 
 namespace hv::reports {
@@ -28,21 +27,10 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
 
 QString ReportRows::display(const QVariant& value, FieldFormat format)
 {
-    switch (format) {
-    case FieldFormat::ShortDate:
-        if (value.typeId() == QMetaType::QDate)
-            return text::dateToText(value.toDate());
-        if (value.typeId() == QMetaType::QDateTime)
-            return text::dateToText(value.toDateTime().date());
-        break;
-    case FieldFormat::Number:
-        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong
-            || value.typeId() == QMetaType::Int)
-            return text::numberToText(value.toDouble());
-        break;
-    case FieldFormat::AsStored:
-        break;
-    }
+    // Joined to text, a date already shows in the short date format and a
+    // number in general format; a date field leaves out a time of day.
+    if (format == FieldFormat::ShortDate && value.typeId() == QMetaType::QDateTime)
+        return text::dateToText(value.toDateTime().date());
     return text::valueToText(value);
 }
 
