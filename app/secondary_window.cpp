@@ -28,7 +28,6 @@ SecondaryWindow::SecondaryWindow(const QString& name, const QString& caption, QS
 int SecondaryWindow::Show()
 {
     Form_Load();
-    centreOnScreen();
     return UiSeam::showModal(*this);
 }
 

@@ -27,6 +27,15 @@ namespace {
 const QString kOwner = QStringLiteral("Form2");
 const QString kPickerTip = QStringLiteral("Double click to edit contact");
 
+// An entry's values as they stand in its statements.
+struct EntryValues {
+    QString employee;
+    QString workCode;
+    QString date;
+    QString hours;
+    QString description;
+};
+
 QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
 {
     auto* combo = SecondaryWindow::placed(new QComboBox(window), name, placeTwips);
@@ -206,14 +215,10 @@ void Form2::PushButton2_Click()
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
     // the user's decimal separator, so the number typed is the number stored.
     const auto prepared = [&] {
-        struct Values {
-            QString employee, workCode, date, hours, description;
-        };
-        return Values{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
-                      m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
-                      text::dateToText(m_DateTimePicker1->date()),
-                      hours ? text::numberToSqlText(*hours) : m_Text1->text(),
-                      sql::quoteDoubled(m_Text3->text())};
+        return EntryValues{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
+                           m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
+                           text::dateToText(m_DateTimePicker1->date()), text::numberToSqlText(hours.value()),
+                           sql::quoteDoubled(m_Text3->text())};
     };
 
     QString sql;
