@@ -114,8 +114,8 @@ BENCHMARK(BM_PrintPreviewToFirstPage)->Unit(benchmark::kMillisecond)->MinTime(2.
 void BM_ExportPdf(benchmark::State& state)
 {
     PreparedReport& report = prepared();
-    hv::reports::ReportPreview preview(*report.pages, report.rows, report.report.pageSize(),
-                                       report.report.pageOrientation(), nullptr);
+    hv::reports::ReportPreview preview(report.report.layout(), report.rows, report.report.paperTwips(),
+                                       report.report.pageSize(), report.report.pageOrientation(), nullptr);
     for (auto _ : state) {
         if (!preview.writePdf(pdfPath()))
             state.SkipWithError("the PDF could not be written");
@@ -130,7 +130,7 @@ void BM_PlainPainterPdf(benchmark::State& state)
 {
     PreparedReport& report = prepared();
     const hv::reports::ReportRows& rows = report.rows;
-    const int perPage = report.pages->rowCount(1);
+    const int perPage = report.pages->lineCount(1);
     for (auto _ : state) {
         QPdfWriter writer(pdfPath());
         writer.setPageLayout(QPageLayout(report.report.pageSize(), report.report.pageOrientation(), QMarginsF()));
