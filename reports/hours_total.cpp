@@ -32,9 +32,10 @@ bool toUnits(double value, HoursUnits& units)
         return true;
     }
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific);
     if (error != std::errc())
         return false;
+    *end = '\0';
     // d.ddddde±XX: the digits without the point, then the exponent.
     HoursUnits digits = 0;
     int digitCount = 0;
