@@ -154,6 +154,8 @@ ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decor
             ReportControl sum{QStringLiteral("TotalHours"), {}, {}, hours.left, hours.width, kControlHeight,
                               kHeadingFont};
             sum.text = ControlText::LineHours;
+            // The grand total stands a little apart from the lines above it.
+            label.top = sum.top = height - kControlHeight - 120;
             band.controls = {label, sum};
             return band;
         };
