@@ -83,24 +83,5 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFillCase{"QueryGone", "", 0, "LoadEmployees at line 106"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A refill that succeeds keeps the position (or none) as before.
-TEST_F(CatalogTest, ASuccessfulRefillRestoresThePositionOrNone)
-{
-    execute(QStringLiteral("insert into Employees ([First Name]) values ('Ann')"));
-    execute(QStringLiteral("insert into Employees ([First Name]) values ('Ben')"));
-    QComboBox combo;
-    RecordPicker picker(combo, {QStringLiteral("Form2"), QStringLiteral("LoadEmployees"),
-                                QStringLiteral("select * from [Employees Extended]"), QStringLiteral("Employee Name")},
-                        nullptr);
-    picker.fill(0);
-    EXPECT_EQ(combo.currentIndex(), -1);
-    combo.setCurrentIndex(1);
-    picker.fill(0);
-    EXPECT_EQ(combo.currentIndex(), 1);
-    picker.fill(1);
-    EXPECT_EQ(combo.currentIndex(), -1);
-    EXPECT_TRUE(m_ui.errorReports().isEmpty());
-}
-
 }  // namespace
 }  // namespace hv::test

@@ -54,19 +54,5 @@ TEST(CsvWriterTest, AFailedWriteIsReported)
     EXPECT_FALSE(writer.ok());
 }
 
-TEST(CsvWriterTest, TextsThatLookLikeFormulasStayText)
-{
-    const QList<std::pair<QString, QString>> cases{
-        {QStringLiteral("=SUM(A1:A9)"), QStringLiteral("'=SUM(A1:A9)")},
-        {QStringLiteral("+1 555"), QStringLiteral("'+1 555")},
-        {QStringLiteral("-rework"), QStringLiteral("'-rework")},
-        {QStringLiteral("@home"), QStringLiteral("'@home")},
-        {QStringLiteral("\tindented"), QStringLiteral("'\tindented")},
-        {QStringLiteral("Call = meeting"), QStringLiteral("Call = meeting")},
-        {QString(), QString()}};
-    for (const auto& [text, inert] : cases)
-        EXPECT_EQ(CsvWriter::inertText(text), inert) << text.toStdString();
-}
-
 }  // namespace
 }  // namespace hv::test

@@ -107,25 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
         PeriodCase{QuickPeriod::AllDates, kWednesday, Qt::Monday, {}, {}},
         PeriodCase{QuickPeriod::Custom, kWednesday, Qt::Monday, {}, {}}));
 
-TEST(DatePeriodTest, OpenEndsAndEntriesWithoutADate)
-{
-    const DatePeriod all;
-    const DatePeriod from{QDate(2026, 3, 1), {}};
-    const DatePeriod until{{}, QDate(2026, 3, 1)};
-    const DatePeriod both{QDate(2026, 3, 1), QDate(2026, 3, 31)};
-    EXPECT_TRUE(all.contains(QDate()));
-    EXPECT_TRUE(all.contains(QDate(1900, 1, 1)));
-    for (const DatePeriod* p : {&from, &until, &both})
-        EXPECT_FALSE(p->contains(QDate()));
-    EXPECT_TRUE(from.contains(QDate(2099, 1, 1)));
-    EXPECT_FALSE(from.contains(QDate(2026, 2, 28)));
-    EXPECT_TRUE(until.contains(QDate(2026, 3, 1)));
-    EXPECT_FALSE(until.contains(QDate(2026, 3, 2)));
-    EXPECT_TRUE(both.contains(QDate(2026, 3, 31)));
-    EXPECT_FALSE(both.contains(QDate(2026, 4, 1)));
-    EXPECT_TRUE(all.describe().isEmpty());
-}
-
 struct PaperCase {
     QLocale::Language language;
     QLocale::Territory territory;
