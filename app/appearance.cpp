@@ -118,9 +118,12 @@ QFont buttonFont()
 
 namespace {
 
+// The button face as background, with the text colour that goes with it, so
+// that the text stays readable under any colour scheme.
 void setButtonFaceBackground(QWidget& widget)
 {
     widget.setBackgroundRole(QPalette::Button);
+    widget.setForegroundRole(QPalette::ButtonText);
     widget.setAutoFillBackground(true);
 }
 
@@ -142,7 +145,7 @@ void recolour(QWidget& window)
 void ApplySkin(QWidget& form1, SkinFramework& skin)
 {
     const QString path = appearance::skinFile();
-    if (fs::NothingAt(path))
+    if (!fs::FileListed(path))
         return;
     recolour(form1);
     skin.LoadSkin(path, QString());

@@ -36,15 +36,17 @@ QFont buttonFont();
 
 }  // namespace appearance
 
-// Skins the main window when the skin file is present: button-face
+// Skins the main window when the skin file is present (a file: a folder of
+// that name is passed over): button-face
 // background for the window and its labels, check boxes, option buttons and
 // frames, then the skin loaded, its options set and laid over the window.
 // Without the file the window keeps its designed white background.
 void ApplySkin(QWidget& form1, SkinFramework& skin);
 
 // Gives the window and its labels, check boxes, option buttons and frames
-// the system's button-face colour as background. It follows the desktop's
-// colour scheme, as the colour is taken from the palette when drawn.
+// the system's button-face colour as background and its button-text colour
+// as foreground. Both follow the desktop's colour scheme, as the colours are
+// taken from the palette when drawn.
 void SetFormColors(QWidget& window);
 
 // Sets the title of message boxes that name no caption of their own.

@@ -77,7 +77,9 @@ Repair offerRepair(QWidget* parent, SilentSteps& steps)
     const QString packagePath = repairPackagePath(addressWidth);
     if (!fs::FileExists(packagePath))
         return Repair::NoPackage;
-    return shell32::LaunchAndWait(packagePath, shell32::StyleHidden) == 0 ? Repair::Completed : Repair::Failed;
+    // The package is the program itself: its path is never split at blanks.
+    return shell32::LaunchProgramAndWait(packagePath, {}, shell32::StyleHidden) == 0 ? Repair::Completed
+                                                                                       : Repair::Failed;
 }
 
 }  // namespace

@@ -48,6 +48,11 @@ bool NothingAt(const QString& path)
     return path.isEmpty() || !QFileInfo::exists(path);
 }
 
+bool FileListed(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
 void MakeFolder(const QString& path)
 {
     if (path.isEmpty() || !QDir().mkdir(path))

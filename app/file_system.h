@@ -19,6 +19,10 @@ bool FileExists(const QString& path);
 // True when a listing of the path, folders included, finds nothing there.
 bool NothingAt(const QString& path);
 
+// True when a listing of the path, files only, finds a file there: a folder
+// of that name is passed over.
+bool FileListed(const QString& path);
+
 // Creates one folder; raises "Path/File access error" (75) when it cannot.
 void MakeFolder(const QString& path);
 

@@ -41,11 +41,18 @@ ChildChannels channelsForStyle(int normalizedStyle)
 
 qint32 LaunchAndWait(const QString& commandLine, std::optional<int> windowStyle)
 {
-    const ChildChannels channels = channelsForStyle(NormalizedWindowStyle(windowStyle));
     QStringList arguments = QProcess::splitCommand(commandLine);
     if (arguments.isEmpty())
         return kLaunchFailureBase + kProgramNotFound;
     const QString program = arguments.takeFirst();
+    return LaunchProgramAndWait(program, arguments, windowStyle);
+}
+
+qint32 LaunchProgramAndWait(const QString& program, const QStringList& arguments, std::optional<int> windowStyle)
+{
+    if (program.trimmed().isEmpty())
+        return kLaunchFailureBase + kProgramNotFound;
+    const ChildChannels channels = channelsForStyle(NormalizedWindowStyle(windowStyle));
 
     QProcess process;
     process.setProgram(program);

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
@@ -47,5 +48,10 @@ ChildChannels channelsForStyle(int normalizedStyle);
 // kProgramNotFound, kAccessDenied or kBadProgramFormat. A program ended by a
 // signal returns 128 plus the signal's number, as a shell reports it.
 qint32 LaunchAndWait(const QString& commandLine, std::optional<int> windowStyle = std::nullopt);
+
+// The same for a program named by its path, taken whole (blanks and quotes
+// in it are part of the name), with its arguments given one by one.
+qint32 LaunchProgramAndWait(const QString& program, const QStringList& arguments,
+                            std::optional<int> windowStyle = std::nullopt);
 
 }  // namespace hv::shell32

@@ -19,6 +19,8 @@
 #include "data/recordset.h"
 #include "data/runtime_error.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QTime>
 #include <QCloseEvent>
@@ -76,6 +78,15 @@ QString liveDatabasePath()
     return dataFolder() + QStringLiteral("/dbData.mdb");
 }
 
+// Screen readers learn what the main window is from its accessible role: a
+// plain widget is a "filler", a top-level window a "frame".
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(Form1::staticMetaObject.className()) && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QString columnKey(int position)
 {
     return QString::number(position) + QStringLiteral("ColumnHeaders");
@@ -117,6 +128,8 @@ Form1::Form1(Environment environment, QWidget* parent)
     : QWidget(parent), m_env(std::move(environment)), m_model(new WorkHoursModel(this)), m_pointer(*this)
 {
     setObjectName(QStringLiteral("Form1"));
+    static const bool accessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);

@@ -5,10 +5,12 @@
 #include "app/twips.h"
 #include "app/ui_seam.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 
 namespace hv {
 
@@ -21,7 +23,8 @@ SecondaryWindow::SecondaryWindow(const QString& name, const QString& caption, QS
                    | Qt::WindowCloseButtonHint);
     setModal(true);
     setFont(appearance::windowFont());
-    setFixedSize(twips::toPixels(clientTwips.width()), twips::toPixels(clientTwips.height()));
+    m_designSize = QSize(twips::toPixels(clientTwips.width()), twips::toPixels(clientTwips.height()));
+    setFixedSize(m_designSize);
     setSizeGripEnabled(false);
 }
 
@@ -88,7 +91,76 @@ void SecondaryWindow::keyPressEvent(QKeyEvent* event)
 void SecondaryWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        fitInto(screen->availableGeometry());
     centreOnScreen();
+}
+
+void SecondaryWindow::fitInto(const QRect& area)
+{
+    // The room for the client area once the frame has its share.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = area.size() - frame.expandedTo(QSize(0, 0));
+    if (m_designSize.width() <= room.width() && m_designSize.height() <= room.height())
+        return;
+    if (!m_pane)
+        moveControlsIntoPane();
+    // Room for the scroll bar of the direction that scrolls, so that the
+    // other direction need not scroll as well.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    QSize wanted = m_designSize;
+    if (wanted.height() > room.height())
+        wanted.rwidth() += bar;
+    if (wanted.width() > room.width())
+        wanted.rheight() += bar;
+    const QSize fitted = wanted.boundedTo(room);
+    setFixedSize(fitted);
+    m_pane->setGeometry(QRect(QPoint(0, 0), fitted));
+    m_pane->show();
+}
+
+void SecondaryWindow::moveControlsIntoPane()
+{
+    // The tab order runs through the controls as the window set it; moving
+    // them to another parent must not change it.
+    QList<QWidget*> tabOrder;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            tabOrder.append(w);
+    }
+
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("Content"));
+    content->setFixedSize(m_designSize);
+    content->setBackgroundRole(backgroundRole());
+    content->setForegroundRole(foregroundRole());
+    content->setAutoFillBackground(autoFillBackground());
+    const auto controls = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* control : controls) {
+        if (control->isWindow())
+            continue;
+        const QRect place = control->geometry();
+        const bool hidden = control->isHidden();
+        control->setParent(content);
+        control->setGeometry(place);
+        control->setVisible(!hidden);
+    }
+
+    m_pane = new QScrollArea(this);
+    m_pane->setObjectName(QStringLiteral("ScrollingPane"));
+    m_pane->setFrameShape(QFrame::NoFrame);
+    m_pane->setBackgroundRole(backgroundRole());
+    m_pane->setWidget(content);
+    if (m_pointer.resetsOn(this))
+        m_pointer.resetOn(content);
+
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+    // The control that has the focus stays in sight as the focus moves.
+    connect(qApp, &QApplication::focusChanged, m_pane, [this](QWidget*, QWidget* now) {
+        if (now && m_pane->widget()->isAncestorOf(now))
+            m_pane->ensureWidgetVisible(now);
+    });
 }
 
 void SecondaryWindow::centreOnScreen()

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QPushButton;
+class QScrollArea;
 
 namespace hv {
 
@@ -17,7 +18,9 @@ namespace hv {
 // minimise or maximise box. No push button is a default or cancel button, so
 // Enter and Esc press nothing. Each opening loads the window afresh:
 // Show() runs Form_Load and then shows it modally through the UI seam;
-// Unload() closes it, as does the title-bar close button.
+// Unload() closes it, as does the title-bar close button. A window larger
+// than the screen's free area (a large text scale) is made as large as the
+// area allows and its controls scroll inside it.
 class SecondaryWindow : public QDialog {
     Q_OBJECT
 
@@ -41,6 +44,13 @@ public:
         return control;
     }
     static void setPlace(QWidget& control, QRect placeTwips);
+
+    // Fits the window into a free screen area: a window that fits keeps its
+    // design size; a larger one takes the area's size and shows its controls
+    // in a scrolling pane.
+    void fitInto(const QRect& area);
+    // The pane the controls scroll in, once the window did not fit.
+    QScrollArea* scrollingPane() const { return m_pane; }
 
 protected:
     // The window's load: colours, icon, pointer image, then its own data.
@@ -66,8 +76,11 @@ protected:
 
 private:
     void centreOnScreen();
+    void moveControlsIntoPane();
 
     WindowPointer m_pointer;
+    QSize m_designSize;
+    QScrollArea* m_pane = nullptr;
 };
 
 }  // namespace hv

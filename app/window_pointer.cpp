@@ -1,5 +1,7 @@
 #include "app/window_pointer.h"
 
+#include <algorithm>
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QMouseEvent>
@@ -43,6 +45,11 @@ void WindowPointer::resetOn(QWidget* area)
     surface->setMouseTracking(true);
     surface->installEventFilter(this);
     m_resetOn.append(surface);
+}
+
+bool WindowPointer::resetsOn(const QWidget* area) const
+{
+    return std::any_of(m_resetOn.begin(), m_resetOn.end(), [&](const QPointer<QWidget>& w) { return w == area; });
 }
 
 bool WindowPointer::eventFilter(QObject* watched, QEvent* event)

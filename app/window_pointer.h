@@ -35,6 +35,7 @@ public:
     // Moves over this widget's own surface (not over a control on it) show
     // the default arrow. The window itself may be one of them.
     void resetOn(QWidget* area);
+    bool resetsOn(const QWidget* area) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -87,6 +87,12 @@ LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
 LEFT JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 ORDER BY h."ID";
 
+-- The two report queries give their rows in date order, then in the order
+-- the entries were made. The reports sort them by name or work code, and the
+-- engine's sort keeps rows of equal names in the order it receives them, so
+-- the dates stay in order within each name. "LIMIT -1" (no limit) keeps that
+-- ORDER BY in force: without it the engine drops the ORDER BY of a view that
+-- is queried with an ORDER BY of its own.
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
@@ -97,7 +103,8 @@ FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
 WHERE w."Billable" <> 0
-ORDER BY h."ID";
+ORDER BY h."Date Worked", h."ID"
+LIMIT -1;
 
 CREATE VIEW "Non Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
@@ -109,4 +116,5 @@ FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
 WHERE w."Billable" = 0
-ORDER BY h."ID";
+ORDER BY h."Date Worked", h."ID"
+LIMIT -1;

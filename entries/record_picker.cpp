@@ -24,31 +24,34 @@ void RecordPicker::fill(quint8 clearSelection)
     err.line(0, [&] { previous = m_combo.currentIndex(); });
     err.line(100, [&] { m_ids.clear(); });
     err.line(102, [&] { m_combo.clear(); });
+    // The list selects the first item added to it; a fill that ends early
+    // must not leave that item chosen, as nobody chose it.
+    const auto endEarly = [&] { m_combo.setCurrentIndex(-1); };
     std::unique_ptr<data::Recordset> rs;
     err.line(104, [&] { rs = data::ComponentFactory::createRecordset(); });
     if (!err.line(106, [&] { data::required(rs).Open(m_source.query, SharedConnection::get(), 3, 1); }))
-        return;
+        return endEarly();
 
     // Each row's ID and text are read before either is added, so a row that
     // cannot be read leaves no ID without its item.
     while (err.loopTest(108, [&] { return !rs->Eof(); })) {
         qint64 id = 0;
         if (!err.line(110, [&] { id = text::toLong(rs->Fields(QStringLiteral("ID"))); }))
-            return;
+            return endEarly();
         if (!err.line(112, [&] {
                 const QString display = text::valueToText(rs->Fields(m_source.displayColumn));
                 m_ids.append(id);
                 m_combo.addItem(display);
             }))
-            return;
+            return endEarly();
         if (!err.line(114, [&] { rs->MoveNext(); }))
-            return;
+            return endEarly();
     }
     err.line(116, [&] { rs->Close(); });
-    err.line(116, [&] {
-        // A position the refilled list no longer has leaves no selection.
-        m_combo.setCurrentIndex(clearSelection == 0 && previous < m_combo.count() ? previous : -1);
-    });
+    // A position the refilled list no longer has leaves no selection.
+    const int restored = clearSelection == 0 && previous < m_combo.count() ? previous : -1;
+    if (!err.line(116, [&] { m_combo.setCurrentIndex(restored); }))
+        endEarly();
 }
 
 int RecordPicker::position() const

@@ -27,7 +27,8 @@ public:
     // Refills the list and the IDs from the database. With a clear-selection
     // flag of 0 the previous position is selected again (a position, not a
     // record); otherwise nothing is selected. A query or row that cannot be
-    // read is reported once and ends the fill with the rows read so far.
+    // read is reported once and ends the fill with the rows read so far and
+    // no selection.
     void fill(quint8 clearSelection);
 
     // The selected position, -1 when nothing is selected.

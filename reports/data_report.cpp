@@ -3,7 +3,7 @@
 #include "app/twips.h"
 #include "app/ui_seam.h"
 #include "data/runtime_error.h"
-#include "reports/report_page_model.h"
+#include "reports/paper_size.h"
 #include "reports/report_preview.h"
 #include "reports/report_rows.h"
 
@@ -18,7 +18,7 @@ QPageSize systemPageSize()
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (!printer.isNull() && printer.defaultPageSize().isValid())
         return printer.defaultPageSize();
-    return QPageSize(QPageSize::Letter);
+    return reports::paperForLocale(QLocale());
 }
 
 }  // namespace
@@ -53,8 +53,7 @@ int DataReport::Show(int mode, QWidget* owner)
     if (!m_source)
         throw RuntimeError::objectNotSet();
     const reports::ReportRows rows = reports::ReportRows::read(*m_source, m_layout);
-    const reports::ReportPageModel pages(m_layout, rows.rowCount(), paperTwips());
-    reports::ReportPreview preview(pages, rows, m_pageSize, pageOrientation(), owner);
+    reports::ReportPreview preview(m_layout, rows, paperTwips(), m_pageSize, pageOrientation(), owner);
     return UiSeam::showModal(preview);
 }
 

@@ -36,8 +36,9 @@ public:
     void setOrientation(int orientation);
     int orientation() const { return m_orientation; }
 
-    // The paper: the system printer's default size, US Letter when there is
-    // no printer or it names none, in the report's orientation.
+    // The paper: the system printer's default size, or when there is no
+    // printer or it names none, the usual paper of the user's locale (A4, or
+    // Letter in the United States and Canada), in the report's orientation.
     QPageSize pageSize() const { return m_pageSize; }
     QPageLayout::Orientation pageOrientation() const;
     QSize paperTwips() const;

@@ -1,5 +1,6 @@
 #include "reports/report_layout.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace hv::reports {
@@ -13,6 +14,13 @@ constexpr int kControlHeight = 240;
 const ReportFont kTitleFont{15.75, true, true};
 const ReportFont kHeadingFont{8.25, true, false};
 const ReportFont kDetailFont{8.25, false, false};
+const ReportFont kPeriodFont{9.75, false, false};
+
+// The bands the preview adds: the period line under the title, the grand
+// total with a little room above it, and the page footer.
+constexpr int kPeriodHeight = 330;
+constexpr int kGrandTotalHeight = 480;
+constexpr int kPageFooterHeight = 360;
 
 // One column of the entry reports: its heading label above its bound field.
 struct ColumnDesign {
@@ -43,6 +51,8 @@ ReportLayout entryReport(const char* name, const char* title, std::initializer_l
     ReportLayout layout;
     layout.name = QString::fromLatin1(name);
     layout.title = QString::fromLatin1(title);
+    // The first column names the groups: the employee, or the work code.
+    layout.groupColumn = QString::fromLatin1(columns.begin()->design.column);
     layout.reportWidth = kReportWidth;
     layout.margin = kMargin;
 
@@ -55,7 +65,7 @@ ReportLayout entryReport(const char* name, const char* title, std::initializer_l
         pageHeader.controls.append({QString::fromLatin1(c.label), QString::fromLatin1(c.heading), {}, placed.left,
                                     c.headingWidth, kControlHeight, kHeadingFont});
         detail.controls.append({QString::fromLatin1(c.field), {}, QString::fromLatin1(c.column), placed.left,
-                                c.fieldWidth, kControlHeight, kDetailFont, c.format});
+                                c.fieldWidth, kControlHeight, kDetailFont, c.format, ControlText::Field});
     }
     layout.sections = {reportHeader, pageHeader, detail,
                        {QStringLiteral("Section3"), SectionKind::PageFooter, 0, {}},
@@ -76,11 +86,104 @@ QFont ReportFont::toFont() const
 
 const ReportSection& ReportLayout::section(SectionKind kind) const
 {
+    if (const ReportSection* found = findSection(kind))
+        return *found;
+    throw std::logic_error("report layout without one of its five sections");
+}
+
+const ReportSection* ReportLayout::findSection(SectionKind kind) const
+{
     for (const ReportSection& s : sections) {
         if (s.kind == kind)
-            return s;
+            return &s;
     }
-    throw std::logic_error("report layout without one of its five sections");
+    return nullptr;
+}
+
+int ReportLayout::fieldIndex(const QString& column) const
+{
+    const QList<ReportControl>& all = fields();
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all.at(i).column == column)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int ReportLayout::fieldIndex(FieldFormat format) const
+{
+    const QList<ReportControl>& all = fields();
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all.at(i).format == format)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decoration)
+{
+    ReportLayout result = layout;
+    const auto sectionOf = [&](SectionKind kind) -> ReportSection& {
+        for (ReportSection& s : result.sections) {
+            if (s.kind == kind)
+                return s;
+        }
+        throw std::logic_error("report layout without one of its five sections");
+    };
+    // The columns span from the left edge to the right of the widest field.
+    int columnsRight = 0;
+    for (const ReportControl& field : layout.fields())
+        columnsRight = std::max(columnsRight, field.left + field.width);
+
+    if (!decoration.period.isEmpty()) {
+        ReportSection& header = sectionOf(SectionKind::ReportHeader);
+        ReportControl line{QStringLiteral("Period"), decoration.period, {}, 144, columnsRight - 144, kControlHeight,
+                           kPeriodFont};
+        line.top = header.height;
+        header.height += kPeriodHeight;
+        header.controls.append(line);
+    }
+
+    if (decoration.totals) {
+        const int hoursIndex = layout.fieldIndex(FieldFormat::Number);
+        const ReportControl& hours = layout.fields().at(hoursIndex);
+        const auto totalBand = [&](const QString& name, SectionKind kind, int height) {
+            ReportSection band{name, kind, height, {}};
+            ReportControl label{QStringLiteral("TotalLabel"), {}, {}, 0, hours.left, kControlHeight, kHeadingFont};
+            label.text = ControlText::LineLabel;
+            ReportControl sum{QStringLiteral("TotalHours"), {}, {}, hours.left, hours.width, kControlHeight,
+                              kHeadingFont};
+            sum.text = ControlText::LineHours;
+            // The grand total stands a little apart from the lines above it.
+            label.top = sum.top = height - kControlHeight - 120;
+            band.controls = {label, sum};
+            return band;
+        };
+        // The total bands follow the detail band.
+        qsizetype detail = 0;
+        while (result.sections.at(detail).kind != SectionKind::Detail)
+            ++detail;
+        result.sections.insert(detail + 1, totalBand(QStringLiteral("GroupTotal"), SectionKind::GroupTotal,
+                                                     sectionOf(SectionKind::Detail).height));
+        result.sections.insert(detail + 2, totalBand(QStringLiteral("GrandTotal"), SectionKind::GrandTotal,
+                                                     kGrandTotalHeight));
+    }
+
+    if (decoration.pageNumbers) {
+        ReportSection& footer = sectionOf(SectionKind::PageFooter);
+        footer.height = kPageFooterHeight;
+        const int half = columnsRight / 2;
+        ReportControl page{QStringLiteral("PageNumber"), {}, {}, 0, half, kControlHeight, kDetailFont};
+        page.text = ControlText::PageNumber;
+        page.top = kPageFooterHeight - kControlHeight;
+        ReportControl printed{QStringLiteral("PrintDate"), {}, {}, half, columnsRight - half, kControlHeight,
+                              kDetailFont};
+        printed.text = ControlText::PrintDate;
+        printed.top = page.top;
+        printed.alignRight = true;
+        footer.controls = {page, printed};
+    }
+    return result;
 }
 
 const ReportLayout& rptBillableHoursByEmployee()

@@ -9,8 +9,15 @@ namespace hv::reports {
 // How a detail field shows the value of its column.
 enum class FieldFormat { AsStored, ShortDate, Number };
 
-// The five bands of a banded report, in printing order.
-enum class SectionKind { ReportHeader, PageHeader, Detail, PageFooter, ReportFooter };
+// The bands of a banded report. Every layout has the five of its design;
+// the two total bands are added when the user asks for totals: one after
+// each group of rows with the same name, one at the end of the report.
+enum class SectionKind { ReportHeader, PageHeader, Detail, GroupTotal, GrandTotal, PageFooter, ReportFooter };
+
+// What a control shows: its caption, the value of its bound column in the
+// row printed, the label or hours of a total line, the page's number, or
+// the date the report is printed.
+enum class ControlText { Caption, Field, LineLabel, LineHours, PageNumber, PrintDate };
 
 // A font of a report control, in points.
 struct ReportFont {
@@ -23,8 +30,8 @@ struct ReportFont {
 };
 
 // A label or a bound field placed in its section; every measure in twips,
-// the top always 0 within the section. A label shows its caption, a field
-// the value of its bound column in the current row.
+// the top within the section (0 in the designed layouts). A label shows its
+// caption, a field the value of its bound column in the current row.
 struct ReportControl {
     QString name;
     QString caption;
@@ -34,6 +41,9 @@ struct ReportControl {
     int height = 0;
     ReportFont font;
     FieldFormat format = FieldFormat::AsStored;
+    ControlText text = ControlText::Caption;
+    int top = 0;
+    bool alignRight = false;
 
     bool isField() const { return !column.isEmpty(); }
 };
@@ -54,12 +64,31 @@ struct ReportLayout {
     int reportWidth = 0;
     int margin = 0;  // top, bottom, left and right alike
     QList<ReportSection> sections;
+    // The column whose equal values make one group for the totals.
+    QString groupColumn;
 
-    // The section of a kind; every layout has all five.
+    // The section of a kind; every layout has the five of its design.
     const ReportSection& section(SectionKind kind) const;
+    // The section of a kind, or nothing when the layout has none.
+    const ReportSection* findSection(SectionKind kind) const;
     // The detail fields, left to right as listed.
     const QList<ReportControl>& fields() const { return section(SectionKind::Detail).controls; }
+    // The detail field bound to a column, counted from 0; -1 for none.
+    int fieldIndex(const QString& column) const;
+    // The first detail field of a format; -1 for none.
+    int fieldIndex(FieldFormat format) const;
 };
+
+// What the preview adds to a layout: the period under the title, the total
+// bands, page numbers and the print date in the page footer.
+struct ReportDecoration {
+    QString period;  // empty: no period line
+    bool totals = false;
+    bool pageNumbers = false;
+};
+
+// The layout with the additions; with none it is the layout as designed.
+ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decoration);
 
 // The program's three reports over the work-hour entries.
 const ReportLayout& rptBillableHoursByEmployee();

@@ -20,10 +20,17 @@ QSize paperAt(QSize paperTwips, double dotsPerInch)
 }  // namespace
 
 ReportPageView::ReportPageView(const ReportRenderer& renderer, QSize paperTwips, QWidget* parent)
-    : QWidget(parent), m_renderer(renderer), m_paperTwips(paperTwips)
+    : QWidget(parent), m_renderer(&renderer), m_paperTwips(paperTwips)
 {
     setObjectName(QStringLiteral("PageView"));
     setFixedSize(sizeHint());
+}
+
+void ReportPageView::setRenderer(const ReportRenderer& renderer)
+{
+    m_renderer = &renderer;
+    m_imageCurrent = false;
+    update();
 }
 
 void ReportPageView::setPage(int page)
@@ -71,7 +78,7 @@ const QImage& ReportPageView::pageImage()
     m_image.fill(Qt::white);
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    m_renderer.drawPage(painter, m_page, dpi, dpi);
+    m_renderer->drawPage(painter, m_page, dpi, dpi);
     painter.end();
     m_image.setDevicePixelRatio(ratio);
     m_imageCurrent = true;

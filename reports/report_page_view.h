@@ -16,6 +16,8 @@ class ReportPageView : public QWidget {
 public:
     ReportPageView(const ReportRenderer& renderer, QSize paperTwips, QWidget* parent = nullptr);
 
+    // Draws with another renderer from now on (the same paper).
+    void setRenderer(const ReportRenderer& renderer);
     void setPage(int page);
     int page() const { return m_page; }
     // 1.0 shows the page at its printed size.
@@ -36,7 +38,7 @@ private:
     // Resolution of the page on screen, in dots per inch.
     double screenDpi() const;
 
-    const ReportRenderer& m_renderer;
+    const ReportRenderer* m_renderer;
     QSize m_paperTwips;
     int m_page = 0;
     double m_zoom = 1.0;

@@ -3,9 +3,16 @@
 #include "app/app_config.h"
 #include "app/appearance.h"
 #include "app/ui_seam.h"
+#include "reports/optional_date_edit.h"
+#include "reports/report_csv.h"
+#include "reports/report_lines.h"
 #include "reports/report_page_model.h"
 #include "reports/report_page_view.h"
+#include "reports/report_renderer.h"
+#include "reports/report_rows.h"
 
+#include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -18,24 +25,55 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace hv::reports {
 
-ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& rows, const QPageSize& pageSize,
-                             QPageLayout::Orientation orientation, QWidget* owner)
-    : QDialog(owner), m_pages(pages), m_renderer(pages, rows), m_pageSize(pageSize), m_orientation(orientation)
+namespace {
+
+const QString kAll = QStringLiteral("All");
+
+// A name as a filter's list shows it; entries whose employee or work code has
+// gone have none.
+QString filterCaption(const QString& name)
 {
-    setObjectName(pages.layout().name);
-    setWindowTitle(pages.layout().title);
+    return name.isEmpty() ? QStringLiteral("(none)") : name;
+}
+
+QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setBuddy(control);
+    return label;
+}
+
+}  // namespace
+
+ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows, QSize paperTwips,
+                             const QPageSize& pageSize, QPageLayout::Orientation orientation, QWidget* owner)
+    : QDialog(owner),
+      m_design(layout),
+      m_rows(rows),
+      m_paperTwips(paperTwips),
+      m_pageSize(pageSize),
+      m_orientation(orientation),
+      m_today(QDate::currentDate()),
+      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek()))
+{
+    setObjectName(layout.name);
+    setWindowTitle(layout.title);
     setWindowIcon(applicationIcon());
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
+    rebuild();
 
     auto* bar = new QHBoxLayout;
     m_first = addButton(QStringLiteral("FirstPage"), QStringLiteral("|<"), QStringLiteral("First page"));
@@ -51,7 +89,8 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
         m_zoom->addItem(QStringLiteral("%1%").arg(qRound(factor * 100)), factor);
     m_zoom->setCurrentIndex(static_cast<int>(zoomFactors().indexOf(1.0)));
     QPushButton* printButton = addButton(QStringLiteral("Print"), QStringLiteral("Print..."));
-    QPushButton* exportButton = addButton(QStringLiteral("ExportToPdf"), QStringLiteral("Export to PDF..."));
+    QPushButton* pdfButton = addButton(QStringLiteral("ExportToPdf"), QStringLiteral("Export to PDF..."));
+    QPushButton* csvButton = addButton(QStringLiteral("ExportToCsv"), QStringLiteral("Export to CSV..."));
     QPushButton* closeButton = addButton(QStringLiteral("ClosePreview"), QStringLiteral("Close"));
     for (QWidget* control : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous),
                              static_cast<QWidget*>(m_pageNumber), static_cast<QWidget*>(m_next),
@@ -59,19 +98,21 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
         bar->addWidget(control);
     bar->addStretch();
     bar->addWidget(printButton);
-    bar->addWidget(exportButton);
+    bar->addWidget(pdfButton);
+    bar->addWidget(csvButton);
     bar->addWidget(closeButton);
 
-    m_view = new ReportPageView(m_renderer, pages.paperTwips());
+    m_view = new ReportPageView(*m_renderer, m_paperTwips);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("PageArea"));
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setWidget(m_view);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
-    layout->addWidget(m_scroll, 1);
+    auto* layoutBox = new QVBoxLayout(this);
+    layoutBox->addLayout(bar);
+    layoutBox->addLayout(buildChoices());
+    layoutBox->addWidget(m_scroll, 1);
 
     connect(m_first, &QPushButton::clicked, this, [this] { showPage(0); });
     connect(m_previous, &QPushButton::clicked, this, [this] { showPage(currentPage() - 1); });
@@ -80,16 +121,189 @@ ReportPreview::ReportPreview(const ReportPageModel& pages, const ReportRows& row
     connect(m_zoom, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_view->setZoom(m_zoom->itemData(index).toDouble()); });
     connect(printButton, &QPushButton::clicked, this, &ReportPreview::print);
-    connect(exportButton, &QPushButton::clicked, this, &ReportPreview::exportToPdf);
+    connect(pdfButton, &QPushButton::clicked, this, &ReportPreview::exportToPdf);
+    connect(csvButton, &QPushButton::clicked, this, &ReportPreview::exportToCsv);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Wide enough for the whole page at its printed size, as high as the
     // screen allows.
-    QSize size = m_view->sizeHint() + QSize(60, 90);
+    QSize size = m_view->sizeHint() + QSize(60, 120);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     resize(size);
     updateNavigation();
+}
+
+ReportPreview::~ReportPreview() = default;
+
+QLayout* ReportPreview::buildChoices()
+{
+    m_from = new OptionalDateEdit(this);
+    m_from->setObjectName(QStringLiteral("PeriodFrom"));
+    m_from->setAccessibleName(QStringLiteral("From"));
+    m_to = new OptionalDateEdit(this);
+    m_to->setObjectName(QStringLiteral("PeriodTo"));
+    m_to->setAccessibleName(QStringLiteral("To"));
+    m_period = new QComboBox(this);
+    m_period->setObjectName(QStringLiteral("QuickPeriod"));
+    m_period->setAccessibleName(QStringLiteral("Period"));
+    for (QuickPeriod choice : {QuickPeriod::AllDates, QuickPeriod::ThisWeek, QuickPeriod::LastWeek,
+                               QuickPeriod::ThisMonth, QuickPeriod::LastMonth, QuickPeriod::ThisYear,
+                               QuickPeriod::LastYear, QuickPeriod::Custom})
+        m_period->addItem(quickPeriodCaption(choice), static_cast<int>(choice));
+    m_employee = new QComboBox(this);
+    m_employee->setObjectName(QStringLiteral("EmployeeFilter"));
+    m_workCode = new QComboBox(this);
+    m_workCode->setObjectName(QStringLiteral("WorkCodeFilter"));
+    m_totals = new QCheckBox(QStringLiteral("Totals"), this);
+    m_totals->setObjectName(QStringLiteral("Totals"));
+    m_pageNumbers = new QCheckBox(QStringLiteral("Page numbers"), this);
+    m_pageNumbers->setObjectName(QStringLiteral("PageNumbers"));
+    showOptions();
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(captionFor(m_from, QStringLiteral("From"), this));
+    row->addWidget(m_from);
+    row->addWidget(captionFor(m_to, QStringLiteral("To"), this));
+    row->addWidget(m_to);
+    row->addWidget(m_period);
+    row->addSpacing(12);
+    row->addWidget(captionFor(m_employee, QStringLiteral("Employee"), this));
+    row->addWidget(m_employee, 1);
+    row->addWidget(captionFor(m_workCode, QStringLiteral("Work code"), this));
+    row->addWidget(m_workCode, 1);
+    row->addSpacing(12);
+    row->addWidget(m_totals);
+    row->addWidget(m_pageNumbers);
+    row->addStretch();
+
+    connect(m_period, &QComboBox::activated, this, [this] { readPeriodChoice(); });
+    connect(m_from, &OptionalDateEdit::valueChanged, this, [this] { readDates(true); });
+    connect(m_to, &OptionalDateEdit::valueChanged, this, [this] { readDates(false); });
+    connect(m_employee, &QComboBox::activated, this, [this] { readFilters(); });
+    connect(m_workCode, &QComboBox::activated, this, [this] { readFilters(); });
+    connect(m_totals, &QCheckBox::toggled, this, [this](bool on) {
+        m_options.totals = on;
+        apply();
+    });
+    connect(m_pageNumbers, &QCheckBox::toggled, this, [this](bool on) {
+        m_options.pageNumbers = on;
+        apply();
+    });
+    return row;
+}
+
+void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen)
+{
+    // The names the report's rows hold, in the user's alphabetical order,
+    // and the one chosen before even when no row has it now.
+    QStringList names;
+    const int field = m_design.fieldIndex(column);
+    QSet<QString> seen;
+    for (int row = 0; field >= 0 && row < m_rows.rowCount(); ++row) {
+        const QString& name = m_rows.text(row, field);
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            names.append(name);
+        }
+    }
+    if (chosen && !seen.contains(*chosen))
+        names.append(*chosen);
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::sort(names.begin(), names.end(), collator);
+
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    combo->addItem(kAll);
+    for (const QString& name : names)
+        combo->addItem(filterCaption(name), name);
+    combo->setCurrentIndex(chosen ? combo->findData(*chosen) : 0);
+}
+
+void ReportPreview::showOptions()
+{
+    const QSignalBlocker quietFrom(m_from);
+    const QSignalBlocker quietTo(m_to);
+    const QSignalBlocker quietTotals(m_totals);
+    const QSignalBlocker quietPages(m_pageNumbers);
+    m_from->setValue(m_options.period.from);
+    m_to->setValue(m_options.period.to);
+    m_period->setCurrentIndex(m_period->findData(static_cast<int>(m_options.quickPeriod)));
+    fillFilter(m_employee, QStringLiteral("Employee Name"), m_options.employee);
+    fillFilter(m_workCode, QStringLiteral("Work Code Description"), m_options.workCode);
+    m_totals->setChecked(m_options.totals);
+    m_pageNumbers->setChecked(m_options.pageNumbers);
+}
+
+void ReportPreview::setOptions(const ReportOptions& options)
+{
+    m_options = options;
+    showOptions();
+    apply();
+}
+
+void ReportPreview::readPeriodChoice()
+{
+    const auto choice = static_cast<QuickPeriod>(m_period->currentData().toInt());
+    m_options.quickPeriod = choice;
+    if (choice != QuickPeriod::Custom)
+        m_options.period = periodOf(choice, m_today, QLocale().firstDayOfWeek());
+    showOptions();
+    apply();
+}
+
+void ReportPreview::readDates(bool fromChanged)
+{
+    DatePeriod period{m_from->value(), m_to->value()};
+    // The other end moves along, so that the period is never empty.
+    if (period.from.isValid() && period.to.isValid() && period.from > period.to) {
+        if (fromChanged)
+            period.to = period.from;
+        else
+            period.from = period.to;
+    }
+    m_options.period = period;
+    m_options.quickPeriod = period.isAllDates() ? QuickPeriod::AllDates : QuickPeriod::Custom;
+    showOptions();
+    apply();
+}
+
+void ReportPreview::readFilters()
+{
+    const auto chosen = [](const QComboBox* combo) {
+        const QVariant data = combo->currentData();
+        return data.isValid() ? std::optional<QString>(data.toString()) : std::nullopt;
+    };
+    m_options.employee = chosen(m_employee);
+    m_options.workCode = chosen(m_workCode);
+    apply();
+}
+
+void ReportPreview::apply()
+{
+    m_options.save();
+    const int page = currentPage();
+    rebuild();
+    m_view->setRenderer(*m_renderer);
+    showPage(page);
+}
+
+void ReportPreview::rebuild()
+{
+    const QString period = m_options.period.describe();
+    auto layout = std::make_unique<ReportLayout>(decorated(
+        m_design, {period.isEmpty() ? QString() : QStringLiteral("Period: ") + period, m_options.totals,
+                   m_options.pageNumbers}));
+    auto lines = std::make_unique<ReportLines>(m_rows, *layout, m_options);
+    auto pages = std::make_unique<ReportPageModel>(*layout, lines->sections(), m_paperTwips);
+    auto renderer = std::make_unique<ReportRenderer>(*pages, *lines);
+    // The old renderer goes before what it draws from.
+    m_renderer = std::move(renderer);
+    m_pages = std::move(pages);
+    m_lines = std::move(lines);
+    m_layout = std::move(layout);
 }
 
 QPushButton* ReportPreview::addButton(const QString& name, const QString& caption, const QString& accessibleName)
@@ -105,7 +319,7 @@ QPushButton* ReportPreview::addButton(const QString& name, const QString& captio
 
 int ReportPreview::pageCount() const
 {
-    return m_pages.pageCount();
+    return m_pages->pageCount();
 }
 
 int ReportPreview::currentPage() const
@@ -178,7 +392,7 @@ void ReportPreview::print()
         first = std::clamp(printer.fromPage() - 1, 0, last);
         last = std::clamp(printer.toPage() - 1, first, last);
     }
-    if (m_renderer.drawPages(printer, first, last))
+    if (m_renderer->drawPages(printer, first, last))
         return;
     // With no printer installed the printer falls back to writing a file,
     // and with no file named it cannot start.
@@ -190,20 +404,37 @@ void ReportPreview::print()
         UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\".").arg(target));
 }
 
-void ReportPreview::exportToPdf()
+QString ReportPreview::askFileName(const QString& caption, const QString& suffix, const QString& filter)
 {
-    QFileDialog dialog(this, QStringLiteral("Export to PDF"), QDir::home().filePath(windowTitle() + QStringLiteral(".pdf")),
-                       QStringLiteral("PDF files (*.pdf)"));
+    QFileDialog dialog(this, caption, QDir::home().filePath(windowTitle() + QLatin1Char('.') + suffix), filter);
     dialog.setObjectName(QStringLiteral("ExportFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDefaultSuffix(suffix);
     if (UiSeam::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString fileName = dialog.selectedFiles().constFirst();
-    if (!writePdf(fileName))
-        UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\".")
-                               .arg(QDir::toNativeSeparators(fileName)));
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void ReportPreview::tellNotWritten(const QString& fileName)
+{
+    UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\".").arg(QDir::toNativeSeparators(fileName)));
+}
+
+void ReportPreview::exportToPdf()
+{
+    const QString fileName = askFileName(QStringLiteral("Export to PDF"), QStringLiteral("pdf"),
+                                         QStringLiteral("PDF files (*.pdf)"));
+    if (!fileName.isEmpty() && !writePdf(fileName))
+        tellNotWritten(fileName);
+}
+
+void ReportPreview::exportToCsv()
+{
+    const QString fileName = askFileName(QStringLiteral("Export to CSV"), QStringLiteral("csv"),
+                                         QStringLiteral("CSV files (*.csv)"));
+    if (!fileName.isEmpty() && !writeCsv(fileName))
+        tellNotWritten(fileName);
 }
 
 bool ReportPreview::writePdf(const QString& fileName) const
@@ -212,7 +443,19 @@ bool ReportPreview::writePdf(const QString& fileName) const
     writer.setPageLayout(pageLayout());
     writer.setTitle(windowTitle());
     writer.setCreator(config::kProductName);
-    return m_renderer.drawAll(writer);
+    return m_renderer->drawAll(writer);
+}
+
+bool ReportPreview::writeCsv(const QString& fileName) const
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!writeReportCsv(file, *m_lines, *m_layout, m_options.totals)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 }  // namespace hv::reports

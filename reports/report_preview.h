@@ -1,11 +1,15 @@
 #pragma once
 
-#include "reports/report_renderer.h"
+#include "reports/report_layout.h"
+#include "reports/report_options.h"
 
+#include <QDate>
 #include <QDialog>
 #include <QPageLayout>
 #include <QPageSize>
+#include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -13,19 +17,28 @@ class QScrollArea;
 
 namespace hv::reports {
 
+class OptionalDateEdit;
+class ReportLines;
 class ReportPageModel;
 class ReportPageView;
+class ReportRenderer;
 class ReportRows;
 
 // The modal preview of a report, captioned with its title: pages one at a
 // time with page navigation and zoom, printing through the system's print
-// dialog and export of the whole report to a PDF file.
+// dialog and export of the whole report to a PDF or a CSV file. Above the
+// pages the user chooses the period (a date for each end, or a quick
+// choice), the employee and the work code shown, totals and page numbers;
+// the pages, the print-out and both exports follow the choices, which are
+// kept for the next preview. With every choice at its default the report
+// prints exactly as designed.
 class ReportPreview : public QDialog {
     Q_OBJECT
 
 public:
-    ReportPreview(const ReportPageModel& pages, const ReportRows& rows, const QPageSize& pageSize,
+    ReportPreview(const ReportLayout& layout, const ReportRows& rows, QSize paperTwips, const QPageSize& pageSize,
                   QPageLayout::Orientation orientation, QWidget* owner);
+    ~ReportPreview() override;
 
     int pageCount() const;
     // The page shown, counted from 0.
@@ -38,12 +51,23 @@ public:
 
     ReportPageView* pageView() const { return m_view; }
 
+    // The choices in force; setting them sets the controls as well.
+    const ReportOptions& options() const { return m_options; }
+    void setOptions(const ReportOptions& options);
+    // The lines printed under the current choices.
+    const ReportLines& lines() const { return *m_lines; }
+
     // "Print": the print dialog, then the pages it names on its printer.
     void print();
-    // "Export to PDF": asks for a file name and writes every page to it.
+    // "Export to PDF" and "Export to CSV": ask for a file name and write the
+    // report to it.
     void exportToPdf();
-    // Writes every page to a PDF file; false when the file cannot be written.
+    void exportToCsv();
+    // Write the report to a file; false when the file cannot be written. A
+    // CSV file that cannot be written whole leaves any file of that name as
+    // it was.
     bool writePdf(const QString& fileName) const;
+    bool writeCsv(const QString& fileName) const;
 
 protected:
     // Page Up, Page Down, Home and End page through the report.
@@ -51,13 +75,31 @@ protected:
 
 private:
     QPushButton* addButton(const QString& name, const QString& caption, const QString& accessibleName = {});
+    QLayout* buildChoices();
+    void fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen);
+    void showOptions();
+    void readPeriodChoice();
+    void readDates(bool fromChanged);
+    void readFilters();
+    void apply();
+    void rebuild();
     void updateNavigation();
     QPageLayout pageLayout() const;
+    QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
+    void tellNotWritten(const QString& fileName);
 
-    const ReportPageModel& m_pages;
-    ReportRenderer m_renderer;
+    const ReportLayout& m_design;
+    const ReportRows& m_rows;
+    QSize m_paperTwips;
     QPageSize m_pageSize;
     QPageLayout::Orientation m_orientation;
+    QDate m_today;
+    ReportOptions m_options;
+    std::unique_ptr<ReportLayout> m_layout;
+    std::unique_ptr<ReportLines> m_lines;
+    std::unique_ptr<ReportPageModel> m_pages;
+    std::unique_ptr<ReportRenderer> m_renderer;
+
     ReportPageView* m_view = nullptr;
     QScrollArea* m_scroll = nullptr;
     QPushButton* m_first = nullptr;
@@ -66,6 +108,13 @@ private:
     QPushButton* m_next = nullptr;
     QPushButton* m_last = nullptr;
     QComboBox* m_zoom = nullptr;
+    OptionalDateEdit* m_from = nullptr;
+    OptionalDateEdit* m_to = nullptr;
+    QComboBox* m_period = nullptr;
+    QComboBox* m_employee = nullptr;
+    QComboBox* m_workCode = nullptr;
+    QCheckBox* m_totals = nullptr;
+    QCheckBox* m_pageNumbers = nullptr;
 };
 
 }  // namespace hv::reports

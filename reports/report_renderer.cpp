@@ -2,6 +2,8 @@
 
 #include "app/twips.h"
 #include "reports/report_page_model.h"
+#include "data/locale_text.h"
+#include "reports/report_lines.h"
 #include "reports/report_rows.h"
 
 #include <QFontMetricsF>
@@ -64,8 +66,8 @@ private:
     std::deque<DeviceFont> m_fonts;
 };
 
-ReportRenderer::ReportRenderer(const ReportPageModel& pages, const ReportRows& rows)
-    : m_pages(pages), m_rows(rows)
+ReportRenderer::ReportRenderer(const ReportPageModel& pages, const ReportLines& lines, const QDate& printDate)
+    : m_pages(pages), m_lines(lines), m_printDate(QStringLiteral("Printed ") + text::dateToText(printDate))
 {
 }
 
@@ -73,17 +75,35 @@ QString ReportRenderer::fitting(const QString& text, double width, const QFontMe
 {
     if (metrics.horizontalAdvance(text) <= width)
         return text;
-    // Binary search on the length of the start that still fits.
+    const QString ellipsis(QChar(0x2026));
+    // Binary search on the length of the start that still fits with "…".
     qsizetype fits = 0;
     qsizetype tooLong = text.size();
     while (tooLong - fits > 1) {
         const qsizetype middle = (fits + tooLong) / 2;
-        if (metrics.horizontalAdvance(text.left(middle)) <= width)
+        if (metrics.horizontalAdvance(text.left(middle) + ellipsis) <= width)
             fits = middle;
         else
             tooLong = middle;
     }
-    return text.left(fits);
+    // A cut between words leaves no blank before the ellipsis.
+    const QString start = text.left(fits).trimmed();
+    if (start.isEmpty())
+        return metrics.horizontalAdvance(ellipsis) <= width ? ellipsis : QString();
+    return start + ellipsis;
+}
+
+QString ReportRenderer::textOf(const ReportControl& control, int line, int page, int& field) const
+{
+    switch (control.text) {
+    case ControlText::Caption: return control.caption;
+    case ControlText::Field: return m_lines.rows().text(m_lines.at(line).row, field++);
+    case ControlText::LineLabel: return m_lines.at(line).label;
+    case ControlText::LineHours: return m_lines.at(line).hours.toText();
+    case ControlText::PageNumber: return QStringLiteral("Page %1 of %2").arg(page + 1).arg(m_pages.pageCount());
+    case ControlText::PrintDate: return m_printDate;
+    }
+    return {};
 }
 
 void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double dpiY) const
@@ -115,15 +135,18 @@ void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double d
                 painter.setFont(font.font);
                 current = &font;
             }
-            const QString& whole = control.isField() ? m_rows.text(band.row, field++) : control.caption;
+            const QString whole = textOf(control, band.line, page, field);
             if (whole.isEmpty())
                 continue;
-            const double width = scale.toX(control.width);
-            const QPointF baseline(scale.toX(left + control.left), scale.toY(top + band.top) + font.metrics.ascent());
-            if (font.width(whole) <= width)
-                painter.drawText(baseline, whole);
-            else
-                painter.drawText(baseline, fitting(whole, width, font.metrics));
+            const double width = scale.toX(control.width - kColumnGap);
+            const double wholeWidth = font.width(whole);
+            const bool fits = wholeWidth <= width;
+            const QString shown = fits ? whole : fitting(whole, width, font.metrics);
+            double x = scale.toX(left + control.left);
+            if (control.alignRight)
+                x += scale.toX(control.width) - (fits ? wholeWidth : font.width(shown));
+            const QPointF baseline(x, scale.toY(top + band.top + control.top) + font.metrics.ascent());
+            painter.drawText(baseline, shown);
         }
     }
     painter.restore();

@@ -18,8 +18,11 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
     ReportRows rows;
     rows.m_columns = static_cast<int>(fields.size());
     while (!source.Eof()) {
-        for (std::size_t f = 0; f < indexes.size(); ++f)
-            rows.m_texts.push_back(display(source.value(indexes[f]), fields[static_cast<qsizetype>(f)].format));
+        for (std::size_t f = 0; f < indexes.size(); ++f) {
+            const QVariant value = source.value(indexes[f]);
+            rows.m_texts.push_back(display(value, fields[static_cast<qsizetype>(f)].format));
+            rows.m_values.push_back(value);
+        }
         source.MoveNext();
     }
     return rows;

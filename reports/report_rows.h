@@ -3,6 +3,7 @@
 #include "reports/report_layout.h"
 
 #include <QString>
+#include <QVariant>
 #include <vector>
 
 namespace hv::data {
@@ -31,11 +32,19 @@ public:
     int rowCount() const { return m_columns == 0 ? 0 : static_cast<int>(m_texts.size() / m_columns); }
     int columnCount() const { return m_columns; }
     // The text of a detail field (in the layout's field order) in a row.
-    const QString& text(int row, int field) const { return m_texts[static_cast<std::size_t>(row) * m_columns + field]; }
+    const QString& text(int row, int field) const { return m_texts[index(row, field)]; }
+    // The value of a detail field in a row as the data source gave it.
+    const QVariant& value(int row, int field) const { return m_values[index(row, field)]; }
 
 private:
+    std::size_t index(int row, int field) const
+    {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(field);
+    }
+
     int m_columns = 0;
     std::vector<QString> m_texts;
+    std::vector<QVariant> m_values;
 };
 
 }  // namespace hv::reports

@@ -19,6 +19,10 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QHash>
+#include <QMessageBox>
+#include <QStyle>
+#include <cmath>
 
 namespace hv::test {
 namespace {
@@ -209,20 +213,164 @@ TEST_F(AppearanceStartupTest, WithoutSkinOrPointerTheWindowStaysWhiteWithTheArro
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(AppearanceStartupTest, AnUnreadableSkinOrPointerIsReportedAndStartUpGoesOn)
+// A folder named like the skin file is passed over without a word; a
+// pointer file that is no cursor is reported, and start-up goes on.
+TEST_F(AppearanceStartupTest, AFolderNamedLikeTheSkinIsPassedOverAndABadPointerIsReported)
 {
     useBareProgramFolder();
     ASSERT_TRUE(QDir(m_program.path()).mkpath(QStringLiteral("x/o.cjs")));  // a folder, not a file
     writeFile(m_program, QStringLiteral("HAND-M.CUR"), "GIF89a");
     auto window = start();
     const QStringList reports = m_ui.errorReports();
-    ASSERT_EQ(reports.size(), 2) << reports.join('\n').toStdString();
-    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("Form1.Form_Load at line 112")));
-    EXPECT_TRUE(reports.at(1).contains(QStringLiteral("Form1.Form_Load at line 116")));
-    EXPECT_TRUE(reports.at(1).contains(QStringLiteral("Invalid picture")));
+    ASSERT_EQ(reports.size(), 1) << reports.join('\n').toStdString();
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("Form1.Form_Load at line 116")));
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("Invalid picture")));
+    EXPECT_FALSE(window->skin().loaded());
+    EXPECT_EQ(window->palette().color(window->backgroundRole()), QColor(Qt::white));
     EXPECT_EQ(window->listModel()->columnCount(), 6);
     EXPECT_EQ(UiSeam::applicationTitle(), QStringLiteral("Hourvane"));
 }
+
+// WCAG's relative luminance of a colour, and the contrast of two colours.
+double luminance(QColor c)
+{
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast of a text drawn in a picture: its background is the colour
+// most pixels have, its text the pixel that stands out most from it.
+double textContrast(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    double best = 1.0;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+        best = std::max(best, contrast(QColor(background), QColor(it.key())));
+    return best;
+}
+
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor dark(45, 45, 48);
+    const QColor darker(30, 30, 32);
+    p.setColor(QPalette::Window, dark);
+    p.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    p.setColor(QPalette::Base, darker);
+    p.setColor(QPalette::AlternateBase, dark);
+    p.setColor(QPalette::Text, QColor(230, 230, 230));
+    p.setColor(QPalette::Button, dark);
+    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, darker);
+    p.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    return p;
+}
+
+QPalette highContrastPalette()
+{
+    QPalette p(Qt::white, Qt::black);
+    p.setColor(QPalette::Base, Qt::black);
+    p.setColor(QPalette::Text, Qt::white);
+    p.setColor(QPalette::ButtonText, Qt::white);
+    p.setColor(QPalette::Button, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(0, 255, 255));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    return p;
+}
+
+struct SchemeCase {
+    const char* name;
+    QPalette (*palette)();
+    bool skin;
+};
+
+void PrintTo(const SchemeCase& c, std::ostream* out)
+{
+    *out << c.name << (c.skin ? " with the skin" : " without the skin");
+}
+
+// Under a light, a dark and a high-contrast desktop scheme, with and without
+// the skin: the list's rows and the main window's message boxes show their
+// text clearly against their background.
+class ColourSchemeTest : public AppearanceStartupTest, public ::testing::WithParamInterface<SchemeCase> {
+protected:
+    void SetUp() override
+    {
+        AppearanceStartupTest::SetUp();
+        m_oldStyle = QApplication::style()->name();
+        m_oldPalette = QApplication::palette();
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(GetParam().palette ? GetParam().palette() : QApplication::style()->standardPalette());
+        if (!GetParam().skin)
+            useBareProgramFolder();
+    }
+    void TearDown() override
+    {
+        QApplication::setPalette(m_oldPalette);
+        QApplication::setStyle(m_oldStyle);
+        AppearanceStartupTest::TearDown();
+    }
+    QString m_oldStyle;
+    QPalette m_oldPalette;
+};
+
+TEST_P(ColourSchemeTest, ListRowsAndMessagesStayReadable)
+{
+    auto window = start();
+    execute({QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Wilhelmina','Oduya')"),
+             QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',-1)"),
+             QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                            "values (1,'2026-03-02',1,8,'Migration of the mail server')"),
+             QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                            "values (1,'2026-03-03',1,6,'Migration of the file server')")});
+    window->ListData();
+    window->show();
+    window->listView()->clearSelection();
+    window->listView()->setCurrentIndex({});
+    QTreeView* list = window->listView();
+    const QRect row = list->visualRect(window->listModel()->index(1, 5)).united(
+        list->visualRect(window->listModel()->index(1, 1)));
+    ASSERT_FALSE(row.isEmpty());
+    const QImage rows = list->viewport()->grab(row).toImage();
+    EXPECT_GE(textContrast(rows), 4.5);
+
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hourvane"), QStringLiteral("Record Successfully Saved"),
+                    QMessageBox::Ok, window.get());
+    box.show();
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_GE(textContrast(label->grab().toImage()), 4.5);
+    auto* ok = box.findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_GE(textContrast(ok->grab().toImage()), 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, ColourSchemeTest,
+                         ::testing::Values(SchemeCase{"Light", nullptr, true}, SchemeCase{"Dark", darkPalette, true},
+                                           SchemeCase{"HighContrast", highContrastPalette, true},
+                                           SchemeCase{"Light", nullptr, false}, SchemeCase{"Dark", darkPalette, false},
+                                           SchemeCase{"HighContrast", highContrastPalette, false}));
 
 }  // namespace
 }  // namespace hv::test

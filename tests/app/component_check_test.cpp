@@ -161,6 +161,25 @@ TEST_F(ComponentCheckTest, ThePackageForThisMachinesAddressWidthRuns)
     EXPECT_FALSE(ran(other));
 }
 
+// A program folder whose path holds blanks (and a quote) still starts its
+// package: the path is the program, never split like a command line.
+TEST_F(ComponentCheckTest, ThePackageStartsFromAFolderWhosePathHasBlanks)
+{
+    const QString folder = m_programDir.filePath(QStringLiteral("My Apps/Bob's hourvane"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    fs::setProgramFolder(folder);
+    const QString package = repairPackagePath(ProcessorAddressWidth());
+    ASSERT_TRUE(package.startsWith(folder));
+    writePackage(QStringLiteral("My Apps/Bob's hourvane/") + QFileInfo(package).fileName(), 0);
+    data::ComponentFactory::setAvailable(data::kConnectionProgId, false);
+    m_ui.answerNext(QMessageBox::Yes);
+    m_ui.answerNext(QMessageBox::No);
+
+    EXPECT_EQ(IsADOInstalled(nullptr), AfterComponentCheck::ContinueStartUp);
+    EXPECT_TRUE(ran(package));
+    EXPECT_EQ(shownTexts(), QStringList({kRepairQuestion, kRepairedQuestion}));
+}
+
 TEST_F(ComponentCheckTest, StoppingAfterTheRepairEndsTheProgramBeforeTheRestOfStartUp)
 {
     writePackage(QFileInfo(repairPackagePath(ProcessorAddressWidth())).fileName(), 0);

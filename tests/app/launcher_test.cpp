@@ -80,6 +80,28 @@ TEST(LaunchFailureTest, ProgramsThatCannotStartReturnANegativeCode)
     }
 }
 
+// A program named by a path with blanks and quotes starts as it is named,
+// its arguments passed one by one, untouched by any splitting.
+TEST(LaunchProgramTest, APathWithBlanksIsTakenWhole)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("My Apps/it's \"here\""));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString program = folder + QStringLiteral("/count args");
+    QFile file(program);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nexit $#\n");
+    file.close();
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+
+    EXPECT_EQ(shell32::LaunchProgramAndWait(program, {}, shell32::StyleHidden), 0);
+    EXPECT_EQ(shell32::LaunchProgramAndWait(program, {QStringLiteral("one two"), QStringLiteral("\"3\"")}), 2);
+    EXPECT_EQ(shell32::LaunchProgramAndWait(folder + QStringLiteral("/count"), {}),
+              kLaunchFailureBase + shell32::kProgramNotFound);
+    EXPECT_EQ(shell32::LaunchProgramAndWait(QString(), {}), kLaunchFailureBase + shell32::kProgramNotFound);
+}
+
 // The show style a program is started with.
 struct StyleCase {
     std::optional<int> given;

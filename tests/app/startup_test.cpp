@@ -7,6 +7,7 @@
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 
+#include <QAccessible>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -191,6 +192,22 @@ TEST_F(StartupTest, ClosingAfterAFailedOpenStillSavesAndReleases)
     EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(QStringLiteral("\n")).toStdString();
     EXPECT_FALSE(SharedConnection::isSet());
     EXPECT_EQ(m_endCalls, 1);
+}
+
+// Screen readers meet the main window as a window (a "frame"), named by its
+// caption, holding the list and the buttons.
+TEST_F(StartupTest, ScreenReadersSeeTheMainWindowAsAWindow)
+{
+    auto window = start();
+    window->show();
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->role(), QAccessible::Window);
+    EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("Hourvane"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window->listView());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->parent()->object(), window.get());
+    EXPECT_NE(list->role(), QAccessible::Window);
 }
 
 TEST_F(StartupTest, ControlsCarryTheirNamesCaptionsAndTabOrder)

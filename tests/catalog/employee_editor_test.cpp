@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -103,6 +105,51 @@ TEST_F(EmployeeEditorTest, WindowHasItsPlacesFontsAndTabOrder)
         EXPECT_EQ(nextTabStop(save), cancel);
     });
 }
+
+// On the screen as it is (run at twice the scale as well), or on a screen
+// area far smaller than the window: the window stays within the area, and
+// when it does not fit its controls scroll, keep their tab order and "Save"
+// can be reached and still saves. A window that fits is left as designed.
+class EmployeeWindowFitTest : public EmployeeEditorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EmployeeWindowFitTest, TheWindowLiesOnScreenAndItsButtonsCanBeReached)
+{
+    const bool smallArea = GetParam();
+    bool pressedSave = false;
+    open<Form3>({}, [&](Form3& form) {
+        const QSize design(twips::toPixels(5775), twips::toPixels(7605));
+        QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        if (smallArea) {
+            area = QRect(area.topLeft(), QSize(design.width() + 40, design.height() / 2));
+            form.fitInto(area);
+        } else {
+            EXPECT_TRUE(area.contains(form.frameGeometry())) << area.height() << " " << form.frameGeometry().height();
+        }
+        EXPECT_LE(form.frameGeometry().height(), area.height());
+        if (design.height() <= area.height() && !smallArea) {
+            EXPECT_EQ(form.size(), design);
+            EXPECT_EQ(form.scrollingPane(), nullptr);
+            return;
+        }
+        ASSERT_NE(form.scrollingPane(), nullptr);
+        EXPECT_LT(form.height(), design.height());
+        auto* save = form.findChild<QPushButton*>(QStringLiteral("PushButton2"));
+        EXPECT_EQ(save->geometry(), twips::rect(120, 7080, 2760, 405));
+        EXPECT_EQ(nextTabStop(form.notes()), save);
+        type(form, 1, QStringLiteral("Ada"));
+        type(form, 2, QStringLiteral("Lovelace"));
+        EXPECT_GT(form.scrollingPane()->verticalScrollBar()->maximum(), 0);
+        form.scrollingPane()->ensureWidgetVisible(save);
+        const QRect shownAt(save->mapTo(&form, QPoint(0, 0)), save->size());
+        EXPECT_TRUE(form.rect().contains(shownAt)) << shownAt.y() << " in " << form.height();
+        press(form, QStringLiteral("PushButton2"));
+        pressedSave = true;
+    });
+    EXPECT_EQ(employeeCount(), pressedSave ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, EmployeeWindowFitTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "SmallArea" : "Screen"; });
 
 TEST_F(EmployeeEditorTest, ChecksNamesInOrderAndLeavesTheFocusInTheMissingBox)
 {

@@ -149,5 +149,60 @@ INSTANTIATE_TEST_SUITE_P(Reports, MissingQueryTest,
                                            MissingQueryCase{"Non-Billable Hours by Employee", "Non Billable Hours",
                                                             {140, 148, 150}}));
 
+// The chooser's queries sort by name (or work code) only; within each name
+// the rows still come in date order, then in the order they were entered,
+// however the entries were written.
+struct GroupOrderCase {
+    const char* sql;
+    int groupColumn;
+};
+
+void PrintTo(const GroupOrderCase& c, std::ostream* out)
+{
+    *out << c.sql;
+}
+
+class GroupOrderTest : public ReportsTest, public ::testing::WithParamInterface<GroupOrderCase> {};
+
+TEST_P(GroupOrderTest, RowsOfOneNameComeInDateOrder)
+{
+    const QStringList dates{QStringLiteral("2026-03-09"), QStringLiteral("2025-12-31"), QStringLiteral("2026-01-15"),
+                            QStringLiteral("2026-01-15"), QStringLiteral("2026-02-01")};
+    QList<Entry> entries;
+    for (int i = 0; i < 40; ++i) {
+        const QString code = QStringList{QStringLiteral("Billable b"), QStringLiteral("Billable a"),
+                                         QStringLiteral("Admin"), QStringLiteral("Travel")}
+                                 .at((i * 7) % 4);
+        entries.append({QStringList{QStringLiteral("Zoe"), QStringLiteral("Al"), QStringLiteral("Mo")}.at(i % 3),
+                        QStringLiteral("Doe"), code, dates.at((i * 3) % dates.size()), 1.0,
+                        QString::number(i)});
+    }
+    addEntries(entries);
+    rawSql(QStringLiteral("ANALYZE;"));
+
+    const GroupOrderCase& c = GetParam();
+    const QList<QVariantList> found = rows(QString::fromLatin1(c.sql));
+    ASSERT_GE(found.size(), 10);
+    for (qsizetype i = 1; i < found.size(); ++i) {
+        const QVariantList& before = found.at(i - 1);
+        const QVariantList& row = found.at(i);
+        if (before.at(c.groupColumn) != row.at(c.groupColumn))
+            continue;
+        const QDate earlier = before.at(2).toDate();
+        const QDate date = row.at(2).toDate();
+        EXPECT_LE(earlier, date) << "row " << i;
+        // Equal dates keep the order of entry: the descriptions count up.
+        if (earlier == date) {
+            EXPECT_LT(before.at(4).toInt(), row.at(4).toInt()) << "row " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, GroupOrderTest,
+    ::testing::Values(GroupOrderCase{"select * from [Billable Hours] order by [Employee Name]", 0},
+                      GroupOrderCase{"select * from [Billable Hours] order by [Work Code Description]", 1},
+                      GroupOrderCase{"select * from [Non Billable Hours] order by [Employee Name]", 0}));
+
 }  // namespace
 }  // namespace hv::test

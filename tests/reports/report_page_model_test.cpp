@@ -46,7 +46,7 @@ TEST_P(PageModelTest, EveryRowOnceUnderTheHeadingsOfEveryPage)
             }
             EXPECT_LE(band.top + band.section->height, body) << "page " << page;
             if (band.section->kind == SectionKind::Detail) {
-                EXPECT_EQ(band.row, nextRow++);
+                EXPECT_EQ(band.line, nextRow++);
             }
             if (band.section->kind == SectionKind::ReportFooter) {
                 ++reportFooters;
@@ -54,7 +54,7 @@ TEST_P(PageModelTest, EveryRowOnceUnderTheHeadingsOfEveryPage)
             }
         }
         // A page other than the last is full: one more line would not fit.
-        if (page + 1 < model.pageCount() && model.rowCount(page) > 0) {
+        if (page + 1 < model.pageCount() && model.lineCount(page) > 0) {
             const PlacedBand& lastLine = bands.at(bands.size() - 2);
             EXPECT_GT(lastLine.top + 2 * layout.section(SectionKind::Detail).height, body) << "page " << page;
         }

@@ -52,6 +52,18 @@ QList<PdfPage> readPdf(const QString& path)
     return pages;
 }
 
+void ReportsTest::SetUp()
+{
+    CatalogTest::SetUp();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void ReportsTest::TearDown()
+{
+    QLocale::setDefault(m_oldLocale);
+    CatalogTest::TearDown();
+}
+
 void ReportsTest::rawSql(const QString& sql) const
 {
     sqlite3* db = nullptr;
@@ -104,18 +116,23 @@ void ReportsTest::preview(Form4& chooser, const QString& entry,
     press(chooser, QStringLiteral("PushButton1"));
 }
 
+void ReportsTest::exportThroughDialog(reports::ReportPreview& shown, const QString& button, const QString& file)
+{
+    m_ui.onNextModal([&](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(files, nullptr);
+        files->selectFile(file);
+        static_cast<QDialog*>(files)->accept();
+    });
+    press(shown, button);
+}
+
 QString ReportsTest::exportReport(const QString& entry)
 {
     const QString file = m_output.filePath(QStringLiteral("report.pdf"));
     openChooser([&](Form4& chooser) {
         preview(chooser, entry, [&](reports::ReportPreview& shown) {
-            m_ui.onNextModal([&](QDialog& dialog) {
-                auto* files = qobject_cast<QFileDialog*>(&dialog);
-                ASSERT_NE(files, nullptr);
-                files->selectFile(file);
-                static_cast<QDialog*>(files)->accept();
-            });
-            press(shown, QStringLiteral("ExportToPdf"));
+            exportThroughDialog(shown, QStringLiteral("ExportToPdf"), file);
         });
     });
     EXPECT_TRUE(QFile::exists(file)) << entry.toStdString();

@@ -3,6 +3,7 @@
 #include "../catalog/catalog_fixture.h"
 
 #include <QList>
+#include <QLocale>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -42,6 +43,11 @@ QList<PdfPage> readPdf(const QString& path);
 // written straight into it, and the preview driven through the UI seam.
 class ReportsTest : public CatalogTest {
 protected:
+    // The reports are read under English (United States): Letter paper and
+    // its date format, whatever the machine's locale.
+    void SetUp() override;
+    void TearDown() override;
+
     struct Entry {
         QString firstName;
         QString lastName;
@@ -62,10 +68,16 @@ protected:
     // Chooses the entry and presses "Print Preview"; the script runs while
     // the preview is shown.
     void preview(Form4& chooser, const QString& entry, const std::function<void(reports::ReportPreview&)>& script);
+    // Presses an export button of the preview and names the file in the
+    // file dialog that follows.
+    void exportThroughDialog(reports::ReportPreview& shown, const QString& button, const QString& file);
     // Previews the entry and exports it through "Export to PDF"; returns the file.
     QString exportReport(const QString& entry);
 
     QTemporaryDir m_output;
+
+private:
+    QLocale m_oldLocale;
 };
 
 }  // namespace hv::test

@@ -1,0 +1,97 @@
+#include "reports/report_lines.h"
+
+#include "reports/report_rows.h"
+
+#include <QDateTime>
+#include <optional>
+
+namespace hv::reports {
+
+namespace {
+
+QDate dayOf(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    return {};
+}
+
+// The hours of a row, nothing when the row has none.
+std::optional<double> hoursOf(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double hours = value.toDouble(&ok);
+    return ok ? std::optional<double>(hours) : std::nullopt;
+}
+
+}  // namespace
+
+ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, const ReportOptions& options)
+    : m_rows(&rows)
+{
+    const int dateField = layout.fieldIndex(FieldFormat::ShortDate);
+    const int hoursField = layout.fieldIndex(FieldFormat::Number);
+    const int employeeField = layout.fieldIndex(QStringLiteral("Employee Name"));
+    const int workCodeField = layout.fieldIndex(QStringLiteral("Work Code Description"));
+    const int groupField = layout.fieldIndex(layout.groupColumn);
+
+    const auto shown = [&](int row) {
+        if (options.employee && employeeField >= 0 && rows.text(row, employeeField) != *options.employee)
+            return false;
+        if (options.workCode && workCodeField >= 0 && rows.text(row, workCodeField) != *options.workCode)
+            return false;
+        return options.period.isAllDates() || (dateField >= 0 && options.period.contains(dayOf(rows.value(row, dateField))));
+    };
+    const auto closeGroup = [&](ReportLine& subtotal) {
+        if (subtotal.row < 0)
+            return;
+        subtotal.label = subtotal.group.isEmpty() ? QStringLiteral("Total") : QStringLiteral("Total for ") + subtotal.group;
+        subtotal.row = -1;
+        m_lines.push_back(subtotal);
+    };
+
+    // A subtotal being summed carries the first row of its group in `row`
+    // until it is closed.
+    ReportLine subtotal{ReportLine::Subtotal, -1, {}, {}, {}};
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        if (!shown(row))
+            continue;
+        const std::optional<double> hours = hoursField >= 0 ? hoursOf(rows.value(row, hoursField)) : std::nullopt;
+        if (hours)
+            m_grandTotal.add(*hours);
+        if (options.totals) {
+            const QString group = groupField >= 0 ? rows.text(row, groupField) : QString();
+            if (subtotal.row >= 0 && group != subtotal.group)
+                closeGroup(subtotal);
+            if (subtotal.row < 0)
+                subtotal = ReportLine{ReportLine::Subtotal, row, group, {}, {}};
+            if (hours)
+                subtotal.hours.add(*hours);
+        }
+        m_lines.push_back(ReportLine{ReportLine::Entry, row, {}, {}, {}});
+    }
+    if (options.totals) {
+        closeGroup(subtotal);
+        m_lines.push_back(ReportLine{ReportLine::GrandTotal, -1, {}, QStringLiteral("Grand total"), m_grandTotal});
+    }
+}
+
+std::vector<SectionKind> ReportLines::sections() const
+{
+    std::vector<SectionKind> kinds;
+    kinds.reserve(m_lines.size());
+    for (const ReportLine& line : m_lines) {
+        switch (line.kind) {
+        case ReportLine::Entry: kinds.push_back(SectionKind::Detail); break;
+        case ReportLine::Subtotal: kinds.push_back(SectionKind::GroupTotal); break;
+        case ReportLine::GrandTotal: kinds.push_back(SectionKind::GrandTotal); break;
+        }
+    }
+    return kinds;
+}
+
+}  // namespace hv::reports

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "reports/hours_total.h"
+#include "reports/report_layout.h"
+#include "reports/report_options.h"
+
+#include <QString>
+#include <vector>
+
+namespace hv::reports {
+
+class ReportRows;
+
+// One printed line of a report: an entry (a row of the data source), the
+// subtotal of a group of entries, or the grand total.
+struct ReportLine {
+    enum Kind { Entry, Subtotal, GrandTotal };
+    Kind kind = Entry;
+    int row = -1;      // the entry's row
+    QString group;     // a subtotal's name (employee or work code)
+    QString label;     // what a total line says before its hours
+    HoursTotal hours;  // a total line's hours
+};
+
+// The lines a report prints under the user's choices: the rows in the data
+// source's order whose date lies in the period and whose employee and work
+// code are the ones chosen, and with totals on, a subtotal after each run of
+// rows with the same name (employee or work code, as the layout groups) and
+// a grand total at the end.
+class ReportLines {
+public:
+    ReportLines(const ReportRows& rows, const ReportLayout& layout, const ReportOptions& options);
+
+    const ReportRows& rows() const { return *m_rows; }
+    int count() const { return static_cast<int>(m_lines.size()); }
+    const ReportLine& at(int line) const { return m_lines[static_cast<std::size_t>(line)]; }
+    // The band each line prints in, line by line.
+    std::vector<SectionKind> sections() const;
+    // The total of every entry shown.
+    const HoursTotal& grandTotal() const { return m_grandTotal; }
+
+private:
+    const ReportRows* m_rows;
+    std::vector<ReportLine> m_lines;
+    HoursTotal m_grandTotal;
+};
+
+}  // namespace hv::reports

@@ -1,0 +1,395 @@
+#include "reports_fixture.h"
+
+#include "data/locale_text.h"
+#include "reports/optional_date_edit.h"
+#include "reports/report_chooser.h"
+#include "reports/report_lines.h"
+#include "reports/report_preview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace hv::test {
+namespace {
+
+using reports::QuickPeriod;
+using reports::ReportOptions;
+using reports::ReportPreview;
+
+// A CSV file read back as RFC 4180 lays it out; the byte order mark, when
+// there is one, is noted and left out.
+QList<QStringList> readCsv(const QString& path, bool* byteOrderMark = nullptr)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QByteArray bytes = file.readAll();
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    if (byteOrderMark)
+        *byteOrderMark = mark;
+    const QString text = QString::fromUtf8(mark ? bytes.mid(3) : bytes);
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record.append(field);
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            record.append(field);
+            records.append(record);
+            record.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(field.isEmpty() && record.isEmpty()) << "the last record is not ended by CR LF";
+    return records;
+}
+
+class ReportChoicesTest : public ReportsTest {
+protected:
+    // One value straight from the database file, beside the program's dialect.
+    QVariant scalar(const QString& sql) const
+    {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(m_db.path()).constData(), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        QVariant value;
+        if (statement && sqlite3_step(statement) == SQLITE_ROW)
+            value = sqlite3_column_type(statement, 0) == SQLITE_NULL ? QVariant() : QVariant(sqlite3_column_double(statement, 0));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return value;
+    }
+
+    // Entries over three employees, four work codes and four months, with
+    // hours that binary numbers cannot hold exactly.
+    void addSpreadEntries() const
+    {
+        const QStringList first{QStringLiteral("Walter"), QStringLiteral("Anna"), QStringLiteral("Mia")};
+        const QStringList last{QStringLiteral("Zeller"), QStringLiteral("Berg"), QStringLiteral("Oduya")};
+        const QStringList codes{QStringLiteral("Billable support"), QStringLiteral("Training"),
+                                QStringLiteral("Billable design"), QStringLiteral("Holiday")};
+        const QList<double> hours{0.1, 0.2, 0.35, 1.25, 7.5, 2.7, 0.05};
+        QList<Entry> entries;
+        for (int i = 0; i < 90; ++i)
+            entries.append({first.at(i % 3), last.at(i % 3), codes.at(i % 4),
+                            QDate(2026, 1, 3).addDays((i * 37) % 115).toString(Qt::ISODate), hours.at(i % 7),
+                            QStringLiteral("Task%1").arg(i, 3, 10, QLatin1Char('0'))});
+        addEntries(entries);
+    }
+
+    // Previews the entry with the choices and writes its PDF and CSV files.
+    void exportWith(const QString& entry, const ReportOptions& options, const QString& pdf, const QString& csv)
+    {
+        openChooser([&](Form4& chooser) {
+            preview(chooser, entry, [&](ReportPreview& shown) {
+                shown.setOptions(options);
+                EXPECT_TRUE(shown.writePdf(pdf));
+                EXPECT_TRUE(shown.writeCsv(csv));
+            });
+        });
+    }
+};
+
+// A report under a period and filters, with totals.
+struct ChoicesCase {
+    const char* entry;
+    const char* view;
+    const char* groupColumn;
+    const char* employee;  // nullptr: all
+    const char* workCode;  // nullptr: all
+    QDate from;
+    QDate to;
+};
+
+void PrintTo(const ChoicesCase& c, std::ostream* out)
+{
+    *out << c.entry << " " << (c.employee ? c.employee : "") << (c.workCode ? c.workCode : "");
+}
+
+class ReportChoicesCaseTest : public ReportChoicesTest, public ::testing::WithParamInterface<ChoicesCase> {};
+
+// The exported CSV holds exactly the entries the database holds for the same
+// choices, with their subtotals and a grand total equal to the database's
+// sum of the hours; the PDF prints the period under the title, a subtotal
+// per group and the grand total in the hours column.
+TEST_P(ReportChoicesCaseTest, PeriodFiltersAndTotalsReadBackFromPdfAndCsv)
+{
+    const ChoicesCase& c = GetParam();
+    addSpreadEntries();
+    ReportOptions options;
+    options.period = {c.from, c.to};
+    options.quickPeriod = options.period.isAllDates() ? QuickPeriod::AllDates : QuickPeriod::Custom;
+    if (c.employee)
+        options.employee = QString::fromLatin1(c.employee);
+    if (c.workCode)
+        options.workCode = QString::fromLatin1(c.workCode);
+    options.totals = true;
+    const QString pdf = m_output.filePath(QStringLiteral("choices.pdf"));
+    const QString csv = m_output.filePath(QStringLiteral("choices.csv"));
+    exportWith(QString::fromLatin1(c.entry), options, pdf, csv);
+
+    QString where = QStringLiteral(" WHERE 1=1");
+    if (c.employee)
+        where += QStringLiteral(" AND \"Employee Name\"='%1'").arg(QLatin1String(c.employee));
+    if (c.workCode)
+        where += QStringLiteral(" AND \"Work Code Description\"='%1'").arg(QLatin1String(c.workCode));
+    if (c.from.isValid())
+        where += QStringLiteral(" AND \"Date Worked\">='%1'").arg(c.from.toString(Qt::ISODate));
+    if (c.to.isValid())
+        where += QStringLiteral(" AND \"Date Worked\"<='%1'").arg(c.to.toString(Qt::ISODate));
+    const QString from = QStringLiteral(" FROM \"%1\"").arg(QLatin1String(c.view)) + where;
+    const int entries = scalar(QStringLiteral("SELECT count(*)") + from).toInt();
+    const double sum = scalar(QStringLiteral("SELECT total(\"Hours\")") + from).toDouble();
+    const int groups = scalar(QStringLiteral("SELECT count(DISTINCT \"%1\")").arg(QLatin1String(c.groupColumn)) + from).toInt();
+    ASSERT_GT(entries, 0);
+
+    bool mark = false;
+    const QList<QStringList> records = readCsv(csv, &mark);
+    EXPECT_TRUE(mark);
+    ASSERT_FALSE(records.isEmpty());
+    const QStringList header = records.first();
+    EXPECT_EQ(header.last(), QStringLiteral("Total"));
+    const qsizetype dateColumn = header.indexOf(QStringLiteral("Date Worked"));
+    const qsizetype hoursColumn = header.indexOf(QStringLiteral("Hours"));
+    const qsizetype employeeColumn = header.indexOf(QStringLiteral("Employee"));
+    ASSERT_TRUE(dateColumn >= 0 && hoursColumn >= 0 && employeeColumn >= 0);
+    int entryRecords = 0;
+    int subtotals = 0;
+    double subtotalSum = 0;
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const QStringList& record = records.at(r);
+        ASSERT_EQ(record.size(), header.size()) << r;
+        if (record.last().isEmpty()) {
+            ++entryRecords;
+            const QDate date = QDate::fromString(record.at(dateColumn), Qt::ISODate);
+            EXPECT_TRUE(date.isValid()) << record.at(dateColumn).toStdString();
+            EXPECT_TRUE(options.period.contains(date)) << record.at(dateColumn).toStdString();
+            if (c.employee) {
+                EXPECT_EQ(record.at(employeeColumn), QString::fromLatin1(c.employee));
+            }
+        } else if (record.last() == QStringLiteral("Subtotal")) {
+            ++subtotals;
+            subtotalSum += record.at(hoursColumn).toDouble();
+        } else {
+            EXPECT_EQ(record.last(), QStringLiteral("Grand total"));
+            EXPECT_EQ(r, records.size() - 1);
+        }
+    }
+    EXPECT_EQ(entryRecords, entries);
+    EXPECT_EQ(subtotals, groups);
+    const QString grandTotal = records.last().at(hoursColumn);
+    EXPECT_NEAR(grandTotal.toDouble(), sum, 1e-9);
+    EXPECT_NEAR(subtotalSum, sum, 1e-9);
+
+    const QList<PdfPage> pages = readPdf(pdf);
+    ASSERT_FALSE(pages.isEmpty());
+    if (!options.period.isAllDates()) {
+        EXPECT_TRUE(pages.first().text.contains(QStringLiteral("Period: ") + options.period.describe()));
+    }
+    int printedSubtotals = 0;
+    for (const PdfPage& page : pages)
+        printedSubtotals += page.text.count(QStringLiteral("Total for "));
+    EXPECT_EQ(printedSubtotals, groups);
+    const PdfPage& last = pages.last();
+    const auto grand = std::find_if(last.words.begin(), last.words.end(),
+                                    [](const PdfWord& w) { return w.text == QStringLiteral("Grand"); });
+    ASSERT_NE(grand, last.words.end());
+    QString shownTotal;
+    for (const PdfWord& word : last.words) {
+        if (qAbs(word.box.top() - grand->box.top()) < 1.0 && qAbs(word.box.left() - (72.0 + 5616 / 20.0)) < 1.0)
+            shownTotal = word.text;
+    }
+    EXPECT_EQ(shownTotal, grandTotal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, ReportChoicesCaseTest,
+    ::testing::Values(
+        ChoicesCase{"Billable Hours by Employee", "Billable Hours", "Employee Name", nullptr, nullptr, {}, {}},
+        ChoicesCase{"Billable Hours by Employee", "Billable Hours", "Employee Name", "Anna Berg", nullptr,
+                    QDate(2026, 2, 1), QDate(2026, 3, 31)},
+        ChoicesCase{"Billable Hours by Project", "Billable Hours", "Work Code Description", nullptr,
+                    "Billable design", QDate(2026, 3, 1), {}},
+        ChoicesCase{"Non-Billable Hours by Employee", "Non Billable Hours", "Employee Name", nullptr, nullptr, {},
+                    QDate(2026, 2, 15)}));
+
+// Hours add up exactly as typed: 0.1 and 0.2 make 0.3 in the PDF and the CSV.
+TEST_F(ReportChoicesTest, TotalsAreExactDecimals)
+{
+    addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 0.1, QStringLiteral("Call")},
+                {QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-06"), 0.2, QStringLiteral("Call back")}});
+    ASSERT_NE(scalar(QStringLiteral("SELECT total(Hours) FROM \"Work Hours\"")).toDouble(), 0.3);
+    ReportOptions options;
+    options.totals = true;
+    const QString pdf = m_output.filePath(QStringLiteral("exact.pdf"));
+    const QString csv = m_output.filePath(QStringLiteral("exact.csv"));
+    exportWith(QStringLiteral("Billable Hours by Employee"), options, pdf, csv);
+    const QList<QStringList> records = readCsv(csv);
+    ASSERT_EQ(records.size(), 5);
+    EXPECT_EQ(records.at(3), QStringList({QStringLiteral("Anna Berg"), {}, {}, QStringLiteral("0.3"), {},
+                                          QStringLiteral("Subtotal")}));
+    EXPECT_EQ(records.at(4), QStringList({{}, {}, {}, QStringLiteral("0.3"), {}, QStringLiteral("Grand total")}));
+    const QString text = readPdf(pdf).first().text;
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Total for Anna Berg +0\\.3\\b")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Grand total +0\\.3\\b")))) << text.toStdString();
+}
+
+// Each entry's fields as a file carries them: ISO dates, hours with a point
+// whatever the locale, texts quoted where they must be and never a formula.
+TEST_F(ReportChoicesTest, CsvCarriesIsoDatesDecimalPointsAndQuotedTexts)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    addEntries({{QStringLiteral("Zoë"), QStringLiteral("Ærø"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 7.5, QStringLiteral("Said \"done\", then left\nearly")},
+                {QStringLiteral("Zoë"), QStringLiteral("Ærø"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-06"), 2, QStringLiteral("=HYPERLINK(\"x\")")}});
+    const QString pdf = m_output.filePath(QStringLiteral("plain.pdf"));
+    const QString csv = m_output.filePath(QStringLiteral("plain.csv"));
+    exportWith(QStringLiteral("Billable Hours by Employee"), ReportOptions{}, pdf, csv);
+    const QList<QStringList> records = readCsv(csv);
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records.at(0), QStringList({QStringLiteral("Employee"), QStringLiteral("Date Worked"),
+                                          QStringLiteral("Work Code"), QStringLiteral("Hours"),
+                                          QStringLiteral("Work Description")}));
+    EXPECT_EQ(records.at(1), QStringList({QStringLiteral("Zoë Ærø"), QStringLiteral("2026-01-05"),
+                                          QStringLiteral("Billable support"), QStringLiteral("7.5"),
+                                          QStringLiteral("Said \"done\", then left\nearly")}));
+    EXPECT_EQ(records.at(2).at(4), QStringLiteral("'=HYPERLINK(\"x\")"));
+    // The printed report keeps the locale's own way.
+    EXPECT_TRUE(readPdf(pdf).first().text.contains(QStringLiteral("7,5")));
+}
+
+TEST_F(ReportChoicesTest, ACsvFileThatCannotBeWrittenIsReported)
+{
+    addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 1, QStringLiteral("Call")}});
+    const QString file = m_output.filePath(QStringLiteral("missing/folder/report.csv"));
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"),
+                [&](ReportPreview& shown) { exportThroughDialog(shown, QStringLiteral("ExportToCsv"), file); });
+    });
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    EXPECT_TRUE(m_ui.messages().first().text.startsWith(QStringLiteral("The report could not be written to")));
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+// Page numbers and the print date stand in the footer of every page, below
+// the last line the page can hold.
+TEST_F(ReportChoicesTest, PageNumbersAndThePrintDateInEveryFooter)
+{
+    addSpreadEntries();
+    ReportOptions options;
+    options.pageNumbers = true;
+    const QString pdf = m_output.filePath(QStringLiteral("numbered.pdf"));
+    exportWith(QStringLiteral("Non-Billable Hours by Employee"), options, pdf, m_output.filePath(QStringLiteral("n.csv")));
+    const QList<PdfPage> pages = readPdf(pdf);
+    ASSERT_GE(pages.size(), 2);
+    const QString printed = QStringLiteral("Printed ") + text::dateToText(QDate::currentDate());
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        const PdfPage& page = pages.at(p);
+        EXPECT_TRUE(page.text.contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages.size()))) << p;
+        EXPECT_TRUE(page.text.contains(printed)) << p;
+        double lowest = 0;
+        double footer = 0;
+        for (const PdfWord& word : page.words) {
+            if (word.text == QStringLiteral("Page"))
+                footer = word.box.top();
+            else if (word.text.startsWith(QStringLiteral("Task")))
+                lowest = std::max(lowest, word.box.bottom());
+        }
+        EXPECT_GT(footer, lowest) << p;
+        EXPECT_LT(footer, page.size.height() - 72) << p;
+    }
+}
+
+// The choices of one preview are those of the next, of any report; with
+// nothing saved they are the defaults.
+TEST_F(ReportChoicesTest, ChoicesAreKeptForTheNextPreview)
+{
+    addSpreadEntries();
+    ReportOptions chosen;
+    chosen.quickPeriod = QuickPeriod::LastMonth;
+    chosen.period = reports::periodOf(QuickPeriod::LastMonth, QDate::currentDate(), QLocale().firstDayOfWeek());
+    chosen.employee = QStringLiteral("Mia Oduya");
+    chosen.workCode = QString();
+    chosen.totals = true;
+    chosen.pageNumbers = true;
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            EXPECT_EQ(shown.options(), ReportOptions{});
+            shown.setOptions(chosen);
+        });
+        preview(chooser, QStringLiteral("Non-Billable Hours by Employee"), [&](ReportPreview& shown) {
+            EXPECT_EQ(shown.options(), chosen);
+            EXPECT_TRUE(shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->isChecked());
+            EXPECT_TRUE(shown.findChild<QCheckBox*>(QStringLiteral("PageNumbers"))->isChecked());
+            EXPECT_EQ(shown.findChild<QComboBox*>(QStringLiteral("EmployeeFilter"))->currentText(),
+                      QStringLiteral("Mia Oduya"));
+            EXPECT_EQ(shown.findChild<QComboBox*>(QStringLiteral("WorkCodeFilter"))->currentText(),
+                      QStringLiteral("(none)"));
+            EXPECT_EQ(shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodFrom"))->value(),
+                      chosen.period.from);
+        });
+    });
+}
+
+// A quick choice fills both dates; a date typed past the other end moves
+// that end along; emptying both dates shows all dates again.
+TEST_F(ReportChoicesTest, QuickChoicesAndDatesWorkTogether)
+{
+    addSpreadEntries();
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            auto* quick = shown.findChild<QComboBox*>(QStringLiteral("QuickPeriod"));
+            auto* from = shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodFrom"));
+            auto* to = shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodTo"));
+            EXPECT_EQ(quick->currentText(), QStringLiteral("All dates"));
+            EXPECT_TRUE(from->value().isNull());
+            const int all = shown.lines().count();
+
+            const int thisYear = quick->findText(QStringLiteral("This year"));
+            quick->setCurrentIndex(thisYear);
+            Q_EMIT quick->activated(thisYear);
+            EXPECT_EQ(from->value(), QDate(QDate::currentDate().year(), 1, 1));
+            EXPECT_EQ(to->value(), QDate(QDate::currentDate().year(), 12, 31));
+
+            from->setValue(QDate(2026, 2, 1));
+            to->setValue(QDate(2026, 1, 15));
+            EXPECT_EQ(from->value(), QDate(2026, 1, 15));
+            EXPECT_EQ(quick->currentText(), QStringLiteral("Chosen dates"));
+            EXPECT_EQ(shown.options().period.to, QDate(2026, 1, 15));
+            EXPECT_LT(shown.lines().count(), all);
+
+            from->setValue(QDate());
+            to->setValue(QDate());
+            EXPECT_EQ(quick->currentText(), QStringLiteral("All dates"));
+            EXPECT_EQ(shown.lines().count(), all);
+        });
+    });
+}
+
+}  // namespace
+}  // namespace hv::test
