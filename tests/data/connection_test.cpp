@@ -246,3 +246,54 @@ TEST(ConnectionDurability, AWriteReportedDoneSurvivesAKill)
 
 }  // namespace
 }  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+// The lock wait of every connection, shortened for one test.
+class ScopedLockTimeout {
+public:
+    explicit ScopedLockTimeout(int milliseconds) : m_previous(Connection::lockTimeout())
+    {
+        Connection::setLockTimeout(milliseconds);
+    }
+    ~ScopedLockTimeout() { Connection::setLockTimeout(m_previous); }
+
+private:
+    int m_previous;
+};
+
+TEST(ConnectionLocking, OpenWaitsForALockLikeAWriteAndThenNamesTheOtherProgram)
+{
+    TemporaryDatabase database;
+    const ScopedLockTimeout wait(400);
+    const data::DatabaseHandle other = openRawDatabase(database.path());
+    ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    Connection connection;
+    QElapsedTimer timer;
+    timer.start();
+    const RuntimeError refused = errorOf([&] { connection.Open(database.connectionString()); });
+    EXPECT_GE(timer.elapsed(), 350);
+    EXPECT_TRUE(refused.description().contains(QStringLiteral("is in use by another program"))) << refused.what();
+    EXPECT_TRUE(refused.description().contains(database.path())) << refused.what();
+    EXPECT_EQ(connection.state(), Connection::StateClosed);
+
+    // A lock that ends within the wait lets the open through.
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        sqlite3_exec(other.get(), "COMMIT", nullptr, nullptr, nullptr);
+    });
+    EXPECT_NO_THROW(connection.Open(database.connectionString()));
+    holder.join();
+
+    // A write that outwaits the lock says the same.
+    ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(errorOf([&] { connection.Execute(QStringLiteral("delete from [Work Codes]")); }).description(),
+              refused.description());
+    sqlite3_exec(other.get(), "COMMIT", nullptr, nullptr, nullptr);
+    EXPECT_FALSE(connection.isReadOnly());
+}
+
+}  // namespace
+}  // namespace hv::test
