@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace hv::fs {
@@ -55,35 +58,84 @@ void MakeFolder(const QString& path)
                            QStringLiteral("Path/File access error: cannot create the folder '%1'").arg(path));
 }
 
+namespace {
+
+// "'<path>' is a link to '<target>', which does not exist", or empty text
+// when the path is not such a link.
+QString danglingLink(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink() || info.exists())
+        return {};
+    return QStringLiteral("'%1' is a link to '%2', which does not exist").arg(path, info.symLinkTarget());
+}
+
+RuntimeError accessError(const QString& text)
+{
+    return {err::PathFileAccess, QStringLiteral("Path/File access error: ") + text};
+}
+
+}  // namespace
+
 void CopyFile(const QString& source, const QString& destination)
 {
+    const QString sourceLink = danglingLink(source);
+    if (!sourceLink.isEmpty())
+        throw RuntimeError(err::FileNotFound, QStringLiteral("File not found: ") + sourceLink);
     if (!QFileInfo(source).isFile())
         throw RuntimeError(err::FileNotFound, QStringLiteral("File not found: '%1'").arg(source));
+    const QString destinationLink = danglingLink(destination);
+    if (!destinationLink.isEmpty())
+        throw accessError(destinationLink + QStringLiteral("; it is left as it is"));
     if (QFileInfo::exists(destination))
-        throw RuntimeError(err::PathFileAccess,
-                           QStringLiteral("Path/File access error: '%1' already exists").arg(destination));
+        throw accessError(QStringLiteral("'%1' already exists").arg(destination));
 
     const QString partial = destination + QStringLiteral(".partial");
     QFile::remove(partial);
     QFile in(source);
     QFile out(partial);
-    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
-    while (ok && !in.atEnd()) {
+    // The first failure, in the words of the file it happened to.
+    QString reason;
+    if (!in.open(QIODevice::ReadOnly))
+        reason = QStringLiteral("cannot read '%1': %2").arg(source, in.errorString());
+    else if (!out.open(QIODevice::WriteOnly))
+        reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
+    while (reason.isEmpty() && !in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
-        ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+        if (chunk.isEmpty())
+            reason = QStringLiteral("cannot read '%1': %2").arg(source, in.errorString());
+        else if (out.write(chunk) != chunk.size())
+            reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
     }
     // The copy reaches the disk before it takes the database's name.
-    ok = ok && out.flush() && ::fsync(out.handle()) == 0 && in.error() == QFileDevice::NoError;
+    if (reason.isEmpty() && !out.flush())
+        reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
+    if (reason.isEmpty() && ::fsync(out.handle()) != 0)
+        reason = QStringLiteral("cannot write '%1': %2").arg(partial, QString::fromLocal8Bit(std::strerror(errno)));
     out.close();
-    // QFile::rename never replaces an existing file, so a database that
-    // appeared meanwhile is never overwritten.
-    if (!ok || !QFile::rename(partial, destination)) {
-        const QString reason = out.errorString();
+    // rename never replaces an existing file, so a database that appeared
+    // meanwhile is never overwritten.
+    if (reason.isEmpty() && !out.rename(destination))
+        reason = QStringLiteral("cannot name the copy '%1': %2").arg(destination, out.errorString());
+    if (!reason.isEmpty()) {
         QFile::remove(partial);
-        throw RuntimeError(err::PathFileAccess,
-                           QStringLiteral("Path/File access error: cannot copy '%1' to '%2' (%3)")
-                               .arg(source, destination, reason));
+        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (%3)").arg(source, destination, reason));
     }
+    SyncFolder(QFileInfo(destination).absolutePath());
+}
+
+void SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        if (::fsync(fd) != 0)
+            error = errno;
+        ::close(fd);
+    }
+    if (error != 0 && error != EINVAL && error != ENOTSUP)
+        throw accessError(QStringLiteral("cannot sync the folder '%1' (%2)")
+                              .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 QString ProgramFolder()

@@ -119,6 +119,8 @@ private:
     void keepDesignSize();
     void restoreDesignSize();
     static QString connectionString();
+    // Start-up's word on a database opened read-only (once, and in the title).
+    void showReadOnlyState();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
