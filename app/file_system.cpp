@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace hv::fs {
 
@@ -70,6 +71,58 @@ QString danglingLink(const QString& path)
     return QStringLiteral("'%1' is a link to '%2', which does not exist").arg(path, info.symLinkTarget());
 }
 
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Copies the bytes of source into a new file at target and syncs it to disk;
+// what went wrong, or empty text. The system's calls are used directly, so
+// that a short write (a full disk) reports the system's reason.
+QString copyBytes(const QString& source, const QString& target)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return QStringLiteral("cannot read '%1': %2").arg(source, systemReason());
+    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const QString reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
+        ::close(in);
+        return reason;
+    }
+    QString reason;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            reason = QStringLiteral("cannot read '%1': %2").arg(source, systemReason());
+            break;
+        }
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got && reason.isEmpty();) {
+            const ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
+            else
+                done += put;
+        }
+        if (!reason.isEmpty())
+            break;
+    }
+    // The copy reaches the disk before it takes the database's name.
+    if (reason.isEmpty() && ::fsync(out) != 0)
+        reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
+    if (::close(out) != 0 && reason.isEmpty())
+        reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
+    ::close(in);
+    return reason;
+}
+
 RuntimeError accessError(const QString& text)
 {
     return {err::PathFileAccess, QStringLiteral("Path/File access error: ") + text};
@@ -92,34 +145,20 @@ void CopyFile(const QString& source, const QString& destination)
 
     const QString partial = destination + QStringLiteral(".partial");
     QFile::remove(partial);
-    QFile in(source);
-    QFile out(partial);
     // The first failure, in the words of the file it happened to.
-    QString reason;
-    if (!in.open(QIODevice::ReadOnly))
-        reason = QStringLiteral("cannot read '%1': %2").arg(source, in.errorString());
-    else if (!out.open(QIODevice::WriteOnly))
-        reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
-    while (reason.isEmpty() && !in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty())
-            reason = QStringLiteral("cannot read '%1': %2").arg(source, in.errorString());
-        else if (out.write(chunk) != chunk.size())
-            reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
-    }
-    // The copy reaches the disk before it takes the database's name.
-    if (reason.isEmpty() && !out.flush())
-        reason = QStringLiteral("cannot write '%1': %2").arg(partial, out.errorString());
-    if (reason.isEmpty() && ::fsync(out.handle()) != 0)
-        reason = QStringLiteral("cannot write '%1': %2").arg(partial, QString::fromLocal8Bit(std::strerror(errno)));
-    out.close();
-    // rename never replaces an existing file, so a database that appeared
-    // meanwhile is never overwritten.
-    if (reason.isEmpty() && !out.rename(destination))
-        reason = QStringLiteral("cannot name the copy '%1': %2").arg(destination, out.errorString());
+    const QString reason = copyBytes(source, partial);
     if (!reason.isEmpty()) {
         QFile::remove(partial);
         throw accessError(QStringLiteral("cannot copy '%1' to '%2' (%3)").arg(source, destination, reason));
+    }
+    // rename never replaces an existing file, so a database that appeared
+    // meanwhile is never overwritten.
+    QFile copy(partial);
+    if (!copy.rename(destination)) {
+        const QString renameReason = copy.errorString();
+        QFile::remove(partial);
+        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (cannot give the copy its name: %3)")
+                              .arg(source, destination, renameReason));
     }
     SyncFolder(QFileInfo(destination).absolutePath());
 }

@@ -135,10 +135,11 @@ DatabaseFileVerdict judgeJournal(const QString& path)
     const QString folder = QFileInfo(path).absolutePath();
     const QByteArray nativeFolder = QFile::encodeName(folder);
     const QByteArray nativePath = QFile::encodeName(path);
+    // Judged for the ids the program runs with.
     QString blocked;
-    if (::access(nativeFolder.constData(), W_OK) != 0)
+    if (::faccessat(AT_FDCWD, nativeFolder.constData(), W_OK, AT_EACCESS) != 0)
         blocked = QStringLiteral("the folder '%1' cannot be written").arg(folder);
-    else if (::access(nativePath.constData(), W_OK) != 0)
+    else if (::faccessat(AT_FDCWD, nativePath.constData(), W_OK, AT_EACCESS) != 0)
         blocked = QStringLiteral("the file cannot be written");
     if (blocked.isEmpty())
         return {};
