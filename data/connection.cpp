@@ -204,7 +204,7 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
     // write of this program left in the journal).
     DatabaseFileVerdict verdict = DatabaseFileCheck::checkSchema(raw, path);
     if (verdict.isSound())
-        verdict = DatabaseFileCheck::checkPages(raw, path, check);
+        verdict = DatabaseFileCheck::checkPages(path, check);
     if (!verdict.isSound() && verdict.kind != DatabaseFileVerdict::Damaged)
         throw engineError(verdict.reason);
 

@@ -1,5 +1,6 @@
 #include "database_file_check.h"
 
+#include "connection.h"
 #include "database_format.h"
 #include "sqlite_handles.h"
 
@@ -213,20 +214,37 @@ DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
     return judgeJournal(path);
 }
 
+namespace {
+
+// A handle that can only read the file, waiting for locks as a connection
+// does; a verdict instead when it cannot be had.
+DatabaseHandle openForReading(const QString& path, DatabaseFileVerdict& failure)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK) {
+        failure = DatabaseFileCheck::engineVerdict(raw, rc, path);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, Connection::lockTimeout());
+    return db;
+}
+
+}  // namespace
+
 DatabaseFileVerdict DatabaseFileCheck::inspectThoroughly(const QString& path)
 {
     DatabaseFileVerdict result = inspect(path);
     if (!result.isSound())
         return result;
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        return engineVerdict(raw, rc, path);
-    sqlite3_extended_result_codes(raw, 1);
-    result = checkSchema(raw, path);
+    const DatabaseHandle db = openForReading(path, result);
+    if (!db)
+        return result;
+    result = checkSchema(db.get(), path);
     if (result.isSound())
-        result = checkPages(raw, path, PageCheck::Full);
+        result = checkPages(path, PageCheck::Full);
     return result;
 }
 
@@ -254,8 +272,13 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
     return {};
 }
 
-DatabaseFileVerdict DatabaseFileCheck::checkPages(sqlite3* db, const QString& path, PageCheck depth)
+DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth)
 {
+    DatabaseFileVerdict failure;
+    const DatabaseHandle handle = openForReading(path, failure);
+    if (!handle)
+        return failure;
+    sqlite3* db = handle.get();
     // One finding is enough to know, and stops the walk early.
     const char* sql = depth == PageCheck::Full ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)";
     sqlite3_stmt* raw = nullptr;

@@ -55,8 +55,12 @@ public:
     // queries are missing, Sound when they are all there; reading the list
     // of them may also find the file Damaged or Locked.
     static DatabaseFileVerdict checkSchema(sqlite3* db, const QString& path);
-    // Sound, or Damaged with the engine's first finding (or Locked).
-    static DatabaseFileVerdict checkPages(sqlite3* db, const QString& path, PageCheck depth);
+    // Sound, or Damaged with the engine's first finding (or Locked). The
+    // pages are walked on a read-only handle of its own, where the engine's
+    // walk is several times faster than on a handle that may write; a journal
+    // left by an interrupted write of this program must have been undone
+    // first (by any read on a handle that may write).
+    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth);
 
     // The verdict for an engine result code met while reading or writing
     // the file: Damaged for the codes that say the file is damaged or cannot
