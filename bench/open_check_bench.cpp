@@ -5,13 +5,13 @@
 // Prints the ratios.
 #include "bench_database.h"
 #include "ratio_reporter.h"
+#include "raw_list_read.h"
 #include "data/connection.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <map>
@@ -42,26 +42,7 @@ void makeDatabase(int entries)
 void BM_RawQueryRead(benchmark::State& state)
 {
     const int entries = static_cast<int>(state.range(0));
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(databasePath(entries).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM \"Work Hours Extended\"", -1, &stmt, nullptr);
-        std::size_t bytes = 0;
-        int rows = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 0; c < 6; ++c) {
-                const unsigned char* text = sqlite3_column_text(stmt, c);
-                bytes += text ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)) : 0;
-            }
-            ++rows;
-        }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(bytes);
-        if (rows != entries)
-            state.SkipWithError("the query did not yield every entry");
-    }
-    sqlite3_close(db);
+    hv::bench::rawListRead(state, databasePath(entries), entries);
 }
 
 void openAndClose(benchmark::State& state, PageCheck depth)
