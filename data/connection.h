@@ -41,8 +41,8 @@ public:
     // the connection stays closed and the file is left byte for byte as it
     // was: nothing is written before the file is known to be ours.
     //
-    // The pages are then checked (`check`: Quick costs about one reading of
-    // the file, Full several). A damaged file is opened read-only (see
+    // The pages are then checked (`check`: Quick costs about a sixth of
+    // reading the whole list, Full half of it or more). A damaged file is opened read-only (see
     // isReadOnly()) rather than refused, so that what can still be read is
     // shown. Opening waits as long for a lock as a statement does
     // (lockTimeout()); a lock that outlasts it raises "... is in use by
@@ -52,15 +52,15 @@ public:
               DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick);
 
     // Runs one complete statement (insert, update or delete). Raises a
-    // RuntimeError carrying the engine's message when the statement is refused
-    // (readOnlyReason() when the connection is read-only);
-    // a refused statement writes nothing. Text after the end of the statement
-    // is refused ("Characters found after end of SQL statement."), so one call
-    // never runs two statements. Statements that change the structure of the
-    // database (create, drop, alter), pragmas, attach and transactions are
-    // refused. Every write is on disk when the call returns.
-    // recordsAffected, when given, receives the number of rows the statement
-    // changed.
+    // RuntimeError carrying the engine's message when the statement is
+    // refused (readOnlyReason() for any change while the connection is
+    // read-only); a refused statement writes nothing. Text after the end of
+    // the statement is refused ("Characters found after end of SQL
+    // statement."), so one call never runs two statements. Statements that
+    // change the structure of the database (create, drop, alter), pragmas,
+    // attach and transactions are refused. Every write is on disk when the
+    // call returns. recordsAffected, when given, receives the number of rows
+    // the statement changed.
     void Execute(const QString& sql, long* recordsAffected = nullptr);
 
     // Writes that must happen together: after BeginTrans, statements are kept

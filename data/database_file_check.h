@@ -47,8 +47,8 @@ public:
     static DatabaseFileVerdict inspectThoroughly(const QString& path);
 
     // How thoroughly the pages are checked: Quick walks every page and
-    // record (the cost of reading the file once); Full also compares every
-    // index with its table, which costs several times more.
+    // record; Full also compares every index with its table, which costs
+    // three to five times more.
     enum class PageCheck { Quick, Full };
 
     // On a file the engine has open: Incomplete when the program's tables or
