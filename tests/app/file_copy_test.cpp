@@ -101,13 +101,6 @@ struct CopyFault {
 };
 
 const CopyFault kCopyFaults[] = {
-    {"SourceLinksToNowhere",
-     [](const QString& folder, const QString&) {
-         const QString link = folder + QStringLiteral("/template-link.mdb");
-         QFile::link(folder + QStringLiteral("/moved-away.mdb"), link);
-         return link;
-     },
-     "which does not exist"},
     {"DestinationLinksToNowhere",
      [](const QString& folder, const QString& destination) {
          QFile::link(folder + QStringLiteral("/on-a-drive-not-mounted.mdb"), destination);

@@ -87,9 +87,6 @@ const FileCase kFileCases[] = {
      DatabaseFileVerdict::Empty, "is empty"},
     {"Text", [](const QString& f) { return writeFile(f + QStringLiteral("/text.mdb"), QByteArray(8192, 'x')); },
      DatabaseFileVerdict::NotADatabase, "Unrecognized database format"},
-    {"HeaderCutShort",
-     [](const QString& f) { return writeFile(f + QStringLiteral("/short.mdb"), templateBytes().left(60)); },
-     DatabaseFileVerdict::NotADatabase, "Unrecognized database format"},
     {"UnmarkedDatabase",
      [](const QString& f) {
          const QString path = f + QStringLiteral("/unmarked.mdb");
@@ -108,13 +105,6 @@ const FileCase kFileCases[] = {
      DatabaseFileVerdict::Damaged, "header is not valid"},
     {"Template",
      [](const QString& f) { return writeFile(f + QStringLiteral("/dbData.mdb"), templateBytes()); },
-     DatabaseFileVerdict::Sound, ""},
-    {"LinkToTemplate",
-     [](const QString& f) {
-         writeFile(f + QStringLiteral("/real.mdb"), templateBytes());
-         QFile::link(f + QStringLiteral("/real.mdb"), f + QStringLiteral("/link.mdb"));
-         return f + QStringLiteral("/link.mdb");
-     },
      DatabaseFileVerdict::Sound, ""},
 };
 
