@@ -94,11 +94,6 @@ void copyTemplate()
     fs::CopyFile(source, liveDatabasePath());
 }
 
-QString readOnlyTitle()
-{
-    return config::kProductName + QStringLiteral(" (read-only)");
-}
-
 QString columnKey(int position)
 {
     return QString::number(position) + QStringLiteral("ColumnHeaders");
@@ -243,20 +238,22 @@ QString Form1::connectionString()
         + QStringLiteral(";JET OLEDB:Database Password=");
 }
 
-void Form1::showReadOnlyState()
+void Form1::watchReadOnlyState()
 {
-    data::Connection& connection = SharedConnection::current();
-    // A connection that turns read-only later says so in the title; the
-    // failing action reports why.
-    connection.setReadOnlyHandler([window = QPointer<Form1>(this)] {
+    // The title says so whenever the connection turns read-only: at this
+    // open, at a later one that succeeds, or when damage is met later on.
+    SharedConnection::current().setReadOnlyHandler([window = QPointer<Form1>(this)] {
         if (window)
-            window->setWindowTitle(readOnlyTitle());
+            window->setWindowTitle(config::kProductName + QStringLiteral(" (read-only)"));
     });
-    if (!connection.isReadOnly())
-        return;
-    setWindowTitle(readOnlyTitle());
-    UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
-                           QMessageBox::Ok});
+}
+
+void Form1::sayReadOnlyState()
+{
+    const data::Connection& connection = SharedConnection::current();
+    if (connection.isReadOnly())
+        UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                               QMessageBox::Ok});
 }
 
 void Form1::Form_Load()
@@ -298,8 +295,9 @@ void Form1::Form_Load()
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] {
+        watchReadOnlyState();
         SharedConnection::open(connectionString());
-        showReadOnlyState();
+        sayReadOnlyState();
     });
 
     for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {

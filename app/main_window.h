@@ -119,8 +119,10 @@ private:
     void keepDesignSize();
     void restoreDesignSize();
     static QString connectionString();
-    // Start-up's word on a database opened read-only (once, and in the title).
-    void showReadOnlyState();
+    // A database that cannot be written shows in the title; start-up says
+    // once why.
+    void watchReadOnlyState();
+    void sayReadOnlyState();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;

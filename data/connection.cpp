@@ -236,6 +236,8 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
                            "folder, then start Hourvane again.")
                 .arg(path));
     }
+    if (!m_impl->readOnlyReason.isEmpty() && m_impl->readOnlyHandler)
+        m_impl->readOnlyHandler();
 }
 
 RuntimeError Connection::failure(int resultCode)

@@ -92,8 +92,8 @@ public:
     // where its newest sound backup is. Empty while writes are taken.
     QString readOnlyReason() const;
 
-    // Called once when the open connection turns read-only during the
-    // session (not when it was opened so).
+    // Called each time the connection turns read-only: at an open that finds
+    // the file damaged or unwritable, and when damage is met later on.
     void setReadOnlyHandler(std::function<void()> handler);
 
     // How long an open or a statement waits for a lock that another program

@@ -28,6 +28,11 @@ Unprivileged::~Unprivileged()
     }
 }
 
+bool Unprivileged::binds() const
+{
+    return geteuid() != 0;
+}
+
 void Unprivileged::openToOthers(const QString& folder)
 {
     QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ReadOther | QFileDevice::ExeOther

@@ -16,6 +16,10 @@ public:
     Unprivileged(const Unprivileged&) = delete;
     Unprivileged& operator=(const Unprivileged&) = delete;
 
+    // False when the ids could not be given up (a root without the right to
+    // change them): permission bits then do not bind, and the test should skip.
+    bool binds() const;
+
     // Makes a folder of the test's own readable and searchable by others.
     static void openToOthers(const QString& folder);
 
