@@ -233,6 +233,7 @@ TEST(WriterKills, EveryReportedWriteSurvivesAndTheFileStaysWhole)
     }
     EXPECT_GT(reported.size(), kKills) << "the writers hardly wrote: the kills test nothing";
 
+    // The full check is the engine's integrity check.
     Connection connection;
     connection.Open(database.connectionString(), data::DatabaseFileCheck::PageCheck::Full);
     EXPECT_FALSE(connection.isReadOnly()) << connection.readOnlyReason().toStdString();
