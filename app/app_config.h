@@ -12,6 +12,8 @@ inline const QString kCompanyName = QStringLiteral("Harrowfen");
 // The settings store's application name and section.
 inline const QString kSettingsApplication = QStringLiteral("Harrowfen");
 inline const QString kSettingsSection = QStringLiteral("Hourvane");
+// The section of what the database check at opening remembers.
+inline const QString kCheckSection = QStringLiteral("Hourvane Database Check");
 
 // The project tag and date that begin every error report's location text.
 inline const QString kProjectTag = QStringLiteral("Vevudazor");

@@ -26,11 +26,20 @@ bool FileListed(const QString& path);
 // Creates one folder; raises "Path/File access error" (75) when it cannot.
 void MakeFolder(const QString& path);
 
-// Copies a file to a destination that must not exist yet. The copy is made
-// under a temporary name and renamed when complete, so an interrupted copy
-// never leaves a partial file at the destination. Raises "File not found" (53)
-// when the source is missing and "Path/File access error" (75) otherwise.
+// Copies a file to a destination that must not exist yet (not even as a
+// link to nowhere). The copy is made under a temporary name, synced, renamed
+// when complete and the folder synced after the rename, so neither an
+// interruption nor a power cut leaves a partial file at the destination.
+// Raises "File not found" (53) when the source is missing and "Path/File
+// access error" (75) otherwise, with the reason the system gave (a full
+// disk, a file that cannot be read, a link to nowhere).
 void CopyFile(const QString& source, const QString& destination);
+
+// Makes a rename or a new file in the folder survive a power cut; raises
+// "Path/File access error" (75) with the system's reason when the folder
+// cannot be synced (a file system that cannot sync folders at all is taken
+// as synced).
+void SyncFolder(const QString& folder);
 
 // The folder that holds the program file. Tests may point it elsewhere.
 QString ProgramFolder();

@@ -15,6 +15,7 @@
 #include "reports/report_chooser.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
+#include "data/database_file_check.h"
 #include "data/locale_text.h"
 #include "data/recordset.h"
 #include "data/runtime_error.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -85,6 +87,22 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
     if (className == QLatin1String(Form1::staticMetaObject.className()) && object && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
+}
+
+// The empty template becomes the live database only when it is sound: a bad
+// one is named and no live database is made from it, so that the next start
+// tries again instead of opening a damaged copy for ever.
+void copyTemplate()
+{
+    const QString source = fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb");
+    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source);
+    if (!verdict.isSound())
+        throw RuntimeError(verdict.kind == data::DatabaseFileVerdict::Missing ? err::FileNotFound : err::PathFileAccess,
+                           verdict.reason
+                               + QStringLiteral(" It is the empty database that Hourvane copies on its first start, "
+                                                "so no database was made from it; reinstalling Hourvane replaces it, "
+                                                "and the next start tries again."));
+    fs::CopyFile(source, liveDatabasePath());
 }
 
 QString columnKey(int position)
@@ -228,8 +246,27 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 
 QString Form1::connectionString()
 {
-    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + liveDatabasePath()
+    // The path is quoted: a data folder may hold ';', '=' or quotes.
+    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + data::Connection::quoted(liveDatabasePath())
         + QStringLiteral(";JET OLEDB:Database Password=");
+}
+
+void Form1::watchReadOnlyState()
+{
+    // The title says so whenever the connection turns read-only: at this
+    // open, at a later one that succeeds, or when damage is met later on.
+    SharedConnection::current().setReadOnlyHandler([window = QPointer<Form1>(this)] {
+        if (window)
+            window->setWindowTitle(config::kProductName + QStringLiteral(" (read-only)"));
+    });
+}
+
+void Form1::sayReadOnlyState()
+{
+    const data::Connection& connection = SharedConnection::current();
+    if (connection.isReadOnly())
+        UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                               QMessageBox::Ok});
 }
 
 void Form1::Form_Load()
@@ -240,7 +277,7 @@ void Form1::Form_Load()
     if (err.test(104, [] { return fs::NothingAt(dataFolder()); }))
         err.line(106, [] { fs::MakeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
-        err.line(110, [] { fs::CopyFile(fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabasePath()); });
+        err.line(110, [] { copyTemplate(); });
 
     err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
@@ -270,7 +307,11 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
-    err.line(144, [&] { SharedConnection::get().Open(connectionString()); });
+    err.line(144, [&] {
+        watchReadOnlyState();
+        SharedConnection::open(connectionString());
+        sayReadOnlyState();
+    });
 
     for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
         err.line(146 + 2 * i, [&] {
@@ -515,10 +556,16 @@ void Form1::Form_QueryUnload()
     }
     err.line(106, [&] { saveSetting(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
     err.line(108, [&] {
-        if (SharedConnection::get().state() != 0)
-            SharedConnection::get().Close();
+        if (SharedConnection::current().state() != 0)
+            SharedConnection::current().Close();
     });
-    err.line(110, [&] { SharedConnection::release(); });
+    err.line(110, [&] {
+        SharedConnection::release();
+        // Said once, after the last setting of the session was saved.
+        const QString unsaved = settings::takeSaveFailure();
+        if (!unsaved.isEmpty())
+            UiSeam::message(this, {unsaved, UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
+    });
     err.line(112, [&] { QCoreApplication::processEvents(); });
     err.line(114, [&] { QCoreApplication::processEvents(); });
 }

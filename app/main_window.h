@@ -119,6 +119,10 @@ private:
     void keepDesignSize();
     void restoreDesignSize();
     static QString connectionString();
+    // A database that cannot be written shows in the title; start-up says
+    // once why.
+    void watchReadOnlyState();
+    void sayReadOnlyState();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;

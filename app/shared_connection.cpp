@@ -1,40 +1,129 @@
 #include "app/shared_connection.h"
 
+#include "app/database_check_schedule.h"
 #include "data/connection.h"
 #include "data/runtime_error.h"
+
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <optional>
 
 namespace hv {
 
 namespace {
 
-std::unique_ptr<data::Connection>& slot()
+struct Shared {
+    std::unique_ptr<data::Connection> connection;
+    // The string of open(), while the connection it opened has not been
+    // released; and whether the last attempt with it failed, how, and when.
+    QString connectionString;
+    bool openedByString = false;
+    std::optional<RuntimeError> failure;
+    QElapsedTimer failedAt;
+    int retryPauseMs = 3000;
+};
+
+Shared& shared()
 {
-    static std::unique_ptr<data::Connection> connection;
-    return connection;
+    static Shared state;
+    return state;
+}
+
+// The hourglass for as long as an open may wait for a lock.
+class BusyPointer {
+public:
+    BusyPointer()
+        : m_shown(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_shown)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyPointer()
+    {
+        if (m_shown)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    bool m_shown;
+};
+
+void attemptOpen()
+{
+    Shared& s = shared();
+    const data::DatabaseFileCheck::PageCheck depth = DatabaseCheckSchedule::depthForOpen();
+    try {
+        const BusyPointer busy;
+        s.connection->Open(s.connectionString, depth);
+    } catch (const RuntimeError& error) {
+        s.failure = error;
+        s.failedAt.start();
+        throw;
+    }
+    s.failure.reset();
+    s.openedByString = true;
+    DatabaseCheckSchedule::opened(depth);
 }
 
 }  // namespace
 
 data::Connection& SharedConnection::get()
 {
-    if (!slot())
+    Shared& s = shared();
+    if (!s.connection)
         throw RuntimeError::objectNotSet();
-    return *slot();
+    if (s.failure && s.connection->state() == data::Connection::StateClosed) {
+        if (s.failedAt.elapsed() < s.retryPauseMs)
+            throw *s.failure;
+        attemptOpen();
+    }
+    return *s.connection;
+}
+
+data::Connection& SharedConnection::current()
+{
+    if (!shared().connection)
+        throw RuntimeError::objectNotSet();
+    return *shared().connection;
 }
 
 bool SharedConnection::isSet()
 {
-    return slot() != nullptr;
+    return shared().connection != nullptr;
 }
 
 void SharedConnection::set(std::unique_ptr<data::Connection> connection)
 {
-    slot() = std::move(connection);
+    Shared& s = shared();
+    s.connection = std::move(connection);
+    s.connectionString.clear();
+    s.openedByString = false;
+    s.failure.reset();
+}
+
+void SharedConnection::open(const QString& connectionString)
+{
+    Shared& s = shared();
+    if (!s.connection)
+        throw RuntimeError::objectNotSet();
+    s.connectionString = connectionString;
+    attemptOpen();
 }
 
 void SharedConnection::release()
 {
-    slot().reset();
+    Shared& s = shared();
+    if (s.openedByString)
+        DatabaseCheckSchedule::closedCleanly();
+    set(nullptr);
+}
+
+void SharedConnection::setRetryPause(int milliseconds)
+{
+    shared().retryPauseMs = milliseconds;
 }
 
 }  // namespace hv

@@ -3,6 +3,7 @@
 // sort against the fill. Prints the ratios and the memory the filled list holds.
 #include "bench_database.h"
 #include "ratio_reporter.h"
+#include "raw_list_read.h"
 #include "app/file_system.h"
 #include "app/main_window.h"
 #include "app/shared_connection.h"
@@ -71,30 +72,10 @@ hv::Form1& window()
     return *g_window;
 }
 
-// Reference: every row of the stored query read with the raw SQLite API,
-// each of the six columns taken as text.
+// Reference: every row of the stored query read with the raw SQLite API.
 void BM_RawQueryRead(benchmark::State& state)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM \"Work Hours Extended\"", -1, &stmt, nullptr);
-        std::size_t bytes = 0;
-        int rows = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 0; c < 6; ++c) {
-                const unsigned char* text = sqlite3_column_text(stmt, c);
-                bytes += text ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)) : 0;
-            }
-            ++rows;
-        }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(bytes);
-        if (rows != kEntries)
-            state.SkipWithError("the query did not yield every entry");
-    }
-    sqlite3_close(db);
+    hv::bench::rawListRead(state, databasePath(), kEntries);
 }
 BENCHMARK(BM_RawQueryRead)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

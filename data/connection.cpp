@@ -1,6 +1,5 @@
 #include "connection.h"
 
-#include "database_format.h"
 #include "recordset.h"
 #include "runtime_error.h"
 #include "sql_dialect.h"
@@ -8,9 +7,6 @@
 #include "sqlite_handles.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSet>
-#include <QStringList>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -19,8 +15,8 @@ namespace hv::data {
 
 namespace {
 
-// How long a statement waits for a lock that another program holds.
-constexpr int kBusyTimeoutMs = 5000;
+// How long an open or a statement waits for a lock that another program holds.
+int g_lockTimeoutMs = 5000;
 
 RuntimeError engineError(const QString& description)
 {
@@ -32,6 +28,14 @@ RuntimeError engineError(sqlite3* db)
     return engineError(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
+// What a read-only connection to a damaged file says about every write.
+QString readOnlyDamageText(const QString& finding, const QString& path)
+{
+    return finding + QStringLiteral(" Hourvane has opened it read-only: what can still be read is shown, and nothing "
+                                    "will be written to it. ")
+        + DatabaseFileCheck::backupAdvice(path);
+}
+
 RuntimeError connectionUnusable()
 {
     return {err::ConnectionUnusable,
@@ -41,7 +45,7 @@ RuntimeError connectionUnusable()
 
 // The value of the "data source" key of a connection string of the form
 // "key=value;key=value"; a value may be enclosed in double quotes (and then
-// hold ';'). Nothing when the key is absent.
+// hold ';', '=' and, written twice, '"'). Nothing when the key is absent.
 std::optional<QString> dataSourceOf(const QString& connectionString)
 {
     qsizetype i = 0;
@@ -57,10 +61,18 @@ std::optional<QString> dataSourceOf(const QString& connectionString)
         QString value;
         qsizetype next;
         if (valueStart < size && connectionString.at(valueStart) == u'"') {
-            const qsizetype close = connectionString.indexOf(u'"', valueStart + 1);
-            const qsizetype end = close < 0 ? size : close;
-            value = connectionString.mid(valueStart + 1, end - valueStart - 1);
-            next = connectionString.indexOf(u';', end);
+            qsizetype at = valueStart + 1;
+            for (; at < size; ++at) {
+                if (connectionString.at(at) != u'"') {
+                    value.append(connectionString.at(at));
+                } else if (at + 1 < size && connectionString.at(at + 1) == u'"') {
+                    value.append(u'"');
+                    ++at;
+                } else {
+                    break;
+                }
+            }
+            next = connectionString.indexOf(u';', at);
         } else {
             next = connectionString.indexOf(u';', valueStart);
             value = connectionString.mid(valueStart, (next < 0 ? size : next) - valueStart).trimmed();
@@ -72,80 +84,6 @@ std::optional<QString> dataSourceOf(const QString& connectionString)
         i = next + 1;
     }
     return std::nullopt;
-}
-
-// Runs a query of one whole number (a pragma); the engine's result code.
-int queryInt(sqlite3* db, const char* sql, int& value)
-{
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-    StatementHandle statement(raw);
-    if (rc != SQLITE_OK)
-        return rc;
-    rc = sqlite3_step(raw);
-    if (rc == SQLITE_ROW) {
-        value = sqlite3_column_int(raw, 0);
-        return SQLITE_OK;
-    }
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-RuntimeError unrecognizedFormat(const QString& path)
-{
-    return engineError(QStringLiteral("Unrecognized database format '%1'.").arg(path));
-}
-
-// Reads (never writes) the file's header and schema and raises unless the
-// file is a database of this program.
-void verifyDatabase(sqlite3* db, const QString& path)
-{
-    int applicationId = 0;
-    int rc = queryInt(db, "PRAGMA application_id", applicationId);
-    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-        throw unrecognizedFormat(path);
-    if (rc != SQLITE_OK)
-        throw engineError(QStringLiteral("Could not read the database file '%1' (%2).")
-                              .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
-    if (applicationId != 0 && applicationId != format::kApplicationId)
-        throw engineError(
-            QStringLiteral("The file '%1' is a database of another program, not of Hourvane.").arg(path));
-    int userVersion = 0;
-    if (queryInt(db, "PRAGMA user_version", userVersion) == SQLITE_OK && userVersion > format::kUserVersion)
-        throw engineError(
-            QStringLiteral("The database '%1' was made by a newer version of Hourvane.").arg(path));
-
-    QSet<QString> tables;
-    QSet<QString> views;
-    sqlite3_stmt* raw = nullptr;
-    rc = sqlite3_prepare_v2(db, "SELECT type, name FROM sqlite_schema WHERE type IN ('table', 'view')", -1,
-                            &raw, nullptr);
-    StatementHandle statement(raw);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(raw);
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(raw)) {
-        const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-        const QString name =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1))).toLower();
-        (type == u"view" ? views : tables).insert(name);
-    }
-    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-        throw unrecognizedFormat(path);
-    if (rc != SQLITE_DONE)
-        throw engineError(QStringLiteral("Could not read the database file '%1' (%2).")
-                              .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
-
-    QStringList missing;
-    for (const char* table : format::kTables) {
-        if (!tables.contains(QString::fromLatin1(table).toLower()))
-            missing << QStringLiteral("the table [%1]").arg(QLatin1String(table));
-    }
-    for (const char* query : format::kQueries) {
-        if (!views.contains(QString::fromLatin1(query).toLower()))
-            missing << QStringLiteral("the query [%1]").arg(QLatin1String(query));
-    }
-    if (!missing.isEmpty())
-        throw engineError(QStringLiteral("The file '%1' is not a Hourvane database: it lacks %2.")
-                              .arg(path, missing.join(QStringLiteral(", "))));
 }
 
 // Statements handed to Execute or a recordset may read and change rows, never
@@ -206,6 +144,17 @@ struct Connection::Impl {
     // authorizer applies to it and not to the layer's own queries.
     bool guardActive = false;
     std::vector<Recordset*> recordsets;
+    // Why writes are refused; empty while they are taken.
+    QString readOnlyReason;
+    bool damaged = false;
+    std::function<void()> readOnlyHandler;
+
+    // Makes the engine itself refuse every change, whatever reaches it.
+    void refuseWrites(const QString& reason)
+    {
+        readOnlyReason = reason;
+        sqlite3_exec(db.get(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+    }
 };
 
 Connection::Connection() : m_impl(std::make_unique<Impl>())
@@ -223,7 +172,7 @@ Connection::~Connection()
     }
 }
 
-void Connection::Open(const QString& connectionString)
+void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCheck check)
 {
     if (m_impl->db)
         throw RuntimeError(err::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
@@ -232,15 +181,14 @@ void Connection::Open(const QString& connectionString)
     if (!source || source->isEmpty())
         throw engineError(QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
     const QString path = *source;
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw engineError(QStringLiteral("Could not find file '%1'.").arg(path));
-    if (!info.isFile())
-        throw engineError(QStringLiteral("'%1' is a folder, not a database file.").arg(path));
-    // The engine takes an empty file for a new database and would write one
-    // into it; an empty file is nobody's database.
-    if (info.size() == 0)
-        throw unrecognizedFormat(path);
+    // Decided from the file's own bytes: the engine never sees (and never
+    // rolls back the journal of) a file that is not ours.
+    const DatabaseFileVerdict found = DatabaseFileCheck::inspect(path);
+    if (found.kind == DatabaseFileVerdict::Damaged)
+        throw engineError(found.reason + QStringLiteral(" It cannot be opened. ")
+                          + DatabaseFileCheck::backupAdvice(path));
+    if (!found.isSound())
+        throw engineError(found.reason);
 
     sqlite3* raw = nullptr;
     const QByteArray nativePath = QFile::encodeName(path);
@@ -250,9 +198,15 @@ void Connection::Open(const QString& connectionString)
         throw engineError(QStringLiteral("Could not open the database file '%1' (%2).")
                               .arg(path, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString()));
     sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    sqlite3_busy_timeout(raw, g_lockTimeoutMs);
 
-    verifyDatabase(raw, path);
+    // The first read takes the file's lock (and undoes what an interrupted
+    // write of this program left in the journal).
+    DatabaseFileVerdict verdict = DatabaseFileCheck::checkSchema(raw, path);
+    if (verdict.isSound())
+        verdict = DatabaseFileCheck::checkPages(path, check);
+    if (!verdict.isSound() && verdict.kind != DatabaseFileVerdict::Damaged)
+        throw engineError(verdict.reason);
 
     // A write reported done must survive a crash or a power cut: sync fully,
     // with the rollback journal (the engine's default).
@@ -270,9 +224,90 @@ void Connection::Open(const QString& connectionString)
     m_impl->dialect = std::make_unique<SqlDialect>(raw);
     m_impl->path = path;
     m_impl->db = std::move(db);
+    m_impl->readOnlyReason.clear();
+    m_impl->damaged = false;
+    if (verdict.kind == DatabaseFileVerdict::Damaged) {
+        m_impl->damaged = true;
+        m_impl->refuseWrites(readOnlyDamageText(verdict.reason, path));
+    } else if (sqlite3_db_readonly(raw, "main") == 1) {
+        m_impl->refuseWrites(
+            QStringLiteral("The database '%1' cannot be written: the system lets Hourvane read it only. What it "
+                           "holds is shown, and nothing will be written to it. Allow writing to the file and its "
+                           "folder, then start Hourvane again.")
+                .arg(path));
+    }
+    if (!m_impl->readOnlyReason.isEmpty() && m_impl->readOnlyHandler)
+        m_impl->readOnlyHandler();
 }
 
-StatementHandle Connection::prepare(const QString& sql) const
+RuntimeError Connection::failure(int resultCode)
+{
+    sqlite3* db = m_impl->db.get();
+    const DatabaseFileVerdict verdict = DatabaseFileCheck::engineVerdict(db, resultCode, m_impl->path);
+    if (verdict.kind == DatabaseFileVerdict::Damaged) {
+        becomeDamaged(verdict.reason);
+        return engineError(m_impl->readOnlyReason);
+    }
+    if (verdict.kind == DatabaseFileVerdict::Locked)
+        return engineError(verdict.reason);
+    return engineError(db);
+}
+
+void Connection::becomeDamaged(const QString& finding)
+{
+    if (m_impl->damaged)
+        return;
+    const bool wasReadOnly = !m_impl->readOnlyReason.isEmpty();
+    m_impl->damaged = true;
+    m_impl->refuseWrites(readOnlyDamageText(finding, m_impl->path));
+    if (!wasReadOnly && m_impl->readOnlyHandler)
+        m_impl->readOnlyHandler();
+}
+
+bool Connection::isReadOnly() const
+{
+    return m_impl->db && !m_impl->readOnlyReason.isEmpty();
+}
+
+bool Connection::isDamaged() const
+{
+    return m_impl->db && m_impl->damaged;
+}
+
+QString Connection::readOnlyReason() const
+{
+    return m_impl->db ? m_impl->readOnlyReason : QString();
+}
+
+void Connection::setReadOnlyHandler(std::function<void()> handler)
+{
+    m_impl->readOnlyHandler = std::move(handler);
+}
+
+void Connection::setLockTimeout(int milliseconds)
+{
+    g_lockTimeoutMs = std::max(0, milliseconds);
+}
+
+int Connection::lockTimeout()
+{
+    return g_lockTimeoutMs;
+}
+
+QString Connection::quoted(const QString& value)
+{
+    QString text = value;
+    text.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + text + u'"';
+}
+
+void Connection::requireWritable() const
+{
+    if (!m_impl->readOnlyReason.isEmpty())
+        throw engineError(m_impl->readOnlyReason);
+}
+
+StatementHandle Connection::prepare(const QString& sql)
 {
     sqlite3* db = handle();
     const QByteArray utf8 = m_impl->dialect->translate(sql).toUtf8();
@@ -286,7 +321,7 @@ StatementHandle Connection::prepare(const QString& sql) const
         throw engineError(QStringLiteral("Only select, insert, update and delete statements can be run: '%1'.")
                               .arg(sql));
     if (rc != SQLITE_OK)
-        throw engineError(db);
+        throw failure(rc);
     if (!statement)
         throw engineError(QStringLiteral(
             "Invalid SQL statement; expected 'DELETE', 'INSERT', 'SELECT', or 'UPDATE'."));
@@ -298,11 +333,13 @@ StatementHandle Connection::prepare(const QString& sql) const
 void Connection::Execute(const QString& sql, long* recordsAffected)
 {
     const StatementHandle statement = prepare(sql);
+    if (!sqlite3_stmt_readonly(statement.get()))
+        requireWritable();
     int rc;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw engineError(m_impl->db.get());
+        throw failure(rc);
     if (recordsAffected)
         *recordsAffected = sqlite3_stmt_readonly(statement.get()) ? 0 : static_cast<long>(sqlite3_changes64(m_impl->db.get()));
 }
@@ -321,6 +358,8 @@ void Connection::Close()
     m_impl->dialect.reset();
     m_impl->db.reset();
     m_impl->path.clear();
+    m_impl->readOnlyReason.clear();
+    m_impl->damaged = false;
 }
 
 int Connection::state() const
@@ -333,28 +372,16 @@ QString Connection::dataSource() const
     return m_impl->path;
 }
 
-namespace {
-
-void runControl(sqlite3* db, const char* sql)
-{
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
-    if (rc != SQLITE_OK) {
-        const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_free(message);
-        throw engineError(text);
-    }
-}
-
-}  // namespace
-
 void Connection::BeginTrans()
 {
     sqlite3* db = handle();
     if (!sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
+    requireWritable();
     // Takes the write lock now, so a second program waits here, not half-way.
-    runControl(db, "BEGIN IMMEDIATE");
+    const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
 }
 
 void Connection::CommitTrans()
@@ -362,7 +389,14 @@ void Connection::CommitTrans()
     sqlite3* db = handle();
     if (sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("No transaction is open on this connection."));
-    runControl(db, "COMMIT");
+    // A file found damaged since BeginTrans takes none of the transaction.
+    if (!m_impl->readOnlyReason.isEmpty()) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        requireWritable();
+    }
+    const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
 }
 
 void Connection::RollbackTrans()
@@ -370,7 +404,9 @@ void Connection::RollbackTrans()
     sqlite3* db = handle();
     if (sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("No transaction is open on this connection."));
-    runControl(db, "ROLLBACK");
+    const int rc = sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
 }
 
 bool Connection::inTransaction() const

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "data/database_file_check.h"
+#include "data/runtime_error.h"
+
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -25,27 +29,38 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens the file named by the string's "data source" (keys are matched
-    // without regard to case, a value may be enclosed in double quotes; other
-    // keys are accepted and ignored). The file must exist and hold the
-    // program's tables and stored queries; a missing file ("Could not find
-    // file '<path>'."), a file that is not a database (an empty file too), or
-    // a database of another program raises a RuntimeError with a description
-    // that names the file, the connection stays closed and the file is left
-    // byte for byte as it was: nothing is written before the file is known to
-    // be ours. While another program holds the file locked, statements wait
-    // up to five seconds for it. Raises "Operation is not allowed when the
-    // object is open." when already open.
-    void Open(const QString& connectionString);
+    // without regard to case, a value may be enclosed in double quotes, with
+    // a double quote inside written twice; other keys are accepted and
+    // ignored). The file must be a database of this program, as
+    // DatabaseFileCheck::inspect() decides from its own bytes before the
+    // engine opens it, and hold the program's tables and stored queries; a
+    // missing file ("Could not find file '<path>'."), a folder, pipe or
+    // device, a file that is not a database (an empty file too), another
+    // program's database, or a database with unfinished changes that cannot
+    // be undone raises a RuntimeError with a description that names the file,
+    // the connection stays closed and the file is left byte for byte as it
+    // was: nothing is written before the file is known to be ours.
+    //
+    // The pages are then checked (`check`: Quick costs about a sixth of
+    // reading the whole list, Full half of it or more). A damaged file is opened read-only (see
+    // isReadOnly()) rather than refused, so that what can still be read is
+    // shown. Opening waits as long for a lock as a statement does
+    // (lockTimeout()); a lock that outlasts it raises "... is in use by
+    // another program ...". Raises "Operation is not allowed when the object
+    // is open." when already open.
+    void Open(const QString& connectionString,
+              DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick);
 
     // Runs one complete statement (insert, update or delete). Raises a
-    // RuntimeError carrying the engine's message when the statement is refused;
-    // a refused statement writes nothing. Text after the end of the statement
-    // is refused ("Characters found after end of SQL statement."), so one call
-    // never runs two statements. Statements that change the structure of the
-    // database (create, drop, alter), pragmas, attach and transactions are
-    // refused. Every write is on disk when the call returns.
-    // recordsAffected, when given, receives the number of rows the statement
-    // changed.
+    // RuntimeError carrying the engine's message when the statement is
+    // refused (readOnlyReason() for any change while the connection is
+    // read-only); a refused statement writes nothing. Text after the end of
+    // the statement is refused ("Characters found after end of SQL
+    // statement."), so one call never runs two statements. Statements that
+    // change the structure of the database (create, drop, alter), pragmas,
+    // attach and transactions are refused. Every write is on disk when the
+    // call returns. recordsAffected, when given, receives the number of rows
+    // the statement changed.
     void Execute(const QString& sql, long* recordsAffected = nullptr);
 
     // Writes that must happen together: after BeginTrans, statements are kept
@@ -66,6 +81,31 @@ public:
     // StateClosed or StateOpen.
     int state() const;
 
+    // True when the open connection takes no writes, because the file is
+    // damaged (found by the open's check, or by any later engine error that
+    // says the file is damaged or cannot be read back) or because the system
+    // lets it be read only. Reads go on; every write and every transaction
+    // raises readOnlyReason() and changes nothing. It stays so until Close.
+    bool isReadOnly() const;
+    bool isDamaged() const;
+    // What is wrong, that nothing will be written, and for a damaged file
+    // where its newest sound backup is. Empty while writes are taken.
+    QString readOnlyReason() const;
+
+    // Called each time the connection turns read-only: at an open that finds
+    // the file damaged or unwritable, and when damage is met later on.
+    void setReadOnlyHandler(std::function<void()> handler);
+
+    // How long an open or a statement waits for a lock that another program
+    // holds (5000 ms unless set); one setting for every connection.
+    static void setLockTimeout(int milliseconds);
+    static int lockTimeout();
+
+    // A value for a connection string: enclosed in double quotes, a double
+    // quote inside written twice, so that ';', '=', quotes and blanks at the
+    // ends of a path all survive.
+    static QString quoted(const QString& value);
+
     // The path of the open database file (empty when closed).
     QString dataSource() const;
 
@@ -79,7 +119,13 @@ private:
 
     // The statement text translated and compiled, refused when anything but
     // blanks follows the end of the first statement.
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> prepare(const QString& sql) const;
+    std::unique_ptr<sqlite3_stmt, StatementFinalizer> prepare(const QString& sql);
+    // The error to raise for an engine result code: the engine's message, the
+    // lock message, or (turning the connection read-only) the damage message.
+    RuntimeError failure(int resultCode);
+    void becomeDamaged(const QString& finding);
+    // Raises readOnlyReason() when writes are refused.
+    void requireWritable() const;
     // Recordsets open on this connection, closed with it.
     void attach(Recordset* recordset);
     void detach(Recordset* recordset);

@@ -184,7 +184,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
 
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw RuntimeError(err::DatabaseEngine, QString::fromUtf8(sqlite3_errmsg(activeConnection.handle())));
+        throw activeConnection.failure(rc);
 
     const int count = sqlite3_column_count(stmt);
     d.names.clear();
@@ -320,8 +320,9 @@ void Recordset::MoveNext()
         throw noCurrentRecord();
     const int rc = sqlite3_step(d.stmt());
     d.hasRow = rc == SQLITE_ROW;
+    // A damaged page met half-way turns the connection read-only.
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw RuntimeError(err::DatabaseEngine, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(d.stmt()))));
+        throw d.connection->failure(rc);
 }
 
 void Recordset::Close()

@@ -1,0 +1,348 @@
+#include "database_file_check.h"
+
+#include "connection.h"
+#include "database_format.h"
+#include "sqlite_handles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+#include <QStringList>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace hv::data {
+
+namespace {
+
+constexpr int kHeaderSize = 100;
+constexpr char kMagic[] = "SQLite format 3";  // and its terminating NUL: 16 bytes
+// The first bytes of a rollback journal that still holds changes to undo.
+constexpr std::array<unsigned char, 8> kJournalMagic = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+
+DatabaseFileVerdict verdict(DatabaseFileVerdict::Kind kind, const QString& reason)
+{
+    return {kind, reason};
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+quint32 bigEndian32(const unsigned char* bytes)
+{
+    return (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) | quint32(bytes[3]);
+}
+
+// A file descriptor closed on every path.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to `size` bytes from the start of the file; the count read, or -1.
+qint64 readStart(int fd, unsigned char* buffer, qint64 size)
+{
+    qint64 total = 0;
+    while (total < size) {
+        const ssize_t n = ::read(fd, buffer + total, static_cast<size_t>(size - total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        total += n;
+    }
+    return total;
+}
+
+QString notAFileKind(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+// What the 100-byte header says; Sound when it is this program's database
+// in a layout this version reads.
+DatabaseFileVerdict judgeHeader(const unsigned char* header, const QString& path)
+{
+    using V = DatabaseFileVerdict;
+    if (std::memcmp(header, kMagic, sizeof kMagic) != 0)
+        return verdict(V::NotADatabase,
+                       QStringLiteral("Unrecognized database format '%1': the file is not a Hourvane database.").arg(path));
+    const qint32 applicationId = static_cast<qint32>(bigEndian32(header + 68));
+    if (applicationId != format::kApplicationId)
+        return verdict(V::OtherProgram,
+                       QStringLiteral("The file '%1' is a database of another program, not of Hourvane.").arg(path));
+
+    const unsigned pageSize = (unsigned(header[16]) << 8) | header[17];
+    const bool pageSizeValid = pageSize == 1 || (pageSize >= 512 && pageSize <= 32768 && (pageSize & (pageSize - 1)) == 0);
+    if (!pageSizeValid || header[21] != 64 || header[22] != 32 || header[23] != 32)
+        return verdict(V::Damaged, QStringLiteral("The database '%1' is damaged (its header is not valid).").arg(path));
+    if (header[19] > 2)
+        return verdict(V::NewerVersion,
+                       QStringLiteral("The database '%1' is in a newer file format than this version of Hourvane "
+                                      "can read.")
+                           .arg(path));
+    const qint32 userVersion = static_cast<qint32>(bigEndian32(header + 60));
+    if (userVersion > format::kUserVersion)
+        return verdict(V::NewerVersion,
+                       QStringLiteral("The database '%1' was made by a newer version of Hourvane; open it with "
+                                      "that version.")
+                           .arg(path));
+    return {};
+}
+
+// A rollback journal beside the file that still holds changes to undo,
+// where the file or its folder cannot be written: undoing them is
+// impossible, and reading the file without undoing them would show half a
+// change.
+DatabaseFileVerdict judgeJournal(const QString& path)
+{
+    const QString journal = path + QStringLiteral("-journal");
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray start = file.read(static_cast<qint64>(kJournalMagic.size()));
+    if (start.size() != static_cast<qsizetype>(kJournalMagic.size())
+        || std::memcmp(start.constData(), kJournalMagic.data(), kJournalMagic.size()) != 0)
+        return {};
+    const QString folder = QFileInfo(path).absolutePath();
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    const QByteArray nativePath = QFile::encodeName(path);
+    // Judged for the ids the program runs with.
+    QString blocked;
+    if (::faccessat(AT_FDCWD, nativeFolder.constData(), W_OK, AT_EACCESS) != 0)
+        blocked = QStringLiteral("the folder '%1' cannot be written").arg(folder);
+    else if (::faccessat(AT_FDCWD, nativePath.constData(), W_OK, AT_EACCESS) != 0)
+        blocked = QStringLiteral("the file cannot be written");
+    if (blocked.isEmpty())
+        return {};
+    return verdict(DatabaseFileVerdict::UnfinishedChanges,
+                   QStringLiteral("The database '%1' holds changes that were never finished, kept in '%2'. They must "
+                                  "be undone before the file can be read, but %3. Allow writing there (or copy the "
+                                  "folder somewhere you can write), then start Hourvane again.")
+                       .arg(path, journal, blocked));
+}
+
+// The lower-case names of the file's tables and views; the engine's result
+// code (SQLITE_OK when the whole list was read).
+int readNames(sqlite3* db, QSet<QString>& tables, QSet<QString>& views)
+{
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT type, name FROM sqlite_schema WHERE type IN ('table', 'view')", -1, &raw,
+                                nullptr);
+    StatementHandle statement(raw);
+    if (rc != SQLITE_OK)
+        return rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1))).toLower();
+        (type == u"view" ? views : tables).insert(name);
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+}  // namespace
+
+DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
+{
+    using V = DatabaseFileVerdict;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (path.isEmpty() || ::stat(native.constData(), &info) != 0) {
+        const int error = errno;
+        struct stat link {};
+        if (!path.isEmpty() && ::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            return verdict(V::BrokenLink, QStringLiteral("'%1' is a link to '%2', which does not exist.")
+                                              .arg(path, QFileInfo(path).symLinkTarget()));
+        if (path.isEmpty() || error == ENOENT || error == ENOTDIR)
+            return verdict(V::Missing, QStringLiteral("Could not find file '%1'.").arg(path));
+        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be reached (%2).").arg(path, systemReason(error)));
+    }
+    if (S_ISDIR(info.st_mode))
+        return verdict(V::Folder, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+    if (!S_ISREG(info.st_mode))
+        return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, notAFileKind(info.st_mode)));
+
+    // Opened without waiting, and its kind checked again on the open file,
+    // in case a pipe or device took the name in between.
+    const FileDescriptor fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be read (%2).").arg(path, systemReason(errno)));
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, notAFileKind(info.st_mode)));
+    if (info.st_size == 0)
+        return verdict(V::Empty, QStringLiteral("The file '%1' is empty: it is not a Hourvane database.").arg(path));
+
+    std::array<unsigned char, kHeaderSize> header{};
+    const qint64 got = readStart(fd.get(), header.data(), kHeaderSize);
+    if (got < 0)
+        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be read (%2).").arg(path, systemReason(errno)));
+    if (got < kHeaderSize)
+        return verdict(V::NotADatabase,
+                       QStringLiteral("Unrecognized database format '%1': the file is not a Hourvane database.").arg(path));
+    const DatabaseFileVerdict fromHeader = judgeHeader(header.data(), path);
+    if (!fromHeader.isSound())
+        return fromHeader;
+    return judgeJournal(path);
+}
+
+namespace {
+
+// A handle that can only read the file, waiting for locks as a connection
+// does; a verdict instead when it cannot be had.
+DatabaseHandle openForReading(const QString& path, DatabaseFileVerdict& failure)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK) {
+        failure = DatabaseFileCheck::engineVerdict(raw, rc, path);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, Connection::lockTimeout());
+    return db;
+}
+
+}  // namespace
+
+DatabaseFileVerdict DatabaseFileCheck::inspectThoroughly(const QString& path)
+{
+    DatabaseFileVerdict result = inspect(path);
+    if (!result.isSound())
+        return result;
+    const DatabaseHandle db = openForReading(path, result);
+    if (!db)
+        return result;
+    result = checkSchema(db.get(), path);
+    if (result.isSound())
+        result = checkPages(path, PageCheck::Full);
+    return result;
+}
+
+DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& path)
+{
+    QSet<QString> tables;
+    QSet<QString> views;
+    const int rc = readNames(db, tables, views);
+    if (rc != SQLITE_OK)
+        return engineVerdict(db, rc, path);
+
+    QStringList missing;
+    for (const char* table : format::kTables) {
+        if (!tables.contains(QString::fromLatin1(table).toLower()))
+            missing << QStringLiteral("the table [%1]").arg(QLatin1String(table));
+    }
+    for (const char* query : format::kQueries) {
+        if (!views.contains(QString::fromLatin1(query).toLower()))
+            missing << QStringLiteral("the query [%1]").arg(QLatin1String(query));
+    }
+    if (!missing.isEmpty())
+        return verdict(DatabaseFileVerdict::Incomplete,
+                       QStringLiteral("The file '%1' is not a Hourvane database: it lacks %2.")
+                           .arg(path, missing.join(QStringLiteral(", "))));
+    return {};
+}
+
+DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth)
+{
+    DatabaseFileVerdict failure;
+    const DatabaseHandle handle = openForReading(path, failure);
+    if (!handle)
+        return failure;
+    sqlite3* db = handle.get();
+    // One finding is enough to know, and stops the walk early.
+    const char* sql = depth == PageCheck::Full ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)";
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    const StatementHandle statement(raw);
+    if (rc != SQLITE_OK)
+        return engineVerdict(db, rc, path);
+    rc = sqlite3_step(raw);
+    if (rc != SQLITE_ROW)
+        return engineVerdict(db, rc, path);
+    const QString finding = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    if (finding == u"ok")
+        return {};
+    return verdict(DatabaseFileVerdict::Damaged,
+                   QStringLiteral("The database '%1' is damaged (%2).").arg(path, finding.simplified()));
+}
+
+DatabaseFileVerdict DatabaseFileCheck::engineVerdict(sqlite3* db, int resultCode, const QString& path)
+{
+    using V = DatabaseFileVerdict;
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
+    switch (resultCode & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+        return verdict(V::Damaged, QStringLiteral("The database '%1' is damaged (%2).").arg(path, message));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return verdict(V::Locked, QStringLiteral("The database '%1' is in use by another program, which keeps it "
+                                                 "locked. Close that program, or wait until it has finished, and "
+                                                 "try again.")
+                                      .arg(path));
+    default:
+        break;
+    }
+    if (resultCode == SQLITE_READONLY_ROLLBACK)
+        return verdict(V::UnfinishedChanges,
+                       QStringLiteral("The database '%1' holds changes that were never finished, and they can only "
+                                      "be undone by a program that may write to it.")
+                           .arg(path));
+    return verdict(V::EngineFailure, QStringLiteral("Could not read the database file '%1' (%2).").arg(path, message));
+}
+
+QString DatabaseFileCheck::backupAdvice(const QString& path)
+{
+    const QString backup = newestBackup(path);
+    if (backup.isEmpty())
+        return QStringLiteral("No backup of it was found; keep the damaged file, as a copy of it may still be "
+                              "repaired.");
+    const QDateTime saved = QFileInfo(backup).lastModified();
+    return QStringLiteral("The newest sound backup is '%1', saved %2. To go on from it, close Hourvane, keep the "
+                          "damaged file under another name and copy the backup to '%3'.")
+        .arg(backup, QLocale().toString(saved, QLocale::ShortFormat), path);
+}
+
+QString DatabaseFileCheck::newestBackup(const QString& path)
+{
+    const QDir backups(QFileInfo(path).absolutePath() + QStringLiteral("/backups"));
+    const QFileInfoList candidates = backups.entryInfoList(QDir::Files | QDir::Hidden, QDir::Time);
+    for (const QFileInfo& candidate : candidates) {
+        if (inspect(candidate.absoluteFilePath()).isSound())
+            return candidate.absoluteFilePath();
+    }
+    return {};
+}
+
+}  // namespace hv::data

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace hv::data {
+
+// What a look at a file found about it as a database of this program: its
+// kind, and a sentence for the user that names the file and says what is
+// wrong (empty when the file is sound).
+struct DatabaseFileVerdict {
+    enum Kind {
+        Sound,
+        Missing,            // nothing at the path
+        BrokenLink,         // a symbolic link whose target does not exist
+        Folder,
+        NotAFile,           // a named pipe, a device or a socket
+        Unreadable,         // the system refuses to let it be read
+        Empty,
+        NotADatabase,       // no database header at its start
+        OtherProgram,       // a database, but not marked as this program's
+        NewerVersion,       // made by a newer version of the program or engine
+        Incomplete,         // marked as ours, but without the program's tables or queries
+        UnfinishedChanges,  // a left-over journal that cannot be undone here
+        Damaged,            // ours, but its pages do not hold together
+        Locked,             // another program keeps it locked
+        EngineFailure,      // the engine failed for another reason
+    };
+
+    Kind kind = Sound;
+    QString reason;
+
+    bool isSound() const { return kind == Sound; }
+};
+
+// Decides whether a file is a database of this program before anything is
+// written to it. inspect() reads only the file's own first 100 bytes (and
+// looks for a left-over journal beside it), so another program's file is
+// refused before the engine ever opens it; inspectThoroughly() then opens a
+// sound-looking file strictly read-only and checks its tables, its queries
+// and every page. The engine-level steps are offered separately for a
+// connection that has the file open already.
+class DatabaseFileCheck {
+public:
+    static DatabaseFileVerdict inspect(const QString& path);
+    static DatabaseFileVerdict inspectThoroughly(const QString& path);
+
+    // How thoroughly the pages are checked: Quick walks every page and
+    // record; Full also compares every index with its table, which costs
+    // three to five times more.
+    enum class PageCheck { Quick, Full };
+
+    // On a file the engine has open: Incomplete when the program's tables or
+    // queries are missing, Sound when they are all there; reading the list
+    // of them may also find the file Damaged or Locked.
+    static DatabaseFileVerdict checkSchema(sqlite3* db, const QString& path);
+    // Sound, or Damaged with the engine's first finding (or Locked). The
+    // pages are walked on a read-only handle of its own, where the engine's
+    // walk is several times faster than on a handle that may write; a journal
+    // left by an interrupted write of this program must have been undone
+    // first (by any read on a handle that may write).
+    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth);
+
+    // The verdict for an engine result code met while reading or writing
+    // the file: Damaged for the codes that say the file is damaged or cannot
+    // be read back (corrupt, not a database, input/output errors), Locked
+    // for a lock that did not end in time, EngineFailure otherwise.
+    static DatabaseFileVerdict engineVerdict(sqlite3* db, int resultCode, const QString& path);
+
+    // What the user can do about a damaged database: where the newest sound
+    // backup in the backups folder beside it is, when there is one.
+    static QString backupAdvice(const QString& path);
+
+    // The newest file of "<folder of path>/backups" that inspect() finds
+    // sound; empty when there is none.
+    static QString newestBackup(const QString& path);
+};
+
+}  // namespace hv::data
