@@ -122,6 +122,8 @@ void PostgresSession::connect(const QString& uri)
     }
     if (password)
         knownPasswords().insert(m_address, *password);
+    // The server's notices are not the user's business: nothing on stderr.
+    PQsetNoticeProcessor(connection.get(), [](void*, const char*) {}, nullptr);
     m_connection = std::move(connection);
 }
 

@@ -224,16 +224,6 @@ private:
         out += piece;
     }
 
-    // The next token after `i` that is not blank, or m_end.
-    size_t nextSignificant(size_t i) const
-    {
-        for (++i; i < m_end; ++i) {
-            if (m_tokens[i].type != TokenType::Space)
-                return i;
-        }
-        return m_end;
-    }
-
     // A value written to a typed column, for the server: a literal (quoted
     // text, a number, True/False or Null) converted here by the column's
     // kind; any other expression as written, for the server to type.
@@ -465,8 +455,7 @@ private:
                     }
                     append(out, readOrderAggregate(isWord(token, u"last"), open + 1, close));
                     i = close;
-                } else if (forServer() && m_dialect.isKnown(token.text.toString())
-                           && (nextSignificant(i) == m_end || !isSymbol(m_tokens[nextSignificant(i)], u'('))) {
+                } else if (forServer() && m_dialect.isKnown(token.text.toString())) {
                     // A bare name the server knows, spelt its way: the server
                     // would read it in lower case.
                     append(out, quoteIdentifier(m_dialect.knownName(token.text.toString())));

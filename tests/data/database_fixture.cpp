@@ -55,6 +55,23 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+std::string backendName(const ::testing::TestParamInfo<Backend>& info)
+{
+    return info.param == Backend::Local ? "Local" : "Server";
+}
+
+void DatabaseTest::SetUp()
+{
+    if (m_backend == Backend::Local) {
+        m_connection.Open(m_database.connectionString());
+        return;
+    }
+    if (!testServerAddress())
+        GTEST_SKIP() << noTestServerReason().toStdString();
+    m_server = std::make_unique<TestServerSchema>();
+    m_connection.Open(m_server->address());
+}
+
 QString DatabaseTest::failureOf(const QString& sql)
 {
     try {

@@ -19,9 +19,10 @@ long errorNumberOf(const std::function<void()>& call)
     return errorOf(call).number();
 }
 
-using Recordsets = DatabaseTest;
+using Recordsets = StatementTest;
+INSTANTIATE_TEST_SUITE_P(Backends, Recordsets, backends(), backendName);
 
-TEST_F(Recordsets, FollowTheObjectRules)
+TEST_P(Recordsets, FollowTheObjectRules)
 {
     Recordset recordset;
     EXPECT_EQ(errorNumberOf([&] { recordset.Eof(); }), err::ObjectClosed);
@@ -48,7 +49,7 @@ TEST_F(Recordsets, FollowTheObjectRules)
         ADD_FAILURE() << "a missing table was read";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.number(), err::DatabaseEngine);
-        EXPECT_EQ(error.description(), QStringLiteral("no such table: Foo"));
+        EXPECT_TRUE(error.description().contains(QStringLiteral("foo"), Qt::CaseInsensitive)) << error.what();
     }
     EXPECT_EQ(recordset.state(), Recordset::StateClosed);
 
@@ -56,7 +57,7 @@ TEST_F(Recordsets, FollowTheObjectRules)
     EXPECT_EQ(errorNumberOf([&] { recordset.Open(codes, closed); }), err::ConnectionUnusable);
 }
 
-TEST_F(Recordsets, NeverChangeData)
+TEST_P(Recordsets, NeverChangeData)
 {
     addWorkCode(QStringLiteral("Keep"), true);
     Recordset recordset;
@@ -65,7 +66,7 @@ TEST_F(Recordsets, NeverChangeData)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 1);
 }
 
-TEST_F(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
+TEST_P(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
@@ -85,7 +86,7 @@ TEST_F(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
     EXPECT_EQ(errorNumberOf([&] { recordset.MoveNext(); }), err::NoCurrentRecord);
 }
 
-TEST_F(Recordsets, ValuesKeepTheirKinds)
+TEST_P(Recordsets, ValuesKeepTheirKinds)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
@@ -109,8 +110,10 @@ TEST_F(Recordsets, ValuesKeepTheirKinds)
     EXPECT_EQ(recordset.Fields(QStringLiteral("CountID")), QVariant::fromValue<qint64>(1));
 }
 
-TEST_F(Recordsets, StoredTextThatIsNotADateComesBackAsText)
+TEST_P(Recordsets, StoredTextThatIsNotADateComesBackAsText)
 {
+    if (onServer())
+        GTEST_SKIP() << "the server's date column holds dates only";
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
     addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("x"));
@@ -129,7 +132,7 @@ TEST_F(Recordsets, StoredTextThatIsNotADateComesBackAsText)
     EXPECT_EQ(recordset.text(2), QStringLiteral("31.02.2026"));
 }
 
-class TextOfValues : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
+class TextOfValues : public StatementCaseTest<const char*> {};
 
 // The list's fast path gives exactly what joining each value to text gives.
 TEST_P(TextOfValues, MatchesValueJoinedToText)
@@ -140,9 +143,9 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
     for (int i = 0; i < hours.size(); ++i)
         addEntry(ann, QDate(2026, 1 + i, 1 + i), code, hours.at(i), QStringLiteral("d"));
     execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
-                           "values (99,'2026-12-07T17:05:09',99,Null,Null)"));
+                           "values (Null,'2026-12-07T17:05:09',Null,Null,Null)"));
 
-    const ScopedLocale locale(QString::fromLatin1(GetParam()));
+    const ScopedLocale locale(QString::fromLatin1(param()));
     for (const char* query : {"select * from [Work Hours Extended]", "select * from [Work Codes]",
                               "select * from [Billable Hours] order by [Employee Name]"}) {
         Recordset recordset;
@@ -156,7 +159,7 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, TextOfValues, ::testing::Values("en_US", "de_DE", "fr_FR"));
+HV_STATEMENT_CASES(Locales, TextOfValues, "en_US", "de_DE", "fr_FR");
 
 }  // namespace
 }  // namespace hv::test

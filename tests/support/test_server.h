@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace hv::test {
+
+// The address of the private PostgreSQL server that scripts/test.sh starts
+// (HOURVANE_TEST_SERVER); nothing when the tests run without one.
+std::optional<QString> testServerAddress();
+
+// Why a test that needs the server is skipped.
+QString noTestServerReason();
+
+// A schema of its own in the test server's database, holding the program's
+// tables (unless `withTables` is false), dropped with everything in it when
+// the object goes. address() reaches it as the database's only schema.
+class TestServerSchema {
+public:
+    explicit TestServerSchema(bool withTables = true);
+    ~TestServerSchema();
+    TestServerSchema(const TestServerSchema&) = delete;
+    TestServerSchema& operator=(const TestServerSchema&) = delete;
+
+    QString address() const;
+    // The address for another role (user@) of the test server, same schema.
+    QString addressFor(const QString& base) const;
+
+    // Runs SQL of the test's own on the schema, past the program's checks
+    // (as another program would); returns the server's error, empty on success.
+    QString run(const QByteArray& sql) const;
+
+private:
+    QString m_base;
+    QString m_name;
+};
+
+}  // namespace hv::test
