@@ -67,6 +67,7 @@ public:
     ServerResultHandle run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values = {});
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
+    PGconn* connectionHandle() const { return m_connection.get(); }
 
     // The server asks for passwords through this; a password that let a
     // session in is kept in memory for the rest of the run, for the same address.

@@ -24,6 +24,7 @@ public:
     TestServerSchema& operator=(const TestServerSchema&) = delete;
 
     QString address() const;
+    QString name() const { return m_name; }
     // The address for another role (user@) of the test server, same schema.
     QString addressFor(const QString& base) const;
 
