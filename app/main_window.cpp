@@ -329,18 +329,31 @@ void Form1::ListData()
 
     {
         WorkHoursModel::Fill fill(*m_model);
-        // Each field's position is looked up once, on the first row that reads it.
-        std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
-        const auto cellText = [&](int i) {
-            if (field[static_cast<size_t>(i)] < 0)
-                field[static_cast<size_t>(i)] = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
-            return rs->text(field[static_cast<size_t>(i)]);
-        };
-        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
+        // The cells take the values as read; they become text when shown.
+        // Each field's position is looked up once, on the first row that
+        // reads it.
+        struct RowReader {
+            WorkHoursModel& model;
+            data::Recordset& rs;
+            std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
             int row = -1;
-            err.line(108, [&] { row = m_model->addRow(cellText(0)); });
-            for (int cell = 1; cell < 6; ++cell)
-                err.line(108 + 2 * cell, [&] { m_model->setCell(row, cell, cellText(cell)); });
+            int column = 0;
+
+            int fieldOf(int i)
+            {
+                int& index = field[static_cast<size_t>(i)];
+                if (index < 0)
+                    index = rs.fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
+                return index;
+            }
+            void addRow() { row = model.addRow(rs, fieldOf(0)); }
+            void setCell() { model.setCell(row, column, rs, fieldOf(column)); }
+        } reader{*m_model, *rs};
+        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
+            reader.row = -1;
+            err.line(108, [&reader] { reader.addRow(); });
+            for (reader.column = 1; reader.column < 6; ++reader.column)
+                err.line(108 + 2 * reader.column, [&reader] { reader.setCell(); });
             if (!err.line(120, [&] { rs->MoveNext(); }))
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
