@@ -79,6 +79,18 @@ bool ListColumn::inlineWord(const StoredValue& value, quint32& word) const
             return true;
         }
         return false;
+    case StoredValue::Number:
+        // Hours are mostly whole, halves or quarters: such a number is kept
+        // in the word as a count of 64ths.
+        if (m_rule == SortRule::Number && value.number >= 0.0 && value.number < (kPayload + 1.0) / 64.0) {
+            const double sixtyFourths = value.number * 64.0;
+            const auto count = static_cast<quint32>(sixtyFourths);
+            if (static_cast<double>(count) == sixtyFourths) {
+                word = kSixtyFourths | count;
+                return true;
+            }
+        }
+        return false;
     case StoredValue::Date:
         if (m_rule == SortRule::Date && value.secondsOfDay == 0 && value.julianDay >= 0
             && value.julianDay <= kPayload) {
@@ -103,7 +115,7 @@ void ListColumn::clearCells()
 
 bool ListColumn::isStored(quint32 word, const StoredValue& value) const
 {
-    if ((word & kStored) == 0)
+    if (!isStoredWord(word))
         return false;
     const Entry& entry = m_entries[word & kPayload];
     if (entry.kind != value.kind)
@@ -228,8 +240,10 @@ QVariant ListColumn::value(size_t row) const
     const quint32 word = m_cells[row];
     if (word == kEmpty)
         return {};
-    if ((word & kStored) != 0)
+    if (isStoredWord(word))
         return entryValue(m_entries[word & kPayload]);
+    if ((word & kTag) == kSixtyFourths)
+        return static_cast<double>(word & kPayload) / 64.0;
     if (m_rule == SortRule::Date)
         return QDate::fromJulianDay(word & kPayload);
     return QVariant::fromValue<qint64>(word & kPayload);
@@ -319,8 +333,10 @@ void ListColumn::sortKeys(std::vector<quint64>& keys, bool descending, const QCo
     for (size_t row = 0; row < rows; ++row) {
         const quint32 word = m_cells[row];
         quint64 key = 0;
-        if ((word & kStored) != 0)
+        if (isStoredWord(word))
             key = entryKeys[word & kPayload];
+        else if ((word & kTag) == kSixtyFourths)
+            key = numberKey(static_cast<double>(word & kPayload) / 64.0);
         else if (word != kEmpty)
             key = m_rule == SortRule::Date ? dateKey(word & kPayload, 0)
                                            : numberKey(static_cast<double>(word & kPayload));
@@ -339,7 +355,7 @@ void ListColumn::compact()
     // Which stored values do cells still show?
     std::vector<quint32> newIndex(m_entries.size(), kNotFound);
     for (const quint32 word : m_cells) {
-        if ((word & kStored) != 0)
+        if (isStoredWord(word))
             newIndex[word & kPayload] = 0;
     }
     quint32 live = 0;
@@ -384,7 +400,7 @@ void ListColumn::compact()
     m_collationOrder.swap(collationOrder);
     m_collationRanks.swap(collationRanks);
     for (quint32& word : m_cells) {
-        if ((word & kStored) != 0)
+        if (isStoredWord(word))
             word = kStored | newIndex[word & kPayload];
     }
     size_t slots = 64;

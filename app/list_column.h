@@ -73,10 +73,14 @@ public:
     void compact();
 
 private:
+    // A cell's word: its top two bits say what the other thirty hold.
     static constexpr quint32 kEmpty = 0;
-    static constexpr quint32 kInline = 1u << 30;
-    static constexpr quint32 kStored = 2u << 30;
+    static constexpr quint32 kInline = 1u << 30;   // a whole number, or a date's day
+    static constexpr quint32 kStored = 2u << 30;   // the number of a stored value
+    static constexpr quint32 kSixtyFourths = 3u << 30;  // a number in 64ths (hours)
     static constexpr quint32 kPayload = kInline - 1;
+    static constexpr quint32 kTag = ~kPayload;
+    static bool isStoredWord(quint32 word) { return (word & kTag) == kStored; }
     static constexpr quint32 kNotFound = 0xFFFFFFFFu;
 
     // A value stored once: its kind, its bytes in m_bytes (text as read, or

@@ -332,29 +332,46 @@ void Form1::ListData()
         // The cells take the values as read; they become text when shown.
         // Each field's position is looked up once, on the first row that
         // reads it.
-        struct RowReader {
-            WorkHoursModel& model;
-            data::Recordset& rs;
-            std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
-            int row = -1;
-            int column = 0;
-
-            int fieldOf(int i)
-            {
-                int& index = field[static_cast<size_t>(i)];
-                if (index < 0)
-                    index = rs.fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
-                return index;
+        std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
+        const auto fieldOf = [&](int i) {
+            int& index = field[static_cast<size_t>(i)];
+            if (index < 0)
+                index = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
+            return index;
+        };
+        // Lines 106 to 120 run once a row, a million times in a large list,
+        // so the row keeps an explicit step counter in one guard rather than
+        // a guard a line: a step that fails is reported with its line, and
+        // the row carries on with the next step all the same.
+        for (;;) {
+            bool more = false;  // a loop test that fails is reported once and ends the loop
+            try {
+                more = !rs->Eof();  // line 106
+            } catch (const std::exception& failure) {
+                err.report(106, failure);
             }
-            void addRow() { row = model.addRow(rs, fieldOf(0)); }
-            void setCell() { model.setCell(row, column, rs, fieldOf(column)); }
-        } reader{*m_model, *rs};
-        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
-            reader.row = -1;
-            err.line(108, [&reader] { reader.addRow(); });
-            for (reader.column = 1; reader.column < 6; ++reader.column)
-                err.line(108 + 2 * reader.column, [&reader] { reader.setCell(); });
-            if (!err.line(120, [&] { rs->MoveNext(); }))
+            if (!more)
+                break;
+            int row = -1;
+            bool moved = false;
+            for (int step = 0; step <= 6;) {
+                try {
+                    for (; step <= 6; ++step) {
+                        if (step == 0) {
+                            row = m_model->addRow(*rs, fieldOf(0));  // line 108
+                        } else if (step < 6) {
+                            m_model->setCell(row, step, *rs, fieldOf(step));  // lines 110 to 118
+                        } else {
+                            rs->MoveNext();  // line 120
+                            moved = true;
+                        }
+                    }
+                } catch (const std::exception& failure) {
+                    err.report(108 + 2 * step, failure);
+                    ++step;
+                }
+            }
+            if (!moved)
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
     }

@@ -171,6 +171,34 @@ TEST_F(WorkHoursListTest, AFailingQueryIsReportedOnceAndLeavesTheListEmpty)
     EXPECT_EQ(window->listModel()->rowCount(), 0);
 }
 
+TEST_F(WorkHoursListTest, ACellThatCannotBeReadIsReportedOnItsLineAndTheRowGoesOn)
+{
+    auto first = start();
+    closeWindow(first);
+    addEntries({QStringLiteral("3"), QStringLiteral("5")});
+    {
+        // A damaged file whose query lacks the Hours column.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(liveDatabase().toUtf8().constData(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw,
+                               "DROP VIEW \"Work Hours Extended\";"
+                               "CREATE VIEW \"Work Hours Extended\" AS SELECT h.ID AS ID, 'x' AS \"Employee Name\", "
+                               "h.\"Date Worked\" AS \"Date Worked\", 'y' AS \"Work Code Description\", "
+                               "h.\"Work Description\" AS \"Work Description\" FROM \"Work Hours\" AS h",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    auto window = start();
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), 2);  // once a row
+    for (const QString& report : reports)
+        EXPECT_TRUE(report.contains(QStringLiteral("Form1.ListData at line 116\r\r"))) << report.toStdString();
+    const QList<QStringList> rows = listRows(*window);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1], QStringList({"2", "x", text::dateToText(QDate(2026, 1, 2)), "y", "", "task 2"}));
+}
+
 // A few hundred entries with repeated and unique texts, Nulls, and entries
 // whose employee or work code is gone: the list shows what the query gives,
 // in the query's order until sorted, and sorted by value after each click,
