@@ -383,19 +383,49 @@ void Form1::ListData()
 
     {
         WorkHoursModel::Fill fill(*m_model);
-        // Each field's position is looked up once, on the first row that reads it.
+        // The cells take the values as read; they become text when shown.
+        // Each field's position is looked up once, on the first row that
+        // reads it.
         std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
-        const auto cellText = [&](int i) {
-            if (field[static_cast<size_t>(i)] < 0)
-                field[static_cast<size_t>(i)] = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
-            return rs->text(field[static_cast<size_t>(i)]);
+        const auto fieldOf = [&](int i) {
+            int& index = field[static_cast<size_t>(i)];
+            if (index < 0)
+                index = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
+            return index;
         };
-        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
+        // Lines 106 to 120 run once a row, a million times in a large list,
+        // so the row keeps an explicit step counter in one guard rather than
+        // a guard a line: a step that fails is reported with its line, and
+        // the row carries on with the next step all the same.
+        for (;;) {
+            bool more = false;  // a loop test that fails is reported once and ends the loop
+            try {
+                more = !rs->Eof();  // line 106
+            } catch (const std::exception& failure) {
+                err.report(106, failure);
+            }
+            if (!more)
+                break;
             int row = -1;
-            err.line(108, [&] { row = m_model->addRow(cellText(0)); });
-            for (int cell = 1; cell < 6; ++cell)
-                err.line(108 + 2 * cell, [&] { m_model->setCell(row, cell, cellText(cell)); });
-            if (!err.line(120, [&] { rs->MoveNext(); }))
+            bool moved = false;
+            for (int step = 0; step <= 6;) {
+                try {
+                    for (; step <= 6; ++step) {
+                        if (step == 0) {
+                            row = m_model->addRow(*rs, fieldOf(0));  // line 108
+                        } else if (step < 6) {
+                            m_model->setCell(row, step, *rs, fieldOf(step));  // lines 110 to 118
+                        } else {
+                            rs->MoveNext();  // line 120
+                            moved = true;
+                        }
+                    }
+                } catch (const std::exception& failure) {
+                    err.report(108 + 2 * step, failure);
+                    ++step;
+                }
+            }
+            if (!moved)
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
     }

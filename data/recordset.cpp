@@ -312,6 +312,54 @@ QString Recordset::text(int index) const
     }
 }
 
+StoredValue Recordset::stored(int index) const
+{
+    const Impl& d = *m_impl;
+    d.requireValue(index);
+    sqlite3_stmt* stmt = d.stmt();
+    const ColumnKind kind = d.kinds[static_cast<size_t>(index)];
+    StoredValue v;
+    const int storage = sqlite3_column_type(stmt, index);
+    switch (storage) {
+    case SQLITE_NULL:
+        break;
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+        const int size = sqlite3_column_bytes(stmt, index);
+        QDate date;
+        QTime time;
+        if (kind == ColumnKind::Date && text && parseStoredDate(text, size, date, time)) {
+            v.kind = StoredValue::Date;
+            v.julianDay = date.toJulianDay();
+            v.secondsOfDay = time.msecsSinceStartOfDay() / 1000;
+        } else {
+            v.kind = StoredValue::Text;
+            v.bytes = QByteArrayView(text, size);
+        }
+        break;
+    }
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        if (kind == ColumnKind::YesNo) {
+            v.kind = StoredValue::YesNo;
+            v.whole = sqlite3_column_double(stmt, index) != 0.0 ? 1 : 0;
+        } else if (storage == SQLITE_INTEGER && kind != ColumnKind::Number) {
+            v.kind = StoredValue::Whole;
+            v.whole = sqlite3_column_int64(stmt, index);
+        } else {
+            v.kind = StoredValue::Number;
+            v.number = sqlite3_column_double(stmt, index);
+        }
+        break;
+    default:
+        v.kind = StoredValue::Other;
+        v.bytes = QByteArrayView(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
+                                 sqlite3_column_bytes(stmt, index));
+        break;
+    }
+    return v;
+}
+
 void Recordset::MoveNext()
 {
     Impl& d = *m_impl;
