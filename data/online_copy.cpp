@@ -1,0 +1,117 @@
+#include "online_copy.h"
+
+#include "file_sync.h"
+#include "runtime_error.h"
+#include "sqlite_handles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace hv::data {
+
+namespace {
+
+// How long the copy waits for a writer of the source to finish.
+constexpr int kBusyTimeoutMs = 5000;
+
+RuntimeError copyError(const QString& what, const QString& path, const QString& reason)
+{
+    return {err::DatabaseEngine, QStringLiteral("%1 '%2': %3").arg(what, path, reason)};
+}
+
+QString engineMessage(sqlite3* db, int rc)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+DatabaseHandle openDatabase(const QString& path, int flags, const QString& what)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        throw copyError(what, path, engineMessage(raw, rc));
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    return db;
+}
+
+void requireFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw RuntimeError(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    if (!info.isFile())
+        throw RuntimeError(err::PathFileAccess, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+}
+
+// Writes every page of the source into the new file at `target`.
+void writeCopy(const QString& source, const QString& target)
+{
+    const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY, QStringLiteral("Cannot read"));
+    const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                           QStringLiteral("Cannot write"));
+    // The copy gets its name only once it is whole, so it needs no journal of
+    // its own; it is synced once, at the end.
+    sqlite3_exec(to.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+    sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
+    if (!backup)
+        throw copyError(QStringLiteral("Cannot write"), target, engineMessage(to.get(), SQLITE_ERROR));
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+        // A failure to read names the source, one to write names the copy.
+        const int rc = stepped != SQLITE_DONE ? stepped : finished;
+        const bool reading = sqlite3_errcode(from.get()) != SQLITE_OK || rc == SQLITE_NOTADB
+            || rc == SQLITE_CORRUPT || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+        throw reading ? copyError(QStringLiteral("Cannot read"), source, QString::fromUtf8(sqlite3_errstr(rc)))
+                      : copyError(QStringLiteral("Cannot write"), target, engineMessage(to.get(), rc));
+    }
+}
+
+}  // namespace
+
+void OnlineCopy::copy(const QString& source, const QString& destination)
+{
+    requireFile(source);
+    if (QFileInfo::exists(destination))
+        throw RuntimeError(err::PathFileAccess, QStringLiteral("'%1' already exists.").arg(destination));
+
+    const QString partial = destination + QStringLiteral(".partial");
+    QFile::remove(partial);
+    try {
+        writeCopy(source, partial);
+        if (!sync::file(partial))
+            throw copyError(QStringLiteral("Cannot write"), partial, QStringLiteral("the copy could not be synced"));
+        // QFile::rename never replaces a file that appeared meanwhile.
+        QFile renamed(partial);
+        if (!renamed.rename(destination))
+            throw copyError(QStringLiteral("Cannot write"), destination, renamed.errorString());
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+    sync::folder(QFileInfo(destination).absolutePath());
+}
+
+void OnlineCopy::checkIntegrity(const QString& path)
+{
+    requireFile(path);
+    const DatabaseHandle db = openDatabase(path, SQLITE_OPEN_READONLY, QStringLiteral("Cannot read"));
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check(10)", -1, &raw, nullptr);
+    const StatementHandle statement(raw);
+    QStringList problems;
+    while (rc == SQLITE_OK && (rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        const QString line = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+        if (line != u"ok")
+            problems << line;
+        rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_DONE)
+        throw copyError(QStringLiteral("Cannot check"), path, engineMessage(db.get(), rc));
+    if (!problems.isEmpty())
+        throw copyError(QStringLiteral("The database is damaged"), path, problems.join(QStringLiteral("; ")));
+}
+
+}  // namespace hv::data
