@@ -15,9 +15,14 @@ namespace {
 // How long the copy waits for a writer of the source to finish.
 constexpr int kBusyTimeoutMs = 5000;
 
-RuntimeError copyError(const QString& what, const QString& path, const QString& reason)
+RuntimeError readError(const QString& reason)
 {
-    return {err::DatabaseEngine, QStringLiteral("%1 '%2': %3").arg(what, path, reason)};
+    return {err::DatabaseEngine, reason};
+}
+
+RuntimeError writeError(const QString& reason)
+{
+    return {err::PathFileAccess, reason};
 }
 
 QString engineMessage(sqlite3* db, int rc)
@@ -25,13 +30,13 @@ QString engineMessage(sqlite3* db, int rc)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
 }
 
-DatabaseHandle openDatabase(const QString& path, int flags, const QString& what)
+DatabaseHandle openDatabase(const QString& path, int flags)
 {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
     DatabaseHandle db(raw);
     if (rc != SQLITE_OK)
-        throw copyError(what, path, engineMessage(raw, rc));
+        throw (flags & SQLITE_OPEN_READONLY) ? readError(engineMessage(raw, rc)) : writeError(engineMessage(raw, rc));
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     return db;
 }
@@ -40,23 +45,22 @@ void requireFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw RuntimeError(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        throw RuntimeError(err::FileNotFound, QStringLiteral("the file does not exist"));
     if (!info.isFile())
-        throw RuntimeError(err::PathFileAccess, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+        throw readError(QStringLiteral("it is a folder, not a database file"));
 }
 
 // Writes every page of the source into the new file at `target`.
 void writeCopy(const QString& source, const QString& target)
 {
-    const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY, QStringLiteral("Cannot read"));
-    const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                           QStringLiteral("Cannot write"));
+    const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY);
+    const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     // The copy gets its name only once it is whole, so it needs no journal of
     // its own; it is synced once, at the end.
     sqlite3_exec(to.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
     sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
     if (!backup)
-        throw copyError(QStringLiteral("Cannot write"), target, engineMessage(to.get(), SQLITE_ERROR));
+        throw writeError(engineMessage(to.get(), SQLITE_ERROR));
     const int stepped = sqlite3_backup_step(backup, -1);
     const int finished = sqlite3_backup_finish(backup);
     if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
@@ -64,8 +68,7 @@ void writeCopy(const QString& source, const QString& target)
         const int rc = stepped != SQLITE_DONE ? stepped : finished;
         const bool reading = sqlite3_errcode(from.get()) != SQLITE_OK || rc == SQLITE_NOTADB
             || rc == SQLITE_CORRUPT || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
-        throw reading ? copyError(QStringLiteral("Cannot read"), source, QString::fromUtf8(sqlite3_errstr(rc)))
-                      : copyError(QStringLiteral("Cannot write"), target, engineMessage(to.get(), rc));
+        throw reading ? readError(QString::fromUtf8(sqlite3_errstr(rc))) : writeError(engineMessage(to.get(), rc));
     }
 }
 
@@ -75,18 +78,18 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
 {
     requireFile(source);
     if (QFileInfo::exists(destination))
-        throw RuntimeError(err::PathFileAccess, QStringLiteral("'%1' already exists.").arg(destination));
+        throw writeError(QStringLiteral("'%1' already exists").arg(destination));
 
     const QString partial = destination + QStringLiteral(".partial");
     QFile::remove(partial);
     try {
         writeCopy(source, partial);
         if (!sync::file(partial))
-            throw copyError(QStringLiteral("Cannot write"), partial, QStringLiteral("the copy could not be synced"));
+            throw writeError(QStringLiteral("the copy could not be brought to the disk"));
         // QFile::rename never replaces a file that appeared meanwhile.
         QFile renamed(partial);
         if (!renamed.rename(destination))
-            throw copyError(QStringLiteral("Cannot write"), destination, renamed.errorString());
+            throw writeError(renamed.errorString());
     } catch (...) {
         QFile::remove(partial);
         throw;
@@ -97,7 +100,7 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
 void OnlineCopy::checkIntegrity(const QString& path)
 {
     requireFile(path);
-    const DatabaseHandle db = openDatabase(path, SQLITE_OPEN_READONLY, QStringLiteral("Cannot read"));
+    const DatabaseHandle db = openDatabase(path, SQLITE_OPEN_READONLY);
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check(10)", -1, &raw, nullptr);
     const StatementHandle statement(raw);
@@ -109,9 +112,9 @@ void OnlineCopy::checkIntegrity(const QString& path)
         rc = SQLITE_OK;
     }
     if (rc != SQLITE_DONE)
-        throw copyError(QStringLiteral("Cannot check"), path, engineMessage(db.get(), rc));
+        throw readError(engineMessage(db.get(), rc));
     if (!problems.isEmpty())
-        throw copyError(QStringLiteral("The database is damaged"), path, problems.join(QStringLiteral("; ")));
+        throw readError(problems.join(QStringLiteral("; ")));
 }
 
 }  // namespace hv::data

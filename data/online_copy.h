@@ -12,13 +12,16 @@ public:
     // Copies `source` into the new file `destination`, which must not exist.
     // The copy is written under a temporary name beside the destination,
     // brought to the disk and only then given its name, so the destination is
-    // whole or absent, whatever happens on the way. Raises a RuntimeError that
-    // names the file and the reason (the engine's or the system's); nothing is
-    // left behind then.
+    // whole or absent, whatever happens on the way; nothing is left behind
+    // after a failure. Raises a RuntimeError whose description is the reason
+    // alone, in the engine's or the system's words (the caller names the
+    // files): "File not found" (53) when the source is missing, the database
+    // engine's number when the source cannot be read as a database, and
+    // "Path/File access error" (75) when the copy cannot be written.
     static void copy(const QString& source, const QString& destination);
 
     // Runs the engine's integrity check over a database file, read only.
-    // Raises a RuntimeError naming the file and the first problems found.
+    // Raises a RuntimeError (database engine) with the first problems found.
     static void checkIntegrity(const QString& path);
 };
 
