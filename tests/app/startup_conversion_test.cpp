@@ -4,6 +4,7 @@
 #include "main_window_fixture.h"
 #include "old_file_variants.h"
 
+#include "app/data_places.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
@@ -143,6 +144,19 @@ TEST_F(StartupConversionTest, AFailedBackupIsToldOnceAndTheListIsStillFilled)
     EXPECT_TRUE(m_ui.errorReports().isEmpty());
     EXPECT_EQ(window->listModel()->rowCount(), 1);
     EXPECT_EQ(bytesOf(liveDatabase()), before);
+}
+
+TEST_F(StartupConversionTest, ADataFolderOfTheRunTakesThePlaceOfTheStandardOne)
+{
+    const QString folder = m_scratch.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    places::setDataFolder(folder);
+    auto window = start();
+    places::setDataFolder({});
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    EXPECT_EQ(SharedConnection::get().dataSource(), folder + QStringLiteral("/dbData.mdb"));
+    EXPECT_EQ(QDir(folder + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(dataFolder()));
 }
 
 }  // namespace
