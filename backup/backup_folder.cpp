@@ -14,15 +14,15 @@ BackupFolder::BackupFolder(QString folder, const QString& databasePath)
 {
 }
 
-QList<BackupFolder::Copy> BackupFolder::copies() const
+QList<BackupFolder::Copy> BackupFolder::copies(bool unfinished) const
 {
     static const QRegularExpression name(
-        QStringLiteral("^(.+)-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-\\d+)?\\.mdb$"));
+        QStringLiteral("^(.+)-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-\\d+)?\\.mdb(\\.partial)?$"));
     QList<Copy> found;
     const QStringList files = QDir(m_folder).entryList(QDir::Files);
     for (const QString& file : files) {
         const QRegularExpressionMatch match = name.match(file);
-        if (!match.hasMatch() || match.captured(1) != m_stem)
+        if (!match.hasMatch() || match.captured(1) != m_stem || match.hasCaptured(3) != unfinished)
             continue;
         const QDateTime made = QDateTime::fromString(match.captured(2), QStringLiteral("yyyy-MM-dd-HHmmss"));
         if (made.isValid())
@@ -55,6 +55,12 @@ void BackupFolder::rotate(const QDateTime& now) const
         times << copy.made;
     for (const qsizetype position : BackupRotation::toDelete(times, now))
         QFile::remove(all[position].path);
+    // A copy that was cut short (the program stopped while writing it) is
+    // left from an earlier day; one of today may still be being written.
+    for (const Copy& unfinished : copies(true)) {
+        if (unfinished.made.date() < now.date())
+            QFile::remove(unfinished.path);
+    }
 }
 
 }  // namespace hv::backup

@@ -21,7 +21,8 @@ public:
         QString path;
         QDateTime made;
     };
-    QList<Copy> copies() const;
+    // With `unfinished`, the copies cut short instead ("<name>.mdb.partial").
+    QList<Copy> copies(bool unfinished = false) const;
 
     // True when a backup was made on that day.
     bool hasCopyFrom(const QDate& day) const;
