@@ -3,8 +3,10 @@
 #include "app/app_config.h"
 #include "app/appearance.h"
 #include "app/component_check.h"
+#include "app/data_places.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
+#include "app/old_database_offer.h"
 #include "app/settings_store.h"
 #include "app/shared_connection.h"
 #include "app/twips.h"
@@ -13,6 +15,7 @@
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
 #include "reports/report_chooser.h"
+#include "backup/database_backup.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
@@ -43,6 +46,9 @@ namespace {
 
 const QString kOwner = QStringLiteral("Form1");
 
+// How long start-up waits for a restore by another copy of the program.
+constexpr int kWaitForRestoreMs = 10000;
+
 // Header texts of the six list columns, leading blanks included, and the
 // width each takes when no width is saved.
 struct ColumnDefinition {
@@ -62,23 +68,10 @@ constexpr std::array<ColumnDefinition, 6> kColumns{{
 constexpr std::array<const char*, 6> kListFields{
     "ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"};
 
-// The data store's places, built afresh from the common data folder each
-// time they are needed.
-QString firstLevelDataFolder()
-{
-    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
-}
-
-QString dataFolder()
-{
-    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
-        + QStringLiteral("Hourvane");
-}
-
-QString liveDatabasePath()
-{
-    return dataFolder() + QStringLiteral("/dbData.mdb");
-}
+// The data store's places, built afresh each time they are needed.
+using places::dataFolder;
+using places::firstLevelDataFolder;
+using places::liveDatabasePath;
 
 // Screen readers learn what the main window is from its accessible role: a
 // plain widget is a "filler", a top-level window a "frame".
@@ -94,7 +87,7 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
 // tries again instead of opening a damaged copy for ever.
 void copyTemplate()
 {
-    const QString source = fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb");
+    const QString source = places::templateDatabasePath();
     const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source);
     if (!verdict.isSound())
         throw RuntimeError(verdict.kind == data::DatabaseFileVerdict::Missing ? err::FileNotFound : err::PathFileAccess,
@@ -139,6 +132,7 @@ Form1::Environment Form1::Environment::standard()
             window->hide();
         QCoreApplication::exit(0);
     };
+    env.now = [] { return QDateTime::currentDateTime(); };
     return env;
 }
 
@@ -278,6 +272,9 @@ void Form1::Form_Load()
         err.line(106, [] { fs::MakeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
         err.line(110, [] { copyTemplate(); });
+    // Other copies of the program learn that the database is in use; a
+    // restore in progress is waited for.
+    m_useLock.shareUse(liveDatabasePath(), kWaitForRestoreMs);
 
     err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
@@ -306,6 +303,10 @@ void Form1::Form_Load()
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
     err.line(140, [] { SetAppTitle(); });
 
+    // A database the old program wrote is offered for conversion before it is opened.
+    if (OldDatabaseOffer::applies(liveDatabasePath()))
+        OldDatabaseOffer::offer(this, liveDatabasePath(), places::templateDatabasePath());
+
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] {
         watchReadOnlyState();
@@ -331,6 +332,7 @@ void Form1::Form_Load()
         ++position;  // line 164
     }
 
+    makeDailyBackup();
     err.line(166, [&] { ListData(); });
 
     err.line(168, [&] {
@@ -346,6 +348,21 @@ void Form1::Form_Load()
         err.line(172, [&] { m_Maximized = false; });
     else
         err.line(174, [&] { m_Maximized = true; });
+}
+
+void Form1::makeDailyBackup()
+{
+    // Only a database that opened is copied; one that did not was reported at its open.
+    if (!SharedConnection::isSet() || SharedConnection::get().state() != data::Connection::StateOpen)
+        return;
+    const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
+    try {
+        backup::DatabaseBackup::daily(SharedConnection::get().dataSource(), places::backupsFolder(), now);
+    } catch (const RuntimeError& failure) {
+        UiSeam::tell(this, QStringLiteral("The daily backup of the database could not be made:\r\n%1\r\n\r\n"
+                                          "Hourvane goes on; the database itself is unchanged.")
+                               .arg(failure.description()));
+    }
 }
 
 void Form1::setColumnWidthTwips(int position, double widthTwips)

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake make g++ pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev libsqlite3-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libsqlite3-dev mdbtools-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation poppler-utils
 )
