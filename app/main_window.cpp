@@ -273,8 +273,10 @@ void Form1::Form_Load()
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
         err.line(110, [] { copyTemplate(); });
     // Other copies of the program learn that the database is in use; a
-    // restore in progress is waited for.
-    m_useLock.shareUse(liveDatabasePath(), kWaitForRestoreMs);
+    // restore in progress is waited for. Without a database there is nothing
+    // to guard, and nothing is left in the data folder.
+    if (fs::FileExists(liveDatabasePath()))
+        m_useLock.shareUse(liveDatabasePath(), kWaitForRestoreMs);
 
     err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
@@ -353,11 +355,11 @@ void Form1::Form_Load()
 void Form1::makeDailyBackup()
 {
     // Only a database that opened is copied; one that did not was reported at its open.
-    if (!SharedConnection::isSet() || SharedConnection::get().state() != data::Connection::StateOpen)
+    if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
         return;
     const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
     try {
-        backup::DatabaseBackup::daily(SharedConnection::get().dataSource(), places::backupsFolder(), now);
+        backup::DatabaseBackup::daily(SharedConnection::current().dataSource(), places::backupsFolder(), now);
     } catch (const RuntimeError& failure) {
         UiSeam::tell(this, QStringLiteral("The daily backup of the database could not be made:\r\n%1\r\n\r\n"
                                           "Hourvane goes on; the database itself is unchanged.")

@@ -6,6 +6,7 @@
 #include "app/file_system.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
+#include "data/database_file_check.h"
 #include "data/file_sync.h"
 #include "data/online_copy.h"
 #include "data/runtime_error.h"
@@ -63,7 +64,12 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
                                      "Close it there and try again.")
                           .arg(m_livePath));
 
-    // The copy is checked where it will stay, beside the live database.
+    // The file is judged from its own bytes before the engine reads it, so
+    // another program's file (with a journal of its own, say) is never
+    // touched; the copy is then checked where it will stay.
+    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspect(file);
+    if (!verdict.isSound())
+        throw refusal(cannot + verdict.reason);
     const QString staging = m_livePath + QStringLiteral(".restoring");
     QFile::remove(staging);
     QString backup;

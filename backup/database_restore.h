@@ -22,8 +22,8 @@ public:
     // live database is then unchanged.
     QString run(const QString& file, const QDateTime& now);
 
-    // Raises unless the file is a database of this program. Today opening it
-    // decides, as start-up's open would.
+    // Raises unless the file is a database of this program, by the checks of
+    // start-up's open (which also undoes a journal this program left).
     static void requireDatabaseOfOurs(const QString& path);
 
 private:

@@ -260,9 +260,9 @@ INSTANTIATE_TEST_SUITE_P(
     Files, RestoreRefusalTest,
     ::testing::Values(
         ForeignFile{"OldFormat", [](const QString&, const QString&) { return oldFixture(); },
-                    "not a database"},
+                    "is not a Hourvane database"},
         ForeignFile{"Text", [](const QString& f, const QString&) { return makeBadOldFile(BadOldFile::NotOldFormat, f); },
-                    "not a database"},
+                    "is not a Hourvane database"},
         ForeignFile{"OtherProgram",
                     [](const QString& f, const QString&) {
                         const QString path = f + QStringLiteral("/other.db");
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                         sqlite3_close(raw);
                         return path;
                     },
-                    "is not a Hourvane database"},
+                    "a database of another program"},
         ForeignFile{"Damaged",
                     [](const QString& f, const QString& live) {
                         // A database of ours with one of its entries overwritten

@@ -231,7 +231,7 @@ TEST_F(CommandLineTest, RestoreIsRefusedForAForeignFileAndWhileTheDatabaseIsInUs
 
     const Outcome foreign = inData({QStringLiteral("--restore"), oldFixture()});
     EXPECT_EQ(foreign.code, 1);
-    EXPECT_TRUE(foreign.err.contains(QStringLiteral("it is not a database of Hourvane"))) << foreign.err.toStdString();
+    EXPECT_TRUE(foreign.err.contains(QStringLiteral("is not a Hourvane database"))) << foreign.err.toStdString();
 
     backup::DatabaseUseLock window;  // another copy of the program has the database open
     ASSERT_TRUE(window.shareUse(live()));
