@@ -129,6 +129,25 @@ TEST_F(Recordsets, StoredTextThatIsNotADateComesBackAsText)
     EXPECT_EQ(recordset.text(2), QStringLiteral("31.02.2026"));
 }
 
+TEST_F(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
+{
+    const QString bom(QChar(0xFEFF));
+    const QStringList texts = {bom + QStringLiteral("Ann"), bom + bom + QStringLiteral("two marks"), bom,
+                               QStringLiteral("mid") + bom + QStringLiteral("dle")};
+    for (const QString& text : texts)
+        addWorkCode(text, true);
+    Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [Work Codes]"), db());
+    QStringList values;
+    QStringList shown;
+    for (; !recordset.Eof(); recordset.MoveNext()) {
+        values << recordset.Fields(QStringLiteral("Description")).toString();
+        shown << recordset.text(recordset.fieldIndex(QStringLiteral("Description")));
+    }
+    EXPECT_EQ(values, texts);
+    EXPECT_EQ(shown, texts);
+}
+
 class TextOfValues : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
 
 // The list's fast path gives exactly what joining each value to text gives.
