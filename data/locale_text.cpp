@@ -106,7 +106,26 @@ std::optional<QDateTime> fromIso(const QString& text)
 
 bool inDateRange(const QDate& date)
 {
-    return date.isValid() && date.year() >= 100 && date.year() <= 9999;
+    return date.isValid() && date >= firstStorableDate() && date <= lastStorableDate();
+}
+
+// True when the text holds the locale's group separator followed by exactly
+// three digits ("1.000", "1.234,5" under de_DE): the user wrote a grouped
+// number, which must never be read another way.
+bool hasDigitGrouping(const QString& text, const QLocale& locale)
+{
+    const QString separator = locale.groupSeparator();
+    if (separator.isEmpty())
+        return false;
+    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, at + 1)) {
+        const qsizetype first = at + separator.size();
+        qsizetype end = first;
+        while (end < text.size() && text.at(end).isDigit())
+            ++end;
+        if (end - first == 3)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -178,6 +197,10 @@ std::optional<double> textToNumber(const QString& text, const QLocale& locale)
     bool ok = false;
     double value = strict.toDouble(trimmed, &ok);
     if (!ok) {
+        // The plain form SQL writes is read as well, but never a grouped
+        // number: "1.000" under de_DE is a thousand to its writer, not 1.
+        if (hasDigitGrouping(trimmed, locale))
+            return std::nullopt;
         QLocale plain = QLocale::c();
         plain.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
         value = plain.toDouble(trimmed, &ok);

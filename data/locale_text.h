@@ -19,6 +19,10 @@ namespace hv::text {
 // place, so a date written as text and read back keeps its century.
 QString shortDateFormat(const QLocale& locale = QLocale());
 
+// The dates the program can store: 1 January 100 to 31 December 9999.
+inline QDate firstStorableDate() { return QDate(100, 1, 1); }
+inline QDate lastStorableDate() { return QDate(9999, 12, 31); }
+
 // A date as text in the short date format above.
 QString dateToText(const QDate& date, const QLocale& locale = QLocale());
 
@@ -35,8 +39,11 @@ QString valueToText(const QVariant& value, const QLocale& locale = QLocale());
 // are allowed, so are a sign and an exponent; the decimal separator is the
 // locale's, and the plain form SQL reads ("7.5") is accepted as well. Digit
 // grouping is refused, so "7,5" under a locale whose comma is a group
-// separator is not a number (never 75). Infinite and NaN results, hexadecimal
-// and empty text are refused. Returns nothing when the text is not a number.
+// separator is not a number (never 75), and a text the locale would read with
+// grouping (its group separator followed by exactly three digits: "1.000" or
+// "1.234,5" under de_DE) is not read the plain way either (never 1). Infinite
+// and NaN results, hexadecimal and empty text are refused. Returns nothing
+// when the text is not a number. Every reading of a number goes through here.
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = QLocale());
 
 // A number as the plain text that SQL reads: '.' as the decimal separator,

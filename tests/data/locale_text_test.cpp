@@ -43,7 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"en_US", "nan", std::nullopt}, NumberCase{"en_US", "0x10", std::nullopt},
                       NumberCase{"en_US", "7 hours", std::nullopt}, NumberCase{"en_US", "1e400", std::nullopt},
                       NumberCase{"de_DE", "7,5", 7.5}, NumberCase{"de_DE", "7.5", 7.5},
-                      NumberCase{"de_DE", "1.234,5", std::nullopt}, NumberCase{"de_DE", "abc", std::nullopt}));
+                      NumberCase{"de_DE", "1.234,5", std::nullopt}, NumberCase{"de_DE", "abc", std::nullopt},
+                      // A grouped thousand is never read as a decimal point.
+                      NumberCase{"de_DE", "1.000", std::nullopt}, NumberCase{"de_DE", "-12.500", std::nullopt},
+                      NumberCase{"de_DE", "1.000.000", std::nullopt}, NumberCase{"de_DE", "1.000e2", std::nullopt},
+                      NumberCase{"de_DE", "1.2345", 1.2345}, NumberCase{"de_DE", "0.25", 0.25},
+                      NumberCase{"it_IT", "2.500", std::nullopt}, NumberCase{"en_US", "1,000", std::nullopt},
+                      NumberCase{"fr_FR", "1\u202f000", std::nullopt}, NumberCase{"fr_FR", "7,5", 7.5},
+                      NumberCase{"fr_FR", "7.5", 7.5}, NumberCase{"ru_RU", "1\u00a0000", std::nullopt},
+                      NumberCase{"ru_RU", "2,5", 2.5}));
 
 struct DateCase {
     const char* locale;
