@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QTime>
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <cmath>
@@ -260,6 +261,16 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
             return std::nullopt;
     }
     return QDateTime(date, time, Qt::UTC);
+}
+
+QString excerpt(QStringView text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text.toString();
+    qsizetype keep = std::max<qsizetype>(0, length - 1);
+    if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+        --keep;
+    return text.left(keep).toString() + QChar(0x2026);
 }
 
 namespace {

@@ -59,6 +59,11 @@ QString numberToSqlText(double value);
 // Returns nothing when the text is not a date.
 std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());
 
+// A text to quote in a message: itself when it has at most `length`
+// characters, otherwise its beginning ended with "…" (`length` characters in
+// all), never cutting a character written with two UTF-16 units in half.
+QString excerpt(QStringView text, qsizetype length);
+
 // The platform's conversions of a setting's text to a number: single precision
 // and 16-bit whole number (rounded half to even). Text that is not a number
 // raises "Type mismatch" (13); a number out of range raises "Overflow" (6).
