@@ -211,6 +211,8 @@ void Form2::PushButton2_Click()
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
     if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
         return refuse(120, QStringLiteral("You forgot to select Work Code."), m_Combo2);
+    if (refuseUnstorableText(err, 146, {{QStringLiteral("Description"), m_Text3->text(), m_Text3}}))
+        return;
 
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
     // the user's decimal separator, so the number typed is the number stored.
