@@ -1,6 +1,7 @@
 #include "locale_text.h"
 
 #include "runtime_error.h"
+#include "sql_functions.h"
 
 #include <QStringList>
 #include <QTime>
@@ -147,6 +148,28 @@ QString timeToText(const QTime& time, const QLocale& locale)
     return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
+namespace {
+
+// A date followed by its time of day, when it has one, as the locale writes them.
+QString localDateTimeText(const QDateTime& value, const QLocale& locale)
+{
+    QString result = dateToText(value.date(), locale);
+    if (value.time() != QTime(0, 0))
+        result += u' ' + timeToText(value.time(), locale);
+    return result;
+}
+
+}  // namespace
+
+QString dateTimeToText(const QDateTime& value, const QLocale& locale)
+{
+    const QString local = localDateTimeText(value, locale);
+    const std::optional<QDateTime> readBack = textToDateTime(local, locale);
+    if (readBack && readBack->date() == value.date() && readBack->time() == value.time())
+        return local;
+    return data::dateTimeToStorageText(value);
+}
+
 QString valueToText(const QVariant& value, const QLocale& locale)
 {
     if (value.isNull())
@@ -156,13 +179,8 @@ QString valueToText(const QVariant& value, const QLocale& locale)
         return value.toString();
     case QMetaType::QDate:
         return dateToText(value.toDate(), locale);
-    case QMetaType::QDateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        QString result = dateToText(dateTime.date(), locale);
-        if (dateTime.time() != QTime(0, 0))
-            result += u' ' + timeToText(dateTime.time(), locale);
-        return result;
-    }
+    case QMetaType::QDateTime:
+        return localDateTimeText(value.toDateTime(), locale);
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double:

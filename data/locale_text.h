@@ -29,6 +29,13 @@ QString dateToText(const QDate& date, const QLocale& locale = QLocale());
 // A time of day as text in the locale's long time format, without a time zone.
 QString timeToText(const QTime& time, const QLocale& locale = QLocale());
 
+// A date, with its time of day when it has one, as text that textToDateTime
+// reads back to exactly that value: the short date format followed by the
+// time in the long time format, as valueToText writes it, or ISO 8601
+// as stored ("2024-03-05T13:45:00") when the locale could not read its own
+// text back.
+QString dateTimeToText(const QDateTime& value, const QLocale& locale = QLocale());
+
 // A value "joined to empty text": a date in the short date format (followed by
 // the time of day in the locale's long time format when the value carries one),
 // a number in general format with the locale's decimal separator and no digit

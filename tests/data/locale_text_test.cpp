@@ -121,6 +121,29 @@ INSTANTIATE_TEST_SUITE_P(Locales, DateRoundTrip,
                          ::testing::Values("C", "en_US", "de_DE", "en_GB", "fr_FR", "hu_HU", "ko_KR", "ja_JP",
                                            "zh_CN", "ru_RU", "nl_NL", "pt_BR"));
 
+// The text a statement carries for a stored date and time reads back to
+// exactly that value in every locale there is, in its own way or as stored.
+TEST(DateTimeToText, ReadsBackExactlyInEveryLocale)
+{
+    const QList<QLocale> all =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(all.size(), 100);
+    int ownWay = 0;
+    for (const QLocale& locale : all) {
+        for (const QDateTime& value : {QDateTime(QDate(2024, 3, 31), QTime(2, 30, 59), Qt::UTC),
+                                       QDateTime(QDate(1999, 12, 31), QTime(23, 59, 1), Qt::UTC),
+                                       QDateTime(QDate(2026, 1, 2), QTime(0, 0), Qt::UTC)}) {
+            const QString text = dateTimeToText(value, locale);
+            const std::optional<QDateTime> read = textToDateTime(text, locale);
+            ASSERT_TRUE(read.has_value()) << locale.name().toStdString() << " " << text.toStdString();
+            EXPECT_EQ(read->date(), value.date()) << locale.name().toStdString() << " " << text.toStdString();
+            EXPECT_EQ(read->time(), value.time()) << locale.name().toStdString() << " " << text.toStdString();
+            ownWay += text.startsWith(QStringLiteral("20")) || text.startsWith(QStringLiteral("19")) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(ownWay, all.size());  // most locales write their own text
+}
+
 struct TextCase {
     const char* locale;
     QVariant value;
