@@ -293,16 +293,9 @@ TEST_F(EntryEditorTest, AGroupedThousandIsRefusedNeverReadAsADecimalPoint)
 // The stored text of every entry's date worked, exactly as the file holds it.
 QStringList storedDates(const QString& path)
 {
-    sqlite3* raw = nullptr;
     QStringList dates;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(raw, "select \"Date Worked\" from \"Work Hours\" order by ID", -1, &statement, nullptr);
-        while (statement && sqlite3_step(statement) == SQLITE_ROW)
-            dates << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(raw);
+    for (const QByteArray& bytes : storedBytes(path, "select \"Date Worked\" from \"Work Hours\" order by ID"))
+        dates << QString::fromUtf8(bytes);
     return dates;
 }
 
