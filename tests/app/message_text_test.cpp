@@ -85,17 +85,5 @@ INSTANTIATE_TEST_SUITE_P(
                                                   + QStringLiteral("\r\nlast")}),
     [](const ::testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
 
-TEST(MessageText, LongWordsGetPlacesToWrapAndNothingElseChanges)
-{
-    const QString word = QString(100, u'x');
-    const QString wrapped = withBreakOpportunities(QStringLiteral("short words ") + word);
-    EXPECT_EQ(wrapped.count(QChar(0x200B)), 2);
-    EXPECT_EQ(QString(wrapped).remove(QChar(0x200B)), QStringLiteral("short words ") + word);
-    // Never between the two halves of one character.
-    const QString emoji = withBreakOpportunities(QString(30, u' ').replace(u' ', QStringLiteral("🙂")));
-    const QChar split[] = {QChar(0xD83D), QChar(0x200B)};
-    EXPECT_FALSE(emoji.contains(QStringView(split, 2)));
-}
-
 }  // namespace
 }  // namespace hv::message_text

@@ -332,21 +332,10 @@ TEST_P(NotesBoxEditTest, KeepsEveryCharacterAndStoresTheEnterKeyAsLF)
 INSTANTIATE_TEST_SUITE_P(
     Edits, NotesBoxEditTest,
     ::testing::Values(
-        NotesEdit{"Nothing", [](NotesBox&) {}, QStringLiteral("one\r\ntwo\u00a0three\rfour")},
-        NotesEdit{"TypedAndTakenBack",
-                  [](NotesBox& box) {
-                      typeAt(box, 3, QStringLiteral("x"));
-                      QTest::keyClick(&box, Qt::Key_Backspace);
-                  },
-                  QStringLiteral("one\r\ntwo\u00a0three\rfour")},
         NotesEdit{"EnterInTheMiddle", [](NotesBox& box) { pressAt(box, 2, Qt::Key_Return); },
                   QStringLiteral("on\ne\r\ntwo\u00a0three\rfour")},
-        NotesEdit{"EnterAtALineStart", [](NotesBox& box) { pressAt(box, 4, Qt::Key_Return); },
-                  QStringLiteral("one\r\n\ntwo\u00a0three\rfour")},
         NotesEdit{"LineBreakDeleted", [](NotesBox& box) { pressAt(box, 3, Qt::Key_Delete); },
                   QStringLiteral("onetwo\u00a0three\rfour")},
-        NotesEdit{"LinesJoinedByBackspace", [](NotesBox& box) { pressAt(box, 14, Qt::Key_Backspace); },
-                  QStringLiteral("one\r\ntwo\u00a0threefour")},
         NotesEdit{"NoBreakSpaceAndSeparatorsTyped",
                   [](NotesBox& box) { typeAt(box, 18, QStringLiteral("\u00a0\u2028\u202f")); },
                   QStringLiteral("one\r\ntwo\u00a0three\rfour\u00a0\u2028\u202f")},

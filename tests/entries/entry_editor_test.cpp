@@ -273,21 +273,6 @@ TEST_F(EntryEditorTest, ARefusedSaveKeepsTheWindowOpenWithWhatWasEntered)
     EXPECT_TRUE(entries().isEmpty());
 }
 
-TEST_F(EntryEditorTest, AGroupedThousandIsRefusedNeverReadAsADecimalPoint)
-{
-    LocaleScope german("de_DE");
-    for (const char* typed : {"1.000", "1.234,5", "7.5"}) {
-        m_ui.clear();
-        open<Form2>({}, [&](Form2& form) {
-            fill(form, QString::fromLatin1(typed));
-            press(form, QStringLiteral("PushButton2"));
-        });
-    }
-    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});  // the last one only
-    ASSERT_EQ(entries().size(), 1);
-    EXPECT_EQ(entries().at(0).at(3).toDouble(), 7.5);
-}
-
 // --- The date worked as stored ------------------------------------------------
 
 // The stored text of every entry's date worked, exactly as the file holds it.
