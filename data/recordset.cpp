@@ -5,6 +5,7 @@
 #include "runtime_error.h"
 #include "sql_dialect.h"
 #include "sqlite_handles.h"
+#include "utf8_text.h"
 
 #include <QHash>
 #include <QLocale>
@@ -105,8 +106,9 @@ struct Recordset::Impl {
 
     QString columnText(int index) const
     {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt(), index)),
-                                 sqlite3_column_bytes(stmt(), index));
+        // Text first, then its length: the engine may convert the value on the first call.
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt(), index));
+        return textFromUtf8(text, sqlite3_column_bytes(stmt(), index));
     }
 
     bool storedDate(int index, QDate& date, QTime& time) const
@@ -191,7 +193,8 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     d.indexByLowerName.clear();
     d.kinds.assign(static_cast<size_t>(count), ColumnKind::Other);
     for (int i = 0; i < count; ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        const char* rawName = sqlite3_column_name(stmt, i);
+        const QString name = textFromUtf8(rawName, rawName ? qsizetype(qstrlen(rawName)) : 0);
         d.names << name;
         // Of two columns with one name, the first is the one found by name.
         if (!d.indexByLowerName.contains(name.toLower()))

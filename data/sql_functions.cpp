@@ -1,6 +1,7 @@
 #include "sql_functions.h"
 
 #include "locale_text.h"
+#include "utf8_text.h"
 
 #include <sqlite3.h>
 
@@ -16,7 +17,7 @@ namespace {
 QString valueText(sqlite3_value* value)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text ? QString::fromUtf8(text, sqlite3_value_bytes(value)) : QString();
+    return textFromUtf8(text, sqlite3_value_bytes(value));
 }
 
 QString columnName(sqlite3_value** argv, int argc)
@@ -24,13 +25,14 @@ QString columnName(sqlite3_value** argv, int argc)
     return argc > 1 ? valueText(argv[1]) : QStringLiteral("?");
 }
 
-// Fails the statement: "Cannot store 'x' in the column [c]: <reason>."
+// Fails the statement: "Cannot store 'x' in the column [c]: <reason>." A long
+// value is quoted by its beginning, so the column and the reason stay legible.
 void refuse(sqlite3_context* context, sqlite3_value** argv, int argc, const QString& reason)
 {
     const QString message = QStringLiteral("Cannot store '%1' in the column [%2]: %3.")
                                 .arg(sqlite3_value_type(argv[0]) == SQLITE_BLOB
                                          ? QStringLiteral("(binary data)")
-                                         : valueText(argv[0]),
+                                         : text::excerpt(valueText(argv[0]), 60),
                                      columnName(argv, argc), reason);
     const QByteArray utf8 = message.toUtf8();
     sqlite3_result_error(context, utf8.constData(), static_cast<int>(utf8.size()));

@@ -2,6 +2,7 @@
 
 #include "data/locale_text.h"
 #include "data/recordset.h"
+#include "data/utf8_text.h"
 #include "data/runtime_error.h"
 #include "data/sqlite_handles.h"
 
@@ -149,12 +150,31 @@ QVariant storedAsValue(const Recordset& recordset, int index)
         return QDateTime(date, QTime::fromMSecsSinceStartOfDay(v.secondsOfDay * 1000), Qt::UTC);
     }
     case data::StoredValue::Text:
-        EXPECT_EQ(QString::fromUtf8(v.bytes), recordset.text(index));
+        EXPECT_EQ(data::textFromUtf8(v.bytes.data(), v.bytes.size()), recordset.text(index));
         return recordset.text(index);
     case data::StoredValue::Other:
         return QByteArray(v.bytes.data(), v.bytes.size());
     }
     return {};
+}
+
+TEST_F(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
+{
+    const QString bom(QChar(0xFEFF));
+    const QStringList texts = {bom + QStringLiteral("Ann"), bom + bom + QStringLiteral("two marks"), bom,
+                               QStringLiteral("mid") + bom + QStringLiteral("dle")};
+    for (const QString& text : texts)
+        addWorkCode(text, true);
+    Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [Work Codes]"), db());
+    QStringList values;
+    QStringList shown;
+    for (; !recordset.Eof(); recordset.MoveNext()) {
+        values << recordset.Fields(QStringLiteral("Description")).toString();
+        shown << recordset.text(recordset.fieldIndex(QStringLiteral("Description")));
+    }
+    EXPECT_EQ(values, texts);
+    EXPECT_EQ(shown, texts);
 }
 
 class TextOfValues : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
