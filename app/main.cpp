@@ -3,6 +3,7 @@
 // is shown.
 #include "app/appearance.h"
 #include "app/main_window.h"
+#include "app/version.h"
 #include "cli/command_line.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Hourvane"));
     QCoreApplication::setOrganizationName(QStringLiteral("Harrowfen"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(HOURVANE_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(hv::build::kVersion));
 
     hv::cli::CommandLine commandLine(hv::cli::CommandLine::argumentsOf(argc, argv));
     if (!commandLine.startsWindow()) {
@@ -31,6 +32,8 @@ int main(int argc, char** argv)
         QTextStream(stderr) << *problem << Qt::endl;
         return hv::cli::Failure;
     }
+    // The desktop finds the window's entry and icon by this name.
+    QApplication::setDesktopFileName(QString::fromLatin1(hv::build::kDesktopFileName));
     // The system's own dialogs (print, file) carry the program's icon too.
     QApplication::setWindowIcon(hv::applicationIcon());
 
