@@ -4,8 +4,10 @@
 #include "app/appearance.h"
 #include "app/component_check.h"
 #include "app/database_choice.h"
+#include "app/data_places.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
+#include "app/old_database_offer.h"
 #include "app/settings_store.h"
 #include "app/shared_connection.h"
 #include "app/twips.h"
@@ -14,6 +16,7 @@
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
 #include "reports/report_chooser.h"
+#include "backup/database_backup.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
@@ -44,6 +47,9 @@ namespace {
 
 const QString kOwner = QStringLiteral("Form1");
 
+// How long start-up waits for a restore by another copy of the program.
+constexpr int kWaitForRestoreMs = 10000;
+
 // Header texts of the six list columns, leading blanks included, and the
 // width each takes when no width is saved.
 struct ColumnDefinition {
@@ -63,23 +69,10 @@ constexpr std::array<ColumnDefinition, 6> kColumns{{
 constexpr std::array<const char*, 6> kListFields{
     "ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"};
 
-// The data store's places, built afresh from the common data folder each
-// time they are needed.
-QString firstLevelDataFolder()
-{
-    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
-}
-
-QString dataFolder()
-{
-    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
-        + QStringLiteral("Hourvane");
-}
-
-QString liveDatabasePath()
-{
-    return dataFolder() + QStringLiteral("/dbData.mdb");
-}
+// The data store's places, built afresh each time they are needed.
+using places::dataFolder;
+using places::firstLevelDataFolder;
+using places::liveDatabasePath;
 
 // Screen readers learn what the main window is from its accessible role: a
 // plain widget is a "filler", a top-level window a "frame".
@@ -95,7 +88,7 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
 // tries again instead of opening a damaged copy for ever.
 void copyTemplate()
 {
-    const QString source = fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb");
+    const QString source = places::templateDatabasePath();
     const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source);
     if (!verdict.isSound())
         throw RuntimeError(verdict.kind == data::DatabaseFileVerdict::Missing ? err::FileNotFound : err::PathFileAccess,
@@ -140,6 +133,7 @@ Form1::Environment Form1::Environment::standard()
             window->hide();
         QCoreApplication::exit(0);
     };
+    env.now = [] { return QDateTime::currentDateTime(); };
     return env;
 }
 
@@ -302,6 +296,11 @@ void Form1::Form_Load()
         err.line(106, [] { fs::MakeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
         err.line(110, [] { copyTemplate(); });
+    // Other copies of the program learn that the database is in use; a
+    // restore in progress is waited for. Without a database there is nothing
+    // to guard, and nothing is left in the data folder.
+    if (fs::FileExists(liveDatabasePath()))
+        m_useLock.shareUse(liveDatabasePath(), kWaitForRestoreMs);
 
     err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
@@ -329,6 +328,10 @@ void Form1::Form_Load()
     err.line(140, [&] { setWindowTitle(config::kProductName); });
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
     err.line(140, [] { SetAppTitle(); });
+
+    // A database the old program wrote is offered for conversion before it is opened.
+    if (OldDatabaseOffer::applies(liveDatabasePath()))
+        OldDatabaseOffer::offer(this, liveDatabasePath(), places::templateDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] {
@@ -358,6 +361,7 @@ void Form1::Form_Load()
         ++position;  // line 164
     }
 
+    makeDailyBackup();
     err.line(166, [&] { ListData(); });
 
     err.line(168, [&] {
@@ -373,6 +377,21 @@ void Form1::Form_Load()
         err.line(172, [&] { m_Maximized = false; });
     else
         err.line(174, [&] { m_Maximized = true; });
+}
+
+void Form1::makeDailyBackup()
+{
+    // Only a database that opened is copied; one that did not was reported at its open.
+    if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
+        return;
+    const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
+    try {
+        backup::DatabaseBackup::daily(SharedConnection::current().dataSource(), places::backupsFolder(), now);
+    } catch (const RuntimeError& failure) {
+        UiSeam::tell(this, QStringLiteral("The daily backup of the database could not be made:\r\n%1\r\n\r\n"
+                                          "Hourvane goes on; the database itself is unchanged.")
+                               .arg(failure.description()));
+    }
 }
 
 void Form1::setColumnWidthTwips(int position, double widthTwips)
@@ -410,19 +429,49 @@ void Form1::ListData()
 
     {
         WorkHoursModel::Fill fill(*m_model);
-        // Each field's position is looked up once, on the first row that reads it.
+        // The cells take the values as read; they become text when shown.
+        // Each field's position is looked up once, on the first row that
+        // reads it.
         std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
-        const auto cellText = [&](int i) {
-            if (field[static_cast<size_t>(i)] < 0)
-                field[static_cast<size_t>(i)] = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
-            return rs->text(field[static_cast<size_t>(i)]);
+        const auto fieldOf = [&](int i) {
+            int& index = field[static_cast<size_t>(i)];
+            if (index < 0)
+                index = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
+            return index;
         };
-        while (err.loopTest(106, [&] { return !rs->Eof(); })) {
+        // Lines 106 to 120 run once a row, a million times in a large list,
+        // so the row keeps an explicit step counter in one guard rather than
+        // a guard a line: a step that fails is reported with its line, and
+        // the row carries on with the next step all the same.
+        for (;;) {
+            bool more = false;  // a loop test that fails is reported once and ends the loop
+            try {
+                more = !rs->Eof();  // line 106
+            } catch (const std::exception& failure) {
+                err.report(106, failure);
+            }
+            if (!more)
+                break;
             int row = -1;
-            err.line(108, [&] { row = m_model->addRow(cellText(0)); });
-            for (int cell = 1; cell < 6; ++cell)
-                err.line(108 + 2 * cell, [&] { m_model->setCell(row, cell, cellText(cell)); });
-            if (!err.line(120, [&] { rs->MoveNext(); }))
+            bool moved = false;
+            for (int step = 0; step <= 6;) {
+                try {
+                    for (; step <= 6; ++step) {
+                        if (step == 0) {
+                            row = m_model->addRow(*rs, fieldOf(0));  // line 108
+                        } else if (step < 6) {
+                            m_model->setCell(row, step, *rs, fieldOf(step));  // lines 110 to 118
+                        } else {
+                            rs->MoveNext();  // line 120
+                            moved = true;
+                        }
+                    }
+                } catch (const std::exception& failure) {
+                    err.report(108 + 2 * step, failure);
+                    ++step;
+                }
+            }
+            if (!moved)
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
     }

@@ -3,7 +3,9 @@
 #include "app/main_window_layout.h"
 #include "app/skin_framework.h"
 #include "app/window_pointer.h"
+#include "backup/database_use_lock.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -31,6 +33,8 @@ public:
         std::function<double()> random;
         std::function<void(const QString& url)> openPage;
         std::function<void()> endProgram;
+        // The time of day, for the daily backup; the system clock when unset.
+        std::function<QDateTime()> now;
         static Environment standard();
     };
 
@@ -128,6 +132,7 @@ private:
     // Passwords a server asks for are asked of the user in a password box.
     void askForServerPasswords();
     void sayReadOnlyState();
+    void makeDailyBackup();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
@@ -139,6 +144,9 @@ private:
     bool m_endingProgram = false;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
+    // Held while the window lives, so that a restore by another copy of the
+    // program waits for it to close.
+    backup::DatabaseUseLock m_useLock;
     QTimer m_sizeGuard;
 };
 

@@ -4,9 +4,12 @@
 #include "app/file_system.h"
 #include "app/twips.h"
 #include "app/ui_seam.h"
+#include "data/sql_text.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -54,6 +57,40 @@ bool SecondaryWindow::writeAndConfirm(ErrorReport& err, int writeLine, const std
     if (!err.line(writeLine, write))
         return false;
     err.line(confirmLine, [&] { UiSeam::tell(this, confirmation); });
+    return true;
+}
+
+bool SecondaryWindow::refuseUnstorableText(ErrorReport& err, int line, const QList<TypedBox>& boxes)
+{
+    const TypedBox* found = nullptr;
+    qsizetype at = -1;
+    if (!err.test(line, [&] {
+            for (const TypedBox& typed : boxes) {
+                at = sql::firstUnstorableCharacter(typed.text);
+                if (at >= 0) {
+                    found = &typed;
+                    return true;
+                }
+            }
+            return false;
+        })
+        || !found)
+        return false;
+    err.line(line + 2, [&] {
+        UiSeam::tell(this, QStringLiteral("The box \"%1\" contains a NUL character (code 0), which cannot be stored. "
+                                          "Delete it (it is selected) and save again.")
+                               .arg(found->caption));
+    });
+    err.line(line + 4, [&] {
+        found->box->setFocus();
+        if (auto* lineBox = qobject_cast<QLineEdit*>(found->box)) {
+            lineBox->setSelection(static_cast<int>(at), 1);
+        } else if (auto* textBox = qobject_cast<QPlainTextEdit*>(found->box)) {
+            const QTextCursor nul = textBox->document()->find(QString(QChar(0)));
+            if (!nul.isNull())
+                textBox->setTextCursor(nul);
+        }
+    });
     return true;
 }
 

@@ -67,6 +67,19 @@ protected:
     bool writeAndConfirm(ErrorReport& err, int writeLine, const std::function<void()>& write, int confirmLine,
                          const QString& confirmation);
 
+    // A box the user types into, named as its caption names it.
+    struct TypedBox {
+        QString caption;
+        QString text;
+        QWidget* box;
+    };
+
+    // Before any statement is built: when a box holds a character that cannot
+    // be stored (NUL), says which box on line + 2, puts the focus there with
+    // the character selected on line + 4 and returns true; the save stops
+    // with nothing written. `line` is the test's own line.
+    bool refuseUnstorableText(ErrorReport& err, int line, const QList<TypedBox>& boxes);
+
     // A push button in Arial 11.25 pt bold at a place in twips, showing the
     // hand pointer; never a default button.
     QPushButton* addPushButton(int number, const QString& caption, QRect placeTwips, QWidget* parent = nullptr);

@@ -34,7 +34,10 @@ public:
     using PasswordHandler = std::function<std::optional<QString>(const PasswordRequest&)>;
 
     // Shows the box and returns the button pressed. Line breaks may be written
-    // as CR, LF or CR LF; each shows as one line break.
+    // as CR, LF or CR LF; each shows as one line break. A long text is shown
+    // shortened (message_text::shortened, and further when even that would
+    // not fit the screen); the box always fits the screen, buttons included.
+    // A test's handler receives the request with the text shortened.
     static QMessageBox::StandardButton message(QWidget* parent, const MessageRequest& request);
 
     // A box with no icon of its own, titled with the application title.

@@ -1,42 +1,121 @@
 #include "app/work_hours_model.h"
 
+#include "app/key_order.h"
+#include "data/locale_text.h"
+#include "data/recordset.h"
 #include "data/runtime_error.h"
 
+#include <QCollator>
+#include <QDate>
+#include <QDateTime>
 #include <algorithm>
-#include <numeric>
+#include <array>
 
 namespace hv {
+
+namespace {
+
+// How each of the list's columns sorts, by position: ID, Employee, Date
+// Worked, Work Code, Hours, Work Description.
+constexpr std::array<SortRule, 6> kListRules{SortRule::Number, SortRule::Text, SortRule::Date,
+                                            SortRule::Text,   SortRule::Number, SortRule::Text};
+
+RuntimeError indexOutOfBounds()
+{
+    return {err::IndexOutOfBounds, QStringLiteral("Index out of bounds")};
+}
+
+// A value handed in as a QVariant, in the form a recordset reads it; a text
+// needs its bytes kept alive while the value is stored.
+data::StoredValue storedFrom(const QVariant& value, QByteArray& bytes)
+{
+    using data::StoredValue;
+    StoredValue stored;
+    if (value.isNull())
+        return stored;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        stored.kind = StoredValue::Text;
+        bytes = value.toString().toUtf8();
+        stored.bytes = bytes;
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+        stored.kind = StoredValue::Whole;
+        stored.whole = value.toLongLong();
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        stored.kind = StoredValue::Number;
+        stored.number = value.toDouble();
+        break;
+    case QMetaType::QDate:
+        stored.kind = StoredValue::Date;
+        stored.julianDay = value.toDate().toJulianDay();
+        break;
+    case QMetaType::QDateTime: {
+        const QDateTime at = value.toDateTime();
+        stored.kind = StoredValue::Date;
+        stored.julianDay = at.date().toJulianDay();
+        stored.secondsOfDay = at.time().msecsSinceStartOfDay() / 1000;
+        break;
+    }
+    case QMetaType::Bool:
+        stored.kind = StoredValue::YesNo;
+        stored.whole = value.toBool() ? 1 : 0;
+        break;
+    default:
+        stored.kind = StoredValue::Other;
+        bytes = text::valueToText(value).toUtf8();
+        stored.bytes = bytes;
+        break;
+    }
+    return stored;
+}
+
+}  // namespace
 
 WorkHoursModel::WorkHoursModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void WorkHoursModel::addColumn(const QString& header)
 {
-    // Columns come before the first row; existing rows would need a new stride.
-    if (!m_cells.empty())
+    // Columns come before the first row.
+    if (m_rows != 0)
         throw RuntimeError(err::InvalidPropertyValue,
                            QStringLiteral("Columns cannot be added while the list holds rows"));
+    const auto position = static_cast<size_t>(m_headers.size());
     beginInsertColumns({}, m_headers.size(), m_headers.size());
     m_headers.append(header);
+    m_columns.emplace_back(position < kListRules.size() ? kListRules[position] : SortRule::Text);
     endInsertColumns();
 }
 
 void WorkHoursModel::clearRows()
 {
     beginResetModel();
-    m_cells.clear();
+    for (ListColumn& column : m_columns)
+        column.clearCells();
+    m_rows = 0;
     m_displayOrder.clear();
     m_shownRows = 0;
+    m_locale = QLocale();
     endResetModel();
 }
 
-int WorkHoursModel::addRow(const QString& text)
+template <typename Store>
+int WorkHoursModel::appendRow(Store&& storeFirst)
 {
-    const int stride = columnCount();
-    if (stride == 0)
-        throw RuntimeError(err::IndexOutOfBounds, QStringLiteral("Index out of bounds"));
-    const int handle = static_cast<int>(m_cells.size() / stride);
-    m_cells.resize(m_cells.size() + stride);
-    m_cells[static_cast<size_t>(handle) * stride] = text;
+    if (m_columns.empty())
+        throw indexOutOfBounds();
+    const auto handle = static_cast<quint32>(m_rows);
+    for (ListColumn& column : m_columns)
+        column.appendEmpty();
+    storeFirst(m_columns.front(), handle);
+    ++m_rows;
     m_displayOrder.push_back(handle);
     if (m_fillDepth == 0) {
         // Shown at once: a sorted list takes the new row at its sorted place.
@@ -46,32 +125,68 @@ int WorkHoursModel::addRow(const QString& text)
         m_shownRows = static_cast<int>(m_displayOrder.size());
         endResetModel();
     }
-    return handle;
+    return static_cast<int>(handle);
 }
 
-void WorkHoursModel::setCell(int rowHandle, int column, const QString& text)
+int WorkHoursModel::addRow(const QVariant& value)
 {
-    const int stride = columnCount();
-    if (rowHandle < 0 || column < 0 || column >= stride
-        || static_cast<size_t>(rowHandle) >= m_displayOrder.size())
-        throw RuntimeError(err::IndexOutOfBounds, QStringLiteral("Index out of bounds"));
-    m_cells[static_cast<size_t>(rowHandle) * stride + column] = text;
+    QByteArray bytes;
+    const data::StoredValue stored = storedFrom(value, bytes);
+    return appendRow([&](ListColumn& column, quint32 row) {
+        column.set(row, stored, [&] { return text::valueToText(value); });
+    });
+}
+
+int WorkHoursModel::addRow(const data::Recordset& recordset, int field)
+{
+    const data::StoredValue stored = recordset.stored(field);
+    return appendRow([&](ListColumn& column, quint32 row) {
+        column.set(row, stored, [&] { return recordset.text(field); });
+    });
+}
+
+template <typename Store>
+void WorkHoursModel::storeCell(int rowHandle, int column, Store&& store)
+{
+    if (rowHandle < 0 || column < 0 || column >= columnCount() || static_cast<size_t>(rowHandle) >= m_rows)
+        throw indexOutOfBounds();
+    store(m_columns[static_cast<size_t>(column)], static_cast<size_t>(rowHandle));
     if (m_fillDepth == 0) {
         if (m_sorted && column == m_sortKey) {
             beginResetModel();
             sortRows();
             endResetModel();
         } else {
-            const auto pos = std::find(m_displayOrder.begin(), m_displayOrder.end(), rowHandle);
+            const auto pos = std::find(m_displayOrder.begin(), m_displayOrder.end(), static_cast<quint32>(rowHandle));
             const QModelIndex changed = index(static_cast<int>(pos - m_displayOrder.begin()), column);
             Q_EMIT dataChanged(changed, changed);
         }
     }
 }
 
+void WorkHoursModel::setCell(int rowHandle, int column, const QVariant& value)
+{
+    QByteArray bytes;
+    const data::StoredValue stored = storedFrom(value, bytes);
+    storeCell(rowHandle, column, [&](ListColumn& cells, size_t row) {
+        cells.set(row, stored, [&] { return text::valueToText(value); });
+    });
+}
+
+void WorkHoursModel::setCell(int rowHandle, int column, const data::Recordset& recordset, int field)
+{
+    // The field is read first: a field that cannot be read is the failure
+    // reported, whatever the row.
+    const data::StoredValue stored = recordset.stored(field);
+    storeCell(rowHandle, column, [&](ListColumn& cells, size_t row) {
+        cells.set(row, stored, [&] { return recordset.text(field); });
+    });
+}
+
 WorkHoursModel::Fill::Fill(WorkHoursModel& model) : m_model(model)
 {
-    ++m_model.m_fillDepth;
+    if (m_model.m_fillDepth++ == 0)
+        m_model.m_locale = QLocale();
 }
 
 WorkHoursModel::Fill::~Fill()
@@ -82,6 +197,8 @@ WorkHoursModel::Fill::~Fill()
     m_model.beginResetModel();
     if (m_model.m_sorted)
         m_model.sortRows();
+    for (ListColumn& column : m_model.m_columns)
+        column.compact();
     m_model.m_shownRows = static_cast<int>(m_model.m_displayOrder.size());
     m_model.endResetModel();
 }
@@ -92,20 +209,21 @@ void WorkHoursModel::setSorted(bool sorted)
     if (!sorted || m_fillDepth > 0)
         return;
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> oldOrder = m_displayOrder;
+    const QModelIndexList before = persistentIndexList();
+    std::vector<quint32> heldRows;  // the rows that persistent indexes stand on
+    heldRows.reserve(static_cast<size_t>(before.size()));
+    for (const QModelIndex& idx : before)
+        heldRows.push_back(m_displayOrder[static_cast<size_t>(idx.row())]);
     sortRows();
 
     // Selections and the current row follow their rows to the new places.
-    std::vector<int> newPosition(m_displayOrder.size());
+    std::vector<quint32> newPosition(m_displayOrder.size());
     for (size_t row = 0; row < m_displayOrder.size(); ++row)
-        newPosition[static_cast<size_t>(m_displayOrder[row])] = static_cast<int>(row);
-    const QModelIndexList before = persistentIndexList();
+        newPosition[m_displayOrder[row]] = static_cast<quint32>(row);
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& idx : before) {
-        const int storage = oldOrder[static_cast<size_t>(idx.row())];
-        after.append(index(newPosition[static_cast<size_t>(storage)], idx.column()));
-    }
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.append(index(static_cast<int>(newPosition[heldRows[static_cast<size_t>(i)]]), before[i].column()));
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -125,39 +243,39 @@ void WorkHoursModel::sortRows()
     const int key = m_sortKey;
     if (key < 0 || key >= columnCount())
         return;
-    // Texts compare without regard to case: fold each once rather than in
-    // every comparison.
-    const size_t rows = m_displayOrder.size();
-    std::vector<QString> folded(rows);
-    for (size_t row = 0; row < rows; ++row)
-        folded[row] = cell(static_cast<int>(row), key).toCaseFolded();
-
-    // A stable sort of the rows in adding order, so equal texts keep the
-    // order in which the rows arrived.
-    std::iota(m_displayOrder.begin(), m_displayOrder.end(), 0);
-    const bool descending = m_sortOrder == Descending;
-    std::stable_sort(m_displayOrder.begin(), m_displayOrder.end(), [&](int a, int b) {
-        const int c = QString::compare(folded[static_cast<size_t>(a)], folded[static_cast<size_t>(b)], Qt::CaseSensitive);
-        return descending ? c > 0 : c < 0;
-    });
+    // One key a row, made once for the sort; the rows are then placed in
+    // order of their keys, rows with equal keys in the order they arrived.
+    // Texts compare under the user's collation. The C locale has none of its
+    // own (Qt would compare its texts by code point, case and all), so it
+    // takes the common one that needs no language.
+    const QLocale user;
+    const QLocale collation = user.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : user;
+    QCollator collator(collation);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<quint64> keys;
+    m_columns[static_cast<size_t>(key)].sortKeys(keys, m_sortOrder == Descending, collator, collation.name(),
+                                                 m_locale);
+    orderByKeys(m_displayOrder, keys);
 }
 
-const QString& WorkHoursModel::cell(int storageRow, int column) const
+QString WorkHoursModel::cellText(quint32 storageRow, int column) const
 {
-    return m_cells[static_cast<size_t>(storageRow) * columnCount() + column];
+    return text::valueToText(m_columns[static_cast<size_t>(column)].value(storageRow), m_locale);
 }
 
 QString WorkHoursModel::text(int displayRow, int column) const
 {
     if (displayRow < 0 || displayRow >= m_shownRows || column < 0 || column >= columnCount())
-        throw RuntimeError(err::IndexOutOfBounds, QStringLiteral("Index out of bounds"));
-    return cell(m_displayOrder[static_cast<size_t>(displayRow)], column);
+        throw indexOutOfBounds();
+    return cellText(m_displayOrder[static_cast<size_t>(displayRow)], column);
 }
 
 int WorkHoursModel::displayRowOfFirstAdded() const
 {
-    const auto pos = std::find(m_displayOrder.begin(), m_displayOrder.begin() + m_shownRows, 0);
-    return pos == m_displayOrder.begin() + m_shownRows ? -1 : static_cast<int>(pos - m_displayOrder.begin());
+    const auto end = m_displayOrder.begin() + m_shownRows;
+    const auto pos = std::find(m_displayOrder.begin(), end, 0u);
+    return pos == end ? -1 : static_cast<int>(pos - m_displayOrder.begin());
 }
 
 int WorkHoursModel::rowCount(const QModelIndex& parent) const
@@ -175,7 +293,7 @@ QVariant WorkHoursModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_shownRows || index.column() >= columnCount())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
-        return cell(m_displayOrder[static_cast<size_t>(index.row())], index.column());
+        return cellText(m_displayOrder[static_cast<size_t>(index.row())], index.column());
     return {};
 }
 

@@ -1,15 +1,28 @@
 #pragma once
 
+#include "app/list_column.h"
+
 #include <QAbstractTableModel>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
+namespace hv::data {
+class Recordset;
+}
+
 namespace hv {
 
-// The rows of the work-hours list: one text per column and row, in the order
-// the rows were added, shown either in that order or sorted as text by one
-// column; the sort state lasts across refills, like the list control's own.
+// The rows of the work-hours list: one value per column and row, in the order
+// the rows were added, shown either in that order or sorted by one column;
+// the sort state lasts across refills, like the list control's own. Cells
+// keep their values and show them as the values joined to text under the
+// locale of the fill. The list's columns sort by what they hold: "ID" and
+// "Hours" as numbers, "Date Worked" by date, the others as texts under the
+// user's collation (without regard to case, numbers within texts by value);
+// empty cells come first in ascending order, and equal cells keep the order
+// in which their rows were added.
 class WorkHoursModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -18,20 +31,25 @@ public:
 
     explicit WorkHoursModel(QObject* parent = nullptr);
 
-    // Columns are added once, with their header texts.
+    // Columns are added once, with their header texts; the column's position
+    // among the list's six decides how it sorts (texts beyond them).
     void addColumn(const QString& header);
 
     // Removes every row (the columns and the sort state stay).
     void clearRows();
 
-    // Adds a row whose first cell is text and whose other cells are empty, and
-    // returns its handle for setCell(). While a Fill is open, rows are shown
-    // only when it ends; otherwise each row is shown as it is added.
-    int addRow(const QString& text);
+    // Adds a row whose first cell is a value and whose other cells are empty,
+    // and returns its handle for setCell(). While a Fill is open, rows are
+    // shown only when it ends; otherwise each row is shown as it is added.
+    // The recordset forms read the field of the current row and raise what
+    // reading it raises, before anything changes.
+    int addRow(const QVariant& value);
+    int addRow(const data::Recordset& recordset, int field);
 
     // Sets cell column (counted from 0) of a row added by addRow(); raises
     // "Index out of bounds" for a row or column that does not exist.
-    void setCell(int rowHandle, int column, const QString& text);
+    void setCell(int rowHandle, int column, const QVariant& value);
+    void setCell(int rowHandle, int column, const data::Recordset& recordset, int field);
 
     // Groups many addRow() calls into one update of the views.
     class Fill {
@@ -65,14 +83,20 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    template <typename Store>
+    int appendRow(Store&& storeFirst);
+    template <typename Store>
+    void storeCell(int rowHandle, int column, Store&& store);
     void sortRows();
-    const QString& cell(int storageRow, int column) const;
+    QString cellText(quint32 storageRow, int column) const;
 
     QStringList m_headers;
-    std::vector<QString> m_cells;      // row after row, columnCount() texts each
-    std::vector<int> m_displayOrder;   // display row -> row in adding order
+    std::vector<ListColumn> m_columns;
+    size_t m_rows = 0;                   // rows added since the list was emptied
+    std::vector<quint32> m_displayOrder; // display row -> row in adding order
+    QLocale m_locale;                    // the locale the cells are shown under
     int m_fillDepth = 0;
-    int m_shownRows = 0;               // rows the views know of
+    int m_shownRows = 0;                 // rows the views know of
     bool m_sorted = false;
     int m_sortKey = 0;
     int m_sortOrder = Ascending;

@@ -1,13 +1,51 @@
 #include "bench_database.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <sqlite3.h>
 
+#include <array>
 #include <string>
 
 namespace hv::bench {
 
-void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable)
+namespace {
+
+// One of a few hundred texts a firm writes again and again, the common ones
+// more often, or one of its own for one entry in twenty.
+std::string descriptionOf(int entry, Descriptions descriptions)
+{
+    if (descriptions == Descriptions::EachOwn || entry % 20 == 7)
+        return "Task " + std::to_string(entry * 7919 % 100003) + " for the customer";
+    static const std::array<const char*, 12> kWork{"Development", "Code review", "Support call", "Meeting",
+                                                   "Testing", "Documentation", "Planning", "Travel",
+                                                   "Training", "Design", "Deployment", "Bug fixing"};
+    static const std::array<const char*, 30> kSubjects{
+        "billing module", "customer portal", "reports", "release 2.1", "release 3.0", "mobile app",
+        "data import", "web shop", "invoice run", "payroll", "onboarding", "the new office",
+        "security audit", "backups", "printer setup", "website", "newsletter", "warehouse",
+        "time sheets", "order entry", "API", "search", "login", "dashboard", "exports",
+        "translations", "help desk", "server move", "licences", "year-end closing"};
+    const int pick = (entry * 31 + (entry / 7) * (entry / 7)) % 360;  // some far more often than others
+    const int common = pick < 180 ? pick % 60 : pick;
+    return std::string(kWork[static_cast<size_t>(common % 12)]) + " - " + kSubjects[static_cast<size_t>(common / 12)];
+}
+
+}  // namespace
+
+QString makeLiveDatabase(const QString& dataHome, const QString& programFolder)
+{
+    const QString folder = dataHome + QStringLiteral("/Harrowfen/Hourvane");
+    const QString database = folder + QStringLiteral("/dbData.mdb");
+    QDir().mkpath(folder);
+    QFile::copy(programFolder + QStringLiteral("/dbBlank.mdb"), database);
+    QFile::setPermissions(database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return database;
+}
+
+void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
+                  Descriptions descriptions)
 {
     sqlite3* db = nullptr;
     sqlite3_open(databaseFile.toUtf8().constData(), &db);
@@ -30,7 +68,7 @@ void writeEntries(const QString& databaseFile, int entries, int workCodes, const
     const QDate start(2025, 1, 1);
     for (int i = 0; i < entries; ++i) {
         const QByteArray date = start.addDays(i % 730).toString(Qt::ISODate).toUtf8();
-        const std::string description = "Task " + std::to_string(i * 7919 % 100003) + " for the customer";
+        const std::string description = descriptionOf(i, descriptions);
         sqlite3_bind_int(insert, 1, i % 40 + 1);
         sqlite3_bind_text(insert, 2, date.constData(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 3, i % workCodes + 1);

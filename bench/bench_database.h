@@ -5,10 +5,20 @@
 
 namespace hv::bench {
 
+// How the entries' descriptions repeat: each entry its own text, or the mix
+// of a firm's years of data (most entries take one of a few hundred texts,
+// one in twenty a text of its own).
+enum class Descriptions { EachOwn, FirmMix };
+
 // Writes straight into a database file made from the template: 40
 // employees, the work codes (billable as the function says of each number,
 // counted from 1) and the entries, spread over the employees, the work codes
-// and two years of dates, each with its own description.
-void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable);
+// and two years of dates.
+void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
+                  Descriptions descriptions = Descriptions::EachOwn);
+
+// The live database of a data folder (XDG_DATA_HOME) as the program finds
+// it, made from the template in the program folder; returns its path.
+QString makeLiveDatabase(const QString& dataHome, const QString& programFolder);
 
 }  // namespace hv::bench

@@ -4,6 +4,7 @@
 #include "app/shared_connection.h"
 #include "app/twips.h"
 #include "app/ui_seam.h"
+#include "catalog/notes_box.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/locale_text.h"
@@ -13,7 +14,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <limits>
 #include <memory>
@@ -90,7 +90,7 @@ Form3::Form3(QWidget* parent)
         const BoxDefinition& def = kBoxes[static_cast<size_t>(number - 1)];
         QWidget* box = nullptr;
         if (number == 16) {
-            m_Text16 = new QPlainTextEdit(this);
+            m_Text16 = new NotesBox(this);
             m_Text16->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             m_Text16->setTabChangesFocus(true);
             box = m_Text16;
@@ -131,21 +131,15 @@ QLineEdit* Form3::box(int number) const
 
 QString Form3::boxText(int number) const
 {
-    if (number != 16)
-        return box(number)->text();
-    const QString shown = m_Text16->toPlainText();
-    return shown == m_notesAsShown ? m_notesAsLoaded : shown;
+    return number == 16 ? m_Text16->text() : box(number)->text();
 }
 
 void Form3::setBoxText(int number, const QString& text)
 {
-    if (number != 16) {
+    if (number == 16)
+        m_Text16->setText(text);
+    else
         box(number)->setText(text);
-        return;
-    }
-    m_Text16->setPlainText(text);
-    m_notesAsLoaded = text;
-    m_notesAsShown = m_Text16->toPlainText();
 }
 
 void Form3::LoadData()
@@ -180,6 +174,14 @@ void Form3::PushButton2_Click()
         err.line(110, [&] { box(2)->setFocus(); });
         return;
     }
+
+    QList<TypedBox> typed;
+    for (int number = 1; number <= 16; ++number) {
+        QWidget* shownIn = number == 16 ? static_cast<QWidget*>(m_Text16) : box(number);
+        typed.append({QString::fromLatin1(kBoxes[static_cast<size_t>(number - 1)].caption), boxText(number), shownIn});
+    }
+    if (refuseUnstorableText(err, 124, typed))
+        return;
 
     bool written = false;
     if (err.test(112, [&] { return !m_ID.isEmpty(); })) {

@@ -7,11 +7,12 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
 namespace hv {
+
+class NotesBox;
 
 // The employee editor: creates an employee (m_ID empty) or edits the one
 // whose ID m_ID holds, with one box for each of the sixteen columns.
@@ -27,7 +28,7 @@ public:
 
     // The box of column position 1 to 15 (Text1 .. Text15); Text16 is notes().
     QLineEdit* box(int number) const;
-    QPlainTextEdit* notes() const { return m_Text16; }
+    NotesBox* notes() const { return m_Text16; }
 
 protected:
     void LoadData() override;
@@ -37,12 +38,7 @@ private:
     void setBoxText(int number, const QString& text);
 
     std::array<QLineEdit*, 15> m_boxes{};  // Text1 .. Text15
-    QPlainTextEdit* m_Text16 = nullptr;
-    // The notes as stored and as the box showed them when loaded: the box
-    // writes its line breaks as LF, so notes the user leaves as they were are
-    // saved as stored, CR LF and all.
-    QString m_notesAsLoaded;
-    QString m_notesAsShown;
+    NotesBox* m_Text16 = nullptr;
     QPushButton* m_PushButton2 = nullptr;
     QPushButton* m_PushButton1 = nullptr;
 };

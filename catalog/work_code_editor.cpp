@@ -106,6 +106,9 @@ void Form5::PushButton2_Click()
         return;
     }
 
+    if (refuseUnstorableText(err, 118, {{QStringLiteral("Description"), m_Text1->text(), m_Text1}}))
+        return;
+
     const QString description = sql::quoteDoubled(m_Text1->text());
     const QString billableWord = m_Check1->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
 

@@ -129,10 +129,12 @@ std::optional<ColumnValue> ColumnConversion::convert(ColumnKind kind, const Colu
         }
     }
     if (!result) {
+        // A long value is quoted by its beginning, so the column and the
+        // reason stay legible.
         const QString shown = input.kind == ColumnInput::Binary ? QStringLiteral("(binary data)")
             : input.kind == ColumnInput::Integer              ? QString::number(input.integer)
             : input.kind == ColumnInput::Real                 ? text::numberToSqlText(input.real)
-                                                              : input.text;
+                                                              : text::excerpt(input.text, 60);
         refusal = QStringLiteral("Cannot store '%1' in the column [%2]: %3.").arg(shown, column, reason);
     }
     return result;

@@ -1,9 +1,11 @@
 #include "locale_text.h"
 
 #include "runtime_error.h"
+#include "sql_functions.h"
 
 #include <QStringList>
 #include <QTime>
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <cmath>
@@ -106,7 +108,26 @@ std::optional<QDateTime> fromIso(const QString& text)
 
 bool inDateRange(const QDate& date)
 {
-    return date.isValid() && date.year() >= 100 && date.year() <= 9999;
+    return date.isValid() && date >= firstStorableDate() && date <= lastStorableDate();
+}
+
+// True when the text holds the locale's group separator followed by exactly
+// three digits ("1.000", "1.234,5" under de_DE): the user wrote a grouped
+// number, which must never be read another way.
+bool hasDigitGrouping(const QString& text, const QLocale& locale)
+{
+    const QString separator = locale.groupSeparator();
+    if (separator.isEmpty())
+        return false;
+    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, at + 1)) {
+        const qsizetype first = at + separator.size();
+        qsizetype end = first;
+        while (end < text.size() && text.at(end).isDigit())
+            ++end;
+        if (end - first == 3)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -127,6 +148,28 @@ QString timeToText(const QTime& time, const QLocale& locale)
     return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
+namespace {
+
+// A date followed by its time of day, when it has one, as the locale writes them.
+QString localDateTimeText(const QDateTime& value, const QLocale& locale)
+{
+    QString result = dateToText(value.date(), locale);
+    if (value.time() != QTime(0, 0))
+        result += u' ' + timeToText(value.time(), locale);
+    return result;
+}
+
+}  // namespace
+
+QString dateTimeToText(const QDateTime& value, const QLocale& locale)
+{
+    const QString local = localDateTimeText(value, locale);
+    const std::optional<QDateTime> readBack = textToDateTime(local, locale);
+    if (readBack && readBack->date() == value.date() && readBack->time() == value.time())
+        return local;
+    return data::dateTimeToStorageText(value);
+}
+
 QString valueToText(const QVariant& value, const QLocale& locale)
 {
     if (value.isNull())
@@ -136,13 +179,8 @@ QString valueToText(const QVariant& value, const QLocale& locale)
         return value.toString();
     case QMetaType::QDate:
         return dateToText(value.toDate(), locale);
-    case QMetaType::QDateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        QString result = dateToText(dateTime.date(), locale);
-        if (dateTime.time() != QTime(0, 0))
-            result += u' ' + timeToText(dateTime.time(), locale);
-        return result;
-    }
+    case QMetaType::QDateTime:
+        return localDateTimeText(value.toDateTime(), locale);
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double:
@@ -178,6 +216,10 @@ std::optional<double> textToNumber(const QString& text, const QLocale& locale)
     bool ok = false;
     double value = strict.toDouble(trimmed, &ok);
     if (!ok) {
+        // The plain form SQL writes is read as well, but never a grouped
+        // number: "1.000" under de_DE is a thousand to its writer, not 1.
+        if (hasDigitGrouping(trimmed, locale))
+            return std::nullopt;
         QLocale plain = QLocale::c();
         plain.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
         value = plain.toDouble(trimmed, &ok);
@@ -237,6 +279,16 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
             return std::nullopt;
     }
     return QDateTime(date, time, Qt::UTC);
+}
+
+QString excerpt(QStringView text, qsizetype length)
+{
+    if (text.size() <= length)
+        return text.toString();
+    qsizetype keep = std::max<qsizetype>(0, length - 1);
+    if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+        --keep;
+    return text.left(keep).toString() + QChar(0x2026);
 }
 
 namespace {

@@ -19,11 +19,22 @@ namespace hv::text {
 // place, so a date written as text and read back keeps its century.
 QString shortDateFormat(const QLocale& locale = QLocale());
 
+// The dates the program can store: 1 January 100 to 31 December 9999.
+inline QDate firstStorableDate() { return QDate(100, 1, 1); }
+inline QDate lastStorableDate() { return QDate(9999, 12, 31); }
+
 // A date as text in the short date format above.
 QString dateToText(const QDate& date, const QLocale& locale = QLocale());
 
 // A time of day as text in the locale's long time format, without a time zone.
 QString timeToText(const QTime& time, const QLocale& locale = QLocale());
+
+// A date, with its time of day when it has one, as text that textToDateTime
+// reads back to exactly that value: the short date format followed by the
+// time in the long time format, as valueToText writes it, or ISO 8601
+// as stored ("2024-03-05T13:45:00") when the locale could not read its own
+// text back.
+QString dateTimeToText(const QDateTime& value, const QLocale& locale = QLocale());
 
 // A value "joined to empty text": a date in the short date format (followed by
 // the time of day in the locale's long time format when the value carries one),
@@ -35,8 +46,11 @@ QString valueToText(const QVariant& value, const QLocale& locale = QLocale());
 // are allowed, so are a sign and an exponent; the decimal separator is the
 // locale's, and the plain form SQL reads ("7.5") is accepted as well. Digit
 // grouping is refused, so "7,5" under a locale whose comma is a group
-// separator is not a number (never 75). Infinite and NaN results, hexadecimal
-// and empty text are refused. Returns nothing when the text is not a number.
+// separator is not a number (never 75), and a text the locale would read with
+// grouping (its group separator followed by exactly three digits: "1.000" or
+// "1.234,5" under de_DE) is not read the plain way either (never 1). Infinite
+// and NaN results, hexadecimal and empty text are refused. Returns nothing
+// when the text is not a number. Every reading of a number goes through here.
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = QLocale());
 
 // A number as the plain text that SQL reads: '.' as the decimal separator,
@@ -51,6 +65,11 @@ QString numberToSqlText(double value);
 // local-time shift (a daylight-saving gap) can change the time typed.
 // Returns nothing when the text is not a date.
 std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());
+
+// A text to quote in a message: itself when it has at most `length`
+// characters, otherwise its beginning ended with "…" (`length` characters in
+// all), never cutting a character written with two UTF-16 units in half.
+QString excerpt(QStringView text, qsizetype length);
 
 // The platform's conversions of a setting's text to a number: single precision
 // and 16-bit whole number (rounded half to even). Text that is not a number

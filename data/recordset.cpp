@@ -5,6 +5,7 @@
 #include "runtime_error.h"
 #include "sql_dialect.h"
 #include "row_cursor.h"
+#include "utf8_text.h"
 
 #include <QHash>
 #include <QLocale>
@@ -106,7 +107,7 @@ struct Recordset::Impl {
     QString columnText(int index) const
     {
         const QByteArrayView utf8 = cursor().bytes(index);
-        return QString::fromUtf8(utf8.data(), utf8.size());
+        return textFromUtf8(utf8.data(), utf8.size());
     }
 
     bool storedDate(int index, QDate& date, QTime& time) const
@@ -304,6 +305,56 @@ QString Recordset::text(int index) const
         break;
     }
     return text::valueToText(value(index), d.locale);
+}
+
+StoredValue Recordset::stored(int index) const
+{
+    const Impl& d = *m_impl;
+    d.requireValue(index);
+    const RowCursor& cursor = d.cursor();
+    const ColumnKind kind = d.kinds[static_cast<size_t>(index)];
+    StoredValue v;
+    const RowCursor::Cell storage = cursor.cell(index);
+    switch (storage) {
+    case RowCursor::Cell::Null:
+        break;
+    case RowCursor::Cell::Text: {
+        const QByteArrayView text = cursor.bytes(index);
+        QDate date;
+        QTime time;
+        if (kind == ColumnKind::Date && text.data()
+            && parseStoredDate(text.data(), static_cast<int>(text.size()), date, time)) {
+            v.kind = StoredValue::Date;
+            v.julianDay = date.toJulianDay();
+            v.secondsOfDay = time.msecsSinceStartOfDay() / 1000;
+        } else {
+            v.kind = StoredValue::Text;
+            v.bytes = text;
+        }
+        break;
+    }
+    case RowCursor::Cell::Integer:
+    case RowCursor::Cell::Real: {
+        const bool whole = storage == RowCursor::Cell::Integer;
+        const double number = whole ? static_cast<double>(cursor.integer(index)) : cursor.real(index);
+        if (kind == ColumnKind::YesNo) {
+            v.kind = StoredValue::YesNo;
+            v.whole = number != 0.0 ? 1 : 0;
+        } else if (whole && kind != ColumnKind::Number) {
+            v.kind = StoredValue::Whole;
+            v.whole = cursor.integer(index);
+        } else {
+            v.kind = StoredValue::Number;
+            v.number = number;
+        }
+        break;
+    }
+    case RowCursor::Cell::Binary:
+        v.kind = StoredValue::Other;
+        v.bytes = cursor.bytes(index);
+        break;
+    }
+    return v;
 }
 
 void Recordset::MoveNext()

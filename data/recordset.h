@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/stored_value.h"
+
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -64,6 +66,11 @@ public:
     // in force at Open), computed without building a QVariant on the way; the
     // list fill's fast path.
     QString text(int index) const;
+
+    // The value as stored, with no QVariant and no text made on the way: the
+    // kind value() would give it and its number, date or bytes. For a Text or
+    // Other value, text() gives its decoded text.
+    StoredValue stored(int index) const;
 
     // Moves to the next row; raises the "no current record" error at end of file.
     void MoveNext();

@@ -2,6 +2,7 @@
 
 #include "column_conversion.h"
 #include "locale_text.h"
+#include "utf8_text.h"
 
 #include <sqlite3.h>
 
@@ -17,7 +18,7 @@ namespace {
 QString valueText(sqlite3_value* value)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text ? QString::fromUtf8(text, sqlite3_value_bytes(value)) : QString();
+    return textFromUtf8(text, sqlite3_value_bytes(value));
 }
 
 QString columnName(sqlite3_value** argv, int argc)

@@ -96,7 +96,8 @@ Form2::Form2(QWidget* parent)
     m_DateTimePicker1 = placed(new QDateEdit(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
     m_DateTimePicker1->setCalendarPopup(true);
     m_DateTimePicker1->setDisplayFormat(text::shortDateFormat());
-    m_DateTimePicker1->setMinimumDate(QDate(100, 1, 1));
+    m_DateTimePicker1->setDateRange(text::firstStorableDate(), text::lastStorableDate());
+    connect(m_DateTimePicker1, &QDateEdit::dateChanged, this, [this] { m_dateEdited = true; });
 
     m_Text1 = newBox(this, QStringLiteral("Text1"), QRect(120, 3405, 1680, 345));
     m_Text3 = newBox(this, QStringLiteral("Text3"), QRect(120, 4245, 3840, 345));
@@ -149,6 +150,7 @@ Form2::~Form2() = default;
 void Form2::Form_Load()
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
+    m_storedWorked.reset();
     loadAppearance(err);
     err.line(108, [&] { LoadEmployees(0); });
     err.line(110, [&] { LoadWorkCodes(0); });
@@ -184,15 +186,30 @@ void Form2::LoadEntry()
         const QVariant worked = rs->Fields(QStringLiteral("Date Worked"));
         if (worked.isNull())
             throw RuntimeError::invalidUseOfNull();
-        const QDate date = worked.typeId() == QMetaType::QDateTime ? worked.toDateTime().date() : worked.toDate();
-        if (!date.isValid())
+        const QDateTime stored = worked.typeId() == QMetaType::QDateTime
+            ? worked.toDateTime()
+            : QDateTime(worked.toDate(), QTime(0, 0), Qt::UTC);
+        if (!stored.date().isValid())
             throw RuntimeError::typeMismatch();
-        m_DateTimePicker1->setDate(date);
+        // The picker shows the day; the time of day is kept aside, and a date
+        // the picker cannot show is kept too, so that it is never changed
+        // without the user's word.
+        m_DateTimePicker1->setDate(stored.date());
+        m_storedWorked = stored;
+        m_dateEdited = false;
         selectText(m_Combo2, rs->Fields(QStringLiteral("Work Code Description")));
         m_Text1->setText(text::valueToText(rs->Fields(QStringLiteral("Hours"))));
         m_Text3->setText(text::valueToText(rs->Fields(QStringLiteral("Work Description"))));
     }
     rs->Close();
+}
+
+QDateTime Form2::workedToSave() const
+{
+    const QDate chosen = m_DateTimePicker1->date();
+    if (m_storedWorked && (!m_dateEdited || chosen == m_storedWorked->date()))
+        return *m_storedWorked;
+    return QDateTime(chosen, QTime(0, 0), Qt::UTC);
 }
 
 void Form2::PushButton2_Click()
@@ -211,13 +228,26 @@ void Form2::PushButton2_Click()
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
     if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
         return refuse(120, QStringLiteral("You forgot to select Work Code."), m_Combo2);
+    QDateTime worked;
+    if (err.test(140, [&] {
+            worked = workedToSave();
+            return worked.date() < text::firstStorableDate() || worked.date() > text::lastStorableDate();
+        })) {
+        return refuse(142,
+                      QStringLiteral("The date worked %1 cannot be stored: dates run from %2 to %3. Choose another date.")
+                          .arg(text::dateToText(worked.date()), text::dateToText(text::firstStorableDate()),
+                               text::dateToText(text::lastStorableDate())),
+                      m_DateTimePicker1);
+    }
+    if (refuseUnstorableText(err, 146, {{QStringLiteral("Description"), m_Text3->text(), m_Text3}}))
+        return;
 
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
     // the user's decimal separator, so the number typed is the number stored.
     const auto prepared = [&] {
         return EntryValues{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
                            m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
-                           text::dateToText(m_DateTimePicker1->date()), text::numberToSqlText(hours.value()),
+                           text::dateTimeToText(worked), text::numberToSqlText(hours.value()),
                            sql::quoteDoubled(m_Text3->text())};
     };
 

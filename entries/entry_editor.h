@@ -3,9 +3,11 @@
 #include "app/secondary_window.h"
 #include "entries/record_picker.h"
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QDateEdit;
@@ -63,6 +65,9 @@ private:
     };
 
     void LoadEntry();
+    // The date worked that "Save" writes: the stored date with its time of
+    // day while the user leaves the date as loaded, otherwise the date chosen.
+    QDateTime workedToSave() const;
     void addRecord(PickerSide& side, const QString& procedure);
     void editRecord(PickerSide& side, const QString& procedure);
     void deleteRecord(PickerSide& side, const QString& procedure);
@@ -73,6 +78,10 @@ private:
     QDateEdit* m_DateTimePicker1 = nullptr;
     QLineEdit* m_Text1 = nullptr;  // hours
     QLineEdit* m_Text3 = nullptr;  // description
+    // The loaded entry's date worked as stored, time of day included, and
+    // whether the user has changed the date since.
+    std::optional<QDateTime> m_storedWorked;
+    bool m_dateEdited = false;
     PickerSide m_employees;
     PickerSide m_workCodes;
 };

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds Hourvane and runs every test, headless, with a private PostgreSQL
-# server of its own for the tests of the server database (stopped at the end,
-# whatever the tests did).
+# Builds everything and runs every test headless, the checks of the Debian
+# package among them, with a private PostgreSQL server of its own for the
+# tests of the server database (stopped at the end, whatever the tests did).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh everything
+cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
 server_dir=$(mktemp -d /tmp/hourvane-test-server.XXXXXX)

@@ -5,6 +5,7 @@
 #include "support/test_environment.h"
 #include "support/ui_recorder.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
@@ -34,6 +35,8 @@ protected:
     IsolatedUserFolders m_folders;
     UiRecorder m_ui;
     double m_draw = 0.5;
+    // The time start-up sees; the system clock when invalid.
+    QDateTime m_now;
     QStringList m_openedPages;
     int m_endCalls = 0;
 };

@@ -3,6 +3,10 @@
 #include "app/work_hours_model.h"
 #include "data/locale_text.h"
 
+#include "data/connection.h"
+#include "data/recordset.h"
+
+#include <QCollator>
 #include <QHeaderView>
 #include <sqlite3.h>
 #include <QTest>
@@ -76,7 +80,7 @@ TEST_F(WorkHoursListTest, ShowsEveryEntryWithItsTextsAndANullDescriptionAsEmpty)
     EXPECT_TRUE(window->listView()->selectionModel()->isRowSelected(0, {}));
 }
 
-TEST_F(WorkHoursListTest, HeaderClicksSortAsTextAndToggleTheOrder)
+TEST_F(WorkHoursListTest, HeaderClicksSortByValueAndToggleTheOrder)
 {
     auto first = start();
     closeWindow(first);
@@ -85,10 +89,10 @@ TEST_F(WorkHoursListTest, HeaderClicksSortAsTextAndToggleTheOrder)
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 
-    clickHeader(*window, 5);  // Hours ascending, as text
-    EXPECT_EQ(column(*window, 4), QStringList({"10", "100", text::valueToText(2.5), "9"}));
+    clickHeader(*window, 5);  // Hours ascending, as numbers
+    EXPECT_EQ(column(*window, 4), QStringList({text::valueToText(2.5), "9", "10", "100"}));
     clickHeader(*window, 5);  // descending
-    EXPECT_EQ(column(*window, 4), QStringList({"9", text::valueToText(2.5), "100", "10"}));
+    EXPECT_EQ(column(*window, 4), QStringList({"100", "10", "9", text::valueToText(2.5)}));
 
     clickHeader(*window, 2);  // Employee: ascending, descending, ascending
     EXPECT_EQ(column(*window, 1), QStringList({"Ann Lee", "Ann Lee", "Bob Kay", "Bob Kay"}));
@@ -99,14 +103,13 @@ TEST_F(WorkHoursListTest, HeaderClicksSortAsTextAndToggleTheOrder)
     EXPECT_EQ(column(*window, 0), QStringList({"2", "4", "1", "3"}));
     EXPECT_EQ(window->listModel()->sortOrder(), WorkHoursModel::Ascending);
 
-    clickHeader(*window, 3);  // another column: ascending by date text
+    clickHeader(*window, 3);  // another column: ascending by date
     EXPECT_EQ(window->listModel()->sortKey(), 2);
     EXPECT_EQ(window->listModel()->sortOrder(), WorkHoursModel::Ascending);
-    QStringList dates = column(*window, 2);
-    QStringList sortedDates = dates;
-    std::stable_sort(sortedDates.begin(), sortedDates.end(),
-                     [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    EXPECT_EQ(dates, sortedDates);
+    EXPECT_EQ(column(*window, 0), QStringList({"1", "2", "3", "4"}));
+    clickHeader(*window, 1);  // ID descending after ascending
+    clickHeader(*window, 1);
+    EXPECT_EQ(column(*window, 0), QStringList({"4", "3", "2", "1"}));
     closeWindow(window);
 }
 
@@ -166,6 +169,185 @@ TEST_F(WorkHoursListTest, AFailingQueryIsReportedOnceAndLeavesTheListEmpty)
         << reports[0].toStdString();
     EXPECT_TRUE(reports[0].contains(QStringLiteral("in Vevudazor2021/08/31.Form1.ListData at line 104\r\r")));
     EXPECT_EQ(window->listModel()->rowCount(), 0);
+}
+
+TEST_F(WorkHoursListTest, ACellThatCannotBeReadIsReportedOnItsLineAndTheRowGoesOn)
+{
+    auto first = start();
+    closeWindow(first);
+    addEntries({QStringLiteral("3"), QStringLiteral("5")});
+    {
+        // A damaged file whose query lacks the Hours column.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(liveDatabase().toUtf8().constData(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw,
+                               "DROP VIEW \"Work Hours Extended\";"
+                               "CREATE VIEW \"Work Hours Extended\" AS SELECT h.ID AS ID, 'x' AS \"Employee Name\", "
+                               "h.\"Date Worked\" AS \"Date Worked\", 'y' AS \"Work Code Description\", "
+                               "h.\"Work Description\" AS \"Work Description\" FROM \"Work Hours\" AS h",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    auto window = start();
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), 2);  // once a row
+    for (const QString& report : reports)
+        EXPECT_TRUE(report.contains(QStringLiteral("Form1.ListData at line 116\r\r"))) << report.toStdString();
+    const QList<QStringList> rows = listRows(*window);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1], QStringList({"2", "x", text::dateToText(QDate(2026, 1, 2)), "y", "", "task 2"}));
+}
+
+// A few hundred entries with repeated and unique texts, Nulls, and entries
+// whose employee or work code is gone: the list shows what the query gives,
+// in the query's order until sorted, and sorted by value after each click,
+// through refills that change, drop and add entries.
+class WorkHoursListAgreement : public WorkHoursListTest {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        WorkHoursListTest::SetUp();
+    }
+    void TearDown() override
+    {
+        WorkHoursListTest::TearDown();
+        QLocale::setDefault(m_previous);
+    }
+
+    void raw(const QString& sql) const
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(liveDatabase().toUtf8().constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    // Entries first .. first + count - 1 (numbered by n): employees 1-5 and a
+    // missing one, work codes 1-3 and a missing one, descriptions from a few
+    // shared texts, unique ones and Nulls.
+    void writeEntries(int first, int count) const
+    {
+        static const char* shared[] = {"Support", "support", "Item 9", "item 10", "Äpfel", "", "Meeting"};
+        QString sql = QStringLiteral("BEGIN;");
+        for (int n = first; n < first + count; ++n) {
+            const QString description = n % 5 == 0 ? QStringLiteral("NULL")
+                : n % 3 == 0 ? QStringLiteral("'unique %1 text'").arg(n * 37 % 1000)
+                             : QStringLiteral("'%1'").arg(QString::fromUtf8(shared[n % 7]));
+            const QString hours = n % 11 == 0 ? QStringLiteral("NULL") : QString::number((n % 13 - 3) * 0.75);
+            sql += QStringLiteral("INSERT INTO \"Work Hours\" (\"Employee\",\"Date Worked\",\"Work Code\",\"Hours\",\"Work Description\") "
+                                  "VALUES (%1,'%2',%3,%4,%5);")
+                       .arg(n % 6 == 0 ? 99 : n % 5 + 1)
+                       .arg(QDate(2025, 1, 1).addDays(n * 17 % 400).toString(Qt::ISODate)
+                            + (n % 9 == 0 ? QStringLiteral("T08:30:00") : QString()))
+                       .arg(n % 4 == 0 ? 42 : n % 3 + 1)
+                       .arg(hours, description);
+        }
+        raw(sql + QStringLiteral("COMMIT;"));
+    }
+
+    // The query's rows as values and as the texts the list must show.
+    void readReference()
+    {
+        m_values.clear();
+        m_texts.clear();
+        data::Connection connection;
+        connection.Open(QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + liveDatabase()
+                        + QStringLiteral(";JET OLEDB:Database Password="));
+        data::Recordset rs;
+        rs.Open(QStringLiteral("select * from [Work Hours Extended]"), connection);
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QVariantList values;
+            QStringList texts;
+            for (const char* name : {"ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"}) {
+                values.append(rs.Fields(QString::fromLatin1(name)));
+                texts.append(rs.text(rs.fieldIndex(QString::fromLatin1(name))));
+            }
+            m_values.append(values);
+            m_texts.append(texts);
+        }
+        rs.Close();
+        connection.Close();
+    }
+
+    // The reference rows' texts sorted by a plain comparison of their values.
+    QList<QStringList> sortedReference(int column, bool descending) const
+    {
+        QCollator collator{QLocale()};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        const auto less = [&](int a, int b) {
+            const QVariant& x = m_values[a][column];
+            const QVariant& y = m_values[b][column];
+            const bool xEmpty = x.isNull() || x.toString().isEmpty();
+            const bool yEmpty = y.isNull() || y.toString().isEmpty();
+            if (xEmpty || yEmpty)
+                return xEmpty && !yEmpty;
+            if (column == 0 || column == 4)
+                return x.toDouble() < y.toDouble();
+            if (column == 2) {
+                const auto at = [](const QVariant& v) {
+                    return v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC) : v.toDateTime();
+                };
+                return at(x) < at(y);
+            }
+            return collator.compare(x.toString(), y.toString()) < 0;
+        };
+        QList<int> order;
+        for (int i = 0; i < m_values.size(); ++i)
+            order.append(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return descending ? less(b, a) : less(a, b); });
+        QList<QStringList> rows;
+        for (int i : order)
+            rows.append(m_texts[i]);
+        return rows;
+    }
+
+    void expectEveryColumnsSorts(Form1& window)
+    {
+        for (int position = 1; position <= 6; ++position) {
+            window.ListView1_ColumnClick(position);
+            EXPECT_EQ(listRows(window), sortedReference(position - 1, false)) << "column " << position << " ascending";
+            window.ListView1_ColumnClick(position);
+            EXPECT_EQ(listRows(window), sortedReference(position - 1, true)) << "column " << position << " descending";
+        }
+    }
+
+    QLocale m_previous;
+    QList<QVariantList> m_values;
+    QList<QStringList> m_texts;
+};
+
+TEST_F(WorkHoursListAgreement, TextsOrdersAndCurrentRowMatchTheQueryThroughRefills)
+{
+    auto first = start();
+    closeWindow(first);
+    raw(QStringLiteral("INSERT INTO \"Employees\" (\"First Name\",\"Last Name\") VALUES ('Ann','Lee'),('bob','Kay'),"
+                       "('Zoë','Adams'),('Ann','lee'),('Émile','Zola');"
+                       "INSERT INTO \"Work Codes\" (\"Description\",\"Billable\") VALUES ('Coding',-1),('coding 2',0),('Coding 10',-1);"));
+    writeEntries(1, 300);
+    readReference();
+
+    auto window = start();
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    EXPECT_EQ(listRows(*window), m_texts);  // the query's order until sorted
+    EXPECT_EQ(currentRow(*window), 0);
+    expectEveryColumnsSorts(*window);
+
+    // A third of the entries go, others change, new ones come; the list,
+    // still sorted by the last column descending, follows.
+    raw(QStringLiteral("DELETE FROM \"Work Hours\" WHERE ID % 3 = 1;"
+                       "UPDATE \"Work Hours\" SET \"Work Description\" = 'edited ' || ID, \"Hours\" = ID % 7 WHERE ID % 10 = 2;"
+                       "DELETE FROM \"Employees\" WHERE ID = 2;"));
+    writeEntries(301, 80);
+    readReference();
+    window->ListData();
+    EXPECT_EQ(listRows(*window), sortedReference(5, true));
+    EXPECT_EQ(window->listModel()->text(currentRow(*window), 0), m_texts.first().first());
+    expectEveryColumnsSorts(*window);
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    closeWindow(window);
 }
 
 }  // namespace

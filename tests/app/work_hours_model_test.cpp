@@ -1,6 +1,11 @@
 #include "app/work_hours_model.h"
 #include "data/runtime_error.h"
 
+#include "data/locale_text.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -41,6 +46,19 @@ protected:
         model.setSorted(true);
     }
 
+    // Rows whose cell `column` holds each of the values, added in the order
+    // given; the ID cell numbers them from 1.
+    void fillColumn(int column, const QVariantList& values)
+    {
+        WorkHoursModel::Fill batch(model);
+        qint64 id = 0;
+        for (const QVariant& value : values) {
+            const int row = model.addRow(QVariant::fromValue(++id));
+            if (column != 0)
+                model.setCell(row, column, value);
+        }
+    }
+
     WorkHoursModel model;
 };
 
@@ -50,15 +68,6 @@ TEST_F(WorkHoursModelTest, ShowsRowsInAddingOrderUntilSorted)
     EXPECT_EQ(column(0), QStringList({"3", "1", "2"}));
     EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral(" Work Code"));
     EXPECT_EQ(model.displayRowOfFirstAdded(), 0);
-}
-
-TEST_F(WorkHoursModelTest, SortsAsTextSoTenComesBeforeNine)
-{
-    fill({{"9", ""}, {"10", ""}, {"100", ""}, {"2", ""}});
-    sortBy(0, WorkHoursModel::Ascending);
-    EXPECT_EQ(column(0), QStringList({"10", "100", "2", "9"}));
-    sortBy(0, WorkHoursModel::Descending);
-    EXPECT_EQ(column(0), QStringList({"9", "2", "100", "10"}));
 }
 
 TEST_F(WorkHoursModelTest, EqualTextsKeepTheirAddingOrderBothWays)
@@ -82,6 +91,36 @@ TEST_F(WorkHoursModelTest, RefillKeepsTheSortAndFirstAddedRowIsKnown)
     EXPECT_EQ(model.displayRowOfFirstAdded(), -1);
     fill({{"1", ""}, {"8", ""}});
     EXPECT_EQ(column(0), QStringList({"8", "1"}));
+}
+
+TEST_F(WorkHoursModelTest, CompactedTextsKeepTheirCellsAndTheirOrder)
+{
+    // Thousands of distinct texts, then a refill that keeps one in six: the
+    // texts no row shows any more are dropped, and the rest stay right.
+    QVariantList many;
+    for (int i = 0; i < 3000; ++i)
+        many.append(QStringLiteral("task %1").arg((i * 7) % 3000));
+    fillColumn(5, many);
+    sortBy(5, WorkHoursModel::Descending);
+    EXPECT_EQ(model.text(0, 5), QStringLiteral("task 2999"));
+
+    QVariantList few;
+    for (int i = 0; i < many.size(); i += 6)
+        few.append(many.at(i));
+    few.append(QStringLiteral("Task 10"));  // new, and equal to a kept one but for case
+    model.clearRows();
+    fillColumn(5, few);
+    ASSERT_EQ(model.rowCount(), few.size());
+    QStringList expected;
+    for (const QVariant& v : few)
+        expected.append(v.toString());
+    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        return a.mid(5).toInt() > b.mid(5).toInt();
+    });
+    EXPECT_EQ(column(5), expected);
+    sortBy(5, WorkHoursModel::Ascending);
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(column(5), expected);
 }
 
 TEST_F(WorkHoursModelTest, FillShowsItsRowsWithOneReset)
@@ -115,6 +154,101 @@ TEST_F(WorkHoursModelTest, BadCellAddressesRaiseIndexOutOfBounds)
         EXPECT_EQ(e.number(), err::IndexOutOfBounds);
     }
 }
+
+// Each kind of column sorts by value under the user's locale; the cells show
+// the values as text under the locale of the fill.
+class ValueSort : public WorkHoursModelTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+        WorkHoursModelTest::SetUp();
+    }
+    void TearDown() override { QLocale::setDefault(m_previous); }
+
+    // The IDs of the rows in display order, after an ascending and after a
+    // descending sort by the column.
+    std::pair<QStringList, QStringList> ordersOf(int column)
+    {
+        sortBy(column, WorkHoursModel::Ascending);
+        QStringList up = this->column(0);
+        sortBy(column, WorkHoursModel::Descending);
+        return {up, this->column(0)};
+    }
+
+    static QStringList ids(std::initializer_list<int> numbers)
+    {
+        QStringList texts;
+        for (int n : numbers)
+            texts.append(QString::number(n));
+        return texts;
+    }
+
+    QLocale m_previous;
+};
+
+TEST_P(ValueSort, NumbersByValueWithEmptyCellsFirst)
+{
+    fillColumn(4, {9.0, 10.0, 2.5, QVariant(), -5.0, 100.0, 16.0, 10.0});
+    EXPECT_EQ(model.text(2, 4), text::valueToText(2.5));
+    const auto [up, down] = ordersOf(4);
+    EXPECT_EQ(up, ids({4, 5, 3, 1, 2, 8, 7, 6}));
+    EXPECT_EQ(down, ids({6, 7, 2, 8, 1, 3, 5, 4}));  // equal hours keep their adding order
+
+    // The ID column: whole numbers, 10 after 9.
+    model.clearRows();
+    {
+        WorkHoursModel::Fill batch(model);
+        for (qint64 id : {9, 100, 10, 2})
+            model.addRow(QVariant::fromValue(id));
+    }
+    sortBy(0, WorkHoursModel::Ascending);
+    EXPECT_EQ(column(0), ids({2, 9, 10, 100}));
+}
+
+TEST_P(ValueSort, DatesChronologicallyWhateverTheirText)
+{
+    const QDateTime evening(QDate(2025, 11, 1), QTime(18, 30), Qt::UTC);
+    fillColumn(2, {QDate(2025, 8, 1), QDate(2025, 12, 1), QDate(2025, 7, 1), evening, QVariant(),
+                   QDate(2025, 11, 1), QDate(2024, 12, 31)});
+    EXPECT_EQ(model.text(0, 2), text::dateToText(QDate(2025, 8, 1)));
+    EXPECT_EQ(model.text(3, 2), text::valueToText(evening));
+    const auto [up, down] = ordersOf(2);
+    EXPECT_EQ(up, ids({5, 7, 3, 1, 6, 4, 2}));
+    EXPECT_EQ(down, ids({2, 4, 6, 1, 3, 7, 5}));
+}
+
+TEST_P(ValueSort, TextsByTheLocalesCollation)
+{
+    // In ascending order under the locale; "apfel" and "Apfel" are equal and
+    // keep their adding order both ways, numbers within texts go by value.
+    const QString locale = QString::fromLatin1(GetParam());
+    QStringList latin = {"apfel", "Apfel", "Äpfel", "b2", "B10", "Item 9", "item 10", "ö", "Ola", "Zebra"};
+    const QStringList cyrillic = {"анна", "Борис"};
+    const QStringList expected = locale == QStringLiteral("ru_RU") ? cyrillic + latin : latin + cyrillic;
+
+    // An empty text, an empty cell and "apfel" first, the others scrambled.
+    QVariantList values{QString(), QVariant(), QStringLiteral("apfel")};
+    for (int i : {7, 11, 3, 9, 5, 1, 10, 2, 8, 4, 6, 0}) {
+        if (expected.at(i) != QStringLiteral("apfel"))
+            values.append(expected.at(i));
+    }
+    fillColumn(1, values);
+    sortBy(1, WorkHoursModel::Ascending);
+    QStringList shown = column(1);
+    EXPECT_EQ(shown.mid(0, 2), QStringList({QString(), QString()}));
+    EXPECT_EQ(shown.mid(2), expected);
+
+    sortBy(1, WorkHoursModel::Descending);
+    QStringList reversed = expected;
+    std::reverse(reversed.begin(), reversed.end());
+    std::swap(reversed[reversed.indexOf(QStringLiteral("apfel"))], reversed[reversed.indexOf(QStringLiteral("Apfel"))]);
+    shown = column(1);
+    EXPECT_EQ(shown.mid(0, expected.size()), reversed);
+    EXPECT_EQ(column(0).mid(expected.size()), ids({1, 2}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, ValueSort, ::testing::Values("en_US", "de_DE", "ru_RU", "C"));
 
 }  // namespace
 }  // namespace hv

@@ -1,4 +1,5 @@
 #include "catalog/employee_editor.h"
+#include "catalog/notes_box.h"
 
 #include "app/twips.h"
 #include "catalog_fixture.h"
@@ -10,6 +11,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QLineEdit>
+#include <QClipboard>
+#include <functional>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -34,14 +37,14 @@ QString columnList()
 void type(Form3& form, int box, const QString& text)
 {
     if (box == 16)
-        form.notes()->setPlainText(text);
+        form.notes()->setText(text);
     else
         form.box(box)->setText(text);
 }
 
 QString shown(const Form3& form, int box)
 {
-    return box == 16 ? form.notes()->toPlainText() : form.box(box)->text();
+    return box == 16 ? form.notes()->text() : form.box(box)->text();
 }
 
 class EmployeeEditorTest : public CatalogTest {
@@ -261,13 +264,7 @@ TEST_P(EmployeeEditorInputTest, StoresAnyTextByteForByteAndTouchesNothingElse)
     execute(QStringLiteral("insert into Employees ([First Name],[Last Name],Notes) values ('Other','Person','kept')"));
     const QString other = lastId(QStringLiteral("Employees"));
     const QString text = QString::fromUtf8(GetParam());
-    // The notes box writes each line break it is given as LF.
-    const auto expected = [&](int box) {
-        QString value = text + QString::number(box);
-        if (box == 16)
-            value.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        return value;
-    };
+    const auto expected = [&](int box) { return text + QString::number(box); };
 
     open<Form3>({}, [&](Form3& form) {
         for (int box = 1; box <= 16; ++box)
@@ -312,13 +309,137 @@ TEST_F(EmployeeEditorTest, StoredNotesLeftAsTheyWereKeepEveryByte)
     EXPECT_EQ(stored(id).at(2).toString(), QStringLiteral("New title"));
     EXPECT_EQ(stored(id).at(15).toString(), notes);
 
-    // Notes the user changes are written as the box shows them.
+    // Notes the user changes keep every other character as it was.
     open<Form3>(id, [](Form3& form) {
         form.notes()->moveCursor(QTextCursor::End);
         form.notes()->insertPlainText(QStringLiteral("!"));
         press(form, QStringLiteral("PushButton2"));
     });
-    EXPECT_EQ(stored(id).at(15).toString(), QStringLiteral("from an import:\nsecond line\nthird line\nend!"));
+    EXPECT_EQ(stored(id).at(15).toString(), notes + QStringLiteral("!"));
+}
+
+// What the user does in the Notes box, and the notes stored after it; the
+// box first holds "one\r\ntwo\u00a0three\rfour" (as an older record would).
+struct NotesEdit {
+    const char* name;
+    std::function<void(NotesBox&)> edit;
+    QString stored;
+};
+
+void PrintTo(const NotesEdit& edit, std::ostream* os)
+{
+    *os << edit.name;
+}
+
+// Types each character as a key press carrying it, as a keyboard layout or
+// compose key that has it would.
+void typeAt(NotesBox& box, int position, const QString& characters)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(position);
+    box.setTextCursor(cursor);
+    for (const QChar c : characters) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(&box, &press);
+    }
+}
+
+void pressAt(NotesBox& box, int position, Qt::Key key)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(position);
+    box.setTextCursor(cursor);
+    QTest::keyClick(&box, key);
+}
+
+void pasteAt(NotesBox& box, int position, const QString& text)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(position);
+    box.setTextCursor(cursor);
+    QGuiApplication::clipboard()->setText(text);
+    box.paste();
+}
+
+class NotesBoxEditTest : public EmployeeEditorTest, public ::testing::WithParamInterface<NotesEdit> {};
+
+TEST_P(NotesBoxEditTest, KeepsEveryCharacterAndStoresTheEnterKeyAsLF)
+{
+    const QString before = QStringLiteral("one\r\ntwo\u00a0three\rfour");
+    open<Form3>({}, [&](Form3& form) {
+        type(form, 1, QStringLiteral("Noted"));
+        type(form, 2, QStringLiteral("Person"));
+        type(form, 16, before);
+        GetParam().edit(*form.notes());
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(stored(lastId(QStringLiteral("Employees"))).at(15).toString(), GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, NotesBoxEditTest,
+    ::testing::Values(
+        NotesEdit{"EnterInTheMiddle", [](NotesBox& box) { pressAt(box, 2, Qt::Key_Return); },
+                  QStringLiteral("on\ne\r\ntwo\u00a0three\rfour")},
+        NotesEdit{"LineBreakDeleted", [](NotesBox& box) { pressAt(box, 3, Qt::Key_Delete); },
+                  QStringLiteral("onetwo\u00a0three\rfour")},
+        NotesEdit{"NoBreakSpaceAndSeparatorsTyped",
+                  [](NotesBox& box) { typeAt(box, 18, QStringLiteral("\u00a0\u2028\u202f")); },
+                  QStringLiteral("one\r\ntwo\u00a0three\rfour\u00a0\u2028\u202f")},
+        NotesEdit{"PastedBreaksOfEveryKind",
+                  [](NotesBox& box) { pasteAt(box, 18, QStringLiteral("|a\r\nb\rc\nd\u2029e\u2028f\u00a0g")); },
+                  QStringLiteral("one\r\ntwo\u00a0three\rfour|a\r\nb\rc\nd\u2029e\u2028f\u00a0g")},
+        NotesEdit{"SelectionOverABreakReplaced",
+                  [](NotesBox& box) {
+                      QTextCursor cursor(box.document());
+                      cursor.setPosition(2);
+                      cursor.setPosition(5, QTextCursor::KeepAnchor);
+                      box.setTextCursor(cursor);
+                      QTest::keyClicks(&box, QStringLiteral("-"));
+                  },
+                  QStringLiteral("on-wo\u00a0three\rfour")},
+        NotesEdit{"CopiedAndPastedWithinTheBox",
+                  [](NotesBox& box) {
+                      box.selectAll();
+                      box.copy();
+                      box.moveCursor(QTextCursor::End);
+                      box.paste();
+                  },
+                  QStringLiteral("one\r\ntwo\u00a0three\rfourone\r\ntwo\u00a0three\rfour")}),
+    [](const ::testing::TestParamInfo<NotesEdit>& info) { return std::string(info.param.name); });
+
+TEST_F(EmployeeEditorTest, ANulCharacterIsRefusedNamingItsBoxBeforeAnythingIsWritten)
+{
+    const QString pasted = QStringLiteral("x").repeated(1 << 20) + QChar(0) + QStringLiteral("tail");
+    open<Form3>({}, [&](Form3& form) {
+        type(form, 1, QStringLiteral("Nul"));
+        type(form, 2, QStringLiteral("Paster"));
+        type(form, 9, pasted);
+        type(form, 16, QStringLiteral("line\r\nnul") + QChar(0));
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.messages().size(), 1);
+        EXPECT_EQ(m_ui.messages().at(0).text,
+                  QStringLiteral("The box \"Address\" contains a NUL character (code 0), which cannot be stored. "
+                                 "Delete it (it is selected) and save again."));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.focusWidget(), form.box(9));
+        EXPECT_EQ(form.box(9)->selectedText(), QString(QChar(0)));
+
+        // Deleted as the message says; the next box with one is named in turn.
+        QTest::keyClick(form.box(9), Qt::Key_Delete);
+        m_ui.clear();
+        press(form, QStringLiteral("PushButton2"));
+        ASSERT_EQ(m_ui.messages().size(), 1);
+        EXPECT_TRUE(m_ui.messages().at(0).text.startsWith(QStringLiteral("The box \"Notes\"")));
+        EXPECT_EQ(form.notes()->textCursor().selectedText(), QString(QChar(0)));
+        QTest::keyClick(form.notes(), Qt::Key_Delete);
+        m_ui.clear();
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+    const QVariantList row = stored(lastId(QStringLiteral("Employees")));
+    EXPECT_EQ(row.at(8).toString(), QString(pasted).remove(QChar(0)));
+    EXPECT_EQ(row.at(15).toString(), QStringLiteral("line\r\nnul"));
 }
 
 TEST_F(EmployeeEditorTest, StoresAOneMegabyteNoteWithItsLineBreaks)

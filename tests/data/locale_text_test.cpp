@@ -43,7 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"en_US", "nan", std::nullopt}, NumberCase{"en_US", "0x10", std::nullopt},
                       NumberCase{"en_US", "7 hours", std::nullopt}, NumberCase{"en_US", "1e400", std::nullopt},
                       NumberCase{"de_DE", "7,5", 7.5}, NumberCase{"de_DE", "7.5", 7.5},
-                      NumberCase{"de_DE", "1.234,5", std::nullopt}, NumberCase{"de_DE", "abc", std::nullopt}));
+                      NumberCase{"de_DE", "1.234,5", std::nullopt}, NumberCase{"de_DE", "abc", std::nullopt},
+                      // A grouped thousand is never read as a decimal point.
+                      NumberCase{"de_DE", "1.000", std::nullopt}, NumberCase{"de_DE", "-12.500", std::nullopt},
+                      NumberCase{"de_DE", "1.000.000", std::nullopt}, NumberCase{"de_DE", "1.000e2", std::nullopt},
+                      NumberCase{"de_DE", "1.2345", 1.2345}, NumberCase{"de_DE", "0.25", 0.25},
+                      NumberCase{"it_IT", "2.500", std::nullopt}, NumberCase{"en_US", "1,000", std::nullopt},
+                      NumberCase{"fr_FR", "1\u202f000", std::nullopt}, NumberCase{"fr_FR", "7,5", 7.5},
+                      NumberCase{"fr_FR", "7.5", 7.5}, NumberCase{"ru_RU", "1\u00a0000", std::nullopt},
+                      NumberCase{"ru_RU", "2,5", 2.5}));
 
 struct DateCase {
     const char* locale;
@@ -112,6 +120,29 @@ TEST_P(DateRoundTrip, ReadsBackWhatItWrites)
 INSTANTIATE_TEST_SUITE_P(Locales, DateRoundTrip,
                          ::testing::Values("C", "en_US", "de_DE", "en_GB", "fr_FR", "hu_HU", "ko_KR", "ja_JP",
                                            "zh_CN", "ru_RU", "nl_NL", "pt_BR"));
+
+// The text a statement carries for a stored date and time reads back to
+// exactly that value in every locale there is, in its own way or as stored.
+TEST(DateTimeToText, ReadsBackExactlyInEveryLocale)
+{
+    const QList<QLocale> all =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(all.size(), 100);
+    int ownWay = 0;
+    for (const QLocale& locale : all) {
+        for (const QDateTime& value : {QDateTime(QDate(2024, 3, 31), QTime(2, 30, 59), Qt::UTC),
+                                       QDateTime(QDate(1999, 12, 31), QTime(23, 59, 1), Qt::UTC),
+                                       QDateTime(QDate(2026, 1, 2), QTime(0, 0), Qt::UTC)}) {
+            const QString text = dateTimeToText(value, locale);
+            const std::optional<QDateTime> read = textToDateTime(text, locale);
+            ASSERT_TRUE(read.has_value()) << locale.name().toStdString() << " " << text.toStdString();
+            EXPECT_EQ(read->date(), value.date()) << locale.name().toStdString() << " " << text.toStdString();
+            EXPECT_EQ(read->time(), value.time()) << locale.name().toStdString() << " " << text.toStdString();
+            ownWay += text.startsWith(QStringLiteral("20")) || text.startsWith(QStringLiteral("19")) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(ownWay, all.size());  // most locales write their own text
+}
 
 struct TextCase {
     const char* locale;

@@ -2,6 +2,7 @@
 
 #include "data/locale_text.h"
 #include "data/recordset.h"
+#include "data/utf8_text.h"
 #include "data/runtime_error.h"
 #include "data/sqlite_handles.h"
 
@@ -132,9 +133,58 @@ TEST_P(Recordsets, StoredTextThatIsNotADateComesBackAsText)
     EXPECT_EQ(recordset.text(2), QStringLiteral("31.02.2026"));
 }
 
+// The value a stored() reading stands for, built as value() builds it.
+QVariant storedAsValue(const Recordset& recordset, int index)
+{
+    const data::StoredValue v = recordset.stored(index);
+    switch (v.kind) {
+    case data::StoredValue::Null:
+        return {};
+    case data::StoredValue::Whole:
+        return QVariant::fromValue<qint64>(v.whole);
+    case data::StoredValue::Number:
+        return v.number;
+    case data::StoredValue::YesNo:
+        return v.whole != 0;
+    case data::StoredValue::Date: {
+        const QDate date = QDate::fromJulianDay(v.julianDay);
+        if (v.secondsOfDay == 0)
+            return date;
+        return QDateTime(date, QTime::fromMSecsSinceStartOfDay(v.secondsOfDay * 1000), Qt::UTC);
+    }
+    case data::StoredValue::Text:
+        EXPECT_EQ(data::textFromUtf8(v.bytes.data(), v.bytes.size()), recordset.text(index));
+        return recordset.text(index);
+    case data::StoredValue::Other:
+        return QByteArray(v.bytes.data(), v.bytes.size());
+    }
+    return {};
+}
+
+TEST_P(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
+{
+    const QString bom(QChar(0xFEFF));
+    const QStringList texts = {bom + QStringLiteral("Ann"), bom + bom + QStringLiteral("two marks"), bom,
+                               QStringLiteral("mid") + bom + QStringLiteral("dle")};
+    for (const QString& text : texts)
+        addWorkCode(text, true);
+    Recordset recordset;
+    recordset.Open(QStringLiteral("select * from [Work Codes]"), db());
+    QStringList values;
+    QStringList shown;
+    for (; !recordset.Eof(); recordset.MoveNext()) {
+        values << recordset.Fields(QStringLiteral("Description")).toString();
+        shown << recordset.text(recordset.fieldIndex(QStringLiteral("Description")));
+    }
+    EXPECT_EQ(values, texts);
+    EXPECT_EQ(shown, texts);
+}
+
 class TextOfValues : public StatementCaseTest<const char*> {};
 
-// The list's fast path gives exactly what joining each value to text gives.
+
+// The list's fast paths give exactly what joining each value to text gives,
+// and the stored form of each value is the value.
 TEST_P(TextOfValues, MatchesValueJoinedToText)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
@@ -152,8 +202,10 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
         recordset.Open(QString::fromLatin1(query), db());
         int rowCount = 0;
         for (; !recordset.Eof(); recordset.MoveNext(), ++rowCount) {
-            for (int i = 0; i < recordset.fieldCount(); ++i)
+            for (int i = 0; i < recordset.fieldCount(); ++i) {
                 EXPECT_EQ(recordset.text(i), text::valueToText(recordset.value(i))) << query << " column " << i;
+                EXPECT_EQ(storedAsValue(recordset, i), recordset.value(i)) << query << " column " << i;
+            }
         }
         EXPECT_GT(rowCount, 0) << query;
     }

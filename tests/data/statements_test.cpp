@@ -475,6 +475,18 @@ TEST_P(BadDates, AreRefusedNamingTheTextAndTheColumn)
 HV_STATEMENT_CASES(Cases, BadDates,
                    "13/45/2026", "2/30/2026", "07.12.2026", "tomorrow", "", "12/7/2026 25:61");
 
+TEST_P(Statements, ALongBadValueIsQuotedByItsBeginningAndTheColumnStillNamed)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
+    const QString date = QStringLiteral("🙂").repeated(1 << 18);
+    const QString failure = failureOf(entryInsert(ann, date, code, QStringLiteral("1"), QStringLiteral("x")));
+    EXPECT_LT(failure.size(), 300);
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot store '🙂🙂"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("…' in the column [Date Worked]: it is not a date")))
+        << failure.toStdString();
+}
+
 TEST_P(Statements, DateWithTimeOfDayReadsBackAsDateTime)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));

@@ -273,6 +273,96 @@ TEST_F(EntryEditorTest, ARefusedSaveKeepsTheWindowOpenWithWhatWasEntered)
     EXPECT_TRUE(entries().isEmpty());
 }
 
+// --- The date worked as stored ------------------------------------------------
+
+// The stored text of every entry's date worked, exactly as the file holds it.
+QStringList storedDates(const QString& path)
+{
+    QStringList dates;
+    for (const QByteArray& bytes : storedBytes(path, "select \"Date Worked\" from \"Work Hours\" order by ID"))
+        dates << QString::fromUtf8(bytes);
+    return dates;
+}
+
+// Writes an entry as an older program or another tool would, past the checks
+// of this one.
+void storeEntryDirectly(const QString& path, const QString& dateWorked)
+{
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+    const QByteArray sql = "insert into \"Work Hours\" (Employee,\"Date Worked\",\"Work Code\",Hours,\"Work Description\") "
+                           "values (1,'" + dateWorked.toUtf8() + "',1,2,'old')";
+    EXPECT_EQ(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+    sqlite3_close(raw);
+}
+
+struct StoredDateCase {
+    const char* locale;
+    const char* stored;
+};
+
+class EntryStoredDateTest : public EntryEditorTest, public ::testing::WithParamInterface<StoredDateCase> {};
+
+TEST_P(EntryStoredDateTest, SavedWithTheDateUntouchedKeepsItsTimeOfDay)
+{
+    LocaleScope scope(GetParam().locale);
+    const QString stored = QString::fromLatin1(GetParam().stored);
+    storeEntryDirectly(m_db.path(), stored);
+    open<Form2>(lastId(QStringLiteral("Work Hours")), [&](Form2& form) {
+        description(form)->setText(QStringLiteral("edited"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    EXPECT_EQ(storedDates(m_db.path()), QStringList{stored});
+}
+
+// Times in the hour that daylight saving skips or repeats somewhere, and
+// locales that write their dates and times in other ways.
+INSTANTIATE_TEST_SUITE_P(Cases, EntryStoredDateTest,
+                         ::testing::Values(StoredDateCase{"en_US", "2024-03-05T13:45:00"},
+                                           StoredDateCase{"en_US", "2024-03-10T02:30:00"},
+                                           StoredDateCase{"de_DE", "2024-03-31T02:30:59"},
+                                           StoredDateCase{"fr_FR", "2024-10-27T02:30:15"},
+                                           StoredDateCase{"ru_RU", "2024-03-05T00:00:01"},
+                                           StoredDateCase{"ar_EG", "2024-03-05T23:59:59"},
+                                           StoredDateCase{"ja_JP", "2024-03-05"}));
+
+TEST_F(EntryEditorTest, ADateTheUserChangesIsSavedWithoutTheOldTimeOfDay)
+{
+    storeEntryDirectly(m_db.path(), QStringLiteral("2024-03-05T13:45:00"));
+    storeEntryDirectly(m_db.path(), QStringLiteral("2024-03-05T13:45:00"));
+    open<Form2>(QStringLiteral("1"), [&](Form2& form) {
+        date(form)->setDate(QDate(2024, 3, 6));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    // Changed and changed back: the day is the stored one, so is its time.
+    open<Form2>(QStringLiteral("2"), [&](Form2& form) {
+        date(form)->setDate(QDate(2024, 3, 6));
+        date(form)->setDate(QDate(2024, 3, 5));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(storedDates(m_db.path()), (QStringList{"2024-03-06", "2024-03-05T13:45:00"}));
+}
+
+TEST_F(EntryEditorTest, AStoredDateBeforeTheYear100IsRefusedNotMoved)
+{
+    LocaleScope scope("en_US");
+    storeEntryDirectly(m_db.path(), QStringLiteral("0050-03-05T08:00:00"));
+    open<Form2>(QStringLiteral("1"), [&](Form2& form) {
+        press(form, QStringLiteral("PushButton2"));
+        EXPECT_EQ(messageTexts(),
+                  QStringList{QStringLiteral("The date worked 3/5/0050 cannot be stored: dates run from 1/1/0100 to "
+                                             "12/31/9999. Choose another date.")});
+        EXPECT_EQ(form.focusWidget(), date(form));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(storedDates(m_db.path()), QStringList{QStringLiteral("0050-03-05T08:00:00")});
+
+        date(form)->setDate(QDate(2050, 3, 5));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(storedDates(m_db.path()), QStringList{QStringLiteral("2050-03-05")});
+}
+
 // --- The pickers' buttons ---------------------------------------------------
 
 TEST_F(EntryEditorTest, AddAndEditKeepThePositionCancelToo)

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace hv::test {
 
@@ -35,6 +36,27 @@ QString TemporaryDatabase::connectionString() const
 {
     return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + path()
         + QStringLiteral(";JET OLEDB:Database Password=");
+}
+
+QList<QByteArray> storedBytes(const QString& databasePath, const QByteArray& sql)
+{
+    QList<QByteArray> values;
+    sqlite3* raw = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot read " << databasePath.toStdString();
+        sqlite3_close(raw);
+        return values;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(raw, sql.constData(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK)
+        ADD_FAILURE() << sqlite3_errmsg(raw);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, 0));
+        values.append(QByteArray(bytes, sqlite3_column_bytes(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(raw);
+    return values;
 }
 
 IsolatedUserFolders::IsolatedUserFolders()

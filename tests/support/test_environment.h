@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -22,6 +24,11 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The values of a query's first column exactly as the database file holds
+// them (the bytes of each text, empty for Null), read past the program's own
+// layer with a read-only engine handle of its own.
+QList<QByteArray> storedBytes(const QString& databasePath, const QByteArray& sql);
 
 // Points XDG_DATA_HOME and XDG_CONFIG_HOME at new empty temporary folders for
 // the life of the object (and back to the suite's own folders afterwards).

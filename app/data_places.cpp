@@ -1,0 +1,55 @@
+#include "app/data_places.h"
+
+#include "app/app_config.h"
+#include "app/file_system.h"
+
+#include <QFileInfo>
+
+namespace hv::places {
+
+namespace {
+
+QString& runDataFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+QString firstLevelDataFolder()
+{
+    if (!runDataFolder().isEmpty())
+        return QFileInfo(runDataFolder()).absolutePath();
+    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen");
+}
+
+QString dataFolder()
+{
+    if (!runDataFolder().isEmpty())
+        return runDataFolder();
+    return fs::SpecialFolderPath(config::kCommonAppDataFolder) + QStringLiteral("/Harrowfen/")
+        + QStringLiteral("Hourvane");
+}
+
+QString liveDatabasePath()
+{
+    return dataFolder() + QStringLiteral("/dbData.mdb");
+}
+
+QString backupsFolder()
+{
+    return dataFolder() + QStringLiteral("/backups");
+}
+
+QString templateDatabasePath()
+{
+    return fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb");
+}
+
+void setDataFolder(const QString& folder)
+{
+    runDataFolder() = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();
+}
+
+}  // namespace hv::places

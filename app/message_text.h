@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// What a message box shows of a text that may be very long (a pasted value
+// quoted in a failure, say): enough to read, never so much that the box
+// outgrows the screen or takes seconds to lay out.
+namespace hv::message_text {
+
+struct Limits {
+    int lines = 24;         // lines shown, the "…" line included
+    int lineLength = 300;   // characters of one line, its "…" included
+    int length = 1500;      // characters of the whole text
+};
+
+// The text itself when it is within the limits. Otherwise every line longer
+// than lineLength is cut and ended with "…", and when there are too many
+// lines or characters, the first lines are kept up to the limits, then one
+// line "…", then the last three lines, so that what ends a message (the
+// location of a failure, the question asked) is always shown. Line breaks
+// are CR LF, CR, LF, U+2028 or U+2029 and are kept as written; a cut never
+// splits a character written with two UTF-16 units.
+QString shortened(const QString& text, const Limits& limits = {});
+
+// The text with a zero-width space after every `run` characters that are
+// not blanks or line breaks, so a box can wrap a long word or number
+// instead of growing past the screen's edge. For display only.
+QString withBreakOpportunities(const QString& text, int run = 40);
+
+}  // namespace hv::message_text

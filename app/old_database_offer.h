@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace hv {
+
+// Start-up's offer to convert a live database that the old program wrote
+// (its header carries the old engine's signature): asked before the database
+// is opened. Yes converts it (the old file is kept beside it, unchanged) and
+// tells the summary; No leaves everything as it is; a failed conversion puts
+// the old file back under its own name and tells why. Start-up goes on in
+// every case.
+class OldDatabaseOffer {
+public:
+    // True when the file is an old-format database that can be offered.
+    static bool applies(const QString& livePath);
+
+    static void offer(QWidget* parent, const QString& livePath, const QString& templatePath);
+};
+
+}  // namespace hv

@@ -1,0 +1,66 @@
+#include "backup/backup_folder.h"
+
+#include "backup/backup_rotation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace hv::backup {
+
+BackupFolder::BackupFolder(QString folder, const QString& databasePath)
+    : m_folder(std::move(folder)), m_stem(QFileInfo(databasePath).completeBaseName())
+{
+}
+
+QList<BackupFolder::Copy> BackupFolder::copies(bool unfinished) const
+{
+    static const QRegularExpression name(
+        QStringLiteral("^(.+)-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-\\d+)?\\.mdb(\\.partial)?$"));
+    QList<Copy> found;
+    const QStringList files = QDir(m_folder).entryList(QDir::Files);
+    for (const QString& file : files) {
+        const QRegularExpressionMatch match = name.match(file);
+        if (!match.hasMatch() || match.captured(1) != m_stem || match.hasCaptured(3) != unfinished)
+            continue;
+        const QDateTime made = QDateTime::fromString(match.captured(2), QStringLiteral("yyyy-MM-dd-HHmmss"));
+        if (made.isValid())
+            found.append({m_folder + u'/' + file, made});
+    }
+    return found;
+}
+
+bool BackupFolder::hasCopyFrom(const QDate& day) const
+{
+    const QList<Copy> all = copies();
+    return std::any_of(all.begin(), all.end(), [&](const Copy& copy) { return copy.made.date() == day; });
+}
+
+QString BackupFolder::newCopyPath(const QDateTime& now) const
+{
+    const QString base = m_folder + u'/' + m_stem + u'-' + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString candidate = base + QStringLiteral(".mdb");
+    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo::exists(candidate + QStringLiteral(".partial"));
+         ++number)
+        candidate = base + QStringLiteral("-%1.mdb").arg(number);
+    return candidate;
+}
+
+void BackupFolder::rotate(const QDateTime& now) const
+{
+    const QList<Copy> all = copies();
+    QList<QDateTime> times;
+    for (const Copy& copy : all)
+        times << copy.made;
+    for (const qsizetype position : BackupRotation::toDelete(times, now))
+        QFile::remove(all[position].path);
+    // A copy that was cut short (the program stopped while writing it) is
+    // left from an earlier day; one of today may still be being written.
+    for (const Copy& unfinished : copies(true)) {
+        if (unfinished.made.date() < now.date())
+            QFile::remove(unfinished.path);
+    }
+}
+
+}  // namespace hv::backup

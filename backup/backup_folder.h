@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace hv::backup {
+
+// The folder of a database's backups: each copy is named for the database
+// and the local date and time it was made, "dbData-2026-12-07-083015.mdb"
+// ("-2", "-3" added when two are made within a second). Files of any other
+// name are not backups and are never touched.
+class BackupFolder {
+public:
+    BackupFolder(QString folder, const QString& databasePath);
+
+    QString path() const { return m_folder; }
+
+    // The backups the folder holds, with the time each name gives.
+    struct Copy {
+        QString path;
+        QDateTime made;
+    };
+    // With `unfinished`, the copies cut short instead ("<name>.mdb.partial").
+    QList<Copy> copies(bool unfinished = false) const;
+
+    // True when a backup was made on that day.
+    bool hasCopyFrom(const QDate& day) const;
+
+    // A path for a new backup made at `now`, free at the moment of asking.
+    QString newCopyPath(const QDateTime& now) const;
+
+    // Deletes the backups that BackupRotation does not keep; a copy that
+    // cannot be deleted stays (and is tried again next time).
+    void rotate(const QDateTime& now) const;
+
+private:
+    QString m_folder;
+    QString m_stem;
+};
+
+}  // namespace hv::backup

@@ -1,0 +1,42 @@
+#include "cli/backup_command.h"
+
+#include "cli/live_database.h"
+#include "backup/backup_folder.h"
+#include "backup/database_backup.h"
+#include "data/runtime_error.h"
+
+#include <QFileInfo>
+
+namespace hv::cli {
+
+QCommandLineOption BackupCommand::option() const
+{
+    return {QStringLiteral("backup"),
+            QStringLiteral("Write a backup of the current database now: to [FILE] when given (a new file, or a "
+                           "folder to write a dated copy into), otherwise into the backups folder.")};
+}
+
+int BackupCommand::run(const QString& value, CommandContext& context)
+{
+    LiveDatabase live(context);
+    if (!live.exists())
+        return context.fail(QStringLiteral("There is no database at '%1' to back up.").arg(context.liveDatabase));
+    try {
+        live.shareUse();
+        QString copy;
+        if (value.isEmpty()) {
+            copy = backup::DatabaseBackup::intoFolder(context.liveDatabase, context.backupsFolder, context.now);
+        } else {
+            copy = QFileInfo(value).isDir()
+                ? backup::BackupFolder(value, context.liveDatabase).newCopyPath(context.now)
+                : value;
+            backup::DatabaseBackup::toFile(context.liveDatabase, copy);
+        }
+        context.out << QStringLiteral("Backup written to '%1'.").arg(copy) << Qt::endl;
+        return Success;
+    } catch (const RuntimeError& failure) {
+        return context.fail(failure.description());
+    }
+}
+
+}  // namespace hv::cli

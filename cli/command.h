@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QDateTime>
+#include <QString>
+#include <QTextStream>
+
+namespace hv::cli {
+
+// The exit codes every command shares.
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+
+// What a command works with: the data places of this run, the time, and the
+// two output streams (results on standard output, errors on standard error).
+struct CommandContext {
+    QString dataFolder;
+    QString liveDatabase;
+    QString backupsFolder;
+    QString templateDatabase;
+    QDateTime now;
+    QTextStream& out;
+    QTextStream& err;
+
+    // Writes the message on standard error and returns Failure.
+    int fail(const QString& message) const;
+};
+
+// One command of the command line: an option that does its job and exits
+// without opening a window.
+class Command {
+public:
+    virtual ~Command() = default;
+
+    // The option that asks for the command, with its help text.
+    virtual QCommandLineOption option() const = 0;
+
+    // Runs with the option's value (a file; empty when it takes none or none
+    // was given) and returns the exit code.
+    virtual int run(const QString& value, CommandContext& context) = 0;
+};
+
+}  // namespace hv::cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace hv::cli {
+
+// The checks a file named on the command line goes through before a command
+// reads it: it exists, it is a file, and it is not the live database itself.
+// Returns the reason when it fails them.
+class FileArgument {
+public:
+    static std::optional<QString> problemWith(const QString& file, const QString& liveDatabase);
+
+    // True when both paths name the same file.
+    static bool isLiveDatabase(const QString& file, const QString& liveDatabase);
+};
+
+}  // namespace hv::cli

@@ -1,0 +1,85 @@
+#include "cli/live_database.h"
+
+#include "cli/command.h"
+#include "import/old_format_signature.h"
+#include "app/file_system.h"
+#include "data/component_factory.h"
+#include "data/connection.h"
+#include "data/runtime_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace hv::cli {
+
+namespace {
+
+// How long a command waits for a restore that holds the database.
+constexpr int kWaitForRestoreMs = 10000;
+
+}  // namespace
+
+LiveDatabase::LiveDatabase(const CommandContext& context) : m_context(context)
+{
+}
+
+LiveDatabase::~LiveDatabase() = default;
+
+bool LiveDatabase::exists() const
+{
+    return QFileInfo::exists(m_context.liveDatabase);
+}
+
+void LiveDatabase::create()
+{
+    if (exists())
+        return;
+    if (!QDir().mkpath(m_context.dataFolder))
+        throw RuntimeError(err::PathFileAccess,
+                           QStringLiteral("Cannot create the data folder '%1'.").arg(m_context.dataFolder));
+    fs::CopyFile(m_context.templateDatabase, m_context.liveDatabase);
+    m_created = true;
+}
+
+void LiveDatabase::discardCreated()
+{
+    if (!m_created)
+        return;
+    if (m_connection && m_connection->state() == data::Connection::StateOpen)
+        m_connection->Close();
+    QFile::remove(m_context.liveDatabase);
+    m_created = false;
+}
+
+void LiveDatabase::shareUse()
+{
+    if (!QFileInfo(m_context.dataFolder).isDir())
+        return;  // nothing to share yet: there is no database
+    if (!m_lock.shareUse(m_context.liveDatabase, kWaitForRestoreMs))
+        throw RuntimeError(err::PathFileAccess,
+                           QStringLiteral("The database '%1' is being restored by another copy of Hourvane; try "
+                                          "again when it has finished.")
+                               .arg(m_context.liveDatabase));
+}
+
+data::Connection& LiveDatabase::open()
+{
+    if (!exists())
+        throw RuntimeError(err::FileNotFound,
+                           QStringLiteral("There is no database at '%1' yet.").arg(m_context.liveDatabase));
+    m_connection = data::ComponentFactory::createConnection();
+    try {
+        m_connection->Open(QStringLiteral("data source=\"%1\"").arg(m_context.liveDatabase));
+    } catch (const RuntimeError& failure) {
+        if (import::OldFormatSignature::of(m_context.liveDatabase) != import::OldFormatSignature::NotOldFormat)
+            throw RuntimeError(failure.number(),
+                               QStringLiteral("The database '%1' is an old-format file: start Hourvane once to "
+                                              "convert it.")
+                                   .arg(m_context.liveDatabase));
+        throw;
+    }
+    return *m_connection;
+}
+
+}  // namespace hv::cli

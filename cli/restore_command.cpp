@@ -1,0 +1,34 @@
+#include "cli/restore_command.h"
+
+#include "backup/database_restore.h"
+#include "data/runtime_error.h"
+
+#include <QDir>
+
+namespace hv::cli {
+
+QCommandLineOption RestoreCommand::option() const
+{
+    return {QStringLiteral("restore"),
+            QStringLiteral("Put the database <FILE> (a backup) in place of the current database, after a backup "
+                           "of it. Refused while Hourvane is open on the database."),
+            QStringLiteral("FILE")};
+}
+
+int RestoreCommand::run(const QString& value, CommandContext& context)
+{
+    try {
+        if (!QDir().mkpath(context.dataFolder))
+            return context.fail(QStringLiteral("Cannot create the data folder '%1'.").arg(context.dataFolder));
+        const QString replaced = backup::DatabaseRestore(context.liveDatabase, context.backupsFolder).run(value, context.now);
+        context.out << QStringLiteral("Restored '%1' as the database '%2'.").arg(value, context.liveDatabase);
+        if (!replaced.isEmpty())
+            context.out << QStringLiteral(" The database it replaced was backed up to '%1'.").arg(replaced);
+        context.out << Qt::endl;
+        return Success;
+    } catch (const RuntimeError& failure) {
+        return context.fail(failure.description());
+    }
+}
+
+}  // namespace hv::cli

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+
+struct sqlite3_stmt;
+
+namespace hv::data {
+
+class Connection;
+
+// One statement compiled once and run many times with new values, for the
+// program's own bulk work (the import of old files, the export of entries)
+// where compiling one statement per row would take most of the time. The
+// text is the engine's own SQL with a ? for each value (names in double
+// quotes), not the dialect of the windows' statements: these statements are
+// the program's, never built from what the user typed. Values are bound by
+// position, counted from 1, and stay bound until the next run.
+class PreparedStatement {
+public:
+    // Raises a RuntimeError with the engine's message when the text does not
+    // compile or the connection is closed.
+    PreparedStatement(Connection& connection, const QString& sql);
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    void bindNull(int position);
+    void bindInteger(int position, qint64 value);
+    void bindNumber(int position, double value);
+    // Text as UTF-8 bytes, copied by the engine.
+    void bindText(int position, QByteArrayView utf8);
+    void bindText(int position, const QString& text);
+
+    // Runs a write to its end and makes the statement ready for the next
+    // values. Raises a RuntimeError with the engine's message when refused.
+    void execute();
+
+    // Steps a read: true while standing on a row, false at the end (the
+    // statement is then ready to run again).
+    bool next();
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+    double number(int column) const;
+    QString text(int column) const;
+
+    // The ID that the last insert on the statement's connection received.
+    qint64 lastInsertId() const;
+
+private:
+    void check(int resultCode) const;
+    // Ends a run at its last step: resets the statement, raises on a failure.
+    void finishRun(int stepResult);
+
+    struct Finalizer {
+        void operator()(sqlite3_stmt* statement) const noexcept;
+    };
+
+    Connection& m_connection;
+    std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
+};
+
+}  // namespace hv::data

@@ -1,0 +1,163 @@
+// What start-up adds for the data's safety: the offer to convert a database
+// the old program wrote (answered Yes, No, and with a conversion that fails
+// part-way), and the daily backup before the list is filled.
+#include "main_window_fixture.h"
+#include "old_file_variants.h"
+
+#include "app/data_places.h"
+#include "app/shared_connection.h"
+#include "app/work_hours_model.h"
+#include "data/connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace hv::test {
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class StartupConversionTest : public MainWindowTest {
+protected:
+    // Puts an old-format file (the test file, or a variant of it) in place of the live database.
+    QByteArray placeOldDatabase(std::optional<BadOldFile> variant = std::nullopt)
+    {
+        EXPECT_TRUE(QDir().mkpath(dataFolder()));
+        const QString source = variant ? makeBadOldFile(*variant, m_scratch.path()) : oldFixture();
+        EXPECT_TRUE(QFile::copy(source, liveDatabase()));
+        QFile::setPermissions(liveDatabase(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return bytesOf(liveDatabase());
+    }
+
+    QString kept(const QString& name = QStringLiteral("dbData (old format).mdb")) const
+    {
+        return dataFolder() + u'/' + name;
+    }
+
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const MessageRequest& request : m_ui.messages())
+            texts << request.text;
+        return texts;
+    }
+
+    QTemporaryDir m_scratch;
+};
+
+TEST_F(StartupConversionTest, YesConvertsTheDatabaseAndKeepsTheOldFileBesideIt)
+{
+    const QByteArray old = placeOldDatabase();
+    // A file of that name from an earlier conversion is never overwritten.
+    QFile earlier(kept());
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    m_ui.answerNext(QMessageBox::Yes);
+
+    auto window = start();
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 2) << boxes.join(QStringLiteral("\n---\n")).toStdString();
+    EXPECT_EQ(boxes[0], QStringLiteral("This database was written by an older version of the program. Convert it now? "
+                                       "The original file is kept unchanged as dbData (old format 2).mdb."));
+    EXPECT_EQ(m_ui.messages()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(m_ui.messages()[0].title, QStringLiteral("Hourvane"));
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("2000 entries"))) << boxes[1].toStdString();
+    EXPECT_EQ(bytesOf(kept(QStringLiteral("dbData (old format 2).mdb"))), old);
+    EXPECT_EQ(bytesOf(kept()), QByteArray("earlier"));
+    EXPECT_EQ(SharedConnection::get().state(), data::Connection::StateOpen);
+    EXPECT_EQ(window->listModel()->rowCount(), 2000);
+}
+
+TEST_F(StartupConversionTest, NoGoesOnAsBeforeAndTouchesNothing)
+{
+    const QByteArray old = placeOldDatabase();
+    m_ui.answerNext(QMessageBox::No);
+
+    auto window = start();
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(m_ui.messages().size(), 3);
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form1.Form_Load at line 144")));
+    EXPECT_TRUE(reports[1].contains(QStringLiteral("Form1.ListData at line 104")));
+    EXPECT_EQ(bytesOf(liveDatabase()), old);
+    EXPECT_FALSE(QFileInfo::exists(kept()));
+}
+
+TEST_F(StartupConversionTest, AConversionThatFailsPartWayPutsTheOldFileBackByteForByte)
+{
+    const QByteArray old = placeOldDatabase(BadOldFile::TruncatedAtPage);
+    m_ui.answerNext(QMessageBox::Yes);
+
+    auto window = start();
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 4) << boxes.join(QStringLiteral("\n---\n")).toStdString();
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("could not be converted"))) << boxes[1].toStdString();
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("The original file is back as '%1', unchanged.").arg(liveDatabase())))
+        << boxes[1].toStdString();
+    EXPECT_TRUE(boxes[2].contains(QStringLiteral("Form1.Form_Load at line 144")));
+    EXPECT_EQ(bytesOf(liveDatabase()), old);
+    QStringList left = QDir(dataFolder()).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("dbData.mdb.in-use"));
+    EXPECT_EQ(left, QStringList{QStringLiteral("dbData.mdb")});
+}
+
+TEST_F(StartupConversionTest, TheFirstStartOfEachDayBacksUpTheDatabase)
+{
+    const QString backups = dataFolder() + QStringLiteral("/backups");
+    const QList<std::pair<const char*, int>> starts = {
+        {"2026-03-02 08:00:00", 1}, {"2026-03-02 17:45:00", 1}, {"2026-03-03 07:30:00", 2}};
+    for (const auto& [time, copies] : starts) {
+        m_now = QDateTime::fromString(QString::fromLatin1(time), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        auto window = start();
+        EXPECT_TRUE(m_ui.messages().isEmpty()) << time;
+        EXPECT_EQ(QDir(backups).entryList(QDir::Files).size(), copies) << time;
+        closeWindow(window);
+    }
+    EXPECT_TRUE(QFileInfo::exists(backups + QStringLiteral("/dbData-2026-03-03-073000.mdb")));
+}
+
+TEST_F(StartupConversionTest, AFailedBackupIsToldOnceAndTheListIsStillFilled)
+{
+    {
+        auto first = start();
+        closeWindow(first);
+    }
+    execute({QStringLiteral("insert into [Work Hours] ([Date Worked],Hours) values ('2026-03-02','7')")});
+    QDir(dataFolder() + QStringLiteral("/backups")).removeRecursively();
+    QFile blocker(dataFolder() + QStringLiteral("/backups"));  // a file where the folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray before = bytesOf(liveDatabase());
+    m_ui.clear();
+
+    auto window = start();
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(QStringLiteral("\n---\n")).toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("The daily backup of the database could not be made:")));
+    EXPECT_TRUE(m_ui.errorReports().isEmpty());
+    EXPECT_EQ(window->listModel()->rowCount(), 1);
+    EXPECT_EQ(bytesOf(liveDatabase()), before);
+}
+
+TEST_F(StartupConversionTest, ADataFolderOfTheRunTakesThePlaceOfTheStandardOne)
+{
+    const QString folder = m_scratch.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    places::setDataFolder(folder);
+    auto window = start();
+    places::setDataFolder({});
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    EXPECT_EQ(SharedConnection::get().dataSource(), folder + QStringLiteral("/dbData.mdb"));
+    EXPECT_EQ(QDir(folder + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(dataFolder()));
+}
+
+}  // namespace
+}  // namespace hv::test

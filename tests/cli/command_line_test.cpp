@@ -1,0 +1,321 @@
+// The command line, through the real program in a process of its own, with
+// no display at all: every option, its output and its exit code.
+#include "old_file_variants.h"
+#include "support/qt_printers.h"
+#include "support/test_environment.h"
+
+#include "backup/database_use_lock.h"
+#include "data/connection.h"
+#include "data/sqlite_handles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace hv::test {
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No display of any kind: a command that made a window would fail.
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
+        return env;
+    }
+
+    void startProgram(QProcess& process, const QStringList& arguments) const
+    {
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(HOURVANE_EXECUTABLE), arguments);
+    }
+
+    Outcome hourvane(const QStringList& arguments) const
+    {
+        QProcess process;
+        startProgram(process, arguments);
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Runs with the test's own data folder.
+    Outcome inData(QStringList arguments) const
+    {
+        arguments << QStringLiteral("--data-dir") << m_data.path();
+        return hourvane(arguments);
+    }
+
+    QString live() const { return m_data.filePath(QStringLiteral("dbData.mdb")); }
+    QStringList backups() const { return QDir(m_data.filePath(QStringLiteral("backups"))).entryList(QDir::Files); }
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_data;
+    QTemporaryDir m_scratch;
+};
+
+struct UsageCase {
+    const char* name;
+    QStringList arguments;
+    int code;
+    const char* out;  // what standard output begins with
+    const char* err;  // what standard error begins with
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CommandLineUsageTest : public CommandLineTest, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CommandLineUsageTest, AnswersWithoutADisplayAndTouchesNoData)
+{
+    const Outcome run = hourvane(GetParam().arguments);
+    EXPECT_EQ(run.code, GetParam().code) << run.err.toStdString();
+    // Each stream begins with the text expected, and is empty when none is.
+    const auto begins = [](const QString& stream, const char* text) {
+        return *text ? stream.startsWith(QString::fromUtf8(text)) : stream.isEmpty();
+    };
+    EXPECT_TRUE(begins(run.out, GetParam().out)) << run.out.toStdString();
+    EXPECT_TRUE(begins(run.err, GetParam().err)) << run.err.toStdString();
+    if (GetParam().code == 2) {
+        // One line of error, then the usage.
+        EXPECT_TRUE(run.err.section(u'\n', 1).trimmed().startsWith(QStringLiteral("Usage:"))) << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_home.path() + QStringLiteral("/data/Harrowfen")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineUsageTest,
+    ::testing::Values(
+        UsageCase{"Help", {QStringLiteral("--help")}, 0, "Usage:", ""},
+        UsageCase{"Version", {QStringLiteral("--version")}, 0, "Hourvane " HOURVANE_VERSION "\n", ""},
+        UsageCase{"UnknownOption", {QStringLiteral("--frobnicate")}, 2, "", "hourvane: Unknown option 'frobnicate'.\n"},
+        UsageCase{"MissingFile", {QStringLiteral("--import")}, 2, "", "hourvane: Missing value after '--import'.\n"},
+        UsageCase{"EmptyFile", {QStringLiteral("--restore=")}, 2, "", "hourvane: --restore needs a file.\n"},
+        UsageCase{"TwoCommands",
+                  {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("--backup")},
+                  2, "", "hourvane: Choose one of --import, --backup, --restore, --export.\n"},
+        UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",
+                  "hourvane: Unexpected argument 'b.csv'.\n"},
+        UsageCase{"MissingFolder", {QStringLiteral("--backup"), QStringLiteral("--data-dir")}, 2, "",
+                  "hourvane: Missing value after '--data-dir'.\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLineTest, HelpNamesEveryOption)
+{
+    const Outcome run = hourvane({QStringLiteral("--help")});
+    for (const char* option : {"--help", "--version", "--import <FILE>", "--backup", "--restore <FILE>",
+                               "--export <FILE>", "--data-dir <DIR>"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
+}
+
+TEST_F(CommandLineTest, ImportMakesTheDatabaseFromTheTemplateThenExportWritesEveryEntry)
+{
+    const Outcome imported = hourvane({QStringLiteral("--import"), oldFixture()});
+    EXPECT_EQ(imported.code, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.err, QString());
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("5 employees, 6 work codes, 2000 entries")));
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("missing employee or work code: 21.")));
+    // Into the standard data folder, and without a backup of a database it just made.
+    const QString standard = m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane");
+    EXPECT_TRUE(QFileInfo::exists(standard + QStringLiteral("/dbData.mdb")));
+    EXPECT_FALSE(QFileInfo::exists(standard + QStringLiteral("/backups")));
+
+    const QString csv = m_scratch.filePath(QStringLiteral("entries.csv"));
+    const Outcome exported = hourvane({QStringLiteral("--export"), csv});
+    EXPECT_EQ(exported.code, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, QStringLiteral("Exported 2000 entries to '%1'.\n").arg(csv));
+    const QList<QByteArray> lines = bytesOf(csv).split('\n');
+    ASSERT_EQ(lines.size(), 2002);  // header, 2000 rows, and the empty rest after the last CR LF
+    EXPECT_EQ(lines[0], "ID,Employee,Date Worked,Work Code,Hours,Billable,Work Description\r");
+    EXPECT_EQ(lines[1], QString::fromUtf8("1,Łukasz Żółć,2019-01-06,Customer support (phone),10,Yes,"
+                                          "\"It's done; \"\"really\"\"\"\r").toUtf8());
+    EXPECT_EQ(lines[2], "2,Tom Smith,2026-11-29,Internal meeting,-1.5,No,\r");
+    EXPECT_TRUE(lines.last().isEmpty());
+    // The same through standard output.
+    const Outcome piped = hourvane({QStringLiteral("--export"), QStringLiteral("-")});
+    EXPECT_EQ(piped.out.toUtf8(), bytesOf(csv));
+}
+
+TEST_F(CommandLineTest, ImportIntoAnExistingDatabaseBacksItUpFirst)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const Outcome again = inData({QStringLiteral("--import"), oldFixture()});
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral("with new IDs")));
+    EXPECT_EQ(backups().size(), 1);
+}
+
+class CommandLineBadImportTest : public CommandLineTest, public ::testing::WithParamInterface<BadOldFile> {};
+
+TEST_P(CommandLineBadImportTest, FailsWithTheReasonAndLeavesNoDatabase)
+{
+    const QString file = makeBadOldFile(GetParam(), m_scratch.path());
+    const Outcome run = inData({QStringLiteral("--import"), file});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, QString());
+    EXPECT_TRUE(run.err.contains(file)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(reasonOf(GetParam()))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(live()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadImportTest,
+                         ::testing::Values(BadOldFile::TruncatedAtPage, BadOldFile::Encrypted, BadOldFile::NewerEngine,
+                                           BadOldFile::MissingTable, BadOldFile::NotOldFormat,
+                                           BadOldFile::DoesNotExist, BadOldFile::Folder));
+
+TEST_F(CommandLineTest, FilesThatAreTheLiveDatabaseAreRefused)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QByteArray before = bytesOf(live());
+    for (const char* option : {"--import", "--restore", "--export", "--backup"}) {
+        const Outcome run = inData({QLatin1String(option), live()});
+        EXPECT_EQ(run.code, 1) << option;
+        EXPECT_FALSE(run.err.isEmpty()) << option;
+    }
+    const Outcome folder = inData({QStringLiteral("--export"), m_scratch.path()});
+    EXPECT_EQ(folder.code, 1);
+    EXPECT_TRUE(folder.err.contains(QStringLiteral("it is a folder")));
+    EXPECT_EQ(bytesOf(live()), before);
+}
+
+TEST_F(CommandLineTest, BackupWritesIntoTheFolderAFileOrAFolderOfTheUsersChoice)
+{
+    EXPECT_EQ(inData({QStringLiteral("--backup")}).code, 1);  // no database yet
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+
+    const Outcome intoFolder = inData({QStringLiteral("--backup")});
+    EXPECT_EQ(intoFolder.code, 0) << intoFolder.err.toStdString();
+    EXPECT_EQ(backups().size(), 1);
+    const QString file = m_scratch.filePath(QStringLiteral("mine.mdb"));
+    const Outcome toFile = inData({QStringLiteral("--backup"), file});
+    EXPECT_EQ(toFile.code, 0) << toFile.err.toStdString();
+    EXPECT_EQ(toFile.out, QStringLiteral("Backup written to '%1'.\n").arg(file));
+    const Outcome again = inData({QStringLiteral("--backup"), file});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
+    const Outcome toFolder = inData({QStringLiteral("--backup"), m_scratch.path()});
+    EXPECT_EQ(toFolder.code, 0) << toFolder.err.toStdString();
+    EXPECT_EQ(QDir(m_scratch.path()).entryList({QStringLiteral("dbData-*.mdb")}, QDir::Files).size(), 1);
+}
+
+TEST_F(CommandLineTest, RestoreIsRefusedForAForeignFileAndWhileTheDatabaseIsInUse)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    ASSERT_EQ(inData({QStringLiteral("--backup"), m_scratch.filePath(QStringLiteral("copy.mdb"))}).code, 0);
+    const QByteArray before = bytesOf(live());
+
+    const Outcome foreign = inData({QStringLiteral("--restore"), oldFixture()});
+    EXPECT_EQ(foreign.code, 1);
+    EXPECT_TRUE(foreign.err.contains(QStringLiteral("is not a Hourvane database"))) << foreign.err.toStdString();
+
+    backup::DatabaseUseLock window;  // another copy of the program has the database open
+    ASSERT_TRUE(window.shareUse(live()));
+    const Outcome inUse = inData({QStringLiteral("--restore"), m_scratch.filePath(QStringLiteral("copy.mdb"))});
+    EXPECT_EQ(inUse.code, 1);
+    EXPECT_TRUE(inUse.err.contains(QStringLiteral("in use by another copy of Hourvane"))) << inUse.err.toStdString();
+    EXPECT_EQ(bytesOf(live()), before);
+
+    window.release();
+    const Outcome restored = inData({QStringLiteral("--restore"), m_scratch.filePath(QStringLiteral("copy.mdb"))});
+    EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
+    EXPECT_TRUE(restored.out.contains(QStringLiteral("was backed up to"))) << restored.out.toStdString();
+}
+
+// The number of employees in a database, or -1 when it is not a whole
+// database of this program.
+int wholeDatabaseEmployees(const QString& path)
+{
+    try {
+        data::Connection connection;
+        connection.Open(QStringLiteral("data source=\"%1\"").arg(path));
+        connection.Close();
+    } catch (const std::exception&) {
+        return -1;
+    }
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const data::DatabaseHandle db(raw);
+    int employees = -1;
+    sqlite3_exec(
+        raw, "SELECT (SELECT count(*) FROM \"Employees\") FROM pragma_integrity_check WHERE integrity_check = 'ok'",
+        [](void* out, int, char** values, char**) {
+            *static_cast<int*>(out) = QByteArray(values[0]).toInt();
+            return 0;
+        },
+        &employees, nullptr);
+    return employees;
+}
+
+TEST_F(CommandLineTest, ARestoreKilledAtAnyMomentLeavesAWholeDatabase)
+{
+    // The current database holds 5 employees; the backup to restore, 300 and
+    // enough entries to take a while.
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QString big = m_scratch.filePath(QStringLiteral("big.mdb"));
+    ASSERT_EQ(inData({QStringLiteral("--backup"), big}).code, 0);
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(big).constData(), &raw);
+        const data::DatabaseHandle db(raw);
+        sqlite3_exec(raw,
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 295) "
+                     "INSERT INTO \"Employees\" (\"First Name\") SELECT printf('E%d', i) FROM n; "
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+                     "INSERT INTO \"Work Hours\" (\"Work Description\") SELECT printf('entry %d of many', i) FROM n",
+                     nullptr, nullptr, nullptr);
+    }
+    const QByteArray original = bytesOf(live());
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(inData({QStringLiteral("--restore"), big}).code, 0);
+    const qint64 whole = std::max<qint64>(timer.elapsed(), 20);
+
+    // Killed at moments spread over the time a whole restore takes: each
+    // time the database is the old one or the restored one, whole.
+    for (int step = 0; step < 11; ++step) {
+        QFile reset(live());
+        ASSERT_TRUE(reset.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        reset.write(original);
+        reset.close();
+        QProcess process;
+        startProgram(process, {QStringLiteral("--restore"), big, QStringLiteral("--data-dir"), m_data.path()});
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(whole * step / 10));
+        process.kill();
+        process.waitForFinished();
+        const int employees = wholeDatabaseEmployees(live());
+        EXPECT_TRUE(employees == 5 || employees == 300) << "killed after " << whole * step / 10 << " ms: " << employees;
+    }
+    // What a killed restore left behind does not stand in the way of the next.
+    const Outcome finished = inData({QStringLiteral("--restore"), big});
+    EXPECT_EQ(finished.code, 0) << finished.err.toStdString();
+    EXPECT_EQ(wholeDatabaseEmployees(live()), 300);
+}
+
+}  // namespace
+}  // namespace hv::test
