@@ -384,6 +384,9 @@ void Form1::makeDailyBackup()
     // Only a database that opened is copied; one that did not was reported at its open.
     if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
         return;
+    // A database on a server is backed up by the server's own tools.
+    if (SharedConnection::current().isServer())
+        return;
     const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
     try {
         backup::DatabaseBackup::daily(SharedConnection::current().dataSource(), places::backupsFolder(), now);
