@@ -309,6 +309,63 @@ void Connection::setPasswordProvider(std::function<std::optional<QString>(const 
     PostgresSession::setPasswordProvider(std::move(provider));
 }
 
+PostgresSession* Connection::serverSession() const
+{
+    return m_impl->server.get();
+}
+
+qint64 Connection::highestIdEver(const QString& table)
+{
+    requireOpen();
+    if (m_impl->server)
+        return m_impl->server->highestIdEver(table);
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql = "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                           "coalesce((SELECT max(\"ID\") FROM \""
+        + table.toUtf8().replace('"', "\"\"") + "\"), 0))";
+    const int rc = sqlite3_prepare_v2(m_impl->db.get(), sql.constData(), -1, &raw, nullptr);
+    const StatementHandle statement(raw);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    const int step = sqlite3_step(raw);
+    if (step != SQLITE_ROW)
+        throw failure(step);
+    return sqlite3_column_int64(raw, 0);
+}
+
+void Connection::reserveIdsUpTo(const QString& table, qint64 highest)
+{
+    requireOpen();
+    requireWritable();
+    if (m_impl->server)
+        return m_impl->server->reserveIdsUpTo(table, highest);
+    const QByteArray name = table.toUtf8();
+    for (const char* sql : {"INSERT INTO sqlite_sequence (name, seq) SELECT ?1, ?2 "
+                            "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?1)",
+                            "UPDATE sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2"}) {
+        sqlite3_stmt* raw = nullptr;
+        const int rc = sqlite3_prepare_v2(m_impl->db.get(), sql, -1, &raw, nullptr);
+        const StatementHandle statement(raw);
+        if (rc != SQLITE_OK)
+            throw failure(rc);
+        sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(raw, 2, highest);
+        const int step = sqlite3_step(raw);
+        if (step != SQLITE_DONE)
+            throw failure(step);
+    }
+}
+
+void Connection::keepEntriesWithoutRecords()
+{
+    requireOpen();
+    // The local file never checks an entry's employee or work code.
+    if (m_impl->server)
+        m_impl->server->run("SET LOCAL hourvane.keep_orphans = 'on'");
+}
+
 void Connection::requireOpen() const
 {
     if (state() != StateOpen)

@@ -13,6 +13,7 @@ struct sqlite3_stmt;
 
 namespace hv::data {
 
+class PostgresSession;
 class Recordset;
 class RowCursor;
 class SqlDialect;
@@ -132,6 +133,15 @@ public:
     // A password that let a connection in is kept in memory for the run only.
     static void setPasswordProvider(std::function<std::optional<QString>(const QString& address)> provider);
 
+    // For the program's own bulk work (the import of old files, the copy):
+    // the highest ID a table holds or has ever given out, raising the table's
+    // numbering so that no later row gets an ID up to `highest`, and letting
+    // the entries written in the present transaction point at employees or
+    // work codes that do not exist (the import keeps such entries as found).
+    qint64 highestIdEver(const QString& table);
+    void reserveIdsUpTo(const QString& table, qint64 highest);
+    void keepEntriesWithoutRecords();
+
     // For Recordset: the engine handle and dialect of the open connection.
     // Raises the "connection cannot be used" error when closed (and, for
     // handle(), on a server).
@@ -140,6 +150,10 @@ public:
 
 private:
     friend class Recordset;
+    friend class PreparedStatement;
+
+    // The session with a server; null for a local file.
+    PostgresSession* serverSession() const;
 
     // The statement text translated and compiled, refused when anything but
     // blanks follows the end of the first statement.

@@ -125,6 +125,7 @@ void PostgresSession::connect(const QString& uri)
     // The server's notices are not the user's business: nothing on stderr.
     PQsetNoticeProcessor(connection.get(), [](void*, const char*) {}, nullptr);
     m_connection = std::move(connection);
+    m_prepared.clear();
 }
 
 void PostgresSession::setUp()
@@ -208,6 +209,7 @@ void PostgresSession::ensureConnected()
         return;
     // Once per step: the server may have restarted, or the network come back.
     PQreset(m_connection.get());
+    m_prepared.clear();
     if (PQstatus(m_connection.get()) != CONNECTION_OK)
         throw engineError(QStringLiteral("Cannot reach the database server for '%1': %2")
                               .arg(m_address, connectionMessage(m_connection.get())));
@@ -247,6 +249,68 @@ ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         throw failure(result.get());
     return result;
+}
+
+void PostgresSession::prepare(const QByteArray& name, const QByteArray& sql)
+{
+    ensureConnected();
+    const ServerResultHandle result(PQprepare(m_connection.get(), name.constData(), sql.constData(), 0, nullptr));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        throw failure(result.get());
+    m_prepared.insert(name);
+}
+
+ServerResultHandle PostgresSession::runPrepared(const QByteArray& name,
+                                                const std::vector<std::optional<QByteArray>>& values)
+{
+    ensureConnected();
+    if (!m_prepared.contains(name))
+        throw engineError(QStringLiteral("The connection to the database server for '%1' was made again, and the "
+                                         "work that was under way is lost; start it again.")
+                              .arg(m_address));
+    std::vector<const char*> pointers;
+    for (const std::optional<QByteArray>& value : values)
+        pointers.push_back(value ? value->constData() : nullptr);
+    ServerResultHandle result(PQexecPrepared(m_connection.get(), name.constData(), static_cast<int>(values.size()),
+                                             pointers.data(), nullptr, nullptr, 0));
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        throw failure(result.get());
+    return result;
+}
+
+void PostgresSession::release(const QByteArray& name)
+{
+    if (!m_prepared.remove(name) || PQstatus(m_connection.get()) != CONNECTION_OK
+        || PQtransactionStatus(m_connection.get()) == PQTRANS_INERROR)
+        return;
+    PQclear(PQexec(m_connection.get(), "DEALLOCATE " + name));
+}
+
+namespace {
+
+// The table's ID numbering, for the program's own statements.
+const QByteArray kNumbering = "pg_get_serial_sequence(format('%I', $1::text), 'ID')::regclass";
+
+}  // namespace
+
+qint64 PostgresSession::highestIdEver(const QString& table)
+{
+    QString name = table;
+    const QByteArray quoted = (u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"').toUtf8();
+    const ServerResultHandle result = run("SELECT greatest(coalesce(pg_sequence_last_value(" + kNumbering
+                                              + "), 0), coalesce((SELECT max(\"ID\") FROM " + quoted + "), 0))",
+                                          {table.toUtf8()});
+    return QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+}
+
+void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
+{
+    if (highest <= 0)
+        return;
+    run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
+            + "), 0)))",
+        {table.toUtf8(), QByteArray::number(highest)});
 }
 
 void PostgresSession::runScript(const QByteArray& sql)

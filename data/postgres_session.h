@@ -65,6 +65,17 @@ public:
     // The program's own SQL (its schema, its copies), sent as written with
     // the values as parameters (nullopt for Null); raises the server's message.
     ServerResultHandle run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values = {});
+    // A statement of the program's own compiled once under `name` (its values
+    // written $1, $2, ...), and run with new values; raises the server's message.
+    void prepare(const QByteArray& name, const QByteArray& sql);
+    ServerResultHandle runPrepared(const QByteArray& name, const std::vector<std::optional<QByteArray>>& values);
+    void release(const QByteArray& name);
+
+    // The highest ID the table holds or has ever given out, and raising its
+    // numbering to at least `highest`.
+    qint64 highestIdEver(const QString& table);
+    void reserveIdsUpTo(const QString& table, qint64 highest);
+
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
     PGconn* connectionHandle() const { return m_connection.get(); }
@@ -83,6 +94,9 @@ private:
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);
 
+    // The statements prepared on the present connection (a new connection
+    // after a drop has none of them).
+    QSet<QByteArray> m_prepared;
     ServerConnectionHandle m_connection;
     QString m_uri;
     QString m_address;

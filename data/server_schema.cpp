@@ -52,7 +52,7 @@ QStringList ServerSchema::existing(PostgresSession& session)
             + kSchemaOid
             + " AND typname = 'hourvane_yesno' "
               "UNION ALL SELECT proname FROM pg_proc WHERE pronamespace = "
-            + kSchemaOid + " AND proname = 'hourvane_entry_links'",
+            + kSchemaOid + " AND proname IN ('hourvane_entry_links', 'hourvane_assign_id')",
         {arrayLiteral(tableNames())});
     QStringList found;
     for (int row = 0; row < PQntuples(result.get()); ++row)

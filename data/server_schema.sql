@@ -45,6 +45,30 @@ CREATE TABLE "Work Hours" (
 CREATE INDEX "Work Hours by Employee" ON "Work Hours" ("Employee");
 CREATE INDEX "Work Hours by Work Code" ON "Work Hours" ("Work Code");
 
+-- IDs as the local file gives them: a row inserted without an ID (or with a
+-- Null one) gets the next number, and a row inserted with an ID of its own
+-- (an import, a copy) moves the numbering past it, so that no later row can
+-- be given an ID that was ever used.
+CREATE FUNCTION hourvane_assign_id() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+    numbering regclass := pg_get_serial_sequence(format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), 'ID')::regclass;
+BEGIN
+    IF NEW."ID" IS NULL THEN
+        NEW."ID" := nextval(numbering);
+    ELSIF NEW."ID" > coalesce(pg_sequence_last_value(numbering), 0) THEN
+        PERFORM setval(numbering, NEW."ID");
+    END IF;
+    RETURN NEW;
+END
+$$;
+
+CREATE TRIGGER "Employees IDs" BEFORE INSERT ON "Employees"
+    FOR EACH ROW EXECUTE FUNCTION hourvane_assign_id();
+CREATE TRIGGER "Work Codes IDs" BEFORE INSERT ON "Work Codes"
+    FOR EACH ROW EXECUTE FUNCTION hourvane_assign_id();
+CREATE TRIGGER "Work Hours IDs" BEFORE INSERT ON "Work Hours"
+    FOR EACH ROW EXECUTE FUNCTION hourvane_assign_id();
+
 -- An entry is written only for an employee and a work code that exist. The
 -- rows are read (not locked) inside the writer's serializable transaction, so
 -- a delete of the employee with their entries that runs at the same time and
