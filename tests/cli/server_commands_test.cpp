@@ -2,6 +2,7 @@
 // process of its own with no display: choosing the server and going back,
 // creating the tables, copying the local database there, import and export
 // against it, and backups that are the server's job.
+#include "command_environment.h"
 #include "old_file_variants.h"
 #include "support/test_environment.h"
 #include "support/test_server.h"
@@ -31,14 +32,8 @@ protected:
 
     Outcome hourvane(QStringList arguments) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
         QProcess process;
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(commandEnvironment(m_home.path()));
         process.start(QStringLiteral(HOURVANE_EXECUTABLE), arguments);
         process.closeWriteChannel();
         process.waitForFinished(120000);
