@@ -4,6 +4,7 @@
 #include "database_fixture.h"
 
 #include "data/connection.h"
+#include "data/locale_text.h"
 #include "data/postgres_session.h"
 #include "data/recordset.h"
 #include "data/runtime_error.h"
@@ -13,7 +14,11 @@
 #include "data/sql_dialect.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <set>
 #include <thread>
 
 namespace hv::test {
@@ -368,6 +373,164 @@ TEST_P(ServerSession, DeleteWithEntriesStaysWholeWhileAnotherAddsEntries)
     // and went with the rest), never neither.
     EXPECT_GT(deletesKept, 0);
     EXPECT_GE(deletesKept + addsKept, 8);
+}
+
+// What two people did at once, as each was told: saved or refused.
+struct Outcomes {
+    std::mutex lock;
+    QHash<QString, std::pair<qint64, qint64>> savedEntries;  // tag -> employee, work code
+    QHash<QString, QString> savedHours;                       // tag -> hours last saved
+    std::set<QString> deletedEntries;
+    std::set<qint64> deletedEmployees;
+    std::set<qint64> deletedWorkCodes;
+    std::vector<qint64> employees;
+    std::vector<qint64> workCodes;
+};
+
+// One person's work for a bounded time, through the statements the windows
+// build: adds, edits and deletes of entries, new employees, and deletes of
+// employees and work codes with their entries.
+void workAtOnce(Connection& connection, int person, Outcomes& outcomes)
+{
+    const ScopedLocale locale(QStringLiteral("en_US"));
+    QRandomGenerator random(static_cast<quint32>(person) * 7919u + 1u);
+    QElapsedTimer clock;
+    clock.start();
+    const auto pick = [&](const std::vector<qint64>& from) {
+        const std::lock_guard guard(outcomes.lock);
+        return from.empty() ? qint64(0) : from[random.bounded(static_cast<quint32>(from.size()))];
+    };
+    QStringList mine;
+    for (int step = 0; clock.elapsed() < 3000; ++step) {
+        const int choice = random.bounded(100);
+        const QString tag = QStringLiteral("p%1-%2").arg(person).arg(step);
+        try {
+            if (choice < 50) {
+                const qint64 employee = pick(outcomes.employees);
+                const qint64 code = pick(outcomes.workCodes);
+                const QString hours = QString::number(1 + random.bounded(8));
+                connection.Execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,"
+                                                  "[Work Description]) values (%1,'12/7/2026',%2,'%3','%4')")
+                                       .arg(employee)
+                                       .arg(code)
+                                       .arg(hours, tag));
+                const std::lock_guard guard(outcomes.lock);
+                outcomes.savedEntries.insert(tag, {employee, code});
+                outcomes.savedHours.insert(tag, hours);
+                mine << tag;
+            } else if (choice < 65 && !mine.isEmpty()) {
+                const QString entry = mine.at(random.bounded(mine.size()));
+                const QString hours = QStringLiteral("%1.5").arg(random.bounded(8));
+                long changed = 0;
+                connection.Execute(QStringLiteral("update [Work Hours] set [Hours]=%1 where [Work Description]='%2'")
+                                       .arg(hours, entry),
+                                   &changed);
+                const std::lock_guard guard(outcomes.lock);
+                if (changed == 1)
+                    outcomes.savedHours.insert(entry, hours);
+            } else if (choice < 72 && !mine.isEmpty()) {
+                const QString entry = mine.takeAt(random.bounded(mine.size()));
+                connection.Execute(QStringLiteral("delete from [Work Hours] where [Work Description]='%1'").arg(entry));
+                const std::lock_guard guard(outcomes.lock);
+                outcomes.deletedEntries.insert(entry);
+            } else if (choice < 82) {
+                const bool employee = choice < 80;
+                const qint64 id = pick(employee ? outcomes.employees : outcomes.workCodes);
+                data::Transaction both(connection);
+                connection.Execute((employee ? QStringLiteral("delete from Employees where ID=%1")
+                                             : QStringLiteral("delete from [Work Codes] where ID=%1"))
+                                       .arg(id));
+                connection.Execute((employee ? QStringLiteral("delete from [Work Hours] where [Employee]=%1")
+                                             : QStringLiteral("delete from [Work Hours] where [Work Code]=%1"))
+                                       .arg(id));
+                both.commit();
+                const std::lock_guard guard(outcomes.lock);
+                (employee ? outcomes.deletedEmployees : outcomes.deletedWorkCodes).insert(id);
+                std::vector<qint64>& pool = employee ? outcomes.employees : outcomes.workCodes;
+                pool.erase(std::remove(pool.begin(), pool.end(), id), pool.end());
+            } else {
+                const bool employee = choice < 93;
+                connection.Execute(employee ? QStringLiteral("insert into Employees ([First Name],[Last Name]) "
+                                                             "values ('%1','X')")
+                                                  .arg(tag)
+                                            : QStringLiteral("insert into [Work Codes] (Description,Billable) "
+                                                             "values ('%1',FALSE)")
+                                                  .arg(tag));
+                const qint64 id =
+                    readValue(connection,
+                              employee ? QStringLiteral("select ID from Employees where [First Name]='%1'").arg(tag)
+                                       : QStringLiteral("select ID from [Work Codes] where Description='%1'").arg(tag),
+                              QStringLiteral("ID"))
+                        .toLongLong();
+                const std::lock_guard guard(outcomes.lock);
+                (employee ? outcomes.employees : outcomes.workCodes).push_back(id);
+            }
+        } catch (const RuntimeError&) {
+            // refused and said so: nothing of this step counts as saved
+        }
+    }
+}
+
+// The list's texts as a refill reads them, one line per entry.
+QStringList listTexts(Connection& connection)
+{
+    QStringList list;
+    data::Recordset rows;
+    rows.Open(QStringLiteral("select * from [Work Hours Extended]"), connection);
+    for (; !rows.Eof(); rows.MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rows.fieldCount(); ++i)
+            cells << rows.text(i);
+        list << cells.join(u'|');
+    }
+    return list;
+}
+
+TEST_P(ServerSession, TwoPeopleAtOnceKeepEverySavedEntryAndNoOrphan)
+{
+    Outcomes outcomes;
+    for (int i = 0; i < 6; ++i)
+        outcomes.employees.push_back(addEmployee(QStringLiteral("Seed%1").arg(i), QStringLiteral("X")));
+    for (int i = 0; i < 3; ++i)
+        outcomes.workCodes.push_back(addWorkCode(QStringLiteral("Code%1").arg(i), i % 2 == 0));
+    Connection firstPerson;
+    firstPerson.Open(m_server->address());
+    Connection secondPerson;
+    secondPerson.Open(m_server->address());
+    std::thread first([&] { workAtOnce(firstPerson, 1, outcomes); });
+    std::thread second([&] { workAtOnce(secondPerson, 2, outcomes); });
+    first.join();
+    second.join();
+
+    QHash<QString, QString> stored;  // tag -> hours
+    for (const QVariantList& row : rows(QStringLiteral("select [Work Description], Hours from [Work Hours]")))
+        stored.insert(row[0].toString(), text::numberToText(row[1].toDouble()));
+    int expected = 0;
+    for (auto entry = outcomes.savedEntries.cbegin(); entry != outcomes.savedEntries.cend(); ++entry) {
+        const bool gone = outcomes.deletedEntries.count(entry.key()) > 0
+            || outcomes.deletedEmployees.count(entry->first) > 0 || outcomes.deletedWorkCodes.count(entry->second) > 0;
+        if (gone) {
+            EXPECT_FALSE(stored.contains(entry.key())) << entry.key().toStdString() << " was deleted, yet is there";
+            continue;
+        }
+        ++expected;
+        ASSERT_TRUE(stored.contains(entry.key())) << entry.key().toStdString() << " was saved, yet is gone";
+        EXPECT_EQ(stored.value(entry.key()), text::numberToText(outcomes.savedHours.value(entry.key()).toDouble()));
+    }
+    EXPECT_EQ(stored.size(), expected);
+    EXPECT_GT(expected, 0);
+    EXPECT_TRUE(rows(QStringLiteral("select h.ID from [Work Hours] h left join Employees e on e.ID = h.Employee "
+                                    "left join [Work Codes] w on w.ID = h.[Work Code] where e.ID is null or w.ID is "
+                                    "null"))
+                    .isEmpty());
+
+    // Each person's list after a refill is the database's.
+    Connection reference;
+    reference.Open(m_server->address());
+    const QStringList now = listTexts(reference);
+    EXPECT_EQ(now.size(), expected);
+    EXPECT_EQ(listTexts(firstPerson), now);
+    EXPECT_EQ(listTexts(secondPerson), now);
 }
 
 }  // namespace
