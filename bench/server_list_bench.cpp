@@ -139,18 +139,13 @@ private:
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir dataHome;
-    QTemporaryDir configHome;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const hv::bench::BenchFolders folders;
     QApplication app(argc, argv);
     PrivateServer server;
     if (!server.start())
         return 1;
     hv::fs::setProgramFolder(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
-    g_databasePath = hv::bench::makeLiveDatabase(dataHome.path(), QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
+    g_databasePath = hv::bench::makeLiveDatabase(folders.dataHome(), QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
     hv::bench::writeEntries(g_databasePath, kEntries, 6, [](int w) { return w % 2 == 1; });
 
     // The same entries on the server, in a schema of the bench's own.
