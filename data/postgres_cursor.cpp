@@ -56,6 +56,9 @@ PostgresCursor::PostgresCursor(ServerResultHandle result, const QSet<QPair<Oid, 
 {
     const int columns = PQnfields(m_result.get());
     for (int c = 0; c < columns; ++c) {
+        if (qstrcmp(PQfname(m_result.get(), c), "hourvane_order") == 0)
+            continue;
+        m_columns << c;
         const Oid type = PQftype(m_result.get(), c);
         ColumnKind kind = kindOfType(type);
         if (kind == ColumnKind::Integer && yesNoColumns.contains({PQftable(m_result.get(), c), PQftablecol(m_result.get(), c)}))
@@ -90,7 +93,7 @@ int PostgresCursor::columnCount() const
 
 QString PostgresCursor::columnName(int column) const
 {
-    return QString::fromUtf8(PQfname(m_result.get(), column));
+    return QString::fromUtf8(PQfname(m_result.get(), m_columns.at(column)));
 }
 
 ColumnKind PostgresCursor::columnKind(int column) const
@@ -100,33 +103,33 @@ ColumnKind PostgresCursor::columnKind(int column) const
 
 RowCursor::Cell PostgresCursor::cell(int column) const
 {
-    if (PQgetisnull(m_result.get(), m_row, column))
+    if (PQgetisnull(m_result.get(), m_row, m_columns.at(column)))
         return Cell::Null;
     return m_cells.at(column);
 }
 
 qint64 PostgresCursor::integer(int column) const
 {
-    const char* text = PQgetvalue(m_result.get(), m_row, column);
+    const char* text = PQgetvalue(m_result.get(), m_row, m_columns.at(column));
     if (text[0] == 't' || text[0] == 'f')
         return text[0] == 't' ? -1 : 0;  // a boolean reads as yes/no
     qint64 value = 0;
-    std::from_chars(text, text + PQgetlength(m_result.get(), m_row, column), value);
+    std::from_chars(text, text + PQgetlength(m_result.get(), m_row, m_columns.at(column)), value);
     return value;
 }
 
 double PostgresCursor::real(int column) const
 {
-    const char* text = PQgetvalue(m_result.get(), m_row, column);
+    const char* text = PQgetvalue(m_result.get(), m_row, m_columns.at(column));
     double value = 0.0;
     // The server writes numbers with a '.', whatever the program's locale.
-    std::from_chars(text, text + PQgetlength(m_result.get(), m_row, column), value);
+    std::from_chars(text, text + PQgetlength(m_result.get(), m_row, m_columns.at(column)), value);
     return value;
 }
 
 QByteArrayView PostgresCursor::bytes(int column) const
 {
-    return {PQgetvalue(m_result.get(), m_row, column), PQgetlength(m_result.get(), m_row, column)};
+    return {PQgetvalue(m_result.get(), m_row, m_columns.at(column)), PQgetlength(m_result.get(), m_row, m_columns.at(column))};
 }
 
 }  // namespace hv::data

@@ -12,7 +12,8 @@ namespace hv::data {
 // in text form and read front to back. Each column's kind comes from its type
 // on the server: whole numbers, numbers, timestamps and dates (read as ISO
 // text), text; a column of the yes/no type (`yesNoColumns`, by table and
-// column number) reads as yes/no.
+// column number) reads as yes/no. A column named hourvane_order (a stored
+// query's place of each row in its own order) is not shown.
 class PostgresCursor : public RowCursor {
 public:
     PostgresCursor(ServerResultHandle result, const QSet<QPair<Oid, int>>& yesNoColumns);
@@ -30,6 +31,8 @@ private:
     ServerResultHandle m_result;
     int m_rows = 0;
     int m_row = -1;
+    // The result's column of each column shown.
+    QVector<int> m_columns;
     QVector<ColumnKind> m_kinds;
     QVector<Cell> m_cells;
 };

@@ -133,13 +133,18 @@ LEFT JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 ORDER BY h."ID";
 
 -- The report queries give their rows in date order, then in the order the
--- entries were made.
+-- entries were made. The server's sort does not keep the order of rows it
+-- finds equal, so each row also carries its place in that order as
+-- hourvane_order: a query that sorts one of these by a column of its own is
+-- sent with hourvane_order as the last key, and the column itself is never
+-- shown.
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
-       h."Work Description" AS "Work Description"
+       h."Work Description" AS "Work Description",
+       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
@@ -151,7 +156,8 @@ SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
-       h."Work Description" AS "Work Description"
+       h."Work Description" AS "Work Description",
+       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"

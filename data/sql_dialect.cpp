@@ -196,6 +196,8 @@ public:
             from = target.end;
         }
         append(out, translateRange(from, m_end));
+        if (forServer() && sortsStoredQueryWithItsOwnOrder())
+            out += QStringLiteral(", \"hourvane_order\"");
         for (size_t i = m_end; i < m_tokens.size(); ++i)
             out += m_tokens[i].text;
         return out;
@@ -400,6 +402,38 @@ private:
             refuseDecimalComma(begin, i, n, column);
         }
         return true;
+    }
+
+    // "select ... from Q ... order by ..." as the last clause, where the
+    // stored query Q gives each row's place in its own order (hourvane_order):
+    // the server's sort does not keep rows it finds equal in the order it
+    // got them, so that place is the sort's last key.
+    bool sortsStoredQueryWithItsOwnOrder() const
+    {
+        const size_t count = m_significant.size();
+        if (count < 6 || !isWord(sig(0), u"select"))
+            return false;
+        int depth = 0;
+        QString table;
+        bool ordered = false;
+        for (size_t n = 1; n < count; ++n) {
+            const Token& token = sig(n);
+            if (isSymbol(token, u'('))
+                ++depth;
+            else if (isSymbol(token, u')'))
+                --depth;
+            if (depth != 0)
+                continue;
+            if (table.isEmpty() && isWord(token, u"from") && n + 1 < count && isName(sig(n + 1)))
+                table = nameOf(sig(n + 1));
+            else if (isWord(token, u"order") && n + 1 < count && isWord(sig(n + 1), u"by"))
+                ordered = true;
+            else if (ordered && (isWord(token, u"limit") || isWord(token, u"offset") || isWord(token, u"fetch")
+                                 || isWord(token, u"for") || isWord(token, u"union")))
+                return false;
+        }
+        return ordered && !table.isEmpty()
+            && m_dialect.columnKind(table, QStringLiteral("hourvane_order")).has_value();
     }
 
     // "set Hours=7,5": a number written with a decimal comma and placed bare
