@@ -109,7 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"EmptyFile", {QStringLiteral("--restore=")}, 2, "", "hourvane: --restore needs a file.\n"},
         UsageCase{"TwoCommands",
                   {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("--backup")},
-                  2, "", "hourvane: Choose one of --import, --backup, --restore, --export.\n"},
+                  2, "",
+                  "hourvane: Choose one of --import, --backup, --restore, --export, --use-server, --use-local, "
+                  "--init-server, --copy-to-server.\n"},
+        UsageCase{"EmptyServerAddress", {QStringLiteral("--use-server=")}, 2, "",
+                  "hourvane: --use-server needs a server address (postgresql://...).\n"},
         UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",
                   "hourvane: Unexpected argument 'b.csv'.\n"},
         UsageCase{"MissingFolder", {QStringLiteral("--backup"), QStringLiteral("--data-dir")}, 2, "",
