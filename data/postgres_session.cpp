@@ -347,6 +347,9 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
 long PostgresSession::execute(const QString& sql)
 {
     const ServerResultHandle result = runStatement(sql, false);
+    // A select changes no row, whatever it read.
+    if (PQresultStatus(result.get()) == PGRES_TUPLES_OK)
+        return 0;
     return QByteArray(PQcmdTuples(result.get())).toLong();
 }
 

@@ -10,7 +10,8 @@ export QT_QPA_PLATFORM=offscreen
 
 server_dir=$(mktemp -d /tmp/hourvane-test-server.XXXXXX)
 trap 'scripts/test_server.sh stop "$server_dir"' EXIT
-eval "$(scripts/test_server.sh start "$server_dir")"
+server_environment=$(scripts/test_server.sh start "$server_dir")
+eval "$server_environment"
 # Here the server is there: a server test that finds none fails, never skips.
 export HOURVANE_REQUIRE_TEST_SERVER=1
 

@@ -55,11 +55,6 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::string backendName(const ::testing::TestParamInfo<Backend>& info)
-{
-    return info.param == Backend::Local ? "Local" : "Server";
-}
-
 void DatabaseTest::SetUp()
 {
     if (m_backend == Backend::Local) {

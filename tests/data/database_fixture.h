@@ -45,16 +45,6 @@ private:
     QLocale m_previous;
 };
 
-// Where a test's database lives: a local file or the test server.
-enum class Backend { Local, Server };
-
-// Both, for a parameterised suite, and their names in the test names.
-inline auto backends()
-{
-    return ::testing::Values(Backend::Local, Backend::Server);
-}
-std::string backendName(const ::testing::TestParamInfo<Backend>& info);
-
 // A fresh database of the program's tables, opened under the en_US locale: a
 // copy of the template, or a schema of its own on the test server (skipped,
 // saying so, when there is no test server).

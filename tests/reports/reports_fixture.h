@@ -43,6 +43,8 @@ QList<PdfPage> readPdf(const QString& path);
 // written straight into it, and the preview driven through the UI seam.
 class ReportsTest : public CatalogTest {
 protected:
+    explicit ReportsTest(Backend backend = Backend::Local) : CatalogTest(backend) {}
+
     // The reports are read under English (United States): Letter paper and
     // its date format, whatever the machine's locale.
     void SetUp() override;
@@ -60,7 +62,7 @@ protected:
     // Writes the entries; employees and work codes are made as they first
     // appear, work codes whose name starts with "Billable" billable.
     void addEntries(const QList<Entry>& entries) const;
-    // Runs SQL straight on the database file, beside the program's dialect.
+    // Runs SQL straight on the database (file or server), beside the program's dialect.
     void rawSql(const QString& sql) const;
 
     // Opens the chooser and runs the script while it is shown.

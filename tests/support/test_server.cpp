@@ -10,6 +10,11 @@
 
 namespace hv::test {
 
+std::string backendName(const ::testing::TestParamInfo<Backend>& info)
+{
+    return info.param == Backend::Local ? "Local" : "Server";
+}
+
 std::optional<QString> testServerAddress()
 {
     const QByteArray address = qgetenv("HOURVANE_TEST_SERVER");
@@ -67,7 +72,7 @@ QString TestServerSchema::run(const QByteArray& sql) const
     const data::ServerConnectionHandle connection(PQconnectdb(m_base.toUtf8().constData()));
     if (PQstatus(connection.get()) != CONNECTION_OK)
         return QString::fromUtf8(PQerrorMessage(connection.get()));
-    const QByteArray text = "SET client_min_messages = warning; SET search_path = " + m_name.toUtf8() + "; " + sql;
+    const QByteArray text = "SET client_min_messages = error; SET search_path = " + m_name.toUtf8() + "; " + sql;
     const data::ServerResultHandle result(PQexec(connection.get(), text.constData()));
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)

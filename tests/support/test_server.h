@@ -2,9 +2,21 @@
 
 #include <QByteArray>
 #include <QString>
+#include <gtest/gtest.h>
 #include <optional>
+#include <string>
 
 namespace hv::test {
+
+// Where a test's database lives: a local file or the test server.
+enum class Backend { Local, Server };
+
+// Both, for a parameterised suite, and their names in the test names.
+inline auto backends()
+{
+    return ::testing::Values(Backend::Local, Backend::Server);
+}
+std::string backendName(const ::testing::TestParamInfo<Backend>& info);
 
 // The address of the private PostgreSQL server that scripts/test.sh starts
 // (HOURVANE_TEST_SERVER); nothing when the tests run without one.
