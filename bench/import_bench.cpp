@@ -5,9 +5,10 @@
 // plain copy of its file. Prints both ratios.
 //
 // hourvane_bench_import [OLD_FILE] [benchmark options]
-// The old-format file comes from the first argument or from the environment
-// variable HOURVANE_OLD_DATABASE; without it the import is skipped with a
-// message and only the backup is measured.
+// The old-format file comes from the first argument, from the environment
+// variable HOURVANE_OLD_DATABASE, or else is the one the build unpacked from
+// bench/data; without one the import is skipped with a message and only the
+// backup is measured.
 #include "bench_database.h"
 #include "ratio_reporter.h"
 #include "import/libmdb.h"
@@ -200,6 +201,8 @@ int main(int argc, char** argv)
     }
     if (g_oldFile.isEmpty())
         g_oldFile = qEnvironmentVariable("HOURVANE_OLD_DATABASE");
+    if (g_oldFile.isEmpty())
+        g_oldFile = QStringLiteral(HOURVANE_BENCH_OLD_FILE);
     const bool importMeasured = !g_oldFile.isEmpty() && QFileInfo(g_oldFile).isFile();
     if (!importMeasured)
         std::printf("No old-format file of %d entries (give its path as the first argument or in "

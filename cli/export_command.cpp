@@ -1,11 +1,11 @@
 #include "cli/export_command.h"
 
-#include "cli/csv_writer.h"
 #include "cli/file_argument.h"
 #include "cli/live_database.h"
 #include "data/locale_text.h"
 #include "data/prepared_statement.h"
 #include "data/runtime_error.h"
+#include "reports/csv_writer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,7 +31,8 @@ qint64 writeEntries(data::Connection& connection, QIODevice& device)
                                    "ORDER BY h.\"ID\""));
     CsvWriter csv(device);
     const auto failed = [&] { return RuntimeError(err::PathFileAccess, device.errorString()); };
-    if (!csv.writeRow(kHeader))
+    csv.writeRecord(kHeader);
+    if (!csv.ok())
         throw failed();
     qint64 rows = 0;
     while (entries.next()) {
@@ -45,7 +46,8 @@ qint64 writeEntries(data::Connection& connection, QIODevice& device)
                               entries.isNull(4) ? QString() : text::numberToSqlText(entries.number(4)),
                               billable,
                               entries.text(6)};
-        if (!csv.writeRow(row))
+        csv.writeRecord(row);
+        if (!csv.ok())
             throw failed();
         ++rows;
     }

@@ -21,17 +21,17 @@ namespace {
 // What a column becomes in this program's tables.
 enum class Target { Key, Text, EmployeeLink, WorkCodeLink, Number, Date, YesNo };
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* name;
     Target target;
 };
 
-struct TableSpec {
+struct TableLayout {
     const char* name;
-    std::span<const ColumnSpec> columns;
+    std::span<const ColumnLayout> columns;
 };
 
-constexpr ColumnSpec kEmployeeColumns[] = {
+constexpr ColumnLayout kEmployeeColumns[] = {
     {"ID", Target::Key},           {"First Name", Target::Text},     {"Last Name", Target::Text},
     {"E-mail Address", Target::Text}, {"Company", Target::Text},     {"Job Title", Target::Text},
     {"Business Phone", Target::Text}, {"Home Phone", Target::Text},  {"Mobile Phone", Target::Text},
@@ -39,15 +39,15 @@ constexpr ColumnSpec kEmployeeColumns[] = {
     {"State", Target::Text},       {"ZIP", Target::Text},            {"Country", Target::Text},
     {"Web Page", Target::Text},    {"Notes", Target::Text},
 };
-constexpr ColumnSpec kWorkCodeColumns[] = {
+constexpr ColumnLayout kWorkCodeColumns[] = {
     {"ID", Target::Key}, {"Description", Target::Text}, {"Billable", Target::YesNo}};
-constexpr ColumnSpec kEntryColumns[] = {
+constexpr ColumnLayout kEntryColumns[] = {
     {"ID", Target::Key},           {"Employee", Target::EmployeeLink}, {"Date Worked", Target::Date},
     {"Work Code", Target::WorkCodeLink}, {"Hours", Target::Number},   {"Work Description", Target::Text},
 };
-constexpr TableSpec kEmployees{"Employees", kEmployeeColumns};
-constexpr TableSpec kWorkCodes{"Work Codes", kWorkCodeColumns};
-constexpr TableSpec kEntries{"Work Hours", kEntryColumns};
+constexpr TableLayout kEmployees{"Employees", kEmployeeColumns};
+constexpr TableLayout kWorkCodes{"Work Codes", kWorkCodeColumns};
+constexpr TableLayout kEntries{"Work Hours", kEntryColumns};
 
 // The old kinds each target takes; anything else is refused before a row is read.
 bool accepts(Target target, OldValue::Kind kind)
@@ -85,7 +85,7 @@ QString quoted(const QString& name)
 
 // An old table with the position of each column this program takes.
 struct SourceTable {
-    const TableSpec* spec = nullptr;
+    const TableLayout* layout = nullptr;
     std::unique_ptr<OldTable> table;
     std::vector<int> positions;
 };
@@ -135,32 +135,32 @@ private:
         return QStringLiteral("Cannot import '%1': %2").arg(m_old.path(), reason);
     }
 
-    SourceTable open(const TableSpec& spec)
+    SourceTable open(const TableLayout& layout)
     {
         SourceTable source;
-        source.spec = &spec;
-        source.table = m_old.table(QString::fromLatin1(spec.name));
+        source.layout = &layout;
+        source.table = m_old.table(QString::fromLatin1(layout.name));
         OldTable& table = *source.table;
-        for (const ColumnSpec& column : spec.columns) {
+        for (const ColumnLayout& column : layout.columns) {
             const int position = table.column(QString::fromLatin1(column.name));
             if (position < 0)
                 throw ImportError(fileError(QStringLiteral("the table [%1] has no column [%2].")
-                                                .arg(QLatin1String(spec.name), QLatin1String(column.name))));
+                                                .arg(QLatin1String(layout.name), QLatin1String(column.name))));
             if (!accepts(column.target, table.kindOf(position)))
                 throw ImportError(fileError(
                     QStringLiteral("the column [%1] of the table [%2] holds values of the type %3, which cannot "
                                    "be taken as %4.")
-                        .arg(QLatin1String(column.name), QLatin1String(spec.name), table.typeName(position),
+                        .arg(QLatin1String(column.name), QLatin1String(layout.name), table.typeName(position),
                              targetWords(column.target))));
             table.use(position);
             source.positions.push_back(position);
         }
         for (const QString& name : table.columnNames()) {
-            const bool known = std::any_of(spec.columns.begin(), spec.columns.end(), [&](const ColumnSpec& c) {
+            const bool known = std::any_of(layout.columns.begin(), layout.columns.end(), [&](const ColumnLayout& c) {
                 return name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0;
             });
             if (!known)
-                m_summary.ignoredColumns << QStringLiteral("[%1].[%2]").arg(QLatin1String(spec.name), name);
+                m_summary.ignoredColumns << QStringLiteral("[%1].[%2]").arg(QLatin1String(layout.name), name);
         }
         return source;
     }
@@ -180,15 +180,15 @@ private:
     // Copies every row of an old table; `ids` receives the new ID of each old one.
     qint64 copy(SourceTable& source, LinkTarget* ids)
     {
-        const TableSpec& spec = *source.spec;
+        const TableLayout& layout = *source.layout;
         QStringList names;
         QStringList marks;
-        for (const ColumnSpec& column : spec.columns) {
+        for (const ColumnLayout& column : layout.columns) {
             names << quoted(QString::fromLatin1(column.name));
             marks << QStringLiteral("?");
         }
         data::PreparedStatement insert(m_connection, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                         .arg(quoted(QString::fromLatin1(spec.name)),
+                                                         .arg(quoted(QString::fromLatin1(layout.name)),
                                                               names.join(u','), marks.join(u',')));
         QHash<qint64, qint64> seen;
         OldTable& table = *source.table;
@@ -196,13 +196,13 @@ private:
         while (table.next()) {
             qint64 oldId = 0;
             bool missingLink = false;
-            for (size_t i = 0; i < spec.columns.size(); ++i) {
-                const ColumnSpec& column = spec.columns[i];
+            for (size_t i = 0; i < layout.columns.size(); ++i) {
+                const ColumnLayout& column = layout.columns[i];
                 const int position = static_cast<int>(i) + 1;
                 const OldValue value = table.value(source.positions[i]);
                 const auto fail = [&](const QString& reason) {
                     return ImportError(fileError(QStringLiteral("the value in the table [%1], row %2, column [%3] %4.")
-                                                     .arg(QLatin1String(spec.name))
+                                                     .arg(QLatin1String(layout.name))
                                                      .arg(table.rowNumber())
                                                      .arg(QLatin1String(column.name), reason)));
                 };

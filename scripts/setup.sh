@@ -17,7 +17,7 @@ packages=(
 )
 # The tests, the benchmarks, the manual page and the package with its checks.
 test_packages=(
-  libgtest-dev libbenchmark-dev poppler-utils postgresql
+  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql
   asciidoctor dpkg-dev file binutils
   desktop-file-utils appstream lintian man-db groff-base
 )
