@@ -30,9 +30,11 @@
 #include <QTime>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -271,6 +273,14 @@ QString Form1::caption() const
 void Form1::askForServerPasswords()
 {
     data::Connection::setPasswordProvider([window = QPointer<Form1>(this)](const QString& address) {
+        // The open shows the hourglass; the box is for typing in.
+        const bool busy = QGuiApplication::overrideCursor() != nullptr;
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        const auto restore = qScopeGuard([busy] {
+            if (busy)
+                QGuiApplication::restoreOverrideCursor();
+        });
         return UiSeam::askPassword(window, {QStringLiteral("The database server for %1 asks for a password.\n\n"
                                                            "Hourvane keeps it only until it ends, and never "
                                                            "writes it anywhere.")
@@ -330,7 +340,7 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     // A database the old program wrote is offered for conversion before it is opened.
-    if (OldDatabaseOffer::applies(liveDatabasePath()))
+    if (DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath(), places::templateDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });

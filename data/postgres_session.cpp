@@ -321,8 +321,17 @@ void PostgresSession::runScript(const QByteArray& sql)
         throw failure(result.get());
 }
 
+RuntimeError PostgresSession::nulRefused()
+{
+    return engineError(QStringLiteral("A text holds the character NUL (code 0), which a database on a server "
+                                      "cannot store; nothing was written."));
+}
+
 ServerResultHandle PostgresSession::runStatement(const QString& sql, bool reading)
 {
+    // The statement goes to the server as a C string: a NUL would cut it short.
+    if (sql.contains(QChar(0)))
+        throw nulRefused();
     requireProgramStatement(*m_dialect, sql, reading);
     if (!reading && m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) != 0
         && !m_readOnlyReason.isEmpty())

@@ -83,6 +83,9 @@ public:
     // The server asks for passwords through this; a password that let a
     // session in is kept in memory for the rest of the run, for the same address.
     static void setPasswordProvider(PasswordProvider provider);
+
+    // The refusal of a text that holds a NUL, which the server cannot store.
+    static RuntimeError nulRefused();
     static void forgetPasswords();
 
 private:

@@ -72,6 +72,9 @@ void PreparedStatement::bind(int position, std::optional<QByteArray> value)
 {
     if (position < 1 || position > 1000)
         throw RuntimeError(err::DatabaseEngine, QStringLiteral("column index out of range"));
+    // Values go to the server as C strings: a NUL would cut one short.
+    if (value && value->contains('\0'))
+        throw PostgresSession::nulRefused();
     if (m_values.size() < static_cast<size_t>(position))
         m_values.resize(static_cast<size_t>(position));
     m_values[static_cast<size_t>(position - 1)] = std::move(value);

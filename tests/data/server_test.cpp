@@ -6,6 +6,7 @@
 #include "data/connection.h"
 #include "data/locale_text.h"
 #include "data/postgres_session.h"
+#include "data/prepared_statement.h"
 #include "data/recordset.h"
 #include "data/runtime_error.h"
 #include "data/server_address.h"
@@ -271,6 +272,26 @@ TEST_P(ServerSession, DroppedConnectionIsReportedThenMadeAgain)
     // The next step connects again and works.
     addWorkCode(QStringLiteral("After"), false);
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
+}
+
+TEST_P(ServerSession, ATextHoldingANulIsRefusedWholeNotCutShort)
+{
+    const QString text = QStringLiteral("before") + QChar(0) + QStringLiteral("after");
+    const QString refusal = failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('%1',TRUE)")
+                                          .arg(text));
+    EXPECT_TRUE(refusal.contains(QStringLiteral("NUL"))) << refusal.toStdString();
+    // The program's own bulk statements (the import) refuse it too, rather
+    // than store "before" alone.
+    data::PreparedStatement insert(db(), QStringLiteral("INSERT INTO \"Work Codes\" (\"Description\", "
+                                                        "\"Billable\") VALUES (?, -1)"));
+    EXPECT_TRUE(errorOf([&] {
+                    insert.bindText(1, text);
+                    insert.execute();
+                }).description().contains(QStringLiteral("NUL")));
+    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Codes]")).isEmpty());
+    long affected = -1;
+    db().Execute(QStringLiteral("select * from [Work Codes]"), &affected);
+    EXPECT_EQ(affected, 0);  // a select changes no row
 }
 
 TEST_P(ServerSession, FailedStatementInsideATransactionIsUndoneAlone)
