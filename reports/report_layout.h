@@ -44,8 +44,6 @@ struct ReportControl {
     ControlText text = ControlText::Caption;
     int top = 0;
     bool alignRight = false;
-
-    bool isField() const { return !column.isEmpty(); }
 };
 
 // One band of a report: its height in twips and the controls it prints.

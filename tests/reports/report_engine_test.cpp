@@ -39,14 +39,6 @@ TEST_P(HoursTotalTest, AddsTheDecimalsAsTyped)
     QString german = QString::fromLatin1(GetParam().shown);
     german.replace(QLatin1Char('.'), QLatin1Char(','));
     EXPECT_EQ(total.toText(QLocale(QLocale::German, QLocale::Germany)), german);
-
-    // Two part totals added make the same total.
-    HoursTotal first;
-    HoursTotal second;
-    for (std::size_t i = 0; i < GetParam().hours.size(); ++i)
-        (i % 2 ? second : first).add(GetParam().hours[i]);
-    first.add(second);
-    EXPECT_EQ(first.toPlainText(), total.toPlainText());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -65,8 +57,8 @@ TEST(HoursTotalTest, SumsBeyondItsDigitsFallBackToBinary)
     HoursTotal total;
     total.add(1e30);
     total.add(1e30);
-    EXPECT_DOUBLE_EQ(total.toDouble(), 2e30);
-    EXPECT_FALSE(total.toPlainText().isEmpty());
+    EXPECT_DOUBLE_EQ(total.toPlainText().toDouble(), 2e30);
+    EXPECT_DOUBLE_EQ(total.toText(QLocale(QLocale::English, QLocale::UnitedStates)).toDouble(), 2e30);
 }
 
 struct PeriodCase {
