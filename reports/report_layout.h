@@ -67,8 +67,7 @@ struct ReportLayout {
 
     // The section of a kind; every layout has the five of its design.
     const ReportSection& section(SectionKind kind) const;
-    // The section of a kind, or nothing when the layout has none.
-    const ReportSection* findSection(SectionKind kind) const;
+    ReportSection& section(SectionKind kind);
     // The detail fields, left to right as listed.
     const QList<ReportControl>& fields() const { return section(SectionKind::Detail).controls; }
     // The detail field bound to a column, counted from 0; -1 for none.
