@@ -3,6 +3,7 @@
 #include "app/app_config.h"
 #include "app/appearance.h"
 #include "app/ui_seam.h"
+#include "app/user_collator.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_csv.h"
 #include "reports/report_lines.h"
@@ -12,7 +13,6 @@
 #include "reports/report_rows.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -209,10 +209,7 @@ void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const st
     }
     if (chosen && !seen.contains(*chosen))
         names.append(*chosen);
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), collator);
+    std::sort(names.begin(), names.end(), userCollator());
 
     const QSignalBlocker quiet(combo);
     combo->clear();

@@ -391,5 +391,36 @@ TEST_F(ReportChoicesTest, QuickChoicesAndDatesWorkTogether)
     });
 }
 
+class FilterOrderTest : public ReportChoicesTest, public ::testing::WithParamInterface<const char*> {};
+
+// The filters list their names as the main list sorts them, under any
+// locale, the C locale included: without regard to case, numbers by value.
+TEST_P(FilterOrderTest, NamesInTheListsOrder)
+{
+    QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    const QStringList people{QStringLiteral("Walter"), QStringLiteral("anna"), QStringLiteral("Mia")};
+    const QStringList codes{QStringLiteral("Billable 10"), QStringLiteral("Billable b"), QStringLiteral("Billable 9")};
+    QList<Entry> entries;
+    for (int i = 0; i < 3; ++i)
+        entries.append({people.at(i), QStringLiteral("Doe"), codes.at(i), QStringLiteral("2026-01-05"), 1, {}});
+    addEntries(entries);
+    const auto items = [](const QComboBox* combo) {
+        QStringList all;
+        for (int i = 0; i < combo->count(); ++i)
+            all.append(combo->itemText(i));
+        return all;
+    };
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            EXPECT_EQ(items(shown.findChild<QComboBox*>(QStringLiteral("EmployeeFilter"))),
+                      QStringList({"All", "anna Doe", "Mia Doe", "Walter Doe"}));
+            EXPECT_EQ(items(shown.findChild<QComboBox*>(QStringLiteral("WorkCodeFilter"))),
+                      QStringList({"All", "Billable 9", "Billable 10", "Billable b"}));
+        });
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, FilterOrderTest, ::testing::Values("C", "de_DE"));
+
 }  // namespace
 }  // namespace hv::test
