@@ -65,7 +65,9 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
       m_pageSize(pageSize),
       m_orientation(orientation),
       m_today(QDate::currentDate()),
-      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek()))
+      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek())),
+      m_employeeNames(namesIn(QStringLiteral("Employee Name"))),
+      m_workCodeNames(namesIn(QStringLiteral("Work Code Description")))
 {
     setObjectName(layout.name);
     setWindowTitle(layout.title);
@@ -193,10 +195,10 @@ QLayout* ReportPreview::buildChoices()
     return row;
 }
 
-void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen)
+QStringList ReportPreview::namesIn(const QString& column) const
 {
-    // The names the report's rows hold, in the user's alphabetical order,
-    // and the one chosen before even when no row has it now.
+    // The names the report's rows hold, each once, in the user's
+    // alphabetical order.
     QStringList names;
     const int field = m_design.fieldIndex(column);
     QSet<QString> seen;
@@ -207,14 +209,24 @@ void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const st
             names.append(name);
         }
     }
-    if (chosen && !seen.contains(*chosen))
-        names.append(*chosen);
     std::sort(names.begin(), names.end(), userCollator());
+    return names;
+}
+
+void ReportPreview::fillFilter(QComboBox* combo, const QStringList& names, const std::optional<QString>& chosen)
+{
+    // The names of the rows, and the one chosen before even when no row has
+    // it now.
+    QStringList offered = names;
+    if (chosen && !names.contains(*chosen)) {
+        offered.append(*chosen);
+        std::sort(offered.begin(), offered.end(), userCollator());
+    }
 
     const QSignalBlocker quiet(combo);
     combo->clear();
     combo->addItem(kAll);
-    for (const QString& name : names)
+    for (const QString& name : offered)
         combo->addItem(filterCaption(name), name);
     combo->setCurrentIndex(chosen ? combo->findData(*chosen) : 0);
 }
@@ -228,8 +240,8 @@ void ReportPreview::showOptions()
     m_from->setValue(m_options.period.from);
     m_to->setValue(m_options.period.to);
     m_period->setCurrentIndex(m_period->findData(static_cast<int>(m_options.quickPeriod)));
-    fillFilter(m_employee, QStringLiteral("Employee Name"), m_options.employee);
-    fillFilter(m_workCode, QStringLiteral("Work Code Description"), m_options.workCode);
+    fillFilter(m_employee, m_employeeNames, m_options.employee);
+    fillFilter(m_workCode, m_workCodeNames, m_options.workCode);
     m_totals->setChecked(m_options.totals);
     m_pageNumbers->setChecked(m_options.pageNumbers);
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QStringList>
 #include <memory>
 
 class QCheckBox;
@@ -76,7 +77,8 @@ protected:
 private:
     QPushButton* addButton(const QString& name, const QString& caption, const QString& accessibleName = {});
     QLayout* buildChoices();
-    void fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen);
+    QStringList namesIn(const QString& column) const;
+    void fillFilter(QComboBox* combo, const QStringList& names, const std::optional<QString>& chosen);
     void showOptions();
     void readPeriodChoice();
     void readDates(bool fromChanged);
@@ -95,6 +97,9 @@ private:
     QPageLayout::Orientation m_orientation;
     QDate m_today;
     ReportOptions m_options;
+    // The names the filters offer, read once from the rows.
+    QStringList m_employeeNames;
+    QStringList m_workCodeNames;
     std::unique_ptr<ReportLayout> m_layout;
     std::unique_ptr<ReportLines> m_lines;
     std::unique_ptr<ReportPageModel> m_pages;
