@@ -136,7 +136,12 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     updateNavigation();
 }
 
-ReportPreview::~ReportPreview() = default;
+ReportPreview::~ReportPreview()
+{
+    // Written once, as the preview goes: each setting is a write to disk.
+    if (m_choicesChanged)
+        m_options.save();
+}
 
 QLayout* ReportPreview::buildChoices()
 {
@@ -292,7 +297,7 @@ void ReportPreview::readFilters()
 
 void ReportPreview::apply()
 {
-    m_options.save();
+    m_choicesChanged = true;
     const int page = currentPage();
     rebuild();
     m_view->setRenderer(*m_renderer);

@@ -31,8 +31,8 @@ class ReportRows;
 // pages the user chooses the period (a date for each end, or a quick
 // choice), the employee and the work code shown, totals and page numbers;
 // the pages, the print-out and both exports follow the choices, which are
-// kept for the next preview. With every choice at its default the report
-// prints exactly as designed.
+// kept for the next preview (saved as the preview goes). With every choice
+// at its default the report prints exactly as designed.
 class ReportPreview : public QDialog {
     Q_OBJECT
 
@@ -97,6 +97,7 @@ private:
     QPageLayout::Orientation m_orientation;
     QDate m_today;
     ReportOptions m_options;
+    bool m_choicesChanged = false;  // saved when the preview goes
     // The names the filters offer, read once from the rows.
     QStringList m_employeeNames;
     QStringList m_workCodeNames;

@@ -1,5 +1,7 @@
 #include "reports_fixture.h"
 
+#include "app/app_config.h"
+#include "app/settings_store.h"
 #include "data/locale_text.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_chooser.h"
@@ -352,6 +354,30 @@ TEST_F(ReportChoicesTest, ChoicesAreKeptForTheNextPreview)
                       QStringLiteral("(none)"));
             EXPECT_EQ(shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodFrom"))->value(),
                       chosen.period.from);
+        });
+    });
+}
+
+// The choices go to the settings once, as the preview goes, however many
+// changes were made in it.
+TEST_F(ReportChoicesTest, ChoicesAreSavedAsThePreviewGoes)
+{
+    addSpreadEntries();
+    const auto savedTotals = [] {
+        return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, QStringLiteral("ReportTotals"));
+    };
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            auto* from = shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodFrom"));
+            for (int day = 1; day <= 5; ++day)
+                from->setValue(QDate(2026, 2, day));
+            shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->setChecked(true);
+            EXPECT_TRUE(savedTotals().isEmpty());
+        });
+        EXPECT_EQ(savedTotals(), QStringLiteral("1"));
+        preview(chooser, QStringLiteral("Billable Hours by Project"), [&](ReportPreview& shown) {
+            EXPECT_EQ(shown.options().period.from, QDate(2026, 2, 5));
+            EXPECT_TRUE(shown.options().totals);
         });
     });
 }
