@@ -83,21 +83,13 @@ protected:
         return value;
     }
 
-    // Entries over three employees, four work codes and four months, with
-    // hours that binary numbers cannot hold exactly.
+    // Entries over four months, with hours that binary numbers cannot hold
+    // exactly.
     void addSpreadEntries() const
     {
-        const QStringList first{QStringLiteral("Walter"), QStringLiteral("Anna"), QStringLiteral("Mia")};
-        const QStringList last{QStringLiteral("Zeller"), QStringLiteral("Berg"), QStringLiteral("Oduya")};
-        const QStringList codes{QStringLiteral("Billable support"), QStringLiteral("Training"),
-                                QStringLiteral("Billable design"), QStringLiteral("Holiday")};
         const QList<double> hours{0.1, 0.2, 0.35, 1.25, 7.5, 2.7, 0.05};
-        QList<Entry> entries;
-        for (int i = 0; i < 90; ++i)
-            entries.append({first.at(i % 3), last.at(i % 3), codes.at(i % 4),
-                            QDate(2026, 1, 3).addDays((i * 37) % 115).toString(Qt::ISODate), hours.at(i % 7),
-                            QStringLiteral("Task%1").arg(i, 3, 10, QLatin1Char('0'))});
-        addEntries(entries);
+        ReportsTest::addSpreadEntries(
+            90, [](int i) { return QDate(2026, 1, 3).addDays((i * 37) % 115); }, [&](int i) { return hours.at(i % 7); });
     }
 
     // Previews the entry with the choices and writes its PDF and CSV files.
