@@ -33,9 +33,9 @@ struct ColumnDesign {
     FieldFormat format;
 };
 
-const ColumnDesign kEmployee{"Label2", "Employee", "Text1", "Employee Name", 2736, 2736, FieldFormat::AsStored};
+const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored};
 const ColumnDesign kDateWorked{"Label4", "Date Worked", "Text7", "Date Worked", 1440, 1440, FieldFormat::ShortDate};
-const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", "Work Code Description", 1440, 1440, FieldFormat::AsStored};
+const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored};
 const ColumnDesign kHours{"Label6", "Hours", "Text3", "Hours", 1008, 1005, FieldFormat::Number};
 const ColumnDesign kWorkDescription{"Label7", "Work Description", "Text6", "Work Description", 3312, 3312,
                                     FieldFormat::AsStored};

@@ -9,6 +9,11 @@ namespace hv::reports {
 // How a detail field shows the value of its column.
 enum class FieldFormat { AsStored, ShortDate, Number };
 
+// The bound columns of the employee and of the work code, by which the
+// report choices filter the lines.
+inline constexpr char kEmployeeColumn[] = "Employee Name";
+inline constexpr char kWorkCodeColumn[] = "Work Code Description";
+
 // The bands of a banded report. Every layout has the five of its design;
 // the two total bands are added when the user asks for totals: one after
 // each group of rows with the same name, one at the end of the report.

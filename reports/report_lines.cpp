@@ -35,8 +35,8 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
 {
     const int dateField = layout.fieldIndex(FieldFormat::ShortDate);
     const int hoursField = layout.fieldIndex(FieldFormat::Number);
-    const int employeeField = layout.fieldIndex(QStringLiteral("Employee Name"));
-    const int workCodeField = layout.fieldIndex(QStringLiteral("Work Code Description"));
+    const int employeeField = layout.fieldIndex(QString::fromLatin1(kEmployeeColumn));
+    const int workCodeField = layout.fieldIndex(QString::fromLatin1(kWorkCodeColumn));
     const int groupField = layout.fieldIndex(layout.groupColumn);
 
     const auto shown = [&](int row) {

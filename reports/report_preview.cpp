@@ -66,8 +66,8 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
       m_orientation(orientation),
       m_today(QDate::currentDate()),
       m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek())),
-      m_employeeNames(namesIn(QStringLiteral("Employee Name"))),
-      m_workCodeNames(namesIn(QStringLiteral("Work Code Description")))
+      m_employeeNames(namesIn(QString::fromLatin1(kEmployeeColumn))),
+      m_workCodeNames(namesIn(QString::fromLatin1(kWorkCodeColumn)))
 {
     setObjectName(layout.name);
     setWindowTitle(layout.title);
