@@ -43,11 +43,6 @@ QList<Line> splitLines(const QString& text)
 
 QString shortened(const QString& text, const Limits& limits)
 {
-    // Short texts are by far the most common and come back untouched.
-    if (text.size() <= std::min(limits.lineLength, limits.length)
-        && text.size() < limits.lines)
-        return text;
-
     const QList<Line> lines = splitLines(text);
     QStringList cut;
     cut.reserve(lines.size());
@@ -68,7 +63,7 @@ QString shortened(const QString& text, const Limits& limits)
     QString out;
     if (lines.size() <= limits.lines && total <= limits.length) {
         if (!changed)
-            return text;
+            return text;  // the common case: a text within the limits comes back untouched
         join(0, lines.size(), out);
         return out;
     }

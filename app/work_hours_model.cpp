@@ -1,11 +1,11 @@
 #include "app/work_hours_model.h"
 
 #include "app/key_order.h"
+#include "app/user_collator.h"
 #include "data/locale_text.h"
 #include "data/recordset.h"
 #include "data/runtime_error.h"
 
-#include <QCollator>
 #include <QDate>
 #include <QDateTime>
 #include <algorithm>
@@ -245,17 +245,11 @@ void WorkHoursModel::sortRows()
         return;
     // One key a row, made once for the sort; the rows are then placed in
     // order of their keys, rows with equal keys in the order they arrived.
-    // Texts compare under the user's collation. The C locale has none of its
-    // own (Qt would compare its texts by code point, case and all), so it
-    // takes the common one that needs no language.
-    const QLocale user;
-    const QLocale collation = user.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : user;
-    QCollator collator(collation);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
+    // Texts compare under the user's collation.
+    const QCollator collator = userCollator();
     std::vector<quint64> keys;
-    m_columns[static_cast<size_t>(key)].sortKeys(keys, m_sortOrder == Descending, collator, collation.name(),
-                                                 m_locale);
+    m_columns[static_cast<size_t>(key)].sortKeys(keys, m_sortOrder == Descending, collator,
+                                                 collator.locale().name(), m_locale);
     orderByKeys(m_displayOrder, keys);
 }
 

@@ -76,18 +76,6 @@ void HoursTotal::add(double hours)
         m_exact = false;
 }
 
-void HoursTotal::add(const HoursTotal& other)
-{
-    m_binary += other.m_binary;
-    if (m_exact && (!other.m_exact || __builtin_add_overflow(m_units, other.m_units, &m_units)))
-        m_exact = false;
-}
-
-double HoursTotal::toDouble() const
-{
-    return m_exact ? exactText().toDouble() : m_binary;
-}
-
 QString HoursTotal::exactText() const
 {
     const bool negative = m_units < 0;

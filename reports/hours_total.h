@@ -16,14 +16,12 @@ __extension__ typedef __int128 HoursUnits;
 class HoursTotal {
 public:
     void add(double hours);
-    void add(const HoursTotal& other);
 
     // The total as a report shows a number: the locale's decimal separator,
     // no grouping, at most 15 significant digits, no trailing zeros.
     QString toText(const QLocale& locale = QLocale()) const;
     // The total with a decimal point and every digit, as files carry it.
     QString toPlainText() const;
-    double toDouble() const;
 
 private:
     // Every digit of the exact total, with '.' as its decimal point.

@@ -26,8 +26,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The date the empty box holds: the first day the box accepts, which no
-    // entry's date is.
+    // The date the empty box holds: the first day a date box accepts at all
+    // (an earlier minimum is ignored), which therefore cannot be chosen
+    // itself; an open end of a period includes it all the same.
     static QDate emptyDate() { return QDate(100, 1, 1); }
 };
 

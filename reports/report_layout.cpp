@@ -33,9 +33,9 @@ struct ColumnDesign {
     FieldFormat format;
 };
 
-const ColumnDesign kEmployee{"Label2", "Employee", "Text1", "Employee Name", 2736, 2736, FieldFormat::AsStored};
+const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored};
 const ColumnDesign kDateWorked{"Label4", "Date Worked", "Text7", "Date Worked", 1440, 1440, FieldFormat::ShortDate};
-const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", "Work Code Description", 1440, 1440, FieldFormat::AsStored};
+const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored};
 const ColumnDesign kHours{"Label6", "Hours", "Text3", "Hours", 1008, 1005, FieldFormat::Number};
 const ColumnDesign kWorkDescription{"Label7", "Work Description", "Text6", "Work Description", 3312, 3312,
                                     FieldFormat::AsStored};
@@ -84,59 +84,59 @@ QFont ReportFont::toFont() const
     return font;
 }
 
-const ReportSection& ReportLayout::section(SectionKind kind) const
+namespace {
+
+// The section of a kind in a layout's list; a list that is not const is
+// detached first, so a change to the section stays with its own layout.
+template <typename Sections>
+auto& sectionOf(Sections& sections, SectionKind kind)
 {
-    if (const ReportSection* found = findSection(kind))
-        return *found;
+    for (auto& s : sections) {
+        if (s.kind == kind)
+            return s;
+    }
     throw std::logic_error("report layout without one of its five sections");
 }
 
-const ReportSection* ReportLayout::findSection(SectionKind kind) const
+template <typename Matches>
+int firstField(const QList<ReportControl>& fields, Matches matches)
 {
-    for (const ReportSection& s : sections) {
-        if (s.kind == kind)
-            return &s;
-    }
-    return nullptr;
+    const auto found = std::find_if(fields.cbegin(), fields.cend(), matches);
+    return found == fields.cend() ? -1 : static_cast<int>(found - fields.cbegin());
+}
+
+}  // namespace
+
+const ReportSection& ReportLayout::section(SectionKind kind) const
+{
+    return sectionOf(sections, kind);
+}
+
+ReportSection& ReportLayout::section(SectionKind kind)
+{
+    return sectionOf(sections, kind);
 }
 
 int ReportLayout::fieldIndex(const QString& column) const
 {
-    const QList<ReportControl>& all = fields();
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        if (all.at(i).column == column)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return firstField(fields(), [&](const ReportControl& field) { return field.column == column; });
 }
 
 int ReportLayout::fieldIndex(FieldFormat format) const
 {
-    const QList<ReportControl>& all = fields();
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        if (all.at(i).format == format)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return firstField(fields(), [&](const ReportControl& field) { return field.format == format; });
 }
 
 ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decoration)
 {
     ReportLayout result = layout;
-    const auto sectionOf = [&](SectionKind kind) -> ReportSection& {
-        for (ReportSection& s : result.sections) {
-            if (s.kind == kind)
-                return s;
-        }
-        throw std::logic_error("report layout without one of its five sections");
-    };
     // The columns span from the left edge to the right of the widest field.
     int columnsRight = 0;
     for (const ReportControl& field : layout.fields())
         columnsRight = std::max(columnsRight, field.left + field.width);
 
     if (!decoration.period.isEmpty()) {
-        ReportSection& header = sectionOf(SectionKind::ReportHeader);
+        ReportSection& header = result.section(SectionKind::ReportHeader);
         ReportControl line{QStringLiteral("Period"), decoration.period, {}, 144, columnsRight - 144, kControlHeight,
                            kPeriodFont};
         line.top = header.height;
@@ -164,13 +164,13 @@ ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decor
         while (result.sections.at(detail).kind != SectionKind::Detail)
             ++detail;
         result.sections.insert(detail + 1, totalBand(QStringLiteral("GroupTotal"), SectionKind::GroupTotal,
-                                                     sectionOf(SectionKind::Detail).height));
+                                                     layout.section(SectionKind::Detail).height));
         result.sections.insert(detail + 2, totalBand(QStringLiteral("GrandTotal"), SectionKind::GrandTotal,
                                                      kGrandTotalHeight));
     }
 
     if (decoration.pageNumbers) {
-        ReportSection& footer = sectionOf(SectionKind::PageFooter);
+        ReportSection& footer = result.section(SectionKind::PageFooter);
         footer.height = kPageFooterHeight;
         const int half = columnsRight / 2;
         ReportControl page{QStringLiteral("PageNumber"), {}, {}, 0, half, kControlHeight, kDetailFont};

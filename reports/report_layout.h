@@ -9,6 +9,11 @@ namespace hv::reports {
 // How a detail field shows the value of its column.
 enum class FieldFormat { AsStored, ShortDate, Number };
 
+// The bound columns of the employee and of the work code, by which the
+// report choices filter the lines.
+inline constexpr char kEmployeeColumn[] = "Employee Name";
+inline constexpr char kWorkCodeColumn[] = "Work Code Description";
+
 // The bands of a banded report. Every layout has the five of its design;
 // the two total bands are added when the user asks for totals: one after
 // each group of rows with the same name, one at the end of the report.
@@ -44,8 +49,6 @@ struct ReportControl {
     ControlText text = ControlText::Caption;
     int top = 0;
     bool alignRight = false;
-
-    bool isField() const { return !column.isEmpty(); }
 };
 
 // One band of a report: its height in twips and the controls it prints.
@@ -69,8 +72,7 @@ struct ReportLayout {
 
     // The section of a kind; every layout has the five of its design.
     const ReportSection& section(SectionKind kind) const;
-    // The section of a kind, or nothing when the layout has none.
-    const ReportSection* findSection(SectionKind kind) const;
+    ReportSection& section(SectionKind kind);
     // The detail fields, left to right as listed.
     const QList<ReportControl>& fields() const { return section(SectionKind::Detail).controls; }
     // The detail field bound to a column, counted from 0; -1 for none.

@@ -35,8 +35,8 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
 {
     const int dateField = layout.fieldIndex(FieldFormat::ShortDate);
     const int hoursField = layout.fieldIndex(FieldFormat::Number);
-    const int employeeField = layout.fieldIndex(QStringLiteral("Employee Name"));
-    const int workCodeField = layout.fieldIndex(QStringLiteral("Work Code Description"));
+    const int employeeField = layout.fieldIndex(QString::fromLatin1(kEmployeeColumn));
+    const int workCodeField = layout.fieldIndex(QString::fromLatin1(kWorkCodeColumn));
     const int groupField = layout.fieldIndex(layout.groupColumn);
 
     const auto shown = [&](int row) {
@@ -46,37 +46,35 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
             return false;
         return options.period.isAllDates() || (dateField >= 0 && options.period.contains(dayOf(rows.value(row, dateField))));
     };
-    const auto closeGroup = [&](ReportLine& subtotal) {
-        if (subtotal.row < 0)
+    std::optional<ReportLine> subtotal;  // the group being summed
+    HoursTotal grandTotal;
+    const auto closeGroup = [&] {
+        if (!subtotal)
             return;
-        subtotal.label = subtotal.group.isEmpty() ? QStringLiteral("Total") : QStringLiteral("Total for ") + subtotal.group;
-        subtotal.row = -1;
-        m_lines.push_back(subtotal);
+        subtotal->label = subtotal->group.isEmpty() ? QStringLiteral("Total") : QStringLiteral("Total for ") + subtotal->group;
+        m_lines.push_back(std::move(*subtotal));
+        subtotal.reset();
     };
 
-    // A subtotal being summed carries the first row of its group in `row`
-    // until it is closed.
-    ReportLine subtotal{ReportLine::Subtotal, -1, {}, {}, {}};
     for (int row = 0; row < rows.rowCount(); ++row) {
         if (!shown(row))
             continue;
-        const std::optional<double> hours = hoursField >= 0 ? hoursOf(rows.value(row, hoursField)) : std::nullopt;
-        if (hours)
-            m_grandTotal.add(*hours);
         if (options.totals) {
             const QString group = groupField >= 0 ? rows.text(row, groupField) : QString();
-            if (subtotal.row >= 0 && group != subtotal.group)
-                closeGroup(subtotal);
-            if (subtotal.row < 0)
-                subtotal = ReportLine{ReportLine::Subtotal, row, group, {}, {}};
-            if (hours)
-                subtotal.hours.add(*hours);
+            if (subtotal && group != subtotal->group)
+                closeGroup();
+            if (!subtotal)
+                subtotal = ReportLine{ReportLine::Subtotal, -1, group, {}, {}};
+            if (const std::optional<double> hours = hoursField >= 0 ? hoursOf(rows.value(row, hoursField)) : std::nullopt) {
+                subtotal->hours.add(*hours);
+                grandTotal.add(*hours);
+            }
         }
         m_lines.push_back(ReportLine{ReportLine::Entry, row, {}, {}, {}});
     }
     if (options.totals) {
-        closeGroup(subtotal);
-        m_lines.push_back(ReportLine{ReportLine::GrandTotal, -1, {}, QStringLiteral("Grand total"), m_grandTotal});
+        closeGroup();
+        m_lines.push_back(ReportLine{ReportLine::GrandTotal, -1, {}, QStringLiteral("Grand total"), grandTotal});
     }
 }
 

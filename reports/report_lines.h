@@ -36,13 +36,10 @@ public:
     const ReportLine& at(int line) const { return m_lines[static_cast<std::size_t>(line)]; }
     // The band each line prints in, line by line.
     std::vector<SectionKind> sections() const;
-    // The total of every entry shown.
-    const HoursTotal& grandTotal() const { return m_grandTotal; }
 
 private:
     const ReportRows* m_rows;
     std::vector<ReportLine> m_lines;
-    HoursTotal m_grandTotal;
 };
 
 }  // namespace hv::reports

@@ -78,11 +78,4 @@ void ReportOptions::save() const
     put(kPageNumbersKey, pageNumbers ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool ReportOptions::operator==(const ReportOptions& other) const
-{
-    return quickPeriod == other.quickPeriod && period.from == other.period.from && period.to == other.period.to
-        && employee == other.employee && workCode == other.workCode && totals == other.totals
-        && pageNumbers == other.pageNumbers;
-}
-
 }  // namespace hv::reports

@@ -26,7 +26,7 @@ struct ReportOptions {
     static ReportOptions load(const QDate& today, Qt::DayOfWeek firstDayOfWeek);
     void save() const;
 
-    bool operator==(const ReportOptions&) const;
+    bool operator==(const ReportOptions&) const = default;
 };
 
 }  // namespace hv::reports

@@ -21,6 +21,8 @@ struct DatePeriod {
     // "1/5/2026 to 1/11/2026", "From 1/5/2026", "Until 1/11/2026" in the
     // short date format; empty text for all dates.
     QString describe() const;
+
+    bool operator==(const DatePeriod&) const = default;
 };
 
 // The days a quick choice covers on a given day, weeks starting on the

@@ -3,6 +3,7 @@
 #include "app/app_config.h"
 #include "app/appearance.h"
 #include "app/ui_seam.h"
+#include "app/user_collator.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_csv.h"
 #include "reports/report_lines.h"
@@ -12,7 +13,6 @@
 #include "reports/report_rows.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -65,7 +65,9 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
       m_pageSize(pageSize),
       m_orientation(orientation),
       m_today(QDate::currentDate()),
-      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek()))
+      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek())),
+      m_employeeNames(namesIn(QString::fromLatin1(kEmployeeColumn))),
+      m_workCodeNames(namesIn(QString::fromLatin1(kWorkCodeColumn)))
 {
     setObjectName(layout.name);
     setWindowTitle(layout.title);
@@ -134,7 +136,12 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     updateNavigation();
 }
 
-ReportPreview::~ReportPreview() = default;
+ReportPreview::~ReportPreview()
+{
+    // Written once, as the preview goes: each setting is a write to disk.
+    if (m_choicesChanged)
+        m_options.save();
+}
 
 QLayout* ReportPreview::buildChoices()
 {
@@ -193,10 +200,10 @@ QLayout* ReportPreview::buildChoices()
     return row;
 }
 
-void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen)
+QStringList ReportPreview::namesIn(const QString& column) const
 {
-    // The names the report's rows hold, in the user's alphabetical order,
-    // and the one chosen before even when no row has it now.
+    // The names the report's rows hold, each once, in the user's
+    // alphabetical order.
     QStringList names;
     const int field = m_design.fieldIndex(column);
     QSet<QString> seen;
@@ -207,17 +214,24 @@ void ReportPreview::fillFilter(QComboBox* combo, const QString& column, const st
             names.append(name);
         }
     }
-    if (chosen && !seen.contains(*chosen))
-        names.append(*chosen);
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), collator);
+    std::sort(names.begin(), names.end(), userCollator());
+    return names;
+}
+
+void ReportPreview::fillFilter(QComboBox* combo, const QStringList& names, const std::optional<QString>& chosen)
+{
+    // The names of the rows, and the one chosen before even when no row has
+    // it now.
+    QStringList offered = names;
+    if (chosen && !names.contains(*chosen)) {
+        offered.append(*chosen);
+        std::sort(offered.begin(), offered.end(), userCollator());
+    }
 
     const QSignalBlocker quiet(combo);
     combo->clear();
     combo->addItem(kAll);
-    for (const QString& name : names)
+    for (const QString& name : offered)
         combo->addItem(filterCaption(name), name);
     combo->setCurrentIndex(chosen ? combo->findData(*chosen) : 0);
 }
@@ -231,8 +245,8 @@ void ReportPreview::showOptions()
     m_from->setValue(m_options.period.from);
     m_to->setValue(m_options.period.to);
     m_period->setCurrentIndex(m_period->findData(static_cast<int>(m_options.quickPeriod)));
-    fillFilter(m_employee, QStringLiteral("Employee Name"), m_options.employee);
-    fillFilter(m_workCode, QStringLiteral("Work Code Description"), m_options.workCode);
+    fillFilter(m_employee, m_employeeNames, m_options.employee);
+    fillFilter(m_workCode, m_workCodeNames, m_options.workCode);
     m_totals->setChecked(m_options.totals);
     m_pageNumbers->setChecked(m_options.pageNumbers);
 }
@@ -283,7 +297,7 @@ void ReportPreview::readFilters()
 
 void ReportPreview::apply()
 {
-    m_options.save();
+    m_choicesChanged = true;
     const int page = currentPage();
     rebuild();
     m_view->setRenderer(*m_renderer);

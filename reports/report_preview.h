@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QStringList>
 #include <memory>
 
 class QCheckBox;
@@ -30,8 +31,8 @@ class ReportRows;
 // pages the user chooses the period (a date for each end, or a quick
 // choice), the employee and the work code shown, totals and page numbers;
 // the pages, the print-out and both exports follow the choices, which are
-// kept for the next preview. With every choice at its default the report
-// prints exactly as designed.
+// kept for the next preview (saved as the preview goes). With every choice
+// at its default the report prints exactly as designed.
 class ReportPreview : public QDialog {
     Q_OBJECT
 
@@ -76,7 +77,8 @@ protected:
 private:
     QPushButton* addButton(const QString& name, const QString& caption, const QString& accessibleName = {});
     QLayout* buildChoices();
-    void fillFilter(QComboBox* combo, const QString& column, const std::optional<QString>& chosen);
+    QStringList namesIn(const QString& column) const;
+    void fillFilter(QComboBox* combo, const QStringList& names, const std::optional<QString>& chosen);
     void showOptions();
     void readPeriodChoice();
     void readDates(bool fromChanged);
@@ -95,6 +97,10 @@ private:
     QPageLayout::Orientation m_orientation;
     QDate m_today;
     ReportOptions m_options;
+    bool m_choicesChanged = false;  // saved when the preview goes
+    // The names the filters offer, read once from the rows.
+    QStringList m_employeeNames;
+    QStringList m_workCodeNames;
     std::unique_ptr<ReportLayout> m_layout;
     std::unique_ptr<ReportLines> m_lines;
     std::unique_ptr<ReportPageModel> m_pages;

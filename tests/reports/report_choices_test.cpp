@@ -1,5 +1,7 @@
 #include "reports_fixture.h"
 
+#include "app/app_config.h"
+#include "app/settings_store.h"
 #include "data/locale_text.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_chooser.h"
@@ -81,21 +83,13 @@ protected:
         return value;
     }
 
-    // Entries over three employees, four work codes and four months, with
-    // hours that binary numbers cannot hold exactly.
+    // Entries over four months, with hours that binary numbers cannot hold
+    // exactly.
     void addSpreadEntries() const
     {
-        const QStringList first{QStringLiteral("Walter"), QStringLiteral("Anna"), QStringLiteral("Mia")};
-        const QStringList last{QStringLiteral("Zeller"), QStringLiteral("Berg"), QStringLiteral("Oduya")};
-        const QStringList codes{QStringLiteral("Billable support"), QStringLiteral("Training"),
-                                QStringLiteral("Billable design"), QStringLiteral("Holiday")};
         const QList<double> hours{0.1, 0.2, 0.35, 1.25, 7.5, 2.7, 0.05};
-        QList<Entry> entries;
-        for (int i = 0; i < 90; ++i)
-            entries.append({first.at(i % 3), last.at(i % 3), codes.at(i % 4),
-                            QDate(2026, 1, 3).addDays((i * 37) % 115).toString(Qt::ISODate), hours.at(i % 7),
-                            QStringLiteral("Task%1").arg(i, 3, 10, QLatin1Char('0'))});
-        addEntries(entries);
+        ReportsTest::addSpreadEntries(
+            90, [](int i) { return QDate(2026, 1, 3).addDays((i * 37) % 115); }, [&](int i) { return hours.at(i % 7); });
     }
 
     // Previews the entry with the choices and writes its PDF and CSV files.
@@ -356,6 +350,30 @@ TEST_F(ReportChoicesTest, ChoicesAreKeptForTheNextPreview)
     });
 }
 
+// The choices go to the settings once, as the preview goes, however many
+// changes were made in it.
+TEST_F(ReportChoicesTest, ChoicesAreSavedAsThePreviewGoes)
+{
+    addSpreadEntries();
+    const auto savedTotals = [] {
+        return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, QStringLiteral("ReportTotals"));
+    };
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            auto* from = shown.findChild<reports::OptionalDateEdit*>(QStringLiteral("PeriodFrom"));
+            for (int day = 1; day <= 5; ++day)
+                from->setValue(QDate(2026, 2, day));
+            shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->setChecked(true);
+            EXPECT_TRUE(savedTotals().isEmpty());
+        });
+        EXPECT_EQ(savedTotals(), QStringLiteral("1"));
+        preview(chooser, QStringLiteral("Billable Hours by Project"), [&](ReportPreview& shown) {
+            EXPECT_EQ(shown.options().period.from, QDate(2026, 2, 5));
+            EXPECT_TRUE(shown.options().totals);
+        });
+    });
+}
+
 // A quick choice fills both dates; a date typed past the other end moves
 // that end along; emptying both dates shows all dates again.
 TEST_F(ReportChoicesTest, QuickChoicesAndDatesWorkTogether)
@@ -390,6 +408,37 @@ TEST_F(ReportChoicesTest, QuickChoicesAndDatesWorkTogether)
         });
     });
 }
+
+class FilterOrderTest : public ReportChoicesTest, public ::testing::WithParamInterface<const char*> {};
+
+// The filters list their names as the main list sorts them, under any
+// locale, the C locale included: without regard to case, numbers by value.
+TEST_P(FilterOrderTest, NamesInTheListsOrder)
+{
+    QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    const QStringList people{QStringLiteral("Walter"), QStringLiteral("anna"), QStringLiteral("Mia")};
+    const QStringList codes{QStringLiteral("Billable 10"), QStringLiteral("Billable b"), QStringLiteral("Billable 9")};
+    QList<Entry> entries;
+    for (int i = 0; i < 3; ++i)
+        entries.append({people.at(i), QStringLiteral("Doe"), codes.at(i), QStringLiteral("2026-01-05"), 1, {}});
+    addEntries(entries);
+    const auto items = [](const QComboBox* combo) {
+        QStringList all;
+        for (int i = 0; i < combo->count(); ++i)
+            all.append(combo->itemText(i));
+        return all;
+    };
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            EXPECT_EQ(items(shown.findChild<QComboBox*>(QStringLiteral("EmployeeFilter"))),
+                      QStringList({"All", "anna Doe", "Mia Doe", "Walter Doe"}));
+            EXPECT_EQ(items(shown.findChild<QComboBox*>(QStringLiteral("WorkCodeFilter"))),
+                      QStringList({"All", "Billable 9", "Billable 10", "Billable b"}));
+        });
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, FilterOrderTest, ::testing::Values("C", "de_DE"));
 
 }  // namespace
 }  // namespace hv::test

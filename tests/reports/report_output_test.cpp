@@ -51,24 +51,7 @@ QList<PdfWord> lineAt(const PdfPage& page, double top)
     return line;
 }
 
-class ReportOutputTest : public ReportsTest, public ::testing::WithParamInterface<ReportCase> {
-protected:
-    // Entries spread over three employees and four work codes, written in
-    // an order that no report uses, enough for three landscape pages.
-    void addManyEntries(int count) const
-    {
-        const QStringList first{QStringLiteral("Walter"), QStringLiteral("Anna"), QStringLiteral("Mia")};
-        const QStringList last{QStringLiteral("Zeller"), QStringLiteral("Berg"), QStringLiteral("Oduya")};
-        const QStringList codes{QStringLiteral("Billable support"), QStringLiteral("Training"),
-                                QStringLiteral("Billable design"), QStringLiteral("Holiday")};
-        QList<Entry> entries;
-        for (int i = 0; i < count; ++i)
-            entries.append({first.at(i % 3), last.at(i % 3), codes.at(i % 4),
-                            QDate(2026, 3, 1).addDays(i).toString(Qt::ISODate), 0.25 * (i % 9 + 1),
-                            QStringLiteral("Task%1").arg(i, 3, 10, QLatin1Char('0'))});
-        addEntries(entries);
-    }
-};
+class ReportOutputTest : public ReportsTest, public ::testing::WithParamInterface<ReportCase> {};
 
 // Title once, the headings at their places on every page, every row once and
 // in the query's order, each value at its column's left edge, and the paper
@@ -76,7 +59,8 @@ protected:
 TEST_P(ReportOutputTest, PagesCarryHeadingsAndEveryRowOnceInOrder)
 {
     const ReportCase& c = GetParam();
-    addManyEntries(120);
+    // Enough for three landscape pages.
+    addSpreadEntries(120, [](int i) { return QDate(2026, 3, 1).addDays(i); }, [](int i) { return 0.25 * (i % 9 + 1); });
     const QList<PdfPage> pages = readPdf(exportReport(QString::fromLatin1(c.entry)));
     ASSERT_GE(pages.size(), 2);
 

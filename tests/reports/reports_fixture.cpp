@@ -103,6 +103,20 @@ void ReportsTest::addEntries(const QList<Entry>& entries) const
     rawSql(sql + QStringLiteral("COMMIT;"));
 }
 
+void ReportsTest::addSpreadEntries(int count, const std::function<QDate(int)>& day,
+                                   const std::function<double(int)>& hours) const
+{
+    const QStringList first{QStringLiteral("Walter"), QStringLiteral("Anna"), QStringLiteral("Mia")};
+    const QStringList last{QStringLiteral("Zeller"), QStringLiteral("Berg"), QStringLiteral("Oduya")};
+    const QStringList codes{QStringLiteral("Billable support"), QStringLiteral("Training"),
+                            QStringLiteral("Billable design"), QStringLiteral("Holiday")};
+    QList<Entry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.append({first.at(i % 3), last.at(i % 3), codes.at(i % 4), day(i).toString(Qt::ISODate), hours(i),
+                        QStringLiteral("Task%1").arg(i, 3, 10, QLatin1Char('0'))});
+    addEntries(entries);
+}
+
 void ReportsTest::openChooser(const std::function<void(Form4&)>& script)
 {
     Form4 chooser;

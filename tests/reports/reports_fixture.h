@@ -2,6 +2,7 @@
 
 #include "../catalog/catalog_fixture.h"
 
+#include <QDate>
 #include <QList>
 #include <QLocale>
 #include <QRectF>
@@ -62,6 +63,11 @@ protected:
     // Writes the entries; employees and work codes are made as they first
     // appear, work codes whose name starts with "Billable" billable.
     void addEntries(const QList<Entry>& entries) const;
+    // Entries 0 .. count - 1 spread over three employees and four work codes
+    // (two billable), written in an order that no report uses, entry i on
+    // day(i) with hours(i) and the description "Task" and i in three digits.
+    void addSpreadEntries(int count, const std::function<QDate(int)>& day,
+                          const std::function<double(int)>& hours) const;
     // Runs SQL straight on the database (file or server), beside the program's dialect.
     void rawSql(const QString& sql) const;
 

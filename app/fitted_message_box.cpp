@@ -1,0 +1,75 @@
+#include "app/fitted_message_box.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+
+namespace hv {
+
+namespace {
+
+// The box shows each CR LF, lone CR or lone LF as one line break, and may
+// wrap a long word rather than grow past the screen.
+QString displayText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return message_text::withBreakOpportunities(text);
+}
+
+}  // namespace
+
+FittedMessageBox::FittedMessageBox(const MessageRequest& request, QWidget* parent)
+    : QMessageBox(request.icon, request.title, QString(), request.buttons, parent), m_text(request.text)
+{
+    setTextFormat(Qt::PlainText);
+    showShortened();
+}
+
+void FittedMessageBox::showEvent(QShowEvent* event)
+{
+    QMessageBox::showEvent(event);  // sizes the box to its text
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return;
+    const QRect area = shown->availableGeometry();
+    while (!fits(area) && m_limits.lines > 3) {
+        m_limits.lines = std::max(3, m_limits.lines / 2);
+        m_limits.length = std::max(120, m_limits.length / 2);
+        m_limits.lineLength = std::max(60, m_limits.lineLength / 2);
+        showShortened();
+    }
+    keepWithin(area);
+}
+
+void FittedMessageBox::showShortened()
+{
+    setText(displayText(message_text::shortened(m_text, m_limits)));
+}
+
+QSize FittedMessageBox::outerSize() const
+{
+    const QRect frame = frameGeometry();
+    if (frame.size() != size())
+        return frame.size();
+    return size() + QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+}
+
+bool FittedMessageBox::fits(const QRect& area) const
+{
+    const QSize outer = outerSize();
+    return outer.width() <= area.width() && outer.height() <= area.height();
+}
+
+void FittedMessageBox::keepWithin(const QRect& area)
+{
+    // pos() is the place of the frame's top-left corner.
+    const QSize outer = outerSize();
+    const QPoint topLeft(std::clamp(pos().x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+                         std::clamp(pos().y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (topLeft != pos())
+        move(topLeft);
+}
+
+}  // namespace hv
