@@ -59,7 +59,8 @@ std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordReques
         return state().passwordHandler(request);
     bool ok = false;
     const QString password =
-        QInputDialog::getText(parent ? parent : QApplication::activeWindow(), request.title, displayText(request.text),
+        QInputDialog::getText(parent ? parent : QApplication::activeWindow(), request.title,
+                              message_text::withBreakOpportunities(message_text::shortened(request.text)),
                               QLineEdit::Password, QString(), &ok);
     if (!ok)
         return std::nullopt;
