@@ -333,6 +333,11 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     if (sql.contains(QChar(0)))
         throw nulRefused();
     requireProgramStatement(*m_dialect, sql, reading);
+    ensureConnected();
+    // Whatever a statement before may have set, a backslash is never an escape.
+    const char* conforming = PQparameterStatus(m_connection.get(), "standard_conforming_strings");
+    if (!conforming || qstrcmp(conforming, "on") != 0)
+        setUp();
     if (!reading && m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) != 0
         && !m_readOnlyReason.isEmpty())
         throw engineError(m_readOnlyReason);

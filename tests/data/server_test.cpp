@@ -294,6 +294,17 @@ TEST_P(ServerSession, ATextHoldingANulIsRefusedWholeNotCutShort)
     EXPECT_EQ(affected, 0);  // a select changes no row
 }
 
+TEST_P(ServerSession, BackslashesStayTextWhateverTheSessionWasSetTo)
+{
+    EXPECT_EQ(value(QStringLiteral("select set_config('standard_conforming_strings', 'off', 'f') as [S]"),
+                    QStringLiteral("S")),
+              QVariant(QStringLiteral("off")));
+    const QString text = QStringLiteral("C:\\new\\table\\' x");
+    execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('%1',TRUE)")
+                .arg(QString(text).replace(QStringLiteral("'"), QStringLiteral("''"))));
+    EXPECT_EQ(value(QStringLiteral("select * from [Work Codes]"), QStringLiteral("Description")), QVariant(text));
+}
+
 TEST_P(ServerSession, FailedStatementInsideATransactionIsUndoneAlone)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
