@@ -67,17 +67,46 @@ QString TestServerSchema::addressFor(const QString& base) const
     return base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-c%20search_path%3D") + m_name;
 }
 
-QString TestServerSchema::run(const QByteArray& sql) const
+namespace {
+
+// Runs the SQL on the schema; the result of its last statement, and the
+// server's error (empty on success).
+data::ServerResultHandle runOn(const QString& base, const QString& schema, const QByteArray& sql, QString& error)
 {
-    const data::ServerConnectionHandle connection(PQconnectdb(m_base.toUtf8().constData()));
-    if (PQstatus(connection.get()) != CONNECTION_OK)
-        return QString::fromUtf8(PQerrorMessage(connection.get()));
-    const QByteArray text = "SET client_min_messages = error; SET search_path = " + m_name.toUtf8() + "; " + sql;
-    const data::ServerResultHandle result(PQexec(connection.get(), text.constData()));
+    const data::ServerConnectionHandle connection(PQconnectdb(base.toUtf8().constData()));
+    if (PQstatus(connection.get()) != CONNECTION_OK) {
+        error = QString::fromUtf8(PQerrorMessage(connection.get()));
+        return nullptr;
+    }
+    const QByteArray text = "SET client_min_messages = error; SET search_path = " + schema.toUtf8() + "; " + sql;
+    data::ServerResultHandle result(PQexec(connection.get(), text.constData()));
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        return QString::fromUtf8(PQresultErrorMessage(result.get()));
-    return {};
+        error = QString::fromUtf8(PQresultErrorMessage(result.get()));
+    return result;
+}
+
+}  // namespace
+
+QString TestServerSchema::run(const QByteArray& sql) const
+{
+    QString error;
+    runOn(m_base, m_name, sql, error);
+    return error;
+}
+
+QList<QByteArray> TestServerSchema::storedBytes(const QByteArray& sql) const
+{
+    QString error;
+    const data::ServerResultHandle result = runOn(m_base, m_name, sql, error);
+    QList<QByteArray> values;
+    if (!error.isEmpty()) {
+        ADD_FAILURE() << sql.constData() << ": " << error.toStdString();
+        return values;
+    }
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        values << QByteArray(PQgetvalue(result.get(), row, 0), PQgetlength(result.get(), row, 0));
+    return values;
 }
 
 }  // namespace hv::test

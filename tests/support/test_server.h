@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <gtest/gtest.h>
 #include <optional>
@@ -43,6 +44,10 @@ public:
     // Runs SQL of the test's own on the schema, past the program's checks
     // (as another program would); returns the server's error, empty on success.
     QString run(const QByteArray& sql) const;
+
+    // The first column of every row of `sql`, as the server gives its bytes
+    // (an empty list, and a test failure, when the query fails).
+    QList<QByteArray> storedBytes(const QByteArray& sql) const;
 
 private:
     QString m_base;
