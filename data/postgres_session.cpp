@@ -205,6 +205,10 @@ QString PostgresSession::hostName() const
 
 void PostgresSession::ensureConnected()
 {
+    // A transaction that went with its connection is not carried on as single
+    // statements on a new one: every step is refused until it is ended.
+    if (m_inTransaction && !serverTransactionOpen())
+        throw transactionLost();
     if (PQstatus(m_connection.get()) == CONNECTION_OK)
         return;
     // Once per step: the server may have restarted, or the network come back.
@@ -372,19 +376,36 @@ std::unique_ptr<RowCursor> PostgresSession::query(const QString& sql)
     return std::make_unique<PostgresCursor>(runStatement(sql, true), m_yesNoColumns);
 }
 
+bool PostgresSession::serverTransactionOpen() const
+{
+    const PGTransactionStatusType status = PQtransactionStatus(m_connection.get());
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
+RuntimeError PostgresSession::transactionLost() const
+{
+    return engineError(QStringLiteral("The connection to the database server for '%1' was lost, and with it the "
+                                      "work under way: nothing of it was written.")
+                           .arg(m_address));
+}
+
 void PostgresSession::begin()
 {
-    if (inTransaction())
+    if (m_inTransaction)
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
     if (!m_readOnlyReason.isEmpty())
         throw engineError(m_readOnlyReason);
     run("BEGIN ISOLATION LEVEL SERIALIZABLE");
+    m_inTransaction = true;
 }
 
 void PostgresSession::commit()
 {
-    if (!inTransaction())
+    if (!m_inTransaction)
         throw engineError(QStringLiteral("No transaction is open on this connection."));
+    m_inTransaction = false;
+    if (!serverTransactionOpen())
+        throw transactionLost();
     const ServerResultHandle result = run("COMMIT");
     // A transaction the server had already failed ends in a rollback.
     if (qstrcmp(PQcmdStatus(result.get()), "COMMIT") != 0)
@@ -394,15 +415,17 @@ void PostgresSession::commit()
 
 void PostgresSession::rollback()
 {
-    if (!inTransaction())
+    if (!m_inTransaction)
         throw engineError(QStringLiteral("No transaction is open on this connection."));
-    run("ROLLBACK");
+    m_inTransaction = false;
+    // A transaction lost with its connection was undone by the server.
+    if (serverTransactionOpen())
+        run("ROLLBACK");
 }
 
 bool PostgresSession::inTransaction() const
 {
-    const PGTransactionStatusType status = PQtransactionStatus(m_connection.get());
-    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+    return m_inTransaction;
 }
 
 }  // namespace hv::data

@@ -78,7 +78,6 @@ public:
 
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
-    PGconn* connectionHandle() const { return m_connection.get(); }
 
     // The server asks for passwords through this; a password that let a
     // session in is kept in memory for the rest of the run, for the same address.
@@ -93,6 +92,8 @@ private:
     void setUp();
     void loadCatalog();
     void ensureConnected();
+    bool serverTransactionOpen() const;
+    RuntimeError transactionLost() const;
     RuntimeError failure(PGresult* result) const;
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);
@@ -101,6 +102,9 @@ private:
     // after a drop has none of them).
     QSet<QByteArray> m_prepared;
     ServerConnectionHandle m_connection;
+    // Begun and not yet ended by the program (the server's may have gone
+    // with a lost connection).
+    bool m_inTransaction = false;
     QString m_uri;
     QString m_address;
     QString m_readOnlyReason;

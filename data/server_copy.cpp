@@ -87,18 +87,16 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
                                           "without its tables; nothing was copied.")
                                .arg(server.address(), found.join(QStringLiteral(", "))));
     long count = 0;
-    server.run("BEGIN ISOLATION LEVEL SERIALIZABLE");
+    server.begin();
     try {
         server.runScript(ServerSchema::script());
         server.run("SET LOCAL hourvane.keep_orphans = 'on'");
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             count += copyTable(local, server, QString::fromLatin1(table));
-        const ServerResultHandle committed = server.run("COMMIT");
-        if (qstrcmp(PQcmdStatus(committed.get()), "COMMIT") != 0)
-            throw RuntimeError(err::DatabaseEngine, QStringLiteral("The server undid the copy; nothing was copied."));
+        server.commit();
     } catch (...) {
         if (server.inTransaction())
-            PQclear(PQexec(server.connectionHandle(), "ROLLBACK"));
+            server.rollback();
         throw;
     }
     return count;

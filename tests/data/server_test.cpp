@@ -274,6 +274,29 @@ TEST_P(ServerSession, DroppedConnectionIsReportedThenMadeAgain)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
 }
 
+TEST_P(ServerSession, ATransactionLostWithItsConnectionIsNeverCarriedOnPiecemeal)
+{
+    const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    addEntry(ann, QDate(2026, 1, 1), addWorkCode(QStringLiteral("Code"), true), QStringLiteral("1"), QStringLiteral("x"));
+    const qint64 pid = value(QStringLiteral("select pg_backend_pid() as [P]"), QStringLiteral("P")).toLongLong();
+    {
+        data::Transaction both(db());
+        execute(QStringLiteral("delete from Employees where ID=%1").arg(ann));
+        ASSERT_EQ(m_server->run("SELECT pg_terminate_backend(" + QByteArray::number(pid) + ")"), QString());
+        // The rest of the work is refused, not done on a new connection
+        // without the part that went with the old one.
+        EXPECT_TRUE(failureOf(QStringLiteral("delete from [Work Hours] where [Employee]=%1").arg(ann))
+                        .contains(QStringLiteral("was lost")));
+        EXPECT_TRUE(failureOf(QStringLiteral("delete from [Work Hours] where [Employee]=%1").arg(ann))
+                        .contains(QStringLiteral("nothing of it was written")));
+        EXPECT_THROW(both.commit(), RuntimeError);
+    }
+    EXPECT_FALSE(db().inTransaction());
+    // Afterwards the connection is made again, and both rows are still there.
+    EXPECT_EQ(rows(QStringLiteral("select * from Employees")).size(), 1);
+    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours]")).size(), 1);
+}
+
 TEST_P(ServerSession, ATextHoldingANulIsRefusedWholeNotCutShort)
 {
     const QString text = QStringLiteral("before") + QChar(0) + QStringLiteral("after");
