@@ -21,6 +21,10 @@ if [ -z "$command" ] || [ -z "$dir" ]; then
   exit 2
 fi
 
+# The server's user may not enter the caller's folder: work from the root.
+dir=$(realpath -m -- "$dir")
+cd /
+
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
 if [ -z "$bindir" ]; then
   echo "PostgreSQL server programs not found (Debian package postgresql)" >&2
