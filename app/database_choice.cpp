@@ -1,6 +1,7 @@
 #include "app/database_choice.h"
 
 #include "app/app_config.h"
+#include "app/data_places.h"
 #include "app/settings_store.h"
 #include "data/server_address.h"
 
@@ -13,6 +14,14 @@ const QString kKey = QStringLiteral("ServerAddress");
 }  // namespace
 
 QString DatabaseChoice::serverAddress()
+{
+    // A data folder named for the run is a choice of its local database.
+    if (places::hasRunDataFolder())
+        return {};
+    return savedServerAddress();
+}
+
+QString DatabaseChoice::savedServerAddress()
 {
     return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, kKey).trimmed();
 }

@@ -151,12 +151,13 @@ int CommandLine::run()
     if (!m_command)
         return Success;
 
-    CommandContext context{DatabaseChoice::serverAddress(), QString(), QString(), QString(), QString(),
+    CommandContext context{QString(), QString(), QString(), QString(), QString(),
                            QDateTime::currentDateTime(), out, err};
     // A server that asks for a password asks on the terminal, when there is one.
     data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())
         return context.fail(*problem);
+    context.serverAddress = DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
     context.liveDatabase = places::liveDatabasePath();
     context.backupsFolder = places::backupsFolder();

@@ -34,7 +34,7 @@ int UseServerCommand::run(const QString& value, CommandContext& context)
     if (!unsaved.isEmpty())
         return context.fail(unsaved);
     context.out << QStringLiteral("Hourvane now uses the database '%1' on the server %2.")
-                       .arg(DatabaseChoice::serverAddress(), data::ServerAddress::hostName(value))
+                       .arg(DatabaseChoice::savedServerAddress(), data::ServerAddress::hostName(value))
                 << Qt::endl;
     if (!note.isEmpty())
         context.out << note << Qt::endl;

@@ -95,6 +95,19 @@ TEST_F(ServerCommands, ChooseCreateCopyImportExportAndGoBack)
         EXPECT_TRUE(outcome.err.contains(QStringLiteral("pg_dump"))) << outcome.err.toStdString();
     }
 
+    // A run with a data folder of its own works on the local database there.
+    const QString localCopy = m_home.filePath(QStringLiteral("local-again.csv"));
+    outcome = hourvane({QStringLiteral("--data-dir"), m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane"),
+                        QStringLiteral("--export"), localCopy});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    QFile again(localCopy);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), local);
+    EXPECT_EQ(hourvane({QStringLiteral("--data-dir"), m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane"),
+                        QStringLiteral("--backup")})
+                  .code,
+              0);
+
     // The same old file imported into the empty server database gives the
     // same entries as on the local file.
     outcome = hourvane({QStringLiteral("--use-server"), empty.address()});
