@@ -21,7 +21,10 @@ int CopyToServerCommand::run(const QString& value, CommandContext& context)
     const QString problem = data::ServerAddress::problem(value);
     if (!problem.isEmpty())
         return context.fail(problem);
-    LiveDatabase live(context);
+    // The local database, whichever database the program works on otherwise.
+    CommandContext localContext = context;
+    localContext.serverAddress.clear();
+    LiveDatabase live(localContext);
     if (!live.exists())
         return context.fail(QStringLiteral("There is no local database at '%1' to copy.").arg(context.liveDatabase));
     try {
