@@ -52,4 +52,9 @@ void setDataFolder(const QString& folder)
     runDataFolder() = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();
 }
 
+bool hasRunDataFolder()
+{
+    return !runDataFolder().isEmpty();
+}
+
 }  // namespace hv::places

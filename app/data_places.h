@@ -19,5 +19,7 @@ QString templateDatabasePath();
 
 // The data folder for this run only; empty text returns to the standard one.
 void setDataFolder(const QString& folder);
+// True while a data folder of the run's own is set.
+bool hasRunDataFolder();
 
 }  // namespace hv::places

@@ -3,6 +3,7 @@
 #include "app/app_config.h"
 #include "app/appearance.h"
 #include "app/component_check.h"
+#include "app/database_choice.h"
 #include "app/data_places.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
@@ -29,9 +30,11 @@
 #include <QTime>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -240,6 +243,10 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 
 QString Form1::connectionString()
 {
+    // A database on a server, once chosen, instead of the local file.
+    const QString server = DatabaseChoice::serverAddress();
+    if (!server.isEmpty())
+        return server;
     // The path is quoted: a data folder may hold ';', '=' or quotes.
     return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + data::Connection::quoted(liveDatabasePath())
         + QStringLiteral(";JET OLEDB:Database Password=");
@@ -251,7 +258,34 @@ void Form1::watchReadOnlyState()
     // open, at a later one that succeeds, or when damage is met later on.
     SharedConnection::current().setReadOnlyHandler([window = QPointer<Form1>(this)] {
         if (window)
-            window->setWindowTitle(config::kProductName + QStringLiteral(" (read-only)"));
+            window->setWindowTitle(window->caption() + QStringLiteral(" (read-only)"));
+    });
+}
+
+QString Form1::caption() const
+{
+    // On a server the title names it, so nobody takes it for the local file.
+    if (SharedConnection::isSet() && SharedConnection::current().isServer())
+        return config::kProductName + QStringLiteral(" (server %1)").arg(SharedConnection::current().serverHost());
+    return config::kProductName;
+}
+
+void Form1::askForServerPasswords()
+{
+    data::Connection::setPasswordProvider([window = QPointer<Form1>(this)](const QString& address) {
+        // The open shows the hourglass; the box is for typing in.
+        const bool busy = QGuiApplication::overrideCursor() != nullptr;
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        const auto restore = qScopeGuard([busy] {
+            if (busy)
+                QGuiApplication::restoreOverrideCursor();
+        });
+        return UiSeam::askPassword(window, {QStringLiteral("The database server for %1 asks for a password.\n\n"
+                                                           "Hourvane keeps it only until it ends, and never "
+                                                           "writes it anywhere.")
+                                                .arg(address),
+                                            config::kProductName});
     });
 }
 
@@ -306,13 +340,16 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     // A database the old program wrote is offered for conversion before it is opened.
-    if (OldDatabaseOffer::applies(liveDatabasePath()))
+    if (DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath(), places::templateDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] {
         watchReadOnlyState();
+        askForServerPasswords();
         SharedConnection::open(connectionString());
+        if (SharedConnection::current().isServer() && !SharedConnection::current().isReadOnly())
+            setWindowTitle(caption());
         sayReadOnlyState();
     });
 
@@ -356,6 +393,9 @@ void Form1::makeDailyBackup()
 {
     // Only a database that opened is copied; one that did not was reported at its open.
     if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
+        return;
+    // A database on a server is backed up by the server's own tools.
+    if (SharedConnection::current().isServer())
         return;
     const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
     try {

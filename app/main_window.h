@@ -126,6 +126,11 @@ private:
     // A database that cannot be written shows in the title; start-up says
     // once why.
     void watchReadOnlyState();
+    // The window's caption: the product name, and the server's host name
+    // while the database is on a server.
+    QString caption() const;
+    // Passwords a server asks for are asked of the user in a password box.
+    void askForServerPasswords();
     void sayReadOnlyState();
     void makeDailyBackup();
 

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 
 namespace hv {
 
@@ -14,6 +16,7 @@ namespace {
 struct SeamState {
     UiSeam::MessageHandler messageHandler;
     UiSeam::ModalHandler modalHandler;
+    UiSeam::PasswordHandler passwordHandler;
     QString applicationTitle = config::kProductName;
 };
 
@@ -50,6 +53,20 @@ int UiSeam::showModal(QDialog& dialog)
     return dialog.exec();
 }
 
+std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordRequest& request)
+{
+    if (state().passwordHandler)
+        return state().passwordHandler(request);
+    bool ok = false;
+    const QString password =
+        QInputDialog::getText(parent ? parent : QApplication::activeWindow(), request.title,
+                              message_text::withBreakOpportunities(message_text::shortened(request.text)),
+                              QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return password;
+}
+
 QString UiSeam::applicationTitle()
 {
     return state().applicationTitle;
@@ -68,6 +85,11 @@ void UiSeam::setMessageHandler(MessageHandler handler)
 void UiSeam::setModalHandler(ModalHandler handler)
 {
     state().modalHandler = std::move(handler);
+}
+
+void UiSeam::setPasswordHandler(PasswordHandler handler)
+{
+    state().passwordHandler = std::move(handler);
 }
 
 }  // namespace hv

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QDialog;
 class QWidget;
@@ -17,6 +18,12 @@ struct MessageRequest {
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
 };
 
+// One password the program asks for: the box's text and title.
+struct PasswordRequest {
+    QString text;
+    QString title;
+};
+
 // The one way the program shows a message box or a modal window. By default
 // it shows them for real; a test installs handlers that record each request
 // and answer it, so a whole window can be driven without a person.
@@ -24,6 +31,7 @@ class UiSeam {
 public:
     using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
     using ModalHandler = std::function<int(QDialog&)>;
+    using PasswordHandler = std::function<std::optional<QString>(const PasswordRequest&)>;
 
     // Shows the box and returns the button pressed. Line breaks may be written
     // as CR, LF or CR LF; each shows as one line break. A long text is shown
@@ -39,6 +47,10 @@ public:
     // Shows the window modally and returns when it has closed.
     static int showModal(QDialog& dialog);
 
+    // Asks for a password in a box that hides what is typed; nothing when the
+    // user cancels.
+    static std::optional<QString> askPassword(QWidget* parent, const PasswordRequest& request);
+
     // The title of message boxes that name no caption of their own.
     static QString applicationTitle();
     static void setApplicationTitle(const QString& title);
@@ -46,6 +58,7 @@ public:
     // Replaces the real boxes and modal shows; an empty handler restores them.
     static void setMessageHandler(MessageHandler handler);
     static void setModalHandler(ModalHandler handler);
+    static void setPasswordHandler(PasswordHandler handler);
 };
 
 }  // namespace hv

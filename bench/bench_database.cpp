@@ -82,4 +82,12 @@ void writeEntries(const QString& databaseFile, int entries, int workCodes, const
     sqlite3_close(db);
 }
 
+BenchFolders::BenchFolders()
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 }  // namespace hv::bench

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 
 namespace hv::bench {
@@ -16,6 +17,18 @@ enum class Descriptions { EachOwn, FirmMix };
 // and two years of dates.
 void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
                   Descriptions descriptions = Descriptions::EachOwn);
+
+// A benchmark's own data and settings folders (XDG_DATA_HOME and
+// XDG_CONFIG_HOME), removed with the object, and no display needed.
+class BenchFolders {
+public:
+    BenchFolders();
+    QString dataHome() const { return m_data.path(); }
+
+private:
+    QTemporaryDir m_data;
+    QTemporaryDir m_config;
+};
 
 // The live database of a data folder (XDG_DATA_HOME) as the program finds
 // it, made from the template in the program folder; returns its path.

@@ -100,16 +100,11 @@ BENCHMARK(BM_HeaderClickSort)->DenseRange(1, 6)->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir dataHome;
-    QTemporaryDir configHome;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const hv::bench::BenchFolders folders;
     QApplication app(argc, argv);
     hv::fs::setProgramFolder(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
     // 6 work codes (every other one billable) and the entries.
-    g_databasePath = hv::bench::makeLiveDatabase(dataHome.path(), QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
+    g_databasePath = hv::bench::makeLiveDatabase(folders.dataHome(), QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));
     hv::bench::writeEntries(g_databasePath, kEntries, 6, [](int w) { return w % 2 == 1; }, kDescriptions);
 
     // Start-up fills the list once; then the first click on each column

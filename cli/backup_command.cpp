@@ -18,6 +18,8 @@ QCommandLineOption BackupCommand::option() const
 
 int BackupCommand::run(const QString& value, CommandContext& context)
 {
+    if (!context.serverAddress.isEmpty())
+        return context.refuseOnServer(QStringLiteral("Backups"));
     LiveDatabase live(context);
     if (!live.exists())
         return context.fail(QStringLiteral("There is no database at '%1' to back up.").arg(context.liveDatabase));

@@ -13,6 +13,8 @@ enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
 // What a command works with: the data places of this run, the time, and the
 // two output streams (results on standard output, errors on standard error).
 struct CommandContext {
+    // The address of the server database in use; empty for the local file.
+    QString serverAddress;
     QString dataFolder;
     QString liveDatabase;
     QString backupsFolder;
@@ -23,6 +25,10 @@ struct CommandContext {
 
     // Writes the message on standard error and returns Failure.
     int fail(const QString& message) const;
+
+    // For a command that works on the local file only (`what` it does, as
+    // "Backups"): on a server, says whose job that is and returns Failure.
+    int refuseOnServer(const QString& what) const;
 };
 
 // One command of the command line: an option that does its job and exits

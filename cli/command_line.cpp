@@ -1,10 +1,17 @@
 #include "cli/command_line.h"
 
 #include "cli/backup_command.h"
+#include "cli/copy_to_server_command.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"
+#include "cli/init_server_command.h"
 #include "cli/restore_command.h"
+#include "cli/terminal_password.h"
+#include "cli/use_local_command.h"
+#include "cli/use_server_command.h"
 #include "app/data_places.h"
+#include "app/database_choice.h"
+#include "data/connection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +40,10 @@ CommandLine::CommandLine(const QStringList& arguments)
     m_commands.push_back(std::make_unique<BackupCommand>());
     m_commands.push_back(std::make_unique<RestoreCommand>());
     m_commands.push_back(std::make_unique<ExportCommand>());
+    m_commands.push_back(std::make_unique<UseServerCommand>());
+    m_commands.push_back(std::make_unique<UseLocalCommand>());
+    m_commands.push_back(std::make_unique<InitServerCommand>());
+    m_commands.push_back(std::make_unique<CopyToServerCommand>());
     read(arguments);
 }
 
@@ -85,7 +96,9 @@ void CommandLine::read(const QStringList& arguments)
             if (values.size() > 1)
                 m_error = QStringLiteral("%1 may be given only once.").arg(name);
             else if (values.constFirst().isEmpty())
-                m_error = QStringLiteral("%1 needs a file.").arg(name);
+                m_error = option.valueName() == u"URI"
+                    ? QStringLiteral("%1 needs a server address (postgresql://...).").arg(name)
+                    : QStringLiteral("%1 needs a file.").arg(name);
             m_value = values.constLast();
         }
     }
@@ -138,9 +151,13 @@ int CommandLine::run()
     if (!m_command)
         return Success;
 
-    CommandContext context{QString(), QString(), QString(), QString(), QDateTime::currentDateTime(), out, err};
+    CommandContext context{QString(), QString(), QString(), QString(), QString(),
+                           QDateTime::currentDateTime(), out, err};
+    // A server that asks for a password asks on the terminal, when there is one.
+    data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())
         return context.fail(*problem);
+    context.serverAddress = DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
     context.liveDatabase = places::liveDatabasePath();
     context.backupsFolder = places::backupsFolder();

@@ -26,7 +26,8 @@ int ImportCommand::run(const QString& value, CommandContext& context)
     try {
         live.create();
         live.shareUse();
-        if (!live.created())
+        // A server database is backed up by the server's own tools.
+        if (!live.created() && context.serverAddress.isEmpty())
             backup::DatabaseBackup::intoFolder(context.liveDatabase, context.backupsFolder, context.now);
         const import::ImportSummary summary = import::OldDatabaseImporter(live.open()).importFile(value);
         context.out << QString(summary.text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << Qt::endl;

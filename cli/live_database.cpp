@@ -28,7 +28,7 @@ LiveDatabase::~LiveDatabase() = default;
 
 bool LiveDatabase::exists() const
 {
-    return QFileInfo::exists(m_context.liveDatabase);
+    return !m_context.serverAddress.isEmpty() || QFileInfo::exists(m_context.liveDatabase);
 }
 
 void LiveDatabase::create()
@@ -54,6 +54,9 @@ void LiveDatabase::discardCreated()
 
 void LiveDatabase::shareUse()
 {
+    // A server database is shared by its server; no restore replaces it here.
+    if (!m_context.serverAddress.isEmpty())
+        return;
     if (!QFileInfo(m_context.dataFolder).isDir())
         return;  // nothing to share yet: there is no database
     if (!m_lock.shareUse(m_context.liveDatabase, kWaitForRestoreMs))
@@ -69,6 +72,10 @@ data::Connection& LiveDatabase::open()
         throw RuntimeError(err::FileNotFound,
                            QStringLiteral("There is no database at '%1' yet.").arg(m_context.liveDatabase));
     m_connection = data::ComponentFactory::createConnection();
+    if (!m_context.serverAddress.isEmpty()) {
+        m_connection->Open(m_context.serverAddress);
+        return *m_connection;
+    }
     try {
         m_connection->Open(QStringLiteral("data source=\"%1\"").arg(m_context.liveDatabase));
     } catch (const RuntimeError& failure) {

@@ -17,6 +17,8 @@ struct CommandContext;
 // command's run (so that no restore replaces it meanwhile), made from the
 // template where the command may create it, and opened through the
 // program's connection. Failures raise a RuntimeError with the reason.
+// While a server database is in use (CommandContext::serverAddress), that is
+// the live database: it exists, is shared by its server and is never made.
 class LiveDatabase {
 public:
     explicit LiveDatabase(const CommandContext& context);

@@ -17,6 +17,8 @@ QCommandLineOption RestoreCommand::option() const
 
 int RestoreCommand::run(const QString& value, CommandContext& context)
 {
+    if (!context.serverAddress.isEmpty())
+        return context.refuseOnServer(QStringLiteral("Backups and restores"));
     try {
         if (!QDir().mkpath(context.dataFolder))
             return context.fail(QStringLiteral("Cannot create the data folder '%1'.").arg(context.dataFolder));

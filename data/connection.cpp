@@ -1,9 +1,13 @@
 #include "connection.h"
 
+#include "postgres_session.h"
 #include "recordset.h"
+#include "row_cursor.h"
 #include "runtime_error.h"
+#include "server_address.h"
 #include "sql_dialect.h"
 #include "sql_functions.h"
+#include "sqlite_cursor.h"
 #include "sqlite_handles.h"
 
 #include <QFile>
@@ -138,6 +142,8 @@ bool onlyBlanks(const char* text)
 
 struct Connection::Impl {
     DatabaseHandle db;
+    // The session with a server, for a connection string that is a server address.
+    std::unique_ptr<PostgresSession> server;
     std::unique_ptr<SqlDialect> dialect;
     QString path;
     // Set while a statement of the program is being compiled, so that the
@@ -163,7 +169,7 @@ Connection::Connection() : m_impl(std::make_unique<Impl>())
 
 Connection::~Connection()
 {
-    if (m_impl->db) {
+    if (m_impl->db || m_impl->server) {
         try {
             Close();
         } catch (...) {
@@ -174,8 +180,17 @@ Connection::~Connection()
 
 void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCheck check)
 {
-    if (m_impl->db)
+    if (m_impl->db || m_impl->server)
         throw RuntimeError(err::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+
+    if (ServerAddress::isServerAddress(connectionString)) {
+        m_impl->server = std::make_unique<PostgresSession>(connectionString);
+        m_impl->readOnlyReason = m_impl->server->readOnlyReason();
+        m_impl->damaged = false;
+        if (!m_impl->readOnlyReason.isEmpty() && m_impl->readOnlyHandler)
+            m_impl->readOnlyHandler();
+        return;
+    }
 
     const std::optional<QString> source = dataSourceOf(connectionString);
     if (!source || source->isEmpty())
@@ -266,7 +281,7 @@ void Connection::becomeDamaged(const QString& finding)
 
 bool Connection::isReadOnly() const
 {
-    return m_impl->db && !m_impl->readOnlyReason.isEmpty();
+    return state() == StateOpen && !m_impl->readOnlyReason.isEmpty();
 }
 
 bool Connection::isDamaged() const
@@ -276,7 +291,97 @@ bool Connection::isDamaged() const
 
 QString Connection::readOnlyReason() const
 {
-    return m_impl->db ? m_impl->readOnlyReason : QString();
+    return state() == StateOpen ? m_impl->readOnlyReason : QString();
+}
+
+bool Connection::isServer() const
+{
+    return m_impl->server != nullptr;
+}
+
+QString Connection::serverHost() const
+{
+    return m_impl->server ? m_impl->server->hostName() : QString();
+}
+
+void Connection::setPasswordProvider(std::function<std::optional<QString>(const QString& address)> provider)
+{
+    PostgresSession::setPasswordProvider(std::move(provider));
+}
+
+PostgresSession* Connection::serverSession() const
+{
+    return m_impl->server.get();
+}
+
+qint64 Connection::highestIdEver(const QString& table)
+{
+    requireOpen();
+    if (m_impl->server)
+        return m_impl->server->highestIdEver(table);
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql = "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                           "coalesce((SELECT max(\"ID\") FROM \""
+        + table.toUtf8().replace('"', "\"\"") + "\"), 0))";
+    const int rc = sqlite3_prepare_v2(m_impl->db.get(), sql.constData(), -1, &raw, nullptr);
+    const StatementHandle statement(raw);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    const int step = sqlite3_step(raw);
+    if (step != SQLITE_ROW)
+        throw failure(step);
+    return sqlite3_column_int64(raw, 0);
+}
+
+void Connection::reserveIdsUpTo(const QString& table, qint64 highest)
+{
+    requireOpen();
+    requireWritable();
+    if (m_impl->server)
+        return m_impl->server->reserveIdsUpTo(table, highest);
+    const QByteArray name = table.toUtf8();
+    for (const char* sql : {"INSERT INTO sqlite_sequence (name, seq) SELECT ?1, ?2 "
+                            "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?1)",
+                            "UPDATE sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2"}) {
+        sqlite3_stmt* raw = nullptr;
+        const int rc = sqlite3_prepare_v2(m_impl->db.get(), sql, -1, &raw, nullptr);
+        const StatementHandle statement(raw);
+        if (rc != SQLITE_OK)
+            throw failure(rc);
+        sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(raw, 2, highest);
+        const int step = sqlite3_step(raw);
+        if (step != SQLITE_DONE)
+            throw failure(step);
+    }
+}
+
+void Connection::keepEntriesWithoutRecords()
+{
+    requireOpen();
+    // The local file never checks an entry's employee or work code.
+    if (m_impl->server)
+        m_impl->server->run("SET LOCAL hourvane.keep_orphans = 'on'");
+}
+
+void Connection::requireOpen() const
+{
+    if (state() != StateOpen)
+        throw connectionUnusable();
+}
+
+std::unique_ptr<RowCursor> Connection::openCursor(const QString& sql)
+{
+    requireOpen();
+    if (m_impl->server)
+        return m_impl->server->query(sql);
+    StatementHandle statement = prepare(sql);
+    if (!sqlite3_stmt_readonly(statement.get()))
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("A recordset only reads data; '%1' would change it.").arg(sql));
+    return std::make_unique<SqliteCursor>(std::move(statement), [this](int rc) { return failure(rc); });
 }
 
 void Connection::setReadOnlyHandler(std::function<void()> handler)
@@ -332,6 +437,12 @@ StatementHandle Connection::prepare(const QString& sql)
 
 void Connection::Execute(const QString& sql, long* recordsAffected)
 {
+    if (m_impl->server) {
+        const long affected = m_impl->server->execute(sql);
+        if (recordsAffected)
+            *recordsAffected = affected;
+        return;
+    }
     const StatementHandle statement = prepare(sql);
     if (!sqlite3_stmt_readonly(statement.get()))
         requireWritable();
@@ -346,7 +457,7 @@ void Connection::Execute(const QString& sql, long* recordsAffected)
 
 void Connection::Close()
 {
-    if (!m_impl->db)
+    if (state() != StateOpen)
         throw RuntimeError(err::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
     // Recordsets still open hold a read lock on the file: close them first.
     const std::vector<Recordset*> recordsets = m_impl->recordsets;
@@ -357,6 +468,7 @@ void Connection::Close()
     m_impl->recordsets.clear();
     m_impl->dialect.reset();
     m_impl->db.reset();
+    m_impl->server.reset();
     m_impl->path.clear();
     m_impl->readOnlyReason.clear();
     m_impl->damaged = false;
@@ -364,16 +476,18 @@ void Connection::Close()
 
 int Connection::state() const
 {
-    return m_impl->db ? StateOpen : StateClosed;
+    return m_impl->db || m_impl->server ? StateOpen : StateClosed;
 }
 
 QString Connection::dataSource() const
 {
-    return m_impl->path;
+    return m_impl->server ? m_impl->server->address() : m_impl->path;
 }
 
 void Connection::BeginTrans()
 {
+    if (m_impl->server)
+        return m_impl->server->begin();
     sqlite3* db = handle();
     if (!sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
@@ -386,6 +500,8 @@ void Connection::BeginTrans()
 
 void Connection::CommitTrans()
 {
+    if (m_impl->server)
+        return m_impl->server->commit();
     sqlite3* db = handle();
     if (sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("No transaction is open on this connection."));
@@ -401,6 +517,8 @@ void Connection::CommitTrans()
 
 void Connection::RollbackTrans()
 {
+    if (m_impl->server)
+        return m_impl->server->rollback();
     sqlite3* db = handle();
     if (sqlite3_get_autocommit(db))
         throw engineError(QStringLiteral("No transaction is open on this connection."));
@@ -411,6 +529,8 @@ void Connection::RollbackTrans()
 
 bool Connection::inTransaction() const
 {
+    if (m_impl->server)
+        return m_impl->server->inTransaction();
     return m_impl->db && !sqlite3_get_autocommit(m_impl->db.get());
 }
 
@@ -445,6 +565,8 @@ sqlite3* Connection::handle() const
 
 const SqlDialect& Connection::dialect() const
 {
+    if (m_impl->server)
+        return m_impl->server->dialect();
     if (!m_impl->db)
         throw connectionUnusable();
     return *m_impl->dialect;

@@ -6,19 +6,25 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace hv::data {
 
+class PostgresSession;
 class Recordset;
+class RowCursor;
 class SqlDialect;
 struct StatementFinalizer;
 
-// One open database file, reached with a connection string and whole SQL
+// One open database, reached with a connection string and whole SQL
 // statements in the program's SQL dialect; the stand-in for the platform's
-// database connection object.
+// database connection object. The database is a local file, or a database on
+// a PostgreSQL server when the connection string is a libpq connection URI
+// ("postgresql://host/database?..."); the program's statements, the values
+// read back and the failures raised are the same for both.
 class Connection {
 public:
     enum State { StateClosed = 0, StateOpen = 1 };
@@ -48,6 +54,12 @@ public:
     // (lockTimeout()); a lock that outlasts it raises "... is in use by
     // another program ...". Raises "Operation is not allowed when the object
     // is open." when already open.
+    //
+    // A server address connects to the server instead (`check` does not
+    // apply): the database must hold the program's tables in a version this
+    // program knows; an address that cannot be read, a server that cannot be
+    // reached or refuses the login, and a database without the program's
+    // tables raise a RuntimeError that says so, and nothing is written.
     void Open(const QString& connectionString,
               DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick);
 
@@ -106,20 +118,49 @@ public:
     // ends of a path all survive.
     static QString quoted(const QString& value);
 
-    // The path of the open database file (empty when closed).
+    // The path of the open database file, or the server address without its
+    // password (empty when closed).
     QString dataSource() const;
 
+    // True while the connection reaches a database on a server; the host
+    // name the address names ("this computer" for a local socket).
+    bool isServer() const;
+    QString serverHost() const;
+
+    // Asked for the password when a server wants one that its address and
+    // libpq's own ways (password file, certificate, Kerberos) do not give; the
+    // argument is the address, the answer nothing when the user gives none.
+    // A password that let a connection in is kept in memory for the run only.
+    static void setPasswordProvider(std::function<std::optional<QString>(const QString& address)> provider);
+
+    // For the program's own bulk work (the import of old files, the copy):
+    // the highest ID a table holds or has ever given out, raising the table's
+    // numbering so that no later row gets an ID up to `highest`, and letting
+    // the entries written in the present transaction point at employees or
+    // work codes that do not exist (the import keeps such entries as found).
+    qint64 highestIdEver(const QString& table);
+    void reserveIdsUpTo(const QString& table, qint64 highest);
+    void keepEntriesWithoutRecords();
+
     // For Recordset: the engine handle and dialect of the open connection.
-    // Raises the "connection cannot be used" error when closed.
+    // Raises the "connection cannot be used" error when closed (and, for
+    // handle(), on a server).
     sqlite3* handle() const;
     const SqlDialect& dialect() const;
 
 private:
     friend class Recordset;
+    friend class PreparedStatement;
+
+    // The session with a server; null for a local file.
+    PostgresSession* serverSession() const;
 
     // The statement text translated and compiled, refused when anything but
     // blanks follows the end of the first statement.
     std::unique_ptr<sqlite3_stmt, StatementFinalizer> prepare(const QString& sql);
+    // The rows of a query (refused when the statement would change data).
+    std::unique_ptr<RowCursor> openCursor(const QString& sql);
+    void requireOpen() const;
     // The error to raise for an engine result code: the engine's message, the
     // lock message, or (turning the connection read-only) the damage message.
     RuntimeError failure(int resultCode);

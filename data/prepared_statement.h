@@ -1,14 +1,19 @@
 #pragma once
 
+#include "data/postgres_handles.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct sqlite3_stmt;
 
 namespace hv::data {
 
 class Connection;
+class PostgresSession;
 
 // One statement compiled once and run many times with new values, for the
 // program's own bulk work (the import of old files, the export of entries)
@@ -17,6 +22,10 @@ class Connection;
 // quotes), not the dialect of the windows' statements: these statements are
 // the program's, never built from what the user typed. Values are bound by
 // position, counted from 1, and stay bound until the next run.
+//
+// On a server the same text runs there (each ? or ?N becomes $N); it must
+// then be SQL both engines read alike. A date or timestamp is read back as
+// text in the local file's stored form ("yyyy-MM-dd", or with "THH:mm:ss").
 class PreparedStatement {
 public:
     // Raises a RuntimeError with the engine's message when the text does not
@@ -59,6 +68,16 @@ private:
 
     Connection& m_connection;
     std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
+
+    // On a server: the statement's name there, the values bound, and the
+    // rows of the present run with the row stood on.
+    PostgresSession* m_server = nullptr;
+    QByteArray m_name;
+    std::vector<std::optional<QByteArray>> m_values;
+    ServerResultHandle m_result;
+    int m_row = -1;
+    void bind(int position, std::optional<QByteArray> value);
+    const char* cell(int column) const;
 };
 
 }  // namespace hv::data

@@ -4,7 +4,7 @@
 #include "locale_text.h"
 #include "runtime_error.h"
 #include "sql_dialect.h"
-#include "sqlite_handles.h"
+#include "row_cursor.h"
 #include "utf8_text.h"
 
 #include <QHash>
@@ -70,7 +70,7 @@ bool parseStoredDate(const char* text, int size, QDate& date, QTime& time)
 
 struct Recordset::Impl {
     Connection* connection = nullptr;
-    StatementHandle statement;
+    std::unique_ptr<RowCursor> statement;
     bool hasRow = false;
     QStringList names;
     QHash<QString, int> indexByLowerName;
@@ -86,7 +86,7 @@ struct Recordset::Impl {
     mutable QHash<qint64, QString> dateTexts;
     mutable QHash<double, QString> numberTexts;
 
-    sqlite3_stmt* stmt() const { return statement.get(); }
+    RowCursor& cursor() const { return *statement; }
 
     void requireOpen() const
     {
@@ -106,15 +106,14 @@ struct Recordset::Impl {
 
     QString columnText(int index) const
     {
-        // Text first, then its length: the engine may convert the value on the first call.
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt(), index));
-        return textFromUtf8(text, sqlite3_column_bytes(stmt(), index));
+        const QByteArrayView utf8 = cursor().bytes(index);
+        return textFromUtf8(utf8.data(), utf8.size());
     }
 
     bool storedDate(int index, QDate& date, QTime& time) const
     {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt(), index));
-        return text && parseStoredDate(text, sqlite3_column_bytes(stmt(), index), date, time);
+        const QByteArrayView utf8 = cursor().bytes(index);
+        return utf8.data() && parseStoredDate(utf8.data(), static_cast<int>(utf8.size()), date, time);
     }
 
     QString dateText(const QDate& date) const
@@ -144,19 +143,19 @@ struct Recordset::Impl {
 
     QVariant byStorageClass(int index) const
     {
-        switch (sqlite3_column_type(stmt(), index)) {
-        case SQLITE_INTEGER:
-            return QVariant::fromValue<qint64>(sqlite3_column_int64(stmt(), index));
-        case SQLITE_FLOAT:
-            return sqlite3_column_double(stmt(), index);
-        case SQLITE_TEXT:
+        switch (cursor().cell(index)) {
+        case RowCursor::Cell::Integer:
+            return QVariant::fromValue<qint64>(cursor().integer(index));
+        case RowCursor::Cell::Real:
+            return cursor().real(index);
+        case RowCursor::Cell::Text:
             return columnText(index);
-        case SQLITE_BLOB:
-            return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt(), index)),
-                              sqlite3_column_bytes(stmt(), index));
-        default:
-            return {};
+        case RowCursor::Cell::Binary:
+            return cursor().bytes(index).toByteArray();
+        case RowCursor::Cell::Null:
+            break;
         }
+        return {};
     }
 };
 
@@ -178,35 +177,26 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     if (cursorType != adOpenStatic || lockType != adLockReadOnly)
         throw RuntimeError::invalidPropertyValue();
 
-    StatementHandle statement = activeConnection.prepare(source);
-    sqlite3_stmt* stmt = statement.get();
-    if (!sqlite3_stmt_readonly(stmt))
-        throw RuntimeError(err::DatabaseEngine,
-                           QStringLiteral("A recordset only reads data; '%1' would change it.").arg(source));
+    std::unique_ptr<RowCursor> statement = activeConnection.openCursor(source);
+    const bool hasRow = statement->next();
 
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw activeConnection.failure(rc);
-
-    const int count = sqlite3_column_count(stmt);
+    const int count = statement->columnCount();
     d.names.clear();
     d.indexByLowerName.clear();
     d.kinds.assign(static_cast<size_t>(count), ColumnKind::Other);
     for (int i = 0; i < count; ++i) {
-        const char* rawName = sqlite3_column_name(stmt, i);
-        const QString name = textFromUtf8(rawName, rawName ? qsizetype(qstrlen(rawName)) : 0);
+        const QString name = statement->columnName(i);
         d.names << name;
         // Of two columns with one name, the first is the one found by name.
         if (!d.indexByLowerName.contains(name.toLower()))
             d.indexByLowerName.insert(name.toLower(), i);
-        const char* declared = sqlite3_column_decltype(stmt, i);
-        d.kinds[static_cast<size_t>(i)] = declared ? columnKindOf(QString::fromUtf8(declared)) : ColumnKind::Other;
+        d.kinds[static_cast<size_t>(i)] = statement->columnKind(i);
     }
     d.locale = QLocale();
     d.shortDateFormat = text::shortDateFormat(d.locale);
     d.dateTexts.clear();
     d.numberTexts.clear();
-    d.hasRow = rc == SQLITE_ROW;
+    d.hasRow = hasRow;
     d.statement = std::move(statement);
     d.connection = &activeConnection;
     activeConnection.attach(this);
@@ -250,16 +240,16 @@ QVariant Recordset::value(int index) const
 {
     const Impl& d = *m_impl;
     d.requireValue(index);
-    sqlite3_stmt* stmt = d.stmt();
-    const int storage = sqlite3_column_type(stmt, index);
-    if (storage == SQLITE_NULL)
+    const RowCursor& cursor = d.cursor();
+    const RowCursor::Cell storage = cursor.cell(index);
+    if (storage == RowCursor::Cell::Null)
         return {};
-    const bool numeric = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT;
+    const bool numeric = storage == RowCursor::Cell::Integer || storage == RowCursor::Cell::Real;
     switch (d.kinds[static_cast<size_t>(index)]) {
     case ColumnKind::Date: {
         QDate date;
         QTime time;
-        if (storage == SQLITE_TEXT && d.storedDate(index, date, time)) {
+        if (storage == RowCursor::Cell::Text && d.storedDate(index, date, time)) {
             if (time == QTime(0, 0))
                 return date;
             return QDateTime(date, time, Qt::UTC);
@@ -268,11 +258,11 @@ QVariant Recordset::value(int index) const
     }
     case ColumnKind::YesNo:
         if (numeric)
-            return sqlite3_column_double(stmt, index) != 0.0;
+            return (storage == RowCursor::Cell::Integer ? cursor.integer(index) != 0 : cursor.real(index) != 0.0);
         break;
     case ColumnKind::Number:
         if (numeric)
-            return sqlite3_column_double(stmt, index);
+            return storage == RowCursor::Cell::Integer ? static_cast<double>(cursor.integer(index)) : cursor.real(index);
         break;
     case ColumnKind::Integer:
     case ColumnKind::Text:
@@ -286,78 +276,82 @@ QString Recordset::text(int index) const
 {
     const Impl& d = *m_impl;
     d.requireValue(index);
-    sqlite3_stmt* stmt = d.stmt();
-    switch (sqlite3_column_type(stmt, index)) {
-    case SQLITE_NULL:
+    const RowCursor& cursor = d.cursor();
+    const ColumnKind kind = d.kinds[static_cast<size_t>(index)];
+    switch (cursor.cell(index)) {
+    case RowCursor::Cell::Null:
         return {};
-    case SQLITE_TEXT: {
+    case RowCursor::Cell::Text: {
         QDate date;
         QTime time;
-        if (d.kinds[static_cast<size_t>(index)] == ColumnKind::Date && d.storedDate(index, date, time)) {
+        if (kind == ColumnKind::Date && d.storedDate(index, date, time)) {
             if (time == QTime(0, 0))
                 return d.dateText(date);
             return d.dateText(date) + u' ' + text::timeToText(time, d.locale);
         }
         return d.columnText(index);
     }
-    case SQLITE_INTEGER:
-        if (d.kinds[static_cast<size_t>(index)] == ColumnKind::YesNo)
-            return sqlite3_column_int64(stmt, index) != 0 ? QStringLiteral("True") : QStringLiteral("False");
-        if (d.kinds[static_cast<size_t>(index)] == ColumnKind::Number)
-            return d.numberText(sqlite3_column_double(stmt, index));
-        return QString::number(sqlite3_column_int64(stmt, index));
-    case SQLITE_FLOAT:
-        if (d.kinds[static_cast<size_t>(index)] == ColumnKind::YesNo)
-            return sqlite3_column_double(stmt, index) != 0.0 ? QStringLiteral("True") : QStringLiteral("False");
-        return d.numberText(sqlite3_column_double(stmt, index));
-    default:
-        return text::valueToText(value(index), d.locale);
+    case RowCursor::Cell::Integer:
+        if (kind == ColumnKind::YesNo)
+            return cursor.integer(index) != 0 ? QStringLiteral("True") : QStringLiteral("False");
+        if (kind == ColumnKind::Number)
+            return d.numberText(static_cast<double>(cursor.integer(index)));
+        return QString::number(cursor.integer(index));
+    case RowCursor::Cell::Real:
+        if (kind == ColumnKind::YesNo)
+            return cursor.real(index) != 0.0 ? QStringLiteral("True") : QStringLiteral("False");
+        return d.numberText(cursor.real(index));
+    case RowCursor::Cell::Binary:
+        break;
     }
+    return text::valueToText(value(index), d.locale);
 }
 
 StoredValue Recordset::stored(int index) const
 {
     const Impl& d = *m_impl;
     d.requireValue(index);
-    sqlite3_stmt* stmt = d.stmt();
+    const RowCursor& cursor = d.cursor();
     const ColumnKind kind = d.kinds[static_cast<size_t>(index)];
     StoredValue v;
-    const int storage = sqlite3_column_type(stmt, index);
+    const RowCursor::Cell storage = cursor.cell(index);
     switch (storage) {
-    case SQLITE_NULL:
+    case RowCursor::Cell::Null:
         break;
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-        const int size = sqlite3_column_bytes(stmt, index);
+    case RowCursor::Cell::Text: {
+        const QByteArrayView text = cursor.bytes(index);
         QDate date;
         QTime time;
-        if (kind == ColumnKind::Date && text && parseStoredDate(text, size, date, time)) {
+        if (kind == ColumnKind::Date && text.data()
+            && parseStoredDate(text.data(), static_cast<int>(text.size()), date, time)) {
             v.kind = StoredValue::Date;
             v.julianDay = date.toJulianDay();
             v.secondsOfDay = time.msecsSinceStartOfDay() / 1000;
         } else {
             v.kind = StoredValue::Text;
-            v.bytes = QByteArrayView(text, size);
+            v.bytes = text;
         }
         break;
     }
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
+    case RowCursor::Cell::Integer:
+    case RowCursor::Cell::Real: {
+        const bool whole = storage == RowCursor::Cell::Integer;
+        const double number = whole ? static_cast<double>(cursor.integer(index)) : cursor.real(index);
         if (kind == ColumnKind::YesNo) {
             v.kind = StoredValue::YesNo;
-            v.whole = sqlite3_column_double(stmt, index) != 0.0 ? 1 : 0;
-        } else if (storage == SQLITE_INTEGER && kind != ColumnKind::Number) {
+            v.whole = number != 0.0 ? 1 : 0;
+        } else if (whole && kind != ColumnKind::Number) {
             v.kind = StoredValue::Whole;
-            v.whole = sqlite3_column_int64(stmt, index);
+            v.whole = cursor.integer(index);
         } else {
             v.kind = StoredValue::Number;
-            v.number = sqlite3_column_double(stmt, index);
+            v.number = number;
         }
         break;
-    default:
+    }
+    case RowCursor::Cell::Binary:
         v.kind = StoredValue::Other;
-        v.bytes = QByteArrayView(static_cast<const char*>(sqlite3_column_blob(stmt, index)),
-                                 sqlite3_column_bytes(stmt, index));
+        v.bytes = cursor.bytes(index);
         break;
     }
     return v;
@@ -369,11 +363,9 @@ void Recordset::MoveNext()
     d.requireOpen();
     if (!d.hasRow)
         throw noCurrentRecord();
-    const int rc = sqlite3_step(d.stmt());
-    d.hasRow = rc == SQLITE_ROW;
     // A damaged page met half-way turns the connection read-only.
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw d.connection->failure(rc);
+    d.hasRow = false;
+    d.hasRow = d.cursor().next();
 }
 
 void Recordset::Close()

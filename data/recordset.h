@@ -20,7 +20,8 @@ class Connection;
 //
 // Rows are read from the engine one at a time as the recordset moves, never
 // gathered up front, so a list of 100,000 entries costs little more than the
-// engine's own stepping. The recordset therefore sees the table as it stands
+// engine's own stepping. (A server hands the rows of a query over in one
+// result, which the recordset then walks the same way.) The recordset therefore sees the table as it stands
 // while it is walked: the program reads each recordset in one pass and writes
 // nothing in between. A recordset still open when its connection closes is
 // closed with it.

@@ -1,5 +1,7 @@
 #include "sql_dialect.h"
 
+#include "column_conversion.h"
+#include "locale_text.h"
 #include "runtime_error.h"
 #include "sqlite_handles.h"
 
@@ -160,7 +162,7 @@ const char* conversionFor(ColumnKind kind)
 class Translation {
 public:
     Translation(const SqlDialect& dialect, const QString& sql)
-        : m_dialect(dialect), m_tokens(tokenize(sql))
+        : m_dialect(dialect), m_sql(sql), m_tokens(tokenize(sql))
     {
         // One statement only: the text from the first ';' on is kept as it is
         // written, for the caller to refuse.
@@ -184,12 +186,18 @@ public:
         size_t from = 0;
         for (const Target& target : m_targets) {
             append(out, translateRange(from, target.begin));
-            const char* conversion = conversionFor(target.kind);
-            append(out, QString::fromLatin1(conversion) + u'(' + translateRange(target.begin, target.end)
-                            + QStringLiteral(", ") + quoteLiteral(target.column) + u')');
+            if (forServer()) {
+                append(out, serverValue(target));
+            } else {
+                const char* conversion = conversionFor(target.kind);
+                append(out, QString::fromLatin1(conversion) + u'(' + translateRange(target.begin, target.end)
+                                + QStringLiteral(", ") + quoteLiteral(target.column) + u')');
+            }
             from = target.end;
         }
         append(out, translateRange(from, m_end));
+        if (forServer() && sortsStoredQueryWithItsOwnOrder())
+            out += QStringLiteral(", \"hourvane_order\"");
         for (size_t i = m_end; i < m_tokens.size(); ++i)
             out += m_tokens[i].text;
         return out;
@@ -204,14 +212,73 @@ private:
         ColumnKind kind;
     };
 
+    bool forServer() const { return m_dialect.target() == SqlTarget::Postgres; }
+
     // Appends a piece, keeping "-" "-" and "/" "*" apart so that no comment
-    // appears where the text had none.
-    static void append(QString& out, const QString& piece)
+    // appears where the text had none; on the server a name never runs into
+    // a quoted literal either (E'...' would read backslashes as escapes).
+    void append(QString& out, const QString& piece) const
     {
         if (!out.isEmpty() && !piece.isEmpty()
-            && ((out.back() == u'-' && piece.front() == u'-') || (out.back() == u'/' && piece.front() == u'*')))
+            && ((out.back() == u'-' && piece.front() == u'-') || (out.back() == u'/' && piece.front() == u'*')
+                || (forServer() && isWordPart(out.back()) && piece.front() == u'\'')))
             out += u' ';
         out += piece;
+    }
+
+    // A value written to a typed column, for the server: a literal (quoted
+    // text, a number, True/False or Null) converted here by the column's
+    // kind; any other expression as written, for the server to type.
+    QString serverValue(const Target& target) const
+    {
+        std::vector<size_t> parts;
+        for (size_t i = target.begin; i < target.end; ++i) {
+            if (m_tokens[i].type != TokenType::Space)
+                parts.push_back(i);
+        }
+        std::optional<ColumnInput> input;
+        if (parts.size() == 1) {
+            const Token& token = m_tokens[parts[0]];
+            if (token.type == TokenType::SingleQuoted || token.type == TokenType::DoubleQuoted) {
+                const QChar quote = token.text.front();
+                QString text = token.text.mid(1, token.text.size() - 2).toString();
+                text.replace(QString(2, quote), QString(quote));
+                input = ColumnInput::ofText(text);
+            } else if (token.type == TokenType::Number) {
+                input = numberInput(token.text.toString());
+            } else if (isWord(token, u"null")) {
+                input = ColumnInput::null();
+            } else if (isWord(token, u"true") || isWord(token, u"false")) {
+                input = ColumnInput::ofInteger(isWord(token, u"true") ? -1 : 0);
+            }
+        } else if (parts.size() == 2 && (isSymbol(m_tokens[parts[0]], u'-') || isSymbol(m_tokens[parts[0]], u'+'))
+                   && m_tokens[parts[1]].type == TokenType::Number) {
+            input = numberInput(m_tokens[parts[0]].text.toString() + m_tokens[parts[1]].text.toString());
+        }
+        if (!input)
+            return translateRange(target.begin, target.end);
+        QString refusal;
+        const std::optional<ColumnValue> stored = ColumnConversion::convert(target.kind, *input, target.column, refusal);
+        if (!stored)
+            throw RuntimeError(err::DatabaseEngine, refusal);
+        switch (stored->kind) {
+        case ColumnValue::Null: return QStringLiteral("NULL");
+        case ColumnValue::Integer: return QString::number(stored->integer);
+        case ColumnValue::Real: return text::numberToSqlText(stored->real);
+        case ColumnValue::Text: return quoteLiteral(stored->text);
+        }
+        return {};
+    }
+
+    // A bare number as the engine reads it: whole when it has no point or
+    // exponent and fits, otherwise a double.
+    static ColumnInput numberInput(const QString& written)
+    {
+        bool whole = false;
+        const qint64 integer = written.toLongLong(&whole);
+        if (whole)
+            return ColumnInput::ofInteger(integer);
+        return ColumnInput::ofReal(written.toDouble());
     }
 
     const Token& sig(size_t n) const { return m_tokens[m_significant[n]]; }
@@ -337,6 +404,38 @@ private:
         return true;
     }
 
+    // "select ... from Q ... order by ..." as the last clause, where the
+    // stored query Q gives each row's place in its own order (hourvane_order):
+    // the server's sort does not keep rows it finds equal in the order it
+    // got them, so that place is the sort's last key.
+    bool sortsStoredQueryWithItsOwnOrder() const
+    {
+        const size_t count = m_significant.size();
+        if (count < 6 || !isWord(sig(0), u"select"))
+            return false;
+        int depth = 0;
+        QString table;
+        bool ordered = false;
+        for (size_t n = 1; n < count; ++n) {
+            const Token& token = sig(n);
+            if (isSymbol(token, u'('))
+                ++depth;
+            else if (isSymbol(token, u')'))
+                --depth;
+            if (depth != 0)
+                continue;
+            if (table.isEmpty() && isWord(token, u"from") && n + 1 < count && isName(sig(n + 1)))
+                table = nameOf(sig(n + 1));
+            else if (isWord(token, u"order") && n + 1 < count && isWord(sig(n + 1), u"by"))
+                ordered = true;
+            else if (ordered && (isWord(token, u"limit") || isWord(token, u"offset") || isWord(token, u"fetch")
+                                 || isWord(token, u"for") || isWord(token, u"union")))
+                return false;
+        }
+        return ordered && !table.isEmpty()
+            && m_dialect.columnKind(table, QStringLiteral("hourvane_order")).has_value();
+    }
+
     // "set Hours=7,5": a number written with a decimal comma and placed bare
     // reads as two list items. Said plainly instead of as a syntax error.
     void refuseDecimalComma(size_t valueBegin, size_t comma, size_t next, const QString& column) const
@@ -363,9 +462,11 @@ private:
         for (size_t i = from; i < to; ++i) {
             const Token& token = m_tokens[i];
             switch (token.type) {
-            case TokenType::BracketName:
-                append(out, quoteIdentifier(token.text.mid(1, token.text.size() - 2)));
+            case TokenType::BracketName: {
+                const QString name = token.text.mid(1, token.text.size() - 2).toString();
+                append(out, quoteIdentifier(forServer() ? m_dialect.knownName(name) : name));
                 break;
+            }
             case TokenType::DoubleQuoted: {
                 QString text = token.text.mid(1, token.text.size() - 2).toString();
                 text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
@@ -388,9 +489,20 @@ private:
                     }
                     append(out, readOrderAggregate(isWord(token, u"last"), open + 1, close));
                     i = close;
+                } else if (forServer() && m_dialect.isKnown(token.text.toString())) {
+                    // A bare name the server knows, spelt its way: the server
+                    // would read it in lower case.
+                    append(out, quoteIdentifier(m_dialect.knownName(token.text.toString())));
                 } else {
                     append(out, token.text.toString());
                 }
+                break;
+            case TokenType::Symbol:
+                if (forServer() && token.text == u"$")
+                    throw RuntimeError(err::DatabaseEngine,
+                                       QStringLiteral("Invalid character '$' in query expression '%1'.")
+                                           .arg(m_sql));
+                append(out, token.text.toString());
                 break;
             default:
                 append(out, token.text.toString());
@@ -413,11 +525,21 @@ private:
         if (parts.size() == 3 && isName(m_tokens[parts[0]]) && isSymbol(m_tokens[parts[1]], u'.')
             && isName(m_tokens[parts[2]]))
             rowid = quoteIdentifier(nameOf(m_tokens[parts[0]])) + QStringLiteral(".rowid");
+        if (forServer()) {
+            // By the order of the IDs the server gave the rows as they came.
+            QString id = quoteIdentifier(QStringLiteral("ID"));
+            if (parts.size() == 3 && isName(m_tokens[parts[0]]) && isSymbol(m_tokens[parts[1]], u'.')
+                && isName(m_tokens[parts[2]]))
+                id = quoteIdentifier(m_dialect.knownName(nameOf(m_tokens[parts[0]]))) + u'.' + id;
+            return QStringLiteral("(array_agg(") + translateRange(argBegin, argEnd) + QStringLiteral(" ORDER BY ") + id
+                + (last ? QStringLiteral(" DESC") : QString()) + QStringLiteral("))[1]");
+        }
         return QString::fromLatin1(last ? "hv_last(" : "hv_first(") + translateRange(argBegin, argEnd)
             + QStringLiteral(", ") + rowid + u')';
     }
 
     const SqlDialect& m_dialect;
+    const QString& m_sql;
     std::vector<Token> m_tokens;
     size_t m_end = 0;
     std::vector<size_t> m_significant;
@@ -452,12 +574,59 @@ SqlDialect::SqlDialect(sqlite3* db) : m_db(db)
 {
 }
 
+SqlDialect::Shape SqlDialect::shape(const QString& sql)
+{
+    Shape shape;
+    bool ended = false;
+    for (const Token& token : tokenize(sql)) {
+        if (token.type == TokenType::Space)
+            continue;
+        if (ended) {
+            shape.trailingText = true;
+            break;
+        }
+        if (token.type == TokenType::Semicolon) {
+            ended = true;
+        } else if (shape.verb.isEmpty()) {
+            if (token.type != TokenType::Word)
+                break;
+            shape.verb = token.text.toString();
+        } else if (isWord(token, u"into") && shape.verb.compare(u"select", Qt::CaseInsensitive) == 0) {
+            shape.selectInto = true;
+        }
+    }
+    return shape;
+}
+
+SqlDialect::SqlDialect(SqlTarget target, QHash<QString, TableColumns> tables)
+    : m_target(target), m_tables(std::move(tables))
+{
+    for (auto table = m_tables.cbegin(); table != m_tables.cend(); ++table) {
+        for (const QString& column : table->names)
+            m_knownNames.insert(column.toLower(), column);
+    }
+    for (auto table = m_tables.cbegin(); table != m_tables.cend(); ++table) {
+        if (!table->names.isEmpty())
+            m_knownNames.insert(table.key(), table->tableName);
+    }
+}
+
+QString SqlDialect::knownName(const QString& name) const
+{
+    return m_knownNames.value(name.toLower(), name);
+}
+
+bool SqlDialect::isKnown(const QString& name) const
+{
+    return m_knownNames.contains(name.toLower());
+}
+
 QString SqlDialect::translate(const QString& sql) const
 {
     return Translation(*this, sql).run();
 }
 
-const SqlDialect::TableColumns& SqlDialect::columnsOf(const QString& table) const
+const TableColumns& SqlDialect::columnsOf(const QString& table) const
 {
     const QString key = table.toLower();
     auto found = m_tables.constFind(key);
@@ -465,6 +634,7 @@ const SqlDialect::TableColumns& SqlDialect::columnsOf(const QString& table) cons
         return *found;
 
     TableColumns columns;
+    columns.tableName = table;
     sqlite3_stmt* raw = nullptr;
     if (m_db
         && sqlite3_prepare_v2(m_db, "SELECT name, type FROM pragma_table_info(?1)", -1, &raw, nullptr) == SQLITE_OK) {

@@ -1,5 +1,6 @@
 #include "sql_functions.h"
 
+#include "column_conversion.h"
 #include "locale_text.h"
 #include "utf8_text.h"
 
@@ -25,131 +26,48 @@ QString columnName(sqlite3_value** argv, int argc)
     return argc > 1 ? valueText(argv[1]) : QStringLiteral("?");
 }
 
-// Fails the statement: "Cannot store 'x' in the column [c]: <reason>." A long
-// value is quoted by its beginning, so the column and the reason stay legible.
-void refuse(sqlite3_context* context, sqlite3_value** argv, int argc, const QString& reason)
-{
-    const QString message = QStringLiteral("Cannot store '%1' in the column [%2]: %3.")
-                                .arg(sqlite3_value_type(argv[0]) == SQLITE_BLOB
-                                         ? QStringLiteral("(binary data)")
-                                         : text::excerpt(valueText(argv[0]), 60),
-                                     columnName(argv, argc), reason);
-    const QByteArray utf8 = message.toUtf8();
-    sqlite3_result_error(context, utf8.constData(), static_cast<int>(utf8.size()));
-}
-
 void resultText(sqlite3_context* context, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_result_text(context, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
-// A number as the platform stores a date: days since 30 December 1899, the
-// fraction being the time of day (also for days before that date).
-std::optional<QDateTime> fromSerialDate(double serial)
+ColumnInput inputOf(sqlite3_value* value)
 {
-    if (!std::isfinite(serial) || serial < -657434.0 || serial >= 2958466.0)
-        return std::nullopt;
-    const double days = std::trunc(serial);
-    const qint64 seconds = std::llround(std::fabs(serial - days) * 86400.0);
-    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
-    return QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(seconds);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return ColumnInput::ofInteger(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return ColumnInput::ofReal(sqlite3_value_double(value));
+    case SQLITE_TEXT:
+        return ColumnInput::ofText(valueText(value));
+    case SQLITE_BLOB:
+        return {ColumnInput::Binary, 0, 0.0, {}};
+    default:
+        return ColumnInput::null();
+    }
 }
 
-// Runs one conversion of a value written to a typed column: Null stays Null;
-// otherwise `convert` sets the result and returns true, or returns false and
-// the statement is refused, naming the value, the column and `reason`.
-template <class Convert>
-void convertOrRefuse(sqlite3_context* context, int argc, sqlite3_value** argv, const QString& reason,
-                     Convert convert)
+// Converts the first argument for a column of `kind` (the second argument
+// names the column), the same rule as every engine's; a value that cannot be
+// stored fails the statement, so it writes nothing.
+template <ColumnKind kind>
+void convertValue(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        sqlite3_result_null(context);
-    else if (!convert(argv[0]))
-        refuse(context, argv, argc, reason);
-}
-
-bool isNumeric(sqlite3_value* value)
-{
-    const int type = sqlite3_value_type(value);
-    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
-}
-
-// A number or a text in the user's number format; nothing for anything else.
-std::optional<double> numberOf(sqlite3_value* value)
-{
-    if (isNumeric(value))
-        return sqlite3_value_double(value);
-    if (sqlite3_value_type(value) == SQLITE_TEXT)
-        return text::textToNumber(valueText(value));
-    return std::nullopt;
-}
-
-void toDate(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    convertOrRefuse(context, argc, argv,
-                    QStringLiteral("it is not a date (dates are written as %1)").arg(text::shortDateFormat()),
-                    [&](sqlite3_value* value) {
-                        std::optional<QDateTime> dateTime;
-                        if (isNumeric(value))
-                            dateTime = fromSerialDate(sqlite3_value_double(value));
-                        else if (sqlite3_value_type(value) == SQLITE_TEXT)
-                            dateTime = text::textToDateTime(valueText(value));
-                        if (dateTime)
-                            resultText(context, dateTimeToStorageText(*dateTime));
-                        return dateTime.has_value();
-                    });
-}
-
-void toNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a number"), [&](sqlite3_value* value) {
-        const std::optional<double> number = numberOf(value);
-        if (number)
-            sqlite3_result_double(context, *number);
-        return number.has_value();
-    });
-}
-
-void toInteger(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a whole number"), [&](sqlite3_value* value) {
-        if (sqlite3_value_type(value) == SQLITE_INTEGER) {
-            sqlite3_result_int64(context, sqlite3_value_int64(value));
-            return true;
-        }
-        // 2^63 is the first double past the 64-bit range.
-        constexpr double limit = 9223372036854775808.0;
-        const std::optional<double> number = numberOf(value);
-        if (!number || *number != std::trunc(*number) || *number >= limit || *number < -limit)
-            return false;
-        sqlite3_result_int64(context, static_cast<sqlite3_int64>(*number));
-        return true;
-    });
-}
-
-void toBool(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    convertOrRefuse(context, argc, argv, QStringLiteral("it is not a yes/no value (True, False, -1 or 0)"),
-                    [&](sqlite3_value* value) {
-                        std::optional<bool> yes;
-                        if (sqlite3_value_type(value) == SQLITE_TEXT) {
-                            const QString text = valueText(value).trimmed();
-                            for (const char* word : {"true", "yes", "on"})
-                                if (text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                                    yes = true;
-                            for (const char* word : {"false", "no", "off"})
-                                if (text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                                    yes = false;
-                        }
-                        if (!yes) {
-                            if (const std::optional<double> number = numberOf(value))
-                                yes = *number != 0.0;
-                        }
-                        if (yes)
-                            sqlite3_result_int(context, *yes ? -1 : 0);
-                        return yes.has_value();
-                    });
+    QString refusal;
+    const std::optional<ColumnValue> stored =
+        ColumnConversion::convert(kind, inputOf(argv[0]), columnName(argv, argc), refusal);
+    if (!stored) {
+        const QByteArray utf8 = refusal.toUtf8();
+        sqlite3_result_error(context, utf8.constData(), static_cast<int>(utf8.size()));
+        return;
+    }
+    switch (stored->kind) {
+    case ColumnValue::Null: sqlite3_result_null(context); break;
+    case ColumnValue::Integer: sqlite3_result_int64(context, stored->integer); break;
+    case ColumnValue::Real: sqlite3_result_double(context, stored->real); break;
+    case ColumnValue::Text: resultText(context, stored->text); break;
+    }
 }
 
 // First/Last: the value of the row with the smallest (largest) rowid, the
@@ -214,8 +132,10 @@ int registerSqlFunctions(sqlite3* db)
         const char* name;
         void (*function)(sqlite3_context*, int, sqlite3_value**);
     };
-    for (const Scalar& scalar : {Scalar{"hv_date", toDate}, Scalar{"hv_number", toNumber},
-                                 Scalar{"hv_integer", toInteger}, Scalar{"hv_bool", toBool}}) {
+    for (const Scalar& scalar : {Scalar{"hv_date", convertValue<ColumnKind::Date>},
+                                 Scalar{"hv_number", convertValue<ColumnKind::Number>},
+                                 Scalar{"hv_integer", convertValue<ColumnKind::Integer>},
+                                 Scalar{"hv_bool", convertValue<ColumnKind::YesNo>}}) {
         for (int argc : {1, 2}) {
             const int rc = sqlite3_create_function_v2(db, scalar.name, argc, flags, nullptr,
                                                       scalar.function, nullptr, nullptr, nullptr);

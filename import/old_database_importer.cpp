@@ -115,6 +115,8 @@ public:
         SourceTable entries = open(kEntries);
 
         data::Transaction transaction(m_connection);
+        // Entries whose employee or work code is missing are kept as found.
+        m_connection.keepEntriesWithoutRecords();
         m_summary.idsKept = databaseIsEmpty();
         m_employees.table = QString::fromLatin1(kEmployees.name);
         m_workCodes.table = QString::fromLatin1(kWorkCodes.name);
@@ -318,24 +320,10 @@ private:
         qint64 number = oldId;
         if (!m_summary.idsKept) {
             if (target.nextFree == 0)
-                target.nextFree = highestNumber(target.table) + 1;
+                target.nextFree = m_connection.highestIdEver(target.table) + 1;
             number = target.nextFree++;
         }
         target.missing.insert(oldId, number);
-        return number;
-    }
-
-    // The highest ID the table holds or has ever given out.
-    qint64 highestNumber(const QString& table)
-    {
-        data::PreparedStatement highest(
-            m_connection, QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?), 0), "
-                                         "coalesce((SELECT max(\"ID\") FROM %1), 0))")
-                              .arg(quoted(table)));
-        highest.bindText(1, table);
-        const qint64 number = highest.next() ? highest.integer(0) : 0;
-        while (highest.next()) {
-        }
         return number;
     }
 
@@ -348,17 +336,7 @@ private:
         qint64 highest = std::numeric_limits<qint64>::min();
         for (const qint64 number : target.missing)
             highest = std::max(highest, number);
-        data::PreparedStatement add(m_connection,
-                                    QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT ?1, ?2 "
-                                                   "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?1)"));
-        add.bindText(1, target.table);
-        add.bindInteger(2, highest);
-        add.execute();
-        data::PreparedStatement raise(m_connection,
-                                      QStringLiteral("UPDATE sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2"));
-        raise.bindText(1, target.table);
-        raise.bindInteger(2, highest);
-        raise.execute();
+        m_connection.reserveIdsUpTo(target.table, highest);
     }
 
     data::Connection& m_connection;

@@ -13,9 +13,14 @@ namespace hv::test {
 
 void CatalogTest::SetUp()
 {
+    if (onServer()) {
+        if (!testServerAddress())
+            GTEST_SKIP() << noTestServerReason().toStdString();
+        m_server = std::make_unique<TestServerSchema>();
+    }
     fs::setProgramFolder(programFolder());
     SharedConnection::set(data::ComponentFactory::createConnection());
-    SharedConnection::get().Open(m_db.connectionString());
+    SharedConnection::get().Open(onServer() ? m_server->address() : m_db.connectionString());
 }
 
 void CatalogTest::TearDown()
@@ -67,6 +72,27 @@ void CatalogTest::refuseWrites(const QString& table) const
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message);
     EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
     sqlite3_free(message);
+    sqlite3_close(db);
+}
+
+void CatalogTest::refuseDeletes(const QString& table) const
+{
+    if (onServer()) {
+        EXPECT_EQ(m_server->run(QStringLiteral("CREATE FUNCTION refuse_delete() RETURNS trigger LANGUAGE plpgsql AS "
+                                               "$$ BEGIN RAISE EXCEPTION 'The rows are locked'; END $$; "
+                                               "CREATE TRIGGER refuse_delete BEFORE DELETE ON \"%1\" "
+                                               "FOR EACH ROW EXECUTE FUNCTION refuse_delete()")
+                                    .arg(table)
+                                    .toUtf8()),
+                  QString());
+        return;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(m_db.path()).constData(), &db), SQLITE_OK);
+    const QString sql = QStringLiteral("create trigger refuse_delete before delete on \"%1\" "
+                                       "begin select raise(abort, 'The rows are locked'); end;")
+                            .arg(table);
+    EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
 

@@ -2,6 +2,7 @@
 
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
+#include "support/test_server.h"
 #include "support/ui_recorder.h"
 #include "support/widget_input.h"
 
@@ -11,15 +12,18 @@
 #include <QVariant>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace hv::test {
 
 // An editor window's world: the shared connection open on a fresh template
-// database, the built program folder (pointer, skin), and every box and
-// modal show recorded.
+// database (or, for Backend::Server, a fresh schema on the test server), the
+// built program folder (pointer, skin), and every box and modal show recorded.
 class CatalogTest : public ::testing::Test {
 protected:
+    explicit CatalogTest(Backend backend = Backend::Local) : m_backend(backend) {}
     void SetUp() override;
+    bool onServer() const { return m_backend == Backend::Server; }
     void TearDown() override;
 
     // Runs a statement on the shared connection.
@@ -50,7 +54,12 @@ protected:
     // Message texts shown so far, error reports included.
     QStringList messageTexts() const;
 
+    // Makes every delete from the table fail, as a database that refused it would.
+    void refuseDeletes(const QString& table) const;
+
+    Backend m_backend;
     TemporaryDatabase m_db;
+    std::unique_ptr<TestServerSchema> m_server;
     UiRecorder m_ui;
     bool m_stillOpenAfterScript = false;
 };

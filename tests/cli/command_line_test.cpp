@@ -1,5 +1,6 @@
 // The command line, through the real program in a process of its own, with
 // no display at all: every option, its output and its exit code.
+#include "command_environment.h"
 #include "old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
@@ -34,17 +35,7 @@ struct Outcome {
 
 class CommandLineTest : public ::testing::Test {
 protected:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // No display of any kind: a command that made a window would fail.
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
-        return env;
-    }
+    QProcessEnvironment environment() const { return commandEnvironment(m_home.path()); }
 
     void startProgram(QProcess& process, const QStringList& arguments) const
     {
@@ -118,7 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"EmptyFile", {QStringLiteral("--restore=")}, 2, "", "hourvane: --restore needs a file.\n"},
         UsageCase{"TwoCommands",
                   {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("--backup")},
-                  2, "", "hourvane: Choose one of --import, --backup, --restore, --export.\n"},
+                  2, "",
+                  "hourvane: Choose one of --import, --backup, --restore, --export, --use-server, --use-local, "
+                  "--init-server, --copy-to-server.\n"},
+        UsageCase{"EmptyServerAddress", {QStringLiteral("--use-server=")}, 2, "",
+                  "hourvane: --use-server needs a server address (postgresql://...).\n"},
         UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",
                   "hourvane: Unexpected argument 'b.csv'.\n"},
         UsageCase{"MissingFolder", {QStringLiteral("--backup"), QStringLiteral("--data-dir")}, 2, "",

@@ -55,6 +55,18 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void DatabaseTest::SetUp()
+{
+    if (m_backend == Backend::Local) {
+        m_connection.Open(m_database.connectionString());
+        return;
+    }
+    if (!testServerAddress())
+        GTEST_SKIP() << noTestServerReason().toStdString();
+    m_server = std::make_unique<TestServerSchema>();
+    m_connection.Open(m_server->address());
+}
+
 QString DatabaseTest::failureOf(const QString& sql)
 {
     try {

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "support/test_environment.h"
+#include "support/test_server.h"
 
 #include "data/runtime_error.h"
 #include "data/sqlite_handles.h"
@@ -11,6 +12,8 @@
 #include <QVariant>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <tuple>
 
 namespace hv::test {
 
@@ -42,10 +45,15 @@ private:
     QLocale m_previous;
 };
 
-// A fresh copy of the template, opened under the en_US locale.
+// A fresh database of the program's tables, opened under the en_US locale: a
+// copy of the template, or a schema of its own on the test server (skipped,
+// saying so, when there is no test server).
 class DatabaseTest : public ::testing::Test {
 protected:
-    DatabaseTest() { m_connection.Open(m_database.connectionString()); }
+    explicit DatabaseTest(Backend backend = Backend::Local) : m_backend(backend) {}
+    void SetUp() override;
+
+    bool onServer() const { return m_backend == Backend::Server; }
 
     data::Connection& db() { return m_connection; }
     QList<QVariantList> rows(const QString& sql) { return readRows(m_connection, sql); }
@@ -61,9 +69,39 @@ protected:
                     const QString& description);
     qint64 lastId(const QString& table);
 
+    Backend m_backend;
     ScopedLocale m_locale{QStringLiteral("en_US")};
     TemporaryDatabase m_database;
+    std::unique_ptr<TestServerSchema> m_server;
     data::Connection m_connection;
 };
+
+// A statement test run on both backends.
+class StatementTest : public DatabaseTest, public ::testing::WithParamInterface<Backend> {
+protected:
+    StatementTest() : DatabaseTest(GetParam()) {}
+};
+
+// A statement test of many cases, each run on both backends.
+template <class Case>
+class StatementCaseTest : public DatabaseTest, public ::testing::WithParamInterface<std::tuple<Backend, Case>> {
+protected:
+    StatementCaseTest() : DatabaseTest(std::get<0>(this->GetParam())) {}
+    const Case& param() const { return std::get<1>(this->GetParam()); }
+};
+
+// Names a case of StatementCaseTest by its backend and index.
+struct BackendCaseName {
+    template <class Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const
+    {
+        return (std::get<0>(info.param) == Backend::Local ? "Local_" : "Server_") + std::to_string(info.index);
+    }
+};
+
+// Instantiates a StatementCaseTest suite over both backends and the cases.
+#define HV_STATEMENT_CASES(prefix, suite, ...)                                                                      \
+    INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Combine(::hv::test::backends(), ::testing::Values(__VA_ARGS__)), \
+                             ::hv::test::BackendCaseName())
 
 }  // namespace hv::test

@@ -20,9 +20,10 @@ long errorNumberOf(const std::function<void()>& call)
     return errorOf(call).number();
 }
 
-using Recordsets = DatabaseTest;
+using Recordsets = StatementTest;
+INSTANTIATE_TEST_SUITE_P(Backends, Recordsets, backends(), backendName);
 
-TEST_F(Recordsets, FollowTheObjectRules)
+TEST_P(Recordsets, FollowTheObjectRules)
 {
     Recordset recordset;
     EXPECT_EQ(errorNumberOf([&] { recordset.Eof(); }), err::ObjectClosed);
@@ -49,7 +50,7 @@ TEST_F(Recordsets, FollowTheObjectRules)
         ADD_FAILURE() << "a missing table was read";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.number(), err::DatabaseEngine);
-        EXPECT_EQ(error.description(), QStringLiteral("no such table: Foo"));
+        EXPECT_TRUE(error.description().contains(QStringLiteral("foo"), Qt::CaseInsensitive)) << error.what();
     }
     EXPECT_EQ(recordset.state(), Recordset::StateClosed);
 
@@ -57,7 +58,7 @@ TEST_F(Recordsets, FollowTheObjectRules)
     EXPECT_EQ(errorNumberOf([&] { recordset.Open(codes, closed); }), err::ConnectionUnusable);
 }
 
-TEST_F(Recordsets, NeverChangeData)
+TEST_P(Recordsets, NeverChangeData)
 {
     addWorkCode(QStringLiteral("Keep"), true);
     Recordset recordset;
@@ -66,7 +67,7 @@ TEST_F(Recordsets, NeverChangeData)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 1);
 }
 
-TEST_F(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
+TEST_P(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
@@ -86,7 +87,7 @@ TEST_F(Recordsets, WalkEveryRowAndFindFieldsWithoutRegardToCase)
     EXPECT_EQ(errorNumberOf([&] { recordset.MoveNext(); }), err::NoCurrentRecord);
 }
 
-TEST_F(Recordsets, ValuesKeepTheirKinds)
+TEST_P(Recordsets, ValuesKeepTheirKinds)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
@@ -110,8 +111,10 @@ TEST_F(Recordsets, ValuesKeepTheirKinds)
     EXPECT_EQ(recordset.Fields(QStringLiteral("CountID")), QVariant::fromValue<qint64>(1));
 }
 
-TEST_F(Recordsets, StoredTextThatIsNotADateComesBackAsText)
+TEST_P(Recordsets, StoredTextThatIsNotADateComesBackAsText)
 {
+    if (onServer())
+        GTEST_SKIP() << "the server's date column holds dates only";
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
     addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("x"));
@@ -158,7 +161,7 @@ QVariant storedAsValue(const Recordset& recordset, int index)
     return {};
 }
 
-TEST_F(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
+TEST_P(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
 {
     const QString bom(QChar(0xFEFF));
     const QStringList texts = {bom + QStringLiteral("Ann"), bom + bom + QStringLiteral("two marks"), bom,
@@ -177,7 +180,8 @@ TEST_F(Recordsets, TextsComeBackByteForByteWithALeadingByteOrderMark)
     EXPECT_EQ(shown, texts);
 }
 
-class TextOfValues : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
+class TextOfValues : public StatementCaseTest<const char*> {};
+
 
 // The list's fast paths give exactly what joining each value to text gives,
 // and the stored form of each value is the value.
@@ -189,9 +193,9 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
     for (int i = 0; i < hours.size(); ++i)
         addEntry(ann, QDate(2026, 1 + i, 1 + i), code, hours.at(i), QStringLiteral("d"));
     execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
-                           "values (99,'2026-12-07T17:05:09',99,Null,Null)"));
+                           "values (Null,'2026-12-07T17:05:09',Null,Null,Null)"));
 
-    const ScopedLocale locale(QString::fromLatin1(GetParam()));
+    const ScopedLocale locale(QString::fromLatin1(param()));
     for (const char* query : {"select * from [Work Hours Extended]", "select * from [Work Codes]",
                               "select * from [Billable Hours] order by [Employee Name]"}) {
         Recordset recordset;
@@ -207,7 +211,7 @@ TEST_P(TextOfValues, MatchesValueJoinedToText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, TextOfValues, ::testing::Values("en_US", "de_DE", "fr_FR"));
+HV_STATEMENT_CASES(Locales, TextOfValues, "en_US", "de_DE", "fr_FR");
 
 }  // namespace
 }  // namespace hv::test

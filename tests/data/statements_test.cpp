@@ -7,6 +7,7 @@
 #include "data/runtime_error.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace hv::test {
 namespace {
@@ -86,9 +87,10 @@ const QStringList kColumnsInBoxOrder = {"First Name", "Last Name", "Job Title", 
                                         "Home Phone", "Mobile Phone", "Fax Number", "Address", "City", "State",
                                         "ZIP", "Country", "E-mail Address", "Web Page", "Notes"};
 
-using Statements = DatabaseTest;
+using Statements = StatementTest;
+INSTANTIATE_TEST_SUITE_P(Backends, Statements, backends(), backendName);
 
-TEST_F(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
+TEST_P(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
 {
     execute(employeeInsert(kBoxes));
     const qint64 employee = lastId(QStringLiteral("Employees"));
@@ -112,7 +114,7 @@ TEST_F(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
     EXPECT_EQ(affected, 0);
 }
 
-TEST_F(Statements, WorkCodeEditorStoresBillableAsYesNo)
+TEST_P(Statements, WorkCodeEditorStoresBillableAsYesNo)
 {
     execute(workCodeInsert(QStringLiteral("Client's project"), true));
     const qint64 billable = lastId(QStringLiteral("Work Codes"));
@@ -131,7 +133,7 @@ TEST_F(Statements, WorkCodeEditorStoresBillableAsYesNo)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
 }
 
-TEST_F(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
+TEST_P(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
@@ -166,7 +168,7 @@ TEST_F(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
     EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
 }
 
-TEST_F(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
+TEST_P(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
@@ -200,7 +202,7 @@ TEST_F(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 1);
 }
 
-TEST_F(Statements, SampleDataLoadsAndBooksToFirstAndLastRows)
+TEST_P(Statements, SampleDataLoadsAndBooksToFirstAndLastRows)
 {
     // One press of the sample-data button, as its statements read.
     const auto press = [this] {
@@ -252,7 +254,7 @@ TEST_F(Statements, SampleDataLoadsAndBooksToFirstAndLastRows)
     EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
 }
 
-TEST_F(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
+TEST_P(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
 {
     const qint64 zed = addEmployee(QStringLiteral("Zed"), QStringLiteral("Ray"));
     const qint64 amy = addEmployee(QStringLiteral("Amy"), QStringLiteral("Fox"));
@@ -282,7 +284,34 @@ TEST_F(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
     EXPECT_EQ(report[0], (QVariantList{"Zed Ray", "Leave", day, 3.0, "z-leave"}));
 }
 
-TEST_F(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)
+// The reports sort by name or work code; within one, the rows stay in date
+// order, then in the order the entries were made.
+TEST_P(Statements, ReportRowsOfOneNameKeepDateThenEntryOrder)
+{
+    const qint64 amy = addEmployee(QStringLiteral("Amy"), QStringLiteral("Fox"));
+    const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
+    const qint64 web = addWorkCode(QStringLiteral("Website"), true);
+    QStringList expected;
+    QList<std::pair<QDate, QString>> made;
+    for (int i = 0; i < 60; ++i) {
+        const QDate day = QDate(2026, 1, 1).addDays((i * 37) % 23);
+        const QString tag = QStringLiteral("e%1").arg(i);
+        addEntry(i % 3 == 0 ? bob : amy, day, web, QStringLiteral("1"), tag);
+        if (i % 3 != 0)
+            made << std::make_pair(day, tag);
+    }
+    std::stable_sort(made.begin(), made.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : made)
+        expected << entry.second;
+    QStringList amys;
+    for (const QVariantList& row : rows(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"))) {
+        if (row[0].toString() == u"Amy Fox")
+            amys << row[4].toString();
+    }
+    EXPECT_EQ(amys, expected);
+}
+
+TEST_P(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
@@ -292,7 +321,7 @@ TEST_F(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)
               QVariant(tricky));
 }
 
-TEST_F(Statements, TextAfterTheStatementIsRefusedAndNothingRuns)
+TEST_P(Statements, TextAfterTheStatementIsRefusedAndNothingRuns)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
@@ -315,17 +344,17 @@ TEST_F(Statements, TextAfterTheStatementIsRefusedAndNothingRuns)
     EXPECT_EQ(recordset.state(), data::Recordset::StateClosed);
 }
 
-TEST_F(Statements, StructureChangesAreRefused)
+TEST_P(Statements, StructureChangesAreRefused)
 {
     for (const char* sql : {"drop table [Work Hours]", "create table Foo (x)", "alter table Employees add column X",
                             "PRAGMA user_version = 7", "begin transaction", "attach database 'x.db' as x"}) {
         EXPECT_FALSE(failureOf(QString::fromLatin1(sql)).isEmpty()) << sql;
     }
     EXPECT_NO_THROW(rows(QStringLiteral("select * from [Work Hours Extended]")));
-    EXPECT_EQ(failureOf(QStringLiteral("delete from Foo where ID=1")), QStringLiteral("no such table: Foo"));
+    EXPECT_TRUE(failureOf(QStringLiteral("delete from Foo where ID=1")).contains(QStringLiteral("foo"), Qt::CaseInsensitive));
 }
 
-TEST_F(Statements, IdsAreNeverReusedAfterDelete)
+TEST_P(Statements, IdsAreNeverReusedAfterDelete)
 {
     const qint64 first = addWorkCode(QStringLiteral("One"), true);
     const qint64 second = addWorkCode(QStringLiteral("Two"), true);
@@ -335,7 +364,7 @@ TEST_F(Statements, IdsAreNeverReusedAfterDelete)
     EXPECT_GT(third, second);
 }
 
-TEST_F(Statements, FirstAndLastFollowReadingOrderNotValueOrder)
+TEST_P(Statements, FirstAndLastFollowReadingOrderNotValueOrder)
 {
     const qint64 zeta = addWorkCode(QStringLiteral("Zeta"), true);
     const qint64 alpha = addWorkCode(QStringLiteral("Alpha"), true);
@@ -365,25 +394,25 @@ struct BillableCase {
     bool expected;
 };
 
-class BillableValues : public DatabaseTest, public ::testing::WithParamInterface<BillableCase> {};
+class BillableValues : public StatementCaseTest<BillableCase> {};
 
 TEST_P(BillableValues, ReadBackAsYesNoStoredAsMinusOneOrZero)
 {
-    execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',") + QString::fromLatin1(GetParam().written)
+    execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',") + QString::fromLatin1(param().written)
             + QStringLiteral(")"));
     const QString select = QStringLiteral("select * from [Work Codes] where ID=") + id(lastId(QStringLiteral("Work Codes")));
-    EXPECT_EQ(value(select, QStringLiteral("Billable")), QVariant(GetParam().expected));
+    EXPECT_EQ(value(select, QStringLiteral("Billable")), QVariant(param().expected));
     EXPECT_EQ(value(QStringLiteral("select Billable+0 AS [Stored] from [Work Codes]"), QStringLiteral("Stored")),
-              QVariant::fromValue<qint64>(GetParam().expected ? -1 : 0));
+              QVariant::fromValue<qint64>(param().expected ? -1 : 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BillableValues,
-                         ::testing::Values(BillableCase{"TRUE", true}, BillableCase{"FALSE", false},
+HV_STATEMENT_CASES(Cases, BillableValues,
+                   BillableCase{"TRUE", true}, BillableCase{"FALSE", false},
                                            BillableCase{"-1", true}, BillableCase{"0", false},
                                            BillableCase{"true", true}, BillableCase{"1", true},
-                                           BillableCase{"'Yes'", true}, BillableCase{"'0'", false}));
+                                           BillableCase{"'Yes'", true}, BillableCase{"'0'", false});
 
-TEST_F(Statements, BillableRefusesWhatIsNotYesOrNo)
+TEST_P(Statements, BillableRefusesWhatIsNotYesOrNo)
 {
     EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x','maybe')"))
                     .contains(QStringLiteral("[Billable]")));
@@ -397,11 +426,11 @@ struct HoursCase {
     std::optional<double> stored;
 };
 
-class HoursValues : public DatabaseTest, public ::testing::WithParamInterface<HoursCase> {};
+class HoursValues : public StatementCaseTest<HoursCase> {};
 
 TEST_P(HoursValues, StoredAsNumbersOrRefusedWithoutWriting)
 {
-    const HoursCase& c = GetParam();
+    const HoursCase& c = param();
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
     const qint64 entry = addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("before"));
@@ -426,17 +455,16 @@ TEST_P(HoursValues, StoredAsNumbersOrRefusedWithoutWriting)
     EXPECT_EQ(read.back()[4], QVariant(*c.stored));
 }
 
-INSTANTIATE_TEST_SUITE_P(
+HV_STATEMENT_CASES(
     Cases, HoursValues,
-    ::testing::Values(HoursCase{"en_US", "'7'", 7.0}, HoursCase{"en_US", "'7.5'", 7.5}, HoursCase{"en_US", "' 8 '", 8.0},
+    HoursCase{"en_US", "'7'", 7.0}, HoursCase{"en_US", "'7.5'", 7.5}, HoursCase{"en_US", "' 8 '", 8.0},
                       HoursCase{"en_US", "'7,5'", std::nullopt}, HoursCase{"en_US", "'seven'", std::nullopt},
                       HoursCase{"en_US", "''", std::nullopt}, HoursCase{"de_DE", "'7,5'", 7.5},
                       HoursCase{"de_DE", "'7'", 7.0}, HoursCase{"de_DE", "'7.5'", 7.5},
                       HoursCase{"en_US", "7.5", 7.5}, HoursCase{"en_US", " 6 ", 6.0},
-                      HoursCase{"de_DE", "7,5", std::nullopt}, HoursCase{"en_US", "'1e3'", 1000.0}));
+                      HoursCase{"de_DE", "7,5", std::nullopt}, HoursCase{"en_US", "'1e3'", 1000.0});
 
-class DatesAcrossLocales : public DatabaseTest,
-                           public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+class DatesAcrossLocales : public StatementCaseTest<std::pair<const char*, const char*>> {};
 
 TEST_P(DatesAcrossLocales, WrittenUnderOneLocaleReadUnderAnother)
 {
@@ -444,10 +472,10 @@ TEST_P(DatesAcrossLocales, WrittenUnderOneLocaleReadUnderAnother)
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
     const QDate day(2026, 12, 7);
     {
-        const ScopedLocale writer(QString::fromLatin1(GetParam().first));
+        const ScopedLocale writer(QString::fromLatin1(param().first));
         execute(entryInsert(ann, text::dateToText(day), code, QStringLiteral("1"), QStringLiteral("x")));
     }
-    const ScopedLocale reader(QString::fromLatin1(GetParam().second));
+    const ScopedLocale reader(QString::fromLatin1(param().second));
     data::Recordset recordset;
     recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
     ASSERT_FALSE(recordset.Eof());
@@ -455,27 +483,27 @@ TEST_P(DatesAcrossLocales, WrittenUnderOneLocaleReadUnderAnother)
     EXPECT_EQ(recordset.text(recordset.fieldIndex(QStringLiteral("Date Worked"))), text::dateToText(day));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DatesAcrossLocales,
-                         ::testing::Values(std::make_pair("en_US", "de_DE"), std::make_pair("de_DE", "en_US"),
-                                           std::make_pair("en_GB", "en_US"), std::make_pair("en_US", "en_US")));
+HV_STATEMENT_CASES(Cases, DatesAcrossLocales,
+                   std::make_pair("en_US", "de_DE"), std::make_pair("de_DE", "en_US"),
+                                           std::make_pair("en_GB", "en_US"), std::make_pair("en_US", "en_US"));
 
-class BadDates : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
+class BadDates : public StatementCaseTest<const char*> {};
 
 TEST_P(BadDates, AreRefusedNamingTheTextAndTheColumn)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
-    const QString date = QString::fromUtf8(GetParam());
+    const QString date = QString::fromUtf8(param());
     const QString failure = failureOf(entryInsert(ann, date, code, QStringLiteral("1"), QStringLiteral("x")));
     EXPECT_TRUE(failure.contains(QStringLiteral("'") + date + QStringLiteral("'"))) << failure.toStdString();
     EXPECT_TRUE(failure.contains(QStringLiteral("[Date Worked]"))) << failure.toStdString();
     EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadDates,
-                         ::testing::Values("13/45/2026", "2/30/2026", "07.12.2026", "tomorrow", "", "12/7/2026 25:61"));
+HV_STATEMENT_CASES(Cases, BadDates,
+                   "13/45/2026", "2/30/2026", "07.12.2026", "tomorrow", "", "12/7/2026 25:61");
 
-TEST_F(Statements, ALongBadValueIsQuotedByItsBeginningAndTheColumnStillNamed)
+TEST_P(Statements, ALongBadValueIsQuotedByItsBeginningAndTheColumnStillNamed)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
@@ -487,7 +515,7 @@ TEST_F(Statements, ALongBadValueIsQuotedByItsBeginningAndTheColumnStillNamed)
         << failure.toStdString();
 }
 
-TEST_F(Statements, DateWithTimeOfDayReadsBackAsDateTime)
+TEST_P(Statements, DateWithTimeOfDayReadsBackAsDateTime)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
@@ -501,7 +529,7 @@ TEST_F(Statements, DateWithTimeOfDayReadsBackAsDateTime)
     EXPECT_EQ(recordset.text(2), QStringLiteral("12/7/2026 8:30:00 AM"));
 }
 
-TEST_F(Statements, EmployeeNameIsComposedFromWhatIsThere)
+TEST_P(Statements, EmployeeNameIsComposedFromWhatIsThere)
 {
     addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     addEmployee(QString(), QStringLiteral("Solo"));
@@ -518,7 +546,7 @@ TEST_F(Statements, EmployeeNameIsComposedFromWhatIsThere)
     EXPECT_EQ(names, (QStringList{"ACME", "Ann Lee", "ann Lee", "bea Zu", "Bob Kay", "Cher", "Null Names Ltd", "Solo"}));
 }
 
-TEST_F(Statements, EntriesWhoseEmployeeOrWorkCodeIsGoneStillAppear)
+TEST_P(Statements, EntriesWhoseEmployeeOrWorkCodeIsGoneStillAppear)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
@@ -537,22 +565,22 @@ struct QueryColumns {
     QStringList columns;
 };
 
-class StoredQueryColumns : public DatabaseTest, public ::testing::WithParamInterface<QueryColumns> {};
+class StoredQueryColumns : public StatementCaseTest<QueryColumns> {};
 
 TEST_P(StoredQueryColumns, AreExactlyTheOnesTheProgramReads)
 {
     data::Recordset recordset;
-    recordset.Open(QStringLiteral("select * from [") + QString::fromLatin1(GetParam().query) + QStringLiteral("]"), db());
+    recordset.Open(QStringLiteral("select * from [") + QString::fromLatin1(param().query) + QStringLiteral("]"), db());
     QStringList names;
     for (int i = 0; i < recordset.fieldCount(); ++i)
         names << recordset.fieldName(i);
-    EXPECT_EQ(names, GetParam().columns);
+    EXPECT_EQ(names, param().columns);
     EXPECT_TRUE(recordset.Eof());
 }
 
-INSTANTIATE_TEST_SUITE_P(
+HV_STATEMENT_CASES(
     Cases, StoredQueryColumns,
-    ::testing::Values(
+    
         QueryColumns{"Work Hours Extended", {"ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"}},
         QueryColumns{"Employees Extended", {"ID", "Employee Name"}},
         QueryColumns{"Billable Hours", {"Employee Name", "Work Code Description", "Date Worked", "Hours", "Work Description"}},
@@ -561,7 +589,7 @@ INSTANTIATE_TEST_SUITE_P(
         QueryColumns{"Employees",
                      {"ID", "First Name", "Last Name", "E-mail Address", "Company", "Job Title", "Business Phone",
                       "Home Phone", "Mobile Phone", "Fax Number", "Address", "City", "State", "ZIP", "Country",
-                      "Web Page", "Notes"}}));
+                      "Web Page", "Notes"}});
 
 }  // namespace
 }  // namespace hv::test
@@ -569,9 +597,10 @@ INSTANTIATE_TEST_SUITE_P(
 namespace hv::test {
 namespace {
 
-using TransactionTest = DatabaseTest;
+using TransactionTest = StatementTest;
+INSTANTIATE_TEST_SUITE_P(Backends, TransactionTest, backends(), backendName);
 
-TEST_F(TransactionTest, WritesAllOrNothing)
+TEST_P(TransactionTest, WritesAllOrNothing)
 {
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Build"), true);

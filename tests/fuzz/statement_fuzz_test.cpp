@@ -48,9 +48,9 @@ const QStringList kEmployeeCaptions = {"First Name",   "Last Name",  "Job Title"
                                        "Business Phone", "Home Phone", "Mobile Phone", "Fax Number",
                                        "Address",      "City",       "State",     "Postal Code",
                                        "Country",      "Email Address", "Webpage", "Notes"};
-const QByteArray kEmployeeColumns = "\"First Name\",\"Last Name\",\"Job Title\",Company,\"Business Phone\","
-                                    "\"Home Phone\",\"Mobile Phone\",\"Fax Number\",Address,City,State,ZIP,"
-                                    "Country,\"E-mail Address\",\"Web Page\",Notes";
+const QByteArray kEmployeeColumns = "\"First Name\",\"Last Name\",\"Job Title\",\"Company\",\"Business Phone\","
+                                    "\"Home Phone\",\"Mobile Phone\",\"Fax Number\",\"Address\",\"City\",\"State\","
+                                    "\"ZIP\",\"Country\",\"E-mail Address\",\"Web Page\",\"Notes\"";
 
 struct FuzzCase {
     quint32 seed;
@@ -62,12 +62,18 @@ void PrintTo(const FuzzCase& c, std::ostream* os)
     *os << c.seed << " " << c.locale;
 }
 
-class StatementFuzz : public CatalogTest, public ::testing::WithParamInterface<FuzzCase> {
+// Each seed on the local file and on the test server.
+class StatementFuzz : public CatalogTest, public ::testing::WithParamInterface<std::tuple<Backend, FuzzCase>> {
 protected:
+    StatementFuzz() : CatalogTest(std::get<0>(GetParam())) {}
+    const FuzzCase& fuzzCase() const { return std::get<1>(GetParam()); }
+
     void SetUp() override
     {
         CatalogTest::SetUp();
-        QLocale::setDefault(QLocale(QString::fromLatin1(GetParam().locale)));
+        if (IsSkipped())
+            return;
+        QLocale::setDefault(QLocale(QString::fromLatin1(fuzzCase().locale)));
         execute(QStringLiteral("insert into Employees ([First Name],[Last Name],Notes) values ('Kept','Sentinel','a\r\nb')"));
         execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Kept code',TRUE)"));
         execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
@@ -80,11 +86,17 @@ protected:
         CatalogTest::TearDown();
     }
 
+    // The stored bytes of the first column of each row of a query.
+    QList<QByteArray> storedRows(const QByteArray& sql) const
+    {
+        return onServer() ? m_server->storedBytes(sql) : storedBytes(m_db.path(), sql);
+    }
+
     // The stored bytes of one column of one row.
     QByteArray stored(const char* table, const QByteArray& column, const QString& id) const
     {
-        const QList<QByteArray> found = storedBytes(
-            m_db.path(), "select " + column + " from \"" + table + "\" where ID=" + id.toLatin1());
+        const QList<QByteArray> found =
+            storedRows("select " + column + " from \"" + table + "\" where \"ID\"=" + id.toLatin1());
         return found.isEmpty() ? QByteArray("<no row>") : found.first();
     }
 
@@ -182,13 +194,13 @@ void StatementFuzz::workCode(const QString& value)
     QString id;
     if (!saved(expected, QStringLiteral("Work Codes"), before, value, id))
         return;
-    EXPECT_EQ(stored("Work Codes", "Description", id), value.toUtf8());
+    EXPECT_EQ(stored("Work Codes", "\"Description\"", id), value.toUtf8());
     open<Form5>(id, [&](Form5& form) {
         EXPECT_EQ(form.description()->text(), value);
         press(form, QStringLiteral("PushButton2"));
     });
     expectOnly({}, QStringLiteral("Record Successfully Updated"), id);
-    EXPECT_EQ(stored("Work Codes", "Description", id), value.toUtf8()) << "saved again unchanged";
+    EXPECT_EQ(stored("Work Codes", "\"Description\"", id), value.toUtf8()) << "saved again unchanged";
 }
 
 void StatementFuzz::entry(const QString& value)
@@ -220,7 +232,7 @@ void StatementFuzz::entry(const QString& value)
 // as work-code descriptions, 21 as entry descriptions.
 TEST_P(StatementFuzz, EveryTextIsStoredByteForByteOrClearlyRefused)
 {
-    HostileText texts(GetParam().seed);
+    HostileText texts(fuzzCase().seed);
     for (int record = 0; record < 13; ++record) {
         QStringList values;
         for (int box = 0; box < 16; ++box)
@@ -233,12 +245,12 @@ TEST_P(StatementFuzz, EveryTextIsStoredByteForByteOrClearlyRefused)
         entry(texts.next());
 
     // What was there before is untouched, and nothing was written twice.
-    EXPECT_EQ(stored("Employees", "Notes", QStringLiteral("1")), QByteArray("a\r\nb"));
-    EXPECT_EQ(stored("Work Codes", "Description", QStringLiteral("1")), QByteArray("Kept code"));
+    EXPECT_EQ(stored("Employees", "\"Notes\"", QStringLiteral("1")), QByteArray("a\r\nb"));
+    EXPECT_EQ(stored("Work Codes", "\"Description\"", QStringLiteral("1")), QByteArray("Kept code"));
     EXPECT_EQ(stored("Work Hours", "\"Work Description\"", QStringLiteral("1")), QByteArray("kept entry"));
-    const int rows = storedBytes(m_db.path(), "select ID from Employees").size()
-        + storedBytes(m_db.path(), "select ID from \"Work Codes\"").size()
-        + storedBytes(m_db.path(), "select ID from \"Work Hours\"").size();
+    const int rows = storedRows("select \"ID\" from \"Employees\"").size()
+        + storedRows("select \"ID\" from \"Work Codes\"").size()
+        + storedRows("select \"ID\" from \"Work Hours\"").size();
     EXPECT_EQ(rows, 3 + m_saved);
     EXPECT_GT(m_refused, 0);
     EXPECT_TRUE(m_ui.errorReports().isEmpty());
@@ -247,10 +259,13 @@ TEST_P(StatementFuzz, EveryTextIsStoredByteForByteOrClearlyRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, StatementFuzz,
-                         ::testing::Values(FuzzCase{20240514, "en_US"}, FuzzCase{7, "de_DE"},
-                                           FuzzCase{1234567, "fr_FR"}, FuzzCase{99991, "ru_RU"}),
-                         [](const ::testing::TestParamInfo<FuzzCase>& info) {
-                             return std::string(info.param.locale) + "_" + std::to_string(info.param.seed);
+                         ::testing::Combine(backends(),
+                                            ::testing::Values(FuzzCase{20240514, "en_US"}, FuzzCase{7, "de_DE"},
+                                                              FuzzCase{1234567, "fr_FR"}, FuzzCase{99991, "ru_RU"})),
+                         [](const ::testing::TestParamInfo<std::tuple<Backend, FuzzCase>>& info) {
+                             const FuzzCase& c = std::get<1>(info.param);
+                             return std::string(std::get<0>(info.param) == Backend::Local ? "Local_" : "Server_")
+                                 + c.locale + "_" + std::to_string(c.seed);
                          });
 
 }  // namespace

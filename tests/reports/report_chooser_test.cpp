@@ -162,7 +162,11 @@ void PrintTo(const GroupOrderCase& c, std::ostream* out)
     *out << c.sql;
 }
 
-class GroupOrderTest : public ReportsTest, public ::testing::WithParamInterface<GroupOrderCase> {};
+class GroupOrderTest : public ReportsTest,
+                       public ::testing::WithParamInterface<std::tuple<Backend, GroupOrderCase>> {
+protected:
+    GroupOrderTest() : ReportsTest(std::get<0>(GetParam())) {}
+};
 
 TEST_P(GroupOrderTest, RowsOfOneNameComeInDateOrder)
 {
@@ -180,7 +184,7 @@ TEST_P(GroupOrderTest, RowsOfOneNameComeInDateOrder)
     addEntries(entries);
     rawSql(QStringLiteral("ANALYZE;"));
 
-    const GroupOrderCase& c = GetParam();
+    const GroupOrderCase& c = std::get<1>(GetParam());
     const QList<QVariantList> found = rows(QString::fromLatin1(c.sql));
     ASSERT_GE(found.size(), 10);
     for (qsizetype i = 1; i < found.size(); ++i) {
@@ -200,9 +204,14 @@ TEST_P(GroupOrderTest, RowsOfOneNameComeInDateOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, GroupOrderTest,
-    ::testing::Values(GroupOrderCase{"select * from [Billable Hours] order by [Employee Name]", 0},
-                      GroupOrderCase{"select * from [Billable Hours] order by [Work Code Description]", 1},
-                      GroupOrderCase{"select * from [Non Billable Hours] order by [Employee Name]", 0}));
+    ::testing::Combine(backends(),
+                       ::testing::Values(GroupOrderCase{"select * from [Billable Hours] order by [Employee Name]", 0},
+                                         GroupOrderCase{"select * from [Billable Hours] order by [Work Code "
+                                                        "Description]",
+                                                        1},
+                                         GroupOrderCase{"select * from [Non Billable Hours] order by [Employee "
+                                                        "Name]",
+                                                        0})));
 
 }  // namespace
 }  // namespace hv::test

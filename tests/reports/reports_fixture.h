@@ -44,6 +44,8 @@ QList<PdfPage> readPdf(const QString& path);
 // written straight into it, and the preview driven through the UI seam.
 class ReportsTest : public CatalogTest {
 protected:
+    explicit ReportsTest(Backend backend = Backend::Local) : CatalogTest(backend) {}
+
     // The reports are read under English (United States): Letter paper and
     // its date format, whatever the machine's locale.
     void SetUp() override;
@@ -66,7 +68,7 @@ protected:
     // day(i) with hours(i) and the description "Task" and i in three digits.
     void addSpreadEntries(int count, const std::function<QDate(int)>& day,
                           const std::function<double(int)>& hours) const;
-    // Runs SQL straight on the database file, beside the program's dialect.
+    // Runs SQL straight on the database (file or server), beside the program's dialect.
     void rawSql(const QString& sql) const;
 
     // Opens the chooser and runs the script while it is shown.

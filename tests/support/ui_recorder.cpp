@@ -15,6 +15,15 @@ UiRecorder::UiRecorder()
         }
         return (request.buttons & QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No;
     });
+    UiSeam::setPasswordHandler([this](const PasswordRequest& request) {
+        m_passwordRequests.append(request);
+        std::optional<QString> answer;
+        if (!m_passwords.empty()) {
+            answer = m_passwords.front();
+            m_passwords.pop_front();
+        }
+        return answer;
+    });
     UiSeam::setModalHandler([this](QDialog& dialog) {
         ++m_modalShows;
         dialog.setModal(true);
@@ -34,6 +43,12 @@ UiRecorder::~UiRecorder()
 {
     UiSeam::setMessageHandler({});
     UiSeam::setModalHandler({});
+    UiSeam::setPasswordHandler({});
+}
+
+void UiRecorder::answerNextPassword(std::optional<QString> password)
+{
+    m_passwords.push_back(std::move(password));
 }
 
 void UiRecorder::answerNext(QMessageBox::StandardButton button)

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <deque>
 #include <functional>
+#include <optional>
 
 class QDialog;
 
@@ -24,6 +25,11 @@ public:
     // The next boxes are answered with these buttons, in order.
     void answerNext(QMessageBox::StandardButton button);
 
+    // The next password boxes are answered with these (nothing: Cancel), in
+    // order; a box with no answer queued is cancelled.
+    void answerNextPassword(std::optional<QString> password);
+    const QList<PasswordRequest>& passwordRequests() const { return m_passwordRequests; }
+
     // The next modal window runs this script while shown; a window the script
     // leaves open is closed as its title-bar close button would.
     void onNextModal(std::function<void(QDialog&)> script);
@@ -37,6 +43,8 @@ public:
 private:
     QList<MessageRequest> m_messages;
     std::deque<QMessageBox::StandardButton> m_answers;
+    QList<PasswordRequest> m_passwordRequests;
+    std::deque<std::optional<QString>> m_passwords;
     std::deque<std::function<void(QDialog&)>> m_scripts;
     int m_modalShows = 0;
 };

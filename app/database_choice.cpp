@@ -1,0 +1,45 @@
+#include "app/database_choice.h"
+
+#include "app/app_config.h"
+#include "app/data_places.h"
+#include "app/settings_store.h"
+#include "data/server_address.h"
+
+namespace hv {
+
+namespace {
+
+const QString kKey = QStringLiteral("ServerAddress");
+
+}  // namespace
+
+QString DatabaseChoice::serverAddress()
+{
+    // A data folder named for the run is a choice of its local database.
+    if (places::hasRunDataFolder())
+        return {};
+    return savedServerAddress();
+}
+
+QString DatabaseChoice::savedServerAddress()
+{
+    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, kKey).trimmed();
+}
+
+QString DatabaseChoice::chooseServer(const QString& address)
+{
+    const QString kept = data::ServerAddress::withoutPassword(address.trimmed());
+    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, kKey, kept);
+    if (!data::ServerAddress::hasPassword(address))
+        return {};
+    return QStringLiteral("The password in the address was not saved: Hourvane never keeps passwords. Put it in "
+                          "your password file (~/.pgpass, or the file PGPASSFILE names), or Hourvane asks for it "
+                          "when it connects.");
+}
+
+void DatabaseChoice::chooseLocal()
+{
+    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, kKey, QString());
+}
+
+}  // namespace hv

@@ -1,0 +1,33 @@
+#include "cli/init_server_command.h"
+
+#include "data/postgres_session.h"
+#include "data/runtime_error.h"
+#include "data/server_schema.h"
+
+namespace hv::cli {
+
+QCommandLineOption InitServerCommand::option() const
+{
+    return {QStringLiteral("init-server"),
+            QStringLiteral("Create Hourvane's tables and stored queries in the empty database on a PostgreSQL "
+                           "server at <URI>. Refused when any of them exists."),
+            QStringLiteral("URI")};
+}
+
+int InitServerCommand::run(const QString& value, CommandContext& context)
+{
+    try {
+        data::PostgresSession session(value, false);
+        data::ServerSchema::create(session);
+        context.out << QStringLiteral("Created Hourvane's tables and stored queries in '%1'. Use it with "
+                                      "hourvane --use-server, or fill it first with hourvane --copy-to-server "
+                                      "(into a database that is still empty).")
+                           .arg(session.address())
+                    << Qt::endl;
+        return Success;
+    } catch (const RuntimeError& failure) {
+        return context.fail(failure.description());
+    }
+}
+
+}  // namespace hv::cli

@@ -1,0 +1,24 @@
+#include "cli/use_local_command.h"
+
+#include "app/database_choice.h"
+#include "app/settings_store.h"
+
+namespace hv::cli {
+
+QCommandLineOption UseLocalCommand::option() const
+{
+    return {QStringLiteral("use-local"),
+            QStringLiteral("Use the local database file again from now on, instead of a server.")};
+}
+
+int UseLocalCommand::run(const QString& /*value*/, CommandContext& context)
+{
+    DatabaseChoice::chooseLocal();
+    const QString unsaved = settings::takeSaveFailure();
+    if (!unsaved.isEmpty())
+        return context.fail(unsaved);
+    context.out << QStringLiteral("Hourvane now uses the local database '%1'.").arg(context.liveDatabase) << Qt::endl;
+    return Success;
+}
+
+}  // namespace hv::cli

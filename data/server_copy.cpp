@@ -1,0 +1,105 @@
+#include "server_copy.h"
+
+#include "connection.h"
+#include "postgres_session.h"
+#include "recordset.h"
+#include "runtime_error.h"
+#include "server_schema.h"
+#include "sql_functions.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace hv::data {
+
+namespace {
+
+// A value read from the local file as the server takes it in text form.
+std::optional<QByteArray> serverText(const QVariant& value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate).toUtf8();
+    case QMetaType::QDateTime:
+        return dateTimeToStorageText(value.toDateTime()).toUtf8();
+    case QMetaType::Bool:
+        return QByteArray(value.toBool() ? "-1" : "0");
+    case QMetaType::Double:
+        return QByteArray::number(value.toDouble(), 'g', 17);
+    case QMetaType::LongLong:
+        return QByteArray::number(value.toLongLong());
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+QByteArray quotedName(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return (u'"' + quoted + u'"').toUtf8();
+}
+
+// Copies one table's rows, every column by name, with their IDs; returns the count.
+long copyTable(Connection& local, PostgresSession& server, const QString& table)
+{
+    Recordset rows;
+    rows.Open(QStringLiteral("select * from [%1]").arg(table), local);
+    QByteArrayList names;
+    QByteArrayList placeholders;
+    for (int i = 0; i < rows.fieldCount(); ++i) {
+        names << quotedName(rows.fieldName(i));
+        placeholders << "$" + QByteArray::number(i + 1);
+    }
+    const QByteArray insert = "INSERT INTO " + quotedName(table) + " (" + names.join(", ") + ") VALUES ("
+        + placeholders.join(", ") + ")";
+    long count = 0;
+    for (; !rows.Eof(); rows.MoveNext(), ++count) {
+        std::vector<std::optional<QByteArray>> values;
+        for (int i = 0; i < rows.fieldCount(); ++i)
+            values.push_back(serverText(rows.value(i)));
+        server.run(insert, values);
+    }
+    // New rows on the server get IDs past the ones copied.
+    server.run("SELECT setval(pg_get_serial_sequence($1, 'ID'), coalesce((SELECT max(\"ID\") FROM " + quotedName(table)
+                   + "), 0) + 1, false)",
+               {quotedName(table)});
+    return count;
+}
+
+}  // namespace
+
+long ServerCopy::copy(const QString& localConnectionString, const QString& serverAddress)
+{
+    Connection local;
+    local.Open(localConnectionString);
+    if (local.isServer())
+        throw RuntimeError(err::DatabaseEngine, QStringLiteral("The copy reads a local database file, not a server."));
+    PostgresSession server(serverAddress, false);
+    const QStringList found = ServerSchema::existing(server);
+    if (!found.isEmpty())
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' already holds %2. Hourvane copies only into a database "
+                                          "without its tables; nothing was copied.")
+                               .arg(server.address(), found.join(QStringLiteral(", "))));
+    long count = 0;
+    server.begin();
+    try {
+        server.runScript(ServerSchema::script());
+        server.run("SET LOCAL hourvane.keep_orphans = 'on'");
+        for (const char* table : {"Employees", "Work Codes", "Work Hours"})
+            count += copyTable(local, server, QString::fromLatin1(table));
+        server.commit();
+    } catch (...) {
+        if (server.inTransaction())
+            server.rollback();
+        throw;
+    }
+    return count;
+}
+
+}  // namespace hv::data

@@ -1,0 +1,104 @@
+#include "server_schema.h"
+
+#include "postgres_session.h"
+#include "runtime_error.h"
+
+namespace hv::data {
+
+// The text of server_schema.sql, compiled in (server_schema_text.cpp is made
+// from it at build time).
+extern const char* const kServerSchemaText;
+
+namespace {
+
+constexpr int kVersion = 1;
+
+const QStringList& tableNames()
+{
+    static const QStringList names = {"Employees", "Work Codes", "Work Hours", "Employees Extended",
+                                      "Work Hours Extended", "Billable Hours", "Non Billable Hours",
+                                      "hourvane_schema"};
+    return names;
+}
+
+QByteArray arrayLiteral(const QStringList& names)
+{
+    QStringList quoted;
+    for (QString name : names)
+        quoted << u'"' + name.replace(u'"', QStringLiteral("\\\"")) + u'"';
+    return (u'{' + quoted.join(u',') + u'}').toUtf8();
+}
+
+const QByteArray kSchemaOid = "(SELECT oid FROM pg_namespace WHERE nspname = current_schema())";
+
+}  // namespace
+
+int ServerSchema::version()
+{
+    return kVersion;
+}
+
+QByteArray ServerSchema::script()
+{
+    return QByteArray(kServerSchemaText);
+}
+
+QStringList ServerSchema::existing(PostgresSession& session)
+{
+    const ServerResultHandle result = session.run(
+        "SELECT relname FROM pg_class WHERE relnamespace = " + kSchemaOid
+            + " AND relname = ANY($1::text[]) "
+              "UNION ALL SELECT typname FROM pg_type WHERE typnamespace = "
+            + kSchemaOid
+            + " AND typname = 'hourvane_yesno' "
+              "UNION ALL SELECT proname FROM pg_proc WHERE pronamespace = "
+            + kSchemaOid + " AND proname IN ('hourvane_entry_links', 'hourvane_assign_id')",
+        {arrayLiteral(tableNames())});
+    QStringList found;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        found << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+    return found;
+}
+
+void ServerSchema::check(PostgresSession& session)
+{
+    const QStringList found = existing(session);
+    QStringList missing;
+    for (const QString& name : tableNames()) {
+        if (!found.contains(name))
+            missing << name;
+    }
+    if (missing.size() == tableNames().size())
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' holds none of Hourvane's tables. Create them with "
+                                          "hourvane --init-server, or copy a local database there with hourvane "
+                                          "--copy-to-server.")
+                               .arg(session.address()));
+    if (!missing.isEmpty())
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' is not one of Hourvane's: it lacks %2.")
+                               .arg(session.address(), missing.join(QStringLiteral(", "))));
+    const ServerResultHandle result = session.run("SELECT max(version) FROM hourvane_schema");
+    const int version = QByteArray(PQgetvalue(result.get(), 0, 0)).toInt();
+    if (version > kVersion)
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' holds Hourvane's tables in a newer version (%2) than "
+                                          "this Hourvane knows (%3). Nothing was written; use a newer Hourvane.")
+                               .arg(session.address())
+                               .arg(version)
+                               .arg(kVersion));
+}
+
+void ServerSchema::create(PostgresSession& session)
+{
+    const QStringList found = existing(session);
+    if (!found.isEmpty())
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' already holds %2. Hourvane creates its tables only "
+                                          "where none of them exists; nothing was created.")
+                               .arg(session.address(), found.join(QStringLiteral(", "))));
+    // One text of several statements: the server runs it as one transaction.
+    session.runScript(script());
+}
+
+}  // namespace hv::data

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace hv::data {
+
+class PostgresSession;
+
+// The program's tables and stored queries on a PostgreSQL server (made from
+// server_schema.sql): the check every session makes at connecting and the
+// creation in an empty database.
+class ServerSchema {
+public:
+    // The version of the tables this program writes, kept in the database.
+    static int version();
+
+    // The creation script.
+    static QByteArray script();
+
+    // Raises a RuntimeError when the database lacks the program's tables or
+    // stored queries ("... holds none of Hourvane's tables ..."), or holds them
+    // in a newer version than this program knows.
+    static void check(PostgresSession& session);
+
+    // The program's tables, stored queries and types that exist already in
+    // the session's schema (empty when none does).
+    static QStringList existing(PostgresSession& session);
+
+    // Creates the tables and stored queries in one transaction; refused, with
+    // nothing created, when any of them exists.
+    static void create(PostgresSession& session);
+};
+
+}  // namespace hv::data

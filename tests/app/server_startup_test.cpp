@@ -1,0 +1,127 @@
+// Start-up on a database on a server: the saved address is opened instead of
+// the local file, the title names the server, a password is asked for in the
+// password box and kept nowhere, and a server that cannot be reached is
+// reported at the open's line.
+#include "main_window_fixture.h"
+
+#include "app/database_choice.h"
+#include "app/shared_connection.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/postgres_session.h"
+#include "support/test_server.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+namespace hv::test {
+namespace {
+
+// Every file under `folder` that holds `text`.
+QStringList filesHolding(const QString& folder, const QByteArray& text)
+{
+    QStringList found;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text))
+            found << file.fileName();
+    }
+    return found;
+}
+
+class ServerStartup : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        if (!testServerAddress())
+            GTEST_SKIP() << noTestServerReason().toStdString();
+        m_schema = std::make_unique<TestServerSchema>();
+        data::PostgresSession::forgetPasswords();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        data::PostgresSession::forgetPasswords();
+    }
+
+    std::unique_ptr<TestServerSchema> m_schema;
+};
+
+TEST_F(ServerStartup, OpensTheChosenServerAndNamesItInTheTitle)
+{
+    ASSERT_EQ(m_schema->run("INSERT INTO \"Employees\" (\"First Name\", \"Last Name\") VALUES ('Ann', 'Lee');"
+                            "INSERT INTO \"Work Codes\" (\"Description\", \"Billable\") VALUES ('Code', -1);"
+                            "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\", "
+                            "\"Work Description\") VALUES (1, '2026-12-07', 1, 7.5, 'on the server')"),
+              QString());
+    EXPECT_EQ(DatabaseChoice::chooseServer(m_schema->address()), QString());
+    auto window = start();
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server this computer)"));
+    const QList<QStringList> rows = listRows(*window);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0], (QStringList{"1", "Ann Lee", text::dateToText(QDate(2026, 12, 7)), "Code",
+                                    text::numberToText(7.5), "on the server"}));
+    closeWindow(window);
+
+    // Back to the local file: the title is the product's alone again.
+    DatabaseChoice::chooseLocal();
+    window = start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane"));
+    EXPECT_TRUE(listRows(*window).isEmpty());
+}
+
+TEST_F(ServerStartup, AsksForThePasswordAndWritesItNowhere)
+{
+    const QByteArray promptBase = qgetenv("HOURVANE_TEST_SERVER_PROMPT");
+    const QString password = QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT_PASSWORD"));
+    ASSERT_FALSE(promptBase.isEmpty());
+    ASSERT_EQ(m_schema->run("GRANT USAGE ON SCHEMA " + m_schema->name().toUtf8()
+                            + " TO hourvane_prompt; GRANT SELECT ON ALL TABLES IN SCHEMA " + m_schema->name().toUtf8()
+                            + " TO hourvane_prompt"),
+              QString());
+    // An address typed with the password in it: the password is left out.
+    QString typed = m_schema->addressFor(QString::fromUtf8(promptBase));
+    typed.replace(QStringLiteral("hourvane_prompt@"), QStringLiteral("hourvane_prompt:%1@").arg(password));
+    EXPECT_FALSE(DatabaseChoice::chooseServer(typed).isEmpty());
+    EXPECT_FALSE(DatabaseChoice::serverAddress().contains(password));
+
+    m_ui.answerNextPassword(password);
+    auto window = start();
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
+    ASSERT_EQ(m_ui.passwordRequests().size(), 1);
+    EXPECT_TRUE(m_ui.passwordRequests()[0].text.contains(DatabaseChoice::serverAddress()));
+    EXPECT_FALSE(m_ui.passwordRequests()[0].text.contains(password));
+    closeWindow(window);
+    EXPECT_EQ(filesHolding(m_folders.configHome(), password.toUtf8()), QStringList());
+    EXPECT_EQ(filesHolding(m_folders.dataHome(), password.toUtf8()), QStringList());
+}
+
+TEST_F(ServerStartup, ACancelledPasswordOrAServerThatIsDownIsReportedAtTheOpen)
+{
+    const QByteArray promptBase = qgetenv("HOURVANE_TEST_SERVER_PROMPT");
+    DatabaseChoice::chooseServer(m_schema->addressFor(QString::fromUtf8(promptBase)));
+    m_ui.answerNextPassword(std::nullopt);
+    auto window = start();
+    QStringList reports = m_ui.errorReports();
+    ASSERT_FALSE(reports.isEmpty());
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("none was given"))) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("at line 144")));
+    closeWindow(window);
+
+    m_ui.clear();
+    QTemporaryDir nowhere;
+    DatabaseChoice::chooseServer(QStringLiteral("postgresql://hourvane@/hourvane_test?host=%1&connect_timeout=2")
+                                     .arg(nowhere.path()));
+    window = start();
+    reports = m_ui.errorReports();
+    ASSERT_FALSE(reports.isEmpty());
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("Cannot connect to the database server"))) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("at line 144")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane"));
+}
+
+}  // namespace
+}  // namespace hv::test

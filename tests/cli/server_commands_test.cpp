@@ -1,0 +1,150 @@
+// The commands of a database on a server, through the real program in a
+// process of its own with no display: choosing the server and going back,
+// creating the tables, copying the local database there, import and export
+// against it, and backups that are the server's job.
+#include "command_environment.h"
+#include "old_file_variants.h"
+#include "support/test_environment.h"
+#include "support/test_server.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace hv::test {
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class ServerCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!testServerAddress())
+            GTEST_SKIP() << noTestServerReason().toStdString();
+    }
+
+    Outcome hourvane(QStringList arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(commandEnvironment(m_home.path()));
+        process.start(QStringLiteral(HOURVANE_EXECUTABLE), arguments);
+        process.closeWriteChannel();
+        process.waitForFinished(120000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString savedAddress() const
+    {
+        QSettings settings(m_home.path() + QStringLiteral("/config/Harrowfen.ini"), QSettings::IniFormat);
+        return settings.value(QStringLiteral("Hourvane/ServerAddress")).toString();
+    }
+
+    QByteArray exported(const QString& name) const
+    {
+        const QString path = m_home.filePath(name);
+        const Outcome outcome = hourvane({QStringLiteral("--export"), path});
+        EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_home;
+};
+
+TEST_F(ServerCommands, ChooseCreateCopyImportExportAndGoBack)
+{
+    const TestServerSchema empty(false);
+    // A database without the tables is refused, and nothing is saved.
+    Outcome outcome = hourvane({QStringLiteral("--use-server"), empty.address()});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("holds none of Hourvane's tables"))) << outcome.err.toStdString();
+    EXPECT_EQ(savedAddress(), QString());
+
+    outcome = hourvane({QStringLiteral("--init-server"), empty.address()});
+    EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    outcome = hourvane({QStringLiteral("--init-server"), empty.address()});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("already holds"))) << outcome.err.toStdString();
+
+    // The local database, filled from an old file, copied to another schema.
+    outcome = hourvane({QStringLiteral("--import"), oldFixture()});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    const QByteArray local = exported(QStringLiteral("local.csv"));
+    const TestServerSchema copy(false);
+    outcome = hourvane({QStringLiteral("--copy-to-server"), copy.address()});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+
+    outcome = hourvane({QStringLiteral("--use-server"), copy.address()});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_EQ(savedAddress(), copy.address());
+    EXPECT_EQ(exported(QStringLiteral("copy.csv")), local);
+    for (const char* job : {"--backup", "--restore"}) {
+        QStringList arguments{QString::fromLatin1(job)};
+        if (arguments[0] == u"--restore")
+            arguments << m_home.filePath(QStringLiteral("anything.mdb"));
+        outcome = hourvane(arguments);
+        EXPECT_EQ(outcome.code, 1) << job;
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("pg_dump"))) << outcome.err.toStdString();
+    }
+
+    // A run with a data folder of its own works on the local database there.
+    const QString localCopy = m_home.filePath(QStringLiteral("local-again.csv"));
+    outcome = hourvane({QStringLiteral("--data-dir"), m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane"),
+                        QStringLiteral("--export"), localCopy});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    QFile again(localCopy);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), local);
+    EXPECT_EQ(hourvane({QStringLiteral("--data-dir"), m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane"),
+                        QStringLiteral("--backup")})
+                  .code,
+              0);
+
+    // The same old file imported into the empty server database gives the
+    // same entries as on the local file.
+    outcome = hourvane({QStringLiteral("--use-server"), empty.address()});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    outcome = hourvane({QStringLiteral("--import"), oldFixture()});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_EQ(exported(QStringLiteral("imported.csv")), local);
+
+    outcome = hourvane({QStringLiteral("--use-local")});
+    EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_EQ(savedAddress(), QString());
+    EXPECT_EQ(exported(QStringLiteral("again.csv")), local);
+}
+
+TEST_F(ServerCommands, APasswordInTheAddressIsNeverSaved)
+{
+    const TestServerSchema schema;
+    const QString password = QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT_PASSWORD"));
+    ASSERT_EQ(schema.run("GRANT USAGE ON SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt; "
+                         "GRANT SELECT ON ALL TABLES IN SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt"),
+              QString());
+    QString address = schema.addressFor(QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT")));
+    address.replace(QStringLiteral("hourvane_prompt@"), QStringLiteral("hourvane_prompt:%1@").arg(password));
+    const Outcome outcome = hourvane({QStringLiteral("--use-server"), address});
+    EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral("password in the address was not saved")));
+    EXPECT_FALSE(outcome.out.contains(password));
+    QFile settings(m_home.path() + QStringLiteral("/config/Harrowfen.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(settings.readAll().contains(password.toUtf8()));
+
+    // Without a terminal, a password the server asks for is not to be had:
+    // said plainly, nothing changes.
+    const Outcome export_ = hourvane({QStringLiteral("--export"), m_home.filePath(QStringLiteral("x.csv"))});
+    EXPECT_EQ(export_.code, 1);
+    EXPECT_TRUE(export_.err.contains(QStringLiteral("password"))) << export_.err.toStdString();
+}
+
+}  // namespace
+}  // namespace hv::test
