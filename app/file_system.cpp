@@ -1,5 +1,6 @@
 #include "app/file_system.h"
 
+#include "data/durable_file.h"
 #include "data/runtime_error.h"
 
 #include <QCoreApplication>
@@ -8,11 +9,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-#include <vector>
 
 namespace hv::fs {
 
@@ -76,58 +72,6 @@ QString danglingLink(const QString& path)
     return QStringLiteral("'%1' is a link to '%2', which does not exist").arg(path, info.symLinkTarget());
 }
 
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Copies the bytes of source into a new file at target and syncs it to disk;
-// what went wrong, or empty text. The system's calls are used directly, so
-// that a short write (a full disk) reports the system's reason.
-QString copyBytes(const QString& source, const QString& target)
-{
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return QStringLiteral("cannot read '%1': %2").arg(source, systemReason());
-    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const QString reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
-        ::close(in);
-        return reason;
-    }
-    QString reason;
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            reason = QStringLiteral("cannot read '%1': %2").arg(source, systemReason());
-            break;
-        }
-        if (got == 0)
-            break;
-        for (ssize_t done = 0; done < got && reason.isEmpty();) {
-            const ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
-            else
-                done += put;
-        }
-        if (!reason.isEmpty())
-            break;
-    }
-    // The copy reaches the disk before it takes the database's name.
-    if (reason.isEmpty() && ::fsync(out) != 0)
-        reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
-    if (::close(out) != 0 && reason.isEmpty())
-        reason = QStringLiteral("cannot write '%1': %2").arg(target, systemReason());
-    ::close(in);
-    return reason;
-}
-
 RuntimeError accessError(const QString& text)
 {
     return {err::PathFileAccess, QStringLiteral("Path/File access error: ") + text};
@@ -148,38 +92,35 @@ void CopyFile(const QString& source, const QString& destination)
     if (QFileInfo::exists(destination))
         throw accessError(QStringLiteral("'%1' already exists").arg(destination));
 
-    const QString partial = destination + QStringLiteral(".partial");
-    QFile::remove(partial);
-    // The first failure, in the words of the file it happened to.
-    const QString reason = copyBytes(source, partial);
-    if (!reason.isEmpty()) {
-        QFile::remove(partial);
-        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (%3)").arg(source, destination, reason));
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (cannot read '%1': %3)")
+                              .arg(source, destination, in.errorString()));
+    try {
+        // A database that appeared meanwhile is never overwritten.
+        data::DurableFile::write(destination, data::DurableFile::Policy::NeverReplace, [&](QIODevice& out) {
+            QByteArray buffer(1 << 20, Qt::Uninitialized);
+            for (;;) {
+                const qint64 got = in.read(buffer.data(), buffer.size());
+                if (got < 0)
+                    throw RuntimeError(err::PathFileAccess,
+                                       QStringLiteral("cannot read '%1': %2").arg(source, in.errorString()));
+                if (got == 0 || out.write(buffer.constData(), got) != got)
+                    return;
+            }
+        });
+    } catch (const RuntimeError& failure) {
+        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (%3)").arg(source, destination, failure.description()));
     }
-    // rename never replaces an existing file, so a database that appeared
-    // meanwhile is never overwritten.
-    QFile copy(partial);
-    if (!copy.rename(destination)) {
-        const QString renameReason = copy.errorString();
-        QFile::remove(partial);
-        throw accessError(QStringLiteral("cannot copy '%1' to '%2' (cannot give the copy its name: %3)")
-                              .arg(source, destination, renameReason));
-    }
-    SyncFolder(QFileInfo(destination).absolutePath());
 }
 
 void SyncFolder(const QString& folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int error = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        if (::fsync(fd) != 0)
-            error = errno;
-        ::close(fd);
+    try {
+        data::DurableFile::syncFolder(folder);
+    } catch (const RuntimeError& failure) {
+        throw accessError(failure.description());
     }
-    if (error != 0 && error != EINVAL && error != ENOTSUP)
-        throw accessError(QStringLiteral("cannot sync the folder '%1' (%2)")
-                              .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 QString ProgramFolder()

@@ -7,7 +7,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
-#include "data/file_sync.h"
+#include "data/durable_file.h"
 #include "data/online_copy.h"
 #include "data/runtime_error.h"
 
@@ -94,14 +94,16 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
             throw refusal(cannot + QStringLiteral("the database is damaged (%1).").arg(failure.description()));
         }
         backUpLiveDatabase(now, backup);
-        if (std::rename(QFile::encodeName(staging).constData(), QFile::encodeName(m_livePath).constData()) != 0)
+        try {
+            data::DurableFile::commit(staging, m_livePath, data::DurableFile::Policy::Replace);
+        } catch (const RuntimeError& failure) {
             throw refusal(QStringLiteral("Cannot put the restored database in place of '%1': %2")
-                              .arg(m_livePath, QString::fromLocal8Bit(std::strerror(errno))));
+                              .arg(m_livePath, failure.description()));
+        }
     } catch (...) {
         QFile::remove(staging);
         throw;
     }
-    data::sync::folder(QFileInfo(m_livePath).absolutePath());
     return backup;
 }
 

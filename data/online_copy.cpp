@@ -1,6 +1,6 @@
 #include "online_copy.h"
 
-#include "file_sync.h"
+#include "durable_file.h"
 #include "runtime_error.h"
 #include "sqlite_handles.h"
 
@@ -109,22 +109,16 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
     if (QFileInfo::exists(destination))
         throw writeError(QStringLiteral("'%1' already exists").arg(destination));
 
-    const QString partial = destination + QStringLiteral(".partial");
+    const QString partial = DurableFile::partialPath(destination);
     QFile::remove(partial);
     try {
         writeCopy(source, partial);
-        if (!sync::file(partial))
-            throw writeError(QStringLiteral("the copy could not be brought to the disk"));
-        // QFile::rename never replaces a file that appeared meanwhile.
-        QFile renamed(partial);
-        if (!renamed.rename(destination))
-            throw writeError(renamed.errorString());
     } catch (...) {
         QFile::remove(partial);
         throw;
     }
-    // The folder itself is not synced: after a power cut the copy has its
-    // name and all its contents, or is not there at all.
+    // A file that appeared at the destination meanwhile is never replaced.
+    DurableFile::commit(partial, destination, DurableFile::Policy::NeverReplace);
 }
 
 void OnlineCopy::checkIntegrity(const QString& path)

@@ -1,0 +1,147 @@
+// Whole files or none: the one way files are written, against every kind of
+// target a user can name.
+#include "data/durable_file.h"
+#include "data/runtime_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace hv::test {
+namespace {
+
+using data::DurableFile;
+using Policy = DurableFile::Policy;
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QString failureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const RuntimeError& failure) {
+        EXPECT_EQ(failure.number(), err::PathFileAccess);
+        return failure.description();
+    }
+    return {};
+}
+
+auto text(const QByteArray& bytes)
+{
+    return [bytes](QIODevice& out) { out.write(bytes); };
+}
+
+class DurableFileTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(DurableFileTest, ReplacesARegularFileKeepingItsModeAndTheLinkToIt)
+{
+    const QString file = path("out.csv");
+    writeText(file, "old");
+    ::chmod(QFile::encodeName(file).constData(), 0640);
+    ASSERT_TRUE(QFile::link(file, path("link.csv")));
+
+    DurableFile::write(path("link.csv"), Policy::Replace, text("new"));
+
+    EXPECT_EQ(contents(file), "new");
+    EXPECT_TRUE(QFileInfo(path("link.csv")).isSymLink());
+    EXPECT_EQ(QFileInfo(file).permissions() & 0x0777, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    EXPECT_EQ(entries(), QStringList({"link.csv", "out.csv"}));
+}
+
+TEST_F(DurableFileTest, NeverReplaceRefusesAnyExistingNameEvenALinkToNowhere)
+{
+    writeText(path("there"), "kept");
+    ASSERT_TRUE(QFile::link(path("missing"), path("dangling")));
+    for (const QString name : {"there", "dangling"})
+        EXPECT_TRUE(failureOf([&] { DurableFile::write(path(name), Policy::NeverReplace, text("x")); }).contains("already exists"))
+            << name.toStdString();
+    EXPECT_EQ(contents(path("there")), "kept");
+    EXPECT_TRUE(QFileInfo(path("dangling")).isSymLink());
+}
+
+TEST_F(DurableFileTest, AFailedFillLeavesTheOldFileAndNoPartialBehind)
+{
+    writeText(path("out"), "old");
+    EXPECT_THROW(DurableFile::write(path("out"), Policy::Replace,
+                                    [](QIODevice& out) {
+                                        out.write("half");
+                                        throw RuntimeError(err::PathFileAccess, "stopped");
+                                    }),
+                 RuntimeError);
+    EXPECT_EQ(contents(path("out")), "old");
+    EXPECT_EQ(entries(), QStringList{"out"});
+}
+
+TEST_F(DurableFileTest, CommitNeverReplacesAFileThatAppearedMeanwhile)
+{
+    writeText(DurableFile::partialPath(path("copy")), "new");
+    writeText(path("copy"), "someone else's");
+    EXPECT_TRUE(failureOf([&] { DurableFile::commit(DurableFile::partialPath(path("copy")), path("copy"), Policy::NeverReplace); })
+                    .contains("already exists"));
+    EXPECT_EQ(contents(path("copy")), "someone else's");
+    EXPECT_EQ(entries(), QStringList{"copy"});
+}
+
+// A pipe is written into and stays a pipe; one that nobody reads is refused
+// at once instead of hanging the program.
+TEST_F(DurableFileTest, StreamsIntoAPipeAndRefusesOneWithoutAReader)
+{
+    const QString pipe = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_TRUE(failureOf([&] { DurableFile::write(pipe, Policy::Replace, text("x")); }).contains("nothing is reading"));
+
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {pipe});
+    ASSERT_TRUE(reader.waitForStarted());
+    // The reader opens its end in its own time; the writer waits for it only
+    // once the pipe is open, so try until it is.
+    QString failure = QStringLiteral("never tried");
+    for (int tries = 0; tries < 500 && !failure.isEmpty(); ++tries) {
+        failure = failureOf([&] { DurableFile::write(pipe, Policy::Replace, text("streamed")); });
+        if (!failure.isEmpty())
+            QThread::msleep(10);
+    }
+    EXPECT_EQ(failure, QString());
+    ASSERT_TRUE(reader.waitForFinished());
+    EXPECT_EQ(reader.readAllStandardOutput(), "streamed");
+    EXPECT_TRUE(QFileInfo(pipe).isFile() == false && QFileInfo::exists(pipe));
+    EXPECT_EQ(entries(), QStringList{"pipe"});
+}
+
+// Devices take the stream as it stands; a full one is a failure, and a device
+// node is never replaced by a file.
+TEST_F(DurableFileTest, WritesIntoDevicesAndReportsAFullOne)
+{
+    EXPECT_EQ(failureOf([] { DurableFile::write("/dev/null", Policy::Replace, text("gone")); }), QString());
+    const QString full = failureOf([] { DurableFile::write("/dev/full", Policy::Replace, text(QByteArray(70000, 'x'))); });
+    EXPECT_TRUE(full.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << full.toStdString();
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
+    EXPECT_TRUE(failureOf([&] { DurableFile::write(m_dir.path(), Policy::Replace, text("x")); }).contains("a folder"));
+}
+
+}  // namespace
+}  // namespace hv::test
