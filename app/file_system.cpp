@@ -105,8 +105,9 @@ void CopyFile(const QString& source, const QString& destination)
                 if (got < 0)
                     throw RuntimeError(err::PathFileAccess,
                                        QStringLiteral("cannot read '%1': %2").arg(source, in.errorString()));
-                if (got == 0 || out.write(buffer.constData(), got) != got)
+                if (got == 0)
                     return;
+                data::DurableFile::writeAll(out, buffer.constData(), got);
             }
         });
     } catch (const RuntimeError& failure) {

@@ -2,6 +2,7 @@
 
 #include "app/app_config.h"
 #include "app/appearance.h"
+#include "app/busy_pointer.h"
 #include "app/component_check.h"
 #include "app/database_choice.h"
 #include "app/data_places.h"
@@ -48,9 +49,6 @@ namespace hv {
 namespace {
 
 const QString kOwner = QStringLiteral("Form1");
-
-// How long start-up waits for a restore by another copy of the program.
-constexpr int kWaitForRestoreMs = 10000;
 
 // Header texts of the six list columns, leading blanks included, and the
 // width each takes when no width is saved.
@@ -309,8 +307,13 @@ void Form1::Form_Load()
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
-    if (fs::FileExists(liveDatabasePath()))
-        m_useLock.shareUse(liveDatabasePath(), kWaitForRestoreMs);
+    if (fs::FileExists(liveDatabasePath()) && !waitForDatabaseUse()) {
+        // The user chose not to wait: the program ends before it opens
+        // anything, as it does after the component check.
+        m_endingProgram = true;
+        m_env.endProgram();
+        return;
+    }
 
     err.line(112, [&] { ApplySkin(*this, m_SkinFramework1); });
 
@@ -389,17 +392,49 @@ void Form1::Form_Load()
         err.line(174, [&] { m_Maximized = true; });
 }
 
+bool Form1::waitForDatabaseUse()
+{
+    const QString live = liveDatabasePath();
+    for (;;) {
+        {
+            const BusyPointer busy;
+            if (m_useLock.shareUse(live, m_env.waitForRestoreMs))
+                return true;
+        }
+        // A lock that cannot even be made (a folder that cannot be written)
+        // guards nothing: the database opens as the system allows.
+        if (!m_useLock.busy())
+            return true;
+        const QMessageBox::StandardButton answer = UiSeam::message(
+            this, {QStringLiteral("The database '%1' is being restored by another copy of Hourvane, or another "
+                                  "program is using it alone, so Hourvane cannot open it now.\n\n"
+                                  "Choose Retry to wait until it is free, or Cancel to end Hourvane and start it "
+                                  "again later.")
+                       .arg(live),
+                   UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Retry | QMessageBox::Cancel});
+        if (answer != QMessageBox::Retry)
+            return false;
+    }
+}
+
 void Form1::makeDailyBackup()
 {
     // Only a database that opened is copied; one that did not was reported at its open.
     if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
         return;
+    const data::Connection& connection = SharedConnection::current();
     // A database on a server is backed up by the server's own tools.
-    if (SharedConnection::current().isServer())
+    if (connection.isServer())
+        return;
+    // A damaged database, said at its open, is never copied in among the
+    // sound backups.
+    if (connection.isDamaged())
         return;
     const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
+    const auto source = connection.checkedFully() ? backup::DatabaseBackup::Source::CheckedSound
+                                                  : backup::DatabaseBackup::Source::Unchecked;
     try {
-        backup::DatabaseBackup::daily(SharedConnection::current().dataSource(), places::backupsFolder(), now);
+        backup::DatabaseBackup::daily(connection.dataSource(), places::backupsFolder(), now, source);
     } catch (const RuntimeError& failure) {
         UiSeam::tell(this, QStringLiteral("The daily backup of the database could not be made:\r\n%1\r\n\r\n"
                                           "Hourvane goes on; the database itself is unchanged.")

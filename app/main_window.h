@@ -35,6 +35,9 @@ public:
         std::function<void()> endProgram;
         // The time of day, for the daily backup; the system clock when unset.
         std::function<QDateTime()> now;
+        // How long start-up waits for a restore by another copy of the
+        // program before it asks whether to wait longer.
+        int waitForRestoreMs = 10000;
         static Environment standard();
     };
 
@@ -132,6 +135,10 @@ private:
     // Passwords a server asks for are asked of the user in a password box.
     void askForServerPasswords();
     void sayReadOnlyState();
+    // Takes the database into shared use, waiting while a restore (or
+    // another program) holds it alone and asking whether to go on waiting;
+    // false when the user chose to end the program instead.
+    bool waitForDatabaseUse();
     void makeDailyBackup();
 
     Environment m_env;

@@ -12,6 +12,11 @@ namespace {
 
 const QChar kEllipsis(0x2026);  // marks lines left out
 
+// The bounds of the lines kept whole, so that a hostile text of tab-led
+// lines cannot make a box too large to lay out: a path's longest, and a few.
+constexpr qsizetype kLongestWholeLine = 4096;
+constexpr qsizetype kMostWholeLines = 12;
+
 struct Line {
     QStringView text;
     QStringView lineBreak;  // empty for the last line
@@ -44,47 +49,75 @@ QList<Line> splitLines(const QString& text)
 QString shortened(const QString& text, const Limits& limits)
 {
     const QList<Line> lines = splitLines(text);
+    // The lines kept whole, as many as the bounds allow, from the first on.
+    QList<bool> whole(lines.size(), false);
+    qsizetype wholeCount = 0;
+    qsizetype wholeLength = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines.at(i).text;
+        if (!line.startsWith(u'\t') || line.size() > kLongestWholeLine || wholeCount == kMostWholeLines)
+            continue;
+        whole[i] = true;
+        ++wholeCount;
+        wholeLength += line.size();
+    }
     QStringList cut;
     cut.reserve(lines.size());
     qsizetype total = 0;
     bool changed = false;
-    for (const Line& line : lines) {
-        cut << text::excerpt(line.text, limits.lineLength);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines.at(i).text;
+        cut << (whole.at(i) ? line.toString() : text::excerpt(line, limits.lineLength));
         total += cut.last().size();
-        changed = changed || cut.last().size() != line.text.size();
+        changed = changed || cut.last().size() != line.size();
     }
-    const auto join = [&](qsizetype from, qsizetype to, QString& out) {
-        for (qsizetype i = from; i < to; ++i) {
-            out += cut.at(i);
-            out += lines.at(i).lineBreak;
-        }
-    };
 
     QString out;
     if (lines.size() <= limits.lines && total <= limits.length) {
         if (!changed)
             return text;  // the common case: a text within the limits comes back untouched
-        join(0, lines.size(), out);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            out += cut.at(i);
+            out += lines.at(i).lineBreak;
+        }
         return out;
     }
 
+    // Shown: the last three lines, every line kept whole, and from the start
+    // as many lines as the limits leave room for; "…" stands for each run of
+    // lines left out.
+    QList<bool> shown = whole;
     const qsizetype tail = std::min<qsizetype>(3, lines.size() - 1);
     qsizetype tailLength = 0;
-    for (qsizetype i = lines.size() - tail; i < lines.size(); ++i)
-        tailLength += cut.at(i).size();
-    const qsizetype headLines = std::max<qsizetype>(1, limits.lines - tail - 1);
-    const qsizetype headBudget = limits.length - tailLength;
-    qsizetype head = 1;  // the first line is always shown
-    qsizetype headLength = cut.at(0).size();
-    while (head < headLines && head < lines.size() - tail && headLength + cut.at(head).size() <= headBudget)
-        headLength += cut.at(head++).size();
-
-    join(0, head, out);
-    if (head < lines.size() - tail) {  // lines left out
-        out += kEllipsis;
-        out += lines.at(head - 1).lineBreak;
+    for (qsizetype i = lines.size() - tail; i < lines.size(); ++i) {
+        shown[i] = true;
+        if (!whole.at(i))
+            tailLength += cut.at(i).size();
     }
-    join(lines.size() - tail, lines.size(), out);
+    const qsizetype headLines = std::max<qsizetype>(1, limits.lines - tail - 1 - wholeCount);
+    const qsizetype headBudget = limits.length - tailLength - wholeLength;
+    shown[0] = true;  // the first line is always shown
+    qsizetype headCount = 1;
+    qsizetype headLength = whole.at(0) ? 0 : cut.at(0).size();
+    for (qsizetype i = 1; i < lines.size() - tail && headCount < headLines; ++i) {
+        if (whole.at(i))
+            continue;
+        if (headLength + cut.at(i).size() > headBudget)
+            break;
+        shown[i] = true;
+        headLength += cut.at(i).size();
+        ++headCount;
+    }
+
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (shown.at(i)) {
+            out += cut.at(i);
+            out += lines.at(i).lineBreak;
+        } else if (shown.at(i - 1)) {  // the first of a run left out
+            out += kEllipsis;
+            out += lines.at(i - 1).lineBreak;
+        }
+    }
     return out;
 }
 

@@ -1,12 +1,11 @@
 #include "app/shared_connection.h"
 
+#include "app/busy_pointer.h"
 #include "app/database_check_schedule.h"
 #include "data/connection.h"
 #include "data/runtime_error.h"
 
-#include <QCursor>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <optional>
 
 namespace hv {
@@ -30,32 +29,12 @@ Shared& shared()
     return state;
 }
 
-// The hourglass for as long as an open may wait for a lock.
-class BusyPointer {
-public:
-    BusyPointer()
-        : m_shown(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_shown)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyPointer()
-    {
-        if (m_shown)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    bool m_shown;
-};
-
 void attemptOpen()
 {
     Shared& s = shared();
     const data::DatabaseFileCheck::PageCheck depth = DatabaseCheckSchedule::depthForOpen();
     try {
+        // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
         s.connection->Open(s.connectionString, depth);
     } catch (const RuntimeError& error) {

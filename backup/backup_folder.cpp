@@ -1,6 +1,8 @@
 #include "backup/backup_folder.h"
 
 #include "backup/backup_rotation.h"
+#include "data/runtime_error.h"
+#include "data/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,7 @@
 namespace hv::backup {
 
 BackupFolder::BackupFolder(QString folder, const QString& databasePath)
-    : m_folder(std::move(folder)), m_stem(QFileInfo(databasePath).completeBaseName())
+    : m_folder(std::move(folder)), m_databasePath(databasePath), m_stem(QFileInfo(databasePath).completeBaseName())
 {
 }
 
@@ -37,9 +39,23 @@ bool BackupFolder::hasCopyFrom(const QDate& day) const
     return std::any_of(all.begin(), all.end(), [&](const Copy& copy) { return copy.made.date() == day; });
 }
 
+QString BackupFolder::namedFor(const QDateTime& now) const
+{
+    return m_folder + u'/' + m_stem + u'-' + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+}
+
+QString BackupFolder::keptApartPath(const QDateTime& now, const QString& why) const
+{
+    const QString base = namedFor(now) + u'-' + why;
+    QString candidate = base + QStringLiteral(".mdb");
+    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++number)
+        candidate = base + QStringLiteral("-%1.mdb").arg(number);
+    return candidate;
+}
+
 QString BackupFolder::newCopyPath(const QDateTime& now) const
 {
-    const QString base = m_folder + u'/' + m_stem + u'-' + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString base = namedFor(now);
     QString candidate = base + QStringLiteral(".mdb");
     for (int number = 2; QFileInfo::exists(candidate) || QFileInfo::exists(candidate + QStringLiteral(".partial"));
          ++number)
@@ -50,11 +66,23 @@ QString BackupFolder::newCopyPath(const QDateTime& now) const
 void BackupFolder::rotate(const QDateTime& now) const
 {
     const QList<Copy> all = copies();
+    const data::VerifiedBackups verified(m_folder, m_databasePath);
+    const QString newestSound = verified.newest();
     QList<QDateTime> times;
-    for (const Copy& copy : all)
+    qsizetype sound = -1;
+    for (const Copy& copy : all) {
+        if (copy.path == newestSound)
+            sound = times.size();
         times << copy.made;
-    for (const qsizetype position : BackupRotation::toDelete(times, now))
+    }
+    for (const qsizetype position : BackupRotation::toDelete(times, now, sound))
         QFile::remove(all[position].path);
+    try {
+        verified.prune();
+    } catch (const RuntimeError&) {
+        // The records of deleted copies stay until the next rotation; they
+        // name no file, so nothing takes them for a sound copy.
+    }
     // A copy that was cut short (the program stopped while writing it) is
     // left from an earlier day; one of today may still be being written.
     for (const Copy& unfinished : copies(true)) {

@@ -9,7 +9,9 @@ namespace hv::backup {
 // The folder of a database's backups: each copy is named for the database
 // and the local date and time it was made, "dbData-2026-12-07-083015.mdb"
 // ("-2", "-3" added when two are made within a second). Files of any other
-// name are not backups and are never touched.
+// name are not backups and are never touched; among them the copies kept
+// apart ("dbData-2026-12-07-083015-replaced.mdb": a database a restore
+// replaced, kept as it stood), which no rotation deletes.
 class BackupFolder {
 public:
     BackupFolder(QString folder, const QString& databasePath);
@@ -30,12 +32,20 @@ public:
     // A path for a new backup made at `now`, free at the moment of asking.
     QString newCopyPath(const QDateTime& now) const;
 
-    // Deletes the backups that BackupRotation does not keep; a copy that
-    // cannot be deleted stays (and is tried again next time).
+    // A path for a copy kept apart from the backups, named for `now` and
+    // `why` ("replaced"), free at the moment of asking.
+    QString keptApartPath(const QDateTime& now, const QString& why) const;
+
+    // Deletes the backups that BackupRotation does not keep, never the newest
+    // copy recorded as sound (data::VerifiedBackups); a copy that cannot be
+    // deleted stays (and is tried again next time).
     void rotate(const QDateTime& now) const;
 
 private:
+    QString namedFor(const QDateTime& now) const;
+
     QString m_folder;
+    QString m_databasePath;
     QString m_stem;
 };
 

@@ -1,15 +1,39 @@
 #include "backup/database_backup.h"
 
 #include "backup/backup_folder.h"
+#include "data/database_file_check.h"
 #include "data/online_copy.h"
 #include "data/runtime_error.h"
+#include "data/verified_backups.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace hv::backup {
 
-QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now)
+namespace {
+
+// Raises unless the new copy is a whole database of this program; the copy
+// is then deleted.
+void requireSoundCopy(const QString& databasePath, const QString& copy)
+{
+    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(copy);
+    if (verdict.isSound())
+        return;
+    QFile::remove(copy);
+    // The verdict names the copy; what it found is true of the database.
+    QString reason = QString(verdict.reason).replace(copy, databasePath);
+    reason += QStringLiteral("\nNo backup was made of it, and the backups made before are kept.");
+    if (verdict.kind == data::DatabaseFileVerdict::Damaged)
+        reason += QStringLiteral("\n\n") + data::DatabaseFileCheck::backupAdvice(databasePath);
+    throw RuntimeError(err::DatabaseEngine, reason);
+}
+
+}  // namespace
+
+QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now,
+                                   Source source)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         throw RuntimeError(err::PathFileAccess,
@@ -17,6 +41,16 @@ QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& f
     const BackupFolder backups(folder, databasePath);
     const QString copy = backups.newCopyPath(now);
     toFile(databasePath, copy);
+    if (source == Source::Unchecked)
+        requireSoundCopy(databasePath, copy);
+    try {
+        data::VerifiedBackups(folder, databasePath).record(copy);
+    } catch (const RuntimeError& failure) {
+        // A copy not known as sound would never be offered as one.
+        QFile::remove(copy);
+        throw RuntimeError(failure.number(), QStringLiteral("Cannot back up '%1' to '%2': %3")
+                                                 .arg(databasePath, copy, failure.description()));
+    }
     backups.rotate(now);
     return copy;
 }
@@ -31,11 +65,12 @@ void DatabaseBackup::toFile(const QString& databasePath, const QString& file)
     }
 }
 
-std::optional<QString> DatabaseBackup::daily(const QString& databasePath, const QString& folder, const QDateTime& now)
+std::optional<QString> DatabaseBackup::daily(const QString& databasePath, const QString& folder, const QDateTime& now,
+                                             Source source)
 {
     if (BackupFolder(folder, databasePath).hasCopyFrom(now.date()))
         return std::nullopt;
-    return intoFolder(databasePath, folder, now);
+    return intoFolder(databasePath, folder, now, source);
 }
 
 }  // namespace hv::backup

@@ -8,20 +8,37 @@ namespace hv::backup {
 
 // Backups of the live database: consistent copies through the engine's
 // online backup (never a copy of the file's bytes while it may be in use),
-// which read the live database and never write to it. Failures raise a
-// RuntimeError naming the file and the reason.
+// which read the live database and never write to it. A copy joins the
+// backups folder only as a sound database of this program, and is recorded
+// so (data::VerifiedBackups); a damaged database is never copied in among
+// the sound ones. Failures raise a RuntimeError naming the file and the
+// reason.
 class DatabaseBackup {
 public:
+    // What is known of the database being copied.
+    enum class Source {
+        // Nothing: the copy is checked whole (tables, queries, every page and
+        // index) before it counts as a backup.
+        Unchecked,
+        // The caller's connection checked it whole and found it sound
+        // (data::Connection::checkedFully()), so a copy made now is sound too.
+        CheckedSound,
+    };
+
     // A copy into the backups folder (made when missing), named for `now`;
-    // the folder is then rotated. Returns the copy's path.
-    static QString intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now);
+    // the folder is then rotated. Returns the copy's path. A copy that fails
+    // its check is deleted, the folder left as it was, and the failure names
+    // what is wrong with the database.
+    static QString intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now,
+                              Source source = Source::Unchecked);
 
     // A copy into a file of the user's choice, which must not exist.
     static void toFile(const QString& databasePath, const QString& file);
 
     // The copy of the day: made into the folder unless it already holds one
     // from the day of `now`. Returns the copy's path when one was made.
-    static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now);
+    static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now,
+                                        Source source = Source::Unchecked);
 };
 
 }  // namespace hv::backup

@@ -58,6 +58,7 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
     if (QFileInfo::exists(m_livePath) && source.canonicalFilePath() == QFileInfo(m_livePath).canonicalFilePath())
         throw refusal(cannot + QStringLiteral("it is the live database itself."));
 
+    m_keptApart.clear();
     DatabaseUseLock lock;
     if (!lock.useAlone(m_livePath))
         throw refusal(QStringLiteral("Cannot restore: the database '%1' is in use by another copy of Hourvane. "
@@ -107,34 +108,99 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
     return backup;
 }
 
-void DatabaseRestore::backUpLiveDatabase(const QDateTime& now, QString& backup) const
+QStringList DatabaseRestore::companionsOf(const QString& databasePath)
 {
-    if (!QFileInfo::exists(m_livePath))
-        return;
-    // A journal left by a program that stopped half-way belongs to the old
-    // database: the engine rolls it back now, or it would be applied to the
-    // restored one.
-    if (QFileInfo::exists(m_livePath + QStringLiteral("-journal"))) {
+    QStringList found;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const QString companion = databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(companion) || QFileInfo(companion).isSymLink())
+            found << companion;
+    }
+    return found;
+}
+
+void DatabaseRestore::backUpLiveDatabase(const QDateTime& now, QString& backup)
+{
+    const bool liveExists = QFileInfo::exists(m_livePath);
+    // A journal left by a program of ours that stopped half-way: the engine
+    // undoes it now, as the next start would, so that the copy below holds
+    // the database as it was last committed. Another program's file is never
+    // handed to the engine.
+    if (liveExists && !companionsOf(m_livePath).isEmpty() && data::DatabaseFileCheck::inspect(m_livePath).isSound()) {
         try {
             requireDatabaseOfOurs(m_livePath);
         } catch (const RuntimeError&) {
-            // Not a database of ours: nothing of ours to roll back.
+            // Kept as it stands below, journal and all.
         }
     }
-    try {
-        backup = DatabaseBackup::intoFolder(m_livePath, m_backupsFolder, now);
-    } catch (const RuntimeError& failure) {
-        // A live file the engine cannot read (damaged, or not a database at
-        // all) is kept as it stands: no copy of the program is using it.
+    QString failure;
+    if (liveExists) {
         try {
-            backup = BackupFolder(m_backupsFolder, m_livePath).newCopyPath(now);
-            fs::CopyFile(m_livePath, backup);
-        } catch (const RuntimeError&) {
-            throw refusal(QStringLiteral("Cannot restore: the current database could not be backed up first, so "
-                                         "nothing was changed (%1).")
-                              .arg(failure.description()));
+            backup = DatabaseBackup::intoFolder(m_livePath, m_backupsFolder, now);
+        } catch (const RuntimeError& copyFailure) {
+            failure = copyFailure.description();
         }
     }
+    // What the engine could not copy (a damaged file, another program's), and
+    // whatever the engine keeps beside the file (a journal it did not undo),
+    // is kept as it stands, apart from the backups: a journal left beside the
+    // live name would be played into the restored database at its next open.
+    if ((liveExists && backup.isEmpty()) || !companionsOf(m_livePath).isEmpty()) {
+        try {
+            m_keptApart = keepApart(now, !liveExists);
+            if (backup.isEmpty())
+                backup = m_keptApart;
+        } catch (const RuntimeError& keepFailure) {
+            throw refusal(QStringLiteral("Cannot restore: the current database could not be kept first, so nothing "
+                                         "was changed (%1).")
+                              .arg(failure.isEmpty() ? keepFailure.description()
+                                                     : failure + QStringLiteral("; ") + keepFailure.description()));
+        }
+    }
+}
+
+QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) const
+{
+    if (!QDir().mkpath(m_backupsFolder))
+        throw refusal(QStringLiteral("Cannot create the backup folder '%1'.").arg(m_backupsFolder));
+    const QString kept = BackupFolder(m_backupsFolder, m_livePath).keptApartPath(now, QStringLiteral("replaced"));
+    QList<std::pair<QString, QString>> moved;
+    try {
+        if (!companionsOnly)
+            fs::CopyFile(m_livePath, kept);
+        // Each companion goes with the kept copy under its own suffix, moved
+        // in one rename, so that it is in one place or the other at every
+        // moment.
+        for (const QString& companion : companionsOf(m_livePath)) {
+            const QString target = kept + companion.mid(m_livePath.size());
+            if (std::rename(QFile::encodeName(companion).constData(), QFile::encodeName(target).constData()) == 0) {
+                moved.append({companion, target});
+                continue;
+            }
+            if (errno != EXDEV)
+                throw refusal(QStringLiteral("cannot move '%1' to '%2': %3")
+                                  .arg(companion, target, QString::fromLocal8Bit(std::strerror(errno))));
+            // The backups folder is on another disk: copied, and only then removed.
+            fs::CopyFile(companion, target);
+            if (!QFile::remove(companion)) {
+                QFile::remove(target);
+                throw refusal(QStringLiteral("cannot remove '%1' after copying it to '%2'").arg(companion, target));
+            }
+            moved.append({companion, target});
+        }
+    } catch (...) {
+        // Everything goes back as it was: the live file keeps its companions.
+        for (const auto& [from, to] : moved) {
+            if (std::rename(QFile::encodeName(to).constData(), QFile::encodeName(from).constData()) != 0)
+                fs::CopyFile(to, from);
+        }
+        if (!companionsOnly)
+            QFile::remove(kept);
+        throw;
+    }
+    data::DurableFile::syncFolder(m_backupsFolder);
+    data::DurableFile::syncFolder(QFileInfo(m_livePath).absolutePath());
+    return companionsOnly && !moved.isEmpty() ? moved.first().second : kept;
 }
 
 }  // namespace hv::backup

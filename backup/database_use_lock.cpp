@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -33,6 +34,7 @@ bool DatabaseUseLock::useAlone(const QString& databasePath)
 bool DatabaseUseLock::take(const QString& databasePath, int operation, int waitMs)
 {
     release();
+    m_busy = false;
     // The lock file is made once and never removed: removing it while
     // another copy waits for it would let two copies lock different files.
     const int fd = ::open(QFile::encodeName(lockFile(databasePath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -41,8 +43,13 @@ bool DatabaseUseLock::take(const QString& databasePath, int operation, int waitM
     QElapsedTimer waited;
     waited.start();
     while (::flock(fd, operation | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            ::close(fd);
+            return false;
+        }
         if (waited.elapsed() >= waitMs) {
             ::close(fd);
+            m_busy = true;
             return false;
         }
         QThread::msleep(50);

@@ -17,7 +17,8 @@ public:
     DatabaseUseLock& operator=(const DatabaseUseLock&) = delete;
 
     // Takes the lock shared, waiting up to `waitMs` while a restore holds it.
-    // False when it could not be taken (the program then goes on without it).
+    // False when it could not be taken: busy() then tells whether another
+    // copy holds it, or the lock file could not be made at all.
     bool shareUse(const QString& databasePath, int waitMs = 0);
 
     // Takes the lock for this copy alone; false while any other copy uses
@@ -26,6 +27,9 @@ public:
 
     void release();
     bool held() const { return m_fd >= 0; }
+    // True when the last attempt failed because another copy held the lock
+    // (a restore, for a shared use), not for want of a lock file.
+    bool busy() const { return m_busy; }
 
     static QString lockFile(const QString& databasePath);
 
@@ -33,6 +37,7 @@ private:
     bool take(const QString& databasePath, int operation, int waitMs);
 
     int m_fd = -1;
+    bool m_busy = false;
 };
 
 }  // namespace hv::backup

@@ -22,10 +22,15 @@ int RestoreCommand::run(const QString& value, CommandContext& context)
     try {
         if (!QDir().mkpath(context.dataFolder))
             return context.fail(QStringLiteral("Cannot create the data folder '%1'.").arg(context.dataFolder));
-        const QString replaced = backup::DatabaseRestore(context.liveDatabase, context.backupsFolder).run(value, context.now);
+        backup::DatabaseRestore restore(context.liveDatabase, context.backupsFolder);
+        const QString replaced = restore.run(value, context.now);
         context.out << QStringLiteral("Restored '%1' as the database '%2'.").arg(value, context.liveDatabase);
         if (!replaced.isEmpty())
             context.out << QStringLiteral(" The database it replaced was backed up to '%1'.").arg(replaced);
+        if (!restore.keptApart().isEmpty() && restore.keptApart() != replaced)
+            context.out << QStringLiteral(" Its file as it stood, with the unfinished changes beside it, was kept as "
+                                          "'%1'.")
+                               .arg(restore.keptApart());
         context.out << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {

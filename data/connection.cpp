@@ -35,8 +35,8 @@ RuntimeError engineError(sqlite3* db)
 // What a read-only connection to a damaged file says about every write.
 QString readOnlyDamageText(const QString& finding, const QString& path)
 {
-    return finding + QStringLiteral(" Hourvane has opened it read-only: what can still be read is shown, and nothing "
-                                    "will be written to it. ")
+    return finding + QStringLiteral("\nHourvane has opened it read-only: what can still be read is shown, and nothing "
+                                    "will be written to it.\n\n")
         + DatabaseFileCheck::backupAdvice(path);
 }
 
@@ -153,6 +153,8 @@ struct Connection::Impl {
     // Why writes are refused; empty while they are taken.
     QString readOnlyReason;
     bool damaged = false;
+    // The open's check compared every page and index and found them sound.
+    bool checkedFully = false;
     std::function<void()> readOnlyHandler;
 
     // Makes the engine itself refuse every change, whatever reaches it.
@@ -200,8 +202,7 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
     // rolls back the journal of) a file that is not ours.
     const DatabaseFileVerdict found = DatabaseFileCheck::inspect(path);
     if (found.kind == DatabaseFileVerdict::Damaged)
-        throw engineError(found.reason + QStringLiteral(" It cannot be opened. ")
-                          + DatabaseFileCheck::backupAdvice(path));
+        throw engineError(found.reason + QStringLiteral("\nIt cannot be opened.\n\n") + DatabaseFileCheck::backupAdvice(path));
     if (!found.isSound())
         throw engineError(found.reason);
 
@@ -241,6 +242,7 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
     m_impl->db = std::move(db);
     m_impl->readOnlyReason.clear();
     m_impl->damaged = false;
+    m_impl->checkedFully = check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
     if (verdict.kind == DatabaseFileVerdict::Damaged) {
         m_impl->damaged = true;
         m_impl->refuseWrites(readOnlyDamageText(verdict.reason, path));
@@ -287,6 +289,11 @@ bool Connection::isReadOnly() const
 bool Connection::isDamaged() const
 {
     return m_impl->db && m_impl->damaged;
+}
+
+bool Connection::checkedFully() const
+{
+    return m_impl->db && m_impl->checkedFully && !m_impl->damaged;
 }
 
 QString Connection::readOnlyReason() const
@@ -472,6 +479,7 @@ void Connection::Close()
     m_impl->path.clear();
     m_impl->readOnlyReason.clear();
     m_impl->damaged = false;
+    m_impl->checkedFully = false;
 }
 
 int Connection::state() const

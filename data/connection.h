@@ -100,6 +100,9 @@ public:
     // raises readOnlyReason() and changes nothing. It stays so until Close.
     bool isReadOnly() const;
     bool isDamaged() const;
+    // True when the open checked the whole file (PageCheck::Full) and found
+    // it sound, and no damage was met since: a copy made now is sound too.
+    bool checkedFully() const;
     // What is wrong, that nothing will be written, and for a damaged file
     // where its newest sound backup is. Empty while writes are taken.
     QString readOnlyReason() const;

@@ -69,11 +69,13 @@ public:
     static DatabaseFileVerdict engineVerdict(sqlite3* db, int resultCode, const QString& path);
 
     // What the user can do about a damaged database: where the newest sound
-    // backup in the backups folder beside it is, when there is one.
+    // backup in the backups folder beside it is, when there is one, and the
+    // steps to go on from it, over several lines.
     static QString backupAdvice(const QString& path);
 
-    // The newest file of "<folder of path>/backups" that inspect() finds
-    // sound; empty when there is none.
+    // The newest copy in "<folder of path>/backups" that passed the engine's
+    // full integrity check (VerifiedBackups); when none is recorded, the
+    // newest copy there that passes it now. Empty when there is none.
     static QString newestBackup(const QString& path);
 };
 

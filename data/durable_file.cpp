@@ -123,6 +123,22 @@ void syncPath(const QString& path, int flags, bool folder)
 
 }  // namespace
 
+void DurableFile::writeAll(QIODevice& out, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 written = out.write(data, size);
+        if (written <= 0)
+            throw failure(out.errorString());
+        data += written;
+        size -= written;
+    }
+}
+
+void DurableFile::writeAll(QIODevice& out, const QByteArray& bytes)
+{
+    writeAll(out, bytes.constData(), bytes.size());
+}
+
 QString DurableFile::partialPath(const QString& target)
 {
     return target + QStringLiteral(".partial");

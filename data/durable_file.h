@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -38,6 +39,12 @@ public:
     // partialPath(target)) in place of `target`: synced, renamed, folder
     // synced. The partial file is removed if this fails.
     static void commit(const QString& partial, const QString& target, Policy policy);
+
+    // Writes every byte into `out` or raises with the system's reason. A
+    // device that takes only part of a write (a disk that filled up) is given
+    // the rest again, and that write names why it failed.
+    static void writeAll(QIODevice& out, const char* data, qint64 size);
+    static void writeAll(QIODevice& out, const QByteArray& bytes);
 
     // Where a file on its way to `target` is written.
     static QString partialPath(const QString& target);

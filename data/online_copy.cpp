@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cstring>
+
 namespace hv::data {
 
 namespace {
@@ -31,6 +33,14 @@ RuntimeError writeError(const QString& reason)
 QString engineMessage(sqlite3* db, int rc)
 {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+// Why the engine could not write a file: the system's reason where the system
+// refused (a full disk: "No space left on device"), else the engine's.
+QString writeReason(sqlite3* db, int rc)
+{
+    const int error = db ? sqlite3_system_errno(db) : 0;
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : engineMessage(db, rc);
 }
 
 DatabaseHandle openDatabase(const QString& path, int flags)
@@ -67,7 +77,7 @@ void copyPages(sqlite3* from, sqlite3* to)
         const int rc = stepped != SQLITE_DONE ? stepped : finished;
         const bool reading = sqlite3_errcode(from) != SQLITE_OK || rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
             || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
-        throw reading ? readError(QString::fromUtf8(sqlite3_errstr(rc))) : writeError(engineMessage(to, rc));
+        throw reading ? readError(QString::fromUtf8(sqlite3_errstr(rc))) : writeError(writeReason(to, rc));
     }
 }
 
@@ -96,8 +106,10 @@ void writeCopy(const QString& source, const QString& target)
     if (!pages)
         throw writeError(engineMessage(memory.get(), SQLITE_NOMEM));
     QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
-        || file.write(reinterpret_cast<const char*>(pages), size) != size || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw writeError(file.errorString());
+    DurableFile::writeAll(file, reinterpret_cast<const char*>(pages), size);
+    if (!file.flush())
         throw writeError(file.errorString());
 }
 

@@ -25,6 +25,7 @@ std::unique_ptr<Form1> MainWindowTest::start()
     env.openPage = [this](const QString& url) { m_openedPages.append(url); };
     env.endProgram = [this] { ++m_endCalls; };
     env.now = [this] { return m_now.isValid() ? m_now : QDateTime::currentDateTime(); };
+    env.waitForRestoreMs = m_waitForRestoreMs;
     auto window = std::make_unique<Form1>(env);
     window->Form_Load();
     return window;

@@ -37,6 +37,8 @@ protected:
     double m_draw = 0.5;
     // The time start-up sees; the system clock when invalid.
     QDateTime m_now;
+    // How long start-up waits for a restore before it asks.
+    int m_waitForRestoreMs = 10000;
     QStringList m_openedPages;
     int m_endCalls = 0;
 };

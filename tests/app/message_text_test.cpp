@@ -85,5 +85,55 @@ INSTANTIATE_TEST_SUITE_P(
                                                   + QStringLiteral("\r\nlast")}),
     [](const ::testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
 
+// Lines begun with a tab hold what the reader must see whole: each comes
+// through uncut and in its place, however long the rest, and a text made
+// of nothing else is still bounded.
+struct WholeLinesCase {
+    const char* name;
+    QString text;
+    int wholeShown;  // the tab-led lines expected whole, from the first
+};
+
+void PrintTo(const WholeLinesCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class WholeLines : public ::testing::TestWithParam<WholeLinesCase> {};
+
+TEST_P(WholeLines, AreNeverCutNorLeftOut)
+{
+    const QString& text = GetParam().text;
+    const QString shown = shortened(text);
+    const QStringList lines = shown.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    QStringList whole;
+    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+        if (line.startsWith(u'\t'))
+            whole << line;
+    }
+    for (int i = 0; i < GetParam().wholeShown; ++i)
+        EXPECT_TRUE(lines.contains(whole.at(i))) << i;
+    EXPECT_LE(shown.size(), 1500 + 3 * 300 + 12 * 4096 + 24);
+}
+
+QString damageAdvice(const QString& folder)
+{
+    return QStringLiteral("The database '%1/dbData.mdb' is damaged (database disk image is malformed).\n"
+                          "Hourvane has opened it read-only.\n\nThe newest sound backup, saved 5/2/26, is:\n"
+                          "\t%1/backups/dbData-2026-05-02-090000.mdb\nTo go on from it:\n\t1. Close Hourvane.\n"
+                          "\t2. Keep the damaged file under another name.\n\t3. Copy the backup to '%1/dbData.mdb'.")
+        .arg(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WholeLines,
+    ::testing::Values(WholeLinesCase{"AdviceInAReport", errorReportAround(damageAdvice(QString(400, u'f'))), 4},
+                      WholeLinesCase{"AmongManyLines",
+                                     manyLines(500, 20) + u'\n' + damageAdvice(QStringLiteral("/data")) + u'\n'
+                                         + manyLines(500, 20),
+                                     4},
+                      WholeLinesCase{"NothingButTabs", QString(100000, u'\t').replace(u'\t', QStringLiteral("\tx\n")), 12}),
+    [](const ::testing::TestParamInfo<WholeLinesCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace hv::message_text

@@ -117,7 +117,7 @@ TEST_F(StartupConversionTest, TheFirstStartOfEachDayBacksUpTheDatabase)
         m_now = QDateTime::fromString(QString::fromLatin1(time), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         auto window = start();
         EXPECT_TRUE(m_ui.messages().isEmpty()) << time;
-        EXPECT_EQ(QDir(backups).entryList(QDir::Files).size(), copies) << time;
+        EXPECT_EQ(QDir(backups).entryList({QStringLiteral("dbData-*.mdb")}, QDir::Files).size(), copies) << time;
         closeWindow(window);
     }
     EXPECT_TRUE(QFileInfo::exists(backups + QStringLiteral("/dbData-2026-03-03-073000.mdb")));
@@ -155,7 +155,7 @@ TEST_F(StartupConversionTest, ADataFolderOfTheRunTakesThePlaceOfTheStandardOne)
     places::setDataFolder({});
     EXPECT_TRUE(m_ui.messages().isEmpty());
     EXPECT_EQ(SharedConnection::get().dataSource(), folder + QStringLiteral("/dbData.mdb"));
-    EXPECT_EQ(QDir(folder + QStringLiteral("/backups")).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(folder + QStringLiteral("/backups")).entryList({QStringLiteral("dbData-*.mdb")}, QDir::Files).size(), 1);
     EXPECT_FALSE(QFileInfo::exists(dataFolder()));
 }
 

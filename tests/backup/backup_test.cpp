@@ -12,6 +12,7 @@
 #include "data/online_copy.h"
 #include "data/runtime_error.h"
 #include "data/sqlite_handles.h"
+#include "data/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,15 +45,17 @@ QDateTime at(const char* text)
     return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-// One copy at 09:00 on every day from `first` to `last`, the folder rotated
-// after each as the program does; then the copies of `extra` on the last day.
+// One copy at 09:00 on every day of each span in turn, the folder rotated
+// after each as the program does (a span may lie ahead of the next one: the
+// clock ran ahead, then was put right); then the copies of `extra` on the
+// last day. The copy of the day `sound`, when given, is recorded as checked.
 struct RotationCase {
     const char* name;
-    const char* first;
-    const char* last;
+    QList<std::pair<const char*, const char*>> spans;
     QList<const char*> extra;  // times of further copies on the last day
     const char* now;
     QStringList kept;
+    const char* sound = nullptr;
 };
 
 class BackupRotationTest : public ::testing::TestWithParam<RotationCase> {};
@@ -61,29 +64,37 @@ TEST_P(BackupRotationTest, KeepsTheLastDaysTheLastMonthsAndToday)
 {
     const RotationCase& c = GetParam();
     QTemporaryDir folder;
+    const QString last = QString::fromLatin1(c.spans.last().second);
     touch(folder.filePath(QStringLiteral("notes.txt")));
     touch(folder.filePath(QStringLiteral("dbData-old.mdb")));
-    // Copies cut short: one from long ago goes, one from the last day may still be written.
+    // A copy cut short long ago goes.
     touch(folder.filePath(QStringLiteral("dbData-2020-02-02-101010.mdb.partial")));
-    touch(folder.filePath(QStringLiteral("dbData-%1-235959.mdb.partial").arg(QString::fromLatin1(c.last))));
     const backup::BackupFolder backups(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
-    const QDate last = QDate::fromString(QString::fromLatin1(c.last), Qt::ISODate);
-    for (QDate day = QDate::fromString(QString::fromLatin1(c.first), Qt::ISODate); day <= last; day = day.addDays(1)) {
-        const QDateTime made(day, QTime(9, 0));
-        touch(backups.newCopyPath(made));
+    const data::VerifiedBackups verified(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
+    const auto make = [&](const QDateTime& made) {
+        const QString copy = backups.newCopyPath(made);
+        touch(copy);
+        if (c.sound && made.date() == QDate::fromString(QString::fromLatin1(c.sound), Qt::ISODate))
+            verified.record(copy);
         backups.rotate(made);
+    };
+    for (const auto& [first, end] : c.spans) {
+        for (QDate day = QDate::fromString(QString::fromLatin1(first), Qt::ISODate);
+             day <= QDate::fromString(QString::fromLatin1(end), Qt::ISODate); day = day.addDays(1))
+            make(QDateTime(day, QTime(9, 0)));
     }
-    for (const char* time : c.extra) {
-        const QDateTime made(last, QTime::fromString(QString::fromLatin1(time), QStringLiteral("HH:mm:ss")));
-        touch(backups.newCopyPath(made));
-        backups.rotate(made);
-    }
+    // One of the last day may still be being written.
+    touch(folder.filePath(QStringLiteral("dbData-%1-235959.mdb.partial").arg(last)));
+    for (const char* time : c.extra)
+        make(QDateTime(QDate::fromString(last, Qt::ISODate), QTime::fromString(QString::fromLatin1(time), QStringLiteral("HH:mm:ss"))));
     backups.rotate(at(c.now));
 
     QStringList expected = c.kept;
     expected << QStringLiteral("dbData-old.mdb") << QStringLiteral("notes.txt");
-    if (at(c.now).date() == last)
-        expected << QStringLiteral("dbData-%1-235959.mdb.partial").arg(QString::fromLatin1(c.last));
+    if (at(c.now).date() == QDate::fromString(last, Qt::ISODate))
+        expected << QStringLiteral("dbData-%1-235959.mdb.partial").arg(last);
+    if (c.sound)
+        expected << QStringLiteral("dbData.verified");
     expected.sort();
     EXPECT_EQ(namesIn(folder.path()), expected);
 }
@@ -108,13 +119,23 @@ INSTANTIATE_TEST_SUITE_P(
     Dates, BackupRotationTest,
     ::testing::Values(
         // Fifteen months of daily copies, and two more today within one second.
-        RotationCase{"DailyUse", "2025-01-01", "2026-03-31", {"15:00:00", "15:00:00"}, "2026-03-31 16:00:00",
+        RotationCase{"DailyUse", {{"2025-01-01", "2026-03-31"}}, {"15:00:00", "15:00:00"}, "2026-03-31 16:00:00",
                      daily(QDate(2026, 3, 18), QDate(2026, 3, 31)) + monthEnds(2025, 4, 12) + monthEnds(2026, 1, 2)
                          + QStringList{QStringLiteral("dbData-2026-03-31-150000.mdb"),
                                        QStringLiteral("dbData-2026-03-31-150000-2.mdb")}},
         // A year of copies, then a year and a half without the program.
-        RotationCase{"LongUnused", "2024-01-01", "2024-12-31", {}, "2026-06-01 08:00:00",
-                     daily(QDate(2024, 12, 18), QDate(2024, 12, 31)) + monthEnds(2024, 1, 11)}),
+        RotationCase{"LongUnused", {{"2024-01-01", "2024-12-31"}}, {}, "2026-06-01 08:00:00",
+                     daily(QDate(2024, 12, 18), QDate(2024, 12, 31)) + monthEnds(2024, 1, 11)},
+        // Three weeks with the clock a year ahead: those copies stay, and the
+        // days since it was put right keep theirs.
+        RotationCase{"ClockRanAhead",
+                     {{"2026-03-01", "2026-03-10"}, {"2027-03-11", "2027-03-31"}, {"2026-03-11", "2026-03-31"}},
+                     {}, "2026-03-31 16:00:00",
+                     daily(QDate(2026, 3, 18), QDate(2026, 3, 31)) + daily(QDate(2027, 3, 18), QDate(2027, 3, 31))},
+        // The newest copy known to be sound is kept, however old.
+        RotationCase{"OldSoundCopy", {{"2026-01-01", "2026-02-09"}}, {}, "2026-02-09 16:00:00",
+                     daily(QDate(2026, 1, 27), QDate(2026, 2, 9)) + daily(QDate(2026, 1, 2), QDate(2026, 1, 2)),
+                     "2026-01-02"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A database of this program with a few rows, in a temporary data folder.
@@ -166,7 +187,10 @@ TEST_F(BackupTest, ACopyHoldsWhatWasCommittedAndLeavesTheLiveDatabaseAlone)
     EXPECT_NO_THROW(backup::DatabaseRestore::requireDatabaseOfOurs(copy));
     EXPECT_EQ(bytesOf(live()), before);
     writer.CommitTrans();
-    EXPECT_EQ(namesIn(backupsFolder()), QStringList{QStringLiteral("dbData-2026-05-04-101112.mdb")});
+    // The copy was checked whole, and is recorded so.
+    EXPECT_EQ(namesIn(backupsFolder()),
+              QStringList({QStringLiteral("dbData-2026-05-04-101112.mdb"), QStringLiteral("dbData.verified")}));
+    EXPECT_EQ(data::VerifiedBackups(backupsFolder(), live()).newest(), copy);
 }
 
 TEST_F(BackupTest, TheDailyCopyIsMadeOnceADay)
@@ -174,7 +198,7 @@ TEST_F(BackupTest, TheDailyCopyIsMadeOnceADay)
     EXPECT_TRUE(backup::DatabaseBackup::daily(live(), backupsFolder(), at("2026-05-04 08:00:00")).has_value());
     EXPECT_FALSE(backup::DatabaseBackup::daily(live(), backupsFolder(), at("2026-05-04 17:30:00")).has_value());
     EXPECT_TRUE(backup::DatabaseBackup::daily(live(), backupsFolder(), at("2026-05-05 07:59:00")).has_value());
-    EXPECT_EQ(namesIn(backupsFolder()).size(), 2);
+    EXPECT_EQ(backup::BackupFolder(backupsFolder(), live()).copies().size(), 2);
 }
 
 TEST_F(BackupTest, AFailedCopyNamesTheFolderAndLeavesNothingBehind)
@@ -219,6 +243,134 @@ TEST_F(BackupTest, ARestoreIsRefusedWhileAnotherCopyUsesTheDatabase)
     otherCopy.release();
     EXPECT_NO_THROW(backup::DatabaseRestore(live(), backupsFolder()).run(copy, at("2026-05-04 11:00:00")));
 }
+
+// `rows` entries written into the database at `path` (made from the
+// template first when `ours`, else another program's file) and committed;
+// then a change of many more that a program killed half-way left in the
+// journal beside it, hot.
+void leaveHotJournal(const QString& path, bool ours, int rows)
+{
+    const QString work = path + QStringLiteral(".work");
+    if (ours)
+        QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"), work);
+    sqlite3* raw = nullptr;
+    sqlite3_open(QFile::encodeName(work).constData(), &raw);
+    const data::DatabaseHandle db(raw);
+    const QByteArray table = ours ? "\"Work Hours\" (\"Work Description\")" : "notes (body)";
+    if (!ours)
+        sqlite3_exec(raw, "CREATE TABLE notes (body TEXT)", nullptr, nullptr, nullptr);
+    const auto insert = [&](int count, const char* text) {
+        sqlite3_exec(raw, QByteArray("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                                     + QByteArray::number(count) + ") INSERT INTO " + table + " SELECT printf('"
+                                     + text + " %d', i) || zeroblob(300) FROM n")
+                              .constData(),
+                     nullptr, nullptr, nullptr);
+    };
+    insert(rows, "committed");
+    // A cache of two pages spills the change into the file long before its end.
+    sqlite3_exec(raw, "PRAGMA cache_size = 2; BEGIN", nullptr, nullptr, nullptr);
+    insert(rows, "unfinished");
+    QFile::copy(work, path);
+    QFile::copy(work + QStringLiteral("-journal"), path + QStringLiteral("-journal"));
+    sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// The entries of a database as the engine reads it at its next open (any
+// journal beside it played back first), or -1 when it is not whole.
+int entriesAtNextOpen(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const data::DatabaseHandle db(raw);
+    int entries = -1;
+    sqlite3_exec(raw,
+                 "SELECT (SELECT count(*) FROM \"Work Hours\") FROM pragma_integrity_check "
+                 "WHERE integrity_check = 'ok'",
+                 [](void* out, int, char** values, char**) {
+                     *static_cast<int*>(out) = QByteArray(values[0]).toInt();
+                     return 0;
+                 },
+                 &entries, nullptr);
+    return entries;
+}
+
+// A live database with a hot journal beside it: what the restore finds, and
+// whether it must keep the file apart as it stands (the engine cannot copy it).
+struct JournalCase {
+    const char* name;
+    std::function<void(const QString& live)> make;
+    bool keptApart;
+};
+
+void PrintTo(const JournalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RestoreOverJournalTest : public BackupTest, public ::testing::WithParamInterface<JournalCase> {};
+
+TEST_P(RestoreOverJournalTest, GivesExactlyTheRestoredEntriesAndKeepsTheOldFile)
+{
+    QTemporaryDir folder;
+    const QString good = folder.filePath(QStringLiteral("good.mdb"));
+    QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"), good);
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(good).constData(), &raw);
+        const data::DatabaseHandle db(raw);
+        sqlite3_exec(raw, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                          "INSERT INTO \"Work Hours\" (\"Work Description\") SELECT 'restored' FROM n",
+                     nullptr, nullptr, nullptr);
+    }
+    QFile::remove(live());
+    GetParam().make(live());
+    const QString journal = live() + QStringLiteral("-journal");
+    ASSERT_TRUE(QFileInfo::exists(journal));
+    const QByteArray oldFile = bytesOf(live());
+    const QByteArray oldJournal = bytesOf(journal);
+
+    backup::DatabaseRestore restore(live(), backupsFolder());
+    const QString replaced = restore.run(good, at("2026-05-04 11:00:00"));
+    EXPECT_EQ(entriesAtNextOpen(live()), 100);
+    EXPECT_TRUE(backup::DatabaseRestore::companionsOf(live()).isEmpty());
+    if (GetParam().keptApart) {
+        // Kept as it stood, its journal beside it under the kept name.
+        const QString kept = restore.keptApart();
+        EXPECT_EQ(kept, replaced);
+        EXPECT_TRUE(kept.endsWith(QStringLiteral("-replaced.mdb")) || kept.endsWith(QStringLiteral("-replaced.mdb-journal")))
+            << kept.toStdString();
+        const QString keptFile = kept.endsWith(QStringLiteral("-journal")) ? kept.chopped(8) : kept;
+        EXPECT_EQ(bytesOf(keptFile), oldFile);
+        EXPECT_EQ(bytesOf(keptFile + QStringLiteral("-journal")), oldJournal);
+        EXPECT_TRUE(backup::BackupFolder(backupsFolder(), live()).copies().isEmpty());
+    } else {
+        // Ours: the engine undid the unfinished change; the backup holds what was committed.
+        EXPECT_EQ(entriesAtNextOpen(replaced), 150);
+        EXPECT_TRUE(restore.keptApart().isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lives, RestoreOverJournalTest,
+    ::testing::Values(
+        JournalCase{"Ours", [](const QString& live) { leaveHotJournal(live, true, 150); }, false},
+        JournalCase{"OursWithADamagedHeader",
+                    [](const QString& live) {
+                        leaveHotJournal(live, true, 150);
+                        QFile file(live);
+                        file.open(QIODevice::ReadWrite);
+                        file.seek(21);  // the payload fraction, always 64
+                        file.write("\0", 1);
+                    },
+                    true},
+        JournalCase{"AnotherProgramsFile", [](const QString& live) { leaveHotJournal(live, false, 150); }, true},
+        JournalCase{"AJournalAlone",
+                    [](const QString& live) {
+                        leaveHotJournal(live, true, 150);
+                        QFile::remove(live);
+                    },
+                    true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Files that are not a whole database of this program: refused, and the live
 // database, the file and the data folder stay as they were.

@@ -108,7 +108,7 @@ TEST_P(DamagedPageTest, OpensReadOnlyShowsWhatCanBeReadAndRefusesEveryWrite)
     EXPECT_TRUE(reason.contains(m_database.path())) << reason.toStdString();
     EXPECT_TRUE(reason.contains(QStringLiteral("is damaged"))) << reason.toStdString();
     EXPECT_TRUE(reason.contains(QStringLiteral("nothing will be written"))) << reason.toStdString();
-    EXPECT_TRUE(reason.contains(QStringLiteral("No backup"))) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("No sound backup"))) << reason.toStdString();
 
     const Reading list = readAll(connection, QStringLiteral("select * from [Work Hours Extended]"));
     if (GetParam().listReadsEverything) {
@@ -170,15 +170,19 @@ TEST(DamagedDatabase, NamesTheNewestSoundBackup)
         file.setFileTime(now.addDays(-ageDays), QFileDevice::FileModificationTime);
     };
     const QByteArray sound = fileBytes(programFolder() + QStringLiteral("/dbBlank.mdb"));
-    place(QStringLiteral("older.mdb"), sound, 3);
-    place(QStringLiteral("newer.mdb"), sound, 2);
-    place(QStringLiteral("newest-but-cut-short.mdb"), sound.left(60), 1);
+    place(QStringLiteral("dbData-older.mdb"), sound, 3);
+    place(QStringLiteral("dbData-newer.mdb"), sound, 2);
+    place(QStringLiteral("dbData-newest-but-cut-short.mdb"), sound.left(60), 1);
+    // Newest of all, and whole by its header, but with a page gone bad.
+    const QString damaged = backups + QStringLiteral("/dbData-newest-but-damaged.mdb");
+    place(QStringLiteral("dbData-newest-but-damaged.mdb"), sound, 0);
+    ASSERT_TRUE(PageDamage::overwrite(damaged, PageDamage::rootPage(damaged, QStringLiteral("Work Hours"))));
     ASSERT_TRUE(PageDamage::overwrite(database.path(), tableLeaf(database.path())));
 
     Connection connection;
     connection.Open(database.connectionString());
     const QString reason = connection.readOnlyReason();
-    EXPECT_TRUE(reason.contains(QStringLiteral("The newest sound backup is '") + backups + QStringLiteral("/newer.mdb'")))
+    EXPECT_TRUE(reason.contains(QStringLiteral("\n\t") + backups + QStringLiteral("/dbData-newer.mdb\n")))
         << reason.toStdString();
 }
 

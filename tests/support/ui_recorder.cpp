@@ -8,6 +8,11 @@ UiRecorder::UiRecorder()
 {
     UiSeam::setMessageHandler([this](const MessageRequest& request) {
         m_messages.append(request);
+        if (!m_actions.empty()) {
+            const auto action = std::move(m_actions.front());
+            m_actions.pop_front();
+            action();
+        }
         if (!m_answers.empty()) {
             const auto answer = m_answers.front();
             m_answers.pop_front();
@@ -54,6 +59,11 @@ void UiRecorder::answerNextPassword(std::optional<QString> password)
 void UiRecorder::answerNext(QMessageBox::StandardButton button)
 {
     m_answers.push_back(button);
+}
+
+void UiRecorder::beforeNextAnswer(std::function<void()> action)
+{
+    m_actions.push_back(std::move(action));
 }
 
 void UiRecorder::onNextModal(std::function<void(QDialog&)> script)

@@ -24,6 +24,9 @@ public:
 
     // The next boxes are answered with these buttons, in order.
     void answerNext(QMessageBox::StandardButton button);
+    // The next box runs this before it is answered (what a person would do
+    // while it is shown, such as close another program).
+    void beforeNextAnswer(std::function<void()> action);
 
     // The next password boxes are answered with these (nothing: Cancel), in
     // order; a box with no answer queued is cancelled.
@@ -43,6 +46,7 @@ public:
 private:
     QList<MessageRequest> m_messages;
     std::deque<QMessageBox::StandardButton> m_answers;
+    std::deque<std::function<void()>> m_actions;
     QList<PasswordRequest> m_passwordRequests;
     std::deque<std::optional<QString>> m_passwords;
     std::deque<std::function<void(QDialog&)>> m_scripts;

@@ -1,0 +1,124 @@
+// Start-up's part in the safety net: the daily backup of a damaged database
+// over many days, the advice that names a sound backup, and a start while a
+// restore holds the database.
+#include "main_window_fixture.h"
+#include "support/page_damage.h"
+
+#include "app/data_places.h"
+#include "app/shared_connection.h"
+#include "backup/backup_folder.h"
+#include "backup/database_backup.h"
+#include "backup/database_use_lock.h"
+#include "bench/bench_database.h"
+#include "data/connection.h"
+#include "data/database_file_check.h"
+#include "data/runtime_error.h"
+#include "data/verified_backups.h"
+
+#include <QDir>
+#include <QScopeGuard>
+
+namespace hv::test {
+namespace {
+
+using PageCheck = data::DatabaseFileCheck::PageCheck;
+
+TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
+{
+    // A data folder deep enough that one line of advice would be cut.
+    const QString folder = m_folders.dataHome() + u'/' + QString(120, u'a') + u'/' + QString(120, u'b')
+        + QStringLiteral("/Hourvane");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    places::setDataFolder(folder);
+    const auto reset = qScopeGuard([] { places::setDataFolder({}); });
+    const QString live = places::liveDatabasePath();
+    const QString backups = places::backupsFolder();
+    const QDateTime first(QDate(2026, 5, 1), QTime(9, 0));
+    const auto startOn = [&](int day) {
+        m_now = first.addDays(day);
+        auto window = start();
+        closeWindow(window);
+    };
+
+    startOn(0);
+    bench::writeEntries(live, 2000, 2, [](int code) { return code == 1; });
+    startOn(1);
+    const QString sound = data::VerifiedBackups(backups, live).newest();
+    ASSERT_TRUE(sound.contains(QStringLiteral("2026-05-02"))) << sound.toStdString();
+    ASSERT_TRUE(PageDamage::overwrite(live, PageDamage::lastChild(live, PageDamage::rootPage(live, QStringLiteral("Work Hours")))));
+
+    QStringList warnings;
+    for (int day = 2; day < 18; ++day) {
+        m_ui.clear();
+        startOn(day);
+        // The list's reports of the pages it cannot read aside, the warning is said once.
+        warnings.clear();
+        for (const MessageRequest& request : m_ui.messages()) {
+            if (request.title != QStringLiteral("Application Error"))
+                warnings << request.text;
+        }
+        ASSERT_EQ(warnings.size(), 1) << day;
+        // A backup asked for (as --backup and --import do) is refused too.
+        EXPECT_THROW(backup::DatabaseBackup::intoFolder(live, backups, m_now), RuntimeError);
+    }
+
+    for (const backup::BackupFolder::Copy& copy : backup::BackupFolder(backups, live).copies())
+        EXPECT_TRUE(data::DatabaseFileCheck::checkPages(copy.path, PageCheck::Full).isSound()) << copy.path.toStdString();
+    EXPECT_EQ(data::VerifiedBackups(backups, live).newest(), sound);
+    // The warning names that copy and the steps, each on a line of its own and whole.
+    const QString said = warnings.first();
+    for (const QString& line : {u'\t' + sound, QStringLiteral("\t1. Close Hourvane."),
+                                QStringLiteral("\t3. Copy the backup to '%1'.").arg(live)})
+        EXPECT_TRUE(said.split(u'\n').contains(line)) << said.toStdString();
+}
+
+// A start while a restore holds the database alone: the user is told, and
+// either waits for it (and the database opens once the restore is done) or
+// ends the program; nothing is opened meanwhile.
+struct RestoreRunningCase {
+    const char* name;
+    QMessageBox::StandardButton answer;
+};
+
+void PrintTo(const RestoreRunningCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class StartDuringRestoreTest : public MainWindowTest, public ::testing::WithParamInterface<RestoreRunningCase> {};
+
+TEST_P(StartDuringRestoreTest, WaitsOrEndsAndNeverOpensTheFileBeingReplaced)
+{
+    auto earlier = start();
+    closeWindow(earlier);
+    m_ui.clear();
+    backup::DatabaseUseLock restore;
+    ASSERT_TRUE(restore.useAlone(liveDatabase()));
+    const bool waits = GetParam().answer == QMessageBox::Retry;
+    bool openWhileAsked = true;
+    m_ui.beforeNextAnswer([&] {
+        openWhileAsked = SharedConnection::isSet() && SharedConnection::current().state() == data::Connection::StateOpen;
+        if (waits)
+            restore.release();  // the restore ends while the question is shown
+    });
+    m_ui.answerNext(GetParam().answer);
+    m_waitForRestoreMs = 20;
+
+    const int endsBefore = m_endCalls;
+    auto window = start();
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    EXPECT_TRUE(m_ui.messages().first().text.contains(QStringLiteral("is being restored by another copy of Hourvane")));
+    EXPECT_EQ(m_ui.messages().first().buttons, QMessageBox::Retry | QMessageBox::Cancel);
+    EXPECT_FALSE(openWhileAsked);
+    EXPECT_EQ(window->endingProgram(), !waits);
+    EXPECT_EQ(m_endCalls - endsBefore, waits ? 0 : 1);
+    EXPECT_EQ(SharedConnection::isSet() && SharedConnection::current().state() == data::Connection::StateOpen, waits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, StartDuringRestoreTest,
+                         ::testing::Values(RestoreRunningCase{"Waits", QMessageBox::Retry},
+                                           RestoreRunningCase{"Ends", QMessageBox::Cancel}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace hv::test
