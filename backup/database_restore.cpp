@@ -154,7 +154,7 @@ void DatabaseRestore::backUpLiveDatabase(const QDateTime& now, QString& backup)
             throw refusal(QStringLiteral("Cannot restore: the current database could not be kept first, so nothing "
                                          "was changed (%1).")
                               .arg(failure.isEmpty() ? keepFailure.description()
-                                                     : failure + QStringLiteral("; ") + keepFailure.description()));
+                                                     : failure + u' ' + keepFailure.description()));
         }
     }
 }
