@@ -60,7 +60,11 @@ protected:
     }
 
     QString live() const { return m_data.filePath(QStringLiteral("dbData.mdb")); }
-    QStringList backups() const { return QDir(m_data.filePath(QStringLiteral("backups"))).entryList(QDir::Files); }
+    // The copies in the backups folder (not the record of which were checked).
+    QStringList backups() const
+    {
+        return QDir(m_data.filePath(QStringLiteral("backups"))).entryList({QStringLiteral("dbData-*.mdb")}, QDir::Files);
+    }
 
     QTemporaryDir m_home;
     QTemporaryDir m_data;
