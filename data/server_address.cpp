@@ -112,6 +112,25 @@ QString rebuilt(const PQconninfoOption* options)
     return uri;
 }
 
+// In a URI whose user part, as libpq reads it, holds no '@': the place of an
+// '@' after the first '/' and before the parameters, which libpq would take
+// into the port or the database name (a password with a '/' written as it
+// is); -1 when there is none.
+qsizetype misplacedAt(const QString& text)
+{
+    if (!isUri(text))
+        return -1;
+    const qsizetype start = text.indexOf(QLatin1String("://")) + 3;
+    qsizetype at = start;
+    while (at < text.size() && text.at(at) != u'@' && text.at(at) != u'/')
+        ++at;
+    if (at >= text.size() || text.at(at) == u'@')
+        return -1;
+    const qsizetype query = text.indexOf(u'?', at);
+    const qsizetype sign = text.indexOf(u'@', at);
+    return sign >= 0 && (query < 0 || sign < query) ? sign : -1;
+}
+
 // Text libpq cannot read, with whatever would be a password there masked:
 // the part after ':' of a URI's user part (which, as libpq reads it, runs to
 // the first '@' or '/'; a URI without its scheme is read the same way), and
@@ -129,6 +148,11 @@ QString masked(const QString& text, QStringList& secrets)
         qsizetype at = start;
         while (at < text.size() && text.at(at) != u'@' && text.at(at) != u'/')
             ++at;
+        // A '/' written as it is in a password ends libpq's user part early:
+        // the '@' after it, before the parameters, still ends the password.
+        const qsizetype slipped = misplacedAt(text);
+        if (slipped >= 0)
+            at = slipped;
         if (at < text.size() && text.at(at) == u'@') {
             const qsizetype colon = text.indexOf(u':', start);
             if (colon >= 0 && colon < at)
@@ -191,6 +215,12 @@ QString ServerAddress::problem(const QString& address)
             error.replace(secret, kMask);
         return QStringLiteral("The server address '%1' cannot be read: %2").arg(shown, error);
     }
+    if (misplacedAt(address.trimmed()) >= 0) {
+        QStringList secrets;
+        return QStringLiteral("The server address '%1' cannot be read: an '@' after the host must be written %40, "
+                              "and a '/' in a password %2F.")
+            .arg(masked(address.trimmed(), secrets));
+    }
     // A database name that is an address itself would be read as one by a
     // connection, and its password with it.
     const QString dbname = option(options.get(), "dbname");
@@ -208,7 +238,8 @@ bool ServerAddress::hasPassword(const QString& address)
 
 QString ServerAddress::withoutPassword(const QString& address)
 {
-    if (const Options options = parsed(address))
+    const Options options = misplacedAt(address.trimmed()) < 0 ? parsed(address) : nullptr;
+    if (options)
         return rebuilt(options.get());
     QStringList secrets;
     return masked(address.trimmed(), secrets);
