@@ -31,6 +31,12 @@ bool isUri(const QString& text)
 // `error` set, when it cannot read them.
 Options parsed(const QString& address, QString* error = nullptr)
 {
+    // libpq would read the text only up to a NUL.
+    if (address.contains(QChar(0))) {
+        if (error)
+            *error = QStringLiteral("it holds the character NUL (code 0)");
+        return nullptr;
+    }
     char* message = nullptr;
     Options options(PQconninfoParse(address.trimmed().toUtf8().constData(), &message));
     if (message) {
