@@ -62,11 +62,12 @@ QString option(const PQconninfoOption* options, const char* keyword)
     return {};
 }
 
-// A value in the query part: escaped where libpq would read it otherwise,
-// a path or a list of hosts left readable.
+// A value in the query part: escaped where libpq would read it otherwise
+// (an '@' too, which libpq takes for the end of a user part when no '/'
+// comes before it), a path or a list of hosts left readable.
 QString queryValue(const QString& value)
 {
-    return QString::fromLatin1(QUrl::toPercentEncoding(value, "/:@,"));
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, "/:,"));
 }
 
 // The URI that gives libpq the same options, passwords left out: user, a

@@ -181,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "postgresql://ann@db.example.org/hv", "db.example.org"},
         AddressCase{"host='/run/my pg' dbname = 'h v' password = 's3cret \\' x' port=5433", true, true,
                     "postgresql:///h%20v?host=/run/my%20pg&port=5433", "this computer"},
+        AddressCase{"host=db.example.org application_name=a@b", true, false,
+                    "postgresql://db.example.org?application_name=a%40b", "db.example.org"},
         AddressCase{"postgresql://a.example.org:5433,b.example.org/hv", true, false,
                     "postgresql:///hv?host=a.example.org,b.example.org&port=5433,", "a.example.org"},
         // Unreadable: said so, and the password masked even in libpq's own words.
