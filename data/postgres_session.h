@@ -44,8 +44,9 @@ class RowCursor;
 // known to have been written. TCP keepalives find a dead network while idle.
 class PostgresSession {
 public:
-    // How long the session waits on the server, in milliseconds (the
-    // defaults are ADO's own time-outs: 15 s to connect, 30 s for a command).
+    // How long the session waits on the server, in milliseconds (by default
+    // the usual time-outs of a database component: 15 s to connect, 30 s for
+    // a command).
     struct Waits {
         int connectMs = 15000;
         int answerMs = 30000;
