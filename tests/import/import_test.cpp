@@ -231,7 +231,10 @@ TEST_P(BadOldFileTest, IsRefusedWithItsReasonAndNothingIsWritten)
 INSTANTIATE_TEST_SUITE_P(Files, BadOldFileTest,
                          ::testing::Values(BadOldFile::TruncatedMidPage, BadOldFile::TruncatedAtPage,
                                            BadOldFile::Encrypted, BadOldFile::NewerEngine, BadOldFile::MissingTable,
-                                           BadOldFile::NotOldFormat, BadOldFile::DoesNotExist, BadOldFile::Folder));
+                                           BadOldFile::NotOldFormat, BadOldFile::DoesNotExist, BadOldFile::Folder,
+                                           BadOldFile::NoteLongerThanStored, BadOldFile::NoteChainCut,
+                                           BadOldFile::NoteMarkedInline, BadOldFile::NoteElsewhere,
+                                           BadOldFile::RowWarnedAbout));
 
 struct DateCase {
     double days;
