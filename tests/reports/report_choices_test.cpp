@@ -11,8 +11,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <sqlite3.h>
+#include <cerrno>
+#include <cstring>
 
 namespace hv::test {
 namespace {
@@ -276,19 +279,58 @@ TEST_F(ReportChoicesTest, CsvCarriesIsoDatesDecimalPointsAndQuotedTexts)
     EXPECT_TRUE(readPdf(pdf).first().text.contains(QStringLiteral("7,5")));
 }
 
-TEST_F(ReportChoicesTest, ACsvFileThatCannotBeWrittenIsReported)
+// An export that cannot be written says why in the system's words, and
+// leaves what was there as it was: no file in a missing folder, the device
+// node a device.
+struct UnwritableCase {
+    const char* name;
+    const char* button;
+    const char* file;  // under the output folder, or an absolute path
+    int error;
+};
+
+void PrintTo(const UnwritableCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UnwritableExportTest : public ReportChoicesTest, public ::testing::WithParamInterface<UnwritableCase> {};
+
+TEST_P(UnwritableExportTest, IsReportedWithTheSystemsReason)
 {
     addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
                  QStringLiteral("2026-01-05"), 1, QStringLiteral("Call")}});
-    const QString file = m_output.filePath(QStringLiteral("missing/folder/report.csv"));
+    const QString file = QDir(m_output.path()).filePath(QString::fromLatin1(GetParam().file));
     openChooser([&](Form4& chooser) {
-        preview(chooser, QStringLiteral("Billable Hours by Employee"),
-                [&](ReportPreview& shown) { exportThroughDialog(shown, QStringLiteral("ExportToCsv"), file); });
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            m_ui.onNextModal([&](QDialog& dialog) {
+                auto* files = qobject_cast<QFileDialog*>(&dialog);
+                ASSERT_NE(files, nullptr);
+                // A device is named as it is, and is no file to confirm replacing.
+                files->setDefaultSuffix(QString());
+                files->setOption(QFileDialog::DontConfirmOverwrite);
+                files->selectFile(file);
+                static_cast<QDialog*>(files)->accept();
+            });
+            press(shown, QString::fromLatin1(GetParam().button));
+        });
     });
     ASSERT_EQ(m_ui.messages().size(), 1);
-    EXPECT_TRUE(m_ui.messages().first().text.startsWith(QStringLiteral("The report could not be written to")));
-    EXPECT_FALSE(QFile::exists(file));
+    const QString text = m_ui.messages().first().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("The report could not be written to \""))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromLocal8Bit(std::strerror(GetParam().error)))) << text.toStdString();
+    if (file.startsWith(m_output.path()))
+        EXPECT_FALSE(QFileInfo::exists(file));
+    else
+        EXPECT_FALSE(QFileInfo(file).isFile());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, UnwritableExportTest,
+    ::testing::Values(UnwritableCase{"CsvInAMissingFolder", "ExportToCsv", "missing/folder/report.csv", ENOENT},
+                      UnwritableCase{"CsvOnAFullDevice", "ExportToCsv", "/dev/full", ENOSPC},
+                      UnwritableCase{"PdfOnAFullDevice", "ExportToPdf", "/dev/full", ENOSPC}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Page numbers and the print date stand in the footer of every page, below
 // the last line the page can hold.
