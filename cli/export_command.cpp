@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace hv::cli {
@@ -87,6 +88,17 @@ qint64 writeEntries(data::Connection& connection, QIODevice& device)
     return rows;
 }
 
+// True when the path names the file, pipe or terminal that standard output
+// writes to (such as /dev/stdout): written through that descriptor, so a
+// file opened for appending is appended to and never replaced.
+bool isStandardOutput(const QString& path)
+{
+    struct stat named {};
+    struct stat output {};
+    return ::stat(QFile::encodeName(path).constData(), &named) == 0 && ::fstat(STDOUT_FILENO, &output) == 0
+        && named.st_dev == output.st_dev && named.st_ino == output.st_ino;
+}
+
 }  // namespace
 
 QCommandLineOption ExportCommand::option() const
@@ -101,10 +113,10 @@ QCommandLineOption ExportCommand::option() const
 int ExportCommand::run(const QString& value, CommandContext& context)
 {
     const QString cannot = QStringLiteral("Cannot export to '%1': ").arg(value);
-    const bool toOutput = value == u"-";
+    const bool toOutput = value == u"-" || isStandardOutput(value);
     if (!toOutput && QFileInfo(value).isDir())
         return context.fail(cannot + QStringLiteral("it is a folder."));
-    if (!toOutput && FileArgument::isLiveDatabase(value, context.liveDatabase))
+    if (toOutput ? isStandardOutput(context.liveDatabase) : FileArgument::isLiveDatabase(value, context.liveDatabase))
         return context.fail(cannot + QStringLiteral("it is the live database itself."));
 
     LiveDatabase live(context);

@@ -162,10 +162,11 @@ TEST_F(CommandLineTest, ImportMakesTheDatabaseFromTheTemplateThenExportWritesEve
 
 // Where an export may go: a regular file is replaced in one rename (a hard
 // link to the old file keeps the old contents), a pipe and a device are
-// written into and stay what they are, and a device that refuses the bytes
-// is a failure with the system's reason.
-enum class ExportTarget { RegularFile, Pipe, NullDevice, FullDevice };
-const char* const kExportTargetNames[] = {"RegularFile", "Pipe", "NullDevice", "FullDevice"};
+// written into and stay what they are (standard output named as a file
+// too, with nothing else written into it), and a device that refuses the
+// bytes is a failure with the system's reason.
+enum class ExportTarget { RegularFile, Pipe, NullDevice, FullDevice, StandardOutput };
+const char* const kExportTargetNames[] = {"RegularFile", "Pipe", "NullDevice", "FullDevice", "StandardOutput"};
 
 class ExportTargetTest : public CommandLineTest, public ::testing::WithParamInterface<ExportTarget> {};
 
@@ -199,6 +200,7 @@ TEST_P(ExportTargetTest, StreamsIntoPipesAndDevicesAndReplacesOnlyRegularFiles)
         break;
     case ExportTarget::NullDevice: target = QStringLiteral("/dev/null"); break;
     case ExportTarget::FullDevice: target = QStringLiteral("/dev/full"); break;
+    case ExportTarget::StandardOutput: target = QStringLiteral("/dev/stdout"); break;
     }
     struct stat before {};
     ::stat(QFile::encodeName(target).constData(), &before);
@@ -223,6 +225,10 @@ TEST_P(ExportTargetTest, StreamsIntoPipesAndDevicesAndReplacesOnlyRegularFiles)
         return;
     }
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    if (kind == ExportTarget::StandardOutput) {
+        EXPECT_EQ(run.out.toUtf8(), entries);
+        return;
+    }
     EXPECT_EQ(run.out, QStringLiteral("Exported 2000 entries to '%1'.\n").arg(target));
     if (kind == ExportTarget::Pipe) {
         ASSERT_TRUE(reader.waitForFinished());
@@ -238,7 +244,7 @@ TEST_P(ExportTargetTest, StreamsIntoPipesAndDevicesAndReplacesOnlyRegularFiles)
 
 INSTANTIATE_TEST_SUITE_P(Targets, ExportTargetTest,
                          ::testing::Values(ExportTarget::RegularFile, ExportTarget::Pipe, ExportTarget::NullDevice,
-                                           ExportTarget::FullDevice),
+                                           ExportTarget::FullDevice, ExportTarget::StandardOutput),
                          [](const auto& info) { return std::string(kExportTargetNames[static_cast<int>(info.param)]); });
 
 // The export is for programs: no byte order mark, every value exactly as
