@@ -2,6 +2,7 @@
 
 #include <QLayout>
 #include <QPainter>
+#include <QScreen>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -11,9 +12,10 @@ namespace hv {
 
 namespace {
 
-// Lines are made no wider than this many average characters unless a
-// layout gives the label more room, as word-wrapped labels are.
-constexpr int kLineCharacters = 80;
+// Lines are made no wider than half the screen, and never wider than this,
+// unless a layout gives the label more room: the width message boxes give
+// a text that wraps.
+constexpr int kWidestLine = 500;
 
 // The text as painted: every CR LF, CR, LF or paragraph separator one line
 // break of the layout.
@@ -81,9 +83,11 @@ QSize WrappingLabel::sizeHint() const
 {
     QTextLayout layout;
     const QSizeF natural = layOut(layout, 1.0e6);
-    const int width = std::min(static_cast<int>(std::ceil(natural.width())),
-                               fontMetrics().averageCharWidth() * kLineCharacters);
-    return {width + frame().width(), heightForWidth(width + frame().width())};
+    int widest = kWidestLine;
+    if (const QScreen* shown = screen())
+        widest = std::min(widest, shown->availableGeometry().width() / 2);
+    const int width = std::min(static_cast<int>(std::ceil(natural.width())), widest) + frame().width();
+    return {width, heightForWidth(width)};
 }
 
 QSize WrappingLabel::minimumSizeHint() const
