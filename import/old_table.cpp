@@ -5,6 +5,10 @@
 #include "import/library_messages.h"
 #include "import/old_values.h"
 
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -47,6 +51,7 @@ struct OldTable::Impl {
     // The long texts of the current row, read and converted here.
     std::vector<QByteArray> longTexts;
     qint64 rows = 0;
+    qint64 fileSize = 0;
     // What the library had printed when the current row was begun.
     qint64 messagesBefore = 0;
 
@@ -62,7 +67,7 @@ struct OldTable::Impl {
                                           "damaged: %5%6.")
                                .arg(file, tableName())
                                .arg(rows)
-                               .arg(column < 0 ? QStringLiteral("?") : columnName(column), reason,
+                               .arg(columnName(column), reason,
                                     detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)));
     }
 
@@ -100,10 +105,17 @@ QByteArray OldTable::Impl::longValueBytes(const MdbField& field, int column) con
     default: throw damaged(column, QStringLiteral("its entry in the row is of no known kind"));
     }
 
+    // No long value is larger than the file that holds it.
+    if (declared > fileSize)
+        throw damaged(column, QStringLiteral("%1 bytes are declared, more than the whole file holds").arg(declared));
     const bool chained = (word & 0x40000000) == 0;
     QByteArray bytes;
+    QSet<qint32> visited;
     qint32 next = static_cast<qint32>(mdb_get_int32(handle->pg_buf, field.start + 4));
     do {
+        if (visited.contains(next))
+            throw damaged(column, QStringLiteral("its chain of pages comes back on itself"));
+        visited.insert(next);
         void* buffer = nullptr;
         int start = 0;
         size_t length = 0;
@@ -112,11 +124,12 @@ QByteArray OldTable::Impl::longValueBytes(const MdbField& field, int column) con
             throw damaged(column, QStringLiteral("its bytes are not where the row says (page %1, row %2)")
                                       .arg(static_cast<quint32>(next) >> 8)
                                       .arg(row));
-        // Only a row of a long-value page that is in use holds a long value.
+        // Only a row of a long-value page ("LVAL" where a page of rows names
+        // its table), neither deleted nor moved, holds a long value.
         const char* lval = static_cast<const char*>(buffer);
         const int rowTable = handle->fmt->row_count_offset;
         if (lval[0] != 0x01 || std::memcmp(lval + 4, "LVAL", 4) != 0 || row >= mdb_get_int16(buffer, rowTable)
-            || (mdb_get_int16(buffer, rowTable + 2 + row * 2) & 0x4000) != 0)
+            || (mdb_get_int16(buffer, rowTable + 2 + row * 2) & 0xc000) != 0)
             throw damaged(column, QStringLiteral("page %1, row %2 holds no long value")
                                       .arg(static_cast<quint32>(next) >> 8)
                                       .arg(row));
@@ -125,11 +138,10 @@ QByteArray OldTable::Impl::longValueBytes(const MdbField& field, int column) con
                 throw cut(static_cast<qint64>(length));
             return QByteArray(lval + start, static_cast<qsizetype>(length));
         }
-        // Every link of a chain carries bytes, so a chain that comes back on
-        // itself overruns the declared length and ends here.
-        if (length <= 4 || bytes.size() + static_cast<qint64>(length) - 4 > declared)
-            throw cut(bytes.size() + static_cast<qint64>(length) - 4);
-        bytes.append(lval + start + 4, static_cast<qsizetype>(length) - 4);
+        const qint64 part = static_cast<qint64>(length) - 4;
+        if (part <= 0 || bytes.size() + part > declared)
+            throw cut(bytes.size() + std::max<qint64>(part, 0));
+        bytes.append(lval + start + 4, part);
         next = static_cast<qint32>(mdb_get_int32(buffer, start));
     } while (next != 0);
     if (bytes.size() != declared)
@@ -163,6 +175,7 @@ OldTable::OldTable(S_MdbTableDef* table, QString file, const LibraryMessages& me
     m_impl->fields.resize(table->num_cols);
     m_impl->texts.resize(table->num_cols);
     m_impl->longTexts.resize(table->num_cols);
+    m_impl->fileSize = QFileInfo(m_impl->file).size();
 }
 
 OldTable::~OldTable()

@@ -437,7 +437,7 @@ void ReportPreview::exportTo(const QString& fileName, Fill fill)
     if (fileName.isEmpty())
         return;
     if (const std::optional<QString> failure = writeFile(fileName, fill))
-        UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\": %2.")
+        UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\" (%2).")
                                .arg(QDir::toNativeSeparators(fileName), *failure));
 }
 
