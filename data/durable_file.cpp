@@ -3,7 +3,9 @@
 #include "data/file_kind.h"
 #include "data/runtime_error.h"
 
+#include <QByteArray>
 #include <QFile>
+#include <QIODevice>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -51,19 +53,71 @@ int openStream(const QString& target, mode_t mode)
     return fd;
 }
 
+// The device an export or a copy writes into: every byte reaches the
+// descriptor or the first refusal is kept with the system's reason, so a
+// short write (a full disk, a file-size limit) can never pass unnoticed,
+// whatever the writer does with the counts it is given back.
+class DescriptorDevice : public QIODevice {
+public:
+    explicit DescriptorDevice(int fd) : m_fd(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    ~DescriptorDevice() override { ::close(m_fd); }
+
+    bool isSequential() const override { return true; }
+
+    // Writes out what is held back; the system's reason for the first
+    // refusal, or empty text.
+    QString finish()
+    {
+        drain();
+        return m_error == 0 ? QString() : systemReason(m_error);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        if (m_error != 0)
+            return -1;
+        m_pending.append(data, length);
+        if (m_pending.size() >= kChunk)
+            drain();
+        return m_error == 0 ? length : -1;
+    }
+
+private:
+    static constexpr qsizetype kChunk = qsizetype(1) << 16;
+
+    void drain()
+    {
+        qsizetype done = 0;
+        while (m_error == 0 && done < m_pending.size()) {
+            const ssize_t put = ::write(m_fd, m_pending.constData() + done, size_t(m_pending.size() - done));
+            if (put > 0)
+                done += put;
+            else if (put < 0 && errno != EINTR)
+                m_error = errno;
+            else if (put == 0)
+                m_error = EIO;
+        }
+        m_pending.clear();
+        if (m_error != 0)
+            setErrorString(systemReason(m_error));
+    }
+
+    int m_fd;
+    QByteArray m_pending;
+    int m_error = 0;
+};
+
 // Runs `fill` on the open descriptor (which the device then owns) and makes
 // sure every byte was taken.
 void fillDescriptor(int fd, const QString& name, const std::function<void(QIODevice&)>& fill)
 {
-    QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw failure(QStringLiteral("cannot write to '%1': %2").arg(name, file.errorString()));
-    }
-    fill(file);
-    // The device keeps the system's reason for the first write it refused.
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        throw failure(QStringLiteral("cannot write to '%1': %2").arg(name, file.errorString()));
+    DescriptorDevice device(fd);
+    fill(device);
+    const QString reason = device.finish();
+    if (!reason.isEmpty())
+        throw failure(QStringLiteral("cannot write to '%1': %2").arg(name, reason));
 }
 
 // Renames without ever replacing a file that is there, even one that appeared
