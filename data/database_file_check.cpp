@@ -78,10 +78,13 @@ DatabaseFileVerdict judgeHeader(const unsigned char* header, const QString& path
 // A rollback journal beside the file that still holds changes to undo,
 // where the file or its folder cannot be written: undoing them is
 // impossible, and reading the file without undoing them would show half a
-// change.
+// change. A journal that is no file at all (a pipe, say) stands in the way too.
 DatabaseFileVerdict judgeJournal(const QString& path)
 {
     const QString journal = path + QStringLiteral("-journal");
+    const DatabaseFileVerdict companions = DatabaseFileCheck::inspectCompanions(path);
+    if (!companions.isSound())
+        return companions;
     ReadOnlyFile file(journal);
     const QByteArray start = file.readStart(static_cast<qint64>(kJournalMagic.size()));
     if (start.size() != static_cast<qsizetype>(kJournalMagic.size())
@@ -162,6 +165,19 @@ DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
     if (!fromHeader.isSound())
         return fromHeader;
     return judgeJournal(path);
+}
+
+DatabaseFileVerdict DatabaseFileCheck::inspectCompanions(const QString& path)
+{
+    for (const QString& companion : {path + QStringLiteral("-journal"), path + QStringLiteral("-wal")}) {
+        const FileKind kind = FileKind::of(companion);
+        if (kind.exists() && !kind.isFile() && !kind.name().isEmpty())
+            return verdict(DatabaseFileVerdict::NotAFile,
+                           QStringLiteral("The database '%1' cannot be opened: '%2' beside it, where its journal "
+                                          "belongs, is %3. Move it away, then try again.")
+                               .arg(path, companion, kind.name()));
+    }
+    return {};
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "online_copy.h"
 
+#include "database_file_check.h"
 #include "durable_file.h"
 #include "file_kind.h"
 #include "runtime_error.h"
@@ -53,6 +54,9 @@ void requireFile(const QString& path)
         throw RuntimeError(err::FileNotFound, kind.notADatabaseFileReason());
     if (!kind.isFile())
         throw readError(kind.notADatabaseFileReason());
+    const DatabaseFileVerdict companions = DatabaseFileCheck::inspectCompanions(path);
+    if (!companions.isSound())
+        throw readError(companions.reason.chopped(1));  // its full stop: the caller ends the sentence
 }
 
 // Copies every page of the source into `to` in one step, which holds the

@@ -77,6 +77,13 @@ const FileCase kFileCases[] = {
      DatabaseFileVerdict::NotAFile, "is a pipe"},
     {"Device", [](const QString&) { return QStringLiteral("/dev/zero"); }, DatabaseFileVerdict::NotAFile,
      "is a device"},
+    {"PipeAsJournal",
+     [](const QString& f) {
+         const QString path = writeFile(f + QStringLiteral("/dbData.mdb"), templateBytes());
+         mkfifo(QFile::encodeName(path + QStringLiteral("-journal")).constData(), 0600);
+         return path;
+     },
+     DatabaseFileVerdict::NotAFile, "where its journal belongs, is a pipe"},
     {"LinkToNowhere",
      [](const QString& f) {
          QFile::link(f + QStringLiteral("/gone.mdb"), f + QStringLiteral("/link.mdb"));
@@ -137,7 +144,7 @@ TEST_P(FileKinds, AreJudgedFromTheirOwnBytesAndRefusedByNameUntouched)
     if (regular) {
         EXPECT_EQ(fileBytes(path), before);
     }
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
+    EXPECT_FALSE(QFileInfo(path + QStringLiteral("-journal")).isFile());  // none was made
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileKinds, ::testing::ValuesIn(kFileCases),
