@@ -6,6 +6,7 @@
 #include "support/test_environment.h"
 
 #include "import/database_conversion.h"
+#include "import/import_error.h"
 #include "app/file_system.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,6 +111,33 @@ TEST_F(DatabaseConversionTest, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewDat
     EXPECT_GE(stoppedPartWay, 5);
     RecordProperty("wholeConversionMs", static_cast<int>(whole));
     RecordProperty("killedPartWay", stoppedPartWay);
+}
+
+TEST_F(DatabaseConversionTest, AFullDiskPartWayLeavesTheOldFileInUseAndNothingBeside)
+{
+    placeOldDatabase();
+    // In a process of its own whose files may not grow past 100 KiB, as on
+    // a disk that fills up while the new database is written.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100 * 1024, 100 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            import::DatabaseConversion(live()).run();
+        } catch (const import::ImportError& failure) {
+            const bool told = failure.message().contains(
+                QStringLiteral("The original file is unchanged and still in use as '%1'.").arg(live()));
+            _exit(told ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(fileBytes(live()), m_old);
+    EXPECT_EQ(files(), QStringList{QStringLiteral("dbData.mdb")});
 }
 
 }  // namespace
