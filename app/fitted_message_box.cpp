@@ -1,6 +1,9 @@
 #include "app/fitted_message_box.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
@@ -9,22 +12,37 @@ namespace hv {
 
 namespace {
 
-// The box shows each CR LF, lone CR or lone LF as one line break, and may
-// wrap a long word rather than grow past the screen.
-QString displayText(QString text)
+// The label in which the message box shows its text.
+QLabel* ownLabel(const QMessageBox& box)
 {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return message_text::withBreakOpportunities(text);
+    return box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"), Qt::FindDirectChildrenOnly);
 }
 
 }  // namespace
 
 FittedMessageBox::FittedMessageBox(const MessageRequest& request, QWidget* parent)
-    : QMessageBox(request.icon, request.title, QString(), request.buttons, parent), m_text(request.text)
+    : QMessageBox(request.icon, request.title, QString(), request.buttons, parent),
+      m_text(request.text),
+      m_label(new WrappingLabel(this))
 {
     setTextFormat(Qt::PlainText);
+    placeLabel();
     showShortened();
+}
+
+void FittedMessageBox::changeEvent(QEvent* event)
+{
+    QMessageBox::changeEvent(event);
+    // A change of style lays the box out anew, with its own label.
+    if (event->type() == QEvent::StyleChange)
+        placeLabel();
+}
+
+void FittedMessageBox::placeLabel()
+{
+    QLabel* own = ownLabel(*this);
+    if (own && layout() && layout()->indexOf(m_label) < 0)
+        m_label->takePlaceOf(*own);
 }
 
 void FittedMessageBox::showEvent(QShowEvent* event)
@@ -45,7 +63,10 @@ void FittedMessageBox::showEvent(QShowEvent* event)
 
 void FittedMessageBox::showShortened()
 {
-    setText(displayText(message_text::shortened(m_text, m_limits)));
+    // The label first: the box sizes itself to it as its text is set.
+    const QString shown = message_text::shortened(m_text, m_limits);
+    m_label->setText(shown);
+    setText(shown);
 }
 
 QSize FittedMessageBox::outerSize() const

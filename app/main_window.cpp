@@ -412,6 +412,25 @@ double Form1::columnWidthTwips(int position) const
 
 void Form1::ListData()
 {
+    while (!readList() && askToReadListAgain()) {
+    }
+}
+
+bool Form1::askToReadListAgain()
+{
+    // A local file that cannot be read says why in its report; an empty list
+    // from a server that did not answer must not pass for no entries.
+    if (!SharedConnection::isSet() || !SharedConnection::current().isServer())
+        return false;
+    return UiSeam::message(this, {QStringLiteral("The list of work hours could not be read from the database server, "
+                                                 "so it shows nothing now: no entry is gone. Read it again?"),
+                                  UiSeam::applicationTitle(), QMessageBox::Question,
+                                  QMessageBox::Yes | QMessageBox::No})
+        == QMessageBox::Yes;
+}
+
+bool Form1::readList()
+{
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("ListData")), this);
     std::unique_ptr<data::Recordset> rs;
 
@@ -424,7 +443,7 @@ void Form1::ListData()
         data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
     });
     if (!opened)
-        return;  // nothing to read: the list stays empty
+        return false;  // nothing to read: the list stays empty
 
     {
         WorkHoursModel::Fill fill(*m_model);
@@ -476,6 +495,7 @@ void Form1::ListData()
     }
     selectFirstAdded();
     err.line(122, [&] { rs->Close(); });
+    return true;
 }
 
 void Form1::selectFirstAdded()

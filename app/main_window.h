@@ -54,7 +54,10 @@ public:
     // when the user chose there to end the program.
     void Form_Load();
 
-    // Rebuilds the work-hours list from the database.
+    // Rebuilds the work-hours list from the database. When a database on a
+    // server could not be read (a connection made again within the read is
+    // not a failure), the user is told that the empty list is no sign of
+    // empty data and may try again.
     void ListData();
 
     // A click on the header of the list column at position (counted from 1).
@@ -119,6 +122,10 @@ private:
     void buildControls();
     void setColumnWidthTwips(int position, double twips);
     void selectFirstAdded();
+    // One reading of the list; false when its rows could not be read.
+    bool readList();
+    // Whether the user wants the list read again after it could not be.
+    bool askToReadListAgain();
     void applyPlaces(const layout::MainWindowPlaces& places);
     void keepDesignSize();
     void restoreDesignSize();

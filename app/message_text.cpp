@@ -88,23 +88,4 @@ QString shortened(const QString& text, const Limits& limits)
     return out;
 }
 
-QString withBreakOpportunities(const QString& text, int run)
-{
-    QString out;
-    int unbroken = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        out += c;
-        if (c.isSpace() || isLineBreak(c)) {
-            unbroken = 0;
-            continue;
-        }
-        if (++unbroken >= run && !c.isHighSurrogate()) {
-            out += QChar(0x200B);
-            unbroken = 0;
-        }
-    }
-    return out;
-}
-
 }  // namespace hv::message_text

@@ -22,9 +22,4 @@ struct Limits {
 // splits a character written with two UTF-16 units.
 QString shortened(const QString& text, const Limits& limits = {});
 
-// The text with a zero-width space after every `run` characters that are
-// not blanks or line breaks, so a box can wrap a long word or number
-// instead of growing past the screen's edge. For display only.
-QString withBreakOpportunities(const QString& text, int run = 40);
-
 }  // namespace hv::message_text

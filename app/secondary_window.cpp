@@ -2,8 +2,10 @@
 
 #include "app/appearance.h"
 #include "app/file_system.h"
+#include "app/shared_connection.h"
 #include "app/twips.h"
 #include "app/ui_seam.h"
+#include "data/connection.h"
 #include "data/sql_text.h"
 
 #include <QApplication>
@@ -56,6 +58,27 @@ bool SecondaryWindow::writeAndConfirm(ErrorReport& err, int writeLine, const std
 {
     if (!err.line(writeLine, write))
         return false;
+    err.line(confirmLine, [&] { UiSeam::tell(this, confirmation); });
+    return true;
+}
+
+bool SecondaryWindow::updateAndConfirm(ErrorReport& err, int writeLine, const std::function<QString()>& statement,
+                                       int confirmLine, const QString& confirmation)
+{
+    // The engine's own count of the rows the statement changed.
+    long changed = -1;
+    if (!err.line(writeLine, [&] { SharedConnection::get().Execute(statement(), &changed); }))
+        return false;
+    if (changed == 0) {
+        err.line(confirmLine, [&] {
+            UiSeam::message(this, {QStringLiteral("This record no longer exists: it was deleted after this window "
+                                                  "opened (in another window, by another copy of Hourvane, or on "
+                                                  "the database server). Nothing was saved; what you entered is "
+                                                  "still here."),
+                                   UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
+        });
+        return false;
+    }
     err.line(confirmLine, [&] { UiSeam::tell(this, confirmation); });
     return true;
 }

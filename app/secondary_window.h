@@ -67,6 +67,16 @@ protected:
     bool writeAndConfirm(ErrorReport& err, int writeLine, const std::function<void()>& write, int confirmLine,
                          const QString& confirmation);
 
+    // The same for the update of the record the window edits, built by
+    // `statement` and run on the shared connection: an update that changed
+    // no row (the record was deleted after the window opened, in another
+    // window, by another copy of the program or on the server) writes
+    // nothing, says on the confirmation's line that the record no longer
+    // exists instead of confirming, and the window stays open with what the
+    // user entered. Returns whether a row was updated.
+    bool updateAndConfirm(ErrorReport& err, int writeLine, const std::function<QString()>& statement, int confirmLine,
+                          const QString& confirmation);
+
     // A box the user types into, named as its caption names it.
     struct TypedBox {
         QString caption;

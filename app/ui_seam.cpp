@@ -60,7 +60,7 @@ std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordReques
     bool ok = false;
     const QString password =
         QInputDialog::getText(parent ? parent : QApplication::activeWindow(), request.title,
-                              message_text::withBreakOpportunities(message_text::shortened(request.text)),
+                              message_text::shortened(request.text),
                               QLineEdit::Password, QString(), &ok);
     if (!ok)
         return std::nullopt;

@@ -185,12 +185,11 @@ void Form3::PushButton2_Click()
 
     bool written = false;
     if (err.test(112, [&] { return !m_ID.isEmpty(); })) {
-        written = writeAndConfirm(err, 114, [&] {
+        written = updateAndConfirm(err, 114, [&] {
             QString sql;
             for (const UpdatePiece& piece : kUpdatePieces)
                 sql += QString::fromLatin1(piece.text) + sql::quoteDoubled(boxText(piece.box));
-            sql += QStringLiteral("' where ID=") + m_ID;
-            SharedConnection::get().Execute(sql);
+            return sql + QStringLiteral("' where ID=") + m_ID;
         }, 116, QStringLiteral("Record Successfully Updated"));
     } else {
         written = writeAndConfirm(err, 118, [&] {

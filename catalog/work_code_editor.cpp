@@ -114,10 +114,9 @@ void Form5::PushButton2_Click()
 
     bool written = false;
     if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
-        written = writeAndConfirm(err, 108, [&] {
-            SharedConnection::get().Execute(QStringLiteral("update [Work Codes] set Description='") + description
-                                            + QStringLiteral("',Billable=") + billableWord
-                                            + QStringLiteral(" where ID=") + m_ID);
+        written = updateAndConfirm(err, 108, [&] {
+            return QStringLiteral("update [Work Codes] set Description='") + description + QStringLiteral("',Billable=")
+                + billableWord + QStringLiteral(" where ID=") + m_ID;
         }, 110, QStringLiteral("Record Successfully Updated"));
     } else {
         written = writeAndConfirm(err, 112, [&] {

@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include "data/server_address.h"
+
 namespace hv::cli {
 
 int CommandContext::fail(const QString& message) const
@@ -16,7 +18,7 @@ int CommandContext::refuseOnServer(const QString& what) const
                                "server's own job: use pg_dump to copy it (for example pg_dump --format=custom "
                                "--file=hours.dump \"%1\") and pg_restore to put a copy back, or ask the server's "
                                "administrator.")
-                    .arg(serverAddress, what));
+                    .arg(data::ServerAddress::withoutPassword(serverAddress), what));
 }
 
 }  // namespace hv::cli

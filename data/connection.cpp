@@ -1,5 +1,6 @@
 #include "connection.h"
 
+#include "engine_failure_text.h"
 #include "postgres_session.h"
 #include "recordset.h"
 #include "row_cursor.h"
@@ -29,7 +30,7 @@ RuntimeError engineError(const QString& description)
 
 RuntimeError engineError(sqlite3* db)
 {
-    return engineError(QString::fromUtf8(sqlite3_errmsg(db)));
+    return engineError(engineFailureText(db));
 }
 
 // What a read-only connection to a damaged file says about every write.

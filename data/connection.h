@@ -22,9 +22,11 @@ struct StatementFinalizer;
 // One open database, reached with a connection string and whole SQL
 // statements in the program's SQL dialect; the stand-in for the platform's
 // database connection object. The database is a local file, or a database on
-// a PostgreSQL server when the connection string is a libpq connection URI
-// ("postgresql://host/database?..."); the program's statements, the values
-// read back and the failures raised are the same for both.
+// a PostgreSQL server when the connection string is a server address (a libpq
+// connection URI, "postgresql://host/database?...", or keyword/value text
+// libpq reads; see ServerAddress); the program's statements, the values read
+// back and the failures raised are the same for both. No wait on a server is
+// unbounded (PostgresSession::waits()).
 class Connection {
 public:
     enum State { StateClosed = 0, StateOpen = 1 };

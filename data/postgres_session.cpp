@@ -8,6 +8,14 @@
 #include <QHash>
 #include <QStringList>
 
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <future>
+#include <thread>
+
 namespace hv::data {
 
 namespace {
@@ -36,21 +44,109 @@ QString connectionMessage(PGconn* connection)
     return QString::fromUtf8(PQerrorMessage(connection)).simplified();
 }
 
-ServerConnectionHandle connectWith(const QString& uri, const std::optional<QString>& password)
+PostgresSession::Waits& currentWaits()
+{
+    static PostgresSession::Waits waits;
+    return waits;
+}
+
+// A wait in whole seconds, for the messages ("1 second", "30 seconds").
+QString seconds(int milliseconds)
+{
+    const int whole = std::max(1, (milliseconds + 999) / 1000);
+    return whole == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(whole);
+}
+
+enum class Ready { Yes, TimedOut, Failed };
+
+// Waits until the socket can be read (or, with `writing`, written) or the
+// deadline passes.
+Ready waitOn(int socket, bool writing, const QDeadlineTimer& deadline)
+{
+    if (socket < 0)
+        return Ready::Failed;
+    pollfd watched{socket, static_cast<short>(writing ? POLLIN | POLLOUT : POLLIN), 0};
+    for (;;) {
+        const qint64 left = std::max<qint64>(0, deadline.remainingTime());
+        const int found = ::poll(&watched, 1, static_cast<int>(std::min<qint64>(left, INT_MAX)));
+        if (found > 0)
+            return Ready::Yes;
+        if (found == 0)
+            return Ready::TimedOut;
+        if (errno != EINTR)
+            return Ready::Failed;
+    }
+}
+
+// Connects without blocking, polling libpq's socket until the connection is
+// made, fails, or `waitMs` has passed (then `timedOut` is set and the
+// unfinished connection is returned, for the caller to drop).
+ServerConnectionHandle connectWith(const QString& uri, const std::optional<QString>& password, int waitMs,
+                                   bool& timedOut)
 {
     const QByteArray dbname = uri.toUtf8();
     const QByteArray secret = password ? password->toUtf8() : QByteArray();
+    const QByteArray connectTimeout = QByteArray::number(std::max(2, (waitMs + 999) / 1000));
+    const QByteArray userTimeout = QByteArray::number(currentWaits().answerMs);
     // Later keywords win: the address's own settings override the defaults
-    // before it, and a typed password is added after it.
-    std::vector<const char*> keywords = {"connect_timeout", "fallback_application_name", "dbname"};
-    std::vector<const char*> values = {"10", "Hourvane", dbname.constData()};
+    // before it, and a typed password is added after it. Keepalives find a
+    // network that went away while the connection was idle; tcp_user_timeout
+    // drops a connection whose sent data nobody acknowledges.
+    std::vector<const char*> keywords = {"connect_timeout", "fallback_application_name", "keepalives",
+                                         "keepalives_idle", "keepalives_interval", "keepalives_count",
+                                         "tcp_user_timeout", "dbname"};
+    std::vector<const char*> values = {connectTimeout.constData(), "Hourvane", "1", "30", "10", "3",
+                                       userTimeout.constData(), dbname.constData()};
     if (password) {
         keywords.push_back("password");
         values.push_back(secret.constData());
     }
     keywords.push_back(nullptr);
     values.push_back(nullptr);
-    return ServerConnectionHandle(PQconnectdbParams(keywords.data(), values.data(), 1));
+    ServerConnectionHandle connection(PQconnectStartParams(keywords.data(), values.data(), 1));
+    timedOut = false;
+    if (!connection || PQstatus(connection.get()) == CONNECTION_BAD)
+        return connection;
+    const QDeadlineTimer deadline(waitMs);
+    PostgresPollingStatusType polling = PGRES_POLLING_WRITING;
+    while (polling != PGRES_POLLING_OK && polling != PGRES_POLLING_FAILED) {
+        // The socket may change as libpq tries the next host.
+        const Ready ready = waitOn(PQsocket(connection.get()), polling == PGRES_POLLING_WRITING, deadline);
+        if (ready == Ready::TimedOut) {
+            timedOut = true;
+            return connection;
+        }
+        polling = PQconnectPoll(connection.get());
+    }
+    return connection;
+}
+
+struct CancelFreer {
+    void operator()(PGcancel* cancel) const noexcept { PQfreeCancel(cancel); }
+};
+
+// Asks the server to cancel what the connection runs. libpq's request waits
+// for the server without a limit, so it runs on a thread of its own that
+// is left behind when `deadline` passes first; true when the server took it.
+bool requestCancel(PGconn* connection, const QDeadlineTimer& deadline)
+{
+    std::unique_ptr<PGcancel, CancelFreer> cancel(PQgetCancel(connection));
+    if (!cancel)
+        return false;
+    auto taken = std::make_shared<std::promise<bool>>();
+    std::future<bool> answer = taken->get_future();
+    std::thread([cancel = std::move(cancel), taken] {
+        char error[256];
+        taken->set_value(PQcancel(cancel.get(), error, sizeof error) == 1);
+    }).detach();
+    const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
+    return answer.wait_for(left) == std::future_status::ready && answer.get();
+}
+
+bool isError(const PGresult* result)
+{
+    const ExecStatusType status = PQresultStatus(result);
+    return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY;
 }
 
 // What the program's statements may be: one select, insert, update or delete.
@@ -96,13 +192,25 @@ void PostgresSession::forgetPasswords()
     knownPasswords().clear();
 }
 
+void PostgresSession::setWaits(const Waits& waits)
+{
+    currentWaits() = waits;
+}
+
+PostgresSession::Waits PostgresSession::waits()
+{
+    return currentWaits();
+}
+
 void PostgresSession::connect(const QString& uri)
 {
+    const int waitMs = currentWaits().connectMs;
     std::optional<QString> password;
     if (knownPasswords().contains(m_address))
         password = knownPasswords().value(m_address);
-    ServerConnectionHandle connection = connectWith(uri, password);
-    if (PQstatus(connection.get()) != CONNECTION_OK && PQconnectionNeedsPassword(connection.get())) {
+    bool timedOut = false;
+    ServerConnectionHandle connection = connectWith(uri, password, waitMs, timedOut);
+    if (!timedOut && PQstatus(connection.get()) != CONNECTION_OK && PQconnectionNeedsPassword(connection.get())) {
         if (!passwordProvider())
             throw engineError(QStringLiteral("The database server for '%1' asks for a password, and none is known. "
                                              "Give it in a password file (~/.pgpass or PGPASSFILE).")
@@ -112,8 +220,12 @@ void PostgresSession::connect(const QString& uri)
             throw engineError(QStringLiteral("The database server for '%1' asks for a password; none was given, "
                                              "so Hourvane has not connected.")
                                   .arg(m_address));
-        connection = connectWith(uri, password);
+        connection = connectWith(uri, password, waitMs, timedOut);
     }
+    if (timedOut)
+        throw engineError(QStringLiteral("Cannot connect to the database server for '%1': it has not answered "
+                                         "within %2. Hourvane tries again at the next step.")
+                              .arg(m_address, seconds(waitMs)));
     if (PQstatus(connection.get()) != CONNECTION_OK) {
         if (password)
             knownPasswords().remove(m_address);
@@ -124,6 +236,8 @@ void PostgresSession::connect(const QString& uri)
         knownPasswords().insert(m_address, *password);
     // The server's notices are not the user's business: nothing on stderr.
     PQsetNoticeProcessor(connection.get(), [](void*, const char*) {}, nullptr);
+    // Every wait is the program's own, on the socket, with a deadline.
+    PQsetnonblocking(connection.get(), 1);
     m_connection = std::move(connection);
     m_prepared.clear();
 }
@@ -135,21 +249,24 @@ void PostgresSession::setUp()
         throw engineError(QStringLiteral("The database server for '%1' runs PostgreSQL %2; Hourvane needs version 11 or "
                                          "newer.")
                               .arg(m_address, QString::fromUtf8(PQparameterStatus(connection, "server_version"))));
+    // The server stops a statement when the program would stop waiting for it.
     const QByteArray settings =
         "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
         "SET IntervalStyle = 'postgres'; SET extra_float_digits = 1; SET TimeZone = 'UTC'; "
         "SET default_transaction_isolation = 'serializable'; SET lock_timeout = "
-        + QByteArray::number(Connection::lockTimeout());
-    ServerResultHandle result(PQexec(connection, settings.constData()));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        + QByteArray::number(Connection::lockTimeout())
+        + "; SET statement_timeout = " + QByteArray::number(currentWaits().answerMs);
+    const ServerResultHandle result = exchange([&](PGconn* c) { return PQsendQuery(c, settings.constData()); });
+    if (isError(result.get()))
         throw failure(result.get());
     // A backslash in typed text must never be read as an escape.
-    const char* conforming = PQparameterStatus(connection, "standard_conforming_strings");
+    const char* conforming = PQparameterStatus(m_connection.get(), "standard_conforming_strings");
     if (!conforming || qstrcmp(conforming, "on") != 0)
         throw engineError(QStringLiteral("The database server for '%1' does not keep standard_conforming_strings "
                                          "on; Hourvane does not write to it.")
                               .arg(m_address));
-    ServerResultHandle readOnly(PQexec(connection, "SHOW transaction_read_only"));
+    const ServerResultHandle readOnly =
+        exchange([](PGconn* c) { return PQsendQuery(c, "SHOW transaction_read_only"); });
     if (PQresultStatus(readOnly.get()) == PGRES_TUPLES_OK && PQntuples(readOnly.get()) == 1
         && qstrcmp(PQgetvalue(readOnly.get(), 0, 0), "on") == 0)
         m_readOnlyReason = QStringLiteral("The database server for '%1' takes no writes (a read-only server or "
@@ -212,11 +329,9 @@ void PostgresSession::ensureConnected()
     if (PQstatus(m_connection.get()) == CONNECTION_OK)
         return;
     // Once per step: the server may have restarted, or the network come back.
-    PQreset(m_connection.get());
+    m_connection.reset();
     m_prepared.clear();
-    if (PQstatus(m_connection.get()) != CONNECTION_OK)
-        throw engineError(QStringLiteral("Cannot reach the database server for '%1': %2")
-                              .arg(m_address, connectionMessage(m_connection.get())));
+    connect(m_uri);
     setUp();
 }
 
@@ -238,7 +353,95 @@ RuntimeError PostgresSession::failure(PGresult* result) const
         return engineError(QStringLiteral("Another person's work keeps this data locked for longer than Hourvane "
                                           "waits, so nothing of this step was written (%1). Try again.")
                                .arg(message));
+    if (state == "57014")
+        return engineError(QStringLiteral("The database server for '%1' did not finish this step within %2, "
+                                          "so it was stopped and nothing of it was written (%3). Try again.")
+                               .arg(m_address, seconds(currentWaits().answerMs), message));
     return engineError(message);
+}
+
+RuntimeError PostgresSession::unanswered(bool committing) const
+{
+    const QString silence = QStringLiteral("The database server for '%1' has not answered for %2, so Hourvane "
+                                           "stopped waiting")
+                                .arg(m_address, seconds(currentWaits().answerMs));
+    if (committing)
+        return engineError(silence
+                           + QStringLiteral(". Whether this step was written is not known until the server answers "
+                                            "again: look before you do it again."));
+    return engineError(silence + QStringLiteral(": nothing of this step was written. Hourvane connects again at the "
+                                                "next step."));
+}
+
+ServerResultHandle PostgresSession::exchange(const std::function<int(PGconn*)>& send, bool committing)
+{
+    m_trouble = Trouble::None;
+    PGconn* connection = m_connection.get();
+    const int waitMs = currentWaits().answerMs;
+    const auto dropped = [&](PGresult* result) {
+        m_trouble = PQstatus(m_connection.get()) == CONNECTION_OK ? Trouble::Refused : Trouble::Dropped;
+        return failure(result);
+    };
+    if (!connection || !send(connection))
+        throw dropped(nullptr);
+    // The deadline is for silence: it starts again whenever the server answers.
+    QDeadlineTimer deadline(waitMs);
+    const auto giveUp = [&] {
+        // A server that is only slow answers a cancel, and the connection stays;
+        // one that does not is dropped, so that what the step began is undone.
+        const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
+        if (!requestCancel(connection, grace) || !drain(grace)) {
+            m_connection.reset();
+            m_prepared.clear();
+        }
+        m_trouble = Trouble::Unanswered;
+        return unanswered(committing);
+    };
+    // Waits for the server's next bytes (or room for ours); the deadline
+    // starts again when they come.
+    const auto awaitServer = [&](bool writing) {
+        const Ready ready = waitOn(PQsocket(connection), writing, deadline);
+        if (ready == Ready::TimedOut)
+            throw giveUp();
+        if (ready == Ready::Failed || !PQconsumeInput(connection))
+            throw dropped(nullptr);
+        deadline = QDeadlineTimer(waitMs);
+    };
+    int flushed;
+    while ((flushed = PQflush(connection)) == 1)
+        awaitServer(true);
+    if (flushed < 0)
+        throw dropped(nullptr);
+    ServerResultHandle kept;
+    for (;;) {
+        while (PQisBusy(connection))
+            awaitServer(false);
+        ServerResultHandle result(PQgetResult(connection));
+        if (!result)
+            break;
+        if (!kept || !isError(kept.get()))
+            kept = std::move(result);
+    }
+    if (!kept || isError(kept.get())) {
+        if (PQstatus(connection) != CONNECTION_OK)
+            m_trouble = Trouble::Dropped;
+        else
+            m_trouble = Trouble::Refused;
+    }
+    return kept;
+}
+
+bool PostgresSession::drain(const QDeadlineTimer& deadline)
+{
+    PGconn* connection = m_connection.get();
+    for (;;) {
+        while (PQisBusy(connection)) {
+            if (waitOn(PQsocket(connection), false, deadline) != Ready::Yes || !PQconsumeInput(connection))
+                return false;
+        }
+        if (!ServerResultHandle(PQgetResult(connection)))
+            return PQstatus(connection) == CONNECTION_OK;
+    }
 }
 
 ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values)
@@ -247,10 +450,11 @@ ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector
     std::vector<const char*> pointers;
     for (const std::optional<QByteArray>& value : values)
         pointers.push_back(value ? value->constData() : nullptr);
-    ServerResultHandle result(PQexecParams(m_connection.get(), sql.constData(), static_cast<int>(values.size()),
-                                           nullptr, pointers.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    ServerResultHandle result = exchange([&](PGconn* c) {
+        return PQsendQueryParams(c, sql.constData(), static_cast<int>(values.size()), nullptr, pointers.data(), nullptr,
+                                 nullptr, 0);
+    });
+    if (isError(result.get()))
         throw failure(result.get());
     return result;
 }
@@ -258,8 +462,9 @@ ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector
 void PostgresSession::prepare(const QByteArray& name, const QByteArray& sql)
 {
     ensureConnected();
-    const ServerResultHandle result(PQprepare(m_connection.get(), name.constData(), sql.constData(), 0, nullptr));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+    const ServerResultHandle result =
+        exchange([&](PGconn* c) { return PQsendPrepare(c, name.constData(), sql.constData(), 0, nullptr); });
+    if (isError(result.get()))
         throw failure(result.get());
     m_prepared.insert(name);
 }
@@ -275,10 +480,11 @@ ServerResultHandle PostgresSession::runPrepared(const QByteArray& name,
     std::vector<const char*> pointers;
     for (const std::optional<QByteArray>& value : values)
         pointers.push_back(value ? value->constData() : nullptr);
-    ServerResultHandle result(PQexecPrepared(m_connection.get(), name.constData(), static_cast<int>(values.size()),
-                                             pointers.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    ServerResultHandle result = exchange([&](PGconn* c) {
+        return PQsendQueryPrepared(c, name.constData(), static_cast<int>(values.size()), pointers.data(), nullptr,
+                                   nullptr, 0);
+    });
+    if (isError(result.get()))
         throw failure(result.get());
     return result;
 }
@@ -288,7 +494,11 @@ void PostgresSession::release(const QByteArray& name)
     if (!m_prepared.remove(name) || PQstatus(m_connection.get()) != CONNECTION_OK
         || PQtransactionStatus(m_connection.get()) == PQTRANS_INERROR)
         return;
-    PQclear(PQexec(m_connection.get(), "DEALLOCATE " + name));
+    try {
+        exchange([&](PGconn* c) { return PQsendQuery(c, ("DEALLOCATE " + name).constData()); });
+    } catch (const RuntimeError&) {
+        // The statement goes with the connection in any case.
+    }
 }
 
 namespace {
@@ -320,8 +530,8 @@ void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 void PostgresSession::runScript(const QByteArray& sql)
 {
     ensureConnected();
-    const ServerResultHandle result(PQexec(m_connection.get(), sql.constData()));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK && PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+    const ServerResultHandle result = exchange([&](PGconn* c) { return PQsendQuery(c, sql.constData()); });
+    if (isError(result.get()))
         throw failure(result.get());
 }
 
@@ -337,17 +547,14 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     if (sql.contains(QChar(0)))
         throw nulRefused();
     requireProgramStatement(*m_dialect, sql, reading);
-    ensureConnected();
-    // Whatever a statement before may have set, a backslash is never an escape.
-    const char* conforming = PQparameterStatus(m_connection.get(), "standard_conforming_strings");
-    if (!conforming || qstrcmp(conforming, "on") != 0)
-        setUp();
-    if (!reading && m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) != 0
-        && !m_readOnlyReason.isEmpty())
+    const bool select = m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) == 0;
+    if (!reading && !select && !m_readOnlyReason.isEmpty())
         throw engineError(m_readOnlyReason);
     const QByteArray text = m_dialect->translate(sql).toUtf8();
     if (!inTransaction())
-        return run(text);
+        return runOutsideTransaction(text, select);
+    ensureConnected();
+    keepBackslashesText();
     // A failed statement inside a transaction is undone alone, and the
     // transaction goes on, as on the local file.
     run("SAVEPOINT hourvane_step");
@@ -356,10 +563,77 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
         run("RELEASE SAVEPOINT hourvane_step");
         return result;
     } catch (const RuntimeError&) {
-        if (PQstatus(m_connection.get()) == CONNECTION_OK)
-            PQclear(PQexec(m_connection.get(), "ROLLBACK TO SAVEPOINT hourvane_step"));
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_step");
         throw;
     }
+}
+
+ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text, bool select)
+{
+    for (int attempt = 1;; ++attempt) {
+        m_trouble = Trouble::None;
+        bool committing = false;
+        try {
+            ensureConnected();
+            keepBackslashesText();
+            if (select)
+                return run(text);
+            // The commit is sent only once the write has answered: a write
+            // given up on is never done later, when a stopped server resumes,
+            // and one whose connection dropped has done nothing.
+            run("BEGIN");
+            ServerResultHandle result;
+            try {
+                result = run(text);
+            } catch (const RuntimeError&) {
+                sendQuietly("ROLLBACK");
+                throw;
+            }
+            committing = true;
+            finishCommit();
+            return result;
+        } catch (const RuntimeError&) {
+            // A connection found gone (a server restarted since the last
+            // step) is made again, and the step sent again, once.
+            if (attempt > 1 || committing || m_trouble != Trouble::Dropped)
+                throw;
+        }
+    }
+}
+
+void PostgresSession::keepBackslashesText()
+{
+    // Whatever a statement before may have set, a backslash is never an escape.
+    const char* conforming = PQparameterStatus(m_connection.get(), "standard_conforming_strings");
+    if (!conforming || qstrcmp(conforming, "on") != 0)
+        setUp();
+}
+
+void PostgresSession::sendQuietly(const char* sql)
+{
+    if (PQstatus(m_connection.get()) != CONNECTION_OK)
+        return;  // the server undoes what a dropped connection began
+    try {
+        exchange([&](PGconn* c) { return PQsendQuery(c, sql); });
+    } catch (const RuntimeError&) {
+        // Reported already by the step that failed.
+    }
+}
+
+void PostgresSession::finishCommit()
+{
+    const ServerResultHandle result = exchange([](PGconn* c) { return PQsendQuery(c, "COMMIT"); }, true);
+    if (m_trouble == Trouble::Dropped)
+        throw engineError(QStringLiteral("The connection to the database server for '%1' was lost while this step "
+                                         "was being written (%2). Whether it was written is not known until the "
+                                         "server answers again: look before you do it again.")
+                              .arg(m_address, connectionMessage(m_connection.get())));
+    if (isError(result.get()))
+        throw failure(result.get());
+    // A transaction the server had already failed ends in a rollback.
+    if (qstrcmp(PQcmdStatus(result.get()), "COMMIT") != 0)
+        throw engineError(QStringLiteral("The database server undid the whole transaction; nothing of it was "
+                                         "written."));
 }
 
 long PostgresSession::execute(const QString& sql)
@@ -395,7 +669,17 @@ void PostgresSession::begin()
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
     if (!m_readOnlyReason.isEmpty())
         throw engineError(m_readOnlyReason);
-    run("BEGIN ISOLATION LEVEL SERIALIZABLE");
+    for (int attempt = 1;; ++attempt) {
+        m_trouble = Trouble::None;
+        try {
+            run("BEGIN ISOLATION LEVEL SERIALIZABLE");
+            break;
+        } catch (const RuntimeError&) {
+            // Nothing was begun on a connection found gone: begin on a new one.
+            if (attempt > 1 || m_trouble != Trouble::Dropped)
+                throw;
+        }
+    }
     m_inTransaction = true;
 }
 
@@ -406,11 +690,7 @@ void PostgresSession::commit()
     m_inTransaction = false;
     if (!serverTransactionOpen())
         throw transactionLost();
-    const ServerResultHandle result = run("COMMIT");
-    // A transaction the server had already failed ends in a rollback.
-    if (qstrcmp(PQcmdStatus(result.get()), "COMMIT") != 0)
-        throw engineError(QStringLiteral("The database server undid the whole transaction; nothing of it was "
-                                         "written."));
+    finishCommit();
 }
 
 void PostgresSession::rollback()

@@ -5,6 +5,7 @@
 #include "data/sql_dialect.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -24,12 +25,34 @@ class RowCursor;
 // so that work of two people at once that could not have happened one after
 // the other is refused by the server rather than half-kept.
 //
-// A session whose connection drops reports the failing step with the server's
-// or the network's message; the next step connects again, once. A statement
-// the server refuses under concurrency (a serialization failure, a deadlock, a
-// lock time-out) is reported in plain words and leaves nothing written.
+// A session whose connection drops connects again, once, within the same
+// step when that is safe: a read, or a write outside a transaction, whose own
+// transaction never reached its commit, is sent again on the new connection;
+// any other step is reported with the server's or the network's message and
+// the next step connects again. A statement the server refuses under
+// concurrency (a serialization failure, a deadlock, a lock time-out) is
+// reported in plain words and leaves nothing written.
+//
+// No wait on the server is unbounded (waits()): connecting gives up after
+// connectMs; a statement whose answer goes silent for answerMs (the server's
+// own statement_timeout is the same) is cancelled, and when the cancel is not
+// answered within cancelMs either the connection is dropped, so that the
+// server undoes what the step began. A write outside a transaction is sent
+// inside one of its own whose commit follows only once the write has
+// answered, so a step given up never takes effect later, when a stopped
+// server resumes; only a commit itself left unanswered is reported as not
+// known to have been written. TCP keepalives find a dead network while idle.
 class PostgresSession {
 public:
+    // How long the session waits on the server, in milliseconds (by default
+    // the usual time-outs of a database component: 15 s to connect, 30 s for
+    // a command).
+    struct Waits {
+        int connectMs = 15000;
+        int answerMs = 30000;
+        int cancelMs = 5000;
+    };
+
     // Asked when the server wants a password the address does not give; the
     // argument is the address without a password. Nothing means the user
     // gave none.
@@ -87,7 +110,15 @@ public:
     static RuntimeError nulRefused();
     static void forgetPasswords();
 
+    // One setting for every session; a new session, or one connecting again,
+    // takes it up.
+    static void setWaits(const Waits& waits);
+    static Waits waits();
+
 private:
+    // How the last exchange with the server went wrong, if it did.
+    enum class Trouble { None, Refused, Dropped, Unanswered };
+
     void connect(const QString& uri);
     void setUp();
     void loadCatalog();
@@ -95,8 +126,27 @@ private:
     bool serverTransactionOpen() const;
     RuntimeError transactionLost() const;
     RuntimeError failure(PGresult* result) const;
+    // Sends with `send` and waits for the whole answer, no wait longer than
+    // waits(); the first error result, or else the last result. A connection
+    // that breaks raises failure(); a server that stays silent is given up
+    // (cancelled, or dropped) and raises unanswered().
+    ServerResultHandle exchange(const std::function<int(PGconn*)>& send, bool committing = false);
+    // Reads the rest of the answer until `deadline`; false when it did not come.
+    bool drain(const QDeadlineTimer& deadline);
+    RuntimeError unanswered(bool committing) const;
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);
+    // Outside a transaction: a read as it is, a write in a transaction of its
+    // own; once more on a new connection when the one found had gone.
+    ServerResultHandle runOutsideTransaction(const QByteArray& text, bool select);
+    // Sets the session up again when a statement turned
+    // standard_conforming_strings off.
+    void keepBackslashesText();
+    // Sends an ending (a rollback) whose failure adds nothing to the one reported.
+    void sendQuietly(const char* sql);
+    // Commits; a commit whose answer never came is reported as not known to
+    // have been written.
+    void finishCommit();
 
     // The statements prepared on the present connection (a new connection
     // after a drop has none of them).
@@ -105,6 +155,7 @@ private:
     // Begun and not yet ended by the program (the server's may have gone
     // with a lost connection).
     bool m_inTransaction = false;
+    Trouble m_trouble = Trouble::None;
     QString m_uri;
     QString m_address;
     QString m_readOnlyReason;

@@ -1,10 +1,13 @@
 #include "prepared_statement.h"
 
 #include "connection.h"
+#include "engine_failure_text.h"
 #include "postgres_session.h"
 #include "runtime_error.h"
 #include "sqlite_handles.h"
+#include "utf8_text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 
@@ -14,6 +17,8 @@ namespace {
 
 constexpr Oid kTimestampOid = 1114;
 constexpr Oid kDateOid = 1082;
+// The server's number types: int2, int4, int8, float4, float8, numeric.
+constexpr Oid kNumberOids[] = {21, 23, 20, 700, 701, 1700};
 
 // The text with each ? (or ?N) outside quotes written as the server's $N.
 QByteArray serverPlaceholders(const QString& sql)
@@ -93,14 +98,13 @@ void PreparedStatement::Finalizer::operator()(sqlite3_stmt* statement) const noe
 void PreparedStatement::check(int resultCode) const
 {
     if (resultCode != SQLITE_OK)
-        throw RuntimeError(err::DatabaseEngine, QString::fromUtf8(sqlite3_errmsg(m_connection.handle())));
+        throw RuntimeError(err::DatabaseEngine, engineFailureText(m_connection.handle()));
 }
 
 void PreparedStatement::finishRun(int stepResult)
 {
     // The engine's message is read before the reset, which would replace it.
-    const QString message = stepResult == SQLITE_DONE ? QString()
-                                                      : QString::fromUtf8(sqlite3_errmsg(m_connection.handle()));
+    const QString message = stepResult == SQLITE_DONE ? QString() : engineFailureText(m_connection.handle());
     sqlite3_reset(m_statement.get());
     if (stepResult != SQLITE_DONE)
         throw RuntimeError(err::DatabaseEngine, message);
@@ -208,7 +212,7 @@ double PreparedStatement::number(int column) const
 QString PreparedStatement::text(int column) const
 {
     if (m_server) {
-        QString text = QString::fromUtf8(cell(column), PQgetlength(m_result.get(), m_row, column));
+        QString text = textFromUtf8(cell(column), PQgetlength(m_result.get(), m_row, column));
         const Oid type = PQftype(m_result.get(), column);
         if ((type == kTimestampOid || type == kDateOid) && text.size() == 19 && text.at(10) == u' ') {
             if (text.endsWith(QLatin1String(" 00:00:00")))
@@ -219,7 +223,17 @@ QString PreparedStatement::text(int column) const
         return text;
     }
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
-    return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement.get(), column));
+    return textFromUtf8(bytes, sqlite3_column_bytes(m_statement.get(), column));
+}
+
+bool PreparedStatement::isNumber(int column) const
+{
+    if (m_server) {
+        const Oid type = PQftype(m_result.get(), column);
+        return std::find(std::begin(kNumberOids), std::end(kNumberOids), type) != std::end(kNumberOids);
+    }
+    const int type = sqlite3_column_type(m_statement.get(), column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
 }
 
 qint64 PreparedStatement::lastInsertId() const

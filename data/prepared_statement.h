@@ -52,7 +52,10 @@ public:
     bool isNull(int column) const;
     qint64 integer(int column) const;
     double number(int column) const;
+    // Text exactly as stored: a leading U+FEFF is a character of it.
     QString text(int column) const;
+    // True when the value is stored as a number (not as text or Null).
+    bool isNumber(int column) const;
 
     // The ID that the last insert on the statement's connection received.
     qint64 lastInsertId() const;

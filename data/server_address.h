@@ -5,27 +5,35 @@
 namespace hv::data {
 
 // A PostgreSQL server's address as the program takes it: a libpq connection
-// URI ("postgresql://host/database?sslmode=verify-full").
+// URI ("postgresql://host/database?sslmode=verify-full") or a keyword/value
+// string ("host=hours.example.com dbname=hourvane"), read by libpq's own
+// parser. What is kept or shown is always a URI rebuilt from the options
+// libpq read, without any password.
 class ServerAddress {
 public:
-    // True for text that names a server ("postgresql://" or "postgres://")
-    // rather than a database file.
+    // True for text that names a server rather than a database file: a URI
+    // ("postgresql://" or "postgres://"), or keyword/value text that libpq
+    // reads (a file's connection string never is: libpq knows no "data
+    // source").
     static bool isServerAddress(const QString& text);
 
-    // Nothing when libpq can read the URI, otherwise why not ("The server
-    // address '...' cannot be read: ...").
-    static QString problem(const QString& uri);
+    // Nothing when libpq can read the address, otherwise why not ("The server
+    // address '...' cannot be read: ..."), with every password left out.
+    static QString problem(const QString& address);
 
-    // True when the URI carries a password (in its user part or as a
-    // "password" parameter).
-    static bool hasPassword(const QString& uri);
+    // True when the address carries a password, however written (the user
+    // part of a URI, a "password" or "sslpassword" option, percent-escaped
+    // or quoted).
+    static bool hasPassword(const QString& address);
 
-    // The URI with any password taken out, to show or to keep.
-    static QString withoutPassword(const QString& uri);
+    // The address as a URI rebuilt from the options libpq reads in it, every
+    // password left out, to show or to keep. An address libpq cannot read is
+    // shown with whatever looks like a password masked.
+    static QString withoutPassword(const QString& address);
 
-    // The host the URI names, for the title: the first host, "this computer"
-    // for a local socket or an address without a host.
-    static QString hostName(const QString& uri);
+    // The host the address names, for the title: the first host, "this
+    // computer" for a local socket or an address without a host.
+    static QString hostName(const QString& address);
 };
 
 }  // namespace hv::data

@@ -260,8 +260,7 @@ void Form2::PushButton2_Click()
                 + v.workCode + QStringLiteral(",[Date Worked]='") + v.date + QStringLiteral("',[Hours]=") + v.hours
                 + QStringLiteral(",[Work Description]='") + v.description + QStringLiteral("' where ID=") + m_ID;
         });
-        written = writeAndConfirm(err, 128, [&] { SharedConnection::get().Execute(sql); }, 130,
-                                  QStringLiteral("Record Successfully Updated"));
+        written = updateAndConfirm(err, 128, [&] { return sql; }, 130, QStringLiteral("Record Successfully Updated"));
     } else {
         err.line(132, [&] {
             const auto v = prepared();

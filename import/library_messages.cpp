@@ -29,6 +29,21 @@ LibraryMessages::~LibraryMessages()
 
 QString LibraryMessages::text() const
 {
+    return textSince(0);
+}
+
+qint64 LibraryMessages::mark() const
+{
+    if (m_savedError < 0)
+        return 0;
+    std::fflush(stderr);
+    // Standard error writes at the end of the store it shares with us.
+    const off_t end = ::lseek(STDERR_FILENO, 0, SEEK_CUR);
+    return end > 0 ? static_cast<qint64>(end) : 0;
+}
+
+QString LibraryMessages::textSince(qint64 mark) const
+{
     if (!m_store)
         return {};
     std::fflush(stderr);
@@ -36,7 +51,7 @@ QString LibraryMessages::text() const
     // first lines matter for a report; a damaged file can make the library
     // print one line a page.
     QByteArray bytes(2000, Qt::Uninitialized);
-    const ssize_t read = ::pread(::fileno(m_store), bytes.data(), static_cast<size_t>(bytes.size()), 0);
+    const ssize_t read = ::pread(::fileno(m_store), bytes.data(), static_cast<size_t>(bytes.size()), mark);
     bytes.truncate(read > 0 ? static_cast<qsizetype>(read) : 0);
     QStringList lines;
     for (const QByteArray& line : bytes.split('\n')) {

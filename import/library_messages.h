@@ -19,6 +19,11 @@ public:
     // What was printed so far, lines joined by "; ", trimmed.
     QString text() const;
 
+    // How much has been printed so far; a mark to ask what came after it.
+    qint64 mark() const;
+    // What was printed after the mark, as text() gives it.
+    QString textSince(qint64 mark) const;
+
 private:
     std::FILE* m_store = nullptr;
     int m_savedError = -1;

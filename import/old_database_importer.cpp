@@ -7,6 +7,7 @@
 #include "data/connection.h"
 #include "data/locale_text.h"
 #include "data/prepared_statement.h"
+#include "data/runtime_error.h"
 
 #include <QHash>
 #include <cmath>
@@ -354,7 +355,12 @@ OldDatabaseImporter::OldDatabaseImporter(data::Connection& connection) : m_conne
 
 ImportSummary OldDatabaseImporter::importFile(const QString& path)
 {
-    return ImportRun(m_connection, path).run();
+    try {
+        return ImportRun(m_connection, path).run();
+    } catch (const RuntimeError& failure) {
+        // The database's own failure (a full disk, say), named with the import.
+        throw ImportError(QStringLiteral("Cannot import '%1': %2").arg(path, failure.description()));
+    }
 }
 
 }  // namespace hv::import

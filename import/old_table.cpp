@@ -5,6 +5,11 @@
 #include "import/library_messages.h"
 #include "import/old_values.h"
 
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -43,12 +48,123 @@ struct OldTable::Impl {
     // Sized once: the library keeps pointers to the buffers and lengths.
     std::vector<MdbField> fields;
     std::vector<TextBuffer> texts;
+    // The long texts of the current row, read and converted here.
+    std::vector<QByteArray> longTexts;
     qint64 rows = 0;
+    qint64 fileSize = 0;
+    // What the library had printed when the current row was begun.
+    qint64 messagesBefore = 0;
 
     MdbHandle* mdb() const { return table->entry->mdb; }
     QString tableName() const { return QString::fromUtf8(table->name); }
     QString columnName(int column) const { return QString::fromUtf8(columnAt(table, column)->name); }
+
+    // A value of the current row that cannot be read as the file declares it.
+    ImportError damaged(int column, const QString& reason) const
+    {
+        const QString detail = messages->textSince(messagesBefore);
+        return ImportError(QStringLiteral("Cannot import '%1': the value in the table [%2], row %3, column [%4] is "
+                                          "damaged: %5%6.")
+                               .arg(file, tableName())
+                               .arg(rows)
+                               .arg(columnName(column), reason,
+                                    detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)));
+    }
+
+    QByteArray longValueBytes(const MdbField& field, int column) const;
+    QByteArrayView longText(const MdbField& field, int column);
 };
+
+QByteArray OldTable::Impl::longValueBytes(const MdbField& field, int column) const
+{
+    // A long value keeps 12 bytes in its row: its length with two flags
+    // above it, then where its bytes are: after the 12 bytes (inline), in
+    // one row of a long-value page, or in a chain of such rows, each
+    // beginning with the page and row of the next.
+    MdbHandle* handle = mdb();
+    if (field.siz < MDB_MEMO_OVERHEAD)
+        throw damaged(column, QStringLiteral("its entry in the row is cut short"));
+    const guint32 word = mdb_get_int32(handle->pg_buf, field.start);
+    const qint64 declared = word & 0x3fffffff;
+    const auto cut = [&](qint64 found) {
+        return damaged(column, QStringLiteral("%1 bytes are declared, but %2 %3 found")
+                                   .arg(declared)
+                                   .arg(found)
+                                   .arg(found == 1 ? QStringLiteral("was") : QStringLiteral("were")));
+    };
+    const char* page = reinterpret_cast<const char*>(handle->pg_buf);
+    switch (word & 0xc0000000) {
+    case 0x80000000: {
+        const qint64 found = field.siz - MDB_MEMO_OVERHEAD;
+        if (found != declared)
+            throw cut(found);
+        return QByteArray(page + field.start + MDB_MEMO_OVERHEAD, found);
+    }
+    case 0x40000000:
+    case 0x00000000: break;
+    default: throw damaged(column, QStringLiteral("its entry in the row is of no known kind"));
+    }
+
+    // No long value is larger than the file that holds it.
+    if (declared > fileSize)
+        throw damaged(column, QStringLiteral("%1 bytes are declared, more than the whole file holds").arg(declared));
+    const bool chained = (word & 0x40000000) == 0;
+    QByteArray bytes;
+    QSet<qint32> visited;
+    qint32 next = static_cast<qint32>(mdb_get_int32(handle->pg_buf, field.start + 4));
+    do {
+        if (visited.contains(next))
+            throw damaged(column, QStringLiteral("its chain of pages comes back on itself"));
+        visited.insert(next);
+        void* buffer = nullptr;
+        int start = 0;
+        size_t length = 0;
+        const int row = next & 0xff;
+        if (mdb_find_pg_row(handle, next, &buffer, &start, &length) != 0)
+            throw damaged(column, QStringLiteral("its bytes are not where the row says (page %1, row %2)")
+                                      .arg(static_cast<quint32>(next) >> 8)
+                                      .arg(row));
+        // Only a row of a long-value page ("LVAL" where a page of rows names
+        // its table), neither deleted nor moved, holds a long value.
+        const char* lval = static_cast<const char*>(buffer);
+        const int rowTable = handle->fmt->row_count_offset;
+        if (lval[0] != 0x01 || std::memcmp(lval + 4, "LVAL", 4) != 0 || row >= mdb_get_int16(buffer, rowTable)
+            || (mdb_get_int16(buffer, rowTable + 2 + row * 2) & 0xc000) != 0)
+            throw damaged(column, QStringLiteral("page %1, row %2 holds no long value")
+                                      .arg(static_cast<quint32>(next) >> 8)
+                                      .arg(row));
+        if (!chained) {
+            if (static_cast<qint64>(length) != declared)
+                throw cut(static_cast<qint64>(length));
+            return QByteArray(lval + start, static_cast<qsizetype>(length));
+        }
+        const qint64 part = static_cast<qint64>(length) - 4;
+        if (part <= 0 || bytes.size() + part > declared)
+            throw cut(bytes.size() + std::max<qint64>(part, 0));
+        bytes.append(lval + start + 4, part);
+        next = static_cast<qint32>(mdb_get_int32(buffer, start));
+    } while (next != 0);
+    if (bytes.size() != declared)
+        throw cut(bytes.size());
+    return bytes;
+}
+
+QByteArrayView OldTable::Impl::longText(const MdbField& field, int column)
+{
+    const QByteArray bytes = longValueBytes(field, column);
+    MdbHandle* handle = mdb();
+    // The newer format stores two bytes a character, unless the text is
+    // compressed (it then begins with FF FE).
+    const bool compressed = bytes.startsWith("\xFF\xFE");
+    if (!IS_JET3(handle) && !compressed && bytes.size() % 2 != 0)
+        throw damaged(column, QStringLiteral("%1 bytes cannot be a text of two bytes a character").arg(bytes.size()));
+    // A byte of the file never takes more than three in UTF-8.
+    QByteArray& text = longTexts[static_cast<size_t>(column)];
+    text.resize(bytes.size() * 3 + 4);
+    const int length = mdb_unicode2ascii(handle, bytes.constData(), static_cast<size_t>(bytes.size()), text.data(),
+                                         static_cast<size_t>(text.size()));
+    return QByteArrayView(text.constData(), length);
+}
 
 OldTable::OldTable(S_MdbTableDef* table, QString file, const LibraryMessages& messages)
     : m_impl(std::make_unique<Impl>())
@@ -58,6 +174,8 @@ OldTable::OldTable(S_MdbTableDef* table, QString file, const LibraryMessages& me
     m_impl->messages = &messages;
     m_impl->fields.resize(table->num_cols);
     m_impl->texts.resize(table->num_cols);
+    m_impl->longTexts.resize(table->num_cols);
+    m_impl->fileSize = QFileInfo(m_impl->file).size();
 }
 
 OldTable::~OldTable()
@@ -113,9 +231,10 @@ QString OldTable::typeName(int column) const
 
 void OldTable::use(int column)
 {
-    // Fixed-size values are read from the row itself; texts are converted by
-    // the library into a buffer of ours.
-    if (kindOf(column) != OldValue::Text)
+    // Fixed-size values are read from the row itself, and long texts checked
+    // and converted here; short texts are converted by the library into a
+    // buffer of ours.
+    if (kindOf(column) != OldValue::Text || columnAt(m_impl->table, column)->col_type == MDB_MEMO)
         return;
     Impl::TextBuffer& text = m_impl->texts[static_cast<size_t>(column)];
     if (!text.bytes)
@@ -126,6 +245,7 @@ void OldTable::use(int column)
 bool OldTable::next()
 {
     MdbTableDef* table = m_impl->table;
+    m_impl->messagesBefore = m_impl->messages->mark();
     if (!mdb_fetch_row(table)) {
         // The library ends a table early, without a word to its caller, when a
         // page cannot be read; the table's own count of rows tells.
@@ -153,6 +273,14 @@ bool OldTable::next()
                               .arg(m_impl->rows)
                               .arg(m_impl->tableName()));
     mdb_crack_row(table, start & kRowOffsetMask, size, m_impl->fields.data());
+    // The library reads on past what it cannot make sense of, with a warning
+    // that is its only sign: the row is not taken then.
+    if (m_impl->messages->mark() != m_impl->messagesBefore)
+        throw ImportError(QStringLiteral("Cannot import '%1': the file is damaged: row %2 of the table [%3] cannot "
+                                         "be read faithfully (%4).")
+                              .arg(m_impl->file)
+                              .arg(m_impl->rows)
+                              .arg(m_impl->tableName(), m_impl->messages->textSince(m_impl->messagesBefore)));
     return true;
 }
 
@@ -200,8 +328,8 @@ OldValue OldTable::value(int column) const
         // cannot be converted, never as an empty value.
         value.number = number.value_or(std::numeric_limits<double>::quiet_NaN());
         break;
-    case MDB_TEXT:
-    case MDB_MEMO: {
+    case MDB_MEMO: value.text = m_impl->longText(field, column); break;
+    case MDB_TEXT: {
         const Impl::TextBuffer& text = m_impl->texts[static_cast<size_t>(column)];
         // The library stops converting where its buffer ends; a text that
         // fills it may have been cut short.

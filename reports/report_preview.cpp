@@ -4,6 +4,9 @@
 #include "app/appearance.h"
 #include "app/ui_seam.h"
 #include "app/user_collator.h"
+#include "data/durable_file.h"
+#include "data/runtime_error.h"
+#include "reports/eliding_combo_box.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_csv.h"
 #include "reports/report_lines.h"
@@ -25,7 +28,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -158,9 +160,9 @@ QLayout* ReportPreview::buildChoices()
                                QuickPeriod::ThisMonth, QuickPeriod::LastMonth, QuickPeriod::ThisYear,
                                QuickPeriod::LastYear, QuickPeriod::Custom})
         m_period->addItem(quickPeriodCaption(choice), static_cast<int>(choice));
-    m_employee = new QComboBox(this);
+    m_employee = new ElidingComboBox(this);
     m_employee->setObjectName(QStringLiteral("EmployeeFilter"));
-    m_workCode = new QComboBox(this);
+    m_workCode = new ElidingComboBox(this);
     m_workCode->setObjectName(QStringLiteral("WorkCodeFilter"));
     m_totals = new QCheckBox(QStringLiteral("Totals"), this);
     m_totals->setObjectName(QStringLiteral("Totals"));
@@ -430,46 +432,62 @@ QString ReportPreview::askFileName(const QString& caption, const QString& suffix
     return dialog.selectedFiles().constFirst();
 }
 
-void ReportPreview::tellNotWritten(const QString& fileName)
+void ReportPreview::exportTo(const QString& fileName, Fill fill)
 {
-    UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\".").arg(QDir::toNativeSeparators(fileName)));
+    if (fileName.isEmpty())
+        return;
+    if (const std::optional<QString> failure = writeFile(fileName, fill))
+        UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\" (%2).")
+                               .arg(QDir::toNativeSeparators(fileName), *failure));
 }
 
 void ReportPreview::exportToPdf()
 {
-    const QString fileName = askFileName(QStringLiteral("Export to PDF"), QStringLiteral("pdf"),
-                                         QStringLiteral("PDF files (*.pdf)"));
-    if (!fileName.isEmpty() && !writePdf(fileName))
-        tellNotWritten(fileName);
+    exportTo(askFileName(QStringLiteral("Export to PDF"), QStringLiteral("pdf"), QStringLiteral("PDF files (*.pdf)")),
+             &ReportPreview::fillPdf);
 }
 
 void ReportPreview::exportToCsv()
 {
-    const QString fileName = askFileName(QStringLiteral("Export to CSV"), QStringLiteral("csv"),
-                                         QStringLiteral("CSV files (*.csv)"));
-    if (!fileName.isEmpty() && !writeCsv(fileName))
-        tellNotWritten(fileName);
+    exportTo(askFileName(QStringLiteral("Export to CSV"), QStringLiteral("csv"), QStringLiteral("CSV files (*.csv)")),
+             &ReportPreview::fillCsv);
 }
 
 bool ReportPreview::writePdf(const QString& fileName) const
 {
-    QPdfWriter writer(fileName);
-    writer.setPageLayout(pageLayout());
-    writer.setTitle(windowTitle());
-    writer.setCreator(config::kProductName);
-    return m_renderer->drawAll(writer);
+    return !writeFile(fileName, &ReportPreview::fillPdf);
 }
 
 bool ReportPreview::writeCsv(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!writeReportCsv(file, *m_lines, *m_layout, m_options.totals)) {
-        file.cancelWriting();
-        return false;
+    return !writeFile(fileName, &ReportPreview::fillCsv);
+}
+
+void ReportPreview::fillPdf(QIODevice& device) const
+{
+    QPdfWriter writer(&device);
+    writer.setPageLayout(pageLayout());
+    writer.setTitle(windowTitle());
+    writer.setCreator(config::kProductName);
+    if (!m_renderer->drawAll(writer))
+        throw RuntimeError(err::PathFileAccess, device.errorString());
+}
+
+void ReportPreview::fillCsv(QIODevice& device) const
+{
+    if (!writeReportCsv(device, *m_lines, *m_layout, m_options.totals))
+        throw RuntimeError(err::PathFileAccess, device.errorString());
+}
+
+std::optional<QString> ReportPreview::writeFile(const QString& fileName, Fill fill) const
+{
+    try {
+        data::DurableFile::write(fileName, data::DurableFile::Policy::Replace,
+                                 [this, fill](QIODevice& device) { (this->*fill)(device); });
+        return std::nullopt;
+    } catch (const RuntimeError& failure) {
+        return failure.description();
     }
-    return file.commit();
 }
 
 }  // namespace hv::reports

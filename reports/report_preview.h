@@ -9,9 +9,11 @@
 #include <QPageSize>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
+class QIODevice;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -65,8 +67,9 @@ public:
     void exportToPdf();
     void exportToCsv();
     // Write the report to a file; false when the file cannot be written. A
-    // CSV file that cannot be written whole leaves any file of that name as
-    // it was.
+    // regular file is replaced whole or left as it was; a pipe or a device
+    // is written into as it stands. The CSV file is for spreadsheets: UTF-8
+    // with a byte order mark, and no text ever taken for a formula.
     bool writePdf(const QString& fileName) const;
     bool writeCsv(const QString& fileName) const;
 
@@ -87,8 +90,15 @@ private:
     void rebuild();
     void updateNavigation();
     QPageLayout pageLayout() const;
+    // What an export writes into the file or device it is given; raises
+    // a RuntimeError when the device refuses it.
+    using Fill = void (ReportPreview::*)(QIODevice&) const;
+    void fillPdf(QIODevice& device) const;
+    void fillCsv(QIODevice& device) const;
+    // The reason the file could not be written; nothing when it was.
+    std::optional<QString> writeFile(const QString& fileName, Fill fill) const;
+    void exportTo(const QString& fileName, Fill fill);
     QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
-    void tellNotWritten(const QString& fileName);
 
     const ReportLayout& m_design;
     const ReportRows& m_rows;

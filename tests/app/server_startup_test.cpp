@@ -9,10 +9,12 @@
 #include "data/connection.h"
 #include "data/locale_text.h"
 #include "data/postgres_session.h"
+#include "data/recordset.h"
 #include "support/test_server.h"
 
 #include <QDirIterator>
 #include <QFile>
+#include <QScopeGuard>
 
 namespace hv::test {
 namespace {
@@ -71,6 +73,52 @@ TEST_F(ServerStartup, OpensTheChosenServerAndNamesItInTheTitle)
     window = start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane"));
     EXPECT_TRUE(listRows(*window).isEmpty());
+}
+
+// The server restarts, or stops answering for a while: the list is read
+// again within the same refill once the server is back, and an empty list
+// from a server that did not answer is said to be no sign of empty data.
+TEST_F(ServerStartup, TheListIsReadAgainOnceTheServerIsBack)
+{
+    ASSERT_EQ(m_schema->run("INSERT INTO \"Employees\" (\"First Name\", \"Last Name\") VALUES ('Ann', 'Lee');"
+                            "INSERT INTO \"Work Codes\" (\"Description\", \"Billable\") VALUES ('Code', -1);"
+                            "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\", "
+                            "\"Work Description\") VALUES (1, '2026-12-07', 1, 7.5, 'on the server')"),
+              QString());
+    DatabaseChoice::chooseServer(m_schema->address());
+    auto window = start();
+    ASSERT_EQ(listRows(*window).size(), 1);
+    const auto backend = [] {
+        data::Recordset rs;
+        rs.Open(QStringLiteral("select pg_backend_pid() as [P]"), SharedConnection::get());
+        return rs.Fields(QStringLiteral("P")).toLongLong();
+    };
+
+    // A restart ends the session the window had.
+    qint64 pid = backend();
+    ASSERT_EQ(m_schema->run("SELECT pg_terminate_backend(" + QByteArray::number(pid) + ")"), QString());
+    ASSERT_TRUE(waitUntilBackendEnds(pid));
+    m_ui.clear();
+    window->ListData();
+    EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
+    EXPECT_EQ(listRows(*window).size(), 1);
+
+    // A server process that stops answering: reported after the wait, and
+    // read again when the user asks.
+    const data::PostgresSession::Waits before = data::PostgresSession::waits();
+    data::PostgresSession::setWaits({400, 300, 300});
+    const auto restore = qScopeGuard([&] { data::PostgresSession::setWaits(before); });
+    pid = backend();
+    StoppedServerProcess stopped(pid);
+    m_ui.answerNext(QMessageBox::Ok);
+    m_ui.answerNext(QMessageBox::Yes);
+    window->ListData();
+    ASSERT_EQ(m_ui.errorReports().size(), 1);
+    EXPECT_TRUE(m_ui.errorReports()[0].contains(QStringLiteral("has not answered"))) << m_ui.errorReports()[0].toStdString();
+    ASSERT_EQ(m_ui.messages().size(), 2);
+    EXPECT_TRUE(m_ui.messages()[1].text.contains(QStringLiteral("could not be read from the database server")));
+    EXPECT_EQ(listRows(*window).size(), 1);
+    closeWindow(window);
 }
 
 TEST_F(ServerStartup, AsksForThePasswordAndWritesItNowhere)

@@ -18,6 +18,10 @@
 #include <QThread>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace hv::test {
 namespace {
@@ -162,6 +166,150 @@ TEST_F(CommandLineTest, ImportMakesTheDatabaseFromTheTemplateThenExportWritesEve
     const Outcome piped = hourvane({QStringLiteral("--export"), QStringLiteral("-")});
     EXPECT_EQ(piped.out.toUtf8(), bytesOf(csv));
 }
+
+// Where an export may go: a regular file is replaced in one rename (a hard
+// link to the old file keeps the old contents), a pipe and a device are
+// written into and stay what they are (standard output named as a file
+// too, with nothing else written into it), and a device that refuses the
+// bytes is a failure with the system's reason.
+enum class ExportTarget { RegularFile, Pipe, NullDevice, FullDevice, StandardOutput };
+const char* const kExportTargetNames[] = {"RegularFile", "Pipe", "NullDevice", "FullDevice", "StandardOutput"};
+
+class ExportTargetTest : public CommandLineTest, public ::testing::WithParamInterface<ExportTarget> {};
+
+TEST_P(ExportTargetTest, StreamsIntoPipesAndDevicesAndReplacesOnlyRegularFiles)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QByteArray entries = inData({QStringLiteral("--export"), QStringLiteral("-")}).out.toUtf8();
+    ASSERT_TRUE(entries.startsWith("ID,"));
+
+    QString target;
+    QProcess reader;
+    const ExportTarget kind = GetParam();
+    switch (kind) {
+    case ExportTarget::RegularFile:
+        target = m_scratch.filePath(QStringLiteral("entries.csv"));
+        {
+            QFile old(target);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        ASSERT_EQ(::link(QFile::encodeName(target).constData(),
+                         QFile::encodeName(m_scratch.filePath(QStringLiteral("hard.csv"))).constData()),
+                  0);
+        break;
+    case ExportTarget::Pipe:
+        target = m_scratch.filePath(QStringLiteral("pipe"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        reader.setStandardOutputFile(m_home.filePath(QStringLiteral("read.csv")));
+        reader.start(QStringLiteral("cat"), {target});
+        ASSERT_TRUE(reader.waitForStarted());
+        break;
+    case ExportTarget::NullDevice: target = QStringLiteral("/dev/null"); break;
+    case ExportTarget::FullDevice: target = QStringLiteral("/dev/full"); break;
+    case ExportTarget::StandardOutput: target = QStringLiteral("/dev/stdout"); break;
+    }
+    struct stat before {};
+    ::stat(QFile::encodeName(target).constData(), &before);
+
+    // The reader of the pipe opens its end in its own time.
+    Outcome run;
+    for (int tries = 0; tries < 100; ++tries) {
+        run = inData({QStringLiteral("--export"), target});
+        if (kind != ExportTarget::Pipe || !run.err.contains(QStringLiteral("nothing is reading")))
+            break;
+        QThread::msleep(20);
+    }
+    struct stat after {};
+    ::stat(QFile::encodeName(target).constData(), &after);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    if (kind == ExportTarget::FullDevice) {
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("Cannot export to '/dev/full': ")))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << run.err.toStdString();
+        EXPECT_EQ(after.st_rdev, before.st_rdev);
+        return;
+    }
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    if (kind == ExportTarget::StandardOutput) {
+        EXPECT_EQ(run.out.toUtf8(), entries);
+        return;
+    }
+    EXPECT_EQ(run.out, QStringLiteral("Exported 2000 entries to '%1'.\n").arg(target));
+    if (kind == ExportTarget::Pipe) {
+        ASSERT_TRUE(reader.waitForFinished());
+        EXPECT_EQ(bytesOf(m_home.filePath(QStringLiteral("read.csv"))), entries);
+    }
+    if (kind == ExportTarget::RegularFile) {
+        EXPECT_EQ(bytesOf(target), entries);
+        EXPECT_NE(after.st_ino, before.st_ino);
+        EXPECT_EQ(bytesOf(m_scratch.filePath(QStringLiteral("hard.csv"))), "old");
+        EXPECT_EQ(QDir(m_scratch.path()).entryList(QDir::Files | QDir::System).size(), 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ExportTargetTest,
+                         ::testing::Values(ExportTarget::RegularFile, ExportTarget::Pipe, ExportTarget::NullDevice,
+                                           ExportTarget::FullDevice, ExportTarget::StandardOutput),
+                         [](const auto& info) { return std::string(kExportTargetNames[static_cast<int>(info.param)]); });
+
+// The export is for programs: no byte order mark, every value exactly as
+// stored, and a value that CSV cannot carry stops it with the entry named.
+struct ExactValueCase {
+    const char* name;
+    const char* sql;       // run on the database after the import
+    const char* expected;  // entry 2's line, or the failure's words
+};
+
+void PrintTo(const ExactValueCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ExportValueTest : public CommandLineTest, public ::testing::WithParamInterface<ExactValueCase> {};
+
+TEST_P(ExportValueTest, WritesEveryValueExactly)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(live()).constData(), &raw);
+        const data::DatabaseHandle db(raw);
+        // As a database of an earlier version could hold them.
+        sqlite3_exec(raw, "PRAGMA ignore_check_constraints = ON", nullptr, nullptr, nullptr);
+        ASSERT_EQ(sqlite3_exec(raw, GetParam().sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+    }
+    const QString csv = m_scratch.filePath(QStringLiteral("entries.csv"));
+    const Outcome run = inData({QStringLiteral("--export"), csv});
+    const QString expected = QString::fromUtf8(GetParam().expected);
+    if (!expected.startsWith(QStringLiteral("2,"))) {
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.contains(expected)) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(csv));
+        return;
+    }
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    const QByteArray bytes = bytesOf(csv);
+    EXPECT_TRUE(bytes.startsWith("ID,Employee,")) << "a byte order mark or another start";
+    EXPECT_EQ(QString::fromUtf8(bytes.split('\n').value(2)), expected + u'\r');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ExportValueTest,
+    ::testing::Values(
+        ExactValueCase{"LeadingByteOrderMark",
+                       "UPDATE \"Work Hours\" SET \"Work Description\" = char(65279) || 'note' WHERE \"ID\" = 2",
+                       "2,Tom Smith,2026-11-29,Internal meeting,-1.5,No,\xEF\xBB\xBFnote"},
+        ExactValueCase{"Formula", "UPDATE \"Work Hours\" SET \"Work Description\" = '=1+2' WHERE \"ID\" = 2",
+                       "2,Tom Smith,2026-11-29,Internal meeting,-1.5,No,=1+2"},
+        ExactValueCase{"HoursAsText", "UPDATE \"Work Hours\" SET \"Hours\" = 'about 2' WHERE \"ID\" = 2",
+                       "2,Tom Smith,2026-11-29,Internal meeting,about 2,No,"},
+        ExactValueCase{"HoursInfinite", "UPDATE \"Work Hours\" SET \"Hours\" = -9e999 WHERE \"ID\" = 2",
+                       "2,Tom Smith,2026-11-29,Internal meeting,-Infinity,No,"},
+        ExactValueCase{"Nul", "UPDATE \"Work Hours\" SET \"Work Description\" = 'a' || char(0) || 'b' WHERE \"ID\" = 2",
+                       "the entry with the ID 2 holds a NUL character in [Work Description]"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLineTest, ImportIntoAnExistingDatabaseBacksItUpFirst)
 {

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 namespace hv::test {
@@ -122,25 +124,91 @@ TEST_F(ServerCommands, ChooseCreateCopyImportExportAndGoBack)
     EXPECT_EQ(exported(QStringLiteral("again.csv")), local);
 }
 
-TEST_F(ServerCommands, APasswordInTheAddressIsNeverSaved)
+// An address for the role that logs in with a password only: {password}
+// (or {escaped}, the password with every byte percent-escaped), {host},
+// {port} and {schema} are filled in; `right` when the password written is the
+// role's own.
+struct PasswordForm {
+    const char* address;
+    bool right;
+};
+
+class PasswordInAddress : public ServerCommands, public ::testing::WithParamInterface<PasswordForm> {};
+INSTANTIATE_TEST_SUITE_P(
+    Forms, PasswordInAddress,
+    ::testing::Values(
+        PasswordForm{"postgresql://hourvane_prompt:{password}@/hourvane_test?host={host}&port={port}"
+                     "&options=-c%20search_path%3D{schema}",
+                     true},
+        PasswordForm{"postgresql://hourvane_prompt:{escaped}@/hourvane_test?host={host}&port={port}"
+                     "&options=-c%20search_path%3D{schema}",
+                     true},
+        PasswordForm{"postgresql://hourvane_prompt@/hourvane_test?host={host}&password={password}&port={port}"
+                     "&options=-c%20search_path%3D{schema}",
+                     true},
+        PasswordForm{"postgresql://hourvane_prompt@/hourvane_test?%70assword={password}&host={host}&port={port}"
+                     "&options=-c%20search_path%3D{schema}",
+                     true},
+        PasswordForm{"host='{host}' port={port} dbname=hourvane_test user=hourvane_prompt password = '{password}' "
+                     "options='-c search_path={schema}'",
+                     true},
+        PasswordForm{"postgresql://hourvane_prompt:wr?ng#{password}@/hourvane_test?host={host}&port={port}"
+                     "&options=-c%20search_path%3D{schema}",
+                     false},
+        PasswordForm{"host={host} port={port} dbname=hourvane_test user=hourvane_prompt password='wr\\'ng {password}'",
+                     false}));
+
+// However the password is written, it is used to connect, then never saved
+// and never printed, whether the server took it or not.
+TEST_P(PasswordInAddress, IsNeverSavedNorPrinted)
 {
     const TestServerSchema schema;
     const QString password = QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT_PASSWORD"));
     ASSERT_EQ(schema.run("GRANT USAGE ON SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt; "
                          "GRANT SELECT ON ALL TABLES IN SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt"),
               QString());
-    QString address = schema.addressFor(QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT")));
-    address.replace(QStringLiteral("hourvane_prompt@"), QStringLiteral("hourvane_prompt:%1@").arg(password));
-    const Outcome outcome = hourvane({QStringLiteral("--use-server"), address});
-    EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
-    EXPECT_TRUE(outcome.out.contains(QStringLiteral("password in the address was not saved")));
-    EXPECT_FALSE(outcome.out.contains(password));
-    QFile settings(m_home.path() + QStringLiteral("/config/Harrowfen.ini"));
-    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(settings.readAll().contains(password.toUtf8()));
+    const QString base = QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT"));
+    const QUrlQuery query(QUrl(base).query());
+    QString escaped;
+    for (const char byte : password.toUtf8())
+        escaped += QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'));
+    const QString address = QString::fromUtf8(GetParam().address)
+                                .replace(QStringLiteral("{password}"), password)
+                                .replace(QStringLiteral("{escaped}"), escaped)
+                                .replace(QStringLiteral("{host}"), query.queryItemValue(QStringLiteral("host")))
+                                .replace(QStringLiteral("{port}"), query.queryItemValue(QStringLiteral("port")))
+                                .replace(QStringLiteral("{schema}"), schema.name());
 
-    // Without a terminal, a password the server asks for is not to be had:
-    // said plainly, nothing changes.
+    const Outcome outcome = hourvane({QStringLiteral("--use-server"), address});
+    EXPECT_FALSE(outcome.out.contains(password));
+    EXPECT_FALSE(outcome.err.contains(password)) << outcome.err.toStdString();
+    if (GetParam().right) {
+        EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.out.contains(QStringLiteral("password in the address was not saved")));
+        EXPECT_EQ(savedAddress(), schema.addressFor(base));
+    } else {
+        EXPECT_EQ(outcome.code, 1);
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("password authentication failed"))) << outcome.err.toStdString();
+        EXPECT_EQ(savedAddress(), QString());
+    }
+    QFile settings(m_home.path() + QStringLiteral("/config/Harrowfen.ini"));
+    if (settings.open(QIODevice::ReadOnly)) {
+        EXPECT_FALSE(settings.readAll().contains(password.toUtf8()));
+    }
+}
+
+// Without a terminal, a password the server asks for is not to be had: said
+// plainly, nothing changes.
+TEST_F(ServerCommands, APasswordTheServerAsksForIsNotToBeHadWithoutATerminal)
+{
+    const TestServerSchema schema;
+    ASSERT_EQ(schema.run("GRANT USAGE ON SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt; "
+                         "GRANT SELECT ON ALL TABLES IN SCHEMA " + schema.name().toUtf8() + " TO hourvane_prompt"),
+              QString());
+    QString address = schema.addressFor(QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT")));
+    address.replace(QStringLiteral("hourvane_prompt@"),
+                    QStringLiteral("hourvane_prompt:%1@").arg(QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT_PASSWORD"))));
+    ASSERT_EQ(hourvane({QStringLiteral("--use-server"), address}).code, 0);
     const Outcome export_ = hourvane({QStringLiteral("--export"), m_home.filePath(QStringLiteral("x.csv"))});
     EXPECT_EQ(export_.code, 1);
     EXPECT_TRUE(export_.err.contains(QStringLiteral("password"))) << export_.err.toStdString();

@@ -251,8 +251,55 @@ TEST_F(EntryEditorTest, AnEntryThatNoLongerExistsOpensEmptyAndUpdatesNothing)
         fill(form, QStringLiteral("1"));
         press(form, QStringLiteral("PushButton2"));
     });
-    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
+    ASSERT_EQ(messageTexts().size(), 1);
+    EXPECT_TRUE(messageTexts()[0].startsWith(QStringLiteral("This record no longer exists")));
     EXPECT_TRUE(entries().isEmpty());
+}
+
+enum class Editor { Entry, Employee, WorkCode };
+
+class SaveOfADeletedRecord : public EntryEditorTest,
+                             public ::testing::WithParamInterface<std::tuple<Backend, Editor>> {
+protected:
+    SaveOfADeletedRecord() : EntryEditorTest(std::get<0>(GetParam())) {}
+};
+
+std::string editorCaseName(const ::testing::TestParamInfo<std::tuple<Backend, Editor>>& info)
+{
+    static const std::array<const char*, 3> kNames{"Entry", "Employee", "WorkCode"};
+    return std::string(std::get<0>(info.param) == Backend::Local ? "Local_" : "Server_")
+        + kNames.at(static_cast<size_t>(std::get<1>(info.param)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editors, SaveOfADeletedRecord,
+                         ::testing::Combine(backends(), ::testing::Values(Editor::Entry, Editor::Employee,
+                                                                          Editor::WorkCode)),
+                         editorCaseName);
+
+// The record is deleted elsewhere while its editor is open: Save says so,
+// confirms nothing, writes nothing, and keeps what was typed on screen.
+TEST_P(SaveOfADeletedRecord, SaysTheRecordIsGoneAndWritesNothing)
+{
+    const Editor editor = std::get<1>(GetParam());
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                           "values (1,'2026-12-01',1,'2','typed')"));
+    const QString table = editor == Editor::Entry ? QStringLiteral("Work Hours")
+        : editor == Editor::Employee              ? QStringLiteral("Employees")
+                                                  : QStringLiteral("Work Codes");
+    const QString id = lastId(table);
+    const auto deleteThenSave = [&](QDialog& form) {
+        execute(QStringLiteral("delete from [%1] where ID=%2").arg(table, id));
+        press(form, QStringLiteral("PushButton2"));
+    };
+    switch (editor) {
+    case Editor::Entry: open<Form2>(id, deleteThenSave); break;
+    case Editor::Employee: open<Form3>(id, deleteThenSave); break;
+    case Editor::WorkCode: open<Form5>(id, deleteThenSave); break;
+    }
+    EXPECT_TRUE(m_stillOpenAfterScript);
+    ASSERT_EQ(messageTexts().size(), 1) << messageTexts().join(u'\n').toStdString();
+    EXPECT_TRUE(messageTexts()[0].startsWith(QStringLiteral("This record no longer exists")));
+    EXPECT_TRUE(rows(QStringLiteral("select * from [%1] where ID=%2").arg(table, id)).isEmpty());
 }
 
 TEST_F(EntryEditorTest, TwoEmployeesWithOneNameLoadAsTheFirst)

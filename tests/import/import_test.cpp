@@ -18,6 +18,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -233,7 +235,31 @@ TEST_P(BadOldFileTest, IsRefusedWithItsReasonAndNothingIsWritten)
 INSTANTIATE_TEST_SUITE_P(Files, BadOldFileTest,
                          ::testing::Values(BadOldFile::TruncatedMidPage, BadOldFile::TruncatedAtPage,
                                            BadOldFile::Encrypted, BadOldFile::NewerEngine, BadOldFile::MissingTable,
-                                           BadOldFile::NotOldFormat, BadOldFile::DoesNotExist, BadOldFile::Folder));
+                                           BadOldFile::NotOldFormat, BadOldFile::DoesNotExist, BadOldFile::Folder,
+                                           BadOldFile::NoteLongerThanStored, BadOldFile::NoteChainCut,
+                                           BadOldFile::NoteMarkedInline, BadOldFile::NoteElsewhere,
+                                           BadOldFile::RowWarnedAbout));
+
+// A database that cannot take the rows (its disk full) is named with the
+// system's reason, and keeps nothing of the import.
+TEST_F(ImportTest, ADatabaseThatCannotBeWrittenIsNamedWithTheSystemsReason)
+{
+    const QByteArray before = bytesOf(m_database.path());
+    // The engine's own limit on the file's size says what a full disk says.
+    ASSERT_EQ(sqlite3_exec(m_connection.handle(), "PRAGMA max_page_count = 40", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString message;
+    try {
+        importFile(oldFixture());
+    } catch (const import::ImportError& error) {
+        message = error.message();
+    }
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot import '%1': the database '%2' cannot be written: %3")
+                                       .arg(oldFixture(), m_database.path(),
+                                            QString::fromLocal8Bit(std::strerror(ENOSPC)))))
+        << message.toStdString();
+    m_connection.Close();
+    EXPECT_EQ(bytesOf(m_database.path()), before);
+}
 
 struct DateCase {
     double days;

@@ -25,6 +25,35 @@ void replaceUtf16(QByteArray& bytes, const QString& from, const QString& to)
         bytes.replace(at, from.size() * 2, utf16(to));
 }
 
+// Where the note of employee 5 keeps its declared length (6,000 bytes) and
+// then the page (36) and row (0) of its first part.
+qsizetype noteEntry(const QByteArray& bytes)
+{
+    return bytes.indexOf(QByteArray::fromHex("7017000000240000"));
+}
+
+void damageNote(QByteArray& bytes, BadOldFile kind)
+{
+    constexpr int kPage = 4096;
+    const qsizetype entry = noteEntry(bytes);
+    if (entry < 0)
+        return;
+    switch (kind) {
+    case BadOldFile::NoteLongerThanStored: bytes[entry] = static_cast<char>(0x72); break;
+    case BadOldFile::NoteMarkedInline: bytes[entry + 3] = static_cast<char>(0x80); break;
+    case BadOldFile::NoteElsewhere: bytes[entry + 5] = static_cast<char>(34); break;
+    case BadOldFile::NoteChainCut: {
+        // Row 0 of page 36 begins where its entry in the page's row table says;
+        // its first four bytes name the next part.
+        const qsizetype page = 36 * kPage;
+        const int start = (static_cast<uchar>(bytes[page + 14]) | static_cast<uchar>(bytes[page + 15]) << 8) & 0x1fff;
+        bytes.replace(page + start, 4, QByteArray(4, '\0'));
+        break;
+    }
+    default: break;
+    }
+}
+
 }  // namespace
 
 QString oldFixture()
@@ -61,8 +90,11 @@ QString makeBadOldFile(BadOldFile kind, const QString& folder)
         break;
     case BadOldFile::MissingTable: replaceUtf16(bytes, QStringLiteral("Work Hours"), QStringLiteral("Work Hourz")); break;
     case BadOldFile::NotOldFormat: bytes = "ID,Employee\r\n1,Ann\r\n"; break;
+    // A byte of the column offsets at the end of the 15th entry's row.
+    case BadOldFile::RowWarnedAbout: bytes[40 * kPage + 3085] = static_cast<char>(0xff); break;
     case BadOldFile::DoesNotExist:
     case BadOldFile::Folder: break;
+    default: damageNote(bytes, kind); break;
     }
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -81,6 +113,16 @@ QString reasonOf(BadOldFile kind)
     case BadOldFile::NotOldFormat: return QStringLiteral("not a database of the old program");
     case BadOldFile::DoesNotExist: return QStringLiteral("the file does not exist");
     case BadOldFile::Folder: return QStringLiteral("it is a folder");
+    case BadOldFile::NoteLongerThanStored:
+        return QStringLiteral("[Employees], row 5, column [Notes] is damaged: 6002 bytes are declared, but 6000 were found");
+    case BadOldFile::NoteChainCut:
+        return QStringLiteral("[Employees], row 5, column [Notes] is damaged: 6000 bytes are declared, but 4072 were found");
+    case BadOldFile::NoteMarkedInline:
+        return QStringLiteral("[Employees], row 5, column [Notes] is damaged: 6000 bytes are declared, but 0 were found");
+    case BadOldFile::NoteElsewhere:
+        return QStringLiteral("[Employees], row 5, column [Notes] is damaged: page 34, row 0 holds no long value");
+    case BadOldFile::RowWarnedAbout:
+        return QStringLiteral("row 15 of the table [Work Hours] cannot be read faithfully (warning: Invalid data location");
     }
     return {};
 }

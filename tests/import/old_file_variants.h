@@ -21,6 +21,13 @@ enum class BadOldFile {
     NotOldFormat,       // a text file
     DoesNotExist,
     Folder,
+    // The 3,000-character note of employee 5, a long value in a chain of
+    // two long-value pages, damaged as mutated files damage it:
+    NoteLongerThanStored,   // its declared length two bytes more than stored
+    NoteChainCut,           // the chain ends after its first page
+    NoteMarkedInline,       // flagged as kept in the row, which holds none of it
+    NoteElsewhere,          // pointing at a page of rows instead
+    RowWarnedAbout,         // an entry's row that the old-format library warns about
 };
 
 // Writes the variant into `folder` and returns its path.

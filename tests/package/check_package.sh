@@ -62,6 +62,16 @@ contents)
   [ -z "$bad_modes" ] || fail "data files not 0644:"$'\n'"$bad_modes"
   grep -qE '^-rwxr-xr-x .* \./usr/lib/hourvane/hourvane$' <<<"$listing" || fail "the program is not 0755"
   file "$program" | grep -q ', stripped' || fail "the program is not stripped: $(file "$program")"
+  # Hardened as the system's own programs: no compiler notes, guarded stacks,
+  # fortified buffer calls, relocations read-only and bound at start.
+  sections=$(readelf -S -W "$program")
+  ! grep -qw '\.comment' <<<"$sections" || fail "the program carries a .comment section"
+  symbols=$(readelf --dyn-syms -W "$program")
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "the program is built without stack protection"
+  grep -E '__[a-z_]+_chk@' <<<"$symbols" | grep -qv '__stack_chk_fail' \
+    || fail "the program calls no fortified function"
+  dynamic=$(readelf -d -W "$program")
+  grep -q 'BIND_NOW' <<<"$dynamic" || fail "the program is not linked with -z now"
   control=$work/control/control
   grep -qx "Version: $version" "$control" || fail "package version is not $version"
   grep -qx "Architecture: $arch" "$control" || fail "package architecture is not $arch"

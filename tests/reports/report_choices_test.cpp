@@ -11,8 +11,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <sqlite3.h>
+#include <cerrno>
+#include <cstring>
 
 namespace hv::test {
 namespace {
@@ -288,6 +291,33 @@ TEST_F(ReportChoicesTest, ACsvFileThatCannotBeWrittenIsReported)
     ASSERT_EQ(m_ui.messages().size(), 1);
     EXPECT_TRUE(m_ui.messages().first().text.startsWith(QStringLiteral("The report could not be written to")));
     EXPECT_FALSE(QFile::exists(file));
+}
+
+// A device that refuses the report is said to, in the system's words, and
+// stays a device.
+TEST_F(ReportChoicesTest, AFullDeviceIsReportedWithTheSystemsReason)
+{
+    addEntries({{QStringLiteral("Anna"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 1, QStringLiteral("Call")}});
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
+            m_ui.onNextModal([&](QDialog& dialog) {
+                auto* files = qobject_cast<QFileDialog*>(&dialog);
+                ASSERT_NE(files, nullptr);
+                files->setDefaultSuffix(QString());
+                files->setOption(QFileDialog::DontConfirmOverwrite);
+                files->selectFile(QStringLiteral("/dev/full"));
+                static_cast<QDialog*>(files)->accept();
+            });
+            press(shown, QStringLiteral("ExportToPdf"));
+        });
+    });
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    const QString text = m_ui.messages().first().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("The report could not be written to \"/dev/full\" ("))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC)) + QStringLiteral(").")))
+        << text.toStdString();
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
 }
 
 // Page numbers and the print date stand in the footer of every page, below

@@ -4,6 +4,7 @@
 #include "app/shared_connection.h"
 #include "data/runtime_error.h"
 #include "reports/data_report.h"
+#include "reports/eliding_combo_box.h"
 #include "reports/report_chooser.h"
 #include "reports/report_page_view.h"
 #include "reports/report_preview.h"
@@ -143,6 +144,35 @@ TEST_F(ReportPreviewTest, ExportToAFolderThatIsNotThereIsReported)
         EXPECT_TRUE(m_ui.messages().isEmpty());
     });
     EXPECT_FALSE(QFile::exists(file));
+}
+
+// A name of any length leaves the preview as narrow as short names do: the
+// filter boxes keep a sensible width and show the chosen name shortened
+// with "…", the buttons in reach.
+TEST_F(ReportPreviewTest, ALongNameLeavesThePreviewAsNarrowAsShortNames)
+{
+    addEntries({{QStringLiteral("Annabelle"), QStringLiteral("Berg"), QStringLiteral("Billable support"),
+                 QStringLiteral("2026-01-05"), 1, QStringLiteral("Call")}});
+    int narrowest = 0;
+    withPreview([&](reports::ReportPreview& shown) { narrowest = shown.minimumSizeHint().width(); });
+    const QString surname(10000, u'W');
+    addEntries({{QStringLiteral("Anna"), surname, QStringLiteral("Billable support"), QStringLiteral("2026-01-06"), 1,
+                 QStringLiteral("Call")}});
+    withPreview([&](reports::ReportPreview& shown) {
+        EXPECT_EQ(shown.minimumSizeHint().width(), narrowest);
+        EXPECT_LT(shown.sizeHint().width(), 1280);
+        auto* employee = shown.findChild<reports::ElidingComboBox*>(QStringLiteral("EmployeeFilter"));
+        ASSERT_NE(employee, nullptr);
+        employee->setCurrentIndex(employee->findData(QStringLiteral("Anna ") + surname));
+        shown.show();
+        QCoreApplication::processEvents();
+        const auto* close = shown.findChild<QPushButton*>(QStringLiteral("ClosePreview"));
+        EXPECT_TRUE(shown.rect().contains(QRect(close->mapTo(&shown, QPoint()), close->size())));
+        EXPECT_TRUE(employee->shownText().startsWith(QStringLiteral("Anna W")));
+        EXPECT_TRUE(employee->shownText().endsWith(QChar(0x2026)));
+        EXPECT_EQ(employee->currentText(), QStringLiteral("Anna ") + surname);
+        shown.hide();
+    });
 }
 
 // The report reads its data source when shown: one that lacks a bound column

@@ -5,8 +5,13 @@
 #include "data/server_schema.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace hv::test {
 
@@ -107,6 +112,43 @@ QList<QByteArray> TestServerSchema::storedBytes(const QByteArray& sql) const
     for (int row = 0; row < PQntuples(result.get()); ++row)
         values << QByteArray(PQgetvalue(result.get(), row, 0), PQgetlength(result.get(), row, 0));
     return values;
+}
+
+StoppedServerProcess::StoppedServerProcess(qint64 pid) : m_pid(pid)
+{
+    m_stopped = pid > 0 && ::kill(static_cast<pid_t>(pid), SIGSTOP) == 0;
+    if (!m_stopped)
+        ADD_FAILURE() << "cannot stop the server process " << pid;
+}
+
+StoppedServerProcess::~StoppedServerProcess()
+{
+    resume();
+}
+
+void StoppedServerProcess::resume()
+{
+    if (m_stopped)
+        ::kill(static_cast<pid_t>(m_pid), SIGCONT);
+    m_stopped = false;
+}
+
+bool waitUntilBackendEnds(qint64 pid)
+{
+    const std::optional<QString> base = testServerAddress();
+    if (!base)
+        return false;
+    const QByteArray sql = "SELECT count(*) FROM pg_stat_activity WHERE pid = " + QByteArray::number(pid);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        const data::ServerConnectionHandle connection(PQconnectdb(base->toUtf8().constData()));
+        const data::ServerResultHandle result(PQexec(connection.get(), sql.constData()));
+        if (PQresultStatus(result.get()) == PGRES_TUPLES_OK && qstrcmp(PQgetvalue(result.get(), 0, 0), "0") == 0)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 }  // namespace hv::test

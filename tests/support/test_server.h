@@ -54,4 +54,27 @@ private:
     QString m_name;
 };
 
+// A server process held still (SIGSTOP) for the life of the object, as a
+// server that stops answering would be; it goes on (SIGCONT) when the object
+// goes, whatever the test did meanwhile.
+class StoppedServerProcess {
+public:
+    explicit StoppedServerProcess(qint64 pid);
+    ~StoppedServerProcess();
+    StoppedServerProcess(const StoppedServerProcess&) = delete;
+    StoppedServerProcess& operator=(const StoppedServerProcess&) = delete;
+
+    // Lets it go on now.
+    void resume();
+
+private:
+    qint64 m_pid;
+    bool m_stopped = false;
+};
+
+// Waits (up to ten seconds) until the server process that served a
+// connection has ended, so that whatever it would still have done is done;
+// false when it has not.
+bool waitUntilBackendEnds(qint64 pid);
+
 }  // namespace hv::test

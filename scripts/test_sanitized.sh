@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the tests of the layers without windows (data, import, backup, the
+# report engine) with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-sanitize/ and runs them: the first fault stops its test with a stack.
+# Run by test.sh after the plain tests, with the same test server, if any.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOURVANE_SANITIZE=ON
+  -DHOURVANE_BUILD_TESTS=ON -DHOURVANE_BUILD_BENCH=OFF -DHOURVANE_BUILD_DOCS=OFF)
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
+  options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-sanitize "${options[@]}" >/dev/null
+targets=(hourvane_data_tests hourvane_import_tests hourvane_backup_tests hourvane_report_core_tests)
+cmake --build build-sanitize -j"$(nproc)" --target "${targets[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+suppressions=$PWD/tests/sanitizer_suppressions
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:strict_string_checks=0"
+export LSAN_OPTIONS="suppressions=$suppressions/leaks.txt:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$suppressions/undefined.txt"
+# Only the programs built here: the others' tests are listed as not built.
+ctest --test-dir build-sanitize --output-on-failure -j2 -E '_NOT_BUILT$'
