@@ -32,11 +32,6 @@ QString dataFolder()
         + QStringLiteral("Hourvane");
 }
 
-QString liveDatabasePath()
-{
-    return dataFolder() + QStringLiteral("/dbData.mdb");
-}
-
 QString backupsFolder()
 {
     return dataFolder() + QStringLiteral("/backups");

@@ -3,17 +3,16 @@
 #include <QString>
 
 // Where the program keeps its data: the data folder under the common
-// application-data folder, the live database in it, the backups beside it,
-// and the template in the program folder. Each path is built afresh each
-// time it is asked for. A data folder named on the command line takes the
-// place of the standard one for that run.
+// application-data folder (LocalDatabase turns it into the live database),
+// the backups beside it, and the template in the program folder. Each path
+// is built afresh each time it is asked for. A data folder named on the
+// command line takes the place of the standard one for that run.
 namespace hv::places {
 
 // The common application-data folder followed by "/Harrowfen"; with a data
 // folder of the run's own, the folder that holds it.
 QString firstLevelDataFolder();
 QString dataFolder();
-QString liveDatabasePath();
 QString backupsFolder();
 QString templateDatabasePath();
 

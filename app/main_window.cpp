@@ -8,6 +8,7 @@
 #include "app/data_places.h"
 #include "app/error_report.h"
 #include "app/file_system.h"
+#include "app/local_database.h"
 #include "app/old_database_offer.h"
 #include "app/settings_store.h"
 #include "app/shared_connection.h"
@@ -20,7 +21,6 @@
 #include "backup/database_backup.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/database_file_check.h"
 #include "data/locale_text.h"
 #include "data/recordset.h"
 #include "data/runtime_error.h"
@@ -72,7 +72,11 @@ constexpr std::array<const char*, 6> kListFields{
 // The data store's places, built afresh each time they are needed.
 using places::dataFolder;
 using places::firstLevelDataFolder;
-using places::liveDatabasePath;
+
+QString liveDatabasePath()
+{
+    return LocalDatabase().path();
+}
 
 // Screen readers learn what the main window is from its accessible role: a
 // plain widget is a "filler", a top-level window a "frame".
@@ -81,22 +85,6 @@ QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* ob
     if (className == QLatin1String(Form1::staticMetaObject.className()) && object && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
-}
-
-// The empty template becomes the live database only when it is sound: a bad
-// one is named and no live database is made from it, so that the next start
-// tries again instead of opening a damaged copy for ever.
-void copyTemplate()
-{
-    const QString source = places::templateDatabasePath();
-    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source);
-    if (!verdict.isSound())
-        throw RuntimeError(verdict.kind == data::DatabaseFileVerdict::Missing ? err::FileNotFound : err::PathFileAccess,
-                           verdict.reason
-                               + QStringLiteral(" It is the empty database that Hourvane copies on its first start, "
-                                                "so no database was made from it; reinstalling Hourvane replaces it, "
-                                                "and the next start tries again."));
-    fs::CopyFile(source, liveDatabasePath());
 }
 
 QString columnKey(int position)
@@ -245,9 +233,7 @@ QString Form1::connectionString()
     const QString server = DatabaseChoice::serverAddress();
     if (!server.isEmpty())
         return server;
-    // The path is quoted: a data folder may hold ';', '=' or quotes.
-    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + data::Connection::quoted(liveDatabasePath())
-        + QStringLiteral(";JET OLEDB:Database Password=");
+    return LocalDatabase().connectionString();
 }
 
 void Form1::watchReadOnlyState()
@@ -303,7 +289,7 @@ void Form1::Form_Load()
     if (err.test(104, [] { return fs::NothingAt(dataFolder()); }))
         err.line(106, [] { fs::MakeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
-        err.line(110, [] { copyTemplate(); });
+        err.line(110, [] { LocalDatabase::copyTemplateTo(liveDatabasePath()); });
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
@@ -344,7 +330,7 @@ void Form1::Form_Load()
 
     // A database the old program wrote is offered for conversion before it is opened.
     if (DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
-        OldDatabaseOffer::offer(this, liveDatabasePath(), places::templateDatabasePath());
+        OldDatabaseOffer::offer(this, liveDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
     err.line(144, [&] {

@@ -15,15 +15,20 @@ bool OldDatabaseOffer::applies(const QString& livePath)
     return kind == import::OldFormatSignature::Jet3 || kind == import::OldFormatSignature::Jet4;
 }
 
-void OldDatabaseOffer::offer(QWidget* parent, const QString& livePath, const QString& templatePath)
+void OldDatabaseOffer::offer(QWidget* parent, const QString& livePath)
 {
-    import::DatabaseConversion conversion(livePath, templatePath);
+    import::DatabaseConversion conversion(livePath);
     const QString keptName = QFileInfo(conversion.keptPath()).fileName();
+    const QString interrupted = conversion.wasInterrupted()
+        ? QStringLiteral("An earlier conversion of it was stopped before it finished, and the database is still the "
+                         "original file. ")
+        : QString();
     const QMessageBox::StandardButton answer = UiSeam::tell(
         parent,
-        QStringLiteral("This database was written by an older version of the program. Convert it now? The original "
-                       "file is kept unchanged as %1.")
-            .arg(keptName),
+        interrupted
+            + QStringLiteral("This database was written by an older version of the program. Convert it now? The "
+                             "original file is kept unchanged as %1.")
+                  .arg(keptName),
         QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;

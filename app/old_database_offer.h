@@ -9,15 +9,17 @@ namespace hv {
 // Start-up's offer to convert a live database that the old program wrote
 // (its header carries the old engine's signature): asked before the database
 // is opened. Yes converts it (the old file is kept beside it, unchanged) and
-// tells the summary; No leaves everything as it is; a failed conversion puts
-// the old file back under its own name and tells why. Start-up goes on in
-// every case.
+// tells the summary; No leaves everything as it is; a failed conversion
+// leaves the old file as the live database and tells why. A conversion that
+// was stopped part-way (the program killed, the power cut) left the old file
+// in place too, and is offered again, saying so. Start-up goes on in every
+// case.
 class OldDatabaseOffer {
 public:
     // True when the file is an old-format database that can be offered.
     static bool applies(const QString& livePath);
 
-    static void offer(QWidget* parent, const QString& livePath, const QString& templatePath);
+    static void offer(QWidget* parent, const QString& livePath);
 };
 
 }  // namespace hv

@@ -4,10 +4,12 @@
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
 #include "app/file_system.h"
+#include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
 #include "data/durable_file.h"
+#include "data/file_kind.h"
 #include "data/online_copy.h"
 #include "data/runtime_error.h"
 
@@ -28,11 +30,6 @@ RuntimeError refusal(const QString& message)
     return {err::PathFileAccess, message};
 }
 
-QString connectionString(const QString& path)
-{
-    return QStringLiteral("data source=\"%1\"").arg(path);
-}
-
 }  // namespace
 
 DatabaseRestore::DatabaseRestore(QString livePath, QString backupsFolder)
@@ -43,7 +40,7 @@ DatabaseRestore::DatabaseRestore(QString livePath, QString backupsFolder)
 void DatabaseRestore::requireDatabaseOfOurs(const QString& path)
 {
     const std::unique_ptr<data::Connection> probe = data::ComponentFactory::createConnection();
-    probe->Open(connectionString(path));
+    probe->Open(LocalDatabase::connectionStringOf(path));
     probe->Close();
 }
 
@@ -51,10 +48,9 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
 {
     const QFileInfo source(file);
     const QString cannot = QStringLiteral("Cannot restore from '%1': ").arg(file);
-    if (!source.exists())
-        throw refusal(cannot + QStringLiteral("the file does not exist."));
-    if (source.isDir())
-        throw refusal(cannot + QStringLiteral("it is a folder, not a database file."));
+    const QString notAFile = data::FileKind::of(file).notADatabaseFileReason();
+    if (!notAFile.isEmpty())
+        throw refusal(cannot + notAFile + u'.');
     if (QFileInfo::exists(m_livePath) && source.canonicalFilePath() == QFileInfo(m_livePath).canonicalFilePath())
         throw refusal(cannot + QStringLiteral("it is the live database itself."));
 

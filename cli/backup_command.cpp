@@ -3,6 +3,7 @@
 #include "cli/live_database.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
+#include "data/file_kind.h"
 #include "data/runtime_error.h"
 
 #include <QFileInfo>
@@ -29,6 +30,12 @@ int BackupCommand::run(const QString& value, CommandContext& context)
         if (value.isEmpty()) {
             copy = backup::DatabaseBackup::intoFolder(context.liveDatabase, context.backupsFolder, context.now);
         } else {
+            // A backup is a new file or goes into a folder; a pipe or a
+            // device in the way is named, never written into or waited on.
+            const data::FileKind there = data::FileKind::of(value);
+            if (!there.name().isEmpty() && there.kind() != data::FileKind::Folder)
+                return context.fail(QStringLiteral("Cannot back up to '%1': it is %2, not a new file or a folder.")
+                                        .arg(value, there.name()));
             copy = QFileInfo(value).isDir()
                 ? backup::BackupFolder(value, context.liveDatabase).newCopyPath(context.now)
                 : value;

@@ -10,6 +10,7 @@ namespace hv::cli {
 class BackupCommand : public Command {
 public:
     QCommandLineOption option() const override;
+    bool takesFileArgument() const override { return true; }
     int run(const QString& value, CommandContext& context) override;
 };
 

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTextStream>
+#include <optional>
 
 namespace hv::cli {
 
@@ -16,9 +17,9 @@ struct CommandContext {
     // The address of the server database in use; empty for the local file.
     QString serverAddress;
     QString dataFolder;
+    // The live database file of the data folder (LocalDatabase's path).
     QString liveDatabase;
     QString backupsFolder;
-    QString templateDatabase;
     QDateTime now;
     QTextStream& out;
     QTextStream& err;
@@ -39,6 +40,15 @@ public:
 
     // The option that asks for the command, with its help text.
     virtual QCommandLineOption option() const = 0;
+
+    // True for a command whose option takes no value but which may be
+    // followed by a file ("--backup [FILE]"); any other command refuses an
+    // argument beyond its option's value.
+    virtual bool takesFileArgument() const { return false; }
+
+    // Why the command cannot run with a data folder of the run's own
+    // (--data-dir); nothing when it can.
+    virtual std::optional<QString> refusalWithDataFolder() const { return std::nullopt; }
 
     // Runs with the option's value (a file; empty when it takes none or none
     // was given) and returns the exit code.

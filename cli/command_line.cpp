@@ -11,10 +11,13 @@
 #include "cli/use_server_command.h"
 #include "app/data_places.h"
 #include "app/database_choice.h"
+#include "app/local_database.h"
 #include "data/connection.h"
+#include "data/file_kind.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -29,9 +32,30 @@ constexpr const char* kToolkitOptionsWithValue[] = {
     "qwindowtitle", "style", "stylesheet", "session", "display", "geometry", "title", "name"};
 constexpr const char* kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount"};
 
+// The bytes of a name as text, each byte that is not part of UTF-8 text
+// written as \xFF.
+QString shownWithEscapes(const QByteArray& bytes)
+{
+    QString shown;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes.at(at));
+        const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xe ? 3 : (lead >> 3) == 0x1e ? 4 : 0;
+        const QByteArray piece = bytes.mid(at, length);
+        if (length > 0 && piece.size() == length && QString::fromUtf8(piece).toUtf8() == piece) {
+            shown += QString::fromUtf8(piece);
+            at += length;
+            continue;
+        }
+        shown += QStringLiteral("\\x") + QString::number(lead, 16).toUpper();
+        ++at;
+    }
+    return shown;
+}
+
 }  // namespace
 
-CommandLine::CommandLine(const QStringList& arguments)
+CommandLine::CommandLine(const Arguments& arguments)
     : m_dataDir(QStringLiteral("data-dir"),
                 QStringLiteral("Use the data folder <DIR> (with its database and backups) for this run only."),
                 QStringLiteral("DIR"))
@@ -49,7 +73,7 @@ CommandLine::CommandLine(const QStringList& arguments)
 
 CommandLine::~CommandLine() = default;
 
-void CommandLine::read(const QStringList& arguments)
+void CommandLine::read(const Arguments& arguments)
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setApplicationDescription(
@@ -77,7 +101,13 @@ void CommandLine::read(const QStringList& arguments)
     m_parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --backup: where to write the backup."),
                                    QStringLiteral("[FILE]"));
 
-    if (!m_parser.parse(arguments)) {
+    if (!arguments.undecodable.isEmpty()) {
+        m_error = QStringLiteral("Hourvane reads names as UTF-8 text and cannot use '%1' (the bytes written \\x.. are "
+                                 "not UTF-8): give the file or folder a UTF-8 name and try again.")
+                      .arg(shownWithEscapes(arguments.undecodable.constFirst()));
+        return;
+    }
+    if (!m_parser.parse(arguments.texts)) {
         m_error = m_parser.errorText();
         return;
     }
@@ -107,13 +137,19 @@ void CommandLine::read(const QStringList& arguments)
     m_command = chosen.empty() ? nullptr : chosen.front();
 
     const QStringList positional = m_parser.positionalArguments();
-    const bool takesFile = m_command && m_command->option().valueName().isEmpty();
-    if (positional.size() > (takesFile ? 1 : 0))
+    const bool takesFile = m_command && m_command->takesFileArgument();
+    const bool takesNothing = m_command && !takesFile && m_command->option().valueName().isEmpty();
+    if (takesNothing && !positional.isEmpty())
+        m_error = QStringLiteral("--%1 takes no argument; '%2' is not understood.")
+                      .arg(m_command->option().names().constFirst(), positional.constFirst());
+    else if (positional.size() > (takesFile ? 1 : 0))
         m_error = QStringLiteral("Unexpected argument '%1'.").arg(positional.constLast());
     else if (takesFile && !positional.isEmpty())
         m_value = positional.constFirst();
     if (m_parser.isSet(m_dataDir) && m_parser.value(m_dataDir).isEmpty())
         m_error = QStringLiteral("--data-dir needs a folder.");
+    else if (m_parser.isSet(m_dataDir) && m_command && m_command->refusalWithDataFolder())
+        m_error = *m_command->refusalWithDataFolder();
 }
 
 bool CommandLine::startsWindow() const
@@ -126,6 +162,10 @@ std::optional<QString> CommandLine::applyDataFolder() const
     if (!m_parser.isSet(m_dataDir))
         return std::nullopt;
     const QString folder = m_parser.value(m_dataDir);
+    const data::FileKind there = data::FileKind::of(folder);
+    if (there.exists() && there.kind() != data::FileKind::Folder && there.kind() != data::FileKind::Unreachable)
+        return QStringLiteral("Cannot use the data folder '%1': it is %2, not a folder.")
+            .arg(folder, there.isFile() ? QStringLiteral("a file") : there.name());
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         return QStringLiteral("Cannot use the data folder '%1': it cannot be created.").arg(folder);
     places::setDataFolder(folder);
@@ -151,25 +191,28 @@ int CommandLine::run()
     if (!m_command)
         return Success;
 
-    CommandContext context{QString(), QString(), QString(), QString(), QString(),
-                           QDateTime::currentDateTime(), out, err};
+    CommandContext context{QString(), QString(), QString(), QString(), QDateTime::currentDateTime(), out, err};
     // A server that asks for a password asks on the terminal, when there is one.
     data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())
         return context.fail(*problem);
     context.serverAddress = DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
-    context.liveDatabase = places::liveDatabasePath();
+    context.liveDatabase = LocalDatabase(context.dataFolder).path();
     context.backupsFolder = places::backupsFolder();
-    context.templateDatabase = places::templateDatabasePath();
     return m_command->run(m_value, context);
 }
 
-QStringList CommandLine::argumentsOf(int argc, char** argv)
+CommandLine::Arguments CommandLine::argumentsOf(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    Arguments arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        arguments.texts << QFile::decodeName(bytes);
+        // The program's own path is never used as a name.
+        if (i > 0 && QFile::encodeName(arguments.texts.constLast()) != bytes)
+            arguments.undecodable << bytes;
+    }
     return arguments;
 }
 

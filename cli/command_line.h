@@ -19,7 +19,15 @@ namespace hv::cli {
 // opens, exactly as always.
 class CommandLine {
 public:
-    explicit CommandLine(const QStringList& arguments);
+    // The program's arguments as text, with the bytes of those that are not
+    // UTF-8 text: such a name cannot be turned into text and back unchanged,
+    // so it is refused rather than taken for another name.
+    struct Arguments {
+        QStringList texts;
+        QList<QByteArray> undecodable;
+    };
+
+    explicit CommandLine(const Arguments& arguments);
     ~CommandLine();
 
     // True when the window is to open: no command, no help or version, and
@@ -35,10 +43,10 @@ public:
     int run();
 
     // The arguments as the system gave them, before an application object exists.
-    static QStringList argumentsOf(int argc, char** argv);
+    static Arguments argumentsOf(int argc, char** argv);
 
 private:
-    void read(const QStringList& arguments);
+    void read(const Arguments& arguments);
 
     QCommandLineParser m_parser;
     std::vector<std::unique_ptr<Command>> m_commands;

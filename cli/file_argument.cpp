@@ -1,5 +1,7 @@
 #include "cli/file_argument.h"
 
+#include "data/file_kind.h"
+
 #include <QFileInfo>
 
 namespace hv::cli {
@@ -15,11 +17,10 @@ bool FileArgument::isLiveDatabase(const QString& file, const QString& liveDataba
 
 std::optional<QString> FileArgument::problemWith(const QString& file, const QString& liveDatabase)
 {
-    const QFileInfo info(file);
-    if (!info.exists())
-        return QStringLiteral("the file does not exist.");
-    if (info.isDir())
-        return QStringLiteral("it is a folder, not a database file.");
+    // Judged without opening it: a pipe or a device is named, never waited on.
+    const QString reason = data::FileKind::of(file).notADatabaseFileReason();
+    if (!reason.isEmpty())
+        return reason + u'.';
     if (isLiveDatabase(file, liveDatabase))
         return QStringLiteral("it is the live database itself.");
     return std::nullopt;

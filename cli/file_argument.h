@@ -6,7 +6,8 @@
 namespace hv::cli {
 
 // The checks a file named on the command line goes through before a command
-// reads it: it exists, it is a file, and it is not the live database itself.
+// reads it: it exists, it is a regular file (not a folder, pipe, device or
+// socket, which is named), and it is not the live database itself.
 // Returns the reason when it fails them.
 class FileArgument {
 public:

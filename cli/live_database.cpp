@@ -2,12 +2,11 @@
 
 #include "cli/command.h"
 #include "import/old_format_signature.h"
-#include "app/file_system.h"
+#include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/runtime_error.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -35,10 +34,7 @@ void LiveDatabase::create()
 {
     if (exists())
         return;
-    if (!QDir().mkpath(m_context.dataFolder))
-        throw RuntimeError(err::PathFileAccess,
-                           QStringLiteral("Cannot create the data folder '%1'.").arg(m_context.dataFolder));
-    fs::CopyFile(m_context.templateDatabase, m_context.liveDatabase);
+    LocalDatabase(m_context.dataFolder).create();
     m_created = true;
 }
 
@@ -77,7 +73,7 @@ data::Connection& LiveDatabase::open()
         return *m_connection;
     }
     try {
-        m_connection->Open(QStringLiteral("data source=\"%1\"").arg(m_context.liveDatabase));
+        m_connection->Open(LocalDatabase(m_context.dataFolder).connectionString());
     } catch (const RuntimeError& failure) {
         if (import::OldFormatSignature::of(m_context.liveDatabase) != import::OldFormatSignature::NotOldFormat)
             throw RuntimeError(failure.number(),

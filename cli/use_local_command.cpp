@@ -11,6 +11,12 @@ QCommandLineOption UseLocalCommand::option() const
             QStringLiteral("Use the local database file again from now on, instead of a server.")};
 }
 
+std::optional<QString> UseLocalCommand::refusalWithDataFolder() const
+{
+    return QStringLiteral("--use-local cannot be combined with --data-dir: it makes every later start use the local "
+                          "database of the standard data folder, while --data-dir names a folder for one run only.");
+}
+
 int UseLocalCommand::run(const QString& /*value*/, CommandContext& context)
 {
     DatabaseChoice::chooseLocal();

@@ -4,10 +4,12 @@
 
 namespace hv::cli {
 
-// --use-local: the program opens the local database file again from now on.
+// --use-local: the program opens the local database file (in the standard
+// data folder) again from now on.
 class UseLocalCommand : public Command {
 public:
     QCommandLineOption option() const override;
+    std::optional<QString> refusalWithDataFolder() const override;
     int run(const QString& value, CommandContext& context) override;
 };
 

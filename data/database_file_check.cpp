@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "database_format.h"
+#include "read_only_file.h"
 #include "runtime_error.h"
 #include "sqlite_handles.h"
 #include "verified_backups.h"
@@ -18,7 +19,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace hv::data {
@@ -35,59 +35,9 @@ DatabaseFileVerdict verdict(DatabaseFileVerdict::Kind kind, const QString& reaso
     return {kind, reason};
 }
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 quint32 bigEndian32(const unsigned char* bytes)
 {
     return (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) | quint32(bytes[3]);
-}
-
-// A file descriptor closed on every path.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Reads up to `size` bytes from the start of the file; the count read, or -1.
-qint64 readStart(int fd, unsigned char* buffer, qint64 size)
-{
-    qint64 total = 0;
-    while (total < size) {
-        const ssize_t n = ::read(fd, buffer + total, static_cast<size_t>(size - total));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        total += n;
-    }
-    return total;
-}
-
-QString notAFileKind(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    return QStringLiteral("not a regular file");
 }
 
 // What the 100-byte header says; Sound when it is this program's database
@@ -113,6 +63,12 @@ DatabaseFileVerdict judgeHeader(const unsigned char* header, const QString& path
                                       "can read.")
                            .arg(path));
     const qint32 userVersion = static_cast<qint32>(bigEndian32(header + 60));
+    // Every file this program made carries a version of its layout from 1 up.
+    if (userVersion < 1)
+        return verdict(V::Damaged, QStringLiteral("The database '%1' is damaged (its header gives %2 as the "
+                                                  "version of its tables, which Hourvane never writes).")
+                                       .arg(path)
+                                       .arg(userVersion));
     if (userVersion > format::kUserVersion)
         return verdict(V::NewerVersion,
                        QStringLiteral("The database '%1' was made by a newer version of Hourvane; open it with "
@@ -124,14 +80,15 @@ DatabaseFileVerdict judgeHeader(const unsigned char* header, const QString& path
 // A rollback journal beside the file that still holds changes to undo,
 // where the file or its folder cannot be written: undoing them is
 // impossible, and reading the file without undoing them would show half a
-// change.
+// change. A journal that is no file at all (a pipe, say) stands in the way too.
 DatabaseFileVerdict judgeJournal(const QString& path)
 {
     const QString journal = path + QStringLiteral("-journal");
-    QFile file(journal);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray start = file.read(static_cast<qint64>(kJournalMagic.size()));
+    const DatabaseFileVerdict companions = DatabaseFileCheck::inspectCompanions(path);
+    if (!companions.isSound())
+        return companions;
+    ReadOnlyFile file(journal);
+    const QByteArray start = file.readStart(static_cast<qint64>(kJournalMagic.size()));
     if (start.size() != static_cast<qsizetype>(kJournalMagic.size())
         || std::memcmp(start.constData(), kJournalMagic.data(), kJournalMagic.size()) != 0)
         return {};
@@ -176,44 +133,53 @@ int readNames(sqlite3* db, QSet<QString>& tables, QSet<QString>& views)
 DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
 {
     using V = DatabaseFileVerdict;
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    if (path.isEmpty() || ::stat(native.constData(), &info) != 0) {
-        const int error = errno;
-        struct stat link {};
-        if (!path.isEmpty() && ::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
-            return verdict(V::BrokenLink, QStringLiteral("'%1' is a link to '%2', which does not exist.")
-                                              .arg(path, QFileInfo(path).symLinkTarget()));
-        if (path.isEmpty() || error == ENOENT || error == ENOTDIR)
-            return verdict(V::Missing, QStringLiteral("Could not find file '%1'.").arg(path));
-        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be reached (%2).").arg(path, systemReason(error)));
+    // Judged before it is opened, and opened without waiting: a pipe or a
+    // device is never read.
+    ReadOnlyFile file(path);
+    const FileKind& kind = file.kind();
+    switch (kind.kind()) {
+    case FileKind::BrokenLink:
+        return verdict(V::BrokenLink, QStringLiteral("'%1' is a link to '%2', which does not exist.")
+                                          .arg(path, QFileInfo(path).symLinkTarget()));
+    case FileKind::Missing: return verdict(V::Missing, QStringLiteral("Could not find file '%1'.").arg(path));
+    case FileKind::Unreachable:
+        return verdict(V::Unreadable,
+                       QStringLiteral("The file '%1' cannot be reached (%2).").arg(path, file.errorString()));
+    case FileKind::Folder: return verdict(V::Folder, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+    case FileKind::File: break;
+    default:
+        return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, kind.name()));
     }
-    if (S_ISDIR(info.st_mode))
-        return verdict(V::Folder, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
-    if (!S_ISREG(info.st_mode))
-        return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, notAFileKind(info.st_mode)));
-
-    // Opened without waiting, and its kind checked again on the open file,
-    // in case a pipe or device took the name in between.
-    const FileDescriptor fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be read (%2).").arg(path, systemReason(errno)));
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, notAFileKind(info.st_mode)));
-    if (info.st_size == 0)
+    if (!file.isOpen())
+        return verdict(V::Unreadable,
+                       QStringLiteral("The file '%1' cannot be read (%2).").arg(path, file.errorString()));
+    if (file.size() == 0)
         return verdict(V::Empty, QStringLiteral("The file '%1' is empty: it is not a Hourvane database.").arg(path));
 
-    std::array<unsigned char, kHeaderSize> header{};
-    const qint64 got = readStart(fd.get(), header.data(), kHeaderSize);
-    if (got < 0)
-        return verdict(V::Unreadable, QStringLiteral("The file '%1' cannot be read (%2).").arg(path, systemReason(errno)));
-    if (got < kHeaderSize)
+    const QByteArray header = file.readStart(kHeaderSize);
+    if (file.error() != 0)
+        return verdict(V::Unreadable,
+                       QStringLiteral("The file '%1' cannot be read (%2).").arg(path, file.errorString()));
+    if (header.size() < kHeaderSize)
         return verdict(V::NotADatabase,
                        QStringLiteral("Unrecognized database format '%1': the file is not a Hourvane database.").arg(path));
-    const DatabaseFileVerdict fromHeader = judgeHeader(header.data(), path);
+    const DatabaseFileVerdict fromHeader = judgeHeader(reinterpret_cast<const unsigned char*>(header.constData()), path);
     if (!fromHeader.isSound())
         return fromHeader;
     return judgeJournal(path);
+}
+
+DatabaseFileVerdict DatabaseFileCheck::inspectCompanions(const QString& path)
+{
+    for (const QString& companion : {path + QStringLiteral("-journal"), path + QStringLiteral("-wal")}) {
+        const FileKind kind = FileKind::of(companion);
+        if (kind.exists() && !kind.isFile() && !kind.name().isEmpty())
+            return verdict(DatabaseFileVerdict::NotAFile,
+                           QStringLiteral("The database '%1' cannot be opened: '%2' beside it, where its journal "
+                                          "belongs, is %3. Move it away, then try again.")
+                               .arg(path, companion, kind.name()));
+    }
+    return {};
 }
 
 namespace {

@@ -44,6 +44,12 @@ struct DatabaseFileVerdict {
 class DatabaseFileCheck {
 public:
     static DatabaseFileVerdict inspect(const QString& path);
+    // Sound, or NotAFile when the place of the file's journal (or
+    // write-ahead log) beside it holds a pipe, a device or a socket: the
+    // engine opens those as files, and would wait on a pipe for ever.
+    // inspect() includes it; for a caller that hands the file to the engine
+    // without inspect().
+    static DatabaseFileVerdict inspectCompanions(const QString& path);
     static DatabaseFileVerdict inspectThoroughly(const QString& path);
 
     // How thoroughly the pages are checked: Quick walks every page and

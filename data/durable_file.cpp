@@ -1,5 +1,6 @@
 #include "data/durable_file.h"
 
+#include "data/file_kind.h"
 #include "data/runtime_error.h"
 
 #include <QByteArray>
@@ -33,29 +34,13 @@ QByteArray nativeName(const QString& path)
     return QFile::encodeName(path);
 }
 
-// The kind of a file that is not a regular one, in a user's words.
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a pipe");
-    if (S_ISCHR(mode))
-        return QStringLiteral("a device");
-    if (S_ISBLK(mode))
-        return QStringLiteral("a disk device");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    return QStringLiteral("a special file");
-}
-
 // A pipe, a terminal or a device that takes a stream: opened without waiting
 // (a pipe with no reader would block the open for good) and then written in
 // blocking mode, so that a slow reader is waited for but an absent one is not.
 int openStream(const QString& target, mode_t mode)
 {
     if (S_ISDIR(mode) || S_ISBLK(mode) || S_ISSOCK(mode))
-        throw failure(QStringLiteral("'%1' is %2, not a file").arg(target, kindOf(mode)));
+        throw failure(QStringLiteral("'%1' is %2, not a file").arg(target, FileKind::ofMode(mode).name()));
     const int fd = ::open(nativeName(target).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENXIO)

@@ -1,6 +1,8 @@
 #include "online_copy.h"
 
+#include "database_file_check.h"
 #include "durable_file.h"
+#include "file_kind.h"
 #include "runtime_error.h"
 #include "sqlite_handles.h"
 
@@ -56,11 +58,15 @@ DatabaseHandle openDatabase(const QString& path, int flags)
 
 void requireFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(err::FileNotFound, QStringLiteral("the file does not exist"));
-    if (!info.isFile())
-        throw readError(QStringLiteral("it is a folder, not a database file"));
+    // Named by its kind, never opened: a pipe or a device is not waited on.
+    const FileKind kind = FileKind::of(path);
+    if (!kind.exists())
+        throw RuntimeError(err::FileNotFound, kind.notADatabaseFileReason());
+    if (!kind.isFile())
+        throw readError(kind.notADatabaseFileReason());
+    const DatabaseFileVerdict companions = DatabaseFileCheck::inspectCompanions(path);
+    if (!companions.isSound())
+        throw readError(companions.reason.chopped(1));  // its full stop: the caller ends the sentence
 }
 
 // Copies every page of the source into `to` in one step, which holds the

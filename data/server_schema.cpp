@@ -79,7 +79,20 @@ void ServerSchema::check(PostgresSession& session)
                            QStringLiteral("The database '%1' is not one of Hourvane's: it lacks %2.")
                                .arg(session.address(), missing.join(QStringLiteral(", "))));
     const ServerResultHandle result = session.run("SELECT max(version) FROM hourvane_schema");
-    const int version = QByteArray(PQgetvalue(result.get(), 0, 0)).toInt();
+    // Every version the program writes is a whole number from 1 up; a table
+    // without one is not the program's (or was damaged).
+    const QByteArray stored = PQgetisnull(result.get(), 0, 0) ? QByteArray() : QByteArray(PQgetvalue(result.get(), 0, 0));
+    bool known = false;
+    const int version = stored.toInt(&known);
+    if (!known || version < 1) {
+        const QString held = stored.isEmpty() ? QStringLiteral("no version")
+                                              : QStringLiteral("the version %1").arg(QString::fromUtf8(stored));
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' is not one of Hourvane's, or it is damaged: its table "
+                                          "hourvane_schema holds %2 instead of the version of Hourvane's tables. "
+                                          "Nothing was written.")
+                               .arg(session.address(), held));
+    }
     if (version > kVersion)
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in a newer version (%2) than "

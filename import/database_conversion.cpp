@@ -2,71 +2,134 @@
 
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
+#include "import/old_format_signature.h"
 #include "app/file_system.h"
+#include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
+#include "data/durable_file.h"
 #include "data/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace hv::import {
 
 namespace {
+
+// True when both paths are names of one file (hard links included).
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::lstat(QFile::encodeName(a).constData(), &first) == 0
+        && ::lstat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
 
 QString freeKeptPath(const QString& livePath)
 {
     const QFileInfo live(livePath);
     const QString stem = live.absolutePath() + u'/' + live.completeBaseName() + QStringLiteral(" (old format");
     QString candidate = stem + QStringLiteral(").mdb");
-    for (int number = 2; QFileInfo::exists(candidate); ++number)
+    // A conversion stopped after it named the original keeps that name.
+    for (int number = 2; QFileInfo(candidate).exists() || QFileInfo(candidate).isSymLink(); ++number) {
+        if (sameFile(candidate, livePath))
+            break;
         candidate = stem + QStringLiteral(" %1).mdb").arg(number);
+    }
     return candidate;
 }
 
 }  // namespace
 
-DatabaseConversion::DatabaseConversion(QString livePath, QString templatePath)
-    : m_livePath(std::move(livePath)), m_templatePath(std::move(templatePath)), m_keptPath(freeKeptPath(m_livePath))
+DatabaseConversion::DatabaseConversion(QString livePath)
+    : m_livePath(std::move(livePath)),
+      m_workPath(m_livePath + QStringLiteral(".converting")),
+      m_keptPath(freeKeptPath(m_livePath))
 {
+}
+
+bool DatabaseConversion::wasInterrupted() const
+{
+    return QFileInfo::exists(m_workPath) || sameFile(m_keptPath, m_livePath);
 }
 
 ImportSummary DatabaseConversion::run()
 {
-    QFile old(m_livePath);
-    if (!old.rename(m_keptPath))
-        throw ImportError(QStringLiteral("Cannot rename '%1' to '%2': %3")
-                              .arg(m_livePath, m_keptPath, old.errorString()));
+    QString reason;
     try {
         return convert();
     } catch (const ImportError& failure) {
-        undo(failure.message());
+        reason = failure.message();
     } catch (const RuntimeError& failure) {
-        undo(failure.description());
+        reason = failure.description();
     }
-    return {};
+    discardWork();
+    // The kept name (or copy) made for the original goes again, while the
+    // original is still the live database.
+    if (m_madeKept && originalIsLive())
+        QFile::remove(m_keptPath);
+    throw ImportError(QStringLiteral("%1\r\nThe original file is unchanged and still in use as '%2'.")
+                          .arg(reason, m_livePath));
 }
 
 ImportSummary DatabaseConversion::convert()
 {
-    fs::CopyFile(m_templatePath, m_livePath);
+    // What a conversion stopped part-way left is started again from nothing.
+    discardWork();
+    LocalDatabase::copyTemplateTo(m_workPath);
     const std::unique_ptr<data::Connection> connection = data::ComponentFactory::createConnection();
-    connection->Open(QStringLiteral("data source=\"%1\"").arg(m_livePath));
-    ImportSummary summary = OldDatabaseImporter(*connection).importFile(m_keptPath);
+    connection->Open(LocalDatabase::connectionStringOf(m_workPath));
+    const ImportSummary summary = OldDatabaseImporter(*connection).importFile(m_livePath);
     connection->Close();
+    keepOriginal();
+    try {
+        data::DurableFile::commit(m_workPath, m_livePath, data::DurableFile::Policy::Replace);
+    } catch (const RuntimeError&) {
+        // Renamed, and only the folder's sync failed: the new database is in place.
+        if (!originalIsLive())
+            return summary;
+        throw;
+    }
     return summary;
 }
 
-void DatabaseConversion::undo(const QString& reason)
+void DatabaseConversion::keepOriginal()
 {
-    // The connection was closed on the way out; the new file goes, and the
-    // old one takes its name again.
-    QFile::remove(m_livePath + QStringLiteral("-journal"));
-    const bool removed = !QFileInfo::exists(m_livePath) || QFile::remove(m_livePath);
-    QFile kept(m_keptPath);
-    if (removed && kept.rename(m_livePath))
-        throw ImportError(QStringLiteral("%1\r\nThe original file is back as '%2', unchanged.").arg(reason, m_livePath));
-    throw ImportError(QStringLiteral("%1\r\nThe original file is kept, unchanged, as '%2'.").arg(reason, m_keptPath));
+    if (sameFile(m_keptPath, m_livePath))
+        return;
+    const QByteArray live = QFile::encodeName(m_livePath);
+    const QByteArray kept = QFile::encodeName(m_keptPath);
+    if (::link(live.constData(), kept.constData()) == 0) {
+        m_madeKept = true;
+        fs::SyncFolder(QFileInfo(m_keptPath).absolutePath());
+        return;
+    }
+    const int error = errno;
+    if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS)
+        throw RuntimeError(err::PathFileAccess, QStringLiteral("Cannot keep the original file as '%1': %2")
+                                                    .arg(m_keptPath, QString::fromLocal8Bit(std::strerror(error))));
+    // A file system without second names: a copy that reached the disk.
+    fs::CopyFile(m_livePath, m_keptPath);
+    m_madeKept = true;
+}
+
+bool DatabaseConversion::originalIsLive() const
+{
+    const OldFormatSignature::Kind kind = OldFormatSignature::of(m_livePath);
+    return kind == OldFormatSignature::Jet3 || kind == OldFormatSignature::Jet4;
+}
+
+void DatabaseConversion::discardWork() const
+{
+    QFile::remove(m_workPath + QStringLiteral("-journal"));
+    QFile::remove(m_workPath);
 }
 
 }  // namespace hv::import

@@ -7,29 +7,45 @@
 namespace hv::import {
 
 // Turns a live database that is an old-format file into a database of this
-// program: the old file is renamed beside it (never copied over, never
-// changed), a new database is made from the template under the live name,
-// and the old file's data is imported into it. Whatever fails on the way,
-// the new file is removed and the old one is put back under its own name.
+// program. The new database is made from the template beside the live one,
+// under "<name>.converting", and the old file's data imported into it; only
+// when that is complete and on the disk does the old file get its kept name
+// (a second name for the same file, which is never copied over or changed)
+// and the new database take the live name, in one rename. Until that rename
+// the live database is the old file, unchanged: a failure, a kill or a power
+// cut at any moment leaves it in place, so that the next start finds it and
+// offers the conversion again, and never an empty or half-filled database
+// under the live name.
 class DatabaseConversion {
 public:
-    DatabaseConversion(QString livePath, QString templatePath);
+    explicit DatabaseConversion(QString livePath);
 
     // Where the old file is kept: "<name> (old format).mdb" beside the live
-    // database, "<name> (old format 2).mdb" and so on when that is taken.
+    // database, "<name> (old format 2).mdb" and so on when that is taken (by
+    // another file than the old one itself).
     QString keptPath() const { return m_keptPath; }
 
-    // Raises an ImportError with the reason and where the old file is now
-    // (back under its own name, unless even that rename failed).
+    // True when a conversion of this file was stopped before it finished:
+    // what it had made is still beside the live database.
+    bool wasInterrupted() const;
+
+    // Raises an ImportError with the reason and that the original file is
+    // still the live database, unchanged; nothing the conversion made is
+    // left behind.
     ImportSummary run();
 
 private:
     ImportSummary convert();
-    void undo(const QString& reason);
+    void keepOriginal();
+    // True while the live database is still the old file.
+    bool originalIsLive() const;
+    void discardWork() const;
 
     QString m_livePath;
-    QString m_templatePath;
+    QString m_workPath;
     QString m_keptPath;
+    // True once run() gave the original its kept name.
+    bool m_madeKept = false;
 };
 
 }  // namespace hv::import

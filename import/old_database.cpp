@@ -5,6 +5,7 @@
 #include "import/library_messages.h"
 #include "import/old_format_signature.h"
 #include "import/old_table.h"
+#include "data/read_only_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,14 +38,14 @@ QString withDetail(const QString& reason, const QString& detail)
 
 void requireReadableFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw ImportError(cannotImport(path, QStringLiteral("the file does not exist.")));
-    if (info.isDir())
-        throw ImportError(cannotImport(path, QStringLiteral("it is a folder, not a database file.")));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ImportError(cannotImport(path, QStringLiteral("the file cannot be read (%1).").arg(file.errorString())));
+    // Judged before it is opened: a pipe or a device is never waited on.
+    const data::ReadOnlyFile file(path);
+    const QString reason = file.kind().notADatabaseFileReason();
+    if (!reason.isEmpty())
+        throw ImportError(cannotImport(path, reason + u'.'));
+    if (!file.isOpen())
+        throw ImportError(cannotImport(
+            path, QStringLiteral("the file cannot be read (%1).").arg(file.errorString())));
 }
 
 int requireOldFormat(const QString& path)

@@ -1,6 +1,6 @@
 #include "import/old_format_signature.h"
 
-#include <QFile>
+#include "data/read_only_file.h"
 
 namespace hv::import {
 
@@ -18,10 +18,10 @@ constexpr int kVersionOffset = 0x14;
 
 OldFormatSignature::Kind OldFormatSignature::of(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return NotOldFormat;
-    const QByteArray head = file.read(kVersionOffset + 1);
+    // Only a regular file is read, and never waited for: a pipe in the
+    // database's place is no old file.
+    data::ReadOnlyFile file(path);
+    const QByteArray head = file.readStart(kVersionOffset + 1);
     if (head.size() <= kVersionOffset || !head.startsWith(QByteArray(kPageMarker, sizeof kPageMarker)))
         return NotOldFormat;
     // The name is stored with its terminating zero.

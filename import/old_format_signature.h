@@ -10,7 +10,7 @@ namespace hv::import {
 class OldFormatSignature {
 public:
     enum Kind {
-        NotOldFormat,  // no signature (or the file cannot be read)
+        NotOldFormat,  // no signature (or not a regular file, or one that cannot be read)
         Jet3,
         Jet4,
         NewerEngine  // the engine's later format (.accdb), which is not imported

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 namespace hv::test {
 namespace {
 
@@ -99,7 +101,7 @@ TEST_F(StartupConversionTest, AConversionThatFailsPartWayPutsTheOldFileBackByteF
     const QStringList boxes = boxTexts();
     ASSERT_EQ(boxes.size(), 4) << boxes.join(QStringLiteral("\n---\n")).toStdString();
     EXPECT_TRUE(boxes[1].contains(QStringLiteral("could not be converted"))) << boxes[1].toStdString();
-    EXPECT_TRUE(boxes[1].contains(QStringLiteral("The original file is back as '%1', unchanged.").arg(liveDatabase())))
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("The original file is unchanged and still in use as '%1'.").arg(liveDatabase())))
         << boxes[1].toStdString();
     EXPECT_TRUE(boxes[2].contains(QStringLiteral("Form1.Form_Load at line 144")));
     EXPECT_EQ(bytesOf(liveDatabase()), old);
@@ -107,6 +109,52 @@ TEST_F(StartupConversionTest, AConversionThatFailsPartWayPutsTheOldFileBackByteF
     left.removeAll(QStringLiteral("dbData.mdb.in-use"));
     EXPECT_EQ(left, QStringList{QStringLiteral("dbData.mdb")});
 }
+
+TEST_F(StartupConversionTest, AConversionStoppedPartWayIsOfferedAgainAndFinished)
+{
+    // What a conversion killed just before its last rename leaves: the old
+    // file still live, its kept name given, the new database beside it.
+    const QByteArray old = placeOldDatabase();
+    ASSERT_EQ(::link(QFile::encodeName(liveDatabase()).constData(), QFile::encodeName(kept()).constData()), 0);
+    ASSERT_TRUE(QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"), liveDatabase() + QStringLiteral(".converting")));
+    m_ui.answerNext(QMessageBox::Yes);
+
+    auto window = start();
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 2) << boxes.join(QStringLiteral("\n---\n")).toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("An earlier conversion of it was stopped before it finished, and "
+                                                   "the database is still the original file. This database was written")))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].endsWith(QStringLiteral("kept unchanged as dbData (old format).mdb."))) << boxes[0].toStdString();
+    EXPECT_EQ(window->listModel()->rowCount(), 2000);
+    EXPECT_EQ(bytesOf(kept()), old);
+    QStringList left = QDir(dataFolder()).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("dbData.mdb.in-use"));
+    EXPECT_EQ(left, (QStringList{QStringLiteral("dbData (old format).mdb"), QStringLiteral("dbData.mdb")}));
+}
+
+// Characters that mean something in a connection string, in the data
+// folder's name, change nothing for the conversion.
+class AwkwardFolderConversionTest : public StartupConversionTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AwkwardFolderConversionTest, ConvertsAndOpensTheDatabase)
+{
+    const QString folder = m_scratch.filePath(QString::fromUtf8(GetParam()));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(oldFixture(), folder + QStringLiteral("/dbData.mdb")));
+    places::setDataFolder(folder);
+    m_ui.answerNext(QMessageBox::Yes);
+    auto window = start();
+    places::setDataFolder({});
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 2) << boxes.join(QStringLiteral("\n---\n")).toStdString();
+    EXPECT_TRUE(boxes[1].startsWith(QStringLiteral("The database was converted."))) << boxes[1].toStdString();
+    EXPECT_EQ(SharedConnection::get().dataSource(), folder + QStringLiteral("/dbData.mdb"));
+    EXPECT_EQ(window->listModel()->rowCount(), 2000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, AwkwardFolderConversionTest,
+                         ::testing::Values("say \"hi\"", "semi;colon", "data source=elsewhere;x=\"", " blank ends "));
 
 TEST_F(StartupConversionTest, TheFirstStartOfEachDayBacksUpTheDatabase)
 {

@@ -21,18 +21,14 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 
 namespace hv::test {
 namespace {
 
 using PageCheck = data::DatabaseFileCheck::PageCheck;
 
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -140,6 +136,24 @@ TEST_P(AwkwardDataFolderTest, HoldsAWorkingDatabase)
 INSTANTIATE_TEST_SUITE_P(Folders, AwkwardDataFolderTest,
                          ::testing::Values("semi;colon", "equals=sign;data source=/elsewhere", "double \"quote\"",
                                            "\"", " leading blank and  two inside", "Zeiterfassung für Jürgen ☃"));
+
+// A pipe in the database's place is named, and never opened to wait for a
+// writer that does not come: the window appears at once.
+TEST_F(MainWindowTest, ADatabaseThatIsAPipeIsNamedAndTheWindowStillAppears)
+{
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(liveDatabase()).constData(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    auto window = start();
+    EXPECT_LT(timer.elapsed(), 5000);
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_FALSE(reports.isEmpty());
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 144"))) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("'%1' is a pipe, not a database file.").arg(liveDatabase())))
+        << reports[0].toStdString();
+    EXPECT_FALSE(QFileInfo(liveDatabase()).isFile());
+}
 
 // Waits and pauses shortened for one test, and set back afterwards.
 class ShortWaits {

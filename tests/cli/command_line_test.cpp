@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <cstring>
@@ -125,7 +126,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",
                   "hourvane: Unexpected argument 'b.csv'.\n"},
         UsageCase{"MissingFolder", {QStringLiteral("--backup"), QStringLiteral("--data-dir")}, 2, "",
-                  "hourvane: Missing value after '--data-dir'.\n"}),
+                  "hourvane: Missing value after '--data-dir'.\n"},
+        UsageCase{"SurplusArgument", {QStringLiteral("--use-local"), QStringLiteral("extra")}, 2, "",
+                  "hourvane: --use-local takes no argument; 'extra' is not understood.\n"},
+        UsageCase{"UseLocalForOneRun",
+                  {QStringLiteral("--use-local"), QStringLiteral("--data-dir"), QStringLiteral("elsewhere")}, 2, "",
+                  "hourvane: --use-local cannot be combined with --data-dir: it makes every later start use the "
+                  "local database of the standard data folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLineTest, HelpNamesEveryOption)
@@ -334,6 +341,131 @@ INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadImportTest,
                          ::testing::Values(BadOldFile::TruncatedAtPage, BadOldFile::Encrypted, BadOldFile::NewerEngine,
                                            BadOldFile::MissingTable, BadOldFile::NotOldFormat,
                                            BadOldFile::DoesNotExist, BadOldFile::Folder));
+
+// Characters that mean something in a connection string, in the data
+// folder's name, change nothing for any command.
+class CommandLineAwkwardFolderTest : public CommandLineTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CommandLineAwkwardFolderTest, EveryCommandWorksOnTheDatabaseThere)
+{
+    const QString folder = m_scratch.filePath(QString::fromUtf8(GetParam()));
+    const auto run = [&](const QStringList& arguments) {
+        const Outcome outcome = hourvane(arguments + QStringList{QStringLiteral("--data-dir"), folder});
+        EXPECT_EQ(outcome.code, 0) << arguments.join(u' ').toStdString() << ": " << outcome.err.toStdString();
+        return outcome;
+    };
+    EXPECT_TRUE(run({QStringLiteral("--import"), oldFixture()}).out.contains(QStringLiteral("2000 entries")));
+    const QString copy = m_scratch.filePath(QStringLiteral("copy.mdb"));
+    run({QStringLiteral("--backup"), copy});
+    run({QStringLiteral("--restore"), copy});
+    run({QStringLiteral("--export"), m_scratch.filePath(QStringLiteral("entries.csv"))});
+    EXPECT_EQ(run({QStringLiteral("--export"), QStringLiteral("-")}).out.count(u'\n'), 2001);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, CommandLineAwkwardFolderTest,
+                         ::testing::Values("say \"hi\"", "semi;colon", "data source=elsewhere;x=\"", " blank ends "));
+
+// A pipe where the database or a file should be is named at once: nothing
+// opens it to wait for a writer or a reader that never comes.
+struct PipeCase {
+    const char* name;
+    bool databaseIsPipe;  // otherwise the database is sound and the pipe is an argument
+    QStringList arguments;  // "PIPE" stands for the pipe's path
+};
+
+void PrintTo(const PipeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CommandLinePipeTest : public CommandLineTest, public ::testing::WithParamInterface<PipeCase> {};
+
+TEST_P(CommandLinePipeTest, IsNamedAtOnce)
+{
+    const QString pipe = GetParam().databaseIsPipe ? live() : m_scratch.filePath(QStringLiteral("pipe"));
+    if (!GetParam().databaseIsPipe) {
+        ASSERT_TRUE(QFile::copy(programFolder() + QStringLiteral("/dbBlank.mdb"), live()));
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QStringList arguments = GetParam().arguments;
+    arguments.replaceInStrings(QStringLiteral("PIPE"), pipe);
+    if (!arguments.contains(QStringLiteral("--data-dir")))
+        arguments << QStringLiteral("--data-dir") << m_data.path();
+
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    startProgram(process, arguments);
+    const bool finished = process.waitForFinished(10000);
+    if (!finished)
+        process.kill();
+    ASSERT_TRUE(finished) << "still waiting after 10 s";
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("is a pipe"))) << err.toStdString();
+    EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());  // still the pipe
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, CommandLinePipeTest,
+    ::testing::Values(
+        PipeCase{"DatabaseExportedToOutput", true, {QStringLiteral("--export"), QStringLiteral("-")}},
+        PipeCase{"DatabaseImportedInto", true, {QStringLiteral("--import"), oldFixture()}},
+        PipeCase{"DatabaseBackedUp", true, {QStringLiteral("--backup")}},
+        PipeCase{"DatabaseRestored", true, {QStringLiteral("--restore"), programFolder() + QStringLiteral("/dbBlank.mdb")}},
+        PipeCase{"ImportedFile", false, {QStringLiteral("--import"), QStringLiteral("PIPE")}},
+        PipeCase{"RestoredFile", false, {QStringLiteral("--restore"), QStringLiteral("PIPE")}},
+        PipeCase{"BackupFile", false, {QStringLiteral("--backup"), QStringLiteral("PIPE")}},
+        PipeCase{"DataFolder", false, {QStringLiteral("--backup"), QStringLiteral("--data-dir"), QStringLiteral("PIPE")}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A name whose bytes are not UTF-8 cannot be turned into text and back: it is
+// refused by name, never taken for another file or called missing.
+struct RawNameCase {
+    const char* name;
+    const char* option;
+    bool exists;
+};
+
+class CommandLineRawNameTest : public CommandLineTest, public ::testing::WithParamInterface<RawNameCase> {};
+
+TEST_P(CommandLineRawNameTest, IsRefusedByName)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QByteArray prefix = QFile::encodeName(m_scratch.path()) + "/hours";
+    if (GetParam().exists) {
+        // A copy of the database under a name that ends in the byte 0xFF.
+        ASSERT_TRUE(QFile::copy(live(), QFile::decodeName(prefix + "-copy.mdb")));
+        ASSERT_EQ(::rename((prefix + "-copy.mdb").constData(), (prefix + "\xff.mdb").constData()), 0);
+    }
+    const QStringList filesBefore = QDir(m_scratch.path()).entryList(QDir::Files);
+    const QByteArray databaseBefore = bytesOf(live());
+
+    // The shell hands the program the bytes as they are: printf turns the
+    // octal escape into the one byte.
+    const QString octal = GetParam().exists ? QStringLiteral("377") : QStringLiteral("376");
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral(R"sh(exec "$0" "$1" "$(printf "%s\\$3.mdb" "$2")" --data-dir "$4")sh"),
+                   QStringLiteral(HOURVANE_EXECUTABLE), QString::fromLatin1(GetParam().option), QFile::decodeName(prefix),
+                   octal, m_data.path()});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 2) << err.toStdString();
+    const QString shown = QStringLiteral(R"(hours\x%1.mdb)").arg(GetParam().exists ? QStringLiteral("FF") : QStringLiteral("FE"));
+    EXPECT_TRUE(err.contains(shown)) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("UTF-8"))) << err.toStdString();
+    EXPECT_EQ(QDir(m_scratch.path()).entryList(QDir::Files), filesBefore);
+    EXPECT_EQ(bytesOf(live()), databaseBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, CommandLineRawNameTest,
+                         ::testing::Values(RawNameCase{"NewBackup", "--backup", false},
+                                           RawNameCase{"Restored", "--restore", true},
+                                           RawNameCase{"Imported", "--import", true},
+                                           RawNameCase{"DataFolder", "--data-dir", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLineTest, FilesThatAreTheLiveDatabaseAreRefused)
 {

@@ -74,9 +74,16 @@ const FileCase kFileCases[] = {
          mkfifo(QFile::encodeName(path).constData(), 0600);
          return path;
      },
-     DatabaseFileVerdict::NotAFile, "is a named pipe"},
+     DatabaseFileVerdict::NotAFile, "is a pipe"},
     {"Device", [](const QString&) { return QStringLiteral("/dev/zero"); }, DatabaseFileVerdict::NotAFile,
      "is a device"},
+    {"PipeAsJournal",
+     [](const QString& f) {
+         const QString path = writeFile(f + QStringLiteral("/dbData.mdb"), templateBytes());
+         mkfifo(QFile::encodeName(path + QStringLiteral("-journal")).constData(), 0600);
+         return path;
+     },
+     DatabaseFileVerdict::NotAFile, "where its journal belongs, is a pipe"},
     {"LinkToNowhere",
      [](const QString& f) {
          QFile::link(f + QStringLiteral("/gone.mdb"), f + QStringLiteral("/link.mdb"));
@@ -99,6 +106,10 @@ const FileCase kFileCases[] = {
     {"NewerLayout",
      [](const QString& f) { return patchedTemplate(f, 60, bigEndian(data::format::kUserVersion + 1)); },
      DatabaseFileVerdict::NewerVersion, "newer version of Hourvane"},
+    {"NoLayoutVersion", [](const QString& f) { return patchedTemplate(f, 60, bigEndian(0)); },
+     DatabaseFileVerdict::Damaged, "gives 0 as the version of its tables"},
+    {"NegativeLayoutVersion", [](const QString& f) { return patchedTemplate(f, 60, bigEndian(quint32(-7))); },
+     DatabaseFileVerdict::Damaged, "gives -7 as the version of its tables"},
     {"NewerFileFormat", [](const QString& f) { return patchedTemplate(f, 19, QByteArray(1, '\x03')); },
      DatabaseFileVerdict::NewerVersion, "newer file format"},
     {"BrokenPageSize", [](const QString& f) { return patchedTemplate(f, 16, QByteArray("\x03\x00", 2)); },
@@ -133,7 +144,7 @@ TEST_P(FileKinds, AreJudgedFromTheirOwnBytesAndRefusedByNameUntouched)
     if (regular) {
         EXPECT_EQ(fileBytes(path), before);
     }
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
+    EXPECT_FALSE(QFileInfo(path + QStringLiteral("-journal")).isFile());  // none was made
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileKinds, ::testing::ValuesIn(kFileCases),

@@ -49,12 +49,6 @@ data::DatabaseHandle openRawDatabase(const QString& path)
     return data::DatabaseHandle(raw);
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void DatabaseTest::SetUp()
 {
     if (m_backend == Backend::Local) {

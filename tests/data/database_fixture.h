@@ -30,9 +30,6 @@ QVariant readValue(data::Connection& connection, const QString& sql, const QStri
 // when missing), waiting up to five seconds for locks.
 data::DatabaseHandle openRawDatabase(const QString& path);
 
-// The bytes of a file, to check that something left it untouched.
-QByteArray fileBytes(const QString& path);
-
 // Sets the program's locale for the life of the object.
 class ScopedLocale {
 public:

@@ -252,6 +252,25 @@ TEST_F(ServerRefusals, NameWhatIsWrong)
               QString());
 }
 
+// A version table that names no version the program ever wrote marks a
+// database that is not the program's, or a damaged one.
+class ServerSchemaVersions : public ServerRefusals, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(ServerSchemaVersions, ThatNoHourvaneWroteAreRefusedUntouched)
+{
+    const TestServerSchema marked;
+    ASSERT_EQ(marked.run(GetParam().first), QString());
+    const QString refused = refusalOf(marked.address());
+    EXPECT_TRUE(refused.contains(QStringLiteral("is not one of Hourvane's, or it is damaged"))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QString::fromUtf8(GetParam().second))) << refused.toStdString();
+    EXPECT_EQ(marked.storedBytes("SELECT count(*) FROM \"Work Codes\""), QList<QByteArray>{"0"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ServerSchemaVersions,
+                         ::testing::Values(std::pair{"DELETE FROM hourvane_schema", "holds no version"},
+                                           std::pair{"UPDATE hourvane_schema SET version = 0", "the version 0"},
+                                           std::pair{"UPDATE hourvane_schema SET version = -3", "the version -3"}));
+
 TEST_F(ServerRefusals, CreationIsRefusedWhereAnyTableExists)
 {
     const TestServerSchema existing;

@@ -21,6 +21,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 // Readable failures for the rows compared below.
 inline void PrintTo(const QVariant& value, std::ostream* out)
 {
@@ -304,6 +306,10 @@ TEST(OldFormatSignatureTest, TheHeaderDecidesNeverTheName)
     EXPECT_EQ(Signature::of(programFolder() + QStringLiteral("/dbBlank.mdb")), Signature::NotOldFormat);
     EXPECT_EQ(Signature::of(write("empty.mdb", QByteArray())), Signature::NotOldFormat);
     EXPECT_EQ(Signature::of(folder.filePath(QStringLiteral("absent.mdb"))), Signature::NotOldFormat);
+    // A pipe nobody writes into is judged without being read, at once.
+    const QString pipe = folder.filePath(QStringLiteral("pipe.mdb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(Signature::of(pipe), Signature::NotOldFormat);
 }
 
 }  // namespace

@@ -14,6 +14,12 @@ QString programFolder()
     return QStringLiteral(HOURVANE_TEST_PROGRAM_DIR);
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 TemporaryDatabase::TemporaryDatabase()
 {
     const QString source = programFolder() + QStringLiteral("/dbBlank.mdb");

@@ -11,6 +11,10 @@ namespace hv::test {
 // The folder that holds the built program and its template database.
 QString programFolder();
 
+// The bytes of a file (none when it cannot be read), to check that something
+// left it untouched.
+QByteArray fileBytes(const QString& path);
+
 // A fresh copy of the template database in a temporary folder, deleted with
 // the object; path() is the database file.
 class TemporaryDatabase {
