@@ -16,3 +16,6 @@ eval "$server_environment"
 export HOURVANE_REQUIRE_TEST_SERVER=1
 
 ctest --test-dir build --output-on-failure -j2
+
+# The layers without windows once more under AddressSanitizer and UBSan.
+scripts/test_sanitized.sh

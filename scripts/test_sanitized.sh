@@ -17,7 +17,7 @@ cmake --build build-sanitize -j"$(nproc)" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 suppressions=$PWD/tests/sanitizer_suppressions
-export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:strict_string_checks=0"
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:suppressions=$suppressions/address.txt"
 export LSAN_OPTIONS="suppressions=$suppressions/leaks.txt:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$suppressions/undefined.txt"
 # Only the programs built here: the others' tests are listed as not built.
