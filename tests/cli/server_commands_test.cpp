@@ -124,10 +124,11 @@ TEST_F(ServerCommands, ChooseCreateCopyImportExportAndGoBack)
     EXPECT_EQ(exported(QStringLiteral("again.csv")), local);
 }
 
-// An address for the role that logs in with a password only: {password}
-// (or {escaped}, the password with every byte percent-escaped), {host},
-// {port} and {schema} are filled in; `right` when the password written is the
+// An address for the role that logs in with a password only: {password},
+// {host}, {port} and {schema} are filled in; `right` when the password written is the
 // role's own.
+// Every way of writing a password is read by the address parser's own test;
+// here, one of each kind, end to end.
 struct PasswordForm {
     const char* address;
     bool right;
@@ -140,12 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
         PasswordForm{"postgresql://hourvane_prompt:{password}@/hourvane_test?host={host}&port={port}"
                      "&options=-c%20search_path%3D{schema}",
                      true},
-        PasswordForm{"postgresql://hourvane_prompt:{escaped}@/hourvane_test?host={host}&port={port}"
-                     "&options=-c%20search_path%3D{schema}",
-                     true},
-        PasswordForm{"postgresql://hourvane_prompt@/hourvane_test?host={host}&password={password}&port={port}"
-                     "&options=-c%20search_path%3D{schema}",
-                     true},
         PasswordForm{"postgresql://hourvane_prompt@/hourvane_test?%70assword={password}&host={host}&port={port}"
                      "&options=-c%20search_path%3D{schema}",
                      true},
@@ -154,8 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
                      true},
         PasswordForm{"postgresql://hourvane_prompt:wr?ng#{password}@/hourvane_test?host={host}&port={port}"
                      "&options=-c%20search_path%3D{schema}",
-                     false},
-        PasswordForm{"host={host} port={port} dbname=hourvane_test user=hourvane_prompt password='wr\\'ng {password}'",
                      false}));
 
 // However the password is written, it is used to connect, then never saved
@@ -169,12 +162,8 @@ TEST_P(PasswordInAddress, IsNeverSavedNorPrinted)
               QString());
     const QString base = QString::fromUtf8(qgetenv("HOURVANE_TEST_SERVER_PROMPT"));
     const QUrlQuery query(QUrl(base).query());
-    QString escaped;
-    for (const char byte : password.toUtf8())
-        escaped += QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0'));
     const QString address = QString::fromUtf8(GetParam().address)
                                 .replace(QStringLiteral("{password}"), password)
-                                .replace(QStringLiteral("{escaped}"), escaped)
                                 .replace(QStringLiteral("{host}"), query.queryItemValue(QStringLiteral("host")))
                                 .replace(QStringLiteral("{port}"), query.queryItemValue(QStringLiteral("port")))
                                 .replace(QStringLiteral("{schema}"), schema.name());
