@@ -1,4 +1,4 @@
-#include "bench_database.h"
+#include "bench/bench_database.h"
 
 #include <QDate>
 #include <QDir>

@@ -4,9 +4,9 @@
 // taken as text, and a header-click sort of each column against the fill.
 // Prints the ratios, the first fill and first sorts, and the memory the
 // filled list holds.
-#include "bench_database.h"
-#include "ratio_reporter.h"
-#include "raw_list_read.h"
+#include "bench/bench_database.h"
+#include "bench/ratio_reporter.h"
+#include "bench/raw_list_read.h"
 #include "app/file_system.h"
 #include "app/main_window.h"
 #include "app/shared_connection.h"

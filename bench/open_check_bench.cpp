@@ -3,9 +3,9 @@
 // first start of a day and after an unclean end), each against reading the
 // list's stored query row by row with the raw SQLite API on the same file.
 // Prints the ratios.
-#include "bench_database.h"
-#include "ratio_reporter.h"
-#include "raw_list_read.h"
+#include "bench/bench_database.h"
+#include "bench/ratio_reporter.h"
+#include "bench/raw_list_read.h"
 #include "data/connection.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // page drawn, and the export of the whole report to PDF, each against a
 // plain QPainter loop that draws the same rows' texts onto the same kind of
 // PDF writer. Prints the ratios.
-#include "bench_database.h"
-#include "ratio_reporter.h"
+#include "bench/bench_database.h"
+#include "bench/ratio_reporter.h"
 #include "app/file_system.h"
 #include "app/shared_connection.h"
 #include "app/ui_seam.h"

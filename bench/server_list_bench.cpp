@@ -4,9 +4,9 @@
 // same pair on the local file beside it. Starts a private server of its own
 // with scripts/test_server.sh (as the tests do) unless HOURVANE_TEST_SERVER
 // names one.
-#include "bench_database.h"
-#include "ratio_reporter.h"
-#include "raw_list_read.h"
+#include "bench/bench_database.h"
+#include "bench/ratio_reporter.h"
+#include "bench/raw_list_read.h"
 #include "app/database_choice.h"
 #include "app/file_system.h"
 #include "app/main_window.h"

@@ -4,8 +4,8 @@
 // program's resident memory once the shown window has settled with the list
 // filled. The program says when its window is shown through its start-up
 // diagnostics (Qt logging category "hourvane.startup").
-#include "bench_database.h"
-#include "ratio_reporter.h"
+#include "bench/bench_database.h"
+#include "bench/ratio_reporter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "column_conversion.h"
+#include "data/column_conversion.h"
 
-#include "locale_text.h"
-#include "sql_functions.h"
+#include "data/locale_text.h"
+#include "data/sql_functions.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
-#include "component_factory.h"
+#include "data/component_factory.h"
 
-#include "connection.h"
-#include "recordset.h"
-#include "runtime_error.h"
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
 
 #include <QSet>
 

@@ -1,15 +1,15 @@
-#include "connection.h"
+#include "data/connection.h"
 
-#include "engine_failure_text.h"
-#include "postgres_session.h"
-#include "recordset.h"
-#include "row_cursor.h"
-#include "runtime_error.h"
-#include "server_address.h"
-#include "sql_dialect.h"
-#include "sql_functions.h"
-#include "sqlite_cursor.h"
-#include "sqlite_handles.h"
+#include "data/engine_failure_text.h"
+#include "data/postgres_session.h"
+#include "data/recordset.h"
+#include "data/row_cursor.h"
+#include "data/runtime_error.h"
+#include "data/server_address.h"
+#include "data/sql_dialect.h"
+#include "data/sql_functions.h"
+#include "data/sqlite_cursor.h"
+#include "data/sqlite_handles.h"
 
 #include <QFile>
 #include <algorithm>

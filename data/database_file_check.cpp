@@ -1,11 +1,11 @@
-#include "database_file_check.h"
+#include "data/database_file_check.h"
 
-#include "connection.h"
-#include "database_format.h"
-#include "read_only_file.h"
-#include "runtime_error.h"
-#include "sqlite_handles.h"
-#include "verified_backups.h"
+#include "data/connection.h"
+#include "data/database_format.h"
+#include "data/read_only_file.h"
+#include "data/runtime_error.h"
+#include "data/sqlite_handles.h"
+#include "data/verified_backups.h"
 
 #include <QDateTime>
 #include <QDir>

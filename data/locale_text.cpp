@@ -1,7 +1,7 @@
-#include "locale_text.h"
+#include "data/locale_text.h"
 
-#include "runtime_error.h"
-#include "sql_functions.h"
+#include "data/runtime_error.h"
+#include "data/sql_functions.h"
 
 #include <QStringList>
 #include <QTime>

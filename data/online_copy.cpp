@@ -1,10 +1,10 @@
-#include "online_copy.h"
+#include "data/online_copy.h"
 
-#include "database_file_check.h"
-#include "durable_file.h"
-#include "file_kind.h"
-#include "runtime_error.h"
-#include "sqlite_handles.h"
+#include "data/database_file_check.h"
+#include "data/durable_file.h"
+#include "data/file_kind.h"
+#include "data/runtime_error.h"
+#include "data/sqlite_handles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "postgres_cursor.h"
+#include "data/postgres_cursor.h"
 
 #include <charconv>
 

@@ -1,9 +1,9 @@
-#include "postgres_session.h"
+#include "data/postgres_session.h"
 
-#include "connection.h"
-#include "postgres_cursor.h"
-#include "server_address.h"
-#include "server_schema.h"
+#include "data/connection.h"
+#include "data/postgres_cursor.h"
+#include "data/server_address.h"
+#include "data/server_schema.h"
 
 #include <QHash>
 #include <QStringList>

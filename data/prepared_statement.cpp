@@ -1,11 +1,11 @@
-#include "prepared_statement.h"
+#include "data/prepared_statement.h"
 
-#include "connection.h"
-#include "engine_failure_text.h"
-#include "postgres_session.h"
-#include "runtime_error.h"
-#include "sqlite_handles.h"
-#include "utf8_text.h"
+#include "data/connection.h"
+#include "data/engine_failure_text.h"
+#include "data/postgres_session.h"
+#include "data/runtime_error.h"
+#include "data/sqlite_handles.h"
+#include "data/utf8_text.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,11 +1,11 @@
-#include "recordset.h"
+#include "data/recordset.h"
 
-#include "connection.h"
-#include "locale_text.h"
-#include "runtime_error.h"
-#include "sql_dialect.h"
-#include "row_cursor.h"
-#include "utf8_text.h"
+#include "data/connection.h"
+#include "data/locale_text.h"
+#include "data/runtime_error.h"
+#include "data/sql_dialect.h"
+#include "data/row_cursor.h"
+#include "data/utf8_text.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "runtime_error.h"
+#include "data/runtime_error.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "server_address.h"
+#include "data/server_address.h"
 
-#include "postgres_handles.h"
+#include "data/postgres_handles.h"
 
 #include <QList>
 #include <QRegularExpression>

@@ -1,11 +1,11 @@
-#include "server_copy.h"
+#include "data/server_copy.h"
 
-#include "connection.h"
-#include "postgres_session.h"
-#include "recordset.h"
-#include "runtime_error.h"
-#include "server_schema.h"
-#include "sql_functions.h"
+#include "data/connection.h"
+#include "data/postgres_session.h"
+#include "data/recordset.h"
+#include "data/runtime_error.h"
+#include "data/server_schema.h"
+#include "data/sql_functions.h"
 
 #include <QDateTime>
 #include <QStringList>

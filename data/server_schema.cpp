@@ -1,7 +1,7 @@
-#include "server_schema.h"
+#include "data/server_schema.h"
 
-#include "postgres_session.h"
-#include "runtime_error.h"
+#include "data/postgres_session.h"
+#include "data/runtime_error.h"
 
 namespace hv::data {
 

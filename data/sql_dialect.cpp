@@ -1,9 +1,9 @@
-#include "sql_dialect.h"
+#include "data/sql_dialect.h"
 
-#include "column_conversion.h"
-#include "locale_text.h"
-#include "runtime_error.h"
-#include "sqlite_handles.h"
+#include "data/column_conversion.h"
+#include "data/locale_text.h"
+#include "data/runtime_error.h"
+#include "data/sqlite_handles.h"
 
 #include <vector>
 

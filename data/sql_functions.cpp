@@ -1,8 +1,8 @@
-#include "sql_functions.h"
+#include "data/sql_functions.h"
 
-#include "column_conversion.h"
-#include "locale_text.h"
-#include "utf8_text.h"
+#include "data/column_conversion.h"
+#include "data/locale_text.h"
+#include "data/utf8_text.h"
 
 #include <sqlite3.h>
 

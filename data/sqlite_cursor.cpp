@@ -1,6 +1,6 @@
-#include "sqlite_cursor.h"
+#include "data/sqlite_cursor.h"
 
-#include "runtime_error.h"
+#include "data/runtime_error.h"
 
 namespace hv::data {
 
