@@ -1,10 +1,10 @@
 #include "app/appearance.h"
 
-#include "app/app_config.h"
-#include "app/file_system.h"
+#include "core/app_config.h"
+#include "core/file_system.h"
 #include "app/skin_framework.h"
 #include "app/ui_seam.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QCheckBox>
 #include <QFile>

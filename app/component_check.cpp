@@ -1,13 +1,13 @@
 #include "app/component_check.h"
 
-#include "app/app_config.h"
-#include "app/file_system.h"
-#include "app/launcher.h"
+#include "core/app_config.h"
+#include "core/file_system.h"
+#include "core/launcher.h"
 #include "app/ui_seam.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QStringList>
 #include <QSysInfo>

@@ -1,7 +1,7 @@
 #include "app/database_check_schedule.h"
 
-#include "app/app_config.h"
-#include "app/settings_store.h"
+#include "core/app_config.h"
+#include "core/settings_store.h"
 
 namespace hv {
 

@@ -1,8 +1,8 @@
 #include "app/database_choice.h"
 
-#include "app/app_config.h"
-#include "app/data_places.h"
-#include "app/settings_store.h"
+#include "core/app_config.h"
+#include "core/data_places.h"
+#include "core/settings_store.h"
 #include "data/server_address.h"
 
 namespace hv {

@@ -1,8 +1,8 @@
 #include "app/error_report.h"
 
-#include "app/app_config.h"
+#include "core/app_config.h"
 #include "app/ui_seam.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <utility>
 

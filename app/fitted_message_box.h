@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/message_text.h"
+#include "core/message_text.h"
 #include "app/ui_seam.h"
 #include "app/wrapping_label.h"
 

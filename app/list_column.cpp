@@ -1,6 +1,6 @@
 #include "app/list_column.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QCollator>
 #include <QDate>

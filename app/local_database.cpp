@@ -1,10 +1,10 @@
 #include "app/local_database.h"
 
-#include "app/data_places.h"
-#include "app/file_system.h"
+#include "core/data_places.h"
+#include "core/file_system.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QDir>
 #include <QFileInfo>

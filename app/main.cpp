@@ -3,7 +3,7 @@
 // is shown.
 #include "app/appearance.h"
 #include "app/main_window.h"
-#include "app/version.h"
+#include "core/version.h"
 #include "cli/command_line.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/secondary_window.h"
 
 #include "app/appearance.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
-#include "app/twips.h"
+#include "core/twips.h"
 #include "app/ui_seam.h"
 #include "data/connection.h"
 #include "data/sql_text.h"

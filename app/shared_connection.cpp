@@ -3,7 +3,7 @@
 #include "app/busy_pointer.h"
 #include "app/database_check_schedule.h"
 #include "data/connection.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QElapsedTimer>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "app/skin_framework.h"
 
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "app/ui_seam.h"
 
-#include "app/app_config.h"
+#include "core/app_config.h"
 #include "app/fitted_message_box.h"
-#include "app/message_text.h"
+#include "core/message_text.h"
 
 #include <QApplication>
 #include <QDialog>

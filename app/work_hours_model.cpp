@@ -1,10 +1,10 @@
 #include "app/work_hours_model.h"
 
 #include "app/key_order.h"
-#include "app/user_collator.h"
-#include "data/locale_text.h"
+#include "core/user_collator.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QDate>
 #include <QDateTime>

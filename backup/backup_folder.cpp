@@ -1,7 +1,7 @@
 #include "backup/backup_folder.h"
 
 #include "backup/backup_rotation.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "backup/backup_folder.h"
 #include "data/database_file_check.h"
 #include "data/online_copy.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
 #include <QDir>

@@ -3,15 +3,15 @@
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
-#include "data/durable_file.h"
-#include "data/file_kind.h"
+#include "core/durable_file.h"
+#include "core/file_kind.h"
 #include "data/online_copy.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // PDF writer. Prints the ratios.
 #include "bench/bench_database.h"
 #include "bench/ratio_reporter.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
 #include "app/ui_seam.h"
 #include "data/component_factory.h"

@@ -8,7 +8,7 @@
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "app/database_choice.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/main_window.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"

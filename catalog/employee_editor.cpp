@@ -2,14 +2,14 @@
 
 #include "app/error_report.h"
 #include "app/shared_connection.h"
-#include "app/twips.h"
+#include "core/twips.h"
 #include "app/ui_seam.h"
 #include "catalog/notes_box.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sql_text.h"
 
 #include <QLabel>

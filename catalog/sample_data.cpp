@@ -4,9 +4,9 @@
 #include "app/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QDate>
 #include <memory>

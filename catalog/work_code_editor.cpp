@@ -5,7 +5,7 @@
 #include "app/ui_seam.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
 #include "data/sql_text.h"
 

@@ -3,8 +3,8 @@
 #include "cli/live_database.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
-#include "data/file_kind.h"
-#include "data/runtime_error.h"
+#include "core/file_kind.h"
+#include "core/runtime_error.h"
 
 #include <QFileInfo>
 

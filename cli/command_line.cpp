@@ -9,11 +9,11 @@
 #include "cli/terminal_password.h"
 #include "cli/use_local_command.h"
 #include "cli/use_server_command.h"
-#include "app/data_places.h"
+#include "core/data_places.h"
 #include "app/database_choice.h"
 #include "app/local_database.h"
 #include "data/connection.h"
-#include "data/file_kind.h"
+#include "core/file_kind.h"
 
 #include <QCoreApplication>
 #include <QDir>

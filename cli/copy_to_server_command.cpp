@@ -2,7 +2,7 @@
 
 #include "cli/live_database.h"
 #include "app/local_database.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_address.h"
 #include "data/server_copy.h"
 

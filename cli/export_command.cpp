@@ -2,10 +2,10 @@
 
 #include "cli/file_argument.h"
 #include "cli/live_database.h"
-#include "data/durable_file.h"
-#include "data/locale_text.h"
+#include "core/durable_file.h"
+#include "core/locale_text.h"
 #include "data/prepared_statement.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "reports/csv_writer.h"
 
 #include <QFile>

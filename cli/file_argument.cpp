@@ -1,6 +1,6 @@
 #include "cli/file_argument.h"
 
-#include "data/file_kind.h"
+#include "core/file_kind.h"
 
 #include <QFileInfo>
 

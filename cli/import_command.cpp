@@ -5,7 +5,7 @@
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
 #include "backup/database_backup.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 namespace hv::cli {
 

@@ -1,7 +1,7 @@
 #include "cli/init_server_command.h"
 
 #include "data/postgres_session.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_schema.h"
 
 namespace hv::cli {

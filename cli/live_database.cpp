@@ -5,7 +5,7 @@
 #include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

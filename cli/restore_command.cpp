@@ -1,7 +1,7 @@
 #include "cli/restore_command.h"
 
 #include "backup/database_restore.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QDir>
 

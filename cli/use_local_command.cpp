@@ -1,7 +1,7 @@
 #include "cli/use_local_command.h"
 
 #include "app/database_choice.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 namespace hv::cli {
 

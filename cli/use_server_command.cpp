@@ -1,9 +1,9 @@
 #include "cli/use_server_command.h"
 
 #include "app/database_choice.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "data/connection.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_address.h"
 
 namespace hv::cli {

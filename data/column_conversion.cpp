@@ -1,7 +1,6 @@
 #include "data/column_conversion.h"
 
-#include "data/locale_text.h"
-#include "data/sql_functions.h"
+#include "core/locale_text.h"
 
 #include <cmath>
 
@@ -50,7 +49,7 @@ std::optional<ColumnValue> toDate(const ColumnInput& input)
         dateTime = text::textToDateTime(input.text);
     if (!dateTime)
         return std::nullopt;
-    return ColumnValue{ColumnValue::Text, 0, 0.0, dateTimeToStorageText(*dateTime)};
+    return ColumnValue{ColumnValue::Text, 0, 0.0, text::dateTimeToStorageText(*dateTime)};
 }
 
 std::optional<ColumnValue> toNumber(const ColumnInput& input)

@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QString>
 #include <QStringView>

@@ -4,7 +4,7 @@
 #include "data/postgres_session.h"
 #include "data/recordset.h"
 #include "data/row_cursor.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_address.h"
 #include "data/sql_dialect.h"
 #include "data/sql_functions.h"

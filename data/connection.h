@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/database_file_check.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QString>
 #include <functional>

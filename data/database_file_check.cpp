@@ -2,8 +2,8 @@
 
 #include "data/connection.h"
 #include "data/database_format.h"
-#include "data/read_only_file.h"
-#include "data/runtime_error.h"
+#include "core/read_only_file.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 #include "data/verified_backups.h"
 

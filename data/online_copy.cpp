@@ -1,9 +1,9 @@
 #include "data/online_copy.h"
 
 #include "data/database_file_check.h"
-#include "data/durable_file.h"
-#include "data/file_kind.h"
-#include "data/runtime_error.h"
+#include "core/durable_file.h"
+#include "core/file_kind.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <QFile>

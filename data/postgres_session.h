@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/postgres_handles.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sql_dialect.h"
 
 #include <QByteArray>

@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/engine_failure_text.h"
 #include "data/postgres_session.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
-#include "data/utf8_text.h"
+#include "core/utf8_text.h"
 
 #include <algorithm>
 #include <atomic>

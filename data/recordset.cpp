@@ -1,11 +1,11 @@
 #include "data/recordset.h"
 
 #include "data/connection.h"
-#include "data/locale_text.h"
-#include "data/runtime_error.h"
+#include "core/locale_text.h"
+#include "core/runtime_error.h"
 #include "data/sql_dialect.h"
 #include "data/row_cursor.h"
-#include "data/utf8_text.h"
+#include "core/utf8_text.h"
 
 #include <QHash>
 #include <QLocale>

@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/postgres_session.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_schema.h"
-#include "data/sql_functions.h"
+#include "core/locale_text.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -25,7 +25,7 @@ std::optional<QByteArray> serverText(const QVariant& value)
     case QMetaType::QDate:
         return value.toDate().toString(Qt::ISODate).toUtf8();
     case QMetaType::QDateTime:
-        return dateTimeToStorageText(value.toDateTime()).toUtf8();
+        return text::dateTimeToStorageText(value.toDateTime()).toUtf8();
     case QMetaType::Bool:
         return QByteArray(value.toBool() ? "-1" : "0");
     case QMetaType::Double:

@@ -1,7 +1,7 @@
 #include "data/server_schema.h"
 
 #include "data/postgres_session.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 namespace hv::data {
 

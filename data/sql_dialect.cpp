@@ -1,8 +1,8 @@
 #include "data/sql_dialect.h"
 
 #include "data/column_conversion.h"
-#include "data/locale_text.h"
-#include "data/runtime_error.h"
+#include "core/locale_text.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <vector>

@@ -1,8 +1,8 @@
 #include "data/sql_functions.h"
 
 #include "data/column_conversion.h"
-#include "data/locale_text.h"
-#include "data/utf8_text.h"
+#include "core/locale_text.h"
+#include "core/utf8_text.h"
 
 #include <sqlite3.h>
 
@@ -114,14 +114,6 @@ void pickFinal(sqlite3_context* context)
 }
 
 }  // namespace
-
-QString dateTimeToStorageText(const QDateTime& value)
-{
-    if (value.time() == QTime(0, 0))
-        return value.date().toString(QStringLiteral("yyyy-MM-dd"));
-    return value.date().toString(QStringLiteral("yyyy-MM-dd")) + u'T'
-        + value.time().toString(QStringLiteral("HH:mm:ss"));
-}
 
 int registerSqlFunctions(sqlite3* db)
 {

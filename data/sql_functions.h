@@ -21,8 +21,4 @@ namespace hv::data {
 // the column, so the statement writes nothing. Returns the engine's result code.
 int registerSqlFunctions(sqlite3* db);
 
-// The stored form of a date: "yyyy-MM-dd", or "yyyy-MM-ddTHH:mm:ss" when the
-// value carries a time of day.
-QString dateTimeToStorageText(const QDateTime& value);
-
 }  // namespace hv::data

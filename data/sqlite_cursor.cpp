@@ -1,6 +1,6 @@
 #include "data/sqlite_cursor.h"
 
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 namespace hv::data {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/row_cursor.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <functional>

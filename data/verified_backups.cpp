@@ -1,7 +1,7 @@
 #include "data/verified_backups.h"
 
-#include "data/durable_file.h"
-#include "data/runtime_error.h"
+#include "core/durable_file.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

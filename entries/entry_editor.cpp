@@ -7,9 +7,9 @@
 #include "catalog/work_code_editor.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sql_text.h"
 
 #include <QComboBox>

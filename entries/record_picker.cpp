@@ -3,9 +3,9 @@
 #include "app/error_report.h"
 #include "app/shared_connection.h"
 #include "data/component_factory.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QComboBox>
 #include <memory>

@@ -3,12 +3,12 @@
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
 #include "import/old_format_signature.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/durable_file.h"
-#include "data/runtime_error.h"
+#include "core/durable_file.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "import/library_messages.h"
 #include "import/old_format_signature.h"
 #include "import/old_table.h"
-#include "data/read_only_file.h"
+#include "core/read_only_file.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,9 +5,9 @@
 #include "import/old_table.h"
 #include "import/old_values.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/prepared_statement.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QHash>
 #include <cmath>

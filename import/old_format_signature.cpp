@@ -1,6 +1,6 @@
 #include "import/old_format_signature.h"
 
-#include "data/read_only_file.h"
+#include "core/read_only_file.h"
 
 namespace hv::import {
 

@@ -1,8 +1,8 @@
 #include "reports/data_report.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "app/ui_seam.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "reports/paper_size.h"
 #include "reports/report_preview.h"
 #include "reports/report_rows.h"

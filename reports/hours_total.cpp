@@ -1,6 +1,6 @@
 #include "reports/hours_total.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "reports/optional_date_edit.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QCalendarWidget>
 #include <QKeyEvent>

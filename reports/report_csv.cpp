@@ -1,6 +1,6 @@
 #include "reports/report_csv.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "reports/csv_writer.h"
 #include "reports/report_lines.h"
 #include "reports/report_rows.h"

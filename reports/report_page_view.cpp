@@ -1,6 +1,6 @@
 #include "reports/report_page_view.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "reports/report_renderer.h"
 
 #include <QPainter>

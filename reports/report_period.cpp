@@ -1,6 +1,6 @@
 #include "reports/report_period.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <array>
 

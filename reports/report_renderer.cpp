@@ -1,8 +1,8 @@
 #include "reports/report_renderer.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "reports/report_page_model.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "reports/report_lines.h"
 #include "reports/report_rows.h"
 

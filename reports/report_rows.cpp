@@ -1,6 +1,6 @@
 #include "reports/report_rows.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
 
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #include "app/appearance.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/work_hours_model.h"
 #include "app/main_window.h"
 #include "app/skin_framework.h"
 #include "app/ui_seam.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "main_window_fixture.h"
 #include "support/widget_input.h"
 

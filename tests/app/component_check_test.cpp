@@ -1,8 +1,8 @@
 #include "main_window_fixture.h"
 
-#include "app/app_config.h"
+#include "core/app_config.h"
 #include "app/component_check.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/component_factory.h"

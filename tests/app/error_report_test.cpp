@@ -1,5 +1,5 @@
 #include "app/error_report.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "support/ui_recorder.h"
 
 #include <gtest/gtest.h>

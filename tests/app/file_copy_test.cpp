@@ -3,8 +3,8 @@
 #include "support/test_environment.h"
 #include "support/unprivileged.h"
 
-#include "app/file_system.h"
-#include "data/runtime_error.h"
+#include "core/file_system.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>

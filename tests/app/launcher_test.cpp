@@ -1,4 +1,4 @@
-#include "app/launcher.h"
+#include "core/launcher.h"
 
 #include <QDir>
 #include <QFile>

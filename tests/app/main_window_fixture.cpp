@@ -1,6 +1,6 @@
 #include "main_window_fixture.h"
 
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"

@@ -1,4 +1,4 @@
-#include "app/message_text.h"
+#include "core/message_text.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "main_window_fixture.h"
 #include "support/widget_input.h"
 
-#include "app/app_config.h"
+#include "core/app_config.h"
 #include "app/ui_seam.h"
 #include "app/work_hours_model.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QComboBox>
 #include <QDate>

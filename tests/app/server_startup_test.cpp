@@ -7,7 +7,7 @@
 #include "app/database_choice.h"
 #include "app/shared_connection.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/postgres_session.h"
 #include "data/recordset.h"
 #include "support/test_server.h"

@@ -4,7 +4,7 @@
 #include "main_window_fixture.h"
 #include "support/page_damage.h"
 
-#include "app/data_places.h"
+#include "core/data_places.h"
 #include "app/local_database.h"
 #include "app/shared_connection.h"
 #include "backup/backup_folder.h"
@@ -13,7 +13,7 @@
 #include "bench/bench_database.h"
 #include "data/connection.h"
 #include "data/database_file_check.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "main_window_fixture.h"
 #include "old_file_variants.h"
 
-#include "app/data_places.h"
+#include "core/data_places.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"

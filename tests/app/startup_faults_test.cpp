@@ -4,10 +4,10 @@
 #include "main_window_fixture.h"
 #include "support/page_damage.h"
 
-#include "app/app_config.h"
+#include "core/app_config.h"
 #include "app/database_check_schedule.h"
-#include "app/file_system.h"
-#include "app/settings_store.h"
+#include "core/file_system.h"
+#include "core/settings_store.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "bench/bench_database.h"

@@ -1,8 +1,8 @@
 #include "main_window_fixture.h"
 #include "support/widget_input.h"
 
-#include "app/app_config.h"
-#include "app/file_system.h"
+#include "core/app_config.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"

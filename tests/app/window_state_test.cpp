@@ -1,8 +1,8 @@
 #include "main_window_fixture.h"
 
 #include "app/main_window_layout.h"
-#include "app/settings_store.h"
-#include "app/twips.h"
+#include "core/settings_store.h"
+#include "core/twips.h"
 #include "app/work_hours_model.h"
 
 #include <QHeaderView>

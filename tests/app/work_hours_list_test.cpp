@@ -1,7 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/work_hours_model.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"

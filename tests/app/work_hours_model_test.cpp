@@ -1,7 +1,7 @@
 #include "app/work_hours_model.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QDate>
 #include <QDateTime>

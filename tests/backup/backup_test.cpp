@@ -10,7 +10,7 @@
 #include "backup/database_use_lock.h"
 #include "data/connection.h"
 #include "data/online_copy.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 #include "data/verified_backups.h"
 

@@ -1,6 +1,6 @@
 #include "catalog_fixture.h"
 
-#include "app/file_system.h"
+#include "core/file_system.h"
 #include "app/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"

@@ -1,7 +1,7 @@
 #include "catalog/employee_editor.h"
 #include "catalog/notes_box.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "catalog_fixture.h"
 #include "data/component_factory.h"
 

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
 #include "main_window_fixture.h"
 

@@ -1,6 +1,6 @@
 #include "catalog/work_code_editor.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "catalog_fixture.h"
 
 #include <QCheckBox>

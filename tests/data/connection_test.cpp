@@ -3,7 +3,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <QDir>

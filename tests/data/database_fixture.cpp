@@ -1,8 +1,8 @@
 #include "database_fixture.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 #include "support/test_environment.h"
 #include "support/test_server.h"
 
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <QLocale>

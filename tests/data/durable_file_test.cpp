@@ -1,7 +1,7 @@
 // Whole files or none: the one way files are written, against every kind of
 // target a user can name.
-#include "data/durable_file.h"
-#include "data/runtime_error.h"
+#include "core/durable_file.h"
+#include "core/runtime_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "data/locale_text.h"
-#include "data/runtime_error.h"
+#include "core/locale_text.h"
+#include "core/runtime_error.h"
 #include "database_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "database_fixture.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/utf8_text.h"
-#include "data/runtime_error.h"
+#include "core/utf8_text.h"
+#include "core/runtime_error.h"
 #include "data/sqlite_handles.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 // write reported done. Runs until it is killed; exit status 1 when the
 // database cannot be opened or a write is refused.
 #include "data/connection.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QString>
 #include <cstdio>

@@ -4,11 +4,11 @@
 #include "database_fixture.h"
 
 #include "data/connection.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/postgres_session.h"
 #include "data/prepared_statement.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/server_address.h"
 #include "data/server_copy.h"
 #include "data/server_schema.h"

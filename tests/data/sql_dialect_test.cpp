@@ -1,6 +1,6 @@
 #include "database_fixture.h"
 
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "data/sql_dialect.h"
 
 namespace hv::test {

@@ -2,9 +2,9 @@
 // them, run against a real copy of the template database.
 #include "database_fixture.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <QStringList>
 #include <algorithm>

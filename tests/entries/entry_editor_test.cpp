@@ -1,10 +1,10 @@
 #include "entries/entry_editor.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "catalog/employee_editor.h"
 #include "catalog/work_code_editor.h"
 #include "catalog_fixture.h"
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 
 #include "import/database_conversion.h"
 #include "import/import_error.h"
-#include "app/file_system.h"
+#include "core/file_system.h"
 
 #include <QDir>
 #include <QElapsedTimer>

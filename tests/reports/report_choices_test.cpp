@@ -1,8 +1,8 @@
 #include "reports_fixture.h"
 
-#include "app/app_config.h"
-#include "app/settings_store.h"
-#include "data/locale_text.h"
+#include "core/app_config.h"
+#include "core/settings_store.h"
+#include "core/locale_text.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_chooser.h"
 #include "reports/report_lines.h"

@@ -1,7 +1,7 @@
 #include "reports_fixture.h"
 
 #include "app/error_report.h"
-#include "app/twips.h"
+#include "core/twips.h"
 #include "app/window_pointer.h"
 #include "reports/report_chooser.h"
 #include "reports/report_preview.h"

@@ -1,6 +1,6 @@
 #include "reports_fixture.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QDate>
 #include <algorithm>

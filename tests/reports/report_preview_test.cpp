@@ -2,7 +2,7 @@
 
 #include "data/recordset.h"
 #include "app/shared_connection.h"
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 #include "reports/data_report.h"
 #include "reports/eliding_combo_box.h"
 #include "reports/report_chooser.h"

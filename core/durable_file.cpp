@@ -1,7 +1,7 @@
-#include "data/durable_file.h"
+#include "core/durable_file.h"
 
-#include "data/file_kind.h"
-#include "data/runtime_error.h"
+#include "core/file_kind.h"
+#include "core/runtime_error.h"
 
 #include <QByteArray>
 #include <QFile>

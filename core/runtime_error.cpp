@@ -1,4 +1,4 @@
-#include "data/runtime_error.h"
+#include "core/runtime_error.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "data/file_kind.h"
+#include "core/file_kind.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "app/data_places.h"
+#include "core/data_places.h"
 
-#include "app/app_config.h"
-#include "app/file_system.h"
+#include "core/app_config.h"
+#include "core/file_system.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "data/read_only_file.h"
+#include "core/read_only_file.h"
 
 #include <QFile>
 

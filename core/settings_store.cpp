@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 #include <QFileInfo>
 #include <QSettings>

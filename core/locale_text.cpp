@@ -1,7 +1,6 @@
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
-#include "data/runtime_error.h"
-#include "data/sql_functions.h"
+#include "core/runtime_error.h"
 
 #include <QStringList>
 #include <QTime>
@@ -167,7 +166,15 @@ QString dateTimeToText(const QDateTime& value, const QLocale& locale)
     const std::optional<QDateTime> readBack = textToDateTime(local, locale);
     if (readBack && readBack->date() == value.date() && readBack->time() == value.time())
         return local;
-    return data::dateTimeToStorageText(value);
+    return dateTimeToStorageText(value);
+}
+
+QString dateTimeToStorageText(const QDateTime& value)
+{
+    if (value.time() == QTime(0, 0))
+        return value.date().toString(QStringLiteral("yyyy-MM-dd"));
+    return value.date().toString(QStringLiteral("yyyy-MM-dd")) + u'T'
+        + value.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 QString valueToText(const QVariant& value, const QLocale& locale)

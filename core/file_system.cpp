@@ -1,7 +1,7 @@
-#include "app/file_system.h"
+#include "core/file_system.h"
 
-#include "data/durable_file.h"
-#include "data/runtime_error.h"
+#include "core/durable_file.h"
+#include "core/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QDir>

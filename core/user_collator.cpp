@@ -1,4 +1,4 @@
-#include "app/user_collator.h"
+#include "core/user_collator.h"
 
 #include <QLocale>
 

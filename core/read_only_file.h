@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/file_kind.h"
+#include "core/file_kind.h"
 
 #include <QByteArray>
 #include <QString>

@@ -36,6 +36,10 @@ QString timeToText(const QTime& time, const QLocale& locale = QLocale());
 // text back.
 QString dateTimeToText(const QDateTime& value, const QLocale& locale = QLocale());
 
+// The stored form of a date: "yyyy-MM-dd", or "yyyy-MM-ddTHH:mm:ss" when the
+// value carries a time of day.
+QString dateTimeToStorageText(const QDateTime& value);
+
 // A value "joined to empty text": a date in the short date format (followed by
 // the time of day in the locale's long time format when the value carries one),
 // a number in general format with the locale's decimal separator and no digit

@@ -1,6 +1,6 @@
-#include "app/message_text.h"
+#include "core/message_text.h"
 
-#include "data/locale_text.h"
+#include "core/locale_text.h"
 
 #include <QList>
 #include <QStringView>
