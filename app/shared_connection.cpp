@@ -1,7 +1,7 @@
 #include "app/shared_connection.h"
 
 #include "app/busy_pointer.h"
-#include "app/database_check_schedule.h"
+#include "data/database_check_schedule.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
 

@@ -1,8 +1,8 @@
 #include "backup/database_backup.h"
 
 #include "backup/backup_folder.h"
-#include "data/database_file_check.h"
-#include "data/online_copy.h"
+#include "data/sqlite/file_check.h"
+#include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 #include "data/verified_backups.h"
 

@@ -4,13 +4,13 @@
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
 #include "core/file_system.h"
-#include "app/local_database.h"
+#include "data/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 #include "core/durable_file.h"
 #include "core/file_kind.h"
-#include "data/online_copy.h"
+#include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 
 #include <QDir>

@@ -7,14 +7,14 @@
 #include "bench/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
-#include "app/database_choice.h"
+#include "data/database_choice.h"
 #include "core/file_system.h"
 #include "app/main_window.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
-#include "data/postgres_handles.h"
-#include "data/server_copy.h"
+#include "data/postgres/handles.h"
+#include "data/postgres/copy.h"
 
 #include <QApplication>
 #include <QFile>

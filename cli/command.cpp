@@ -1,6 +1,6 @@
 #include "cli/command.h"
 
-#include "data/server_address.h"
+#include "data/postgres/address.h"
 
 namespace hv::cli {
 

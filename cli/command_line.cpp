@@ -10,8 +10,8 @@
 #include "cli/use_local_command.h"
 #include "cli/use_server_command.h"
 #include "core/data_places.h"
-#include "app/database_choice.h"
-#include "app/local_database.h"
+#include "data/database_choice.h"
+#include "data/local_database.h"
 #include "data/connection.h"
 #include "core/file_kind.h"
 

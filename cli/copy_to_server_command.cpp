@@ -1,10 +1,10 @@
 #include "cli/copy_to_server_command.h"
 
 #include "cli/live_database.h"
-#include "app/local_database.h"
+#include "data/local_database.h"
 #include "core/runtime_error.h"
-#include "data/server_address.h"
-#include "data/server_copy.h"
+#include "data/postgres/address.h"
+#include "data/postgres/copy.h"
 
 namespace hv::cli {
 

@@ -1,8 +1,8 @@
 #include "cli/init_server_command.h"
 
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 #include "core/runtime_error.h"
-#include "data/server_schema.h"
+#include "data/postgres/schema.h"
 
 namespace hv::cli {
 

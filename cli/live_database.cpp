@@ -2,7 +2,7 @@
 
 #include "cli/command.h"
 #include "import/old_format_signature.h"
-#include "app/local_database.h"
+#include "data/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"

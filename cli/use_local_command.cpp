@@ -1,6 +1,6 @@
 #include "cli/use_local_command.h"
 
-#include "app/database_choice.h"
+#include "data/database_choice.h"
 #include "core/settings_store.h"
 
 namespace hv::cli {

@@ -1,10 +1,10 @@
 #include "cli/use_server_command.h"
 
-#include "app/database_choice.h"
+#include "data/database_choice.h"
 #include "core/settings_store.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
-#include "data/server_address.h"
+#include "data/postgres/address.h"
 
 namespace hv::cli {
 

@@ -1,15 +1,15 @@
 #include "data/connection.h"
 
-#include "data/engine_failure_text.h"
-#include "data/postgres_session.h"
+#include "data/sqlite/failure_text.h"
+#include "data/postgres/session.h"
 #include "data/recordset.h"
 #include "data/row_cursor.h"
 #include "core/runtime_error.h"
-#include "data/server_address.h"
+#include "data/postgres/address.h"
 #include "data/sql_dialect.h"
-#include "data/sql_functions.h"
-#include "data/sqlite_cursor.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/sql_functions.h"
+#include "data/sqlite/cursor.h"
+#include "data/sqlite/handles.h"
 
 #include <QFile>
 #include <algorithm>

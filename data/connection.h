@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"
 
 #include <QString>

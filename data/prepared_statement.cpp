@@ -1,10 +1,10 @@
 #include "data/prepared_statement.h"
 
 #include "data/connection.h"
-#include "data/engine_failure_text.h"
-#include "data/postgres_session.h"
+#include "data/sqlite/failure_text.h"
+#include "data/postgres/session.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 #include "core/utf8_text.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "data/column_conversion.h"
 #include "core/locale_text.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <vector>
 

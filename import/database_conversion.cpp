@@ -4,7 +4,7 @@
 #include "import/old_database_importer.h"
 #include "import/old_format_signature.h"
 #include "core/file_system.h"
-#include "app/local_database.h"
+#include "data/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/durable_file.h"

@@ -4,11 +4,11 @@
 // reported at the open's line.
 #include "main_window_fixture.h"
 
-#include "app/database_choice.h"
+#include "data/database_choice.h"
 #include "app/shared_connection.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 #include "data/recordset.h"
 #include "support/test_server.h"
 

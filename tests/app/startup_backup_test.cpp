@@ -5,14 +5,14 @@
 #include "support/page_damage.h"
 
 #include "core/data_places.h"
-#include "app/local_database.h"
+#include "data/local_database.h"
 #include "app/shared_connection.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
 #include "bench/bench_database.h"
 #include "data/connection.h"
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"
 #include "data/verified_backups.h"
 

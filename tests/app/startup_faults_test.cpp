@@ -5,14 +5,14 @@
 #include "support/page_damage.h"
 
 #include "core/app_config.h"
-#include "app/database_check_schedule.h"
+#include "data/database_check_schedule.h"
 #include "core/file_system.h"
 #include "core/settings_store.h"
 #include "app/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "bench/bench_database.h"
 #include "data/connection.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

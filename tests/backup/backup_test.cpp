@@ -9,9 +9,9 @@
 #include "backup/database_restore.h"
 #include "backup/database_use_lock.h"
 #include "data/connection.h"
-#include "data/online_copy.h"
+#include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 #include "data/verified_backups.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 
 #include "backup/database_use_lock.h"
 #include "data/connection.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

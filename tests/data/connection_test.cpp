@@ -4,7 +4,7 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 #include "support/unprivileged.h"
 
 #include "data/connection.h"
-#include "data/database_file_check.h"
-#include "data/database_format.h"
+#include "data/sqlite/file_check.h"
+#include "data/sqlite/format.h"
 
 #include <QDir>
 #include <QFile>

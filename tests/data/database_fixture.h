@@ -5,7 +5,7 @@
 #include "support/test_server.h"
 
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QLocale>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "data/recordset.h"
 #include "core/utf8_text.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QFile>
 #include <algorithm>

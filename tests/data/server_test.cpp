@@ -5,13 +5,13 @@
 
 #include "data/connection.h"
 #include "core/locale_text.h"
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 #include "data/prepared_statement.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
-#include "data/server_address.h"
-#include "data/server_copy.h"
-#include "data/server_schema.h"
+#include "data/postgres/address.h"
+#include "data/postgres/copy.h"
+#include "data/postgres/schema.h"
 #include "data/sql_dialect.h"
 
 #include <QElapsedTimer>

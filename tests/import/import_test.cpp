@@ -10,7 +10,7 @@
 #include "import/old_format_signature.h"
 #include "import/old_values.h"
 #include "data/connection.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QFile>
 #include <QJsonArray>

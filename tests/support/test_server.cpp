@@ -1,8 +1,8 @@
 #include "support/test_server.h"
 
-#include "data/postgres_handles.h"
-#include "data/postgres_session.h"
-#include "data/server_schema.h"
+#include "data/postgres/handles.h"
+#include "data/postgres/session.h"
+#include "data/postgres/schema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

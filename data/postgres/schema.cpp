@@ -1,11 +1,11 @@
-#include "data/server_schema.h"
+#include "data/postgres/schema.h"
 
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 #include "core/runtime_error.h"
 
 namespace hv::data {
 
-// The text of server_schema.sql, compiled in (server_schema_text.cpp is made
+// The text of schema.sql, compiled in (schema_text.cpp is made
 // from it at build time).
 extern const char* const kServerSchemaText;
 

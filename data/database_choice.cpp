@@ -1,9 +1,9 @@
-#include "app/database_choice.h"
+#include "data/database_choice.h"
 
 #include "core/app_config.h"
 #include "core/data_places.h"
 #include "core/settings_store.h"
-#include "data/server_address.h"
+#include "data/postgres/address.h"
 
 namespace hv {
 

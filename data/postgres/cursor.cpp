@@ -1,4 +1,4 @@
-#include "data/postgres_cursor.h"
+#include "data/postgres/cursor.h"
 
 #include <charconv>
 

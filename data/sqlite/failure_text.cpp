@@ -1,4 +1,4 @@
-#include "data/engine_failure_text.h"
+#include "data/sqlite/failure_text.h"
 
 #include <sqlite3.h>
 

@@ -1,10 +1,10 @@
-#include "data/server_copy.h"
+#include "data/postgres/copy.h"
 
 #include "data/connection.h"
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
-#include "data/server_schema.h"
+#include "data/postgres/schema.h"
 #include "core/locale_text.h"
 
 #include <QDateTime>

@@ -1,10 +1,10 @@
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 
 #include "data/connection.h"
-#include "data/database_format.h"
+#include "data/sqlite/format.h"
 #include "core/read_only_file.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 #include "data/verified_backups.h"
 
 #include <QDateTime>

@@ -5,8 +5,8 @@
 // renamed into place only when complete, so an interrupted build never leaves
 // a half-made template behind. Exit status 0 on success, 1 on failure (with
 // the reason on standard error), 2 for wrong arguments.
-#include "data/database_format.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/format.h"
+#include "data/sqlite/handles.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/database_check_schedule.h"
+#include "data/database_check_schedule.h"
 
 #include "core/app_config.h"
 #include "core/settings_store.h"

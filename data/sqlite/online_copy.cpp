@@ -1,10 +1,10 @@
-#include "data/online_copy.h"
+#include "data/sqlite/online_copy.h"
 
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 #include "core/durable_file.h"
 #include "core/file_kind.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "data/sql_functions.h"
+#include "data/sqlite/sql_functions.h"
 
 #include "data/column_conversion.h"
 #include "core/locale_text.h"

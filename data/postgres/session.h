@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/postgres_handles.h"
+#include "data/postgres/handles.h"
 #include "core/runtime_error.h"
 #include "data/sql_dialect.h"
 

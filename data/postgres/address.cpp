@@ -1,6 +1,6 @@
-#include "data/server_address.h"
+#include "data/postgres/address.h"
 
-#include "data/postgres_handles.h"
+#include "data/postgres/handles.h"
 
 #include <QList>
 #include <QRegularExpression>

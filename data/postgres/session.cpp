@@ -1,9 +1,9 @@
-#include "data/postgres_session.h"
+#include "data/postgres/session.h"
 
 #include "data/connection.h"
-#include "data/postgres_cursor.h"
-#include "data/server_address.h"
-#include "data/server_schema.h"
+#include "data/postgres/cursor.h"
+#include "data/postgres/address.h"
+#include "data/postgres/schema.h"
 
 #include <QHash>
 #include <QStringList>

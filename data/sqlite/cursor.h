@@ -2,7 +2,7 @@
 
 #include "data/row_cursor.h"
 #include "core/runtime_error.h"
-#include "data/sqlite_handles.h"
+#include "data/sqlite/handles.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
-#include "app/local_database.h"
+#include "data/local_database.h"
 
 #include "core/data_places.h"
 #include "core/file_system.h"
 #include "data/connection.h"
-#include "data/database_file_check.h"
+#include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "data/sqlite_cursor.h"
+#include "data/sqlite/cursor.h"
 
 #include "core/runtime_error.h"
 
