@@ -7,17 +7,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-struct sqlite3;
-struct sqlite3_stmt;
+#include <vector>
 
 namespace hv::data {
 
-class PostgresSession;
+class Engine;
+class PreparedStatement;
 class Recordset;
-class RowCursor;
 class SqlDialect;
-struct StatementFinalizer;
+class SqliteSession;
 
 // One open database, reached with a connection string and whole SQL
 // statements in the program's SQL dialect; the stand-in for the platform's
@@ -25,8 +23,9 @@ struct StatementFinalizer;
 // a PostgreSQL server when the connection string is a server address (a libpq
 // connection URI, "postgresql://host/database?...", or keyword/value text
 // libpq reads; see ServerAddress); the program's statements, the values read
-// back and the failures raised are the same for both. No wait on a server is
-// unbounded (PostgresSession::waits()).
+// back and the failures raised are the same for both. The engine is chosen
+// once, at Open, and everything else goes through it (Engine). No wait on a
+// server is unbounded (PostgresSession::waits()).
 class Connection {
 public:
     enum State { StateClosed = 0, StateOpen = 1 };
@@ -87,8 +86,8 @@ public:
     void RollbackTrans();
     bool inTransaction() const;
 
-    // Closes the connection and every recordset still open on it, and releases
-    // the file; raises "Operation is not allowed when the object is closed."
+    // Closes the connection and every recordset and prepared statement still
+    // open on it, and releases the file; raises "Operation is not allowed when the object is closed."
     // when it is not open.
     void Close();
 
@@ -147,37 +146,31 @@ public:
     void reserveIdsUpTo(const QString& table, qint64 highest);
     void keepEntriesWithoutRecords();
 
-    // For Recordset: the engine handle and dialect of the open connection.
-    // Raises the "connection cannot be used" error when closed (and, for
-    // handle(), on a server).
-    sqlite3* handle() const;
+    // The dialect of the open connection's engine. Raises the "connection
+    // cannot be used" error when closed.
     const SqlDialect& dialect() const;
 
 private:
-    friend class Recordset;
     friend class PreparedStatement;
+    friend class Recordset;
+    friend class SqliteSession;
 
-    // The session with a server; null for a local file.
-    PostgresSession* serverSession() const;
-
-    // The statement text translated and compiled, refused when anything but
-    // blanks follows the end of the first statement.
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> prepare(const QString& sql);
-    // The rows of a query (refused when the statement would change data).
-    std::unique_ptr<RowCursor> openCursor(const QString& sql);
-    void requireOpen() const;
-    // The error to raise for an engine result code: the engine's message, the
-    // lock message, or (turning the connection read-only) the damage message.
-    RuntimeError failure(int resultCode);
-    void becomeDamaged(const QString& finding);
-    // Raises readOnlyReason() when writes are refused.
-    void requireWritable() const;
-    // Recordsets open on this connection, closed with it.
+    // The engine of the open connection; raises unusable() when closed.
+    Engine& engine() const;
+    static RuntimeError unusable();
+    // Tells the read-only handler, if one is set.
+    void turnedReadOnly() const;
+    // Recordsets and prepared statements open on this connection, closed
+    // with it.
     void attach(Recordset* recordset);
     void detach(Recordset* recordset);
+    void attach(PreparedStatement* statement);
+    void detach(PreparedStatement* statement);
 
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<Engine> m_engine;
+    std::vector<Recordset*> m_recordsets;
+    std::vector<PreparedStatement*> m_statements;
+    std::function<void()> m_readOnlyHandler;
 };
 
 // A transaction for one block of code: begun on construction, undone on

@@ -1,19 +1,13 @@
 #pragma once
 
-#include "data/postgres/handles.h"
-
 #include <QByteArrayView>
 #include <QString>
 #include <memory>
-#include <optional>
-#include <vector>
-
-struct sqlite3_stmt;
 
 namespace hv::data {
 
 class Connection;
-class PostgresSession;
+class EngineStatement;
 
 // One statement compiled once and run many times with new values, for the
 // program's own bulk work (the import of old files, the export of entries)
@@ -26,6 +20,8 @@ class PostgresSession;
 // On a server the same text runs there (each ? or ?N becomes $N); it must
 // then be SQL both engines read alike. A date or timestamp is read back as
 // text in the local file's stored form ("yyyy-MM-dd", or with "THH:mm:ss").
+// A statement still open when its connection closes is closed with it; every
+// call after that raises the "connection cannot be used" error.
 class PreparedStatement {
 public:
     // Raises a RuntimeError with the engine's message when the text does not
@@ -61,26 +57,16 @@ public:
     qint64 lastInsertId() const;
 
 private:
-    void check(int resultCode) const;
-    // Ends a run at its last step: resets the statement, raises on a failure.
-    void finishRun(int stepResult);
+    friend class Connection;
 
-    struct Finalizer {
-        void operator()(sqlite3_stmt* statement) const noexcept;
-    };
+    // The engine's statement; raises the "connection cannot be used" error
+    // once the connection has closed.
+    EngineStatement& statement() const;
+    // Lets the engine's statement go, before its connection closes.
+    void release();
 
-    Connection& m_connection;
-    std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
-
-    // On a server: the statement's name there, the values bound, and the
-    // rows of the present run with the row stood on.
-    PostgresSession* m_server = nullptr;
-    QByteArray m_name;
-    std::vector<std::optional<QByteArray>> m_values;
-    ServerResultHandle m_result;
-    int m_row = -1;
-    void bind(int position, std::optional<QByteArray> value);
-    const char* cell(int column) const;
+    Connection* m_connection;
+    std::unique_ptr<EngineStatement> m_statement;
 };
 
 }  // namespace hv::data

@@ -1,6 +1,7 @@
 #include "data/recordset.h"
 
 #include "data/connection.h"
+#include "data/engine.h"
 #include "core/locale_text.h"
 #include "core/runtime_error.h"
 #include "data/sql_dialect.h"
@@ -177,7 +178,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     if (cursorType != adOpenStatic || lockType != adLockReadOnly)
         throw RuntimeError::invalidPropertyValue();
 
-    std::unique_ptr<RowCursor> statement = activeConnection.openCursor(source);
+    std::unique_ptr<RowCursor> statement = activeConnection.engine().query(source);
     const bool hasRow = statement->next();
 
     const int count = statement->columnCount();

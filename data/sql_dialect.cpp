@@ -3,7 +3,6 @@
 #include "data/column_conversion.h"
 #include "core/locale_text.h"
 #include "core/runtime_error.h"
-#include "data/sqlite/handles.h"
 
 #include <vector>
 
@@ -570,7 +569,7 @@ ColumnKind columnKindOf(QStringView declaredType)
     return ColumnKind::Other;
 }
 
-SqlDialect::SqlDialect(sqlite3* db) : m_db(db)
+SqlDialect::SqlDialect(ColumnReader readColumns) : m_readColumns(std::move(readColumns))
 {
 }
 
@@ -633,21 +632,7 @@ const TableColumns& SqlDialect::columnsOf(const QString& table) const
     if (found != m_tables.constEnd())
         return *found;
 
-    TableColumns columns;
-    columns.tableName = table;
-    sqlite3_stmt* raw = nullptr;
-    if (m_db
-        && sqlite3_prepare_v2(m_db, "SELECT name, type FROM pragma_table_info(?1)", -1, &raw, nullptr) == SQLITE_OK) {
-        StatementHandle statement(raw);
-        const QByteArray name = table.toUtf8();
-        sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        while (sqlite3_step(raw) == SQLITE_ROW) {
-            const QString column = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-            const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)));
-            columns.names << column;
-            columns.kindByLowerName.insert(column.toLower(), columnKindOf(type));
-        }
-    }
+    TableColumns columns = m_readColumns ? m_readColumns(table) : TableColumns();
     // Unknown tables are not remembered: the statement fails in the engine
     // with its own message, and nothing is learnt from it.
     if (columns.names.isEmpty()) {

@@ -3,9 +3,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
-
-struct sqlite3;
 
 namespace hv::data {
 
@@ -56,8 +55,13 @@ enum class SqlTarget { Sqlite, Postgres };
 // the order it got them.
 class SqlDialect {
 public:
-    // The column kinds are read from `db` (PRAGMA table_info), once per table.
-    explicit SqlDialect(sqlite3* db);
+    // The columns of a table or stored query as the local file declares
+    // them; no names when it holds no such one.
+    using ColumnReader = std::function<TableColumns(const QString& table)>;
+
+    // For the local file: the column kinds are read with `readColumns`, once
+    // per table.
+    explicit SqlDialect(ColumnReader readColumns);
     // The server's tables and stored queries, by lower-case name.
     SqlDialect(SqlTarget target, QHash<QString, TableColumns> tables);
 
@@ -93,7 +97,7 @@ private:
     const TableColumns& columnsOf(const QString& table) const;
 
     SqlTarget m_target = SqlTarget::Sqlite;
-    sqlite3* m_db = nullptr;
+    ColumnReader m_readColumns;
     mutable QHash<QString, TableColumns> m_tables;
     // Every table, stored query and column name, by its lower-case form.
     QHash<QString, QString> m_knownNames;

@@ -4,6 +4,7 @@
 #include "data/postgres/cursor.h"
 #include "data/postgres/address.h"
 #include "data/postgres/schema.h"
+#include "data/postgres/statement.h"
 
 #include <QHash>
 #include <QStringList>
@@ -315,7 +316,7 @@ void PostgresSession::loadCatalog()
     m_dialect = std::make_unique<SqlDialect>(SqlTarget::Postgres, std::move(tables));
 }
 
-QString PostgresSession::hostName() const
+QString PostgresSession::serverHost() const
 {
     return ServerAddress::hostName(m_uri);
 }
@@ -459,7 +460,7 @@ ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector
     return result;
 }
 
-void PostgresSession::prepare(const QByteArray& name, const QByteArray& sql)
+void PostgresSession::prepareNamed(const QByteArray& name, const QByteArray& sql)
 {
     ensureConnected();
     const ServerResultHandle result =
@@ -520,11 +521,18 @@ qint64 PostgresSession::highestIdEver(const QString& table)
 
 void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 {
+    if (!m_readOnlyReason.isEmpty())
+        throw engineError(m_readOnlyReason);
     if (highest <= 0)
         return;
     run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
             + "), 0)))",
         {table.toUtf8(), QByteArray::number(highest)});
+}
+
+void PostgresSession::keepEntriesWithoutRecords()
+{
+    run("SET LOCAL hourvane.keep_orphans = 'on'");
 }
 
 void PostgresSession::runScript(const QByteArray& sql)
@@ -648,6 +656,11 @@ long PostgresSession::execute(const QString& sql)
 std::unique_ptr<RowCursor> PostgresSession::query(const QString& sql)
 {
     return std::make_unique<PostgresCursor>(runStatement(sql, true), m_yesNoColumns);
+}
+
+std::unique_ptr<EngineStatement> PostgresSession::prepare(const QString& sql)
+{
+    return std::make_unique<PostgresStatement>(*this, sql);
 }
 
 bool PostgresSession::serverTransactionOpen() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/engine.h"
 #include "data/postgres/handles.h"
 #include "core/runtime_error.h"
 #include "data/sql_dialect.h"
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace hv::data {
-
-class RowCursor;
 
 // One session with a PostgreSQL server's database: what a Connection holds
 // when its connection string is a server address. Every session runs with
@@ -42,7 +41,7 @@ class RowCursor;
 // answered, so a step given up never takes effect later, when a stopped
 // server resumes; only a commit itself left unanswered is reported as not
 // known to have been written. TCP keepalives find a dead network while idle.
-class PostgresSession {
+class PostgresSession : public Engine {
 public:
     // How long the session waits on the server, in milliseconds (by default
     // the usual time-outs of a database component: 15 s to connect, 30 s for
@@ -63,41 +62,42 @@ public:
     // program knows; otherwise (for creating them) nothing is checked.
     // Raises a RuntimeError whose description says what is wrong.
     explicit PostgresSession(const QString& uri, bool requireSchema = true);
-    ~PostgresSession();
-    PostgresSession(const PostgresSession&) = delete;
-    PostgresSession& operator=(const PostgresSession&) = delete;
+    ~PostgresSession() override;
 
     // The program's statements, in its own dialect: one select, insert,
     // update or delete each (anything else is refused before it is sent).
-    long execute(const QString& sql);
-    std::unique_ptr<RowCursor> query(const QString& sql);
+    long execute(const QString& sql) override;
+    std::unique_ptr<RowCursor> query(const QString& sql) override;
+    // A statement of the program's own, prepared on the server (PostgresStatement).
+    std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
 
-    void begin();
-    void commit();
-    void rollback();
-    bool inTransaction() const;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override;
 
-    const SqlDialect& dialect() const { return *m_dialect; }
+    const SqlDialect& dialect() const override { return *m_dialect; }
     // The address without a password, and the host it names.
     QString address() const { return m_address; }
-    QString hostName() const;
+    QString dataSource() const override { return m_address; }
+    QString serverHost() const override;
     // Why writes are refused (a server or database that takes none); empty
-    // while they are taken.
-    QString readOnlyReason() const { return m_readOnlyReason; }
+    // while they are taken. It is settled when the session connects.
+    QString readOnlyReason() const override { return m_readOnlyReason; }
+    // The server keeps its own pages: nothing here is found damaged or checked.
+    bool isDamaged() const override { return false; }
+    bool checkedFully() const override { return false; }
 
     // The program's own SQL (its schema, its copies), sent as written with
     // the values as parameters (nullopt for Null); raises the server's message.
     ServerResultHandle run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values = {});
-    // A statement of the program's own compiled once under `name` (its values
-    // written $1, $2, ...), and run with new values; raises the server's message.
-    void prepare(const QByteArray& name, const QByteArray& sql);
-    ServerResultHandle runPrepared(const QByteArray& name, const std::vector<std::optional<QByteArray>>& values);
-    void release(const QByteArray& name);
-
     // The highest ID the table holds or has ever given out, and raising its
     // numbering to at least `highest`.
-    qint64 highestIdEver(const QString& table);
-    void reserveIdsUpTo(const QString& table, qint64 highest);
+    qint64 highestIdEver(const QString& table) override;
+    void reserveIdsUpTo(const QString& table, qint64 highest) override;
+    // For the present transaction: entries may point at employees and work
+    // codes that do not exist.
+    void keepEntriesWithoutRecords() override;
 
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
@@ -116,6 +116,14 @@ public:
     static Waits waits();
 
 private:
+    friend class PostgresStatement;
+
+    // A statement of the program's own compiled once under `name` (its values
+    // written $1, $2, ...), and run with new values; raises the server's message.
+    void prepareNamed(const QByteArray& name, const QByteArray& sql);
+    ServerResultHandle runPrepared(const QByteArray& name, const std::vector<std::optional<QByteArray>>& values);
+    void release(const QByteArray& name);
+
     // How the last exchange with the server went wrong, if it did.
     enum class Trouble { None, Refused, Dropped, Unanswered };
 

@@ -5,6 +5,7 @@
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
+#include "data/sqlite/session.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,7 +37,7 @@ TEST(ConnectionState, OpenExecuteCloseFollowTheObjectRules)
     EXPECT_EQ(connection.state(), Connection::StateClosed);
     EXPECT_EQ(errorOf([&] { connection.Execute(QStringLiteral("delete from Employees where ID=1")); }).number(),
               err::ConnectionUnusable);
-    EXPECT_EQ(errorOf([&] { connection.handle(); }).number(), err::ConnectionUnusable);
+    EXPECT_EQ(errorOf([&] { data::SqliteSession::handleOf(connection); }).number(), err::ConnectionUnusable);
     EXPECT_EQ(errorOf([&] { connection.Close(); }).description(),
               QStringLiteral("Operation is not allowed when the object is closed."));
 
@@ -146,7 +147,7 @@ TEST(ConnectionFile, IsWrittenDurablyAndReleasedOnClose)
     connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',TRUE)"));
 
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(connection.handle(), "PRAGMA synchronous", -1, &raw, nullptr);
+    sqlite3_prepare_v2(data::SqliteSession::handleOf(connection), "PRAGMA synchronous", -1, &raw, nullptr);
     data::StatementHandle synchronous(raw);
     ASSERT_EQ(sqlite3_step(raw), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(raw, 0), 2);  // FULL

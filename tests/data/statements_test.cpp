@@ -3,6 +3,7 @@
 #include "database_fixture.h"
 
 #include "core/locale_text.h"
+#include "data/prepared_statement.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 
@@ -631,6 +632,19 @@ TEST_P(TransactionTest, WritesAllOrNothing)
     EXPECT_THROW(db().RollbackTrans(), RuntimeError);
     // The statements themselves still cannot open or end one.
     EXPECT_FALSE(failureOf(QStringLiteral("begin transaction")).isEmpty());
+}
+
+// A prepared statement still open when its connection closes is closed with
+// it: every later use is refused, and letting it go afterwards is harmless.
+TEST_P(TransactionTest, PreparedStatementIsClosedWithItsConnection)
+{
+    data::PreparedStatement insert(db(), QStringLiteral("INSERT INTO \"Work Codes\" (\"Description\", \"Billable\") "
+                                                        "VALUES (?, -1)"));
+    insert.bindText(1, QStringLiteral("kept"));
+    insert.execute();
+    db().Close();
+    EXPECT_EQ(errorOf([&] { insert.execute(); }).number(), err::ConnectionUnusable);
+    EXPECT_EQ(errorOf([&] { insert.lastInsertId(); }).number(), err::ConnectionUnusable);
 }
 
 }  // namespace

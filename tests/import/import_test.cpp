@@ -11,6 +11,7 @@
 #include "import/old_values.h"
 #include "data/connection.h"
 #include "data/sqlite/handles.h"
+#include "data/sqlite/session.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -246,7 +247,7 @@ TEST_F(ImportTest, ADatabaseThatCannotBeWrittenIsNamedWithTheSystemsReason)
 {
     const QByteArray before = bytesOf(m_database.path());
     // The engine's own limit on the file's size says what a full disk says.
-    ASSERT_EQ(sqlite3_exec(m_connection.handle(), "PRAGMA max_page_count = 40", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(data::SqliteSession::handleOf(m_connection), "PRAGMA max_page_count = 40", nullptr, nullptr, nullptr), SQLITE_OK);
     QString message;
     try {
         importFile(oldFixture());

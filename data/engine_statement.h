@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace hv::data {
+
+// One statement of the program's own compiled by an engine, what a
+// PreparedStatement runs: values are bound by position, counted from 1, and
+// stay bound until the next run; columns of the current row are counted from
+// 0. Every failure is a RuntimeError with the engine's message.
+class EngineStatement {
+public:
+    virtual ~EngineStatement() = default;
+    EngineStatement(const EngineStatement&) = delete;
+    EngineStatement& operator=(const EngineStatement&) = delete;
+
+    virtual void bindNull(int position) = 0;
+    virtual void bindInteger(int position, qint64 value) = 0;
+    virtual void bindNumber(int position, double value) = 0;
+    // Text as UTF-8 bytes, copied before the call returns.
+    virtual void bindText(int position, QByteArrayView utf8) = 0;
+
+    // Runs a write to its end; the statement is then ready to run again.
+    virtual void execute() = 0;
+    // Steps a read: true while standing on a row, false past the last (the
+    // statement is then ready to run again).
+    virtual bool next() = 0;
+
+    // The current row's cells.
+    virtual bool isNull(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
+    virtual double number(int column) const = 0;
+    // Text exactly as stored; a date or timestamp in the local file's stored
+    // form ("yyyy-MM-dd", or with "THH:mm:ss").
+    virtual QString text(int column) const = 0;
+    // True when the value is stored as a number (not as text or Null).
+    virtual bool isNumber(int column) const = 0;
+
+    // The ID that the last insert on the statement's database received.
+    virtual qint64 lastInsertId() const = 0;
+
+protected:
+    EngineStatement() = default;
+};
+
+}  // namespace hv::data

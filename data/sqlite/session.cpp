@@ -1,0 +1,343 @@
+#include "data/sqlite/session.h"
+
+#include "data/connection.h"
+#include "data/sql_dialect.h"
+#include "data/sqlite/cursor.h"
+#include "data/sqlite/failure_text.h"
+#include "data/sqlite/sql_functions.h"
+#include "data/sqlite/statement.h"
+
+#include <QFile>
+
+namespace hv::data {
+
+namespace {
+
+RuntimeError engineError(const QString& description)
+{
+    return {err::DatabaseEngine, description};
+}
+
+RuntimeError engineError(sqlite3* db)
+{
+    return engineError(engineFailureText(db));
+}
+
+// What a read-only connection to a damaged file says about every write.
+QString readOnlyDamageText(const QString& finding, const QString& path)
+{
+    return finding + QStringLiteral("\nHourvane has opened it read-only: what can still be read is shown, and nothing "
+                                    "will be written to it.\n\n")
+        + DatabaseFileCheck::backupAdvice(path);
+}
+
+// Statements handed to Execute or a recordset may read and change rows, never
+// the structure of the database, its settings or the transaction state.
+int authorizeStatement(void* guardActive, int action, const char*, const char*, const char*, const char*)
+{
+    if (!*static_cast<bool*>(guardActive))
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_CREATE_INDEX:
+    case SQLITE_CREATE_TABLE:
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_CREATE_VTABLE:
+    case SQLITE_DROP_INDEX:
+    case SQLITE_DROP_TABLE:
+    case SQLITE_DROP_TEMP_INDEX:
+    case SQLITE_DROP_TEMP_TABLE:
+    case SQLITE_DROP_TEMP_TRIGGER:
+    case SQLITE_DROP_TEMP_VIEW:
+    case SQLITE_DROP_TRIGGER:
+    case SQLITE_DROP_VIEW:
+    case SQLITE_DROP_VTABLE:
+    case SQLITE_ALTER_TABLE:
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_PRAGMA:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_REINDEX:
+    case SQLITE_ANALYZE:
+        return SQLITE_DENY;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+bool onlyBlanks(const char* text)
+{
+    for (; *text; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n' && *text != '\f' && *text != '\v')
+            return false;
+    }
+    return true;
+}
+
+// The declared columns of a table or view (none when `db` holds no such one).
+TableColumns declaredColumns(sqlite3* db, const QString& table)
+{
+    TableColumns columns;
+    columns.tableName = table;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name, type FROM pragma_table_info(?1)", -1, &raw, nullptr) != SQLITE_OK)
+        return columns;
+    const StatementHandle statement(raw);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const QString column = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+        const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)));
+        columns.names << column;
+        columns.kindByLowerName.insert(column.toLower(), columnKindOf(type));
+    }
+    return columns;
+}
+
+}  // namespace
+
+SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check,
+                             std::function<void()> turnedReadOnly)
+    : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly))
+{
+    // Decided from the file's own bytes: the engine never sees (and never
+    // rolls back the journal of) a file that is not ours.
+    const DatabaseFileVerdict found = DatabaseFileCheck::inspect(path);
+    if (found.kind == DatabaseFileVerdict::Damaged)
+        throw engineError(found.reason + QStringLiteral("\nIt cannot be opened.\n\n") + DatabaseFileCheck::backupAdvice(path));
+    if (!found.isSound())
+        throw engineError(found.reason);
+
+    sqlite3* raw = nullptr;
+    const QByteArray nativePath = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(nativePath.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    m_db.reset(raw);
+    if (rc != SQLITE_OK)
+        throw engineError(QStringLiteral("Could not open the database file '%1' (%2).")
+                              .arg(path, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString()));
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, Connection::lockTimeout());
+
+    // The first read takes the file's lock (and undoes what an interrupted
+    // write of this program left in the journal).
+    DatabaseFileVerdict verdict = DatabaseFileCheck::checkSchema(raw, path);
+    if (verdict.isSound())
+        verdict = DatabaseFileCheck::checkPages(path, check);
+    if (!verdict.isSound() && verdict.kind != DatabaseFileVerdict::Damaged)
+        throw engineError(verdict.reason);
+
+    // A write reported done must survive a crash or a power cut: sync fully,
+    // with the rollback journal (the engine's default).
+    sqlite3_exec(raw, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // A bracketed name is a name: one the database does not know is refused,
+    // never read as a text in double quotes (which would, say, make a
+    // misspelt column in a where clause match nothing and delete nothing).
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    if (registerSqlFunctions(raw) != SQLITE_OK)
+        throw engineError(raw);
+    sqlite3_set_authorizer(raw, authorizeStatement, &m_guardActive);
+
+    m_dialect = std::make_unique<SqlDialect>([raw](const QString& table) { return declaredColumns(raw, table); });
+    m_checkedFully = check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
+    if (verdict.kind == DatabaseFileVerdict::Damaged) {
+        m_damaged = true;
+        refuseWrites(readOnlyDamageText(verdict.reason, path));
+    } else if (sqlite3_db_readonly(raw, "main") == 1) {
+        refuseWrites(
+            QStringLiteral("The database '%1' cannot be written: the system lets Hourvane read it only. What it "
+                           "holds is shown, and nothing will be written to it. Allow writing to the file and its "
+                           "folder, then start Hourvane again.")
+                .arg(path));
+    }
+}
+
+SqliteSession::~SqliteSession() = default;
+
+sqlite3* SqliteSession::handleOf(const Connection& connection)
+{
+    auto* session = dynamic_cast<SqliteSession*>(&connection.engine());
+    if (!session)
+        throw Connection::unusable();
+    return session->m_db.get();
+}
+
+void SqliteSession::refuseWrites(const QString& reason)
+{
+    m_readOnlyReason = reason;
+    sqlite3_exec(m_db.get(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+}
+
+RuntimeError SqliteSession::failure(int resultCode)
+{
+    sqlite3* db = m_db.get();
+    const DatabaseFileVerdict verdict = DatabaseFileCheck::engineVerdict(db, resultCode, m_path);
+    if (verdict.kind == DatabaseFileVerdict::Damaged) {
+        becomeDamaged(verdict.reason);
+        return engineError(m_readOnlyReason);
+    }
+    if (verdict.kind == DatabaseFileVerdict::Locked)
+        return engineError(verdict.reason);
+    return engineError(db);
+}
+
+void SqliteSession::becomeDamaged(const QString& finding)
+{
+    if (m_damaged)
+        return;
+    const bool wasReadOnly = !m_readOnlyReason.isEmpty();
+    m_damaged = true;
+    refuseWrites(readOnlyDamageText(finding, m_path));
+    if (!wasReadOnly && m_turnedReadOnly)
+        m_turnedReadOnly();
+}
+
+void SqliteSession::requireWritable() const
+{
+    if (!m_readOnlyReason.isEmpty())
+        throw engineError(m_readOnlyReason);
+}
+
+StatementHandle SqliteSession::compile(const QString& sql)
+{
+    const QByteArray utf8 = m_dialect->translate(sql).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    m_guardActive = true;
+    const int rc = sqlite3_prepare_v3(m_db.get(), utf8.constData(), static_cast<int>(utf8.size()), 0, &raw, &tail);
+    m_guardActive = false;
+    StatementHandle statement(raw);
+    if ((rc & 0xff) == SQLITE_AUTH)
+        throw engineError(QStringLiteral("Only select, insert, update and delete statements can be run: '%1'.")
+                              .arg(sql));
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+    if (!statement)
+        throw engineError(QStringLiteral(
+            "Invalid SQL statement; expected 'DELETE', 'INSERT', 'SELECT', or 'UPDATE'."));
+    if (tail && !onlyBlanks(tail))
+        throw engineError(QStringLiteral("Characters found after end of SQL statement."));
+    return statement;
+}
+
+long SqliteSession::execute(const QString& sql)
+{
+    const StatementHandle statement = compile(sql);
+    const bool reading = sqlite3_stmt_readonly(statement.get());
+    if (!reading)
+        requireWritable();
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throw failure(rc);
+    return reading ? 0 : static_cast<long>(sqlite3_changes64(m_db.get()));
+}
+
+std::unique_ptr<RowCursor> SqliteSession::query(const QString& sql)
+{
+    StatementHandle statement = compile(sql);
+    if (!sqlite3_stmt_readonly(statement.get()))
+        throw engineError(QStringLiteral("A recordset only reads data; '%1' would change it.").arg(sql));
+    return std::make_unique<SqliteCursor>(std::move(statement), [this](int rc) { return failure(rc); });
+}
+
+std::unique_ptr<EngineStatement> SqliteSession::prepare(const QString& sql)
+{
+    return std::make_unique<SqliteStatement>(m_db.get(), sql);
+}
+
+const SqlDialect& SqliteSession::dialect() const
+{
+    return *m_dialect;
+}
+
+void SqliteSession::run(const char* sql)
+{
+    const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+}
+
+void SqliteSession::requireTransaction() const
+{
+    if (!inTransaction())
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+}
+
+void SqliteSession::begin()
+{
+    if (inTransaction())
+        throw engineError(QStringLiteral("A transaction is already open on this connection."));
+    requireWritable();
+    // Takes the write lock now, so a second program waits here, not half-way.
+    run("BEGIN IMMEDIATE");
+}
+
+void SqliteSession::commit()
+{
+    requireTransaction();
+    // A file found damaged since begin() takes none of the transaction.
+    if (!m_readOnlyReason.isEmpty()) {
+        sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        requireWritable();
+    }
+    run("COMMIT");
+}
+
+void SqliteSession::rollback()
+{
+    requireTransaction();
+    run("ROLLBACK");
+}
+
+bool SqliteSession::inTransaction() const
+{
+    return !sqlite3_get_autocommit(m_db.get());
+}
+
+qint64 SqliteSession::highestIdEver(const QString& table)
+{
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql = "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                           "coalesce((SELECT max(\"ID\") FROM \""
+        + table.toUtf8().replace('"', "\"\"") + "\"), 0))";
+    const int rc = sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr);
+    const StatementHandle statement(raw);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    const int step = sqlite3_step(raw);
+    if (step != SQLITE_ROW)
+        throw failure(step);
+    return sqlite3_column_int64(raw, 0);
+}
+
+void SqliteSession::reserveIdsUpTo(const QString& table, qint64 highest)
+{
+    requireWritable();
+    const QByteArray name = table.toUtf8();
+    for (const char* sql : {"INSERT INTO sqlite_sequence (name, seq) SELECT ?1, ?2 "
+                            "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?1)",
+                            "UPDATE sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2"}) {
+        sqlite3_stmt* raw = nullptr;
+        const int rc = sqlite3_prepare_v2(m_db.get(), sql, -1, &raw, nullptr);
+        const StatementHandle statement(raw);
+        if (rc != SQLITE_OK)
+            throw failure(rc);
+        sqlite3_bind_text(raw, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(raw, 2, highest);
+        const int step = sqlite3_step(raw);
+        if (step != SQLITE_DONE)
+            throw failure(step);
+    }
+}
+
+}  // namespace hv::data

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "data/engine.h"
+#include "data/sqlite/file_check.h"
+#include "data/sqlite/handles.h"
+#include "core/runtime_error.h"
+
+#include <functional>
+#include <memory>
+
+namespace hv::data {
+
+class Connection;
+
+// A database file of this program open in SQLite: what a Connection holds
+// when its connection string names a file. Nothing is written before the
+// file is known to be ours; every write is on disk when its call returns; a
+// file found damaged, at the open or later, is kept open read-only.
+class SqliteSession : public Engine {
+public:
+    // Opens the file at `path` as Connection::Open() describes, checking its
+    // pages as deep as `check` asks. `turnedReadOnly` is called when damage
+    // met after the open turns the session read-only (a file that opens
+    // read-only says so through readOnlyReason() alone).
+    SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check, std::function<void()> turnedReadOnly);
+    ~SqliteSession() override;
+
+    long execute(const QString& sql) override;
+    std::unique_ptr<RowCursor> query(const QString& sql) override;
+    std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
+    const SqlDialect& dialect() const override;
+
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override;
+
+    qint64 highestIdEver(const QString& table) override;
+    void reserveIdsUpTo(const QString& table, qint64 highest) override;
+    // The local file never checks an entry's employee or work code.
+    void keepEntriesWithoutRecords() override {}
+
+    QString readOnlyReason() const override { return m_readOnlyReason; }
+    bool isDamaged() const override { return m_damaged; }
+    bool checkedFully() const override { return m_checkedFully && !m_damaged; }
+    QString dataSource() const override { return m_path; }
+    QString serverHost() const override { return {}; }
+
+    // For tests and tools that must reach the file past the program's
+    // statements (a pragma, a limit on its size): the engine handle of
+    // `connection`'s open file. Raises the "connection cannot be used" error
+    // when the connection is closed or reaches a server. The program's own
+    // code never uses it.
+    static sqlite3* handleOf(const Connection& connection);
+
+private:
+    // The statement text translated and compiled, refused when it is not one
+    // select, insert, update or delete, or anything but blanks follows it.
+    StatementHandle compile(const QString& sql);
+    // The error to raise for an engine result code: the engine's message, the
+    // lock message, or (turning the session read-only) the damage message.
+    RuntimeError failure(int resultCode);
+    void becomeDamaged(const QString& finding);
+    // Makes the engine itself refuse every change, whatever reaches it.
+    void refuseWrites(const QString& reason);
+    // Raises readOnlyReason() when writes are refused.
+    void requireWritable() const;
+    // Raises the "no transaction" error outside one.
+    void requireTransaction() const;
+    // Runs a statement of the session's own; raises failure() when refused.
+    void run(const char* sql);
+
+    DatabaseHandle m_db;
+    std::unique_ptr<SqlDialect> m_dialect;
+    QString m_path;
+    // Set while a statement of the program is being compiled, so that the
+    // authorizer applies to it and not to the session's own queries.
+    bool m_guardActive = false;
+    QString m_readOnlyReason;
+    bool m_damaged = false;
+    // The open's check compared every page and index and found them sound.
+    bool m_checkedFully = false;
+    std::function<void()> m_turnedReadOnly;
+};
+
+}  // namespace hv::data
