@@ -39,26 +39,32 @@ public:
     // How the program's SQL dialect is written for this engine.
     virtual const SqlDialect& dialect() const = 0;
 
-    // One transaction at a time: begin() inside one, and commit() or
-    // rollback() outside one, raise a RuntimeError. begin() and commit() are
-    // refused with readOnlyReason() while it is set; a commit so refused
-    // undoes the transaction.
+    // Begins a transaction: later writes are kept until commit() or
+    // rollback(). Transactions do not nest. Refused with readOnlyReason()
+    // while it is set.
     virtual void begin() = 0;
+    // Writes everything done since begin() at once; refused outside a
+    // transaction. A transaction that cannot be written (the database turned
+    // read-only, the server undid it) is undone whole and the reason raised.
     virtual void commit() = 0;
+    // Undoes everything done since begin(); refused outside a transaction.
     virtual void rollback() = 0;
+    // True between begin() and commit() or rollback().
     virtual bool inTransaction() const = 0;
 
-    // For the program's bulk work: the highest ID `table` holds or ever gave
-    // out; raising its numbering so that no later row gets an ID up to
-    // `highest` (refused while writes are); and letting entries written in
-    // the present transaction point at records that do not exist.
+    // The highest ID `table` holds or has ever given out (the program's bulk
+    // work numbers its own rows past it).
     virtual qint64 highestIdEver(const QString& table) = 0;
+    // Raises the numbering of `table` so that no later row gets an ID up to
+    // `highest`; refused with readOnlyReason() while it is set.
     virtual void reserveIdsUpTo(const QString& table, qint64 highest) = 0;
+    // Lets the entries written in the present transaction point at employees
+    // or work codes that do not exist (the import keeps such entries).
     virtual void keepEntriesWithoutRecords() = 0;
 
     // Why writes are refused; empty while they are taken. An engine that
-    // turns read-only after it opened (damage met on the way) says so to
-    // whoever asked to be told when it was made.
+    // turns read-only after it opened (damage met on the way) tells whoever
+    // asked to be told when it was made.
     virtual QString readOnlyReason() const = 0;
     // True once the database was found damaged; it then stays read-only.
     virtual bool isDamaged() const = 0;

@@ -15,10 +15,13 @@ public:
     EngineStatement(const EngineStatement&) = delete;
     EngineStatement& operator=(const EngineStatement&) = delete;
 
+    // Binds Null to the value at `position`.
     virtual void bindNull(int position) = 0;
+    // Binds a whole number.
     virtual void bindInteger(int position, qint64 value) = 0;
+    // Binds a number.
     virtual void bindNumber(int position, double value) = 0;
-    // Text as UTF-8 bytes, copied before the call returns.
+    // Binds text given as UTF-8 bytes, copied before the call returns.
     virtual void bindText(int position, QByteArrayView utf8) = 0;
 
     // Runs a write to its end; the statement is then ready to run again.
@@ -27,14 +30,16 @@ public:
     // statement is then ready to run again).
     virtual bool next() = 0;
 
-    // The current row's cells.
+    // True when the current row's cell holds Null.
     virtual bool isNull(int column) const = 0;
+    // The cell as a whole number (a yes/no as 1 or 0).
     virtual qint64 integer(int column) const = 0;
+    // The cell as a number.
     virtual double number(int column) const = 0;
-    // Text exactly as stored; a date or timestamp in the local file's stored
-    // form ("yyyy-MM-dd", or with "THH:mm:ss").
+    // The cell's text exactly as stored; a date or timestamp in the local
+    // file's stored form ("yyyy-MM-dd", or with "THH:mm:ss").
     virtual QString text(int column) const = 0;
-    // True when the value is stored as a number (not as text or Null).
+    // True when the cell is stored as a number (not as text or Null).
     virtual bool isNumber(int column) const = 0;
 
     // The ID that the last insert on the statement's database received.
