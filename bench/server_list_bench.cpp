@@ -10,7 +10,7 @@
 #include "data/database_choice.h"
 #include "core/file_system.h"
 #include "app/main_window.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 #include "data/postgres/handles.h"

@@ -1,9 +1,9 @@
 #include "catalog/employee_editor.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "core/twips.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "catalog/notes_box.h"
 #include "data/component_factory.h"
 #include "data/connection.h"

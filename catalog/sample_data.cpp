@@ -1,7 +1,7 @@
 #include "catalog/sample_data.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"

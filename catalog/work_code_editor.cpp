@@ -1,8 +1,8 @@
 #include "catalog/work_code_editor.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
-#include "app/ui_seam.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
+#include "gui/ui_seam.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"

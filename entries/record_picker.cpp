@@ -1,7 +1,7 @@
 #include "entries/record_picker.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "core/locale_text.h"
 #include "data/recordset.h"

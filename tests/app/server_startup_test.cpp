@@ -5,7 +5,7 @@
 #include "main_window_fixture.h"
 
 #include "data/database_choice.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/postgres/session.h"

@@ -6,7 +6,7 @@
 
 #include "core/data_places.h"
 #include "data/local_database.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"

@@ -8,7 +8,7 @@
 #include "data/database_check_schedule.h"
 #include "core/file_system.h"
 #include "core/settings_store.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "bench/bench_database.h"
 #include "data/connection.h"

@@ -1,7 +1,7 @@
 #include "catalog_fixture.h"
 
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"

@@ -1,4 +1,4 @@
-#include "reports/report_options.h"
+#include "reports/engine/report_options.h"
 
 #include "core/app_config.h"
 #include "core/settings_store.h"

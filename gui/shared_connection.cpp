@@ -1,6 +1,6 @@
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 
-#include "app/busy_pointer.h"
+#include "gui/busy_pointer.h"
 #include "data/database_check_schedule.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"

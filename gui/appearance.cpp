@@ -1,9 +1,9 @@
-#include "app/appearance.h"
+#include "gui/appearance.h"
 
 #include "core/app_config.h"
 #include "core/file_system.h"
-#include "app/skin_framework.h"
-#include "app/ui_seam.h"
+#include "gui/skin_framework.h"
+#include "gui/ui_seam.h"
 #include "core/runtime_error.h"
 
 #include <QCheckBox>
