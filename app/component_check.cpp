@@ -106,7 +106,7 @@ QString ProcessorAddressWidth()
 
 QString repairPackagePath(const QString& addressWidth)
 {
-    return fs::ProgramFolder() + QLatin1Char('/')
+    return fs::programFolder() + QLatin1Char('/')
         + (addressWidth == QStringLiteral("64") ? QStringLiteral("ADOFix64.msu") : QStringLiteral("ADOFix86.msu"));
 }
 

@@ -10,6 +10,7 @@
 #include "core/file_system.h"
 #include "data/local_database.h"
 #include "app/old_database_offer.h"
+#include "core/settings_section.h"
 #include "core/settings_store.h"
 #include "gui/shared_connection.h"
 #include "core/twips.h"
@@ -92,15 +93,7 @@ QString columnKey(int position)
     return QString::number(position) + QStringLiteral("ColumnHeaders");
 }
 
-QString getSetting(const QString& key, const QString& defaultValue)
-{
-    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, key, defaultValue);
-}
-
-void saveSetting(const QString& key, const QString& value)
-{
-    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, key, value);
-}
+const settings::Section kSettings;
 
 }  // namespace
 
@@ -284,10 +277,10 @@ void Form1::sayReadOnlyState()
 void Form1::Form_Load()
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
-    if (err.test(100, [] { return fs::NothingAt(firstLevelDataFolder()); }))
-        err.line(102, [] { fs::MakeFolder(firstLevelDataFolder()); });
-    if (err.test(104, [] { return fs::NothingAt(dataFolder()); }))
-        err.line(106, [] { fs::MakeFolder(dataFolder()); });
+    if (err.test(100, [] { return fs::nothingAt(firstLevelDataFolder()); }))
+        err.line(102, [] { fs::makeFolder(firstLevelDataFolder()); });
+    if (err.test(104, [] { return fs::nothingAt(dataFolder()); }))
+        err.line(106, [] { fs::makeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
         err.line(110, [] { LocalDatabase::copyTemplateTo(liveDatabasePath()); });
     // Other copies of the program learn that the database is in use; a
@@ -351,11 +344,11 @@ void Form1::Form_Load()
         });
     }
 
-    err.line(158, [&] { setColumnWidthTwips(1, text::toSingle(getSetting(columnKey(1), QStringLiteral("1200")))); });
+    err.line(158, [&] { setColumnWidthTwips(1, text::toSingle(kSettings.value(columnKey(1), QStringLiteral("1200")))); });
     int position = 2;
     while (err.loopTest(160, [&] { return position <= m_model->columnCount(); })) {
         err.line(162, [&] {
-            setColumnWidthTwips(position, text::toSingle(getSetting(columnKey(position), QStringLiteral("1700"))));
+            setColumnWidthTwips(position, text::toSingle(kSettings.value(columnKey(position), QStringLiteral("1700"))));
         });
         ++position;  // line 164
     }
@@ -364,7 +357,7 @@ void Form1::Form_Load()
     err.line(166, [&] { ListData(); });
 
     err.line(168, [&] {
-        const qint16 saved = text::toInteger(getSetting(QStringLiteral("WindowState"), QStringLiteral("0")));
+        const qint16 saved = text::toInteger(kSettings.value(QStringLiteral("WindowState"), QStringLiteral("0")));
         switch (saved) {
         case 0: setWindowState(Qt::WindowNoState); break;
         case 1: setWindowState(Qt::WindowMinimized); break;
@@ -475,7 +468,7 @@ bool Form1::readList()
     });
     err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
     const bool opened = err.line(104, [&] {
-        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
+        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (!opened)
         return false;  // nothing to read: the list stays empty
@@ -681,12 +674,12 @@ void Form1::Form_QueryUnload()
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_QueryUnload")), this);
     int position = 1;
     while (err.loopTest(100, [&] { return position <= m_model->columnCount(); })) {
-        err.line(102, [&] { saveSetting(columnKey(position), text::numberToText(columnWidthTwips(position))); });
+        err.line(102, [&] { kSettings.save(columnKey(position), text::numberToText(columnWidthTwips(position))); });
         ++position;  // line 104
     }
-    err.line(106, [&] { saveSetting(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
+    err.line(106, [&] { kSettings.save(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
     err.line(108, [&] {
-        if (SharedConnection::current().state() != 0)
+        if (SharedConnection::current().state() != data::Connection::StateClosed)
             SharedConnection::current().Close();
     });
     err.line(110, [&] {

@@ -148,7 +148,7 @@ void Form3::LoadData()
     std::unique_ptr<data::Recordset> rs;
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
-        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), 3, 1);
+        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         for (int number = 1; number <= 16; ++number) {

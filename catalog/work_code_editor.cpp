@@ -86,7 +86,7 @@ void Form5::LoadData()
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
         data::required(rs).Open(QStringLiteral("select * from [Work Codes] where ID=") + m_ID, SharedConnection::get(),
-                                3, 1);
+                                data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         err.line(106, [&] { m_Text1->setText(text::valueToText(data::required(rs).Fields(QStringLiteral("Description")))); });

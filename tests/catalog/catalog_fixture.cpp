@@ -26,7 +26,7 @@ void CatalogTest::SetUp()
 void CatalogTest::TearDown()
 {
     if (SharedConnection::isSet()) {
-        if (SharedConnection::get().state() != 0)
+        if (SharedConnection::get().state() != data::Connection::StateClosed)
             SharedConnection::get().Close();
         SharedConnection::release();
     }
