@@ -76,7 +76,7 @@ using places::firstLevelDataFolder;
 
 QString liveDatabasePath()
 {
-    return LocalDatabase().path();
+    return data::LocalDatabase().path();
 }
 
 // Screen readers learn what the main window is from its accessible role: a
@@ -223,10 +223,10 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 QString Form1::connectionString()
 {
     // A database on a server, once chosen, instead of the local file.
-    const QString server = DatabaseChoice::serverAddress();
+    const QString server = data::DatabaseChoice::serverAddress();
     if (!server.isEmpty())
         return server;
-    return LocalDatabase().connectionString();
+    return data::LocalDatabase().connectionString();
 }
 
 void Form1::watchReadOnlyState()
@@ -282,7 +282,7 @@ void Form1::Form_Load()
     if (err.test(104, [] { return fs::nothingAt(dataFolder()); }))
         err.line(106, [] { fs::makeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
-        err.line(110, [] { LocalDatabase::copyTemplateTo(liveDatabasePath()); });
+        err.line(110, [] { data::LocalDatabase::copyTemplateTo(liveDatabasePath()); });
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
@@ -322,7 +322,7 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     // A database the old program wrote is offered for conversion before it is opened.
-    if (DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
+    if (data::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });

@@ -40,7 +40,7 @@ DatabaseRestore::DatabaseRestore(QString livePath, QString backupsFolder)
 void DatabaseRestore::requireDatabaseOfOurs(const QString& path)
 {
     const std::unique_ptr<data::Connection> probe = data::ComponentFactory::createConnection();
-    probe->Open(LocalDatabase::connectionStringOf(path));
+    probe->Open(data::LocalDatabase::connectionStringOf(path));
     probe->Close();
 }
 

@@ -3,7 +3,7 @@
 #include "core/app_config.h"
 #include "core/settings_section.h"
 
-namespace hv {
+namespace hv::data {
 
 namespace {
 
@@ -35,4 +35,4 @@ void DatabaseCheckSchedule::closedCleanly()
     kCheckSettings.save(kSessionOpen, QStringLiteral("0"));
 }
 
-}  // namespace hv
+}  // namespace hv::data

@@ -4,7 +4,7 @@
 #include "core/settings_section.h"
 #include "data/postgres/address.h"
 
-namespace hv {
+namespace hv::data {
 
 namespace {
 
@@ -41,4 +41,4 @@ void DatabaseChoice::chooseLocal()
     settings::Section().save(kKey, QString());
 }
 
-}  // namespace hv
+}  // namespace hv::data

@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace hv {
+namespace hv::data {
 
 LocalDatabase::LocalDatabase() : LocalDatabase(places::dataFolder())
 {
@@ -58,4 +58,4 @@ void LocalDatabase::copyTemplateTo(const QString& destination)
     fs::copyFile(source, destination);
 }
 
-}  // namespace hv
+}  // namespace hv::data

@@ -32,7 +32,7 @@ Shared& shared()
 void attemptOpen()
 {
     Shared& s = shared();
-    const data::DatabaseFileCheck::PageCheck depth = DatabaseCheckSchedule::depthForOpen();
+    const data::DatabaseFileCheck::PageCheck depth = data::DatabaseCheckSchedule::depthForOpen();
     try {
         // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
@@ -44,7 +44,7 @@ void attemptOpen()
     }
     s.failure.reset();
     s.openedByString = true;
-    DatabaseCheckSchedule::opened(depth);
+    data::DatabaseCheckSchedule::opened(depth);
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ void SharedConnection::release()
 {
     Shared& s = shared();
     if (s.openedByString)
-        DatabaseCheckSchedule::closedCleanly();
+        data::DatabaseCheckSchedule::closedCleanly();
     set(nullptr);
 }
 

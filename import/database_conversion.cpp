@@ -83,9 +83,9 @@ ImportSummary DatabaseConversion::convert()
 {
     // What a conversion stopped part-way left is started again from nothing.
     discardWork();
-    LocalDatabase::copyTemplateTo(m_workPath);
+    data::LocalDatabase::copyTemplateTo(m_workPath);
     const std::unique_ptr<data::Connection> connection = data::ComponentFactory::createConnection();
-    connection->Open(LocalDatabase::connectionStringOf(m_workPath));
+    connection->Open(data::LocalDatabase::connectionStringOf(m_workPath));
     const ImportSummary summary = OldDatabaseImporter(*connection).importFile(m_livePath);
     connection->Close();
     keepOriginal();

@@ -32,7 +32,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     ASSERT_TRUE(QDir().mkpath(folder));
     places::setDataFolder(folder);
     const auto reset = qScopeGuard([] { places::setDataFolder({}); });
-    const QString live = LocalDatabase().path();
+    const QString live = data::LocalDatabase().path();
     const QString backups = places::backupsFolder();
     const QDateTime first(QDate(2026, 5, 1), QTime(9, 0));
     const auto startOn = [&](int day) {

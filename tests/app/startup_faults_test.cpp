@@ -300,16 +300,16 @@ TEST_F(MainWindowTest, SettingsThatCannotBeWrittenAreReportedOnceAtClosing)
 TEST_F(MainWindowTest, TheFullCheckComesOnTheFirstOpenOfADayAndAfterAnUncleanEnd)
 {
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
     auto window = start();
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
     closeWindow(window);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
     window = start();
     window.reset();  // the program ends without closing its window
     SharedConnection::set(nullptr);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
 }
 
 }  // namespace
