@@ -3,7 +3,7 @@
 #include "core/app_config.h"
 #include "core/file_system.h"
 #include "core/launcher.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -106,7 +106,7 @@ QString ProcessorAddressWidth()
 
 QString repairPackagePath(const QString& addressWidth)
 {
-    return fs::ProgramFolder() + QLatin1Char('/')
+    return fs::programFolder() + QLatin1Char('/')
         + (addressWidth == QStringLiteral("64") ? QStringLiteral("ADOFix64.msu") : QStringLiteral("ADOFix86.msu"));
 }
 

@@ -1,7 +1,7 @@
 // Starts the program: with an option that does a job (see --help), runs it
 // without a window and exits; otherwise the main window loads (start-up) and
 // is shown.
-#include "app/appearance.h"
+#include "gui/appearance.h"
 #include "app/main_window.h"
 #include "core/version.h"
 #include "cli/command_line.h"

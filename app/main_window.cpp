@@ -1,19 +1,20 @@
 #include "app/main_window.h"
 
 #include "core/app_config.h"
-#include "app/appearance.h"
-#include "app/busy_pointer.h"
+#include "gui/appearance.h"
+#include "gui/busy_pointer.h"
 #include "app/component_check.h"
 #include "data/database_choice.h"
 #include "core/data_places.h"
-#include "app/error_report.h"
+#include "gui/error_report.h"
 #include "core/file_system.h"
 #include "data/local_database.h"
 #include "app/old_database_offer.h"
+#include "core/settings_section.h"
 #include "core/settings_store.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "core/twips.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "app/work_hours_model.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
@@ -75,7 +76,7 @@ using places::firstLevelDataFolder;
 
 QString liveDatabasePath()
 {
-    return LocalDatabase().path();
+    return data::LocalDatabase().path();
 }
 
 // Screen readers learn what the main window is from its accessible role: a
@@ -92,15 +93,7 @@ QString columnKey(int position)
     return QString::number(position) + QStringLiteral("ColumnHeaders");
 }
 
-QString getSetting(const QString& key, const QString& defaultValue)
-{
-    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, key, defaultValue);
-}
-
-void saveSetting(const QString& key, const QString& value)
-{
-    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, key, value);
-}
+const settings::Section kSettings;
 
 }  // namespace
 
@@ -230,10 +223,10 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 QString Form1::connectionString()
 {
     // A database on a server, once chosen, instead of the local file.
-    const QString server = DatabaseChoice::serverAddress();
+    const QString server = data::DatabaseChoice::serverAddress();
     if (!server.isEmpty())
         return server;
-    return LocalDatabase().connectionString();
+    return data::LocalDatabase().connectionString();
 }
 
 void Form1::watchReadOnlyState()
@@ -284,12 +277,12 @@ void Form1::sayReadOnlyState()
 void Form1::Form_Load()
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
-    if (err.test(100, [] { return fs::NothingAt(firstLevelDataFolder()); }))
-        err.line(102, [] { fs::MakeFolder(firstLevelDataFolder()); });
-    if (err.test(104, [] { return fs::NothingAt(dataFolder()); }))
-        err.line(106, [] { fs::MakeFolder(dataFolder()); });
+    if (err.test(100, [] { return fs::nothingAt(firstLevelDataFolder()); }))
+        err.line(102, [] { fs::makeFolder(firstLevelDataFolder()); });
+    if (err.test(104, [] { return fs::nothingAt(dataFolder()); }))
+        err.line(106, [] { fs::makeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
-        err.line(110, [] { LocalDatabase::copyTemplateTo(liveDatabasePath()); });
+        err.line(110, [] { data::LocalDatabase::copyTemplateTo(liveDatabasePath()); });
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
@@ -329,7 +322,7 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     // A database the old program wrote is offered for conversion before it is opened.
-    if (DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
+    if (data::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
@@ -351,11 +344,11 @@ void Form1::Form_Load()
         });
     }
 
-    err.line(158, [&] { setColumnWidthTwips(1, text::toSingle(getSetting(columnKey(1), QStringLiteral("1200")))); });
+    err.line(158, [&] { setColumnWidthTwips(1, text::toSingle(kSettings.value(columnKey(1), QStringLiteral("1200")))); });
     int position = 2;
     while (err.loopTest(160, [&] { return position <= m_model->columnCount(); })) {
         err.line(162, [&] {
-            setColumnWidthTwips(position, text::toSingle(getSetting(columnKey(position), QStringLiteral("1700"))));
+            setColumnWidthTwips(position, text::toSingle(kSettings.value(columnKey(position), QStringLiteral("1700"))));
         });
         ++position;  // line 164
     }
@@ -364,7 +357,7 @@ void Form1::Form_Load()
     err.line(166, [&] { ListData(); });
 
     err.line(168, [&] {
-        const qint16 saved = text::toInteger(getSetting(QStringLiteral("WindowState"), QStringLiteral("0")));
+        const qint16 saved = text::toInteger(kSettings.value(QStringLiteral("WindowState"), QStringLiteral("0")));
         switch (saved) {
         case 0: setWindowState(Qt::WindowNoState); break;
         case 1: setWindowState(Qt::WindowMinimized); break;
@@ -475,7 +468,7 @@ bool Form1::readList()
     });
     err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
     const bool opened = err.line(104, [&] {
-        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), 3, 1);
+        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (!opened)
         return false;  // nothing to read: the list stays empty
@@ -681,12 +674,12 @@ void Form1::Form_QueryUnload()
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_QueryUnload")), this);
     int position = 1;
     while (err.loopTest(100, [&] { return position <= m_model->columnCount(); })) {
-        err.line(102, [&] { saveSetting(columnKey(position), text::numberToText(columnWidthTwips(position))); });
+        err.line(102, [&] { kSettings.save(columnKey(position), text::numberToText(columnWidthTwips(position))); });
         ++position;  // line 104
     }
-    err.line(106, [&] { saveSetting(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
+    err.line(106, [&] { kSettings.save(QStringLiteral("WindowState"), QString::number(windowStateNumber())); });
     err.line(108, [&] {
-        if (SharedConnection::current().state() != 0)
+        if (SharedConnection::current().state() != data::Connection::StateClosed)
             SharedConnection::current().Close();
     });
     err.line(110, [&] {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/main_window_layout.h"
-#include "app/skin_framework.h"
-#include "app/window_pointer.h"
+#include "gui/skin_framework.h"
+#include "gui/window_pointer.h"
 #include "backup/database_use_lock.h"
+#include "entries/entry_list.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,7 +23,7 @@ class WorkHoursModel;
 
 // The main window: start-up, the work-hours list with its six buttons, the
 // layout in each window state, and saving the settings when it closes.
-class Form1 : public QWidget {
+class Form1 : public QWidget, public entries::EntryList {
     Q_OBJECT
 
 public:
@@ -61,7 +62,7 @@ public:
     // server could not be read (a connection made again within the read is
     // not a failure), the user is told that the empty list is no sign of
     // empty data and may try again.
-    void ListData();
+    void ListData() override;
 
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
@@ -74,14 +75,12 @@ public:
     void setMousePointer(int pointer) { m_pointer.set(pointer); }
     const WindowPointer& pointer() const { return m_pointer; }
 
-    // The list as the entry commands see it: the number of items, the
-    // current item's position in display order (counted from 1, 0 when there
-    // is none), its text (0) or sub-item texts (1 to 5), and selecting the
-    // item at a position.
-    int listCount() const;
-    int selectedPosition() const;
-    QString selectedText(int subItem) const;
-    void selectPosition(int position);
+    // The list as the entry commands see it.
+    QWidget* listWindow() override { return this; }
+    int listCount() const override;
+    int selectedPosition() const override;
+    QString selectedText(int subItem) const override;
+    void selectPosition(int position) override;
 
     // "Add New Work", "Edit Selected Work" and "Delete Selected Work".
     void PushButton2_Click();

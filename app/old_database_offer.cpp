@@ -1,6 +1,6 @@
 #include "app/old_database_offer.h"
 
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "import/database_conversion.h"
 #include "import/import_error.h"
 #include "import/old_format_signature.h"

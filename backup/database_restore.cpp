@@ -40,7 +40,7 @@ DatabaseRestore::DatabaseRestore(QString livePath, QString backupsFolder)
 void DatabaseRestore::requireDatabaseOfOurs(const QString& path)
 {
     const std::unique_ptr<data::Connection> probe = data::ComponentFactory::createConnection();
-    probe->Open(LocalDatabase::connectionStringOf(path));
+    probe->Open(data::LocalDatabase::connectionStringOf(path));
     probe->Close();
 }
 
@@ -163,7 +163,7 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
     QList<std::pair<QString, QString>> moved;
     try {
         if (!companionsOnly)
-            fs::CopyFile(m_livePath, kept);
+            fs::copyFile(m_livePath, kept);
         // Each companion goes with the kept copy under its own suffix, moved
         // in one rename, so that it is in one place or the other at every
         // moment.
@@ -177,7 +177,7 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
                 throw refusal(QStringLiteral("cannot move '%1' to '%2': %3")
                                   .arg(companion, target, QString::fromLocal8Bit(std::strerror(errno))));
             // The backups folder is on another disk: copied, and only then removed.
-            fs::CopyFile(companion, target);
+            fs::copyFile(companion, target);
             if (!QFile::remove(companion)) {
                 QFile::remove(target);
                 throw refusal(QStringLiteral("cannot remove '%1' after copying it to '%2'").arg(companion, target));
@@ -188,7 +188,7 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
         // Everything goes back as it was: the live file keeps its companions.
         for (const auto& [from, to] : moved) {
             if (std::rename(QFile::encodeName(to).constData(), QFile::encodeName(from).constData()) != 0)
-                fs::CopyFile(to, from);
+                fs::copyFile(to, from);
         }
         if (!companionsOnly)
             QFile::remove(kept);

@@ -9,7 +9,7 @@
 #include "bench/raw_list_read.h"
 #include "core/file_system.h"
 #include "app/main_window.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 
 #include <QApplication>

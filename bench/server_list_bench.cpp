@@ -10,7 +10,7 @@
 #include "data/database_choice.h"
 #include "core/file_system.h"
 #include "app/main_window.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 #include "data/postgres/handles.h"
@@ -42,9 +42,9 @@ hv::Form1& window(bool onServer)
         g_window.reset();
         hv::SharedConnection::release();
         if (onServer)
-            hv::DatabaseChoice::chooseServer(g_serverAddress);
+            hv::data::DatabaseChoice::chooseServer(g_serverAddress);
         else
-            hv::DatabaseChoice::chooseLocal();
+            hv::data::DatabaseChoice::chooseLocal();
         hv::Form1::Environment env;
         env.random = [] { return 0.5; };
         env.openPage = [](const QString&) {};

@@ -1,9 +1,9 @@
 #include "catalog/employee_editor.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "core/twips.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "catalog/notes_box.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
@@ -148,7 +148,7 @@ void Form3::LoadData()
     std::unique_ptr<data::Recordset> rs;
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
-        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), 3, 1);
+        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         for (int number = 1; number <= 16; ++number) {

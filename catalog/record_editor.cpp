@@ -1,6 +1,6 @@
 #include "catalog/record_editor.h"
 
-#include "app/error_report.h"
+#include "gui/error_report.h"
 
 namespace hv {
 

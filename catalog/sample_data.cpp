@@ -1,7 +1,7 @@
 #include "catalog/sample_data.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
@@ -74,7 +74,7 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
     // Opens a query on the one recordset, reads its field into target when
     // there is a row, and closes it: four numbered lines from openLine on.
     const auto readValue = [&](int openLine, const char* sql, const char* field, qint32& target) {
-        err.line(openLine, [&] { data::required(rs).Open(QString::fromLatin1(sql), SharedConnection::get(), 3, 1); });
+        err.line(openLine, [&] { data::required(rs).Open(QString::fromLatin1(sql), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly); });
         if (err.test(openLine + 2, [&] { return !data::required(rs).Eof(); }))
             err.line(openLine + 4, [&] { target = text::toLong(data::required(rs).Fields(QString::fromLatin1(field))); });
         err.line(openLine + 6, [&] { data::required(rs).Close(); });

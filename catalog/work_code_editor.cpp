@@ -1,8 +1,8 @@
 #include "catalog/work_code_editor.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
-#include "app/ui_seam.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
+#include "gui/ui_seam.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
@@ -86,7 +86,7 @@ void Form5::LoadData()
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
         data::required(rs).Open(QStringLiteral("select * from [Work Codes] where ID=") + m_ID, SharedConnection::get(),
-                                3, 1);
+                                data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         err.line(106, [&] { m_Text1->setText(text::valueToText(data::required(rs).Fields(QStringLiteral("Description")))); });

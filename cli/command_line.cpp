@@ -196,9 +196,9 @@ int CommandLine::run()
     data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())
         return context.fail(*problem);
-    context.serverAddress = DatabaseChoice::serverAddress();
+    context.serverAddress = data::DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
-    context.liveDatabase = LocalDatabase(context.dataFolder).path();
+    context.liveDatabase = data::LocalDatabase(context.dataFolder).path();
     context.backupsFolder = places::backupsFolder();
     return m_command->run(m_value, context);
 }

@@ -6,7 +6,7 @@
 #include "core/locale_text.h"
 #include "data/prepared_statement.h"
 #include "core/runtime_error.h"
-#include "reports/csv_writer.h"
+#include "reports/engine/csv_writer.h"
 
 #include <QFile>
 #include <QFileInfo>

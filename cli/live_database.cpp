@@ -34,7 +34,7 @@ void LiveDatabase::create()
 {
     if (exists())
         return;
-    LocalDatabase(m_context.dataFolder).create();
+    data::LocalDatabase(m_context.dataFolder).create();
     m_created = true;
 }
 
@@ -73,7 +73,7 @@ data::Connection& LiveDatabase::open()
         return *m_connection;
     }
     try {
-        m_connection->Open(LocalDatabase(m_context.dataFolder).connectionString());
+        m_connection->Open(data::LocalDatabase(m_context.dataFolder).connectionString());
     } catch (const RuntimeError& failure) {
         if (import::OldFormatSignature::of(m_context.liveDatabase) != import::OldFormatSignature::NotOldFormat)
             throw RuntimeError(failure.number(),

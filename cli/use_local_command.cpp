@@ -19,7 +19,7 @@ std::optional<QString> UseLocalCommand::refusalWithDataFolder() const
 
 int UseLocalCommand::run(const QString& /*value*/, CommandContext& context)
 {
-    DatabaseChoice::chooseLocal();
+    data::DatabaseChoice::chooseLocal();
     const QString unsaved = settings::takeSaveFailure();
     if (!unsaved.isEmpty())
         return context.fail(unsaved);

@@ -39,7 +39,7 @@ QString backupsFolder()
 
 QString templateDatabasePath()
 {
-    return fs::ProgramFolder() + QStringLiteral("/dbBlank.mdb");
+    return fs::programFolder() + QStringLiteral("/dbBlank.mdb");
 }
 
 void setDataFolder(const QString& folder)

@@ -43,17 +43,17 @@ bool FileExists(const QString& path)
     return info.exists() && info.lastModified().isValid();
 }
 
-bool NothingAt(const QString& path)
+bool nothingAt(const QString& path)
 {
     return path.isEmpty() || !QFileInfo::exists(path);
 }
 
-bool FileListed(const QString& path)
+bool fileListed(const QString& path)
 {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-void MakeFolder(const QString& path)
+void makeFolder(const QString& path)
 {
     if (path.isEmpty() || !QDir().mkdir(path))
         throw RuntimeError(err::PathFileAccess,
@@ -79,7 +79,7 @@ RuntimeError accessError(const QString& text)
 
 }  // namespace
 
-void CopyFile(const QString& source, const QString& destination)
+void copyFile(const QString& source, const QString& destination)
 {
     const QString sourceLink = danglingLink(source);
     if (!sourceLink.isEmpty())
@@ -115,7 +115,7 @@ void CopyFile(const QString& source, const QString& destination)
     }
 }
 
-void SyncFolder(const QString& folder)
+void syncFolder(const QString& folder)
 {
     try {
         data::DurableFile::syncFolder(folder);
@@ -124,7 +124,7 @@ void SyncFolder(const QString& folder)
     }
 }
 
-QString ProgramFolder()
+QString programFolder()
 {
     if (!programFolderOverride().isEmpty())
         return programFolderOverride();

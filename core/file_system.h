@@ -17,14 +17,14 @@ QString SpecialFolderPath(int folder);
 bool FileExists(const QString& path);
 
 // True when a listing of the path, folders included, finds nothing there.
-bool NothingAt(const QString& path);
+bool nothingAt(const QString& path);
 
 // True when a listing of the path, files only, finds a file there: a folder
 // of that name is passed over.
-bool FileListed(const QString& path);
+bool fileListed(const QString& path);
 
 // Creates one folder; raises "Path/File access error" (75) when it cannot.
-void MakeFolder(const QString& path);
+void makeFolder(const QString& path);
 
 // Copies a file to a destination that must not exist yet (not even as a
 // link to nowhere). The copy is made under a temporary name, synced, renamed
@@ -33,16 +33,16 @@ void MakeFolder(const QString& path);
 // Raises "File not found" (53) when the source is missing and "Path/File
 // access error" (75) otherwise, with the reason the system gave (a full
 // disk, a file that cannot be read, a link to nowhere).
-void CopyFile(const QString& source, const QString& destination);
+void copyFile(const QString& source, const QString& destination);
 
 // Makes a rename or a new file in the folder survive a power cut; raises
 // "Path/File access error" (75) with the system's reason when the folder
 // cannot be synced (a file system that cannot sync folders at all is taken
 // as synced).
-void SyncFolder(const QString& folder);
+void syncFolder(const QString& folder);
 
 // The folder that holds the program file. Tests may point it elsewhere.
-QString ProgramFolder();
+QString programFolder();
 void setProgramFolder(const QString& folder);
 
 }  // namespace hv::fs

@@ -1,11 +1,10 @@
 #include "data/database_choice.h"
 
-#include "core/app_config.h"
 #include "core/data_places.h"
-#include "core/settings_store.h"
+#include "core/settings_section.h"
 #include "data/postgres/address.h"
 
-namespace hv {
+namespace hv::data {
 
 namespace {
 
@@ -23,13 +22,13 @@ QString DatabaseChoice::serverAddress()
 
 QString DatabaseChoice::savedServerAddress()
 {
-    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, kKey).trimmed();
+    return settings::Section().value(kKey).trimmed();
 }
 
 QString DatabaseChoice::chooseServer(const QString& address)
 {
     const QString kept = data::ServerAddress::withoutPassword(address.trimmed());
-    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, kKey, kept);
+    settings::Section().save(kKey, kept);
     if (!data::ServerAddress::hasPassword(address))
         return {};
     return QStringLiteral("The password in the address was not saved: Hourvane never keeps passwords. Put it in "
@@ -39,7 +38,7 @@ QString DatabaseChoice::chooseServer(const QString& address)
 
 void DatabaseChoice::chooseLocal()
 {
-    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, kKey, QString());
+    settings::Section().save(kKey, QString());
 }
 
-}  // namespace hv
+}  // namespace hv::data

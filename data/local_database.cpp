@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace hv {
+namespace hv::data {
 
 LocalDatabase::LocalDatabase() : LocalDatabase(places::dataFolder())
 {
@@ -55,7 +55,7 @@ void LocalDatabase::copyTemplateTo(const QString& destination)
                                + QStringLiteral(" It is the empty database that Hourvane copies on its first start, "
                                                 "so no database was made from it; reinstalling Hourvane replaces it, "
                                                 "and the next start tries again."));
-    fs::CopyFile(source, destination);
+    fs::copyFile(source, destination);
 }
 
-}  // namespace hv
+}  // namespace hv::data

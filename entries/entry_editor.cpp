@@ -1,8 +1,8 @@
 #include "entries/entry_editor.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
-#include "app/ui_seam.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
+#include "gui/ui_seam.h"
 #include "catalog/employee_editor.h"
 #include "catalog/work_code_editor.h"
 #include "data/component_factory.h"
@@ -73,7 +73,7 @@ Form2::Form2(QWidget* parent)
                                {kOwner, QStringLiteral("LoadEmployees"),
                                 QStringLiteral("select * from [Employees Extended]"), QStringLiteral("Employee Name")},
                                this),
-                  [] { return std::unique_ptr<RecordEditor>(new Form3); },
+                  []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form3>(); },
                   QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
                                  "employee."),
                   QStringLiteral("delete from Employees where ID="),
@@ -82,7 +82,7 @@ Form2::Form2(QWidget* parent)
                                {kOwner, QStringLiteral("LoadWorkCodes"), QStringLiteral("select * from [Work Codes]"),
                                 QStringLiteral("Description")},
                                this),
-                  [] { return std::unique_ptr<RecordEditor>(new Form5); },
+                  []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form5>(); },
                   QStringLiteral("Warning: Deleting opened by will also delete issue data that is linked to this "
                                  "employee."),
                   QStringLiteral("delete from [Work Codes] where ID="),
@@ -175,7 +175,7 @@ void Form2::LoadEntry()
     // No report of its own: the first failure ends it and is reported by the
     // load; what was set before stays.
     const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
-    rs->Open(QStringLiteral("select * from [Work Hours Extended] where ID=") + m_ID, SharedConnection::get(), 3, 1);
+    rs->Open(QStringLiteral("select * from [Work Hours Extended] where ID=") + m_ID, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     if (!rs->Eof()) {
         const auto selectText = [](QComboBox* picker, const QVariant& value) {
             // The first item with exactly this text; none leaves no selection.

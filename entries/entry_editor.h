@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/secondary_window.h"
+#include "gui/secondary_window.h"
 #include "entries/record_picker.h"
 
 #include <QDateTime>

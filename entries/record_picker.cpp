@@ -1,7 +1,7 @@
 #include "entries/record_picker.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "core/locale_text.h"
 #include "data/recordset.h"
@@ -29,7 +29,7 @@ void RecordPicker::fill(quint8 clearSelection)
     const auto endEarly = [&] { m_combo.setCurrentIndex(-1); };
     std::unique_ptr<data::Recordset> rs;
     err.line(104, [&] { rs = data::ComponentFactory::createRecordset(); });
-    if (!err.line(106, [&] { data::required(rs).Open(m_source.query, SharedConnection::get(), 3, 1); }))
+    if (!err.line(106, [&] { data::required(rs).Open(m_source.query, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly); }))
         return endEarly();
 
     // Each row's ID and text are read before either is added, so a row that

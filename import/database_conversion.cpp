@@ -83,9 +83,9 @@ ImportSummary DatabaseConversion::convert()
 {
     // What a conversion stopped part-way left is started again from nothing.
     discardWork();
-    LocalDatabase::copyTemplateTo(m_workPath);
+    data::LocalDatabase::copyTemplateTo(m_workPath);
     const std::unique_ptr<data::Connection> connection = data::ComponentFactory::createConnection();
-    connection->Open(LocalDatabase::connectionStringOf(m_workPath));
+    connection->Open(data::LocalDatabase::connectionStringOf(m_workPath));
     const ImportSummary summary = OldDatabaseImporter(*connection).importFile(m_livePath);
     connection->Close();
     keepOriginal();
@@ -108,7 +108,7 @@ void DatabaseConversion::keepOriginal()
     const QByteArray kept = QFile::encodeName(m_keptPath);
     if (::link(live.constData(), kept.constData()) == 0) {
         m_madeKept = true;
-        fs::SyncFolder(QFileInfo(m_keptPath).absolutePath());
+        fs::syncFolder(QFileInfo(m_keptPath).absolutePath());
         return;
     }
     const int error = errno;
@@ -116,7 +116,7 @@ void DatabaseConversion::keepOriginal()
         throw RuntimeError(err::PathFileAccess, QStringLiteral("Cannot keep the original file as '%1': %2")
                                                     .arg(m_keptPath, QString::fromLocal8Bit(std::strerror(error))));
     // A file system without second names: a copy that reached the disk.
-    fs::CopyFile(m_livePath, m_keptPath);
+    fs::copyFile(m_livePath, m_keptPath);
     m_madeKept = true;
 }
 

@@ -238,7 +238,7 @@ void OldTable::use(int column)
         return;
     Impl::TextBuffer& text = m_impl->texts[static_cast<size_t>(column)];
     if (!text.bytes)
-        text.bytes.reset(new char[m_impl->mdb()->bind_size + 1]);
+        text.bytes = std::make_unique_for_overwrite<char[]>(m_impl->mdb()->bind_size + 1);
     mdb_bind_column(m_impl->table, column + 1, text.bytes.get(), &text.length);
 }
 

@@ -1,11 +1,11 @@
 #include "reports/data_report.h"
 
 #include "core/twips.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "core/runtime_error.h"
-#include "reports/paper_size.h"
+#include "reports/engine/paper_size.h"
 #include "reports/report_preview.h"
-#include "reports/report_rows.h"
+#include "reports/engine/report_rows.h"
 
 #include <QPrinterInfo>
 

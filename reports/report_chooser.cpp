@@ -1,11 +1,11 @@
 #include "reports/report_chooser.h"
 
-#include "app/error_report.h"
-#include "app/shared_connection.h"
+#include "gui/error_report.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/recordset.h"
 #include "reports/data_report.h"
-#include "reports/report_layout.h"
+#include "reports/engine/report_layout.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "reports/report_page_view.h"
 
 #include "core/twips.h"
-#include "reports/report_renderer.h"
+#include "reports/engine/report_renderer.h"
 
 #include <QPainter>
 

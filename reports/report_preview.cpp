@@ -1,19 +1,19 @@
 #include "reports/report_preview.h"
 
 #include "core/app_config.h"
-#include "app/appearance.h"
-#include "app/ui_seam.h"
+#include "gui/appearance.h"
+#include "gui/ui_seam.h"
 #include "core/user_collator.h"
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
-#include "reports/eliding_combo_box.h"
+#include "gui/eliding_combo_box.h"
 #include "reports/optional_date_edit.h"
-#include "reports/report_csv.h"
-#include "reports/report_lines.h"
-#include "reports/report_page_model.h"
+#include "reports/engine/report_csv.h"
+#include "reports/engine/report_lines.h"
+#include "reports/engine/report_page_model.h"
 #include "reports/report_page_view.h"
-#include "reports/report_renderer.h"
-#include "reports/report_rows.h"
+#include "reports/engine/report_renderer.h"
+#include "reports/engine/report_rows.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reports/report_layout.h"
-#include "reports/report_options.h"
+#include "reports/engine/report_layout.h"
+#include "reports/engine/report_options.h"
 
 #include <QDate>
 #include <QDialog>

@@ -3,7 +3,7 @@
 #include "core/app_config.h"
 #include "app/component_check.h"
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/component_factory.h"
 
@@ -213,7 +213,7 @@ TEST(ProcessorAddressWidthTest, ArchitecturesGiveTheirWidth)
 
 TEST(RepairPackageTest, OnlyWidth64ChoosesThe64BitPackage)
 {
-    const QString folder = fs::ProgramFolder();
+    const QString folder = fs::programFolder();
     EXPECT_EQ(repairPackagePath(QStringLiteral("64")), folder + QStringLiteral("/ADOFix64.msu"));
     for (const QString& width : {QStringLiteral("32"), QString(), QStringLiteral("6"), QStringLiteral("64 ")})
         EXPECT_EQ(repairPackagePath(width), folder + QStringLiteral("/ADOFix86.msu")) << width.toStdString();

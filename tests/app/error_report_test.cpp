@@ -1,4 +1,4 @@
-#include "app/error_report.h"
+#include "gui/error_report.h"
 #include "core/runtime_error.h"
 #include "support/ui_recorder.h"
 

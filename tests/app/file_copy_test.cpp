@@ -62,20 +62,20 @@ QString localTemplate(const QString& folder)
 QString copyFailure(const QString& source, const QString& destination)
 {
     try {
-        fs::CopyFile(source, destination);
+        fs::copyFile(source, destination);
     } catch (const RuntimeError& error) {
         return error.description();
     }
     return {};
 }
 
-TEST(CopyFile, TheFolderIsSyncedAfterTheCopyTakesItsName)
+TEST(copyFile, TheFolderIsSyncedAfterTheCopyTakesItsName)
 {
     QTemporaryDir folder;
     const QString destination = folder.filePath(QStringLiteral("dbData.mdb"));
     g_watchedCopy = destination;
     g_folderSyncs.clear();
-    fs::CopyFile(templatePath(), destination);
+    fs::copyFile(templatePath(), destination);
     g_watchedCopy.clear();
 
     struct stat info {};

@@ -1,7 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 

@@ -2,7 +2,7 @@
 #include "support/widget_input.h"
 
 #include "core/app_config.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "app/work_hours_model.h"
 #include "core/locale_text.h"
 

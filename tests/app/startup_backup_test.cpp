@@ -6,7 +6,7 @@
 
 #include "core/data_places.h"
 #include "data/local_database.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
@@ -32,7 +32,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     ASSERT_TRUE(QDir().mkpath(folder));
     places::setDataFolder(folder);
     const auto reset = qScopeGuard([] { places::setDataFolder({}); });
-    const QString live = LocalDatabase().path();
+    const QString live = data::LocalDatabase().path();
     const QString backups = places::backupsFolder();
     const QDateTime first(QDate(2026, 5, 1), QTime(9, 0));
     const auto startOn = [&](int day) {

@@ -5,7 +5,7 @@
 #include "old_file_variants.h"
 
 #include "core/data_places.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 

@@ -8,7 +8,7 @@
 #include "data/database_check_schedule.h"
 #include "core/file_system.h"
 #include "core/settings_store.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "bench/bench_database.h"
 #include "data/connection.h"
@@ -300,16 +300,16 @@ TEST_F(MainWindowTest, SettingsThatCannotBeWrittenAreReportedOnceAtClosing)
 TEST_F(MainWindowTest, TheFullCheckComesOnTheFirstOpenOfADayAndAfterAnUncleanEnd)
 {
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
     auto window = start();
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
     closeWindow(window);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
     window = start();
     window.reset();  // the program ends without closing its window
     SharedConnection::set(nullptr);
-    EXPECT_EQ(DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
+    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
 }
 
 }  // namespace

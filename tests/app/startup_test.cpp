@@ -3,7 +3,7 @@
 
 #include "core/app_config.h"
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 

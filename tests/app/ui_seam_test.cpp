@@ -1,4 +1,4 @@
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

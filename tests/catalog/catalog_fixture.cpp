@@ -1,7 +1,7 @@
 #include "catalog_fixture.h"
 
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"
@@ -26,7 +26,7 @@ void CatalogTest::SetUp()
 void CatalogTest::TearDown()
 {
     if (SharedConnection::isSet()) {
-        if (SharedConnection::get().state() != 0)
+        if (SharedConnection::get().state() != data::Connection::StateClosed)
             SharedConnection::get().Close();
         SharedConnection::release();
     }

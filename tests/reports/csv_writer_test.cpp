@@ -1,4 +1,4 @@
-#include "reports/csv_writer.h"
+#include "reports/engine/csv_writer.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "core/locale_text.h"
 #include "reports/optional_date_edit.h"
 #include "reports/report_chooser.h"
-#include "reports/report_lines.h"
+#include "reports/engine/report_lines.h"
 #include "reports/report_preview.h"
 
 #include <QCheckBox>

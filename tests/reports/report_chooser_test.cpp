@@ -1,8 +1,8 @@
 #include "reports_fixture.h"
 
-#include "app/error_report.h"
+#include "gui/error_report.h"
 #include "core/twips.h"
-#include "app/window_pointer.h"
+#include "gui/window_pointer.h"
 #include "reports/report_chooser.h"
 #include "reports/report_preview.h"
 

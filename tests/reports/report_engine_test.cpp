@@ -1,7 +1,7 @@
-#include "reports/hours_total.h"
-#include "reports/paper_size.h"
-#include "reports/report_layout.h"
-#include "reports/report_period.h"
+#include "reports/engine/hours_total.h"
+#include "reports/engine/paper_size.h"
+#include "reports/engine/report_layout.h"
+#include "reports/engine/report_period.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>

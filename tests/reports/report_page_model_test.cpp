@@ -1,5 +1,5 @@
-#include "reports/report_layout.h"
-#include "reports/report_page_model.h"
+#include "reports/engine/report_layout.h"
+#include "reports/engine/report_page_model.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

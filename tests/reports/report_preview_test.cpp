@@ -1,10 +1,10 @@
 #include "reports_fixture.h"
 
 #include "data/recordset.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "core/runtime_error.h"
 #include "reports/data_report.h"
-#include "reports/eliding_combo_box.h"
+#include "gui/eliding_combo_box.h"
 #include "reports/report_chooser.h"
 #include "reports/report_page_view.h"
 #include "reports/report_preview.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 
 #include <QList>
 #include <QMessageBox>

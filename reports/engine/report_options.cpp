@@ -1,7 +1,6 @@
-#include "reports/report_options.h"
+#include "reports/engine/report_options.h"
 
-#include "core/app_config.h"
-#include "core/settings_store.h"
+#include "core/settings_section.h"
 
 namespace hv::reports {
 
@@ -16,15 +15,7 @@ const QString kWorkCodeKey = QStringLiteral("ReportWorkCode");
 const QString kTotalsKey = QStringLiteral("ReportTotals");
 const QString kPageNumbersKey = QStringLiteral("ReportPageNumbers");
 
-QString get(const QString& key)
-{
-    return settings::GetSetting(config::kSettingsApplication, config::kSettingsSection, key);
-}
-
-void put(const QString& key, const QString& value)
-{
-    settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, key, value);
-}
+const settings::Section kSettings;
 
 // A filter is saved as "=" and the name chosen, or as empty text for all:
 // an empty name (entries whose employee has gone) stays a name of its own.
@@ -50,9 +41,9 @@ QString dateText(const QDate& date)
 ReportOptions ReportOptions::load(const QDate& today, Qt::DayOfWeek firstDayOfWeek)
 {
     ReportOptions options;
-    options.quickPeriod = quickPeriodFromKey(get(kPeriodKey));
+    options.quickPeriod = quickPeriodFromKey(kSettings.value(kPeriodKey));
     if (options.quickPeriod == QuickPeriod::Custom) {
-        options.period = {QDate::fromString(get(kFromKey), Qt::ISODate), QDate::fromString(get(kToKey), Qt::ISODate)};
+        options.period = {QDate::fromString(kSettings.value(kFromKey), Qt::ISODate), QDate::fromString(kSettings.value(kToKey), Qt::ISODate)};
         if (options.period.from.isValid() && options.period.to.isValid() && options.period.from > options.period.to)
             options.period = {};
         if (options.period.isAllDates())
@@ -60,22 +51,22 @@ ReportOptions ReportOptions::load(const QDate& today, Qt::DayOfWeek firstDayOfWe
     } else {
         options.period = periodOf(options.quickPeriod, today, firstDayOfWeek);
     }
-    options.employee = filterFrom(get(kEmployeeKey));
-    options.workCode = filterFrom(get(kWorkCodeKey));
-    options.totals = get(kTotalsKey) == QStringLiteral("1");
-    options.pageNumbers = get(kPageNumbersKey) == QStringLiteral("1");
+    options.employee = filterFrom(kSettings.value(kEmployeeKey));
+    options.workCode = filterFrom(kSettings.value(kWorkCodeKey));
+    options.totals = kSettings.value(kTotalsKey) == QStringLiteral("1");
+    options.pageNumbers = kSettings.value(kPageNumbersKey) == QStringLiteral("1");
     return options;
 }
 
 void ReportOptions::save() const
 {
-    put(kPeriodKey, quickPeriodKey(quickPeriod));
-    put(kFromKey, dateText(period.from));
-    put(kToKey, dateText(period.to));
-    put(kEmployeeKey, filterText(employee));
-    put(kWorkCodeKey, filterText(workCode));
-    put(kTotalsKey, totals ? QStringLiteral("1") : QStringLiteral("0"));
-    put(kPageNumbersKey, pageNumbers ? QStringLiteral("1") : QStringLiteral("0"));
+    kSettings.save(kPeriodKey, quickPeriodKey(quickPeriod));
+    kSettings.save(kFromKey, dateText(period.from));
+    kSettings.save(kToKey, dateText(period.to));
+    kSettings.save(kEmployeeKey, filterText(employee));
+    kSettings.save(kWorkCodeKey, filterText(workCode));
+    kSettings.save(kTotalsKey, totals ? QStringLiteral("1") : QStringLiteral("0"));
+    kSettings.save(kPageNumbersKey, pageNumbers ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 }  // namespace hv::reports

@@ -1,4 +1,4 @@
-#include "reports/report_rows.h"
+#include "reports/engine/report_rows.h"
 
 #include "core/locale_text.h"
 #include "data/recordset.h"

@@ -1,4 +1,4 @@
-#include "app/fitted_message_box.h"
+#include "gui/fitted_message_box.h"
 
 #include <QEvent>
 #include <QGuiApplication>

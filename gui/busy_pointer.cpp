@@ -1,4 +1,4 @@
-#include "app/busy_pointer.h"
+#include "gui/busy_pointer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/window_pointer.h"
+#include "gui/window_pointer.h"
 
 #include <algorithm>
 

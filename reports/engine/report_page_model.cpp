@@ -1,4 +1,4 @@
-#include "reports/report_page_model.h"
+#include "reports/engine/report_page_model.h"
 
 #include <algorithm>
 

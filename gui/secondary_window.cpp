@@ -1,10 +1,10 @@
-#include "app/secondary_window.h"
+#include "gui/secondary_window.h"
 
-#include "app/appearance.h"
+#include "gui/appearance.h"
 #include "core/file_system.h"
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 #include "core/twips.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "data/connection.h"
 #include "data/sql_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/skin_framework.h"
+#include "gui/skin_framework.h"
 
 #include "core/runtime_error.h"
 

@@ -1,4 +1,4 @@
-#include "reports/paper_size.h"
+#include "reports/engine/paper_size.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "reports/eliding_combo_box.h"
+#include "gui/eliding_combo_box.h"
 
 #include <QStyleOptionComboBox>
 #include <QStylePainter>

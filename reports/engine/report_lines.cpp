@@ -1,6 +1,6 @@
-#include "reports/report_lines.h"
+#include "reports/engine/report_lines.h"
 
-#include "reports/report_rows.h"
+#include "reports/engine/report_rows.h"
 
 #include <QDateTime>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "reports/hours_total.h"
+#include "reports/engine/hours_total.h"
 
 #include "core/locale_text.h"
 

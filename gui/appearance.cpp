@@ -1,9 +1,9 @@
-#include "app/appearance.h"
+#include "gui/appearance.h"
 
 #include "core/app_config.h"
 #include "core/file_system.h"
-#include "app/skin_framework.h"
-#include "app/ui_seam.h"
+#include "gui/skin_framework.h"
+#include "gui/ui_seam.h"
 #include "core/runtime_error.h"
 
 #include <QCheckBox>
@@ -53,12 +53,12 @@ QFont arialBold(double points)
 
 QString skinFile()
 {
-    return fs::ProgramFolder() + QStringLiteral("/x/o.cjs");
+    return fs::programFolder() + QStringLiteral("/x/o.cjs");
 }
 
 QString handPointerFile()
 {
-    return fs::ProgramFolder() + QStringLiteral("/HAND-M.CUR");
+    return fs::programFolder() + QStringLiteral("/HAND-M.CUR");
 }
 
 QString titleFromProductName(const QString& productName)
@@ -145,7 +145,7 @@ void recolour(QWidget& window)
 void ApplySkin(QWidget& form1, SkinFramework& skin)
 {
     const QString path = appearance::skinFile();
-    if (!fs::FileListed(path))
+    if (!fs::fileListed(path))
         return;
     recolour(form1);
     skin.LoadSkin(path, QString());

@@ -1,7 +1,7 @@
-#include "app/error_report.h"
+#include "gui/error_report.h"
 
 #include "core/app_config.h"
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 #include "core/runtime_error.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/report_period.h"
+#include "reports/engine/report_period.h"
 
 #include <QString>
 #include <optional>

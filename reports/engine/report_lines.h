@@ -1,8 +1,8 @@
 #pragma once
 
-#include "reports/hours_total.h"
-#include "reports/report_layout.h"
-#include "reports/report_options.h"
+#include "reports/engine/hours_total.h"
+#include "reports/engine/report_layout.h"
+#include "reports/engine/report_options.h"
 
 #include <QString>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "reports/report_csv.h"
+#include "reports/engine/report_csv.h"
 
 #include "core/locale_text.h"
-#include "reports/csv_writer.h"
-#include "reports/report_lines.h"
-#include "reports/report_rows.h"
+#include "reports/engine/csv_writer.h"
+#include "reports/engine/report_lines.h"
+#include "reports/engine/report_rows.h"
 
 #include <QDateTime>
 

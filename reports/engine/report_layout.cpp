@@ -1,4 +1,4 @@
-#include "reports/report_layout.h"
+#include "reports/engine/report_layout.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "app/wrapping_label.h"
+#include "gui/wrapping_label.h"
 
 #include <QLayout>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/message_text.h"
-#include "app/ui_seam.h"
-#include "app/wrapping_label.h"
+#include "gui/ui_seam.h"
+#include "gui/wrapping_label.h"
 
 #include <QMessageBox>
 #include <QString>

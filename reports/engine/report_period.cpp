@@ -1,4 +1,4 @@
-#include "reports/report_period.h"
+#include "reports/engine/report_period.h"
 
 #include "core/locale_text.h"
 

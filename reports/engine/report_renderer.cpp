@@ -1,10 +1,10 @@
-#include "reports/report_renderer.h"
+#include "reports/engine/report_renderer.h"
 
 #include "core/twips.h"
-#include "reports/report_page_model.h"
+#include "reports/engine/report_page_model.h"
 #include "core/locale_text.h"
-#include "reports/report_lines.h"
-#include "reports/report_rows.h"
+#include "reports/engine/report_lines.h"
+#include "reports/engine/report_rows.h"
 
 #include <QFontMetricsF>
 #include <QHash>

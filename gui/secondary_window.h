@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/error_report.h"
-#include "app/window_pointer.h"
+#include "gui/error_report.h"
+#include "gui/window_pointer.h"
 
 #include <QDialog>
 #include <QRect>

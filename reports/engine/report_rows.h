@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/report_layout.h"
+#include "reports/engine/report_layout.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "app/shared_connection.h"
+#include "gui/shared_connection.h"
 
-#include "app/busy_pointer.h"
+#include "gui/busy_pointer.h"
 #include "data/database_check_schedule.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
@@ -32,7 +32,7 @@ Shared& shared()
 void attemptOpen()
 {
     Shared& s = shared();
-    const data::DatabaseFileCheck::PageCheck depth = DatabaseCheckSchedule::depthForOpen();
+    const data::DatabaseFileCheck::PageCheck depth = data::DatabaseCheckSchedule::depthForOpen();
     try {
         // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
@@ -44,7 +44,7 @@ void attemptOpen()
     }
     s.failure.reset();
     s.openedByString = true;
-    DatabaseCheckSchedule::opened(depth);
+    data::DatabaseCheckSchedule::opened(depth);
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ void SharedConnection::release()
 {
     Shared& s = shared();
     if (s.openedByString)
-        DatabaseCheckSchedule::closedCleanly();
+        data::DatabaseCheckSchedule::closedCleanly();
     set(nullptr);
 }
 

@@ -1,7 +1,7 @@
-#include "app/ui_seam.h"
+#include "gui/ui_seam.h"
 
 #include "core/app_config.h"
-#include "app/fitted_message_box.h"
+#include "gui/fitted_message_box.h"
 #include "core/message_text.h"
 
 #include <QApplication>
