@@ -87,8 +87,8 @@ public:
     bool inTransaction() const;
 
     // Closes the connection and every recordset and prepared statement still
-    // open on it, and releases the file; raises "Operation is not allowed when the object is closed."
-    // when it is not open.
+    // open on it, and releases the file; raises "Operation is not allowed
+    // when the object is closed." when it is not open.
     void Close();
 
     // StateClosed or StateOpen.
@@ -157,6 +157,7 @@ private:
 
     // The engine of the open connection; raises unusable() when closed.
     Engine& engine() const;
+    // The "connection cannot be used" error.
     static RuntimeError unusable();
     // Tells the read-only handler, if one is set.
     void turnedReadOnly() const;
