@@ -48,7 +48,7 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
 {
     const QFileInfo source(file);
     const QString cannot = QStringLiteral("Cannot restore from '%1': ").arg(file);
-    const QString notAFile = data::FileKind::of(file).notADatabaseFileReason();
+    const QString notAFile = fs::FileKind::of(file).notADatabaseFileReason();
     if (!notAFile.isEmpty())
         throw refusal(cannot + notAFile + u'.');
     if (QFileInfo::exists(m_livePath) && source.canonicalFilePath() == QFileInfo(m_livePath).canonicalFilePath())
@@ -92,7 +92,7 @@ QString DatabaseRestore::run(const QString& file, const QDateTime& now)
         }
         backUpLiveDatabase(now, backup);
         try {
-            data::DurableFile::commit(staging, m_livePath, data::DurableFile::Policy::Replace);
+            fs::DurableFile::commit(staging, m_livePath, fs::DurableFile::Policy::Replace);
         } catch (const RuntimeError& failure) {
             throw refusal(QStringLiteral("Cannot put the restored database in place of '%1': %2")
                               .arg(m_livePath, failure.description()));
@@ -194,8 +194,8 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
             QFile::remove(kept);
         throw;
     }
-    data::DurableFile::syncFolder(m_backupsFolder);
-    data::DurableFile::syncFolder(QFileInfo(m_livePath).absolutePath());
+    fs::DurableFile::syncFolder(m_backupsFolder);
+    fs::DurableFile::syncFolder(QFileInfo(m_livePath).absolutePath());
     return companionsOnly && !moved.isEmpty() ? moved.first().second : kept;
 }
 

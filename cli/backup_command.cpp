@@ -32,8 +32,8 @@ int BackupCommand::run(const QString& value, CommandContext& context)
         } else {
             // A backup is a new file or goes into a folder; a pipe or a
             // device in the way is named, never written into or waited on.
-            const data::FileKind there = data::FileKind::of(value);
-            if (!there.name().isEmpty() && there.kind() != data::FileKind::Folder)
+            const fs::FileKind there = fs::FileKind::of(value);
+            if (!there.name().isEmpty() && there.kind() != fs::FileKind::Folder)
                 return context.fail(QStringLiteral("Cannot back up to '%1': it is %2, not a new file or a folder.")
                                         .arg(value, there.name()));
             copy = QFileInfo(value).isDir()

@@ -162,8 +162,8 @@ std::optional<QString> CommandLine::applyDataFolder() const
     if (!m_parser.isSet(m_dataDir))
         return std::nullopt;
     const QString folder = m_parser.value(m_dataDir);
-    const data::FileKind there = data::FileKind::of(folder);
-    if (there.exists() && there.kind() != data::FileKind::Folder && there.kind() != data::FileKind::Unreachable)
+    const fs::FileKind there = fs::FileKind::of(folder);
+    if (there.exists() && there.kind() != fs::FileKind::Folder && there.kind() != fs::FileKind::Unreachable)
         return QStringLiteral("Cannot use the data folder '%1': it is %2, not a folder.")
             .arg(folder, there.isFile() ? QStringLiteral("a file") : there.name());
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())

@@ -147,7 +147,7 @@ int ExportCommand::run(const QString& value, CommandContext& context)
         }
         // A regular file is replaced whole or not at all; a pipe, a terminal
         // or a device is written into as it stands.
-        data::DurableFile::write(value, data::DurableFile::Policy::Replace, fill);
+        fs::DurableFile::write(value, fs::DurableFile::Policy::Replace, fill);
     } catch (const RuntimeError& failure) {
         return failed(failure.description());
     }

@@ -18,7 +18,7 @@ bool FileArgument::isLiveDatabase(const QString& file, const QString& liveDataba
 std::optional<QString> FileArgument::problemWith(const QString& file, const QString& liveDatabase)
 {
     // Judged without opening it: a pipe or a device is named, never waited on.
-    const QString reason = data::FileKind::of(file).notADatabaseFileReason();
+    const QString reason = fs::FileKind::of(file).notADatabaseFileReason();
     if (!reason.isEmpty())
         return reason + u'.';
     if (isLiveDatabase(file, liveDatabase))

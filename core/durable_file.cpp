@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace hv::data {
+namespace hv::fs {
 
 namespace {
 
@@ -255,4 +255,4 @@ void DurableFile::syncFolder(const QString& folder)
     syncPath(folder, O_RDONLY | O_DIRECTORY, true);
 }
 
-}  // namespace hv::data
+}  // namespace hv::fs

@@ -7,7 +7,7 @@
 
 class QIODevice;
 
-namespace hv::data {
+namespace hv::fs {
 
 // The one way the program puts a whole file on the disk: written beside its
 // place under "<name>.partial", brought to the disk, renamed into place and
@@ -59,4 +59,4 @@ public:
     static void syncFolder(const QString& folder);
 };
 
-}  // namespace hv::data
+}  // namespace hv::fs

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace hv::data {
+namespace hv::fs {
 
 FileKind FileKind::of(const QString& path)
 {
@@ -75,4 +75,4 @@ QString FileKind::notADatabaseFileReason() const
     }
 }
 
-}  // namespace hv::data
+}  // namespace hv::fs

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace hv::data {
+namespace hv::fs {
 
 // What a path names, judged from the system's record of it (stat) before
 // anything opens it: a pipe, a device or a socket must never be opened as a
@@ -53,4 +53,4 @@ private:
     int m_error;
 };
 
-}  // namespace hv::data
+}  // namespace hv::fs

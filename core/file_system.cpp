@@ -98,7 +98,7 @@ void copyFile(const QString& source, const QString& destination)
                               .arg(source, destination, in.errorString()));
     try {
         // A database that appeared meanwhile is never overwritten.
-        data::DurableFile::write(destination, data::DurableFile::Policy::NeverReplace, [&](QIODevice& out) {
+        fs::DurableFile::write(destination, fs::DurableFile::Policy::NeverReplace, [&](QIODevice& out) {
             QByteArray buffer(1 << 20, Qt::Uninitialized);
             for (;;) {
                 const qint64 got = in.read(buffer.data(), buffer.size());
@@ -107,7 +107,7 @@ void copyFile(const QString& source, const QString& destination)
                                        QStringLiteral("cannot read '%1': %2").arg(source, in.errorString()));
                 if (got == 0)
                     return;
-                data::DurableFile::writeAll(out, buffer.constData(), got);
+                fs::DurableFile::writeAll(out, buffer.constData(), got);
             }
         });
     } catch (const RuntimeError& failure) {
@@ -118,7 +118,7 @@ void copyFile(const QString& source, const QString& destination)
 void syncFolder(const QString& folder)
 {
     try {
-        data::DurableFile::syncFolder(folder);
+        fs::DurableFile::syncFolder(folder);
     } catch (const RuntimeError& failure) {
         throw accessError(failure.description());
     }

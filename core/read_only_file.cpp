@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace hv::data {
+namespace hv::fs {
 
 ReadOnlyFile::ReadOnlyFile(const QString& path) : m_kind(FileKind::of(path))
 {
@@ -67,4 +67,4 @@ QByteArray ReadOnlyFile::readStart(qint64 size)
     return bytes;
 }
 
-}  // namespace hv::data
+}  // namespace hv::fs

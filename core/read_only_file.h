@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace hv::data {
+namespace hv::fs {
 
 // A regular file opened for reading without ever waiting: what stands at the
 // path is judged before the open (a pipe, device or socket is not opened at
@@ -38,4 +38,4 @@ private:
     qint64 m_size = 0;
 };
 
-}  // namespace hv::data
+}  // namespace hv::fs

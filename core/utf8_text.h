@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringDecoder>
 
-namespace hv::data {
+namespace hv::text {
 
 // Stored text decoded exactly as it was written. QString::fromUtf8 takes a
 // leading U+FEFF for a byte-order mark and drops it; here it is a character
@@ -20,4 +20,4 @@ inline QString textFromUtf8(const char* bytes, qsizetype size)
     return QString::fromUtf8(bytes, size);
 }
 
-}  // namespace hv::data
+}  // namespace hv::text

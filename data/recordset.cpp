@@ -108,7 +108,7 @@ struct Recordset::Impl {
     QString columnText(int index) const
     {
         const QByteArrayView utf8 = cursor().bytes(index);
-        return textFromUtf8(utf8.data(), utf8.size());
+        return text::textFromUtf8(utf8.data(), utf8.size());
     }
 
     bool storedDate(int index, QDate& date, QTime& time) const

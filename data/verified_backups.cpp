@@ -103,7 +103,7 @@ void VerifiedBackups::write(const QList<Entry>& entries) const
     for (const Entry& entry : entries)
         text += QByteArray::number(entry.size) + ' ' + QByteArray::number(entry.modified) + ' ' + entry.name.toUtf8() + '\n';
     try {
-        DurableFile::write(m_file, DurableFile::Policy::Replace, [&](QIODevice& out) { DurableFile::writeAll(out, text); });
+        fs::DurableFile::write(m_file, fs::DurableFile::Policy::Replace, [&](QIODevice& out) { fs::DurableFile::writeAll(out, text); });
     } catch (const RuntimeError& failure) {
         throw RuntimeError(failure.number(),
                            QStringLiteral("Cannot record the checked backups in '%1': %2").arg(m_file, failure.description()));

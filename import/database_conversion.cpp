@@ -90,7 +90,7 @@ ImportSummary DatabaseConversion::convert()
     connection->Close();
     keepOriginal();
     try {
-        data::DurableFile::commit(m_workPath, m_livePath, data::DurableFile::Policy::Replace);
+        fs::DurableFile::commit(m_workPath, m_livePath, fs::DurableFile::Policy::Replace);
     } catch (const RuntimeError&) {
         // Renamed, and only the folder's sync failed: the new database is in place.
         if (!originalIsLive())

@@ -39,7 +39,7 @@ QString withDetail(const QString& reason, const QString& detail)
 void requireReadableFile(const QString& path)
 {
     // Judged before it is opened: a pipe or a device is never waited on.
-    const data::ReadOnlyFile file(path);
+    const fs::ReadOnlyFile file(path);
     const QString reason = file.kind().notADatabaseFileReason();
     if (!reason.isEmpty())
         throw ImportError(cannotImport(path, reason + u'.'));

@@ -20,7 +20,7 @@ OldFormatSignature::Kind OldFormatSignature::of(const QString& path)
 {
     // Only a regular file is read, and never waited for: a pipe in the
     // database's place is no old file.
-    data::ReadOnlyFile file(path);
+    fs::ReadOnlyFile file(path);
     const QByteArray head = file.readStart(kVersionOffset + 1);
     if (head.size() <= kVersionOffset || !head.startsWith(QByteArray(kPageMarker, sizeof kPageMarker)))
         return NotOldFormat;

@@ -482,7 +482,7 @@ void ReportPreview::fillCsv(QIODevice& device) const
 std::optional<QString> ReportPreview::writeFile(const QString& fileName, Fill fill) const
 {
     try {
-        data::DurableFile::write(fileName, data::DurableFile::Policy::Replace,
+        fs::DurableFile::write(fileName, fs::DurableFile::Policy::Replace,
                                  [this, fill](QIODevice& device) { (this->*fill)(device); });
         return std::nullopt;
     } catch (const RuntimeError& failure) {

@@ -142,7 +142,7 @@ double PostgresStatement::number(int column) const
 
 QString PostgresStatement::text(int column) const
 {
-    QString text = textFromUtf8(cell(column), cellLength(column));
+    QString text = text::textFromUtf8(cell(column), cellLength(column));
     const Oid type = PQftype(m_result.get(), column);
     if ((type == kTimestampOid || type == kDateOid) && text.size() == 19 && text.at(10) == u' ') {
         if (text.endsWith(QLatin1String(" 00:00:00")))

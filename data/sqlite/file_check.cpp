@@ -87,7 +87,7 @@ DatabaseFileVerdict judgeJournal(const QString& path)
     const DatabaseFileVerdict companions = DatabaseFileCheck::inspectCompanions(path);
     if (!companions.isSound())
         return companions;
-    ReadOnlyFile file(journal);
+    fs::ReadOnlyFile file(journal);
     const QByteArray start = file.readStart(static_cast<qint64>(kJournalMagic.size()));
     if (start.size() != static_cast<qsizetype>(kJournalMagic.size())
         || std::memcmp(start.constData(), kJournalMagic.data(), kJournalMagic.size()) != 0)
@@ -135,18 +135,18 @@ DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
     using V = DatabaseFileVerdict;
     // Judged before it is opened, and opened without waiting: a pipe or a
     // device is never read.
-    ReadOnlyFile file(path);
-    const FileKind& kind = file.kind();
+    fs::ReadOnlyFile file(path);
+    const fs::FileKind& kind = file.kind();
     switch (kind.kind()) {
-    case FileKind::BrokenLink:
+    case fs::FileKind::BrokenLink:
         return verdict(V::BrokenLink, QStringLiteral("'%1' is a link to '%2', which does not exist.")
                                           .arg(path, QFileInfo(path).symLinkTarget()));
-    case FileKind::Missing: return verdict(V::Missing, QStringLiteral("Could not find file '%1'.").arg(path));
-    case FileKind::Unreachable:
+    case fs::FileKind::Missing: return verdict(V::Missing, QStringLiteral("Could not find file '%1'.").arg(path));
+    case fs::FileKind::Unreachable:
         return verdict(V::Unreadable,
                        QStringLiteral("The file '%1' cannot be reached (%2).").arg(path, file.errorString()));
-    case FileKind::Folder: return verdict(V::Folder, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
-    case FileKind::File: break;
+    case fs::FileKind::Folder: return verdict(V::Folder, QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+    case fs::FileKind::File: break;
     default:
         return verdict(V::NotAFile, QStringLiteral("'%1' is %2, not a database file.").arg(path, kind.name()));
     }
@@ -172,7 +172,7 @@ DatabaseFileVerdict DatabaseFileCheck::inspect(const QString& path)
 DatabaseFileVerdict DatabaseFileCheck::inspectCompanions(const QString& path)
 {
     for (const QString& companion : {path + QStringLiteral("-journal"), path + QStringLiteral("-wal")}) {
-        const FileKind kind = FileKind::of(companion);
+        const fs::FileKind kind = fs::FileKind::of(companion);
         if (kind.exists() && !kind.isFile() && !kind.name().isEmpty())
             return verdict(DatabaseFileVerdict::NotAFile,
                            QStringLiteral("The database '%1' cannot be opened: '%2' beside it, where its journal "

@@ -59,7 +59,7 @@ DatabaseHandle openDatabase(const QString& path, int flags)
 void requireFile(const QString& path)
 {
     // Named by its kind, never opened: a pipe or a device is not waited on.
-    const FileKind kind = FileKind::of(path);
+    const fs::FileKind kind = fs::FileKind::of(path);
     if (!kind.exists())
         throw RuntimeError(err::FileNotFound, kind.notADatabaseFileReason());
     if (!kind.isFile())
@@ -114,7 +114,7 @@ void writeCopy(const QString& source, const QString& target)
     QFile file(target);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw writeError(file.errorString());
-    DurableFile::writeAll(file, reinterpret_cast<const char*>(pages), size);
+    fs::DurableFile::writeAll(file, reinterpret_cast<const char*>(pages), size);
     if (!file.flush())
         throw writeError(file.errorString());
 }
@@ -127,7 +127,7 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
     if (QFileInfo::exists(destination))
         throw writeError(QStringLiteral("'%1' already exists").arg(destination));
 
-    const QString partial = DurableFile::partialPath(destination);
+    const QString partial = fs::DurableFile::partialPath(destination);
     QFile::remove(partial);
     try {
         writeCopy(source, partial);
@@ -136,7 +136,7 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
         throw;
     }
     // A file that appeared at the destination meanwhile is never replaced.
-    DurableFile::commit(partial, destination, DurableFile::Policy::NeverReplace);
+    fs::DurableFile::commit(partial, destination, fs::DurableFile::Policy::NeverReplace);
 }
 
 void OnlineCopy::checkIntegrity(const QString& path)

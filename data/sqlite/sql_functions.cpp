@@ -18,7 +18,7 @@ namespace {
 QString valueText(sqlite3_value* value)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return textFromUtf8(text, sqlite3_value_bytes(value));
+    return text::textFromUtf8(text, sqlite3_value_bytes(value));
 }
 
 QString columnName(sqlite3_value** argv, int argc)

@@ -90,7 +90,7 @@ double SqliteStatement::number(int column) const
 QString SqliteStatement::text(int column) const
 {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
-    return textFromUtf8(bytes, sqlite3_column_bytes(m_statement.get(), column));
+    return text::textFromUtf8(bytes, sqlite3_column_bytes(m_statement.get(), column));
 }
 
 bool SqliteStatement::isNumber(int column) const

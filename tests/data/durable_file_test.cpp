@@ -14,8 +14,8 @@
 namespace hv::test {
 namespace {
 
-using data::DurableFile;
-using Policy = DurableFile::Policy;
+using fs::DurableFile;
+using Policy = fs::DurableFile::Policy;
 
 QByteArray contents(const QString& path)
 {
@@ -61,7 +61,7 @@ TEST_F(DurableFileTest, ReplacesARegularFileKeepingItsModeAndTheLinkToIt)
     ::chmod(QFile::encodeName(file).constData(), 0640);
     ASSERT_TRUE(QFile::link(file, path("link.csv")));
 
-    DurableFile::write(path("link.csv"), Policy::Replace, text("new"));
+    fs::DurableFile::write(path("link.csv"), Policy::Replace, text("new"));
 
     EXPECT_EQ(contents(file), "new");
     EXPECT_TRUE(QFileInfo(path("link.csv")).isSymLink());
@@ -76,7 +76,7 @@ TEST_F(DurableFileTest, NeverReplaceRefusesAnyExistingNameEvenALinkToNowhere)
     writeText(path("there"), "kept");
     ASSERT_TRUE(QFile::link(path("missing"), path("dangling")));
     for (const QString name : {"there", "dangling"})
-        EXPECT_TRUE(failureOf([&] { DurableFile::write(path(name), Policy::NeverReplace, text("x")); }).contains("already exists"))
+        EXPECT_TRUE(failureOf([&] { fs::DurableFile::write(path(name), Policy::NeverReplace, text("x")); }).contains("already exists"))
             << name.toStdString();
     EXPECT_EQ(contents(path("there")), "kept");
     EXPECT_TRUE(QFileInfo(path("dangling")).isSymLink());
@@ -85,7 +85,7 @@ TEST_F(DurableFileTest, NeverReplaceRefusesAnyExistingNameEvenALinkToNowhere)
 TEST_F(DurableFileTest, AFailedFillLeavesTheOldFileAndNoPartialBehind)
 {
     writeText(path("out"), "old");
-    EXPECT_THROW(DurableFile::write(path("out"), Policy::Replace,
+    EXPECT_THROW(fs::DurableFile::write(path("out"), Policy::Replace,
                                     [](QIODevice& out) {
                                         out.write("half");
                                         throw RuntimeError(err::PathFileAccess, "stopped");
@@ -97,9 +97,9 @@ TEST_F(DurableFileTest, AFailedFillLeavesTheOldFileAndNoPartialBehind)
 
 TEST_F(DurableFileTest, CommitNeverReplacesAFileThatAppearedMeanwhile)
 {
-    writeText(DurableFile::partialPath(path("copy")), "new");
+    writeText(fs::DurableFile::partialPath(path("copy")), "new");
     writeText(path("copy"), "someone else's");
-    EXPECT_TRUE(failureOf([&] { DurableFile::commit(DurableFile::partialPath(path("copy")), path("copy"), Policy::NeverReplace); })
+    EXPECT_TRUE(failureOf([&] { fs::DurableFile::commit(fs::DurableFile::partialPath(path("copy")), path("copy"), Policy::NeverReplace); })
                     .contains("already exists"));
     EXPECT_EQ(contents(path("copy")), "someone else's");
     EXPECT_EQ(entries(), QStringList{"copy"});
@@ -111,8 +111,8 @@ TEST_F(DurableFileTest, RefusesAPipeNobodyReadsAndAFolder)
 {
     const QString pipe = path("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_TRUE(failureOf([&] { DurableFile::write(pipe, Policy::Replace, text("x")); }).contains("nothing is reading"));
-    EXPECT_TRUE(failureOf([&] { DurableFile::write(m_dir.path(), Policy::Replace, text("x")); }).contains("a folder"));
+    EXPECT_TRUE(failureOf([&] { fs::DurableFile::write(pipe, Policy::Replace, text("x")); }).contains("nothing is reading"));
+    EXPECT_TRUE(failureOf([&] { fs::DurableFile::write(m_dir.path(), Policy::Replace, text("x")); }).contains("a folder"));
     EXPECT_FALSE(QFileInfo(pipe).isFile());
     EXPECT_EQ(entries(), QStringList{"pipe"});
 }

@@ -153,7 +153,7 @@ QVariant storedAsValue(const Recordset& recordset, int index)
         return QDateTime(date, QTime::fromMSecsSinceStartOfDay(v.secondsOfDay * 1000), Qt::UTC);
     }
     case data::StoredValue::Text:
-        EXPECT_EQ(data::textFromUtf8(v.bytes.data(), v.bytes.size()), recordset.text(index));
+        EXPECT_EQ(text::textFromUtf8(v.bytes.data(), v.bytes.size()), recordset.text(index));
         return recordset.text(index);
     case data::StoredValue::Other:
         return QByteArray(v.bytes.data(), v.bytes.size());
