@@ -1,6 +1,6 @@
 // Deciding from a file's own bytes whether it is a database of the program,
 // before the engine may write to it.
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 #include "support/unprivileged.h"
 
 #include "data/connection.h"
