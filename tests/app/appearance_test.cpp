@@ -5,7 +5,7 @@
 #include "gui/skin_framework.h"
 #include "gui/ui_seam.h"
 #include "core/runtime_error.h"
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/widget_input.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Start-up's part in the safety net: the daily backup of a damaged database
 // over many days, the advice that names a sound backup, and a start while a
 // restore holds the database.
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/page_damage.h"
 
 #include "core/data_places.h"

@@ -1,7 +1,7 @@
 // Start-up and closing on an unlucky machine: a bad template, a data folder
 // with awkward characters, a database locked or damaged, settings that
 // cannot be written.
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/page_damage.h"
 
 #include "core/app_config.h"
