@@ -10,7 +10,7 @@
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "data/connection.h"
 #include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"

@@ -10,7 +10,7 @@
 #include "core/settings_store.h"
 #include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "data/connection.h"
 #include "data/sqlite/handles.h"
 

@@ -2,7 +2,7 @@
 // or during a session, and writers killed at random points.
 #include "fixtures/database_fixture.h"
 #include "support/page_damage.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"
