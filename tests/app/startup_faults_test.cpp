@@ -29,14 +29,6 @@ namespace {
 
 using PageCheck = data::DatabaseFileCheck::PageCheck;
 
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QByteArray goodTemplate()
 {
     return fileBytes(programFolder() + QStringLiteral("/dbBlank.mdb"));

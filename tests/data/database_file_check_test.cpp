@@ -23,14 +23,6 @@ using data::Connection;
 using data::DatabaseFileCheck;
 using data::DatabaseFileVerdict;
 
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
 QByteArray templateBytes()
 {
     return fileBytes(programFolder() + QStringLiteral("/dbBlank.mdb"));

@@ -19,13 +19,6 @@ int runTool(const QString& schema, const QString& out)
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 TEST(MakeTemplate, ReplacesAStaleTemplateWithAWorkingDatabase)
 {
     QTemporaryDir folder;
