@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""The layer rule's own test: planted includes in a small tree of the
+program's folders, each reported or passed as the rule says."""
+
+import pathlib
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import layer_rule  # noqa: E402
+
+# (file, include line, reported)
+CASES = [
+    ("core/a.cpp", '#include "data/connection.h"', True),
+    ("core/a.cpp", "#include <QWidget>", True),
+    ("core/a.cpp", "#include <QtGui/QPainter>", True),
+    ("core/a.cpp", "#include <QString>", False),
+    ("core/a.cpp", "#include <vector>", False),
+    ("core/a.cpp", '/* #include "app/main_window.h" */', False),
+    ("core/a.cpp", '// #include "app/main_window.h"', False),
+    ("data/a.cpp", '#include "data/sqlite/handles.h"', False),
+    ("data/sqlite/a.cpp", '#include "data/connection.h"', False),
+    ("data/sqlite/a.cpp", '#include "data/postgres/session.h"', True),
+    ("gui/a.cpp", '#include "reports/engine/report_layout.h"', True),
+    ("reports/engine/a.cpp", '#include "reports/report_chooser.h"', True),
+    ("reports/a.cpp", '#include "reports/engine/report_layout.h"', False),
+    ("catalog/a.cpp", '#include "entries/entry_list.h"', True),
+    ("entries/a.cpp", '#include "catalog/employee_editor.h"', False),
+    ("catalog/a.cpp", '#include "a.h"', True),
+    ("app/a.cpp", '#include "cli/command.h"', True),
+    ("app/main.cpp", '#include "cli/command.h"', False),
+    ("cli/a.cpp", '#include "app/main_window.h"', True),
+    ("import/a.cpp", '#include "gui/ui_seam.h"', True),
+]
+
+
+class LayerRule(unittest.TestCase):
+    def test_planted_includes(self):
+        for file, include, reported in CASES:
+            with self.subTest(file=file, include=include), tempfile.TemporaryDirectory() as root:
+                qt_core = pathlib.Path(root, "qt", "QtCore")
+                qt_core.mkdir(parents=True)
+                (qt_core / "QString").touch()
+                for module, header in (("QtWidgets", "QWidget"), ("QtGui", "QPainter")):
+                    pathlib.Path(root, "qt", module).mkdir()
+                    pathlib.Path(root, "qt", module, header).touch()
+                path = pathlib.Path(root, "tree", file)
+                path.parent.mkdir(parents=True)
+                path.write_text(f'#include "{path.parent.relative_to(pathlib.Path(root, "tree")).as_posix()}/own.h"\n'
+                                f"{include}\n")
+                found = list(layer_rule.violations(pathlib.Path(root, "tree"), qt_core))
+                self.assertEqual(len(found), 1 if reported else 0, found)
+                if reported:
+                    self.assertTrue(found[0].startswith(f"{file}:2: "), found)
+
+
+if __name__ == "__main__":
+    unittest.main()
