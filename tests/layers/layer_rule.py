@@ -103,33 +103,47 @@ def qt_module_of(name, qt_root):
     return modules[0] if modules else None
 
 
-def violations(root, qt_core_dir):
+def read_tree(root):
+    """(file, folder, includes) of every file of the program's folders."""
+    return [(path.relative_to(root).as_posix(), folder_of(path.relative_to(root).as_posix()), list(includes(path)))
+            for path in product_files(root)]
+
+
+def where(file, line, bracket, name):
+    closing = ">" if bracket == "<" else '"'
+    return f"{file}:{line}: #include {bracket}{name}{closing}"
+
+
+def order_violations(tree, qt_core_dir):
+    """The includes that run against the order of the layers."""
     qt_root = qt_core_dir.parent
-    for path in product_files(root):
-        relative = path.relative_to(root).as_posix()
-        source = folder_of(relative)
-        for line, bracket, name in includes(path):
-            closing = ">" if bracket == "<" else '"'
-            where = f"{relative}:{line}: #include {bracket}{name}{closing}"
+    for file, source, found in tree:
+        for line, bracket, name in found:
             if bracket == '"':
                 target = folder_of(name)
                 if target is None:
-                    yield f"{where}: names none of the program's folders"
-                elif not order_allows(relative, source, target):
-                    yield f"{where}: {source}/ may not include {target}/"
+                    yield f"{where(file, line, bracket, name)}: names none of the program's folders"
+                elif not order_allows(file, source, target):
+                    yield f"{where(file, line, bracket, name)}: {source}/ may not include {target}/"
             elif source == "core":
                 module = qt_module_of(name, qt_root)
                 if module is not None and module != "QtCore":
-                    yield f"{where}: core/ includes no Qt module but QtCore ({name} is {module}'s)"
+                    yield (f"{where(file, line, bracket, name)}: core/ includes no Qt module but QtCore "
+                           f"({name} is {module}'s)")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("source", type=pathlib.Path, help="the top folder of the source tree")
-    parser.add_argument("--qt-core-headers", type=pathlib.Path, required=True,
-                        help="the folder of Qt Core's headers (its siblings hold the other modules')")
+    parser.add_argument("--rule", choices=("order",), required=True, help="the order of the layers")
+    parser.add_argument("--qt-core-headers", type=pathlib.Path,
+                        help="the folder of Qt Core's headers (its siblings hold the other modules'); "
+                             "the order needs it")
     args = parser.parse_args()
-    found = sorted(violations(args.source.resolve(), args.qt_core_headers))
+    tree = read_tree(args.source.resolve())
+    if args.qt_core_headers is None:
+        parser.error("--rule order needs --qt-core-headers")
+    found = sorted(order_violations(tree, args.qt_core_headers))
     for violation in found:
         print(violation)
     if found:

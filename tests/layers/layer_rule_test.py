@@ -35,21 +35,34 @@ CASES = [
 ]
 
 
+def write(root, files):
+    """A tree of the given files under root/tree, and Qt's headers beside
+    it; returns the tree and Qt Core's folder."""
+    qt_core = pathlib.Path(root, "qt", "QtCore")
+    qt_core.mkdir(parents=True)
+    (qt_core / "QString").touch()
+    for module, header in (("QtWidgets", "QWidget"), ("QtGui", "QPainter")):
+        pathlib.Path(root, "qt", module).mkdir()
+        pathlib.Path(root, "qt", module, header).touch()
+    tree = pathlib.Path(root, "tree")
+    for file, text in files.items():
+        (tree / file).parent.mkdir(parents=True, exist_ok=True)
+        (tree / file).write_text(text)
+    return tree, qt_core
+
+
+def violations(tree, qt_core):
+    """Every violation of the rule in the tree."""
+    return list(layer_rule.order_violations(layer_rule.read_tree(tree), qt_core))
+
+
 class LayerRule(unittest.TestCase):
     def test_planted_includes(self):
         for file, include, reported in CASES:
             with self.subTest(file=file, include=include), tempfile.TemporaryDirectory() as root:
-                qt_core = pathlib.Path(root, "qt", "QtCore")
-                qt_core.mkdir(parents=True)
-                (qt_core / "QString").touch()
-                for module, header in (("QtWidgets", "QWidget"), ("QtGui", "QPainter")):
-                    pathlib.Path(root, "qt", module).mkdir()
-                    pathlib.Path(root, "qt", module, header).touch()
-                path = pathlib.Path(root, "tree", file)
-                path.parent.mkdir(parents=True)
-                path.write_text(f'#include "{path.parent.relative_to(pathlib.Path(root, "tree")).as_posix()}/own.h"\n'
-                                f"{include}\n")
-                found = list(layer_rule.violations(pathlib.Path(root, "tree"), qt_core))
+                own = pathlib.PurePosixPath(file).parent
+                tree, qt_core = write(root, {file: f'#include "{own}/own.h"\n{include}\n'})
+                found = violations(tree, qt_core)
                 self.assertEqual(len(found), 1 if reported else 0, found)
                 if reported:
                     self.assertTrue(found[0].startswith(f"{file}:2: "), found)
