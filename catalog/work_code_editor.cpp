@@ -113,8 +113,9 @@ void Form5::PushButton2_Click()
 
     bool written = false;
     if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
-        written = updateAndConfirm(err, 108, [&] { return catalog::WorkCodeStatements::update(description, billable, m_ID); },
-                                   110, QStringLiteral("Record Successfully Updated"));
+        written = updateAndConfirm(
+            err, 108, [&] { return catalog::WorkCodeStatements::update(description, billable, m_ID); }, 110,
+            QStringLiteral("Record Successfully Updated"));
     } else {
         written = writeAndConfirm(err, 112, [&] {
             SharedConnection::get().Execute(catalog::WorkCodeStatements::insert(description, billable));

@@ -5,7 +5,7 @@
 #include "data/component_factory.h"
 #include "data/recordset.h"
 #include "reports/data_report.h"
-#include "reports/report_statements.h"
+#include "reports/engine/report_statements.h"
 #include "reports/engine/report_layout.h"
 
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include "core/runtime_error.h"
 #include "data/recordset.h"
 #include "entries/entry_statements.h"
-#include "reports/report_statements.h"
+#include "reports/engine/report_statements.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "reports/report_statements.h"
+#include "reports/engine/report_statements.h"
 
 namespace hv::reports {
 

@@ -4,8 +4,8 @@
 
 namespace hv::reports {
 
-// The SQL texts of the report chooser: the rows of each of its three reports,
-// in the order the report lists them.
+// The SQL texts of the rows each of the report chooser's three reports is
+// drawn from, in the order the report lists them.
 class ReportStatements {
 public:
     ReportStatements() = delete;
