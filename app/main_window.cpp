@@ -18,6 +18,7 @@
 #include "app/work_hours_model.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
+#include "entries/entry_statements.h"
 #include "reports/report_chooser.h"
 #include "backup/database_backup.h"
 #include "data/component_factory.h"
@@ -468,7 +469,7 @@ bool Form1::readList()
     });
     err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
     const bool opened = err.line(104, [&] {
-        data::required(rs).Open(QStringLiteral("select * from [Work Hours Extended]"), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+        data::required(rs).Open(entries::EntryStatements::list(), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (!opened)
         return false;  // nothing to read: the list stays empty

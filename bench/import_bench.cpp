@@ -9,7 +9,7 @@
 // variable HOURVANE_OLD_DATABASE, or else is the one the build unpacked from
 // bench/data; without one the import is skipped with a message and only the
 // backup is measured.
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "import/libmdb.h"
 #include "import/old_database_importer.h"

@@ -4,7 +4,7 @@
 // taken as text, and a header-click sort of each column against the fill.
 // Prints the ratios, the first fill and first sorts, and the memory the
 // filled list holds.
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "core/file_system.h"

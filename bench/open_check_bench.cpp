@@ -3,7 +3,7 @@
 // first start of a day and after an unclean end), each against reading the
 // list's stored query row by row with the raw SQLite API on the same file.
 // Prints the ratios.
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "data/connection.h"

@@ -2,7 +2,7 @@
 // page drawn, and the export of the whole report to PDF, each against a
 // plain QPainter loop that draws the same rows' texts onto the same kind of
 // PDF writer. Prints the ratios.
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "core/file_system.h"
 #include "gui/shared_connection.h"

@@ -4,7 +4,7 @@
 // same pair on the local file beside it. Starts a private server of its own
 // with scripts/test_server.sh (as the tests do) unless HOURVANE_TEST_SERVER
 // names one.
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "data/database_choice.h"

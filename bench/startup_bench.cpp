@@ -4,7 +4,7 @@
 // program's resident memory once the shown window has settled with the list
 // filled. The program says when its window is shown through its start-up
 // diagnostics (Qt logging category "hourvane.startup").
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "bench/ratio_reporter.h"
 
 #include <QCoreApplication>

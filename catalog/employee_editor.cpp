@@ -1,5 +1,6 @@
 #include "catalog/employee_editor.h"
 
+#include "catalog/employee_statements.h"
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
 #include "core/twips.h"
@@ -10,7 +11,6 @@
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
-#include "data/sql_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -48,33 +48,6 @@ constexpr std::array<BoxDefinition, 16> kBoxes{{
     {"Email Address", "E-mail Address", 120, 4815, 2640, 345},
     {"Webpage", "Web Page", 3000, 4815, 2640, 345},
     {"Notes", "Notes", 120, 5520, 5520, 1425},
-}};
-
-// The boxes in the order of the insert statement's column list.
-constexpr std::array<int, 16> kInsertOrder{1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16};
-
-// The update statement's fixed pieces, each followed by its box.
-struct UpdatePiece {
-    const char* text;
-    int box;
-};
-constexpr std::array<UpdatePiece, 16> kUpdatePieces{{
-    {"update Employees set [First Name]='", 1},
-    {"',[Last Name]='", 2},
-    {"',[E-mail Address]='", 14},
-    {"',Company='", 4},
-    {"',[Job Title]='", 3},
-    {"',[Business Phone]='", 5},
-    {"',[Home Phone]='", 6},
-    {"',[Mobile Phone]='", 7},
-    {"',[Fax Number]='", 8},
-    {"',Address='", 9},
-    {"',City='", 10},
-    {"',State='", 11},
-    {"',ZIP='", 12},
-    {"',Country='", 13},
-    {"',[Web Page]='", 15},
-    {"',Notes='", 16},
 }};
 
 // Label heights above their boxes: 255 twips, the Notes label 240.
@@ -148,7 +121,7 @@ void Form3::LoadData()
     std::unique_ptr<data::Recordset> rs;
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
-        data::required(rs).Open(QStringLiteral("select * from Employees where ID=") + m_ID, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+        data::required(rs).Open(catalog::EmployeeStatements::select(m_ID), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         for (int number = 1; number <= 16; ++number) {
@@ -183,24 +156,19 @@ void Form3::PushButton2_Click()
     if (refuseUnstorableText(err, 124, typed))
         return;
 
+    const auto boxes = [&] {
+        catalog::EmployeeStatements::Boxes texts;
+        for (int number = 1; number <= 16; ++number)
+            texts[static_cast<size_t>(number - 1)] = boxText(number);
+        return texts;
+    };
     bool written = false;
     if (err.test(112, [&] { return !m_ID.isEmpty(); })) {
-        written = updateAndConfirm(err, 114, [&] {
-            QString sql;
-            for (const UpdatePiece& piece : kUpdatePieces)
-                sql += QString::fromLatin1(piece.text) + sql::quoteDoubled(boxText(piece.box));
-            return sql + QStringLiteral("' where ID=") + m_ID;
-        }, 116, QStringLiteral("Record Successfully Updated"));
+        written = updateAndConfirm(err, 114, [&] { return catalog::EmployeeStatements::update(boxes(), m_ID); }, 116,
+                                   QStringLiteral("Record Successfully Updated"));
     } else {
         written = writeAndConfirm(err, 118, [&] {
-            QStringList values;
-            for (int number : kInsertOrder)
-                values << sql::quoteDoubled(boxText(number));
-            SharedConnection::get().Execute(
-                QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title],"
-                               "[Business Phone],[Home Phone],[Mobile Phone],[Fax Number],Address,City,State,ZIP,"
-                               "Country,[Web Page],Notes) values ('")
-                + values.join(QStringLiteral("','")) + QStringLiteral("')"));
+            SharedConnection::get().Execute(catalog::EmployeeStatements::insert(boxes()));
         }, 120, QStringLiteral("Record Successfully Saved"));
     }
     if (written)

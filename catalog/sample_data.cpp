@@ -1,5 +1,6 @@
 #include "catalog/sample_data.h"
 
+#include "catalog/sample_data_statements.h"
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
 #include "data/component_factory.h"
@@ -13,55 +14,9 @@
 
 namespace hv::catalog {
 
-namespace {
-
-struct SampleEmployee {
-    const char* firstName;
-    const char* lastName;
-    const char* email;
-    const char* company;
-    const char* jobTitle;
-};
-constexpr SampleEmployee kEmployees[] = {
-    {"Rivo", "Zarodu", "rivo.zarodu@acme.example", "ACME", "Manager"},
-    {"Razozo", "Zedava", "razozo.zedava@acme.example", "ACME", "HR"},
-};
-
-struct SampleWorkCode {
-    const char* description;
-    int billable;  // written as the decimal text of -1 or 0
-};
-constexpr SampleWorkCode kWorkCodes[] = {
-    {"Software developing", -1},
-    {"Researching", 0},
-};
-
-QString employeeInsert(const SampleEmployee& e)
-{
-    return QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title]) values ('")
-        + QLatin1String(e.firstName) + QStringLiteral("','") + QLatin1String(e.lastName) + QStringLiteral("','")
-        + QLatin1String(e.email) + QStringLiteral("','") + QLatin1String(e.company) + QStringLiteral("','")
-        + QLatin1String(e.jobTitle) + QStringLiteral("')");
-}
-
-QString workCodeInsert(const SampleWorkCode& w)
-{
-    return QStringLiteral("insert into [Work Codes] (Description,Billable) values ('") + QLatin1String(w.description)
-        + QStringLiteral("',") + QString::number(w.billable) + QStringLiteral(")");
-}
-
-QString entryInsert(qint32 employee, qint32 workCode, int hours, const char* description)
-{
-    return QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) values (")
-        + QString::number(employee) + QStringLiteral(",'") + text::dateToText(QDate::currentDate())
-        + QStringLiteral("',") + QString::number(workCode) + QStringLiteral(",'") + QString::number(hours)
-        + QStringLiteral("','") + QLatin1String(description) + QStringLiteral("')");
-}
-
-}  // namespace
-
 void loadSampleData(QWidget* form1, const std::function<void()>& listData)
 {
+    using Sql = SampleDataStatements;
     ErrorReport err(ErrorReport::location(QStringLiteral("Form1"), QStringLiteral("PushButton4_Click")), form1);
     std::unique_ptr<data::Recordset> rs;
     qint32 rowCount = 0;
@@ -73,8 +28,8 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
     const auto execute = [](const QString& sql) { SharedConnection::get().Execute(sql); };
     // Opens a query on the one recordset, reads its field into target when
     // there is a row, and closes it: four numbered lines from openLine on.
-    const auto readValue = [&](int openLine, const char* sql, const char* field, qint32& target) {
-        err.line(openLine, [&] { data::required(rs).Open(QString::fromLatin1(sql), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly); });
+    const auto readValue = [&](int openLine, const QString& sql, const char* field, qint32& target) {
+        err.line(openLine, [&] { data::required(rs).Open(sql, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly); });
         if (err.test(openLine + 2, [&] { return !data::required(rs).Eof(); }))
             err.line(openLine + 4, [&] { target = text::toLong(data::required(rs).Fields(QString::fromLatin1(field))); });
         err.line(openLine + 6, [&] { data::required(rs).Close(); });
@@ -94,20 +49,20 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
 
     err.line(102, [&] { rowCount = 0; });
-    readValue(104, "SELECT Count(Employees.ID) AS [CountID] From Employees", "CountID", rowCount);
-    addWhileFewerThanTwo(112, employeeInsert(kEmployees[0]), employeeInsert(kEmployees[1]));
+    readValue(104, Sql::employeeCount(), Sql::kCountColumn, rowCount);
+    addWhileFewerThanTwo(112, Sql::employeeInsert(0), Sql::employeeInsert(1));
     err.line(124, [&] { lastEmployee = 1; });
     err.line(126, [&] { firstEmployee = 1; });
-    readValue(128, "SELECT First(Employees.ID) AS [MaxID] FROM Employees", "MaxID", firstEmployee);
-    readValue(136, "SELECT Last(Employees.ID) AS [MaxID] FROM Employees", "MaxID", lastEmployee);
+    readValue(128, Sql::firstEmployee(), Sql::kIdColumn, firstEmployee);
+    readValue(136, Sql::lastEmployee(), Sql::kIdColumn, lastEmployee);
 
     err.line(144, [&] { rowCount = 0; });
-    readValue(146, "SELECT Count([Work Codes].ID) AS [CountID] From [Work Codes]", "CountID", rowCount);
-    addWhileFewerThanTwo(154, workCodeInsert(kWorkCodes[0]), workCodeInsert(kWorkCodes[1]));
+    readValue(146, Sql::workCodeCount(), Sql::kCountColumn, rowCount);
+    addWhileFewerThanTwo(154, Sql::workCodeInsert(0), Sql::workCodeInsert(1));
     err.line(166, [&] { lastWorkCode = 1; });
     err.line(168, [&] { firstWorkCode = 1; });
-    readValue(170, "SELECT First([Work Codes].ID) AS [MaxID] FROM [Work Codes]", "MaxID", firstWorkCode);
-    readValue(178, "SELECT Last([Work Codes].ID) AS [MaxID] FROM [Work Codes]", "MaxID", lastWorkCode);
+    readValue(170, Sql::firstWorkCode(), Sql::kIdColumn, firstWorkCode);
+    readValue(178, Sql::lastWorkCode(), Sql::kIdColumn, lastWorkCode);
 
     struct SampleEntry {
         const qint32& employee;
@@ -123,7 +78,10 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
     int line = 186;
     for (const SampleEntry& entry : entries) {
         QString sql;
-        err.line(line, [&] { sql = entryInsert(entry.employee, entry.workCode, entry.hours, entry.description); });
+        err.line(line, [&] {
+            sql = Sql::entryInsert(entry.employee, entry.workCode, entry.hours, QString::fromLatin1(entry.description),
+                                   QDate::currentDate());
+        });
         err.line(line + 2, [&] { execute(sql); });
         line += 4;
     }

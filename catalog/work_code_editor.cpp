@@ -1,5 +1,6 @@
 #include "catalog/work_code_editor.h"
 
+#include "catalog/work_code_statements.h"
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
 #include "gui/ui_seam.h"
@@ -7,7 +8,6 @@
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/recordset.h"
-#include "data/sql_text.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -85,8 +85,7 @@ void Form5::LoadData()
     std::unique_ptr<data::Recordset> rs;
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
     err.line(102, [&] {
-        data::required(rs).Open(QStringLiteral("select * from [Work Codes] where ID=") + m_ID, SharedConnection::get(),
-                                data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+        data::required(rs).Open(catalog::WorkCodeStatements::select(m_ID), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
         err.line(106, [&] { m_Text1->setText(text::valueToText(data::required(rs).Fields(QStringLiteral("Description")))); });
@@ -109,19 +108,17 @@ void Form5::PushButton2_Click()
     if (refuseUnstorableText(err, 118, {{QStringLiteral("Description"), m_Text1->text(), m_Text1}}))
         return;
 
-    const QString description = sql::quoteDoubled(m_Text1->text());
-    const QString billableWord = m_Check1->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    const QString description = m_Text1->text();
+    const bool billable = m_Check1->isChecked();
 
     bool written = false;
     if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
-        written = updateAndConfirm(err, 108, [&] {
-            return QStringLiteral("update [Work Codes] set Description='") + description + QStringLiteral("',Billable=")
-                + billableWord + QStringLiteral(" where ID=") + m_ID;
-        }, 110, QStringLiteral("Record Successfully Updated"));
+        written = updateAndConfirm(
+            err, 108, [&] { return catalog::WorkCodeStatements::update(description, billable, m_ID); }, 110,
+            QStringLiteral("Record Successfully Updated"));
     } else {
         written = writeAndConfirm(err, 112, [&] {
-            SharedConnection::get().Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('")
-                                            + description + QStringLiteral("',") + billableWord + QStringLiteral(")"));
+            SharedConnection::get().Execute(catalog::WorkCodeStatements::insert(description, billable));
         }, 114, QStringLiteral("Record Successfully Saved"));
     }
     if (written)

@@ -1,6 +1,5 @@
 #include "cli/init_server_command.h"
 
-#include "data/postgres/session.h"
 #include "core/runtime_error.h"
 #include "data/postgres/schema.h"
 
@@ -17,12 +16,11 @@ QCommandLineOption InitServerCommand::option() const
 int InitServerCommand::run(const QString& value, CommandContext& context)
 {
     try {
-        data::PostgresSession session(value, false);
-        data::ServerSchema::create(session);
+        const QString address = data::ServerSchema::createAt(value);
         context.out << QStringLiteral("Created Hourvane's tables and stored queries in '%1'. Use it with "
                                       "hourvane --use-server, or fill it first with hourvane --copy-to-server "
                                       "(into a database that is still empty).")
-                           .arg(session.address())
+                           .arg(address)
                     << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {

@@ -5,6 +5,7 @@
 #include "gui/ui_seam.h"
 #include "data/connection.h"
 #include "entries/entry_editor.h"
+#include "entries/entry_statements.h"
 #include "entries/entry_list.h"
 
 namespace hv::entries {
@@ -58,7 +59,7 @@ void deleteSelectedWork(EntryList& list)
     if (!confirmed)
         return;
     err.line(104, [&] {
-        SharedConnection::get().Execute(QStringLiteral("delete from [Work Hours] where ID=") + list.selectedText(0));
+        SharedConnection::get().Execute(EntryStatements::remove(list.selectedText(0)));
     });
     err.line(106, [&] { list.ListData(); });
 }

@@ -1,5 +1,8 @@
 #include "entries/entry_editor.h"
 
+#include "catalog/employee_statements.h"
+#include "catalog/work_code_statements.h"
+#include "entries/entry_statements.h"
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
 #include "gui/ui_seam.h"
@@ -10,7 +13,6 @@
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
-#include "data/sql_text.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -26,15 +28,6 @@ namespace {
 
 const QString kOwner = QStringLiteral("Form2");
 const QString kPickerTip = QStringLiteral("Double click to edit contact");
-
-// An entry's values as they stand in its statements.
-struct EntryValues {
-    QString employee;
-    QString workCode;
-    QString date;
-    QString hours;
-    QString description;
-};
 
 QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
 {
@@ -70,23 +63,21 @@ Form2::Form2(QWidget* parent)
       m_Combo1(newPicker(this, QStringLiteral("Combo1"), QStringLiteral("Employee"), QRect(120, 885, 2520, 345))),
       m_Combo2(newPicker(this, QStringLiteral("Combo2"), QStringLiteral("Work Code"), QRect(120, 2565, 2520, 345))),
       m_employees{RecordPicker(*m_Combo1,
-                               {kOwner, QStringLiteral("LoadEmployees"),
-                                QStringLiteral("select * from [Employees Extended]"), QStringLiteral("Employee Name")},
+                               {kOwner, QStringLiteral("LoadEmployees"), catalog::EmployeeStatements::names(),
+                                QStringLiteral("Employee Name")},
                                this),
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form3>(); },
                   QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
                                  "employee."),
-                  QStringLiteral("delete from Employees where ID="),
-                  QStringLiteral("delete from [Work Hours] where [Employee]=")},
+                  &catalog::EmployeeStatements::remove, &entries::EntryStatements::removeOfEmployee},
       m_workCodes{RecordPicker(*m_Combo2,
-                               {kOwner, QStringLiteral("LoadWorkCodes"), QStringLiteral("select * from [Work Codes]"),
+                               {kOwner, QStringLiteral("LoadWorkCodes"), catalog::WorkCodeStatements::list(),
                                 QStringLiteral("Description")},
                                this),
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form5>(); },
                   QStringLiteral("Warning: Deleting opened by will also delete issue data that is linked to this "
                                  "employee."),
-                  QStringLiteral("delete from [Work Codes] where ID="),
-                  QStringLiteral("delete from [Work Hours] where [Work Code]=")}
+                  &catalog::WorkCodeStatements::remove, &entries::EntryStatements::removeOfWorkCode}
 {
     m_Text2 = newBox(this, QStringLiteral("Text2"), QRect(360, 135, 1200, 345));
     m_Text2->setEnabled(false);
@@ -175,7 +166,7 @@ void Form2::LoadEntry()
     // No report of its own: the first failure ends it and is reported by the
     // load; what was set before stays.
     const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
-    rs->Open(QStringLiteral("select * from [Work Hours Extended] where ID=") + m_ID, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+    rs->Open(entries::EntryStatements::select(m_ID), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     if (!rs->Eof()) {
         const auto selectText = [](QComboBox* picker, const QVariant& value) {
             // The first item with exactly this text; none leaves no selection.
@@ -245,30 +236,19 @@ void Form2::PushButton2_Click()
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
     // the user's decimal separator, so the number typed is the number stored.
     const auto prepared = [&] {
-        return EntryValues{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
-                           m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
-                           text::dateTimeToText(worked), text::numberToSqlText(hours.value()),
-                           sql::quoteDoubled(m_Text3->text())};
+        return entries::EntryStatements::Values{m_employees.picker.idAt(m_Combo1->currentIndex() + 1),
+                                                m_workCodes.picker.idAt(m_Combo2->currentIndex() + 1),
+                                                text::dateTimeToText(worked), text::numberToSqlText(hours.value()),
+                                                m_Text3->text()};
     };
 
     QString sql;
     bool written = false;
     if (err.test(124, [&] { return !m_ID.isEmpty(); })) {
-        err.line(126, [&] {
-            const auto v = prepared();
-            sql = QStringLiteral("update [Work Hours] set Employee=") + v.employee + QStringLiteral(",[Work Code]=")
-                + v.workCode + QStringLiteral(",[Date Worked]='") + v.date + QStringLiteral("',[Hours]=") + v.hours
-                + QStringLiteral(",[Work Description]='") + v.description + QStringLiteral("' where ID=") + m_ID;
-        });
+        err.line(126, [&] { sql = entries::EntryStatements::update(prepared(), m_ID); });
         written = updateAndConfirm(err, 128, [&] { return sql; }, 130, QStringLiteral("Record Successfully Updated"));
     } else {
-        err.line(132, [&] {
-            const auto v = prepared();
-            sql = QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
-                                 "values (")
-                + v.employee + QStringLiteral(",'") + v.date + QStringLiteral("',") + v.workCode + QStringLiteral(",'")
-                + v.hours + QStringLiteral("','") + v.description + QStringLiteral("')");
-        });
+        err.line(132, [&] { sql = entries::EntryStatements::insert(prepared()); });
         written = writeAndConfirm(err, 134, [&] { SharedConnection::get().Execute(sql); }, 136,
                                   QStringLiteral("Record Successfully Saved"));
     }
@@ -324,11 +304,11 @@ void Form2::deleteRecord(PickerSide& side, const QString& procedure)
     const bool recordDeleted = err.line(104, [&] {
         id = side.picker.idAt(side.picker.position() + 1);
         together.emplace(SharedConnection::get());
-        SharedConnection::get().Execute(side.recordDelete + id);
+        SharedConnection::get().Execute(side.recordDelete(id));
     });
     if (recordDeleted) {
         err.line(106, [&] {
-            SharedConnection::get().Execute(side.entriesDelete + id);
+            SharedConnection::get().Execute(side.entriesDelete(id));
             together->commit();
         });
     }

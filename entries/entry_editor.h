@@ -59,9 +59,9 @@ private:
     struct PickerSide {
         RecordPicker picker;
         std::function<std::unique_ptr<RecordEditor>()> makeEditor;
-        QString warning;        // the first line of the delete question
-        QString recordDelete;   // followed by the ID
-        QString entriesDelete;  // followed by the same ID
+        QString warning;  // the first line of the delete question
+        QString (*recordDelete)(const QString& id);   // the record's delete
+        QString (*entriesDelete)(const QString& id);  // the delete of its entries
     };
 
     void LoadEntry();

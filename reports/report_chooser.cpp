@@ -5,6 +5,7 @@
 #include "data/component_factory.h"
 #include "data/recordset.h"
 #include "reports/data_report.h"
+#include "reports/engine/report_statements.h"
 #include "reports/engine/report_layout.h"
 
 #include <QComboBox>
@@ -25,18 +26,18 @@ const QString kOwner = QStringLiteral("Form4");
 struct ReportChoice {
     const char* entry;
     const reports::ReportLayout& (*layout)();
-    const char* sql;
+    QString (*rows)();
     bool landscape;
     int firstLine;
 };
 
 const std::array<ReportChoice, 3> kChoices{{
     {"Billable Hours by Employee", reports::rptBillableHoursByEmployee,
-     "select * from [Billable Hours] order by [Employee Name]", true, 100},
+     reports::ReportStatements::billableHoursByEmployee, true, 100},
     {"Billable Hours by Project", reports::rptBillableHoursByProject,
-     "select * from [Billable Hours] order by [Work Code Description]", true, 118},
+     reports::ReportStatements::billableHoursByProject, true, 118},
     {"Non-Billable Hours by Employee", reports::rptNonBillableHoursByEmployee,
-     "select * from [Non Billable Hours] order by [Employee Name]", false, 136},
+     reports::ReportStatements::nonBillableHoursByEmployee, false, 136},
 }};
 
 }  // namespace
@@ -82,7 +83,7 @@ void Form4::PushButton1_Click()
         std::unique_ptr<DataReport> report;
         err.line(line + 2, [&] { rs = data::ComponentFactory::createRecordset(); });
         err.line(line + 4, [&] {
-            data::required(rs).Open(QString::fromLatin1(choice.sql), SharedConnection::get(),
+            data::required(rs).Open(choice.rows(), SharedConnection::get(),
                                     data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
         });
         err.line(line + 6, [&] { report = std::make_unique<DataReport>(choice.layout()); });

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the tests of the layers without windows (data, import, backup, the
-# report engine) with AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-sanitize/ and runs them: the first fault stops its test with a stack.
+# Builds the tests that open no window (core, data, import, backup, the report
+# engine, the windows' SQL texts) with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-sanitize/ and runs them: the first fault
+# stops its test with a stack.
 # Run by test.sh after the plain tests, with the same test server, if any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,8 @@ if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; th
   options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B build-sanitize "${options[@]}" >/dev/null
-targets=(hourvane_data_tests hourvane_import_tests hourvane_backup_tests hourvane_report_core_tests)
+targets=(hourvane_core_tests hourvane_file_tests hourvane_data_tests hourvane_import_tests
+  hourvane_backup_tests hourvane_report_core_tests hourvane_statements_tests)
 cmake --build build-sanitize -j"$(nproc)" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen

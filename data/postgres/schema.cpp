@@ -114,4 +114,11 @@ void ServerSchema::create(PostgresSession& session)
     session.runScript(script());
 }
 
+QString ServerSchema::createAt(const QString& address)
+{
+    PostgresSession session(address, false);
+    create(session);
+    return session.address();
+}
+
 }  // namespace hv::data

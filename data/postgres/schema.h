@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 namespace hv::data {
@@ -30,6 +31,11 @@ public:
     // Creates the tables and stored queries in one transaction; refused, with
     // nothing created, when any of them exists.
     static void create(PostgresSession& session);
+
+    // Connects to the address (which need hold none of the tables yet) and
+    // creates them there as create() does; returns the address as shown to
+    // users, without its password.
+    static QString createAt(const QString& address);
 };
 
 }  // namespace hv::data

@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 
 #include "core/app_config.h"
 #include "app/component_check.h"

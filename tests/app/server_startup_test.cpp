@@ -2,7 +2,7 @@
 // the local file, the title names the server, a password is asked for in the
 // password box and kept nowhere, and a server that cannot be reached is
 // reported at the open's line.
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 
 #include "data/database_choice.h"
 #include "gui/shared_connection.h"

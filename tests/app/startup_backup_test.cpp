@@ -1,7 +1,7 @@
 // Start-up's part in the safety net: the daily backup of a damaged database
 // over many days, the advice that names a sound backup, and a start while a
 // restore holds the database.
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/page_damage.h"
 
 #include "core/data_places.h"
@@ -10,7 +10,7 @@
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "data/connection.h"
 #include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"

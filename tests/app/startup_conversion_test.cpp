@@ -1,8 +1,8 @@
 // What start-up adds for the data's safety: the offer to convert a database
 // the old program wrote (answered Yes, No, and with a conversion that fails
 // part-way), and the daily backup before the list is filled.
-#include "main_window_fixture.h"
-#include "old_file_variants.h"
+#include "fixtures/main_window_fixture.h"
+#include "fixtures/old_file_variants.h"
 
 #include "core/data_places.h"
 #include "gui/shared_connection.h"

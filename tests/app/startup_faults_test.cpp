@@ -1,7 +1,7 @@
 // Start-up and closing on an unlucky machine: a bad template, a data folder
 // with awkward characters, a database locked or damaged, settings that
 // cannot be written.
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/page_damage.h"
 
 #include "core/app_config.h"
@@ -10,7 +10,7 @@
 #include "core/settings_store.h"
 #include "gui/shared_connection.h"
 #include "app/work_hours_model.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 #include "data/connection.h"
 #include "data/sqlite/handles.h"
 
@@ -28,14 +28,6 @@ namespace hv::test {
 namespace {
 
 using PageCheck = data::DatabaseFileCheck::PageCheck;
-
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QByteArray goodTemplate()
 {

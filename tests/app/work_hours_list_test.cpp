@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 
 #include "app/work_hours_model.h"
 #include "core/locale_text.h"

@@ -1,6 +1,6 @@
 // Backups of the live database, their rotation over simulated dates, and the
 // restore of a backup in place of the live database.
-#include "old_file_variants.h"
+#include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
 

@@ -2,7 +2,7 @@
 #include "catalog/notes_box.h"
 
 #include "core/twips.h"
-#include "catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 #include "data/component_factory.h"
 
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/recordset.h"
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 
 #include <QDate>
 #include <QPushButton>

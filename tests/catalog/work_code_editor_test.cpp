@@ -1,7 +1,7 @@
 #include "catalog/work_code_editor.h"
 
 #include "core/twips.h"
-#include "catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // The command line, through the real program in a process of its own, with
 // no display at all: every option, its output and its exit code.
 #include "command_environment.h"
-#include "old_file_variants.h"
+#include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
 

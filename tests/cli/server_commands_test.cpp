@@ -3,7 +3,7 @@
 // creating the tables, copying the local database there, import and export
 // against it, and backups that are the server's job.
 #include "command_environment.h"
-#include "old_file_variants.h"
+#include "fixtures/old_file_variants.h"
 #include "support/test_environment.h"
 #include "support/test_server.h"
 

@@ -1,4 +1,4 @@
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "data/component_factory.h"
 #include "data/connection.h"

@@ -1,6 +1,6 @@
 // Deciding from a file's own bytes whether it is a database of the program,
 // before the engine may write to it.
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 #include "support/unprivileged.h"
 
 #include "data/connection.h"
@@ -22,14 +22,6 @@ namespace {
 using data::Connection;
 using data::DatabaseFileCheck;
 using data::DatabaseFileVerdict;
-
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
 
 QByteArray templateBytes()
 {

@@ -2,7 +2,7 @@
 // the program's windows write them into a local file and into a database on
 // the server, read back through every query the program reads give the same
 // columns in the same order with the same values, of the same kinds.
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "data/prepared_statement.h"
 #include "data/recordset.h"

@@ -1,4 +1,4 @@
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "data/connection.h"
 
@@ -17,13 +17,6 @@ int runTool(const QString& schema, const QString& out)
     if (!tool.waitForFinished(30000))
         return -1;
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 TEST(MakeTemplate, ReplacesAStaleTemplateWithAWorkingDatabase)

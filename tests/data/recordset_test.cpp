@@ -1,4 +1,4 @@
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "core/locale_text.h"
 #include "data/recordset.h"

@@ -1,8 +1,8 @@
 // The data layer under an unlucky machine: a page of the file damaged before
 // or during a session, and writers killed at random points.
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 #include "support/page_damage.h"
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"

@@ -1,7 +1,7 @@
 // What only a database on a server has: its own writing of the program's
 // statements, addresses and passwords, refusals at connecting, a dropped
 // connection, the creation and copy of its tables, and two people at once.
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "data/connection.h"
 #include "core/locale_text.h"

@@ -1,4 +1,4 @@
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include "core/runtime_error.h"
 #include "data/sql_dialect.h"

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 #include "app/work_hours_model.h"
 #include "entries/entry_editor.h"
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/widget_input.h"
 
 #include <QComboBox>

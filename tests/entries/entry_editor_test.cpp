@@ -3,7 +3,7 @@
 #include "core/twips.h"
 #include "catalog/employee_editor.h"
 #include "catalog/work_code_editor.h"
-#include "catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 #include "core/locale_text.h"
 
 #include <QCheckBox>

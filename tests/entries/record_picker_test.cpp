@@ -1,6 +1,6 @@
 #include "entries/record_picker.h"
 
-#include "catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 
 #include <QComboBox>
 #include <QFile>

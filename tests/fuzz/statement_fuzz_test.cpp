@@ -5,7 +5,7 @@
 #include "catalog/employee_editor.h"
 #include "catalog/notes_box.h"
 #include "catalog/work_code_editor.h"
-#include "catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 #include "entries/entry_editor.h"
 #include "hostile_text.h"
 

@@ -2,7 +2,7 @@
 // killed program or a power cut stops it: the live database is the old file
 // or the whole converted one, never an empty or half-filled one, and the next
 // conversion finishes the work.
-#include "old_file_variants.h"
+#include "fixtures/old_file_variants.h"
 #include "support/test_environment.h"
 
 #include "import/database_conversion.h"

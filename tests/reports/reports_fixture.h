@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../catalog/catalog_fixture.h"
+#include "fixtures/catalog_fixture.h"
 
 #include <QDate>
 #include <QList>

@@ -15,6 +15,10 @@ QString programFolder();
 // left it untouched.
 QByteArray fileBytes(const QString& path);
 
+// Writes a file of exactly these bytes, failing the test when it cannot;
+// returns its path.
+QString writeFile(const QString& path, const QByteArray& bytes);
+
 // A fresh copy of the template database in a temporary folder, deleted with
 // the object; path() is the database file.
 class TemporaryDatabase {

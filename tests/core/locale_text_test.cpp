@@ -1,6 +1,6 @@
 #include "core/locale_text.h"
 #include "core/runtime_error.h"
-#include "database_fixture.h"
+#include "fixtures/database_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,16 @@
-// The program's SQL texts, built by concatenation exactly as its windows build
-// them, run against a real copy of the template database.
-#include "database_fixture.h"
+// The windows' SQL texts, built by the builders the windows use, run against
+// a real copy of the template database and a schema on the test server.
+#include "fixtures/database_fixture.h"
 
+#include "catalog/employee_statements.h"
+#include "catalog/sample_data_statements.h"
+#include "catalog/work_code_statements.h"
 #include "core/locale_text.h"
+#include "core/runtime_error.h"
 #include "data/prepared_statement.h"
 #include "data/recordset.h"
-#include "core/runtime_error.h"
+#include "entries/entry_statements.h"
+#include "reports/engine/report_statements.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -13,77 +18,36 @@
 namespace hv::test {
 namespace {
 
-QString doubled(QString text)
-{
-    return text.replace(QStringLiteral("'"), QStringLiteral("''"));
-}
+using catalog::EmployeeStatements;
+using catalog::SampleDataStatements;
+using catalog::WorkCodeStatements;
+using entries::EntryStatements;
+using reports::ReportStatements;
 
 QString id(qint64 value)
 {
     return QString::number(value);
 }
 
-// The entry editor's statements.
+// The entry editor's insert and update; the date and the hours as the
+// statement takes them, the description as typed.
 QString entryInsert(qint64 employee, const QString& date, qint64 workCode, const QString& hours,
                     const QString& description)
 {
-    return QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) values (")
-        + id(employee) + QStringLiteral(",'") + date + QStringLiteral("',") + id(workCode) + QStringLiteral(",'")
-        + hours + QStringLiteral("','") + doubled(description) + QStringLiteral("')");
+    return EntryStatements::insert({id(employee), id(workCode), date, hours, description});
 }
 
 QString entryUpdate(qint64 employee, qint64 workCode, const QString& date, const QString& hours,
                     const QString& description, qint64 entry)
 {
-    return QStringLiteral("update [Work Hours] set Employee=") + id(employee) + QStringLiteral(",[Work Code]=")
-        + id(workCode) + QStringLiteral(",[Date Worked]='") + date + QStringLiteral("',[Hours]=") + hours
-        + QStringLiteral(",[Work Description]='") + doubled(description) + QStringLiteral("' where ID=") + id(entry);
-}
-
-// The employee editor's statements; `boxes` are Text1..Text16 in box order.
-QString employeeInsert(const QStringList& boxes)
-{
-    QStringList values;
-    for (int box : {1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16})
-        values << doubled(boxes.at(box - 1));
-    return QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title],"
-                          "[Business Phone],[Home Phone],[Mobile Phone],[Fax Number],Address,City,State,ZIP,"
-                          "Country,[Web Page],Notes) values ('")
-        + values.join(QStringLiteral("','")) + QStringLiteral("')");
-}
-
-QString employeeUpdate(const QStringList& boxes, qint64 employee)
-{
-    const QStringList pieces = {"update Employees set [First Name]='", "',[Last Name]='", "',[E-mail Address]='",
-                                "',Company='", "',[Job Title]='", "',[Business Phone]='", "',[Home Phone]='",
-                                "',[Mobile Phone]='", "',[Fax Number]='", "',Address='", "',City='", "',State='",
-                                "',ZIP='", "',Country='", "',[Web Page]='", "',Notes='"};
-    const int order[] = {1, 2, 14, 4, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16};
-    QString sql;
-    for (int i = 0; i < 16; ++i)
-        sql += pieces.at(i) + doubled(boxes.at(order[i] - 1));
-    return sql + QStringLiteral("' where ID=") + id(employee);
-}
-
-// The work-code editor's statements.
-QString workCodeInsert(const QString& description, bool billable)
-{
-    return QStringLiteral("insert into [Work Codes] (Description,Billable) values ('") + doubled(description)
-        + QStringLiteral("',") + (billable ? QStringLiteral("TRUE") : QStringLiteral("FALSE")) + QStringLiteral(")");
-}
-
-QString workCodeUpdate(const QString& description, bool billable, qint64 workCode)
-{
-    return QStringLiteral("update [Work Codes] set Description='") + doubled(description)
-        + QStringLiteral("',Billable=") + (billable ? QStringLiteral("TRUE") : QStringLiteral("FALSE"))
-        + QStringLiteral(" where ID=") + id(workCode);
+    return EntryStatements::update({id(employee), id(workCode), date, hours, description}, id(entry));
 }
 
 // The employee boxes Text1..Text16 (first, last, job title, company, phones,
 // address, city, state, ZIP, country, e-mail, web page, notes).
-const QStringList kBoxes = {"Siobhan", "O'Brien", "Lead \"Dev\"", "Kay & Co", "555-0100", "555-0101",
-                            "555-0102", "555-0103", "1 Main St", "Springfield", "IL", "62701",
-                            "USA", "s.obrien@example.com", "http://example.com/~s", "line one\nline two; TRUE"};
+const EmployeeStatements::Boxes kBoxes = {
+    "Siobhan", "O'Brien", "Lead \"Dev\"", "Kay & Co", "555-0100", "555-0101", "555-0102", "555-0103", "1 Main St",
+    "Springfield", "IL", "62701", "USA", "s.obrien@example.com", "http://example.com/~s", "line one\nline two; TRUE"};
 const QStringList kColumnsInBoxOrder = {"First Name", "Last Name", "Job Title", "Company", "Business Phone",
                                         "Home Phone", "Mobile Phone", "Fax Number", "Address", "City", "State",
                                         "ZIP", "Country", "E-mail Address", "Web Page", "Notes"};
@@ -93,17 +57,17 @@ INSTANTIATE_TEST_SUITE_P(Backends, Statements, backends(), backendName);
 
 TEST_P(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
 {
-    execute(employeeInsert(kBoxes));
+    execute(EmployeeStatements::insert(kBoxes));
     const qint64 employee = lastId(QStringLiteral("Employees"));
-    const QString select = QStringLiteral("select * from Employees where ID=") + id(employee);
+    const QString select = EmployeeStatements::select(id(employee));
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(value(select, kColumnsInBoxOrder.at(i)).toString(), kBoxes.at(i)) << kColumnsInBoxOrder.at(i).toStdString();
 
-    QStringList changed = kBoxes;
+    EmployeeStatements::Boxes changed = kBoxes;
     changed[0] = QStringLiteral("  Shiv  ");
     changed[15] = QString();
     long affected = -1;
-    db().Execute(employeeUpdate(changed, employee), &affected);
+    db().Execute(EmployeeStatements::update(changed, id(employee)), &affected);
     EXPECT_EQ(affected, 1);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(value(select, kColumnsInBoxOrder.at(i)).toString(), changed.at(i));
@@ -111,27 +75,30 @@ TEST_P(Statements, EmployeeEditorWritesAndReadsEverySixteenColumns)
     EXPECT_FALSE(value(select, QStringLiteral("Notes")).isNull());
 
     // Editing an employee that no longer exists changes nothing and fails nothing.
-    db().Execute(employeeUpdate(changed, employee + 100), &affected);
+    db().Execute(EmployeeStatements::update(changed, id(employee + 100)), &affected);
     EXPECT_EQ(affected, 0);
 }
 
 TEST_P(Statements, WorkCodeEditorStoresBillableAsYesNo)
 {
-    execute(workCodeInsert(QStringLiteral("Client's project"), true));
+    execute(WorkCodeStatements::insert(QStringLiteral("Client's project"), true));
     const qint64 billable = lastId(QStringLiteral("Work Codes"));
-    execute(workCodeInsert(QStringLiteral("Training"), false));
+    execute(WorkCodeStatements::insert(QStringLiteral("Training"), false));
     const qint64 internal = lastId(QStringLiteral("Work Codes"));
 
-    const QString select = QStringLiteral("select * from [Work Codes] where ID=");
-    EXPECT_EQ(value(select + id(billable), QStringLiteral("Description")), QVariant(QStringLiteral("Client's project")));
-    EXPECT_EQ(value(select + id(billable), QStringLiteral("Billable")), QVariant(true));
-    EXPECT_EQ(value(select + id(internal), QStringLiteral("Billable")), QVariant(false));
+    const auto field = [this](qint64 workCode, const char* column) {
+        return value(WorkCodeStatements::select(id(workCode)), QString::fromLatin1(column));
+    };
+    EXPECT_EQ(field(billable, "Description"), QVariant(QStringLiteral("Client's project")));
+    EXPECT_EQ(field(billable, "Billable"), QVariant(true));
+    EXPECT_EQ(field(internal, "Billable"), QVariant(false));
 
-    execute(workCodeUpdate(QStringLiteral("Client's project"), false, billable));
-    execute(workCodeUpdate(QStringLiteral("Training (paid)"), true, internal));
-    EXPECT_EQ(value(select + id(billable), QStringLiteral("Billable")), QVariant(false));
-    EXPECT_EQ(value(select + id(internal), QStringLiteral("Billable")), QVariant(true));
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
+    execute(WorkCodeStatements::update(QStringLiteral("Client's project"), false, id(billable)));
+    execute(WorkCodeStatements::update(QStringLiteral("Training (paid)"), true, id(internal)));
+    EXPECT_EQ(field(billable, "Billable"), QVariant(false));
+    EXPECT_EQ(field(internal, "Billable"), QVariant(true));
+    EXPECT_EQ(field(internal, "Description"), QVariant(QStringLiteral("Training (paid)")));
+    EXPECT_EQ(rows(WorkCodeStatements::list()).size(), 2);
 }
 
 TEST_P(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
@@ -143,7 +110,7 @@ TEST_P(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
 
     execute(entryInsert(ann, QStringLiteral("12/7/2026"), coding, QStringLiteral("7"), QStringLiteral("Fixed Ann's bug")));
     const qint64 entry = lastId(QStringLiteral("Work Hours"));
-    const QString select = QStringLiteral("select * from [Work Hours Extended] where ID=") + id(entry);
+    const QString select = EntryStatements::select(id(entry));
     QList<QVariantList> read = rows(select);
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read[0], (QVariantList{QVariant::fromValue<qint64>(entry), QStringLiteral("Ann Lee"),
@@ -163,10 +130,10 @@ TEST_P(Statements, EntryEditorInsertThenUpdateKeepsEveryKind)
     EXPECT_FALSE(read[0][5].isNull());  // an empty description is empty text
 
     // The entry's ID does not exist any more: the update changes no row.
-    execute(QStringLiteral("delete from [Work Hours] where ID=") + id(entry));
+    execute(EntryStatements::remove(id(entry)));
     db().Execute(entryUpdate(bob, admin, QStringLiteral("1/2/2027"), QStringLiteral("7.5"), QString(), entry), &affected);
     EXPECT_EQ(affected, 0);
-    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
+    EXPECT_TRUE(rows(EntryStatements::list()).isEmpty());
 }
 
 TEST_P(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
@@ -184,75 +151,65 @@ TEST_P(Statements, PickerDeletesRemoveTheRecordAndItsEntries)
 
     const auto descriptions = [this] {
         QStringList list;
-        for (const QVariantList& row : rows(QStringLiteral("select * from [Work Hours Extended]")))
+        for (const QVariantList& row : rows(EntryStatements::list()))
             list << row[5].toString();
         return list;
     };
 
-    execute(QStringLiteral("delete from [Work Hours] where ID=") + id(bobAdmin));
+    execute(EntryStatements::remove(id(bobAdmin)));
     EXPECT_EQ(descriptions(), (QStringList{"a", "b", "c", "e"}));
 
-    execute(QStringLiteral("delete from Employees where ID=") + id(ann));
-    execute(QStringLiteral("delete from [Work Hours] where [Employee]=") + id(ann));
+    execute(EmployeeStatements::remove(id(ann)));
+    execute(EntryStatements::removeOfEmployee(id(ann)));
     EXPECT_EQ(descriptions(), (QStringList{"c", "e"}));
-    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 1);
+    EXPECT_EQ(rows(EmployeeStatements::names()).size(), 1);
 
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(coding));
-    execute(QStringLiteral("delete from [Work Hours] where [Work Code]=") + id(coding));
+    execute(WorkCodeStatements::remove(id(coding)));
+    execute(EntryStatements::removeOfWorkCode(id(coding)));
     EXPECT_EQ(descriptions(), (QStringList{"e"}));
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 1);
+    EXPECT_EQ(rows(WorkCodeStatements::list()).size(), 1);
 }
 
 TEST_P(Statements, SampleDataLoadsAndBooksToFirstAndLastRows)
 {
-    // One press of the sample-data button, as its statements read.
-    const auto press = [this] {
-        const QString today = text::dateToText(QDate(2026, 12, 7));
-        qint64 count = value(QStringLiteral("SELECT Count(Employees.ID) AS [CountID] From Employees"),
-                             QStringLiteral("CountID")).toLongLong();
-        const QString employee = QStringLiteral("insert into Employees ([First Name],[Last Name],[E-mail Address],Company,[Job Title]) values ('");
-        const QString sep = QStringLiteral("','");
-        if (count < 2) {
-            execute(employee + "Rivo" + sep + "Zarodu" + sep + "rivo@example.com" + sep + "ACME" + sep + "Manager" + "')");
-            ++count;
-        }
-        if (count < 2)
-            execute(employee + "Razozo" + sep + "Zedava" + sep + "razozo@example.com" + sep + "ACME" + sep + "HR" + "')");
-        const qint64 firstEmployee = value(QStringLiteral("SELECT First(Employees.ID) AS [MaxID] FROM Employees"), QStringLiteral("MaxID")).toLongLong();
-        const qint64 lastEmployee = value(QStringLiteral("SELECT Last(Employees.ID) AS [MaxID] FROM Employees"), QStringLiteral("MaxID")).toLongLong();
-
-        count = value(QStringLiteral("SELECT Count([Work Codes].ID) AS [CountID] From [Work Codes]"), QStringLiteral("CountID")).toLongLong();
-        const QString workCode = QStringLiteral("insert into [Work Codes] (Description,Billable) values ('");
-        if (count < 2) {
-            execute(workCode + "Software developing" + "'," + QString::number(-1) + ")");
-            ++count;
-        }
-        if (count < 2)
-            execute(workCode + "Researching" + "'," + QString::number(0) + ")");
-        const qint64 firstCode = value(QStringLiteral("SELECT First([Work Codes].ID) AS [MaxID] FROM [Work Codes]"), QStringLiteral("MaxID")).toLongLong();
-        const qint64 lastCode = value(QStringLiteral("SELECT Last([Work Codes].ID) AS [MaxID] FROM [Work Codes]"), QStringLiteral("MaxID")).toLongLong();
-
-        execute(entryInsert(lastEmployee, today, lastCode, QString::number(7), QStringLiteral("Research work")));
-        execute(entryInsert(firstEmployee, today, firstCode, QString::number(16), QStringLiteral("Software programming")));
-        execute(entryInsert(lastEmployee, today, firstCode, QString::number(3), QStringLiteral("Customazing")));
+    // One press of the sample-data button: its statements, in its order.
+    using Sample = SampleDataStatements;
+    const QDate today(2026, 12, 7);
+    const auto read = [this](const QString& sql, const char* column) {
+        return value(sql, QString::fromLatin1(column)).toInt();
+    };
+    const auto addWhileFewerThanTwo = [this, &read](const QString& count, QString (*insert)(int)) {
+        int held = read(count, Sample::kCountColumn);
+        for (int sample = 0; sample < Sample::kSamples && held < 2; ++sample, ++held)
+            execute(insert(sample));
+    };
+    const auto press = [&] {
+        addWhileFewerThanTwo(Sample::employeeCount(), &Sample::employeeInsert);
+        const int firstEmployee = read(Sample::firstEmployee(), Sample::kIdColumn);
+        const int lastEmployee = read(Sample::lastEmployee(), Sample::kIdColumn);
+        addWhileFewerThanTwo(Sample::workCodeCount(), &Sample::workCodeInsert);
+        const int firstCode = read(Sample::firstWorkCode(), Sample::kIdColumn);
+        const int lastCode = read(Sample::lastWorkCode(), Sample::kIdColumn);
+        execute(Sample::entryInsert(lastEmployee, lastCode, 7, QStringLiteral("Research work"), today));
+        execute(Sample::entryInsert(firstEmployee, firstCode, 16, QStringLiteral("Software programming"), today));
+        execute(Sample::entryInsert(lastEmployee, firstCode, 3, QStringLiteral("Customazing"), today));
     };
 
     press();
-    const QDate today(2026, 12, 7);
     const QList<QVariantList> expected = {
         {QVariant::fromValue<qint64>(1), "Razozo Zedava", today, "Researching", 7.0, "Research work"},
         {QVariant::fromValue<qint64>(2), "Rivo Zarodu", today, "Software developing", 16.0, "Software programming"},
         {QVariant::fromValue<qint64>(3), "Razozo Zedava", today, "Software developing", 3.0, "Customazing"}};
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")), expected);
-    EXPECT_EQ(value(QStringLiteral("select * from [Work Codes] where ID=1"), QStringLiteral("Billable")), QVariant(true));
-    EXPECT_EQ(value(QStringLiteral("select * from [Work Codes] where ID=2"), QStringLiteral("Billable")), QVariant(false));
+    EXPECT_EQ(rows(EntryStatements::list()), expected);
+    EXPECT_EQ(value(WorkCodeStatements::select(QStringLiteral("1")), QStringLiteral("Billable")), QVariant(true));
+    EXPECT_EQ(value(WorkCodeStatements::select(QStringLiteral("2")), QStringLiteral("Billable")), QVariant(false));
     // Columns the sample does not give stay Null.
-    EXPECT_TRUE(value(QStringLiteral("select * from Employees where ID=1"), QStringLiteral("Notes")).isNull());
+    EXPECT_TRUE(value(EmployeeStatements::select(QStringLiteral("1")), QStringLiteral("Notes")).isNull());
 
     press();
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")).size(), 6);
-    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 2);
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Codes]")).size(), 2);
+    EXPECT_EQ(rows(EntryStatements::list()).size(), 6);
+    EXPECT_EQ(rows(EmployeeStatements::names()).size(), 2);
+    EXPECT_EQ(rows(WorkCodeStatements::list()).size(), 2);
 }
 
 TEST_P(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
@@ -274,13 +231,13 @@ TEST_P(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
             list << row[index].toString();
         return list;
     };
-    EXPECT_EQ(column(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"), 0),
+    EXPECT_EQ(column(ReportStatements::billableHoursByEmployee(), 0),
               (QStringList{"Amy Fox", "Amy Fox", "Zed Ray"}));
-    EXPECT_EQ(column(QStringLiteral("select * from [Billable Hours] order by [Work Code Description]"), 1),
+    EXPECT_EQ(column(ReportStatements::billableHoursByProject(), 1),
               (QStringList{"Apps", "Website", "Website"}));
-    EXPECT_EQ(column(QStringLiteral("select * from [Non Billable Hours] order by [Employee Name]"), 4),
+    EXPECT_EQ(column(ReportStatements::nonBillableHoursByEmployee(), 4),
               (QStringList{"z-leave"}));
-    const QList<QVariantList> report = rows(QStringLiteral("select * from [Non Billable Hours] order by [Employee Name]"));
+    const QList<QVariantList> report = rows(ReportStatements::nonBillableHoursByEmployee());
     ASSERT_EQ(report.size(), 1);
     EXPECT_EQ(report[0], (QVariantList{"Zed Ray", "Leave", day, 3.0, "z-leave"}));
 }
@@ -305,7 +262,7 @@ TEST_P(Statements, ReportRowsOfOneNameKeepDateThenEntryOrder)
     for (const auto& entry : made)
         expected << entry.second;
     QStringList amys;
-    for (const QVariantList& row : rows(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"))) {
+    for (const QVariantList& row : rows(ReportStatements::billableHoursByEmployee())) {
         if (row[0].toString() == u"Amy Fox")
             amys << row[4].toString();
     }
@@ -318,7 +275,7 @@ TEST_P(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
     const QString tricky = QStringLiteral("O'Brien's [Work Hours] \"TRUE\" FALSE First(x) 5;drop -- /* ''");
     execute(entryInsert(ann, QStringLiteral("12/7/2026"), code, QStringLiteral("1"), tricky));
-    EXPECT_EQ(value(QStringLiteral("select * from [Work Hours Extended]"), QStringLiteral("Work Description")),
+    EXPECT_EQ(value(EntryStatements::list(), QStringLiteral("Work Description")),
               QVariant(tricky));
 }
 
@@ -329,18 +286,18 @@ TEST_P(Statements, TextAfterTheStatementIsRefusedAndNothingRuns)
     const qint64 entry = addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("keep"));
     const QString injected = QString::number(entry) + QStringLiteral(";drop table [Work Hours]");
 
-    for (const QString& sql : {QStringLiteral("delete from [Work Hours] where ID=") + injected,
-                               QStringLiteral("delete from Employees where ID=") + injected,
+    for (const QString& sql : {EntryStatements::remove(injected),
+                               EmployeeStatements::remove(injected),
                                entryUpdate(ann, code, QStringLiteral("1/1/2026"), QStringLiteral("2"), QStringLiteral("x"), entry)
                                    + QStringLiteral(";delete from [Work Hours]")}) {
         EXPECT_EQ(failureOf(sql), QStringLiteral("Characters found after end of SQL statement.")) << sql.toStdString();
     }
-    EXPECT_EQ(rows(QStringLiteral("select * from [Work Hours Extended]")).size(), 1);
-    EXPECT_EQ(value(QStringLiteral("select * from [Work Hours Extended]"), QStringLiteral("Hours")), QVariant(1.0));
-    EXPECT_EQ(rows(QStringLiteral("select * from [Employees Extended]")).size(), 1);
+    EXPECT_EQ(rows(EntryStatements::list()).size(), 1);
+    EXPECT_EQ(value(EntryStatements::list(), QStringLiteral("Hours")), QVariant(1.0));
+    EXPECT_EQ(rows(EmployeeStatements::names()).size(), 1);
 
     data::Recordset recordset;
-    EXPECT_THROW(recordset.Open(QStringLiteral("select * from [Work Codes] where ID=1;delete from [Work Codes]"), db()),
+    EXPECT_THROW(recordset.Open(WorkCodeStatements::select(QStringLiteral("1;delete from [Work Codes]")), db()),
                  RuntimeError);
     EXPECT_EQ(recordset.state(), data::Recordset::StateClosed);
 }
@@ -351,7 +308,7 @@ TEST_P(Statements, StructureChangesAreRefused)
                             "PRAGMA user_version = 7", "begin transaction", "attach database 'x.db' as x"}) {
         EXPECT_FALSE(failureOf(QString::fromLatin1(sql)).isEmpty()) << sql;
     }
-    EXPECT_NO_THROW(rows(QStringLiteral("select * from [Work Hours Extended]")));
+    EXPECT_NO_THROW(rows(EntryStatements::list()));
     EXPECT_TRUE(failureOf(QStringLiteral("delete from Foo where ID=1")).contains(QStringLiteral("foo"), Qt::CaseInsensitive));
 }
 
@@ -359,7 +316,7 @@ TEST_P(Statements, IdsAreNeverReusedAfterDelete)
 {
     const qint64 first = addWorkCode(QStringLiteral("One"), true);
     const qint64 second = addWorkCode(QStringLiteral("Two"), true);
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(second));
+    execute(WorkCodeStatements::remove(id(second)));
     const qint64 third = addWorkCode(QStringLiteral("Three"), true);
     EXPECT_GT(second, first);
     EXPECT_GT(third, second);
@@ -370,8 +327,8 @@ TEST_P(Statements, FirstAndLastFollowReadingOrderNotValueOrder)
     const qint64 zeta = addWorkCode(QStringLiteral("Zeta"), true);
     const qint64 alpha = addWorkCode(QStringLiteral("Alpha"), true);
     const qint64 mid = addWorkCode(QStringLiteral("Mid"), true);
-    const QString first = QStringLiteral("SELECT First([Work Codes].ID) AS [MaxID] FROM [Work Codes]");
-    const QString last = QStringLiteral("SELECT Last([Work Codes].ID) AS [MaxID] FROM [Work Codes]");
+    const QString first = SampleDataStatements::firstWorkCode();
+    const QString last = SampleDataStatements::lastWorkCode();
     EXPECT_EQ(value(first, QStringLiteral("MaxID")).toLongLong(), zeta);
     EXPECT_EQ(value(last, QStringLiteral("MaxID")).toLongLong(), mid);
     // By value the first description would be "Alpha" and the last "Zeta".
@@ -380,13 +337,13 @@ TEST_P(Statements, FirstAndLastFollowReadingOrderNotValueOrder)
     EXPECT_EQ(value(QStringLiteral("SELECT Last([Work Codes].Description) AS [D] FROM [Work Codes]"), QStringLiteral("D")),
               QVariant(QStringLiteral("Mid")));
 
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(zeta));
+    execute(WorkCodeStatements::remove(id(zeta)));
     EXPECT_EQ(value(first, QStringLiteral("MaxID")).toLongLong(), alpha);
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(alpha));
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(mid));
+    execute(WorkCodeStatements::remove(id(alpha)));
+    execute(WorkCodeStatements::remove(id(mid)));
     // Over an empty table the aggregates yield one row holding Null.
     EXPECT_TRUE(value(first, QStringLiteral("MaxID")).isNull());
-    EXPECT_EQ(value(QStringLiteral("SELECT Count([Work Codes].ID) AS [CountID] From [Work Codes]"), QStringLiteral("CountID")),
+    EXPECT_EQ(value(SampleDataStatements::workCodeCount(), QStringLiteral("CountID")),
               QVariant::fromValue<qint64>(0));
 }
 
@@ -401,7 +358,7 @@ TEST_P(BillableValues, ReadBackAsYesNoStoredAsMinusOneOrZero)
 {
     execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',") + QString::fromLatin1(param().written)
             + QStringLiteral(")"));
-    const QString select = QStringLiteral("select * from [Work Codes] where ID=") + id(lastId(QStringLiteral("Work Codes")));
+    const QString select = WorkCodeStatements::select(id(lastId(QStringLiteral("Work Codes"))));
     EXPECT_EQ(value(select, QStringLiteral("Billable")), QVariant(param().expected));
     EXPECT_EQ(value(QStringLiteral("select Billable+0 AS [Stored] from [Work Codes]"), QStringLiteral("Stored")),
               QVariant::fromValue<qint64>(param().expected ? -1 : 0));
@@ -418,7 +375,7 @@ TEST_P(Statements, BillableRefusesWhatIsNotYesOrNo)
     EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x','maybe')"))
                     .contains(QStringLiteral("[Billable]")));
     EXPECT_FALSE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('x',Null)")).isEmpty());
-    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Codes]")).isEmpty());
+    EXPECT_TRUE(rows(WorkCodeStatements::list()).isEmpty());
 }
 
 struct HoursCase {
@@ -443,7 +400,7 @@ TEST_P(HoursValues, StoredAsNumbersOrRefusedWithoutWriting)
     const QString sql = quoted ? entryInsert(ann, date, code, hours.mid(1, hours.size() - 2), QStringLiteral("after"))
                                : entryUpdate(ann, code, date, hours, QStringLiteral("after"), entry);
     const QString failure = failureOf(sql);
-    const QList<QVariantList> read = rows(QStringLiteral("select * from [Work Hours Extended]"));
+    const QList<QVariantList> read = rows(EntryStatements::list());
     if (!c.stored) {
         EXPECT_FALSE(failure.isEmpty());
         ASSERT_EQ(read.size(), 1);
@@ -478,7 +435,7 @@ TEST_P(DatesAcrossLocales, WrittenUnderOneLocaleReadUnderAnother)
     }
     const ScopedLocale reader(QString::fromLatin1(param().second));
     data::Recordset recordset;
-    recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
+    recordset.Open(EntryStatements::list(), db());
     ASSERT_FALSE(recordset.Eof());
     EXPECT_EQ(recordset.Fields(QStringLiteral("Date Worked")), QVariant(day));
     EXPECT_EQ(recordset.text(recordset.fieldIndex(QStringLiteral("Date Worked"))), text::dateToText(day));
@@ -498,7 +455,7 @@ TEST_P(BadDates, AreRefusedNamingTheTextAndTheColumn)
     const QString failure = failureOf(entryInsert(ann, date, code, QStringLiteral("1"), QStringLiteral("x")));
     EXPECT_TRUE(failure.contains(QStringLiteral("'") + date + QStringLiteral("'"))) << failure.toStdString();
     EXPECT_TRUE(failure.contains(QStringLiteral("[Date Worked]"))) << failure.toStdString();
-    EXPECT_TRUE(rows(QStringLiteral("select * from [Work Hours Extended]")).isEmpty());
+    EXPECT_TRUE(rows(EntryStatements::list()).isEmpty());
 }
 
 HV_STATEMENT_CASES(Cases, BadDates,
@@ -522,7 +479,7 @@ TEST_P(Statements, DateWithTimeOfDayReadsBackAsDateTime)
     const qint64 code = addWorkCode(QStringLiteral("Misc"), false);
     execute(entryInsert(ann, QStringLiteral("12/7/2026 8:30:00 AM"), code, QStringLiteral("1"), QStringLiteral("x")));
     data::Recordset recordset;
-    recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
+    recordset.Open(EntryStatements::list(), db());
     const QVariant worked = recordset.Fields(QStringLiteral("Date Worked"));
     ASSERT_EQ(worked.typeId(), QMetaType::QDateTime);
     EXPECT_EQ(worked.toDateTime().date(), QDate(2026, 12, 7));
@@ -541,7 +498,7 @@ TEST_P(Statements, EmployeeNameIsComposedFromWhatIsThere)
     addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
     addEmployee(QStringLiteral("bea"), QStringLiteral("Zu"));
     QStringList names;
-    for (const QVariantList& row : rows(QStringLiteral("select * from [Employees Extended]")))
+    for (const QVariantList& row : rows(EmployeeStatements::names()))
         names << row[1].toString();
     // Ordered by name without regard to case, then by ID.
     EXPECT_EQ(names, (QStringList{"ACME", "Ann Lee", "ann Lee", "bea Zu", "Bob Kay", "Cher", "Null Names Ltd", "Solo"}));
@@ -552,9 +509,9 @@ TEST_P(Statements, EntriesWhoseEmployeeOrWorkCodeIsGoneStillAppear)
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
     addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("2"), QStringLiteral("orphan"));
-    execute(QStringLiteral("delete from Employees where ID=") + id(ann));
-    execute(QStringLiteral("delete from [Work Codes] where ID=") + id(code));
-    const QList<QVariantList> read = rows(QStringLiteral("select * from [Work Hours Extended]"));
+    execute(EmployeeStatements::remove(id(ann)));
+    execute(WorkCodeStatements::remove(id(code)));
+    const QList<QVariantList> read = rows(EntryStatements::list());
     ASSERT_EQ(read.size(), 1);
     EXPECT_TRUE(read[0][1].isNull());
     EXPECT_TRUE(read[0][3].isNull());
@@ -609,7 +566,7 @@ TEST_P(TransactionTest, WritesAllOrNothing)
 
     {
         data::Transaction unfinished(db());
-        execute(QStringLiteral("delete from Employees where ID=%1").arg(ann));
+        execute(EmployeeStatements::remove(id(ann)));
         EXPECT_THROW(execute(QStringLiteral("delete from [Work Hours] where [Nonsense]=1")), RuntimeError);
     }  // left without commit: undone
     EXPECT_FALSE(db().inTransaction());
@@ -617,8 +574,8 @@ TEST_P(TransactionTest, WritesAllOrNothing)
 
     {
         data::Transaction both(db());
-        execute(QStringLiteral("delete from Employees where ID=%1").arg(ann));
-        execute(QStringLiteral("delete from [Work Hours] where [Employee]=%1").arg(ann));
+        execute(EmployeeStatements::remove(id(ann)));
+        execute(EntryStatements::removeOfEmployee(id(ann)));
         both.commit();
     }
     EXPECT_TRUE(rows(QStringLiteral("select ID from Employees")).isEmpty());

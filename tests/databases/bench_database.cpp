@@ -1,4 +1,4 @@
-#include "bench/bench_database.h"
+#include "databases/bench_database.h"
 
 #include <QDate>
 #include <QDir>

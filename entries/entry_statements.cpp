@@ -1,0 +1,49 @@
+#include "entries/entry_statements.h"
+
+#include "data/sql_text.h"
+
+namespace hv::entries {
+
+QString EntryStatements::list()
+{
+    return QStringLiteral("select * from [Work Hours Extended]");
+}
+
+QString EntryStatements::select(const QString& id)
+{
+    return QStringLiteral("select * from [Work Hours Extended] where ID=") + id;
+}
+
+QString EntryStatements::insert(const Values& values)
+{
+    return QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                          "values (")
+        + values.employee + QStringLiteral(",'") + values.date + QStringLiteral("',") + values.workCode
+        + QStringLiteral(",'") + values.hours + QStringLiteral("','") + sql::quoteDoubled(values.description)
+        + QStringLiteral("')");
+}
+
+QString EntryStatements::update(const Values& values, const QString& id)
+{
+    return QStringLiteral("update [Work Hours] set Employee=") + values.employee + QStringLiteral(",[Work Code]=")
+        + values.workCode + QStringLiteral(",[Date Worked]='") + values.date + QStringLiteral("',[Hours]=")
+        + values.hours + QStringLiteral(",[Work Description]='") + sql::quoteDoubled(values.description)
+        + QStringLiteral("' where ID=") + id;
+}
+
+QString EntryStatements::remove(const QString& id)
+{
+    return QStringLiteral("delete from [Work Hours] where ID=") + id;
+}
+
+QString EntryStatements::removeOfEmployee(const QString& id)
+{
+    return QStringLiteral("delete from [Work Hours] where [Employee]=") + id;
+}
+
+QString EntryStatements::removeOfWorkCode(const QString& id)
+{
+    return QStringLiteral("delete from [Work Hours] where [Work Code]=") + id;
+}
+
+}  // namespace hv::entries

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace hv::entries {
+
+// The SQL texts that read, write and delete work-hour entries: the list's
+// query, the entry editor's load and save, and the deletes of the list and
+// of the entry editor's pickers. IDs are decimal digits, as the windows hold
+// them.
+class EntryStatements {
+public:
+    // An entry's values as the entry editor saves them: the date worked and
+    // the hours already in the form SQL reads, the description as typed.
+    struct Values {
+        QString employee;
+        QString workCode;
+        QString date;
+        QString hours;
+        QString description;
+    };
+
+    EntryStatements() = delete;
+
+    // Every entry, for the main window's list.
+    static QString list();
+    // The entry `id`, for the entry editor.
+    static QString select(const QString& id);
+    // A new entry; the description's quotes doubled.
+    static QString insert(const Values& values);
+    // The entry `id` with new values; the description's quotes doubled.
+    static QString update(const Values& values, const QString& id);
+    // The entry `id`.
+    static QString remove(const QString& id);
+    // Every entry of the employee `id`, and of the work code `id`.
+    static QString removeOfEmployee(const QString& id);
+    static QString removeOfWorkCode(const QString& id);
+};
+
+}  // namespace hv::entries
