@@ -7,7 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOURVANE_SANITIZE=ON
+# Light optimisation and line tables: enough for the sanitizers' stacks, and
+# far quicker to build than -O2 -g.
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DHOURVANE_SANITIZE=ON
   -DHOURVANE_BUILD_TESTS=ON -DHOURVANE_BUILD_BENCH=OFF -DHOURVANE_BUILD_DOCS=OFF)
 if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
   options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
