@@ -48,6 +48,29 @@ QString MainWindowTest::liveDatabase() const
     return dataFolder() + QStringLiteral("/dbData.mdb");
 }
 
+QString MainWindowTest::entryInsert(int employee, const QString& day, int workCode, const QString& hours,
+                                    const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                          "values (%1,'%2',%3,'%4','%5')")
+        .arg(employee)
+        .arg(day)
+        .arg(workCode)
+        .arg(hours, quoted);
+}
+
+void MainWindowTest::addAnnsEntries(const QStringList& descriptions) const
+{
+    QStringList statements{QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Archer')"),
+                           QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)")};
+    for (int n = 1; n <= descriptions.size(); ++n)
+        statements << entryInsert(1, QStringLiteral("2026-12-%1").arg(n, 2, 10, QLatin1Char('0')), 1,
+                                  QString::number(n + 1), descriptions.at(n - 1));
+    execute(statements);
+}
+
 void MainWindowTest::execute(const QStringList& statements) const
 {
     data::Connection connection;

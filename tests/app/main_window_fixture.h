@@ -29,6 +29,13 @@ protected:
     QString liveDatabase() const;
     // Runs statements on the live database through a connection of its own.
     void execute(const QStringList& statements) const;
+    // The statement that adds an entry: its employee and work code by ID, its
+    // day as ISO text, its hours and its description.
+    static QString entryInsert(int employee, const QString& day, int workCode, const QString& hours,
+                               const QString& text);
+    // The employee Ann Archer, the work code Design and an entry of hers for
+    // each description: entry n on 2026-12-0n, with n + 1 hours.
+    void addAnnsEntries(const QStringList& descriptions) const;
     // The list's texts in display order, one row per entry.
     static QList<QStringList> listRows(const Form1& window);
 
