@@ -353,8 +353,9 @@ void Form1::withDatabaseClosed(const std::function<void()>& work)
     });
     m_useLock.release();
     const auto reopen = qScopeGuard([&] {
+        // The user chose to end rather than wait: the window closes as usual.
         if (!waitForDatabaseUse()) {
-            Form_Unload();
+            close();
             return;
         }
         err.line(102, [&] {
