@@ -235,9 +235,8 @@ QVariant ListColumn::entryValue(const Entry& entry) const
     return {};
 }
 
-QVariant ListColumn::value(size_t row) const
+QVariant ListColumn::valueOf(quint32 word) const
 {
-    const quint32 word = m_cells[row];
     if (word == kEmpty)
         return {};
     if (isStoredWord(word))

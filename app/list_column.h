@@ -57,7 +57,16 @@ public:
     // The cell's value as Recordset::value() gives it: Null as an invalid
     // QVariant, a whole number as qint64, a date as QDate (QDateTime, marked
     // Qt::UTC, with a time of day), yes/no as bool, text as QString.
-    QVariant value(size_t row) const;
+    QVariant value(size_t row) const { return valueOf(m_cells[row]); }
+
+    // A cell's word: cells with the same word hold the same value, which
+    // valueOf() gives. A word refers to a stored value (storedNumber() gives
+    // its number, below storedCount()) or holds its value itself (-1).
+    quint32 word(size_t row) const { return m_cells[row]; }
+    QVariant valueOf(quint32 word) const;
+    static qint64 storedNumber(quint32 word) { return isStoredWord(word) ? qint64(word & kPayload) : -1; }
+    static constexpr quint32 storedWordTag() { return kStored; }
+    size_t storedCount() const { return m_entries.size(); }
 
     // One key a row, in row order: the rows in ascending order of their keys
     // are the column sorted (descending: reversed), empty cells first when

@@ -4,6 +4,11 @@
 #include "gui/appearance.h"
 #include "gui/busy_pointer.h"
 #include "app/component_check.h"
+#include "app/find_bar.h"
+#include "app/list_input.h"
+#include "app/main_menu.h"
+#include "app/undo_actions.h"
+#include "core/version.h"
 #include "data/database_choice.h"
 #include "core/data_places.h"
 #include "gui/error_report.h"
@@ -35,6 +40,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -81,11 +87,16 @@ QString liveDatabasePath()
 }
 
 // Screen readers learn what the main window is from its accessible role: a
-// plain widget is a "filler", a top-level window a "frame".
+// plain widget is a "filler", a top-level window a "frame", and the part of
+// a window below its menu bar its "client".
 QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object)
 {
     if (className == QLatin1String(Form1::staticMetaObject.className()) && object && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    // The area below the menu bar that holds the list and the buttons.
+    if (className == QLatin1String("QWidget") && object && object->objectName() == QLatin1String("ClientArea")
+        && qobject_cast<Form1*>(object->parent()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Client);
     return nullptr;
 }
 
@@ -133,8 +144,9 @@ Form1::Form1(Environment environment, QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    resize(twips::toPixels(layout::kDesignClientSize.width()), twips::toPixels(layout::kDesignClientSize.height()));
     buildControls();
+    resize(designWindowSize());
+    placeClientArea();
     m_sizeGuard.setSingleShot(true);
     m_sizeGuard.setInterval(150);
     connect(&m_sizeGuard, &QTimer::timeout, this, &Form1::restoreDesignSize);
@@ -146,7 +158,13 @@ Form1::~Form1() = default;
 
 void Form1::buildControls()
 {
-    m_listView = new QTreeView(this);
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("MenuBar"));
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_findBar = new FindBar(m_client);
+    m_findBar->hide();
+    m_listView = new QTreeView(m_client);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setAccessibleName(QStringLiteral("Work hours"));
     m_listView->setModel(m_model);
@@ -155,7 +173,9 @@ void Form1::buildControls()
     m_listView->setUniformRowHeights(true);
     m_listView->setAllColumnsShowFocus(true);
     m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows can be selected to copy them; the current row is the one
+    // the commands act on.
+    m_listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QHeaderView* header = m_listView->header();
     header->setSectionsMovable(false);
@@ -186,7 +206,7 @@ void Form1::buildControls()
     }};
     QWidget* previous = m_listView;
     for (const ButtonDefinition& def : kButtons) {
-        auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
+        auto* button = new QPushButton(QString::fromLatin1(def.caption), m_client);
         button->setObjectName(QStringLiteral("PushButton%1").arg(def.number));
         button->setFont(appearance::buttonFont());
         button->setAutoDefault(false);
@@ -197,6 +217,8 @@ void Form1::buildControls()
         previous = button;
     }
     m_pointer.resetOn(this);
+    m_pointer.resetOn(m_client);
+    m_pointer.resetOn(m_menuBar);
     m_pointer.resetOn(m_listView);
     connect(m_buttons[1], &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_buttons[0], &QPushButton::clicked, this, &Form1::PushButton1_Click);
@@ -204,15 +226,157 @@ void Form1::buildControls()
     connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_buttons[4], &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    buildMenus();
     applyPlaces(layout::designPlaces());
+}
+
+void Form1::buildMenus()
+{
+    m_undoActions = new UndoActions(this);
+    m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
+    m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
+    connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
+    connect(m_findBar, &FindBar::closeRequested, this, &Form1::hideFindBar);
+}
+
+int Form1::menuBarHeight() const
+{
+    // A menu bar the desktop shows apart from the window takes no room in it.
+    return m_menuBar->isNativeMenuBar() ? 0 : m_menuBar->sizeHint().height();
+}
+
+QSize Form1::designWindowSize() const
+{
+    return {twips::toPixels(layout::kDesignClientSize.width()),
+            twips::toPixels(layout::kDesignClientSize.height()) + menuBarHeight()};
+}
+
+void Form1::placeClientArea()
+{
+    const int menuHeight = menuBarHeight();
+    m_menuBar->setGeometry(0, 0, width(), menuHeight);
+    m_client->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
+}
+
+void Form1::placeList()
+{
+    const QRectF& r = m_places.list;
+    const QRect list = twips::rect(r.left(), r.top(), r.width(), r.height());
+    if (!m_findBar->isVisibleTo(this)) {
+        m_listView->setGeometry(list);
+        return;
+    }
+    // The bar takes the top of the list's place; the list keeps the rest.
+    const int barHeight = std::min(m_findBar->sizeHint().height(), list.height() / 2);
+    const int gap = twips::toPixels(60);
+    m_findBar->setGeometry(list.left(), list.top(), list.width(), barHeight);
+    m_listView->setGeometry(list.left(), list.top() + barHeight + gap, list.width(),
+                            std::max(0, list.height() - barHeight - gap));
+}
+
+bool Form1::findBarShown() const
+{
+    return m_findBar->isVisibleTo(this);
+}
+
+void Form1::showFindBar()
+{
+    if (!findBarShown()) {
+        m_findBar->show();
+        placeList();
+        refilter();
+    }
+    m_findBar->focusText();
+}
+
+void Form1::hideFindBar()
+{
+    if (!findBarShown())
+        return;
+    m_findBar->hide();
+    m_model->setFilter(std::nullopt);
+    placeList();
+    selectFirstAdded();
+    m_listView->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::refilter()
+{
+    if (!findBarShown())
+        return;
+    m_findBar->setChoices(m_model->valuesIn(1), m_model->valuesIn(3));
+    applyFind();
+}
+
+void Form1::applyFind()
+{
+    if (!findBarShown())
+        return;
+    const EntryFilter filter = m_findBar->filter(now().date());
+    if (m_model->filter() != filter)
+        m_model->setFilter(filter);
+    // The commands act on the current row: one of the entries found is current.
+    if (!m_listView->currentIndex().isValid() && m_model->rowCount() > 0)
+        m_listView->selectionModel()->setCurrentIndex(m_model->index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_findBar->showResult(m_model->rowCount(), m_model->shownTotal());
+}
+
+void Form1::showManual()
+{
+    openPage(config::kManualPage);
+}
+
+void Form1::showAbout()
+{
+    UiSeam::tell(this, QStringLiteral("%1 %2\r\n\r\nKeeps the hours employees work.\r\n\r\nFree software under "
+                                      "the GNU General Public License, version 3 or (at your option) any later "
+                                      "version (GPL-3.0-or-later). It comes with no warranty.")
+                           .arg(config::kProductName, QString::fromLatin1(build::kVersion)));
+}
+
+QDateTime Form1::now() const
+{
+    return m_env.now ? m_env.now() : QDateTime::currentDateTime();
+}
+
+void Form1::openPage(const QString& url) const
+{
+    m_env.openPage(url);
+}
+
+void Form1::withDatabaseClosed(const std::function<void()>& work)
+{
+    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("withDatabaseClosed")), this);
+    err.line(100, [&] {
+        if (SharedConnection::isSet() && SharedConnection::current().state() != data::Connection::StateClosed)
+            SharedConnection::current().Close();
+    });
+    m_useLock.release();
+    const auto reopen = qScopeGuard([&] {
+        // The user chose to end rather than wait: the window closes as usual.
+        if (!waitForDatabaseUse()) {
+            close();
+            return;
+        }
+        err.line(102, [&] {
+            SharedConnection::open(connectionString());
+            if (!SharedConnection::current().isReadOnly())
+                setWindowTitle(caption());
+            sayReadOnlyState();
+        });
+        ListData();
+    });
+    work();
 }
 
 void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 {
+    m_places = places;
     const auto place = [](QWidget* widget, const QRectF& r) {
         widget->setGeometry(twips::rect(r.left(), r.top(), r.width(), r.height()));
     };
-    place(m_listView, places.list);
+    placeList();
     place(m_buttons[1], places.addButton);
     place(m_buttons[0], places.editButton);
     place(m_buttons[2], places.deleteButton);
@@ -370,6 +534,11 @@ void Form1::Form_Load()
         err.line(172, [&] { m_Maximized = false; });
     else
         err.line(174, [&] { m_Maximized = true; });
+
+    // The find bar as the last session left it.
+    m_findBar->restoreState();
+    if (FindBar::savedShown())
+        showFindBar();
 }
 
 bool Form1::waitForDatabaseUse()
@@ -443,6 +612,10 @@ void Form1::ListData()
 {
     while (!readList() && askToReadListAgain()) {
     }
+    // The find bar's names and totals follow the new rows; its filter held
+    // through the fill.
+    if (findBarShown())
+        refilter();
 }
 
 bool Form1::askToReadListAgain()
@@ -569,7 +742,8 @@ void Form1::Form_Resize()
 {
     const int state = windowStateNumber();
     if (state == 2) {
-        const QSize outer = frameGeometry().size();
+        // Measured in the client area: the menu bar's height is not the list's.
+        const QSize outer = frameGeometry().size() - QSize(0, menuBarHeight());
         applyPlaces(layout::stretchedPlaces(QSizeF(twips::fromPixels(outer.width()), twips::fromPixels(outer.height()))));
         m_Maximized = true;
     } else if (state == 0 && m_Maximized) {
@@ -585,6 +759,7 @@ void Form1::Form_Resize()
 void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    placeClientArea();
     Form_Resize();
     keepDesignSize();
 }
@@ -609,8 +784,7 @@ void Form1::keepDesignSize()
 
 void Form1::restoreDesignSize()
 {
-    const QSize design(twips::toPixels(layout::kDesignClientSize.width()),
-                       twips::toPixels(layout::kDesignClientSize.height()));
+    const QSize design = designWindowSize();
     if (windowStateNumber() == 0 && size() != design)
         resize(design);
 }
@@ -665,6 +839,7 @@ void Form1::selectPosition(int position)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    m_findBar->saveState(findBarShown());
     Form_QueryUnload();
     event->accept();
     Form_Unload();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/file_tasks.h"
 #include "app/main_window_layout.h"
 #include "gui/skin_framework.h"
 #include "gui/window_pointer.h"
@@ -12,17 +13,25 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QMenuBar;
 class QPushButton;
 class QTreeView;
 
 namespace hv {
 
+class FindBar;
+class ListInput;
+class MainMenu;
+class UndoActions;
 class WorkHoursModel;
 
-// The main window: start-up, the work-hours list with its six buttons, the
-// layout in each window state, and saving the settings when it closes.
+// The main window: start-up, the menu bar, the work-hours list with its find
+// bar and its six buttons, the layout in each window state, and saving the
+// settings when it closes. The list and the buttons stand in a client area
+// below the menu bar, placed there as designed.
 class Form1 : public QWidget, public entries::EntryList {
     Q_OBJECT
 
@@ -97,6 +106,39 @@ public:
     // "Help": one box naming the maker's contact page.
     void PushButton6_Click();
 
+    // Edit > Find (Ctrl+F): shows the find bar above the list, the keyboard
+    // in its text; the list then shows only the entries found.
+    void showFindBar();
+    // Escape in the bar, or its close button: every entry is shown again and
+    // the list has its designed place.
+    void hideFindBar();
+    bool findBarShown() const;
+    // Shows the find bar's names and matches again (after a refill).
+    void refilter();
+
+    // Help > Manual and Help > About.
+    void showManual();
+    void showAbout();
+
+    // The time of day as the window's environment tells it.
+    QDateTime now() const;
+    // Opens an address (a web page, a folder) in the desktop's program for it.
+    void openPage(const QString& url) const;
+    // Lets the database go (the connection and the in-use lock), runs the
+    // work, then takes the database again, opens it and refills the list,
+    // whatever the work did.
+    void withDatabaseClosed(const std::function<void()>& work);
+
+    QMenuBar* menuBar() const { return m_menuBar; }
+    QWidget* clientArea() const { return m_client; }
+    FindBar* findBar() const { return m_findBar; }
+    ListInput* listInput() const { return m_listInput; }
+    UndoActions* undoActions() const { return m_undoActions; }
+    // The window's size in the normal state: the client area at design size
+    // and the menu bar above it.
+    QSize designWindowSize() const;
+    int menuBarHeight() const;
+
     // True once the user chose at start-up to stop the program after a
     // repair of the database components; the window is then not shown.
     bool endingProgram() const { return m_endingProgram; }
@@ -129,6 +171,13 @@ private:
     // Whether the user wants the list read again after it could not be.
     bool askToReadListAgain();
     void applyPlaces(const layout::MainWindowPlaces& places);
+    // The menu bar and the client area in the window; the list and the find
+    // bar within the list's place.
+    void placeClientArea();
+    void placeList();
+    void buildMenus();
+    // Filters the list by the find bar's choices, as they change.
+    void applyFind();
     void keepDesignSize();
     void restoreDesignSize();
     static QString connectionString();
@@ -149,6 +198,14 @@ private:
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QWidget* m_client = nullptr;
+    FindBar* m_findBar = nullptr;
+    UndoActions* m_undoActions = nullptr;
+    ListInput* m_listInput = nullptr;
+    FileTasks m_fileTasks{*this};
+    std::unique_ptr<MainMenu> m_menu;
+    layout::MainWindowPlaces m_places;
     QTreeView* m_listView = nullptr;
     std::array<QPushButton*, 6> m_buttons{};  // PushButton1 .. PushButton6
     std::vector<double> m_columnTwips;

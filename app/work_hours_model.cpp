@@ -101,6 +101,8 @@ void WorkHoursModel::clearRows()
         column.clearCells();
     m_rows = 0;
     m_displayOrder.clear();
+    m_filtered.clear();
+    m_shownTotal = {};
     m_shownRows = 0;
     m_locale = QLocale();
     endResetModel();
@@ -120,9 +122,7 @@ int WorkHoursModel::appendRow(Store&& storeFirst)
     if (m_fillDepth == 0) {
         // Shown at once: a sorted list takes the new row at its sorted place.
         beginResetModel();
-        if (m_sorted)
-            sortRows();
-        m_shownRows = static_cast<int>(m_displayOrder.size());
+        arrangeRows();
         endResetModel();
     }
     return static_cast<int>(handle);
@@ -152,9 +152,9 @@ void WorkHoursModel::storeCell(int rowHandle, int column, Store&& store)
         throw indexOutOfBounds();
     store(m_columns[static_cast<size_t>(column)], static_cast<size_t>(rowHandle));
     if (m_fillDepth == 0) {
-        if (m_sorted && column == m_sortKey) {
+        if ((m_sorted && column == m_sortKey) || m_filter) {
             beginResetModel();
-            sortRows();
+            arrangeRows();
             endResetModel();
         } else {
             const auto pos = std::find(m_displayOrder.begin(), m_displayOrder.end(), static_cast<quint32>(rowHandle));
@@ -195,11 +195,9 @@ WorkHoursModel::Fill::~Fill()
         return;
     // One reset shows every row added during the fill, at its sorted place.
     m_model.beginResetModel();
-    if (m_model.m_sorted)
-        m_model.sortRows();
     for (ListColumn& column : m_model.m_columns)
         column.compact();
-    m_model.m_shownRows = static_cast<int>(m_model.m_displayOrder.size());
+    m_model.arrangeRows();
     m_model.endResetModel();
 }
 
@@ -213,13 +211,14 @@ void WorkHoursModel::setSorted(bool sorted)
     std::vector<quint32> heldRows;  // the rows that persistent indexes stand on
     heldRows.reserve(static_cast<size_t>(before.size()));
     for (const QModelIndex& idx : before)
-        heldRows.push_back(m_displayOrder[static_cast<size_t>(idx.row())]);
-    sortRows();
+        heldRows.push_back(shownOrder()[static_cast<size_t>(idx.row())]);
+    arrangeRows();
 
     // Selections and the current row follow their rows to the new places.
+    const std::vector<quint32>& shown = shownOrder();
     std::vector<quint32> newPosition(m_displayOrder.size());
-    for (size_t row = 0; row < m_displayOrder.size(); ++row)
-        newPosition[m_displayOrder[row]] = static_cast<quint32>(row);
+    for (size_t row = 0; row < shown.size(); ++row)
+        newPosition[shown[row]] = static_cast<quint32>(row);
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i)
@@ -236,6 +235,42 @@ void WorkHoursModel::setSortKey(int column)
 void WorkHoursModel::setSortOrder(int order)
 {
     m_sortOrder = order == Descending ? Descending : Ascending;
+}
+
+void WorkHoursModel::arrangeRows()
+{
+    if (m_sorted)
+        sortRows();
+    filterRows();
+}
+
+void WorkHoursModel::filterRows()
+{
+    if (m_filter) {
+        EntryFilter::Result result = m_filter->apply(m_columns, m_displayOrder);
+        m_filtered = std::move(result.rows);
+        m_shownTotal = result.total;
+    } else {
+        m_filtered = {};
+        m_shownTotal = {};
+    }
+    m_shownRows = static_cast<int>(shownOrder().size());
+}
+
+void WorkHoursModel::setFilter(std::optional<EntryFilter> filter)
+{
+    beginResetModel();
+    m_filter = std::move(filter);
+    if (m_fillDepth == 0)
+        filterRows();
+    endResetModel();
+}
+
+QStringList WorkHoursModel::valuesIn(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        throw indexOutOfBounds();
+    return EntryFilter::valuesIn(m_columns[static_cast<size_t>(column)]);
 }
 
 void WorkHoursModel::sortRows()
@@ -262,14 +297,15 @@ QString WorkHoursModel::text(int displayRow, int column) const
 {
     if (displayRow < 0 || displayRow >= m_shownRows || column < 0 || column >= columnCount())
         throw indexOutOfBounds();
-    return cellText(m_displayOrder[static_cast<size_t>(displayRow)], column);
+    return cellText(shownOrder()[static_cast<size_t>(displayRow)], column);
 }
 
 int WorkHoursModel::displayRowOfFirstAdded() const
 {
-    const auto end = m_displayOrder.begin() + m_shownRows;
-    const auto pos = std::find(m_displayOrder.begin(), end, 0u);
-    return pos == end ? -1 : static_cast<int>(pos - m_displayOrder.begin());
+    const std::vector<quint32>& shown = shownOrder();
+    const auto end = shown.begin() + m_shownRows;
+    const auto pos = std::find(shown.begin(), end, 0u);
+    return pos == end ? -1 : static_cast<int>(pos - shown.begin());
 }
 
 int WorkHoursModel::rowCount(const QModelIndex& parent) const
@@ -287,7 +323,7 @@ QVariant WorkHoursModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_shownRows || index.column() >= columnCount())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
-        return cellText(m_displayOrder[static_cast<size_t>(index.row())], index.column());
+        return cellText(shownOrder()[static_cast<size_t>(index.row())], index.column());
     return {};
 }
 

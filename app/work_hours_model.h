@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/entry_filter.h"
 #include "app/list_column.h"
 
 #include <QAbstractTableModel>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace hv::data {
@@ -72,6 +74,16 @@ public:
     void setSortKey(int column);
     void setSortOrder(int order);
 
+    // Shows only the rows a filter matches, in the same order, until it is
+    // cleared (nothing: every row); the filter holds across refills and
+    // sorts. The matching rows' number and hours total are the last
+    // filtering's.
+    void setFilter(std::optional<EntryFilter> filter);
+    const std::optional<EntryFilter>& filter() const { return m_filter; }
+    const reports::HoursTotal& shownTotal() const { return m_shownTotal; }
+    // The distinct texts of a column's cells (see EntryFilter::valuesIn).
+    QStringList valuesIn(int column) const;
+
     // The text of a cell in display order, and the display row of the row
     // added first (-1 when the list is empty).
     QString text(int displayRow, int column) const;
@@ -89,12 +101,21 @@ private:
     void storeCell(int rowHandle, int column, Store&& store);
     void sortRows();
     QString cellText(quint32 storageRow, int column) const;
+    // The rows the views see: every row in display order, or those the
+    // filter matched.
+    const std::vector<quint32>& shownOrder() const { return m_filter ? m_filtered : m_displayOrder; }
+    // Sorts when sorted, filters when filtering, and counts the rows shown.
+    void arrangeRows();
+    void filterRows();
 
     QStringList m_headers;
     std::vector<ListColumn> m_columns;
     size_t m_rows = 0;                   // rows added since the list was emptied
     std::vector<quint32> m_displayOrder; // display row -> row in adding order
     QLocale m_locale;                    // the locale the cells are shown under
+    std::optional<EntryFilter> m_filter;
+    std::vector<quint32> m_filtered;     // shown row -> row in adding order, while filtering
+    reports::HoursTotal m_shownTotal;
     int m_fillDepth = 0;
     int m_shownRows = 0;                 // rows the views know of
     bool m_sorted = false;

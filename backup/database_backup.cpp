@@ -1,5 +1,7 @@
 #include "backup/database_backup.h"
 
+#include "data/postgres/address.h"
+
 #include "backup/backup_folder.h"
 #include "data/sqlite/file_check.h"
 #include "data/sqlite/online_copy.h"
@@ -71,6 +73,15 @@ std::optional<QString> DatabaseBackup::daily(const QString& databasePath, const 
     if (BackupFolder(folder, databasePath).hasCopyFrom(now.date()))
         return std::nullopt;
     return intoFolder(databasePath, folder, now, source);
+}
+
+QString DatabaseBackup::serverRefusal(const QString& serverAddress, const QString& what)
+{
+    return QStringLiteral("Hourvane works on the database '%1' on a server. %2 of a server database are the "
+                          "server's own job: use pg_dump to copy it (for example pg_dump --format=custom "
+                          "--file=hours.dump \"%1\") and pg_restore to put a copy back, or ask the server's "
+                          "administrator.")
+        .arg(data::ServerAddress::withoutPassword(serverAddress), what);
 }
 
 }  // namespace hv::backup

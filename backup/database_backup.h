@@ -35,6 +35,10 @@ public:
     // A copy into a file of the user's choice, which must not exist.
     static void toFile(const QString& databasePath, const QString& file);
 
+    // Why backups (or restores: `what` says which, as a sentence's subject)
+    // are not this program's job for a database on the server at `serverAddress`.
+    static QString serverRefusal(const QString& serverAddress, const QString& what);
+
     // The copy of the day: made into the folder unless it already holds one
     // from the day of `now`. Returns the copy's path when one was made.
     static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now,

@@ -199,4 +199,22 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
     return companionsOnly && !moved.isEmpty() ? moved.first().second : kept;
 }
 
+QString DatabaseRestore::outcome(const QString& file, const QString& replaced) const
+{
+    QString text = QStringLiteral("Restored '%1' as the database '%2'.").arg(file, m_livePath);
+    if (!m_keptApart.isEmpty() && m_keptApart == replaced) {
+        text += QStringLiteral(" The file it replaced could not be copied as a database, so it was kept "
+                               "as it stood, with whatever lay beside it, as '%1'.")
+                    .arg(m_keptApart);
+        return text;
+    }
+    if (!replaced.isEmpty())
+        text += QStringLiteral(" The database it replaced was backed up to '%1'.").arg(replaced);
+    if (!m_keptApart.isEmpty())
+        text += QStringLiteral(" Its file as it stood, with the unfinished changes beside it, was "
+                               "kept as '%1'.")
+                    .arg(m_keptApart);
+    return text;
+}
+
 }  // namespace hv::backup

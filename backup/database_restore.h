@@ -31,6 +31,10 @@ public:
     // were beside it, when run() had to keep one; empty otherwise.
     QString keptApart() const { return m_keptApart; }
 
+    // What a run() that returned `replaced` did, in words for the user: the
+    // file restored, and where the database it replaced went.
+    QString outcome(const QString& file, const QString& replaced) const;
+
     // Raises unless the file is a database of this program, by the checks of
     // start-up's open (which also undoes a journal this program left).
     static void requireDatabaseOfOurs(const QString& path);

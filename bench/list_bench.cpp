@@ -5,6 +5,7 @@
 // Prints the ratios, the first fill and first sorts, and the memory the
 // filled list holds.
 #include "databases/bench_database.h"
+#include "bench/bench_window.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "core/file_system.h"
@@ -19,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <ctime>
+#include <memory>
 #include <cstdio>
 #include <string>
 
@@ -55,18 +57,12 @@ double cpuMs()
     return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
-hv::Form1* g_window = nullptr;
+std::unique_ptr<hv::Form1> g_window;
 
 hv::Form1& window()
 {
-    if (!g_window) {
-        hv::Form1::Environment env;
-        env.random = [] { return 0.5; };
-        env.openPage = [](const QString&) {};
-        env.endProgram = [] {};
-        g_window = new hv::Form1(env);
-        g_window->Form_Load();
-    }
+    if (!g_window)
+        g_window = hv::bench::startedWindow();
     return *g_window;
 }
 
@@ -141,7 +137,7 @@ int main(int argc, char** argv)
     std::printf("Memory of the filled list (start-up with %d entries): %.1f MB resident\n", kEntries,
                 (filled - before) / 1024.0);
 
-    delete g_window;
+    g_window.reset();
     hv::SharedConnection::release();
     return 0;
 }

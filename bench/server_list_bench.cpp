@@ -5,6 +5,7 @@
 // with scripts/test_server.sh (as the tests do) unless HOURVANE_TEST_SERVER
 // names one.
 #include "databases/bench_database.h"
+#include "bench/bench_window.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "data/database_choice.h"
@@ -45,12 +46,7 @@ hv::Form1& window(bool onServer)
             hv::data::DatabaseChoice::chooseServer(g_serverAddress);
         else
             hv::data::DatabaseChoice::chooseLocal();
-        hv::Form1::Environment env;
-        env.random = [] { return 0.5; };
-        env.openPage = [](const QString&) {};
-        env.endProgram = [] {};
-        g_window = std::make_unique<hv::Form1>(env);
-        g_window->Form_Load();
+        g_window = hv::bench::startedWindow();
         g_windowOnServer = onServer;
     }
     return *g_window;

@@ -1,6 +1,6 @@
 #include "cli/import_command.h"
 
-#include "cli/file_argument.h"
+#include "core/file_argument.h"
 #include "cli/live_database.h"
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
@@ -19,7 +19,7 @@ QCommandLineOption ImportCommand::option() const
 
 int ImportCommand::run(const QString& value, CommandContext& context)
 {
-    if (const std::optional<QString> problem = FileArgument::problemWith(value, context.liveDatabase))
+    if (const std::optional<QString> problem = data::FileArgument::problemWith(value, context.liveDatabase))
         return context.fail(QStringLiteral("Cannot import '%1': %2").arg(value, *problem));
 
     LiveDatabase live(context);

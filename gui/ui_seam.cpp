@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -17,6 +18,7 @@ struct SeamState {
     UiSeam::MessageHandler messageHandler;
     UiSeam::ModalHandler modalHandler;
     UiSeam::PasswordHandler passwordHandler;
+    UiSeam::FileHandler fileHandler;
     QString applicationTitle = config::kProductName;
 };
 
@@ -67,6 +69,19 @@ std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordReques
     return password;
 }
 
+std::optional<QString> UiSeam::askFile(QWidget* parent, const FileRequest& request)
+{
+    if (state().fileHandler)
+        return state().fileHandler(request);
+    QWidget* owner = parent ? parent : QApplication::activeWindow();
+    const QString file = request.purpose == FileRequest::Save
+        ? QFileDialog::getSaveFileName(owner, request.title, request.directory, request.filter)
+        : QFileDialog::getOpenFileName(owner, request.title, request.directory, request.filter);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
 QString UiSeam::applicationTitle()
 {
     return state().applicationTitle;
@@ -90,6 +105,11 @@ void UiSeam::setModalHandler(ModalHandler handler)
 void UiSeam::setPasswordHandler(PasswordHandler handler)
 {
     state().passwordHandler = std::move(handler);
+}
+
+void UiSeam::setFileHandler(FileHandler handler)
+{
+    state().fileHandler = std::move(handler);
 }
 
 }  // namespace hv

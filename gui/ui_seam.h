@@ -24,6 +24,16 @@ struct PasswordRequest {
     QString title;
 };
 
+// One file the program asks the user to choose: to read an existing one, or
+// to write a new one (whose replacing is confirmed in the box).
+struct FileRequest {
+    enum Purpose { Open, Save };
+    Purpose purpose = Open;
+    QString title;
+    QString filter;     // "CSV files (*.csv)"; empty for all files
+    QString directory;  // where the box starts; empty for the current folder
+};
+
 // The one way the program shows a message box or a modal window. By default
 // it shows them for real; a test installs handlers that record each request
 // and answer it, so a whole window can be driven without a person.
@@ -32,6 +42,7 @@ public:
     using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
     using ModalHandler = std::function<int(QDialog&)>;
     using PasswordHandler = std::function<std::optional<QString>(const PasswordRequest&)>;
+    using FileHandler = std::function<std::optional<QString>(const FileRequest&)>;
 
     // Shows the box and returns the button pressed. Line breaks may be written
     // as CR, LF or CR LF; each shows as one line break. A long text is shown
@@ -51,6 +62,9 @@ public:
     // user cancels.
     static std::optional<QString> askPassword(QWidget* parent, const PasswordRequest& request);
 
+    // Asks for a file in the platform's file box; nothing when the user cancels.
+    static std::optional<QString> askFile(QWidget* parent, const FileRequest& request);
+
     // The title of message boxes that name no caption of their own.
     static QString applicationTitle();
     static void setApplicationTitle(const QString& title);
@@ -59,6 +73,7 @@ public:
     static void setMessageHandler(MessageHandler handler);
     static void setModalHandler(ModalHandler handler);
     static void setPasswordHandler(PasswordHandler handler);
+    static void setFileHandler(FileHandler handler);
 };
 
 }  // namespace hv

@@ -68,11 +68,30 @@ bool toUnits(double value, HoursUnits& units)
 
 }  // namespace
 
+std::optional<double> hoursOf(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double hours = value.toDouble(&ok);
+    return ok ? std::optional<double>(hours) : std::nullopt;
+}
+
 void HoursTotal::add(double hours)
 {
     m_binary += hours;
     HoursUnits units = 0;
     if (m_exact && (!toUnits(hours, units) || __builtin_add_overflow(m_units, units, &m_units)))
+        m_exact = false;
+}
+
+void HoursTotal::add(double hours, qint64 times)
+{
+    m_binary += hours * static_cast<double>(times);
+    HoursUnits units = 0;
+    if (m_exact
+        && (!toUnits(hours, units) || __builtin_mul_overflow(units, static_cast<HoursUnits>(times), &units)
+            || __builtin_add_overflow(m_units, units, &m_units)))
         m_exact = false;
 }
 

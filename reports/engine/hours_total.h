@@ -2,11 +2,17 @@
 
 #include <QLocale>
 #include <QString>
+#include <QVariant>
+#include <optional>
 
 namespace hv::reports {
 
 // A whole number wide enough for any sum of hours in units of 10^-15.
 __extension__ typedef __int128 HoursUnits;
+
+// The hours a stored value stands for: a number, or a text that reads as
+// one; nothing for an empty value or any other text.
+std::optional<double> hoursOf(const QVariant& value);
 
 // A sum of hours kept exactly in decimal: each value counts as the shortest
 // decimal that reads back as the same number (what was typed), and the
@@ -16,6 +22,8 @@ __extension__ typedef __int128 HoursUnits;
 class HoursTotal {
 public:
     void add(double hours);
+    // Adds the same hours `times` times over, as exactly as one by one.
+    void add(double hours, qint64 times);
 
     // The total as a report shows a number: the locale's decimal separator,
     // no grouping, at most 15 significant digits, no trailing zeros.

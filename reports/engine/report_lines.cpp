@@ -1,34 +1,12 @@
 #include "reports/engine/report_lines.h"
 
+#include "reports/engine/report_period.h"
 #include "reports/engine/report_rows.h"
 
 #include <QDateTime>
 #include <optional>
 
 namespace hv::reports {
-
-namespace {
-
-QDate dayOf(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate();
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return {};
-}
-
-// The hours of a row, nothing when the row has none.
-std::optional<double> hoursOf(const QVariant& value)
-{
-    if (!value.isValid() || value.isNull())
-        return std::nullopt;
-    bool ok = false;
-    const double hours = value.toDouble(&ok);
-    return ok ? std::optional<double>(hours) : std::nullopt;
-}
-
-}  // namespace
 
 ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, const ReportOptions& options)
     : m_rows(&rows)

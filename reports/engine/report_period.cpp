@@ -70,6 +70,15 @@ QString DatePeriod::describe() const
     return {};
 }
 
+QDate dayOf(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    return {};
+}
+
 DatePeriod periodOf(QuickPeriod choice, const QDate& today, Qt::DayOfWeek firstDayOfWeek)
 {
     switch (choice) {

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 
 namespace hv::reports {
 
@@ -24,6 +25,10 @@ struct DatePeriod {
 
     bool operator==(const DatePeriod&) const = default;
 };
+
+// The day a stored date (with or without a time of day) stands for; not a
+// valid day for any other value.
+QDate dayOf(const QVariant& value);
 
 // The days a quick choice covers on a given day, weeks starting on the
 // locale's first day of the week. All dates and a custom period give all dates.

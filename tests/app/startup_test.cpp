@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -35,11 +36,12 @@ QByteArray templateBytes()
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The next control that Tab reaches after a control of the window.
+// The next control that Tab reaches after a control of the window's client area.
 QWidget* nextTabStop(QWidget* control)
 {
     QWidget* next = control->nextInFocusChain();
-    while (next != control && (next->parentWidget() != control->window() || !(next->focusPolicy() & Qt::TabFocus)))
+    while (next != control
+           && (next->parentWidget() != control->parentWidget() || !(next->focusPolicy() & Qt::TabFocus)))
         next = next->nextInFocusChain();
     return next;
 }
@@ -195,7 +197,7 @@ TEST_F(StartupTest, ClosingAfterAFailedOpenStillSavesAndReleases)
 }
 
 // Screen readers meet the main window as a window (a "frame"), named by its
-// caption, holding the list and the buttons.
+// caption, holding the list and the buttons in its client area.
 TEST_F(StartupTest, ScreenReadersSeeTheMainWindowAsAWindow)
 {
     auto window = start();
@@ -206,7 +208,9 @@ TEST_F(StartupTest, ScreenReadersSeeTheMainWindowAsAWindow)
     EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("Hourvane"));
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window->listView());
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->parent()->object(), window.get());
+    EXPECT_EQ(list->parent()->object(), window->clientArea());
+    EXPECT_EQ(list->parent()->role(), QAccessible::Client);
+    EXPECT_EQ(list->parent()->parent()->object(), window.get());
     EXPECT_NE(list->role(), QAccessible::Window);
 }
 
@@ -240,7 +244,9 @@ TEST_F(StartupTest, ControlsCarryTheirNamesCaptionsAndTabOrder)
         EXPECT_TRUE(button->font().bold());
         previous = button;
     }
-    EXPECT_EQ(window->size(), QSize(704, 447));
+    // The design size is the client area's, below the menu bar.
+    EXPECT_EQ(window->clientArea()->size(), QSize(704, 447));
+    EXPECT_EQ(window->size(), QSize(704, 447 + window->menuBarHeight()));
 }
 
 }  // namespace
@@ -280,7 +286,10 @@ TEST_F(MainWindowTest, PointerIsTheHandOverButtonsAndTheArrowElsewhereUnlessBusy
     hover(window->listView()->viewport());
     EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
     hover(button);
-    hover(window.get());
+    hover(window->clientArea());  // the window's bare surface, below the menu bar
+    EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
+    hover(button);
+    hover(window->menuBar());
     EXPECT_EQ(window->mousePointer(), Form1::PointerDefault);
 
     window->setMousePointer(Form1::PointerHourglass);

@@ -139,7 +139,10 @@ TEST_F(WindowStateTest, MaximisedLayoutStretchesAndRestoreBringsTheDesignBackCen
     ASSERT_EQ(window->windowStateNumber(), 2);
     EXPECT_TRUE(window->maximized());
 
-    const QSize outer = window->frameGeometry().size();
+    // Measured in the client area below the menu bar.
+    ASSERT_GT(window->menuBarHeight(), 0);
+    EXPECT_EQ(window->clientArea()->geometry().top(), window->menuBarHeight());
+    const QSize outer = window->frameGeometry().size() - QSize(0, window->menuBarHeight());
     const layout::MainWindowPlaces stretched =
         layout::stretchedPlaces({twips::fromPixels(outer.width()), twips::fromPixels(outer.height())});
     const auto px = [](const QRectF& r) { return twips::rect(r.left(), r.top(), r.width(), r.height()); };
@@ -153,7 +156,8 @@ TEST_F(WindowStateTest, MaximisedLayoutStretchesAndRestoreBringsTheDesignBackCen
     const layout::MainWindowPlaces design = layout::designPlaces();
     EXPECT_EQ(place(*window, "ListView1"), px(design.list));
     EXPECT_EQ(place(*window, "PushButton4"), px(design.sampleButton));
-    EXPECT_EQ(window->size(), QSize(704, 447));
+    EXPECT_EQ(window->clientArea()->size(), QSize(704, 447));
+    EXPECT_EQ(window->size(), window->designWindowSize());
     const QRect screen = window->screen()->geometry();
     EXPECT_NEAR(window->frameGeometry().center().x(), screen.center().x(), 2);
     EXPECT_NEAR(window->frameGeometry().center().y(), screen.center().y(), 2);
@@ -167,7 +171,8 @@ TEST_F(WindowStateTest, ANormalWindowNeverMaximisedKeepsItsPlaceAndSize)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     window->move(30, 40);
     window->resize(900, 700);  // a drag of the border
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->size() == QSize(704, 447); }, 2000)) << window->width();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->clientArea()->size() == QSize(704, 447); }, 2000))
+        << window->width();
     EXPECT_EQ(window->pos(), QPoint(30, 40));
     EXPECT_FALSE(window->maximized());
     closeWindow(window);

@@ -141,6 +141,53 @@ TEST_F(WorkHoursModelTest, SortingMovesPersistentIndexesWithTheirRows)
     EXPECT_EQ(held.data().toString(), QStringLiteral("2"));
 }
 
+// A million rows of forty employees, hours of 0.1 and 0.25: the filter keeps
+// the order of the sort, and the total is the exact decimal sum.
+TEST_F(WorkHoursModelTest, FilterOfAMillionRowsKeepsTheirOrderAndAddsTheirHoursExactly)
+{
+    constexpr int kRows = 1000000;
+    {
+        WorkHoursModel::Fill batch(model);
+        const QDate first(2026, 1, 1);
+        for (int i = 0; i < kRows; ++i) {
+            const int row = model.addRow(QVariant::fromValue<qint64>(i + 1));
+            model.setCell(row, 1, QStringLiteral("Employee %1").arg(i % 40));
+            model.setCell(row, 2, first.addDays(i % 365));
+            model.setCell(row, 3, i % 3 == 0 ? QStringLiteral("Support") : QStringLiteral("Design"));
+            model.setCell(row, 4, i % 2 == 0 ? 0.1 : 0.25);
+            model.setCell(row, 5, QStringLiteral("task %1").arg(i % 1000));
+        }
+    }
+    sortBy(0, WorkHoursModel::Descending);
+    EntryFilter filter;
+    filter.employee = QStringLiteral("Employee 7");
+    model.setFilter(filter);
+    // Rows 7, 47, 87, ...: all odd, so every one of them has 0.25 hours.
+    ASSERT_EQ(model.rowCount(), kRows / 40);
+    EXPECT_EQ(model.text(0, 0), QStringLiteral("999968"));
+    EXPECT_EQ(model.text(model.rowCount() - 1, 0), QStringLiteral("8"));
+    EXPECT_EQ(model.shownTotal().toPlainText(), QStringLiteral("6250"));
+
+    filter = {};
+    filter.text = QStringLiteral("TASK 99");  // task 99 and task 990 to 999
+    filter.period = {QDate(2026, 1, 1), QDate(2026, 1, 31)};
+    model.setFilter(filter);
+    int expected = 0;
+    EntryFilter::Result reference;
+    for (int i = 0; i < kRows; ++i) {
+        const int task = i % 1000;
+        if ((task == 99 || (task >= 990 && task <= 999)) && i % 365 < 31) {
+            ++expected;
+            reference.total.add(i % 2 == 0 ? 0.1 : 0.25);
+        }
+    }
+    EXPECT_EQ(model.rowCount(), expected);
+    EXPECT_EQ(model.shownTotal().toPlainText(), reference.total.toPlainText());
+
+    model.setFilter(std::nullopt);
+    EXPECT_EQ(model.rowCount(), kRows);
+}
+
 TEST_F(WorkHoursModelTest, BadCellAddressesRaiseIndexOutOfBounds)
 {
     fill({{"1", ""}});

@@ -29,6 +29,15 @@ UiRecorder::UiRecorder()
         }
         return answer;
     });
+    UiSeam::setFileHandler([this](const FileRequest& request) {
+        m_fileRequests.append(request);
+        std::optional<QString> answer;
+        if (!m_files.empty()) {
+            answer = m_files.front();
+            m_files.pop_front();
+        }
+        return answer;
+    });
     UiSeam::setModalHandler([this](QDialog& dialog) {
         ++m_modalShows;
         dialog.setModal(true);
@@ -49,6 +58,12 @@ UiRecorder::~UiRecorder()
     UiSeam::setMessageHandler({});
     UiSeam::setModalHandler({});
     UiSeam::setPasswordHandler({});
+    UiSeam::setFileHandler({});
+}
+
+void UiRecorder::answerNextFile(std::optional<QString> file)
+{
+    m_files.push_back(std::move(file));
 }
 
 void UiRecorder::answerNextPassword(std::optional<QString> password)

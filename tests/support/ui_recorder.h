@@ -33,6 +33,11 @@ public:
     void answerNextPassword(std::optional<QString> password);
     const QList<PasswordRequest>& passwordRequests() const { return m_passwordRequests; }
 
+    // The next file boxes are answered with these (nothing: Cancel), in
+    // order; a box with no answer queued is cancelled.
+    void answerNextFile(std::optional<QString> file);
+    const QList<FileRequest>& fileRequests() const { return m_fileRequests; }
+
     // The next modal window runs this script while shown; a window the script
     // leaves open is closed as its title-bar close button would.
     void onNextModal(std::function<void(QDialog&)> script);
@@ -49,6 +54,8 @@ private:
     std::deque<std::function<void()>> m_actions;
     QList<PasswordRequest> m_passwordRequests;
     std::deque<std::optional<QString>> m_passwords;
+    QList<FileRequest> m_fileRequests;
+    std::deque<std::optional<QString>> m_files;
     std::deque<std::function<void(QDialog&)>> m_scripts;
     int m_modalShows = 0;
 };

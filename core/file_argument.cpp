@@ -1,10 +1,10 @@
-#include "cli/file_argument.h"
+#include "core/file_argument.h"
 
 #include "core/file_kind.h"
 
 #include <QFileInfo>
 
-namespace hv::cli {
+namespace hv::data {
 
 bool FileArgument::isLiveDatabase(const QString& file, const QString& liveDatabase)
 {
@@ -26,4 +26,4 @@ std::optional<QString> FileArgument::problemWith(const QString& file, const QStr
     return std::nullopt;
 }
 
-}  // namespace hv::cli
+}  // namespace hv::data

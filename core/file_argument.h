@@ -3,10 +3,10 @@
 #include <QString>
 #include <optional>
 
-namespace hv::cli {
+namespace hv::data {
 
-// The checks a file named on the command line goes through before a command
-// reads it: it exists, it is a regular file (not a folder, pipe, device or
+// The checks a file the user names goes through before a command or a menu
+// item reads it: it exists, it is a regular file (not a folder, pipe, device or
 // socket, which is named), and it is not the live database itself.
 // Returns the reason when it fails them.
 class FileArgument {
@@ -17,4 +17,4 @@ public:
     static bool isLiveDatabase(const QString& file, const QString& liveDatabase);
 };
 
-}  // namespace hv::cli
+}  // namespace hv::data

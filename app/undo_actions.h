@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+
+namespace hv {
+
+// "Undo" and "Redo", shared by the Edit menu and the list's context menu.
+// Nothing records changes yet, so both stay disabled: whatever keeps the
+// history of changes connects to undoRequested()/redoRequested() and says
+// through setAvailable() what can be undone and redone.
+class UndoActions : public QObject {
+    Q_OBJECT
+
+public:
+    explicit UndoActions(QObject* parent = nullptr);
+
+    QAction* undo() const { return m_undo; }
+    QAction* redo() const { return m_redo; }
+
+    // Enables each action when there is a change to take back or do again.
+    void setAvailable(bool canUndo, bool canRedo);
+
+Q_SIGNALS:
+    void undoRequested();
+    void redoRequested();
+
+private:
+    QAction* m_undo;
+    QAction* m_redo;
+};
+
+}  // namespace hv

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/main_window.h"
+
+#include <memory>
+
+namespace hv::bench {
+
+// A main window whose start-up has run, with nothing reaching outside: no
+// page opens and the program's end does nothing.
+inline std::unique_ptr<Form1> startedWindow()
+{
+    Form1::Environment env;
+    env.random = [] { return 0.5; };
+    env.openPage = [](const QString&) {};
+    env.endProgram = [] {};
+    auto window = std::make_unique<Form1>(env);
+    window->Form_Load();
+    return window;
+}
+
+}  // namespace hv::bench
