@@ -213,7 +213,7 @@ void Form2::PushButton2_Click()
     if (err.test(100, [&] { return m_Text1->text().trimmed().isEmpty(); }))
         return refuse(102, QStringLiteral("You forgot to input Hours."), m_Text1);
     std::optional<double> hours;
-    if (err.test(106, [&] { return !(hours = text::textToNumber(m_Text1->text())); }))
+    if (err.test(106, [&] { return !(hours = text::textToHours(m_Text1->text())); }))
         return refuse(108, QStringLiteral("Hours must be numeric."), m_Text1);
     if (err.test(112, [&] { return m_Combo1->currentIndex() == -1; }))
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);

@@ -53,6 +53,29 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"fr_FR", "7.5", 7.5}, NumberCase{"ru_RU", "1\u00a0000", std::nullopt},
                       NumberCase{"ru_RU", "2,5", 2.5}));
 
+class TextToHours : public ::testing::TestWithParam<NumberCase> {};
+
+// h:mm reads as hours; anything else as a number, so the de_DE and fr_FR
+// decimal commas and a time-like text that is not h:mm are judged as before.
+TEST_P(TextToHours, ReadsHoursAndMinutesOrANumber)
+{
+    const NumberCase& c = GetParam();
+    EXPECT_EQ(textToHours(QString::fromUtf8(c.text), QLocale(QString::fromLatin1(c.locale))), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextToHours,
+    ::testing::Values(NumberCase{"en_US", "1:30", 1.5}, NumberCase{"en_US", " 0:45 ", 0.75},
+                      NumberCase{"de_DE", "8:00", 8.0}, NumberCase{"de_DE", "12:06", 12.1},
+                      NumberCase{"fr_FR", "1:30", 1.5}, NumberCase{"ja_JP", "0:59", 0.0 + 59 / 60.0},
+                      NumberCase{"de_DE", "7,5", 7.5}, NumberCase{"fr_FR", "7,5", 7.5}, NumberCase{"en_US", "7.5", 7.5},
+                      NumberCase{"de_DE", "1.000", std::nullopt}, NumberCase{"en_US", "1:60", std::nullopt},
+                      NumberCase{"en_US", "1:5", std::nullopt}, NumberCase{"en_US", "-1:30", std::nullopt},
+                      NumberCase{"en_US", "+1:30", std::nullopt}, NumberCase{"en_US", ":30", std::nullopt},
+                      NumberCase{"en_US", "1:30:00", std::nullopt}, NumberCase{"en_US", "1: 30", std::nullopt},
+                      NumberCase{"en_US", "1,5:30", std::nullopt}, NumberCase{"ar_EG", "١:٣٠", std::nullopt},
+                      NumberCase{"en_US", "1e400:00", std::nullopt}, NumberCase{"en_US", "", std::nullopt}));
+
 struct DateCase {
     const char* locale;
     const char* text;

@@ -158,7 +158,7 @@ TEST_P(EntryHoursTest, AreRefusedWithTheFirstFailingCheckOrStoredAsTyped)
     if (message.isEmpty()) {
         EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
         ASSERT_EQ(entries().size(), 1);
-        EXPECT_EQ(entries().at(0).at(3).toDouble(), text::textToNumber(QString::fromUtf8(c.typed)).value());
+        EXPECT_EQ(entries().at(0).at(3).toDouble(), text::textToHours(QString::fromUtf8(c.typed)).value());
     } else {
         EXPECT_EQ(messageTexts(), QStringList{message});
         EXPECT_TRUE(m_stillOpenAfterScript);
@@ -174,7 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HoursCase{"--5", "Hours must be numeric."},
                       HoursCase{"5;drop table [Work Hours]", "Hours must be numeric."},
                       HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"-1.5", ""},
-                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}));
+                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}, HoursCase{" 1:30 ", ""},
+                      HoursCase{"1:75", "Hours must be numeric."}));
 
 TEST_F(EntryEditorTest, ATenThousandDigitNumberIsRefusedAndNothingIsWritten)
 {
