@@ -296,7 +296,7 @@ void Form1::hideFindBar()
     m_findBar->hide();
     m_model->setFilter(std::nullopt);
     placeList();
-    selectFirstAdded();
+    selectFirstRow();
     m_listView->setFocus(Qt::OtherFocusReason);
 }
 
@@ -695,18 +695,17 @@ bool Form1::readList()
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
     }
-    selectFirstAdded();
+    selectFirstRow();
     err.line(122, [&] { rs->Close(); });
     return true;
 }
 
-void Form1::selectFirstAdded()
+void Form1::selectFirstRow()
 {
-    const int row = m_model->displayRowOfFirstAdded();
-    if (row < 0)
+    if (m_model->rowCount() == 0)
         return;
     m_listView->selectionModel()->setCurrentIndex(
-        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void Form1::ListView1_ColumnClick(int position)

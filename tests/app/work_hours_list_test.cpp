@@ -127,9 +127,10 @@ TEST_F(WorkHoursListTest, RefillKeepsTheUsersSortAndMakesTheFirstEntryCurrent)
     window->ListData();
 
     EXPECT_EQ(column(*window, 4), QStringList({"8", "6", "5", "3"}));
-    // The entry the query yields first (ID 1, 3 hours) is current, wherever the sort put it.
-    EXPECT_EQ(currentRow(*window), 3);
-    EXPECT_EQ(window->listModel()->text(currentRow(*window), 0), QStringLiteral("1"));
+    // The first row in display order is current (ID 2, 8 hours), not the
+    // first the query yields (ID 1, last in this sort).
+    EXPECT_EQ(currentRow(*window), 0);
+    EXPECT_EQ(window->selectedText(0), QStringLiteral("2"));
     EXPECT_TRUE(m_ui.messages().isEmpty());
 }
 
