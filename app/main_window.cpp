@@ -21,6 +21,7 @@
 #include "core/twips.h"
 #include "gui/ui_seam.h"
 #include "app/work_hours_model.h"
+#include "app/work_hours_view.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
 #include "entries/entry_statements.h"
@@ -164,7 +165,7 @@ void Form1::buildControls()
     m_client->setObjectName(QStringLiteral("ClientArea"));
     m_findBar = new FindBar(m_client);
     m_findBar->hide();
-    m_listView = new QTreeView(m_client);
+    m_listView = new WorkHoursView(m_client);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setAccessibleName(QStringLiteral("Work hours"));
     m_listView->setModel(m_model);
