@@ -373,7 +373,7 @@ TEST_F(WorkHoursListAgreement, TextsOrdersAndCurrentRowMatchTheQueryThroughRefil
     readReference();
     window->ListData();
     EXPECT_EQ(listRows(*window), sortedReference(5, true));
-    EXPECT_EQ(window->listModel()->text(currentRow(*window), 0), m_texts.first().first());
+    EXPECT_EQ(currentRow(*window), 0);  // the first row as sorted
     expectEveryColumnsSorts(*window);
     EXPECT_TRUE(m_ui.messages().isEmpty());
     closeWindow(window);
