@@ -93,8 +93,8 @@ void FileTasks::exportEntries()
     try {
         const BusyPointer busy;
         data::Connection& connection = SharedConnection::get();
-        data::DurableFile::write(*file, data::DurableFile::Policy::Replace,
-                                 [&](QIODevice& device) { rows = reports::EntriesCsv::write(connection, device); });
+        fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace,
+                               [&](QIODevice& device) { rows = reports::EntriesCsv::write(connection, device); });
     } catch (const RuntimeError& failure) {
         QString reason = failure.description();
         if (!reason.endsWith(u'.'))
