@@ -203,9 +203,18 @@ void SqliteSession::upgrade()
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
         }
         run("COMMIT");
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError& failure) {
+        const int code = sqlite3_errcode(db) & 0xff;
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+        // A lock held too long fails the open as any lock does; anything else
+        // (a full disk) leaves the file as it was, shown read-only.
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED || !m_readOnlyReason.isEmpty())
+            throw;
+        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (it "
+                                    "gains a journal of changes, for Undo), which failed: %2\nNothing was changed; "
+                                    "what it holds is shown, and nothing will be written to it.")
+                         .arg(m_path, failure.description()));
+        return;
     }
     m_journal->forgetExistence();
 }
