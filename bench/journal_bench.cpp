@@ -57,7 +57,7 @@ void add(benchmark::State& state, bool server, bool journal)
     hv::data::Connection& db = connection(server, journal);
     for (auto _ : state) {
         db.Execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work "
-                                  "Description]) values (3,#2026-03-05#,2,7.5,'Support call')"));
+                                  "Description]) values (3,'2026-03-05',2,7.5,'Support call')"));
     }
 }
 

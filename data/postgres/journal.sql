@@ -22,7 +22,7 @@ CREATE TABLE IF NOT EXISTS hourvane_changes (
 -- twice has two, and the row's state before the change is the first one's
 -- "before", after it the last one's "after" (Null: the row did not exist).
 CREATE TABLE IF NOT EXISTS hourvane_change_rows (
-    seq    bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    seq    bigint GENERATED ALWAYS AS IDENTITY,
     change bigint NOT NULL,
     tbl    text NOT NULL,
     row_id bigint NOT NULL,
@@ -31,10 +31,9 @@ CREATE TABLE IF NOT EXISTS hourvane_change_rows (
 );
 CREATE INDEX IF NOT EXISTS hourvane_change_rows_by_change ON hourvane_change_rows (change);
 
--- Numbers are written with every digit they need (whatever the server's
--- version), so that an image holds the value exactly.
-CREATE OR REPLACE FUNCTION hourvane_journal() RETURNS trigger LANGUAGE plpgsql
-SET extra_float_digits = 3 AS $$
+-- Numbers go into the images with every digit they need: the program's
+-- sessions run with extra_float_digits = 3, so an image holds the value exactly.
+CREATE OR REPLACE FUNCTION hourvane_journal() RETURNS trigger LANGUAGE plpgsql AS $$
 DECLARE
     current_change bigint;
 BEGIN
@@ -90,7 +89,7 @@ GROUP BY change, tbl, row_id;
 -- still knows it. No row: the change can be replayed.
 CREATE OR REPLACE FUNCTION hourvane_replay_conflict(target bigint, forward boolean)
 RETURNS TABLE (tbl text, row_id bigint, made_by text, made_at timestamptz, description text)
-LANGUAGE plpgsql SET extra_float_digits = 3 AS $$
+LANGUAGE plpgsql AS $$
 DECLARE
     name text;
 BEGIN

@@ -255,7 +255,7 @@ void PostgresSession::setUp()
     // The server stops a statement when the program would stop waiting for it.
     const QByteArray settings =
         "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
-        "SET IntervalStyle = 'postgres'; SET extra_float_digits = 1; SET TimeZone = 'UTC'; "
+        "SET IntervalStyle = 'postgres'; SET extra_float_digits = 3; SET TimeZone = 'UTC'; "
         "SET default_transaction_isolation = 'serializable'; SET lock_timeout = "
         + QByteArray::number(Connection::lockTimeout())
         + "; SET statement_timeout = " + QByteArray::number(currentWaits().answerMs);

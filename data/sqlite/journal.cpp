@@ -119,15 +119,16 @@ const QStringList& SqliteJournal::columnsOf(const QString& table)
 void SqliteJournal::settleOpen()
 {
     if (exists())
-        runToEnd(statement("UPDATE hourvane_changes SET open = 0 WHERE open = 1"));
+        runToEnd(statement("UPDATE hourvane_changes SET open = 0 WHERE id = (SELECT max(id) FROM hourvane_changes) "
+                           "AND open = 1"));
 }
 
 void SqliteJournal::close(const QString& description)
 {
     if (!exists())
         return;
-    sqlite3_stmt* closing =
-        statement("UPDATE hourvane_changes SET open = 0, made_by = ?1, description = ?2 WHERE open = 1");
+    sqlite3_stmt* closing = statement("UPDATE hourvane_changes SET open = 0, made_by = ?1, description = ?2 "
+                                      "WHERE id = (SELECT max(id) FROM hourvane_changes) AND open = 1");
     const QByteArray user = systemUser().toUtf8();
     const QByteArray text = description.toUtf8();
     if (!user.isEmpty())
@@ -135,14 +136,18 @@ void SqliteJournal::close(const QString& description)
     if (!text.isEmpty())
         sqlite3_bind_text(closing, 2, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     runToEnd(closing);
-    if (sqlite3_changes(m_session.m_db.get()) == 0)
-        return;
-    runToEnd(statement(trimSql()));
 }
 
 void SqliteJournal::trim()
 {
     if (!exists() || !m_session.readOnlyReason().isEmpty() || m_session.inTransaction())
+        return;
+    // Nothing is locked when there is nothing to drop.
+    sqlite3_stmt* count = statement("SELECT count(*) > " + QByteArray::number(kKept)
+                                    + " OR EXISTS (SELECT 1 FROM hourvane_changes WHERE undone = 1) FROM hourvane_changes");
+    const bool dropping = step(count) && sqlite3_column_int(count, 0) != 0;
+    sqlite3_reset(count);
+    if (!dropping)
         return;
     m_session.begin();
     try {
@@ -307,7 +312,7 @@ void SqliteJournal::apply(qint64 change, bool forward)
         runToEnd(restore);
     }
     // The replay's own writes opened a change of their own: it goes.
-    runToEnd(statement("DELETE FROM hourvane_changes WHERE open = 1"));
+    runToEnd(statement("DELETE FROM hourvane_changes WHERE id = (SELECT max(id) FROM hourvane_changes) AND open = 1"));
     sqlite3_stmt* mark = statement("UPDATE hourvane_changes SET undone = ?2 WHERE id = ?1");
     sqlite3_bind_int64(mark, 1, change);
     sqlite3_bind_int(mark, 2, forward ? 0 : 1);

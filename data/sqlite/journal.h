@@ -28,8 +28,7 @@ public:
     // session's next change is a record of its own.
     void settleOpen();
     // Closes the open change, if the transaction made one, with who made it
-    // and `description` (empty: made from what it did); drops the changes
-    // Redo can no longer reach and the ones past kKept.
+    // and `description` (empty: made from what it did).
     void close(const QString& description);
     // The journal's tables were just made (an upgrade).
     void forgetExistence() { m_exists.reset(); }
