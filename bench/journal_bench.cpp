@@ -5,14 +5,13 @@
 // private server with scripts/test_server.sh unless HOURVANE_TEST_SERVER
 // names one; without a server only the local file is measured.
 #include "databases/bench_database.h"
+#include "bench/private_server.h"
 #include "bench/ratio_reporter.h"
 #include "data/connection.h"
 #include "data/postgres/copy.h"
 #include "data/postgres/handles.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QRegularExpression>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -79,40 +78,6 @@ BENCHMARK(BM_EditEntryServerJournal)->Unit(benchmark::kMicrosecond)->MinTime(2.0
 BENCHMARK(BM_AddEntryServerPlain)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_AddEntryServerJournal)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
-// The private server: started with the tests' script, stopped at the end.
-class PrivateServer {
-public:
-    bool start()
-    {
-        if (!qEnvironmentVariableIsEmpty("HOURVANE_TEST_SERVER"))
-            return true;
-        m_folder = QStringLiteral("/tmp/hourvane-bench-server.%1").arg(QCoreApplication::applicationPid());
-        QProcess script;
-        script.start(QStringLiteral("bash"), {QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT), QStringLiteral("start"), m_folder});
-        script.waitForFinished(120000);
-        if (script.exitCode() != 0) {
-            std::fprintf(stderr, "cannot start a private server: %s\n", script.readAllStandardError().constData());
-            m_folder.clear();
-            return false;
-        }
-        static const QRegularExpression line(QStringLiteral("^export (\\w+)='(.*)'$"));
-        for (const QString& text : QString::fromUtf8(script.readAllStandardOutput()).split(u'\n')) {
-            const QRegularExpressionMatch match = line.match(text);
-            if (match.hasMatch())
-                qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
-        }
-        return true;
-    }
-    ~PrivateServer()
-    {
-        if (!m_folder.isEmpty())
-            QProcess::execute(QStringLiteral("bash"), {QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT), QStringLiteral("stop"), m_folder});
-    }
-
-private:
-    QString m_folder;
-};
-
 // Runs the bench's own SQL on the server, past the program's checks.
 void onServer(const QString& address, const QByteArray& sql)
 {
@@ -153,7 +118,7 @@ int main(int argc, char** argv)
     g_connections[0][0] = std::make_unique<hv::data::Connection>();
     g_connections[0][0]->Open(localConnectionString(plainFile));
 
-    PrivateServer server;
+    hv::bench::PrivateServer server(QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT));
     QStringList schemas;
     const QString base = server.start() ? qEnvironmentVariable("HOURVANE_TEST_SERVER") : QString();
     if (!base.isEmpty()) {
