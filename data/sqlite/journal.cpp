@@ -177,7 +177,7 @@ std::vector<JournalChange> SqliteJournal::changesFrom(sqlite3_stmt* read)
 std::vector<JournalChange> SqliteJournal::stored(int count)
 {
     sqlite3_stmt* read = statement("SELECT id, made_at, made_by, description, undone FROM hourvane_changes "
-                                   "WHERE open = 0 ORDER BY id DESC LIMIT ?1");
+                                   "ORDER BY id DESC LIMIT ?1");
     sqlite3_bind_int(read, 1, count);
     return changesFrom(read);
 }
@@ -195,12 +195,13 @@ std::optional<JournalChange> SqliteJournal::storedChange(qint64 id)
 
 qint64 SqliteJournal::target(bool forward)
 {
-    // Undo: the newest change not undone. Redo: the undone change just after
-    // it, the one undone last, unless a change was made since.
+    // Undo: the newest change not undone (one another program left open is
+    // complete: its transaction committed). Redo: the undone change just
+    // after it, the one undone last, unless a change was made since.
     sqlite3_stmt* read = statement(
-        forward ? QByteArray("SELECT min(id) FROM hourvane_changes WHERE open = 0 AND undone = 1 AND id > "
-                             "coalesce((SELECT max(id) FROM hourvane_changes WHERE open = 0 AND undone = 0), 0)")
-                : QByteArray("SELECT max(id) FROM hourvane_changes WHERE open = 0 AND undone = 0"));
+        forward ? QByteArray("SELECT min(id) FROM hourvane_changes WHERE undone = 1 AND id > "
+                             "coalesce((SELECT max(id) FROM hourvane_changes WHERE undone = 0), 0)")
+                : QByteArray("SELECT max(id) FROM hourvane_changes WHERE undone = 0"));
     const qint64 id = step(read) ? sqlite3_column_int64(read, 0) : 0;
     sqlite3_reset(read);
     return id;
@@ -266,7 +267,7 @@ std::optional<ReplayConflict> SqliteJournal::conflict(qint64 change, bool forwar
         sqlite3_reset(read);
         sqlite3_stmt* who = statement(
             "SELECT c.made_by, c.made_at FROM hourvane_change_rows r JOIN hourvane_changes c ON c.id = r.change "
-            "WHERE r.tbl = ?1 AND r.row_id = ?2 AND r.change > ?3 AND c.open = 0 AND c.undone = 0 "
+            "WHERE r.tbl = ?1 AND r.row_id = ?2 AND r.change > ?3 AND c.undone = 0 "
             "ORDER BY r.change DESC LIMIT 1");
         sqlite3_bind_text(who, 1, table, -1, SQLITE_STATIC);
         sqlite3_bind_int64(who, 2, found.rowId);
