@@ -3,6 +3,7 @@
 // is shown.
 #include "gui/appearance.h"
 #include "app/main_window.h"
+#include "backup/database_backup.h"
 #include "core/version.h"
 #include "cli/command_line.h"
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Hourvane"));
     QCoreApplication::setOrganizationName(QStringLiteral("Harrowfen"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(hv::build::kVersion));
+
+    // A database file of an older version is backed up before it is upgraded.
+    hv::backup::DatabaseBackup::beforeEveryUpgrade();
 
     hv::cli::CommandLine commandLine(hv::cli::CommandLine::argumentsOf(argc, argv));
     if (!commandLine.startsWindow()) {

@@ -8,6 +8,7 @@
 #include "app/list_input.h"
 #include "app/main_menu.h"
 #include "app/undo_actions.h"
+#include "app/undo_journal.h"
 #include "core/version.h"
 #include "data/database_choice.h"
 #include "core/data_places.h"
@@ -234,6 +235,7 @@ void Form1::buildControls()
 void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
+    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { ListData(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
@@ -617,6 +619,8 @@ void Form1::ListData()
     // through the fill.
     if (findBarShown())
         refilter();
+    // Every change the program makes is followed by a fill of the list.
+    m_undoJournal->refresh();
 }
 
 bool Form1::askToReadListAgain()

@@ -26,6 +26,7 @@ class FindBar;
 class ListInput;
 class MainMenu;
 class UndoActions;
+class UndoJournal;
 class WorkHoursModel;
 
 // The main window: start-up, the menu bar, the work-hours list with its find
@@ -203,6 +204,7 @@ private:
     QWidget* m_client = nullptr;
     FindBar* m_findBar = nullptr;
     UndoActions* m_undoActions = nullptr;
+    UndoJournal* m_undoJournal = nullptr;
     ListInput* m_listInput = nullptr;
     FileTasks m_fileTasks{*this};
     std::unique_ptr<MainMenu> m_menu;

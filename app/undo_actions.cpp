@@ -24,4 +24,15 @@ void UndoActions::setAvailable(bool canUndo, bool canRedo)
     m_redo->setEnabled(canRedo);
 }
 
+void UndoActions::offer(const QString& undoWhat, const QString& redoWhat)
+{
+    // A "&" in a description is a character, not a mnemonic.
+    const auto caption = [](const QString& base, QString what) {
+        return what.isEmpty() ? base : base + u' ' + what.replace(u'&', QStringLiteral("&&"));
+    };
+    m_undo->setText(caption(QStringLiteral("&Undo"), undoWhat));
+    m_redo->setText(caption(QStringLiteral("&Redo"), redoWhat));
+    setAvailable(!undoWhat.isEmpty(), !redoWhat.isEmpty());
+}
+
 }  // namespace hv

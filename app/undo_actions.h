@@ -6,9 +6,9 @@
 namespace hv {
 
 // "Undo" and "Redo", shared by the Edit menu and the list's context menu.
-// Nothing records changes yet, so both stay disabled: whatever keeps the
-// history of changes connects to undoRequested()/redoRequested() and says
-// through setAvailable() what can be undone and redone.
+// Both start disabled: the journal of changes (UndoJournal) connects to
+// undoRequested()/redoRequested() and says through offer() what can be
+// undone and redone.
 class UndoActions : public QObject {
     Q_OBJECT
 
@@ -20,6 +20,9 @@ public:
 
     // Enables each action when there is a change to take back or do again.
     void setAvailable(bool canUndo, bool canRedo);
+    // Names the change each action would take back or do again ("Undo
+    // Delete employee Tom Smith"); an empty text disables the action.
+    void offer(const QString& undoWhat, const QString& redoWhat);
 
 Q_SIGNALS:
     void undoRequested();

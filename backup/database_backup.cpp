@@ -6,6 +6,7 @@
 #include "data/sqlite/file_check.h"
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
+#include "data/connection.h"
 #include "data/verified_backups.h"
 
 #include <QDir>
@@ -82,6 +83,18 @@ QString DatabaseBackup::serverRefusal(const QString& serverAddress, const QStrin
                           "--file=hours.dump \"%1\") and pg_restore to put a copy back, or ask the server's "
                           "administrator.")
         .arg(data::ServerAddress::withoutPassword(serverAddress), what);
+}
+
+}  // namespace hv::backup
+
+namespace hv::backup {
+
+void DatabaseBackup::beforeEveryUpgrade()
+{
+    data::Connection::setUpgradeBackup([](const QString& databasePath) {
+        intoFolder(databasePath, QFileInfo(databasePath).absolutePath() + QStringLiteral("/backups"),
+                   QDateTime::currentDateTime());
+    });
 }
 
 }  // namespace hv::backup

@@ -39,6 +39,11 @@ public:
     // are not this program's job for a database on the server at `serverAddress`.
     static QString serverRefusal(const QString& serverAddress, const QString& what);
 
+    // Makes every connection of this run back a database file up into the
+    // backups folder beside it before the program brings the file's tables
+    // up to a newer version (data::Connection::setUpgradeBackup).
+    static void beforeEveryUpgrade();
+
     // The copy of the day: made into the folder unless it already holds one
     // from the day of `now`. Returns the copy's path when one was made.
     static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now,

@@ -6,6 +6,7 @@
 // names one.
 #include "databases/bench_database.h"
 #include "bench/bench_window.h"
+#include "bench/private_server.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
 #include "data/database_choice.h"
@@ -19,8 +20,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -98,46 +97,13 @@ void BM_ListDataLocal(benchmark::State& state)
 }
 BENCHMARK(BM_ListDataLocal)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
-// The private server: started with the tests' script, stopped at the end.
-class PrivateServer {
-public:
-    bool start()
-    {
-        if (!qEnvironmentVariableIsEmpty("HOURVANE_TEST_SERVER"))
-            return true;
-        m_folder = QStringLiteral("/tmp/hourvane-bench-server.%1").arg(QCoreApplication::applicationPid());
-        QProcess script;
-        script.start(QStringLiteral("bash"), {QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT), QStringLiteral("start"), m_folder});
-        script.waitForFinished(120000);
-        if (script.exitCode() != 0) {
-            std::fprintf(stderr, "cannot start a private server: %s\n", script.readAllStandardError().constData());
-            return false;
-        }
-        static const QRegularExpression line(QStringLiteral("^export (\\w+)='(.*)'$"));
-        for (const QString& text : QString::fromUtf8(script.readAllStandardOutput()).split(u'\n')) {
-            const QRegularExpressionMatch match = line.match(text);
-            if (match.hasMatch())
-                qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
-        }
-        return true;
-    }
-    ~PrivateServer()
-    {
-        if (!m_folder.isEmpty())
-            QProcess::execute(QStringLiteral("bash"), {QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT), QStringLiteral("stop"), m_folder});
-    }
-
-private:
-    QString m_folder;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const hv::bench::BenchFolders folders;
     QApplication app(argc, argv);
-    PrivateServer server;
+    hv::bench::PrivateServer server(QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT));
     if (!server.start())
         return 1;
     hv::fs::setProgramFolder(QStringLiteral(HOURVANE_BENCH_PROGRAM_DIR));

@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <memory>
+#include <optional>
 
 namespace hv::catalog {
 
@@ -47,6 +48,13 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
     };
 
     err.line(100, [&] { rs = data::ComponentFactory::createRecordset(); });
+    // The sample rows are one change in the journal, undone together. A
+    // transaction that cannot begin leaves each insert to fail as it would.
+    std::optional<data::Transaction> together;
+    try {
+        together.emplace(SharedConnection::get(), QStringLiteral("Load Sample/Example Data"));
+    } catch (const RuntimeError&) {
+    }
 
     err.line(102, [&] { rowCount = 0; });
     readValue(104, Sql::employeeCount(), Sql::kCountColumn, rowCount);
@@ -86,7 +94,11 @@ void loadSampleData(QWidget* form1, const std::function<void()>& listData)
         line += 4;
     }
 
-    err.line(198, [&] { listData(); });
+    err.line(198, [&] {
+        if (together)
+            together->commit();
+        listData();
+    });
 }
 
 }  // namespace hv::catalog

@@ -3,10 +3,12 @@
 #include "cli/backup_command.h"
 #include "cli/copy_to_server_command.h"
 #include "cli/export_command.h"
+#include "cli/history_command.h"
 #include "cli/import_command.h"
 #include "cli/init_server_command.h"
 #include "cli/restore_command.h"
 #include "cli/terminal_password.h"
+#include "cli/undo_command.h"
 #include "cli/use_local_command.h"
 #include "cli/use_server_command.h"
 #include "core/data_places.h"
@@ -64,6 +66,8 @@ CommandLine::CommandLine(const Arguments& arguments)
     m_commands.push_back(std::make_unique<BackupCommand>());
     m_commands.push_back(std::make_unique<RestoreCommand>());
     m_commands.push_back(std::make_unique<ExportCommand>());
+    m_commands.push_back(std::make_unique<HistoryCommand>());
+    m_commands.push_back(std::make_unique<UndoCommand>());
     m_commands.push_back(std::make_unique<UseServerCommand>());
     m_commands.push_back(std::make_unique<UseLocalCommand>());
     m_commands.push_back(std::make_unique<InitServerCommand>());

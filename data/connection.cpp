@@ -1,6 +1,7 @@
 #include "data/connection.h"
 
 #include "core/runtime_error.h"
+#include "data/change_journal.h"
 #include "data/engine.h"
 #include "data/postgres/address.h"
 #include "data/postgres/session.h"
@@ -17,6 +18,12 @@ namespace {
 
 // How long an open or a statement waits for a lock that another program holds.
 int g_lockTimeoutMs = 5000;
+
+std::function<void(const QString&)>& upgradeBackupHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
 
 // The value of the "data source" key of a connection string of the form
 // "key=value;key=value"; a value may be enclosed in double quotes (and then
@@ -97,8 +104,32 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
                                QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
         m_engine = std::make_unique<SqliteSession>(*source, check, [this] { turnedReadOnly(); });
     }
-    if (!m_engine->readOnlyReason().isEmpty())
+    if (!m_engine->readOnlyReason().isEmpty()) {
         turnedReadOnly();
+        return;
+    }
+    // The changes past what the journal keeps go now, once per open, rather
+    // than on the way of every write.
+    try {
+        m_engine->journal().trim();
+    } catch (const RuntimeError&) {
+        // Dropped at a later open; the journal is sound meanwhile.
+    }
+}
+
+void Connection::setUpgradeBackup(std::function<void(const QString& databasePath)> backUp)
+{
+    upgradeBackupHook() = std::move(backUp);
+}
+
+const std::function<void(const QString& databasePath)>& Connection::upgradeBackup()
+{
+    return upgradeBackupHook();
+}
+
+ChangeJournal& Connection::journal()
+{
+    return engine().journal();
 }
 
 RuntimeError Connection::unusable()
@@ -249,9 +280,17 @@ bool Connection::inTransaction() const
     return m_engine && m_engine->inTransaction();
 }
 
-Transaction::Transaction(Connection& connection) : m_connection(connection)
+Transaction::Transaction(Connection& connection, const QString& description) : m_connection(connection)
 {
     m_connection.BeginTrans();
+    if (description.isEmpty())
+        return;
+    try {
+        m_connection.engine().describeChange(description);
+    } catch (...) {
+        m_connection.RollbackTrans();
+        throw;
+    }
 }
 
 Transaction::~Transaction()

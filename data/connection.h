@@ -11,6 +11,7 @@
 
 namespace hv::data {
 
+class ChangeJournal;
 class Engine;
 class PreparedStatement;
 class Recordset;
@@ -117,6 +118,19 @@ public:
     static void setLockTimeout(int milliseconds);
     static int lockTimeout();
 
+    // Called with the file's path before a database of an older version of
+    // the program's tables is brought up to this one, which happens once, at
+    // the open: the program makes a backup of the file there. A failure
+    // (a RuntimeError) leaves the file as it was, opened read-only with the
+    // reason. Servers keep their own backups. One setting for every connection.
+    static void setUpgradeBackup(std::function<void(const QString& databasePath)> backUp);
+    static const std::function<void(const QString& databasePath)>& upgradeBackup();
+
+    // The journal of changes the open database keeps: the recent changes,
+    // Undo and Redo (ChangeJournal). Raises the "connection cannot be used"
+    // error when closed.
+    ChangeJournal& journal();
+
     // A value for a connection string: enclosed in double quotes, a double
     // quote inside written twice, so that ';', '=', quotes and blanks at the
     // ends of a path all survive.
@@ -154,6 +168,7 @@ private:
     friend class PreparedStatement;
     friend class Recordset;
     friend class SqliteSession;
+    friend class Transaction;
 
     // The engine of the open connection; raises unusable() when closed.
     Engine& engine() const;
@@ -176,10 +191,11 @@ private:
 
 // A transaction for one block of code: begun on construction, undone on
 // destruction unless commit() was called, so an exception between the two
-// writes nothing.
+// writes nothing. It is one change in the journal, which `description`
+// names in words a user reads (without one, by what it did).
 class Transaction {
 public:
-    explicit Transaction(Connection& connection);
+    explicit Transaction(Connection& connection, const QString& description = QString());
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -5,6 +5,7 @@
 
 namespace hv::data {
 
+class ChangeJournal;
 class EngineStatement;
 class RowCursor;
 class SqlDialect;
@@ -61,6 +62,13 @@ public:
     // Lets the entries written in the present transaction point at employees
     // or work codes that do not exist (the import keeps such entries).
     virtual void keepEntriesWithoutRecords() = 0;
+
+    // The journal of changes the database keeps (see ChangeJournal).
+    virtual ChangeJournal& journal() = 0;
+    // Tells the journal what the present transaction is, in words a user
+    // reads ("Import old.mdb"); a transaction not described is described by
+    // what it did. Refused outside a transaction.
+    virtual void describeChange(const QString& description) = 0;
 
     // Why writes are refused; empty while they are taken. An engine that
     // turns read-only after it opened (damage met on the way) tells whoever

@@ -9,6 +9,7 @@
 #include "data/prepared_statement.h"
 #include "core/runtime_error.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <cmath>
 #include <limits>
@@ -115,7 +116,9 @@ public:
         SourceTable workCodes = open(kWorkCodes);
         SourceTable entries = open(kEntries);
 
-        data::Transaction transaction(m_connection);
+        // One change in the journal, undone whole.
+        data::Transaction transaction(m_connection,
+                                      QStringLiteral("Import %1").arg(QFileInfo(m_summary.file).fileName()));
         // Entries whose employee or work code is missing are kept as found.
         m_connection.keepEntriesWithoutRecords();
         m_summary.idsKept = databaseIsEmpty();

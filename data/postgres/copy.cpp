@@ -91,6 +91,9 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
     try {
         server.runScript(ServerSchema::script());
         server.run("SET LOCAL hourvane.keep_orphans = 'on'");
+        // The copy makes the database: it is where the journal begins, not a
+        // change in it.
+        server.run("SET LOCAL hourvane.journal_off = 'on'");
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             count += copyTable(local, server, QString::fromLatin1(table));
         server.commit();

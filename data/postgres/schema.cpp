@@ -8,10 +8,19 @@ namespace hv::data {
 // The text of schema.sql, compiled in (schema_text.cpp is made
 // from it at build time).
 extern const char* const kServerSchemaText;
+extern const char* const kServerJournalText;
 
 namespace {
 
-constexpr int kVersion = 1;
+// Version 2 added the journal of changes (journal.sql); a database of
+// version 1 is brought up to date when the program connects to it.
+constexpr int kVersion = 2;
+
+const QStringList& journalNames()
+{
+    static const QStringList names = {"hourvane_changes", "hourvane_change_rows"};
+    return names;
+}
 
 const QStringList& tableNames()
 {
@@ -40,7 +49,7 @@ int ServerSchema::version()
 
 QByteArray ServerSchema::script()
 {
-    return QByteArray(kServerSchemaText);
+    return QByteArray(kServerSchemaText) + QByteArray(kServerJournalText);
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -53,7 +62,7 @@ QStringList ServerSchema::existing(PostgresSession& session)
             + " AND typname = 'hourvane_yesno' "
               "UNION ALL SELECT proname FROM pg_proc WHERE pronamespace = "
             + kSchemaOid + " AND proname IN ('hourvane_entry_links', 'hourvane_assign_id')",
-        {arrayLiteral(tableNames())});
+        {arrayLiteral(tableNames() + journalNames())});
     QStringList found;
     for (int row = 0; row < PQntuples(result.get()); ++row)
         found << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
@@ -100,6 +109,43 @@ void ServerSchema::check(PostgresSession& session)
                                .arg(session.address())
                                .arg(version)
                                .arg(kVersion));
+    if (version < kVersion)
+        upgrade(session, version);
+    // A server that takes no writes shows a database of version 1 as it is.
+    if (version < kVersion && !session.readOnlyReason().isEmpty())
+        return;
+    QStringList lacking;
+    const QStringList present = existing(session);
+    for (const QString& name : journalNames()) {
+        if (!present.contains(name))
+            lacking << name;
+    }
+    if (!lacking.isEmpty())
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' is not one of Hourvane's: it lacks %2.")
+                               .arg(session.address(), lacking.join(QStringLiteral(", "))));
+}
+
+void ServerSchema::upgrade(PostgresSession& session, int from)
+{
+    if (!session.readOnlyReason().isEmpty())
+        return;
+    // Every statement of the journal's text can run again, and the lock keeps
+    // two programs connecting at once from doing it side by side.
+    try {
+        session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
+                          + QByteArray(kServerJournalText));
+    } catch (const RuntimeError& error) {
+        throw RuntimeError(err::DatabaseEngine,
+                           QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
+                                          "brings them up to version %3 (a journal of changes, for Undo) when it "
+                                          "connects, which the server refused: %4 Nothing was changed. Let the "
+                                          "owner of the database connect once with this Hourvane.")
+                               .arg(session.address())
+                               .arg(from)
+                               .arg(kVersion)
+                               .arg(error.description()));
+    }
 }
 
 void ServerSchema::create(PostgresSession& session)

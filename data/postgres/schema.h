@@ -21,12 +21,18 @@ public:
 
     // Raises a RuntimeError when the database lacks the program's tables or
     // stored queries ("... holds none of Hourvane's tables ..."), or holds them
-    // in a newer version than this program knows.
+    // in a newer version than this program knows; brings an older version up
+    // to date (upgrade()).
     static void check(PostgresSession& session);
 
     // The program's tables, stored queries and types that exist already in
     // the session's schema (empty when none does).
     static QStringList existing(PostgresSession& session);
+
+    // Brings a database of an older version (`from`) up to this one, in one
+    // transaction: the journal of changes. Nothing on a server that takes
+    // no writes; a refusal (a login that may not create) raises, naming it.
+    static void upgrade(PostgresSession& session, int from);
 
     // Creates the tables and stored queries in one transaction; refused, with
     // nothing created, when any of them exists.

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/postgres/cursor.h"
+#include "data/postgres/journal.h"
 #include "data/postgres/address.h"
 #include "data/postgres/schema.h"
 #include "data/postgres/statement.h"
@@ -169,7 +170,8 @@ void requireProgramStatement(const SqlDialect& dialect, const QString& sql, bool
 }  // namespace
 
 PostgresSession::PostgresSession(const QString& uri, bool requireSchema)
-    : m_uri(uri.trimmed()), m_address(ServerAddress::withoutPassword(uri.trimmed()))
+    : m_uri(uri.trimmed()), m_address(ServerAddress::withoutPassword(uri.trimmed())),
+      m_journal(std::make_unique<PostgresJournal>(*this))
 {
     const QString problem = ServerAddress::problem(m_uri);
     if (!problem.isEmpty())
@@ -253,7 +255,7 @@ void PostgresSession::setUp()
     // The server stops a statement when the program would stop waiting for it.
     const QByteArray settings =
         "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
-        "SET IntervalStyle = 'postgres'; SET extra_float_digits = 1; SET TimeZone = 'UTC'; "
+        "SET IntervalStyle = 'postgres'; SET extra_float_digits = 3; SET TimeZone = 'UTC'; "
         "SET default_transaction_isolation = 'serializable'; SET lock_timeout = "
         + QByteArray::number(Connection::lockTimeout())
         + "; SET statement_timeout = " + QByteArray::number(currentWaits().answerMs);
@@ -286,7 +288,11 @@ void PostgresSession::loadCatalog()
         "JOIN pg_type t ON t.oid = a.atttypid "
         "LEFT JOIN pg_type bt ON bt.oid = t.typbasetype AND t.typtype = 'd' "
         "WHERE c.relnamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema()) "
-        "AND c.relkind IN ('r', 'v') ORDER BY c.oid, a.attnum");
+        "AND c.relkind IN ('r', 'v') "
+        // The journal's names are not the program's: its "id" and
+        // "description" must not stand for "ID" and "Description".
+        "AND c.relname NOT IN ('hourvane_changes', 'hourvane_change_rows', 'hourvane_change_net') "
+        "ORDER BY c.oid, a.attnum");
     QHash<QString, TableColumns> tables;
     m_yesNoColumns.clear();
     for (int row = 0; row < PQntuples(result.get()); ++row) {
@@ -533,6 +539,20 @@ void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 void PostgresSession::keepEntriesWithoutRecords()
 {
     run("SET LOCAL hourvane.keep_orphans = 'on'");
+}
+
+ChangeJournal& PostgresSession::journal()
+{
+    return *m_journal;
+}
+
+void PostgresSession::describeChange(const QString& description)
+{
+    if (!m_inTransaction)
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+    // Read by the journal's trigger when the transaction's first row makes
+    // the change's record.
+    run("SELECT set_config('hourvane.description', $1, true)", {description.toUtf8()});
 }
 
 void PostgresSession::runScript(const QByteArray& sql)

@@ -41,6 +41,8 @@ namespace hv::data {
 // answered, so a step given up never takes effect later, when a stopped
 // server resumes; only a commit itself left unanswered is reported as not
 // known to have been written. TCP keepalives find a dead network while idle.
+class PostgresJournal;
+
 class PostgresSession : public Engine {
 public:
     // How long the session waits on the server, in milliseconds (by default
@@ -98,6 +100,9 @@ public:
     // For the present transaction: entries may point at employees and work
     // codes that do not exist.
     void keepEntriesWithoutRecords() override;
+
+    ChangeJournal& journal() override;
+    void describeChange(const QString& description) override;
 
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
@@ -169,6 +174,7 @@ private:
     QString m_readOnlyReason;
     std::unique_ptr<SqlDialect> m_dialect;
     QSet<QPair<Oid, int>> m_yesNoColumns;
+    std::unique_ptr<PostgresJournal> m_journal;
 };
 
 }  // namespace hv::data

@@ -233,6 +233,17 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
         if (!views.contains(QString::fromLatin1(query).toLower()))
             missing << QStringLiteral("the query [%1]").arg(QLatin1String(query));
     }
+    // A file of version 1 gains the journal when the program opens it.
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr) == SQLITE_OK) {
+        const StatementHandle version(raw);
+        if (sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) >= 2) {
+            for (const char* table : format::kJournalTables) {
+                if (!tables.contains(QString::fromLatin1(table)))
+                    missing << QStringLiteral("the table [%1]").arg(QLatin1String(table));
+            }
+        }
+    }
     if (!missing.isEmpty())
         return verdict(DatabaseFileVerdict::Incomplete,
                        QStringLiteral("The file '%1' is not a Hourvane database: it lacks %2.")

@@ -1,7 +1,7 @@
-// hourvane_make_template <schema.sql> <out.mdb>
+// hourvane_make_template <schema.sql>... <out.mdb>
 //
-// Builds the program's empty template database from the schema text at build
-// time. The database is written to a temporary file beside the output and
+// Builds the program's empty template database from the schema texts (run
+// one after the other, in one transaction) at build time. The database is written to a temporary file beside the output and
 // renamed into place only when complete, so an interrupted build never leaves
 // a half-made template behind. Exit status 0 on success, 1 on failure (with
 // the reason on standard error), 2 for wrong arguments.
@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -42,12 +43,16 @@ bool exec(sqlite3* db, const std::string& sql, const char* what)
     return false;
 }
 
-bool build(const fs::path& schemaPath, const fs::path& outPath)
+bool build(const std::vector<fs::path>& schemaPaths, const fs::path& outPath)
 {
-    std::string schema;
-    if (!readFile(schemaPath, schema)) {
-        std::cerr << "hourvane_make_template: cannot read " << schemaPath << '\n';
-        return false;
+    std::vector<std::string> schemas;
+    for (const fs::path& schemaPath : schemaPaths) {
+        std::string schema;
+        if (!readFile(schemaPath, schema)) {
+            std::cerr << "hourvane_make_template: cannot read " << schemaPath << '\n';
+            return false;
+        }
+        schemas.push_back(schema);
     }
 
     // A stale template goes first: a build that fails leaves no template
@@ -69,9 +74,11 @@ bool build(const fs::path& schemaPath, const fs::path& outPath)
     }
     const std::string marks = "PRAGMA application_id = " + std::to_string(hv::data::format::kApplicationId)
         + "; PRAGMA user_version = " + std::to_string(hv::data::format::kUserVersion) + ";";
-    const bool made = exec(raw, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;", "settings")
-        && exec(raw, "BEGIN", "begin") && exec(raw, schema, schemaPath.string().c_str())
-        && exec(raw, marks, "marks") && exec(raw, "COMMIT", "commit") && exec(raw, "VACUUM", "vacuum");
+    bool made = exec(raw, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;", "settings")
+        && exec(raw, "BEGIN", "begin");
+    for (std::size_t i = 0; made && i < schemas.size(); ++i)
+        made = exec(raw, schemas[i], schemaPaths[i].string().c_str());
+    made = made && exec(raw, marks, "marks") && exec(raw, "COMMIT", "commit") && exec(raw, "VACUUM", "vacuum");
     if (!made || sqlite3_close(db.release()) != SQLITE_OK) {
         fs::remove(tempPath, ignored);
         return false;
@@ -92,9 +99,9 @@ bool build(const fs::path& schemaPath, const fs::path& outPath)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: hourvane_make_template <schema.sql> <out.mdb>\n";
+    if (argc < 3) {
+        std::cerr << "usage: hourvane_make_template <schema.sql>... <out.mdb>\n";
         return 2;
     }
-    return build(argv[1], argv[2]) ? 0 : 1;
+    return build(std::vector<fs::path>(argv + 1, argv + argc - 1), argv[argc - 1]) ? 0 : 1;
 }

@@ -4,12 +4,18 @@
 #include "data/sql_dialect.h"
 #include "data/sqlite/cursor.h"
 #include "data/sqlite/failure_text.h"
+#include "data/sqlite/format.h"
+#include "data/sqlite/journal.h"
 #include "data/sqlite/sql_functions.h"
 #include "data/sqlite/statement.h"
 
 #include <QFile>
 
 namespace hv::data {
+
+// The text of journal.sql, compiled in (journal_text.cpp is made from it at
+// build time).
+extern const char* const kSqliteJournalText;
 
 namespace {
 
@@ -99,6 +105,15 @@ TableColumns declaredColumns(sqlite3* db, const QString& table)
     return columns;
 }
 
+int userVersion(sqlite3* db)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr) != SQLITE_OK)
+        return 0;
+    const StatementHandle statement(raw);
+    return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : 0;
+}
+
 }  // namespace
 
 SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check,
@@ -156,9 +171,81 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
                            "folder, then start Hourvane again.")
                 .arg(path));
     }
+    m_journal = std::make_unique<SqliteJournal>(*this);
+    if (m_readOnlyReason.isEmpty() && userVersion(raw) < format::kUserVersion)
+        upgrade();
 }
 
 SqliteSession::~SqliteSession() = default;
+
+void SqliteSession::upgrade()
+{
+    // A copy of the file as it was comes first; without one the file is not
+    // changed, and is shown read-only (an older Hourvane still opens it).
+    if (const auto& backUp = Connection::upgradeBackup()) {
+        try {
+            backUp(m_path);
+        } catch (const RuntimeError& error) {
+            refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
+                                        "(it gains a journal of changes, for Undo), and a backup of it is made "
+                                        "first, which failed: %2\nWhat it holds is shown, and nothing will be "
+                                        "written to it.")
+                             .arg(m_path, error.description()));
+            return;
+        }
+    }
+    sqlite3* db = m_db.get();
+    run("BEGIN IMMEDIATE");
+    try {
+        // Another copy of the program may have done it meanwhile.
+        if (userVersion(db) < format::kUserVersion) {
+            run(kSqliteJournalText);
+            run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
+        }
+        run("COMMIT");
+    } catch (const RuntimeError& failure) {
+        const int code = sqlite3_errcode(db) & 0xff;
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        // A lock held too long fails the open as any lock does; anything else
+        // (a full disk) leaves the file as it was, shown read-only.
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED || !m_readOnlyReason.isEmpty())
+            throw;
+        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (it "
+                                    "gains a journal of changes, for Undo), which failed: %2\nNothing was changed; "
+                                    "what it holds is shown, and nothing will be written to it.")
+                         .arg(m_path, failure.description()));
+        return;
+    }
+    m_journal->forgetExistence();
+}
+
+ChangeJournal& SqliteSession::journal()
+{
+    return *m_journal;
+}
+
+void SqliteSession::describeChange(const QString& description)
+{
+    requireTransaction();
+    m_description = description;
+}
+
+void SqliteSession::asChange(const std::function<void()>& write)
+{
+    if (inTransaction()) {
+        write();
+        return;
+    }
+    begin();
+    try {
+        write();
+        commit();
+    } catch (...) {
+        if (inTransaction())
+            sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
 
 sqlite3* SqliteSession::handleOf(const Connection& connection)
 {
@@ -230,14 +317,25 @@ long SqliteSession::execute(const QString& sql)
 {
     const StatementHandle statement = compile(sql);
     const bool reading = sqlite3_stmt_readonly(statement.get());
-    if (!reading)
-        requireWritable();
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    const auto stepAll = [&] {
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            throw failure(rc);
+    };
+    if (reading) {
+        stepAll();
+        return 0;
     }
-    if (rc != SQLITE_DONE)
-        throw failure(rc);
-    return reading ? 0 : static_cast<long>(sqlite3_changes64(m_db.get()));
+    requireWritable();
+    long changed = 0;
+    asChange([&] {
+        stepAll();
+        // Counted before the journal's own writes.
+        changed = static_cast<long>(sqlite3_changes64(m_db.get()));
+    });
+    return changed;
 }
 
 std::unique_ptr<RowCursor> SqliteSession::query(const QString& sql)
@@ -250,7 +348,7 @@ std::unique_ptr<RowCursor> SqliteSession::query(const QString& sql)
 
 std::unique_ptr<EngineStatement> SqliteSession::prepare(const QString& sql)
 {
-    return std::make_unique<SqliteStatement>(m_db.get(), sql);
+    return std::make_unique<SqliteStatement>(*this, m_db.get(), sql);
 }
 
 const SqlDialect& SqliteSession::dialect() const
@@ -278,6 +376,13 @@ void SqliteSession::begin()
     requireWritable();
     // Takes the write lock now, so a second program waits here, not half-way.
     run("BEGIN IMMEDIATE");
+    m_description.clear();
+    try {
+        m_journal->settleOpen();
+    } catch (const RuntimeError&) {
+        sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 void SqliteSession::commit()
@@ -288,12 +393,21 @@ void SqliteSession::commit()
         sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         requireWritable();
     }
+    try {
+        m_journal->close(m_description);
+    } catch (const RuntimeError&) {
+        // Nothing of a change goes in without its record.
+        sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_description.clear();
     run("COMMIT");
 }
 
 void SqliteSession::rollback()
 {
     requireTransaction();
+    m_description.clear();
     run("ROLLBACK");
 }
 

@@ -11,6 +11,7 @@
 namespace hv::data {
 
 class Connection;
+class SqliteJournal;
 
 // A database file of this program open in SQLite: what a Connection holds
 // when its connection string names a file. Nothing is written before the
@@ -35,6 +36,14 @@ public:
     void rollback() override;
     bool inTransaction() const override;
 
+    ChangeJournal& journal() override;
+    void describeChange(const QString& description) override;
+
+    // Runs `write` (a step of a statement that writes) as one change: inside
+    // the present transaction, or else in a transaction of its own that the
+    // journal closes before it commits.
+    void asChange(const std::function<void()>& write);
+
     qint64 highestIdEver(const QString& table) override;
     void reserveIdsUpTo(const QString& table, qint64 highest) override;
     // The local file never checks an entry's employee or work code.
@@ -54,6 +63,11 @@ public:
     static sqlite3* handleOf(const Connection& connection);
 
 private:
+    friend class SqliteJournal;
+
+    // Brings a file of an older version of the tables up to this one (the
+    // journal of changes), once, after the backup Connection asks for.
+    void upgrade();
     // The statement text translated and compiled, refused when it is not one
     // select, insert, update or delete, or anything but blanks follows it.
     StatementHandle compile(const QString& sql);
@@ -81,6 +95,9 @@ private:
     // The open's check compared every page and index and found them sound.
     bool m_checkedFully = false;
     std::function<void()> m_turnedReadOnly;
+    std::unique_ptr<SqliteJournal> m_journal;
+    // What the present transaction is, for the journal (empty: what it did).
+    QString m_description;
 };
 
 }  // namespace hv::data

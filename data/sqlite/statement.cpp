@@ -3,10 +3,12 @@
 #include "core/runtime_error.h"
 #include "core/utf8_text.h"
 #include "data/sqlite/failure_text.h"
+#include "data/sqlite/session.h"
 
 namespace hv::data {
 
-SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db)
+SqliteStatement::SqliteStatement(SqliteSession& session, sqlite3* db, const QString& sql)
+    : m_session(session), m_db(db)
 {
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
@@ -57,10 +59,17 @@ void SqliteStatement::bindText(int position, QByteArrayView utf8)
 void SqliteStatement::execute()
 {
     sqlite3_stmt* statement = m_statement.get();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-    }
-    finishRun(rc);
+    const auto run = [&] {
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+        finishRun(rc);
+    };
+    // A write is one change of the journal, as every write of the program is.
+    if (sqlite3_stmt_readonly(statement))
+        run();
+    else
+        m_session.asChange(run);
 }
 
 bool SqliteStatement::next()

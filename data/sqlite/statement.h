@@ -5,12 +5,14 @@
 
 namespace hv::data {
 
+class SqliteSession;
+
 // A statement of the program's own compiled once by SQLite (and kept
 // compiled for many runs), stepped and read with the engine's own calls.
 class SqliteStatement : public EngineStatement {
 public:
     // Raises the engine's message when the text does not compile.
-    SqliteStatement(sqlite3* db, const QString& sql);
+    SqliteStatement(SqliteSession& session, sqlite3* db, const QString& sql);
 
     void bindNull(int position) override;
     void bindInteger(int position, qint64 value) override;
@@ -31,6 +33,7 @@ private:
     // Ends a run at its last step: resets the statement, raises on a failure.
     void finishRun(int stepResult);
 
+    SqliteSession& m_session;
     sqlite3* m_db;
     StatementHandle m_statement;
 };

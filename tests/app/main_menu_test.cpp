@@ -111,15 +111,38 @@ TEST_F(MainMenuTest, MenusAndItemsCarryMnemonicsInTheirOrder)
         }
         shown << menuAction->text() + QStringLiteral(": ") + items.join(QStringLiteral(", "));
     }
+    // Undo names the newest change, the fixture's last entry.
+    EXPECT_EQ(m_window->undoActions()->undo()->text(), QStringLiteral("&Undo Add entry 2"));
     EXPECT_EQ(shown, (QStringList{
                          "&File: &Import Old Database..., &Export Entries..., &Back Up Now, &Restore From Backup..., "
                          "&Show Backups Folder, &Quit",
-                         "&Edit: &Undo, &Redo, &Add New Work, &Edit Selected Work, &Delete Selected Work, &Find",
+                         "&Edit: " + m_window->undoActions()->undo()->text()
+                             + ", &Redo, &Add New Work, &Edit Selected Work, &Delete Selected Work, &Find",
                          "&View: &Refresh",
                          "&Help: &Help, &Manual, &About Hourvane"}));
-    // Nothing records changes yet: undo and redo wait, disabled.
-    EXPECT_FALSE(m_window->undoActions()->undo()->isEnabled());
-    EXPECT_FALSE(m_window->undoActions()->redo()->isEnabled());
+}
+
+TEST_F(MainMenuTest, UndoAndRedoNameTheChangeReplayItAndRefillTheList)
+{
+    QAction& undo = *m_window->undoActions()->undo();
+    QAction& redo = *m_window->undoActions()->redo();
+    EXPECT_FALSE(redo.isEnabled());
+    m_window->selectPosition(1);
+    const QString id = listRows(*m_window).at(0).at(0);
+    m_ui.answerNext(QMessageBox::Yes);
+    action("actionDelete").trigger();
+    ASSERT_EQ(listRows(*m_window).size(), 1);
+    EXPECT_TRUE(undo.isEnabled());
+    EXPECT_EQ(undo.text(), QStringLiteral("&Undo Delete entry ") + id);
+
+    undo.trigger();
+    EXPECT_EQ(listRows(*m_window).size(), 2);
+    EXPECT_EQ(listRows(*m_window).at(0).at(0), id);
+    EXPECT_EQ(redo.text(), QStringLiteral("&Redo Delete entry ") + id);
+    redo.trigger();
+    EXPECT_EQ(listRows(*m_window).size(), 1);
+    EXPECT_FALSE(redo.isEnabled());
+    EXPECT_EQ(redo.text(), QStringLiteral("&Redo"));
 }
 
 TEST_F(MainMenuTest, AboutNamesTheVersionAndTheLicenceAndManualOpensItsPage)

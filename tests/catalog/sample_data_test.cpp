@@ -1,10 +1,12 @@
 #include "app/main_window.h"
+#include "app/undo_actions.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "fixtures/main_window_fixture.h"
 
+#include <QAction>
 #include <QDate>
 #include <QPushButton>
 #include <algorithm>
@@ -69,6 +71,18 @@ TEST_F(SampleDataTest, AnEmptyDatabaseReceivesTheWholeSetAndTheListShowsIt)
     EXPECT_EQ(list.at(1).mid(1),
               (QStringList{"Rivo Zarodu", today(), "Software developing", "16", "Software programming"}));
     EXPECT_EQ(list.at(2).mid(1), (QStringList{"Razozo Zedava", today(), "Software developing", "3", "Customazing"}));
+}
+
+TEST_F(SampleDataTest, TheWholeSetIsOneChangeThatUndoTakesBack)
+{
+    auto window = start();
+    pressSampleData(*window);
+    QAction& undo = *window->undoActions()->undo();
+    EXPECT_EQ(undo.text(), QStringLiteral("&Undo Load Sample/Example Data"));
+    undo.trigger();
+    for (const char* table : {"Employees", "[Work Codes]", "[Work Hours]"})
+        EXPECT_TRUE(query(QStringLiteral("select ID from %1").arg(QLatin1String(table))).isEmpty()) << table;
+    EXPECT_TRUE(listRows(*window).isEmpty());
 }
 
 TEST_F(SampleDataTest, ASecondPressAddsOnlyEntries)

@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"TwoCommands",
                   {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("--backup")},
                   2, "",
-                  "hourvane: Choose one of --import, --backup, --restore, --export, --use-server, --use-local, "
-                  "--init-server, --copy-to-server.\n"},
+                  "hourvane: Choose one of --import, --backup, --restore, --export, --history, --undo, --use-server, "
+                  "--use-local, --init-server, --copy-to-server.\n"},
         UsageCase{"EmptyServerAddress", {QStringLiteral("--use-server=")}, 2, "",
                   "hourvane: --use-server needs a server address (postgresql://...).\n"},
         UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",
@@ -169,6 +169,29 @@ TEST_F(CommandLineTest, ImportMakesTheDatabaseFromTheTemplateThenExportWritesEve
     // The same through standard output.
     const Outcome piped = hourvane({QStringLiteral("--export"), QStringLiteral("-")});
     EXPECT_EQ(piped.out.toUtf8(), bytesOf(csv));
+}
+
+TEST_F(CommandLineTest, HistoryListsTheImportAndUndoTakesItBackWhole)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QString importOf = QStringLiteral("Import ") + QFileInfo(oldFixture()).fileName();
+    const Outcome history = inData({QStringLiteral("--history")});
+    EXPECT_EQ(history.code, 0) << history.err.toStdString();
+    const QStringList fields = history.out.trimmed().split(u'\t');
+    ASSERT_EQ(fields.size(), 3) << history.out.toStdString();
+    EXPECT_LT(std::abs(QDateTime::fromString(fields[0], Qt::ISODate).secsTo(QDateTime::currentDateTime())), 600);
+    EXPECT_EQ(fields[2], importOf);
+
+    const Outcome undone = inData({QStringLiteral("--undo")});
+    EXPECT_EQ(undone.code, 0) << undone.err.toStdString();
+    EXPECT_EQ(undone.out, QStringLiteral("Undone: %1\n").arg(importOf));
+    EXPECT_EQ(inData({QStringLiteral("--export"), QStringLiteral("-")}).out,
+              QStringLiteral("ID,Employee,Date Worked,Work Code,Hours,Billable,Work Description\r\n"));
+    EXPECT_TRUE(inData({QStringLiteral("--history")}).out.endsWith(importOf + QStringLiteral(" (undone)\n")));
+
+    const Outcome nothing = inData({QStringLiteral("--undo")});
+    EXPECT_EQ(nothing.code, 1);
+    EXPECT_EQ(nothing.err, QStringLiteral("There is no change to undo.\n"));
 }
 
 // Where an export may go: a regular file is replaced in one rename (a hard

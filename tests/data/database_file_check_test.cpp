@@ -262,10 +262,7 @@ TEST(ReadOnlyFile, OpensForReadingAndRefusesWritesWithTheReason)
 {
     TemporaryDatabase database;
     const QByteArray before = fileBytes(database.path());
-    Unprivileged::openToOthers(database.folder());
-    QFile::setPermissions(database.path(), QFileDevice::ReadOwner | QFileDevice::ReadOther);
-    QFile::setPermissions(database.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                                 | QFileDevice::ExeOther);
+    Unprivileged::makeReadOnly(database.path(), database.folder());
     {
         const Unprivileged user;
         if (!user.binds())
@@ -281,7 +278,7 @@ TEST(ReadOnlyFile, OpensForReadingAndRefusesWritesWithTheReason)
                   }).description(),
                   connection.readOnlyReason());
     }
-    QFile::setPermissions(database.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    Unprivileged::makeWritable(database.folder());
     EXPECT_EQ(fileBytes(database.path()), before);
 }
 

@@ -10,10 +10,10 @@
 namespace hv::test {
 namespace {
 
-int runTool(const QString& schema, const QString& out)
+int runTool(const QStringList& schemas, const QString& out)
 {
     QProcess tool;
-    tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE), {schema, out});
+    tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE), schemas + QStringList{out});
     if (!tool.waitForFinished(30000))
         return -1;
     return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
@@ -24,7 +24,7 @@ TEST(MakeTemplate, ReplacesAStaleTemplateWithAWorkingDatabase)
     QTemporaryDir folder;
     const QString out = folder.filePath(QStringLiteral("dbBlank.mdb"));
     writeFile(out, "stale bytes from an older build");
-    ASSERT_EQ(runTool(QStringLiteral(HOURVANE_SCHEMA_SQL), out), 0);
+    ASSERT_EQ(runTool({QStringLiteral(HOURVANE_SCHEMA_SQL), QStringLiteral(HOURVANE_JOURNAL_SQL)}, out), 0);
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral(".tmp")));
 
     data::Connection connection;
@@ -39,10 +39,10 @@ TEST(MakeTemplate, BrokenSchemaLeavesNoTemplate)
     writeFile(schema, "CREATE TABLE \"Employees\" (\"ID\" INTEGER PRIMARY KEY); CREATE TABEL oops;");
     const QString out = folder.filePath(QStringLiteral("dbBlank.mdb"));
     writeFile(out, "stale");
-    EXPECT_EQ(runTool(schema, out), 1);
+    EXPECT_EQ(runTool({schema}, out), 1);
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral(".tmp")));
-    EXPECT_EQ(runTool(folder.filePath(QStringLiteral("missing.sql")), out), 1);
+    EXPECT_EQ(runTool({QStringLiteral(HOURVANE_SCHEMA_SQL), folder.filePath(QStringLiteral("missing.sql"))}, out), 1);
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 

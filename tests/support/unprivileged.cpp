@@ -40,4 +40,17 @@ void Unprivileged::openToOthers(const QString& folder)
                                       | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
 }
 
+void Unprivileged::makeReadOnly(const QString& file, const QString& folder)
+{
+    openToOthers(folder);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                      | QFileDevice::ExeOther);
+}
+
+void Unprivileged::makeWritable(const QString& folder)
+{
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 }  // namespace hv::test

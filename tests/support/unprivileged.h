@@ -23,6 +23,12 @@ public:
     // Makes a folder of the test's own readable and searchable by others.
     static void openToOthers(const QString& folder);
 
+    // Makes `file` in `folder` (the test's own) readable by everyone and
+    // writable by no one, and the folder too; makeWritable() lets its owner
+    // write to the folder again.
+    static void makeReadOnly(const QString& file, const QString& folder);
+    static void makeWritable(const QString& folder);
+
 private:
     bool m_switched = false;
 };

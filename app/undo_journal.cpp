@@ -1,0 +1,56 @@
+#include "app/undo_journal.h"
+
+#include "app/undo_actions.h"
+#include "core/runtime_error.h"
+#include "data/change_journal.h"
+#include "data/connection.h"
+#include "gui/busy_pointer.h"
+#include "gui/shared_connection.h"
+#include "gui/ui_seam.h"
+
+#include <QWidget>
+
+namespace hv {
+
+UndoJournal::UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> refill)
+    : QObject(&actions), m_actions(actions), m_window(window), m_refill(std::move(refill))
+{
+    connect(&m_actions, &UndoActions::undoRequested, this, [this] { replay(false); });
+    connect(&m_actions, &UndoActions::redoRequested, this, [this] { replay(true); });
+}
+
+void UndoJournal::refresh()
+{
+    QString undoWhat;
+    QString redoWhat;
+    // A database that takes no writes offers nothing to replay.
+    if (SharedConnection::isSet() && SharedConnection::current().state() == data::Connection::StateOpen
+        && !SharedConnection::current().isReadOnly()) {
+        try {
+            data::ChangeJournal& journal = SharedConnection::current().journal();
+            if (const auto change = journal.nextUndo())
+                undoWhat = change->description;
+            if (const auto change = journal.nextRedo())
+                redoWhat = change->description;
+        } catch (const RuntimeError&) {
+            // Nothing offered; the next fill of the list asks again.
+        }
+    }
+    m_actions.offer(undoWhat, redoWhat);
+}
+
+void UndoJournal::replay(bool redo)
+{
+    try {
+        const BusyPointer busy;
+        data::ChangeJournal& journal = SharedConnection::get().journal();
+        redo ? journal.redo() : journal.undo();
+    } catch (const RuntimeError& failure) {
+        UiSeam::message(&m_window, {failure.description(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                                    QMessageBox::Ok});
+    }
+    // The list shows the database as it now is, and the actions what is next.
+    m_refill();
+}
+
+}  // namespace hv

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QWidget;
+
+namespace hv {
+
+class UndoActions;
+
+// Edit > Undo and Redo on the database's journal of changes: offers what the
+// shared connection's journal can take back or do again (refresh(), after
+// every fill of the list), replays it when asked, says why when it cannot,
+// and has the list filled again.
+class UndoJournal : public QObject {
+    Q_OBJECT
+
+public:
+    UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> refill);
+
+    // Asks the journal what Undo and Redo would do now.
+    void refresh();
+
+private:
+    void replay(bool redo);
+
+    UndoActions& m_actions;
+    QWidget& m_window;
+    std::function<void()> m_refill;
+};
+
+}  // namespace hv

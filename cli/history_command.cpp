@@ -1,0 +1,35 @@
+#include "cli/history_command.h"
+
+#include "cli/live_database.h"
+#include "core/runtime_error.h"
+#include "data/change_journal.h"
+#include "data/connection.h"
+
+namespace hv::cli {
+
+QCommandLineOption HistoryCommand::option() const
+{
+    return {QStringLiteral("history"),
+            QStringLiteral("List the changes the database keeps for Undo (at least the last %1), newest first, one a "
+                           "line: when, who and what, separated by tabs.")
+                .arg(data::ChangeJournal::kKept)};
+}
+
+int HistoryCommand::run(const QString&, CommandContext& context)
+{
+    LiveDatabase live(context);
+    try {
+        live.shareUse();
+        data::Connection& connection = live.open();
+        for (const data::JournalChange& change : connection.journal().recent(data::ChangeJournal::kKept * 10)) {
+            context.out << change.madeAt.toLocalTime().toString(Qt::ISODate) << '\t' << change.madeBy << '\t'
+                        << change.description << (change.undone ? QStringLiteral(" (undone)") : QString()) << '\n';
+        }
+        context.out.flush();
+    } catch (const RuntimeError& failure) {
+        return context.fail(failure.description());
+    }
+    return Success;
+}
+
+}  // namespace hv::cli

@@ -1,0 +1,166 @@
+#include "data/postgres/journal.h"
+
+#include "core/runtime_error.h"
+#include "data/postgres/session.h"
+
+namespace hv::data {
+
+namespace {
+
+QString textAt(const PGresult* result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column));
+}
+
+const QByteArray kWhen = "to_char(made_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"')";
+
+QByteArray truth(bool value)
+{
+    return value ? QByteArray("true") : QByteArray("false");
+}
+
+}  // namespace
+
+PostgresJournal::PostgresJournal(PostgresSession& session) : ChangeJournal(session), m_session(session) {}
+
+PostgresJournal::~PostgresJournal() = default;
+
+bool PostgresJournal::exists()
+{
+    if (!m_exists) {
+        const ServerResultHandle result = m_session.run(
+            "SELECT count(*) FROM pg_class WHERE relnamespace = (SELECT oid FROM pg_namespace WHERE nspname = "
+            "current_schema()) AND relname IN ('hourvane_changes', 'hourvane_change_rows')");
+        m_exists = QByteArray(PQgetvalue(result.get(), 0, 0)).toInt() == 2;
+    }
+    return *m_exists;
+}
+
+void PostgresJournal::trim()
+{
+    if (!exists() || !m_session.readOnlyReason().isEmpty() || m_session.inTransaction())
+        return;
+    // Read committed: the drop of old changes takes part in no one's
+    // serializable conflicts, and touches only rows no one else writes.
+    m_session.run("BEGIN ISOLATION LEVEL READ COMMITTED");
+    try {
+        m_session.run("WITH gone AS (DELETE FROM hourvane_changes c WHERE c.id <= (SELECT id FROM hourvane_changes "
+                      "ORDER BY id DESC OFFSET "
+                      + QByteArray::number(kKept)
+                      + " LIMIT 1) OR (c.undone AND c.id < (SELECT max(n.id) FROM hourvane_changes n "
+                        "WHERE NOT n.undone AND n.made_by = c.made_by)) RETURNING c.id) "
+                        "DELETE FROM hourvane_change_rows WHERE change IN (SELECT id FROM gone)");
+        m_session.run("COMMIT");
+    } catch (const RuntimeError&) {
+        try {
+            m_session.run("ROLLBACK");
+        } catch (const RuntimeError&) {
+            // The connection went with the failure; the server undid it.
+        }
+        throw;
+    }
+}
+
+std::vector<JournalChange> PostgresJournal::changes(const QByteArray& where,
+                                                    const std::vector<std::optional<QByteArray>>& values)
+{
+    const ServerResultHandle result = m_session.run(
+        "SELECT id, " + kWhen + ", made_by, coalesce(description, ''), undone FROM hourvane_changes " + where, values);
+    std::vector<JournalChange> found;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        JournalChange change;
+        change.id = QByteArray(PQgetvalue(result.get(), row, 0)).toLongLong();
+        change.madeAt = QDateTime::fromString(textAt(result.get(), row, 1), Qt::ISODate);
+        change.madeBy = textAt(result.get(), row, 2);
+        change.description = textAt(result.get(), row, 3);
+        change.undone = qstrcmp(PQgetvalue(result.get(), row, 4), "t") == 0;
+        found.push_back(change);
+    }
+    return found;
+}
+
+std::vector<JournalChange> PostgresJournal::stored(int count)
+{
+    return changes("ORDER BY id DESC LIMIT $1", {QByteArray::number(count)});
+}
+
+std::optional<JournalChange> PostgresJournal::storedChange(qint64 id)
+{
+    std::vector<JournalChange> found = changes("WHERE id = $1", {QByteArray::number(id)});
+    if (found.empty())
+        return std::nullopt;
+    return found.front();
+}
+
+qint64 PostgresJournal::target(bool forward)
+{
+    // The login's own changes: Undo takes back its newest one not undone,
+    // Redo the one it undid last, unless it made a change since.
+    const QByteArray newest =
+        "(SELECT max(id) FROM hourvane_changes WHERE made_by = current_user AND NOT undone)";
+    const ServerResultHandle result = m_session.run(
+        forward ? "SELECT min(id) FROM hourvane_changes WHERE made_by = current_user AND undone AND id > coalesce("
+                + newest + ", 0)"
+                : "SELECT " + newest);
+    return PQgetisnull(result.get(), 0, 0) ? 0 : QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+}
+
+std::vector<ChangeTouch> PostgresJournal::touches(const std::vector<qint64>& changes)
+{
+    QByteArray ids = "{";
+    for (const qint64 id : changes)
+        ids += (ids.size() > 1 ? "," : "") + QByteArray::number(id);
+    ids += '}';
+    const ServerResultHandle result = m_session.run(
+        "SELECT change, tbl, has_before, has_after, count(*), min(row_id), "
+        "(array_agg(image ORDER BY row_id))[1] ->> 'First Name', (array_agg(image ORDER BY row_id))[1] ->> 'Last Name', "
+        "(array_agg(image ORDER BY row_id))[1] ->> 'Company', (array_agg(image ORDER BY row_id))[1] ->> 'Description' "
+        "FROM (SELECT change, tbl, row_id, before IS NOT NULL AS has_before, after IS NOT NULL AS has_after, "
+        "coalesce(after, before) AS image FROM hourvane_change_net WHERE change = ANY($1::bigint[])) n "
+        "WHERE has_before OR has_after GROUP BY change, tbl, has_before, has_after",
+        {ids});
+    std::vector<ChangeTouch> found;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        ChangeTouch touch;
+        touch.change = QByteArray(PQgetvalue(result.get(), row, 0)).toLongLong();
+        touch.table = textAt(result.get(), row, 1);
+        const bool before = qstrcmp(PQgetvalue(result.get(), row, 2), "t") == 0;
+        const bool after = qstrcmp(PQgetvalue(result.get(), row, 3), "t") == 0;
+        touch.kind = !before ? ChangeTouch::Added : (after ? ChangeTouch::Edited : ChangeTouch::Deleted);
+        touch.count = QByteArray(PQgetvalue(result.get(), row, 4)).toLongLong();
+        touch.firstId = QByteArray(PQgetvalue(result.get(), row, 5)).toLongLong();
+        if (touch.table == u"Employees") {
+            const QString name = (textAt(result.get(), row, 6) + u' ' + textAt(result.get(), row, 7)).trimmed();
+            touch.firstName = name.isEmpty() ? textAt(result.get(), row, 8) : name;
+        } else if (touch.table == u"Work Codes") {
+            touch.firstName = textAt(result.get(), row, 9);
+        }
+        found.push_back(touch);
+    }
+    return found;
+}
+
+std::optional<ReplayConflict> PostgresJournal::conflict(qint64 change, bool forward)
+{
+    const ServerResultHandle result = m_session.run(
+        "SELECT tbl, row_id, made_by, " + kWhen + " FROM hourvane_replay_conflict($1, $2)",
+        {QByteArray::number(change), truth(forward)});
+    if (PQntuples(result.get()) == 0)
+        return std::nullopt;
+    ReplayConflict found;
+    found.table = textAt(result.get(), 0, 0);
+    found.rowId = QByteArray(PQgetvalue(result.get(), 0, 1)).toLongLong();
+    found.known = !PQgetisnull(result.get(), 0, 2);
+    if (found.known) {
+        found.madeBy = textAt(result.get(), 0, 2);
+        found.madeAt = QDateTime::fromString(textAt(result.get(), 0, 3), Qt::ISODate);
+    }
+    return found;
+}
+
+void PostgresJournal::apply(qint64 change, bool forward)
+{
+    m_session.run("SELECT hourvane_replay($1, $2)", {QByteArray::number(change), truth(forward)});
+}
+
+}  // namespace hv::data

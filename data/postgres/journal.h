@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/change_journal.h"
+
+#include <optional>
+
+namespace hv::data {
+
+class PostgresSession;
+
+// The journal of a database on a server (journal.sql): the trigger records
+// each row's images as jsonb under the change its transaction opened, with
+// the login that made it; Undo and Redo reach the changes of the login they
+// run under, and the server's own functions find conflicts and replay a
+// change in one transaction.
+class PostgresJournal : public ChangeJournal {
+public:
+    explicit PostgresJournal(PostgresSession& session);
+    ~PostgresJournal() override;
+
+    bool exists() override;
+    void trim() override;
+    // The journal's tables were just made (an upgrade).
+    void forgetExistence() { m_exists.reset(); }
+
+protected:
+    std::vector<JournalChange> stored(int count) override;
+    qint64 target(bool forward) override;
+    std::optional<JournalChange> storedChange(qint64 id) override;
+    std::vector<ChangeTouch> touches(const std::vector<qint64>& changes) override;
+    std::optional<ReplayConflict> conflict(qint64 change, bool forward) override;
+    void apply(qint64 change, bool forward) override;
+
+private:
+    std::vector<JournalChange> changes(const QByteArray& where, const std::vector<std::optional<QByteArray>>& values);
+
+    PostgresSession& m_session;
+    std::optional<bool> m_exists;
+};
+
+}  // namespace hv::data
