@@ -9,6 +9,8 @@
 #include "gui/eliding_combo_box.h"
 #include "reports/optional_date_edit.h"
 #include "reports/engine/report_csv.h"
+#include "reports/engine/report_table.h"
+#include "reports/engine/report_xlsx.h"
 #include "reports/engine/report_lines.h"
 #include "reports/engine/report_page_model.h"
 #include "reports/report_page_view.h"
@@ -41,13 +43,6 @@ namespace hv::reports {
 namespace {
 
 const QString kAll = QStringLiteral("All");
-
-// A name as a filter's list shows it; entries whose employee or work code has
-// gone have none.
-QString filterCaption(const QString& name)
-{
-    return name.isEmpty() ? QStringLiteral("(none)") : name;
-}
 
 QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent)
 {
@@ -95,6 +90,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     QPushButton* printButton = addButton(QStringLiteral("Print"), QStringLiteral("Print..."));
     QPushButton* pdfButton = addButton(QStringLiteral("ExportToPdf"), QStringLiteral("Export to PDF..."));
     QPushButton* csvButton = addButton(QStringLiteral("ExportToCsv"), QStringLiteral("Export to CSV..."));
+    QPushButton* xlsxButton = addButton(QStringLiteral("ExportToXlsx"), QStringLiteral("Export to Excel (.xlsx)..."));
     QPushButton* closeButton = addButton(QStringLiteral("ClosePreview"), QStringLiteral("Close"));
     for (QWidget* control : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous),
                              static_cast<QWidget*>(m_pageNumber), static_cast<QWidget*>(m_next),
@@ -104,6 +100,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     bar->addWidget(printButton);
     bar->addWidget(pdfButton);
     bar->addWidget(csvButton);
+    bar->addWidget(xlsxButton);
     bar->addWidget(closeButton);
 
     m_view = new ReportPageView(*m_renderer, m_paperTwips);
@@ -127,6 +124,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     connect(printButton, &QPushButton::clicked, this, &ReportPreview::print);
     connect(pdfButton, &QPushButton::clicked, this, &ReportPreview::exportToPdf);
     connect(csvButton, &QPushButton::clicked, this, &ReportPreview::exportToCsv);
+    connect(xlsxButton, &QPushButton::clicked, this, &ReportPreview::exportToXlsx);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Wide enough for the whole page at its printed size, as high as the
@@ -234,7 +232,7 @@ void ReportPreview::fillFilter(QComboBox* combo, const QStringList& names, const
     combo->clear();
     combo->addItem(kAll);
     for (const QString& name : offered)
-        combo->addItem(filterCaption(name), name);
+        combo->addItem(ReportOptions::filterCaption(name), name);
     combo->setCurrentIndex(chosen ? combo->findData(*chosen) : 0);
 }
 
@@ -308,10 +306,9 @@ void ReportPreview::apply()
 
 void ReportPreview::rebuild()
 {
-    const QString period = m_options.period.describe();
+    // What the report covers, on one line under the title.
     auto layout = std::make_unique<ReportLayout>(decorated(
-        m_design, {period.isEmpty() ? QString() : QStringLiteral("Period: ") + period, m_options.totals,
-                   m_options.pageNumbers}));
+        m_design, {m_options.scope().join(QStringLiteral("    ")), m_options.totals, m_options.pageNumbers}));
     auto lines = std::make_unique<ReportLines>(m_rows, *layout, m_options);
     auto pages = std::make_unique<ReportPageModel>(*layout, lines->sections(), m_paperTwips);
     auto renderer = std::make_unique<ReportRenderer>(*pages, *lines);
@@ -453,6 +450,13 @@ void ReportPreview::exportToCsv()
              &ReportPreview::fillCsv);
 }
 
+void ReportPreview::exportToXlsx()
+{
+    exportTo(askFileName(QStringLiteral("Export to Excel"), QStringLiteral("xlsx"),
+                         QStringLiteral("Excel workbooks (*.xlsx)")),
+             &ReportPreview::fillXlsx);
+}
+
 bool ReportPreview::writePdf(const QString& fileName) const
 {
     return !writeFile(fileName, &ReportPreview::fillPdf);
@@ -461,6 +465,11 @@ bool ReportPreview::writePdf(const QString& fileName) const
 bool ReportPreview::writeCsv(const QString& fileName) const
 {
     return !writeFile(fileName, &ReportPreview::fillCsv);
+}
+
+bool ReportPreview::writeXlsx(const QString& fileName) const
+{
+    return !writeFile(fileName, &ReportPreview::fillXlsx);
 }
 
 void ReportPreview::fillPdf(QIODevice& device) const
@@ -475,8 +484,13 @@ void ReportPreview::fillPdf(QIODevice& device) const
 
 void ReportPreview::fillCsv(QIODevice& device) const
 {
-    if (!writeReportCsv(device, *m_lines, *m_layout, m_options.totals))
+    if (!writeReportCsv(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope())))
         throw RuntimeError(err::PathFileAccess, device.errorString());
+}
+
+void ReportPreview::fillXlsx(QIODevice& device) const
+{
+    writeReportXlsx(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope()));
 }
 
 std::optional<QString> ReportPreview::writeFile(const QString& fileName, Fill fill) const

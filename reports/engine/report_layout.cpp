@@ -135,9 +135,9 @@ ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decor
     for (const ReportControl& field : layout.fields())
         columnsRight = std::max(columnsRight, field.left + field.width);
 
-    if (!decoration.period.isEmpty()) {
+    if (!decoration.scope.isEmpty()) {
         ReportSection& header = result.section(SectionKind::ReportHeader);
-        ReportControl line{QStringLiteral("Period"), decoration.period, {}, 144, columnsRight - 144, kControlHeight,
+        ReportControl line{QStringLiteral("Period"), decoration.scope, {}, 144, columnsRight - 144, kControlHeight,
                            kPeriodFont};
         line.top = header.height;
         header.height += kPeriodHeight;

@@ -81,10 +81,11 @@ struct ReportLayout {
     int fieldIndex(FieldFormat format) const;
 };
 
-// What the preview adds to a layout: the period under the title, the total
-// bands, page numbers and the print date in the page footer.
+// What the preview adds to a layout: under the title what the report covers
+// (the period and the filters in force), the total bands, page numbers and
+// the print date in the page footer.
 struct ReportDecoration {
-    QString period;  // empty: no period line
+    QString scope;  // empty: no line under the title
     bool totals = false;
     bool pageNumbers = false;
 };
