@@ -306,9 +306,8 @@ void ReportPreview::apply()
 
 void ReportPreview::rebuild()
 {
-    // What the report covers, on one line under the title.
-    auto layout = std::make_unique<ReportLayout>(decorated(
-        m_design, {m_options.scope().join(QStringLiteral("    ")), m_options.totals, m_options.pageNumbers}));
+    auto layout = std::make_unique<ReportLayout>(
+        decorated(m_design, {m_options.scope(), m_options.totals, m_options.pageNumbers}));
     auto lines = std::make_unique<ReportLines>(m_rows, *layout, m_options);
     auto pages = std::make_unique<ReportPageModel>(*layout, lines->sections(), m_paperTwips);
     auto renderer = std::make_unique<ReportRenderer>(*pages, *lines);

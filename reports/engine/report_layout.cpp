@@ -14,11 +14,11 @@ constexpr int kControlHeight = 240;
 const ReportFont kTitleFont{15.75, true, true};
 const ReportFont kHeadingFont{8.25, true, false};
 const ReportFont kDetailFont{8.25, false, false};
-const ReportFont kPeriodFont{9.75, false, false};
+const ReportFont kScopeFont{9.75, false, false};
 
-// The bands the preview adds: the period line under the title, the grand
-// total with a little room above it, and the page footer.
-constexpr int kPeriodHeight = 330;
+// The bands the preview adds: each line of what the report covers under the
+// title, the grand total with a little room above it, and the page footer.
+constexpr int kScopeLineHeight = 330;
 constexpr int kGrandTotalHeight = 480;
 constexpr int kPageFooterHeight = 360;
 
@@ -135,12 +135,12 @@ ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decor
     for (const ReportControl& field : layout.fields())
         columnsRight = std::max(columnsRight, field.left + field.width);
 
-    if (!decoration.scope.isEmpty()) {
-        ReportSection& header = result.section(SectionKind::ReportHeader);
-        ReportControl line{QStringLiteral("Period"), decoration.scope, {}, 144, columnsRight - 144, kControlHeight,
-                           kPeriodFont};
+    ReportSection& header = result.section(SectionKind::ReportHeader);
+    for (qsizetype i = 0; i < decoration.scope.size(); ++i) {
+        ReportControl line{QStringLiteral("Scope%1").arg(i + 1), decoration.scope.at(i), {}, 144, columnsRight - 144,
+                           kControlHeight, kScopeFont};
         line.top = header.height;
-        header.height += kPeriodHeight;
+        header.height += kScopeLineHeight;
         header.controls.append(line);
     }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace hv::reports {
 
@@ -82,10 +83,11 @@ struct ReportLayout {
 };
 
 // What the preview adds to a layout: under the title what the report covers
-// (the period and the filters in force), the total bands, page numbers and
-// the print date in the page footer.
+// (the period and the filters in force, a line each, so that none is ever
+// cut short by another), the total bands, page numbers and the print date in
+// the page footer.
 struct ReportDecoration {
-    QString scope;  // empty: no line under the title
+    QStringList scope;  // empty: no line under the title
     bool totals = false;
     bool pageNumbers = false;
 };

@@ -467,6 +467,46 @@ TEST_F(ReportChoicesTest, AFullDeviceIsReportedWithTheSystemsReason)
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
 }
 
+// A filtered page says so: under the title, each choice in force on a line
+// of its own at the title's left edge, above the column headings.
+TEST_F(ReportChoicesTest, ThePageSaysWhatItCoversUnderTheTitle)
+{
+    addSpreadEntries();
+    ReportOptions options;
+    options.quickPeriod = QuickPeriod::Custom;
+    options.period = {QDate(2026, 2, 1), QDate(2026, 3, 31)};
+    options.employee = QStringLiteral("Anna Berg");
+    options.workCode = QStringLiteral("Billable design");
+    const QString pdf = m_output.filePath(QStringLiteral("scope.pdf"));
+    exportWith(QStringLiteral("Billable Hours by Employee"), options, pdf, m_output.filePath(QStringLiteral("s.csv")));
+    const QList<PdfPage> pages = readPdf(pdf);
+    ASSERT_FALSE(pages.isEmpty());
+    const QStringList expected{QStringLiteral("Period: ") + options.period.describe(),
+                               QStringLiteral("Employee: Anna Berg"), QStringLiteral("Work code: Billable design")};
+    EXPECT_EQ(options.scope(), expected);
+    double above = 0;  // the title's top
+    double headings = 0;
+    for (const PdfWord& word : pages.first().words) {
+        if (word.text == QStringLiteral("Billable") && above == 0)
+            above = word.box.top();
+        if (word.text == QStringLiteral("Date") && headings == 0)
+            headings = word.box.top();
+    }
+    for (const QString& line : expected) {
+        const QString first = line.section(QLatin1Char(' '), 0, 0);
+        const auto word = std::find_if(pages.first().words.begin(), pages.first().words.end(), [&](const PdfWord& w) {
+            return w.text == first && qAbs(w.box.left() - (72.0 + 144 / 20.0)) < 1.0;
+        });
+        ASSERT_NE(word, pages.first().words.end()) << line.toStdString();
+        EXPECT_GT(word->box.top(), above) << line.toStdString();
+        EXPECT_LT(word->box.top(), headings) << line.toStdString();
+        EXPECT_TRUE(pages.first().text.contains(line)) << line.toStdString();
+        above = word->box.top();
+    }
+    for (const PdfPage& page : pages.mid(1))
+        EXPECT_FALSE(page.text.contains(QStringLiteral("Employee: "))) << "only under the title, once";
+}
+
 // Page numbers and the print date stand in the footer of every page, below
 // the last line the page can hold.
 TEST_F(ReportChoicesTest, PageNumbersAndThePrintDateInEveryFooter)

@@ -131,9 +131,10 @@ TEST(ReportLayoutTest, DecoratingLeavesTheDesignAsItWas)
 {
     using reports::SectionKind;
     const reports::ReportLayout& design = reports::rptBillableHoursByEmployee();
-    const reports::ReportLayout plus = reports::decorated(design, {QStringLiteral("Period: all"), true, true});
+    const reports::ReportLayout plus = reports::decorated(
+        design, {{QStringLiteral("Period: all"), QStringLiteral("Employee: Tom Smith")}, true, true});
     EXPECT_EQ(plus.sections.size(), 7);
-    EXPECT_EQ(plus.section(SectionKind::ReportHeader).controls.size(), 2);
+    EXPECT_EQ(plus.section(SectionKind::ReportHeader).controls.size(), 3);
     EXPECT_EQ(plus.section(SectionKind::PageFooter).controls.size(), 2);
 
     EXPECT_EQ(design.sections.size(), 5);
