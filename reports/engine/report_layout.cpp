@@ -31,11 +31,17 @@ struct ColumnDesign {
     int headingWidth;
     int fieldWidth;
     FieldFormat format;
+    // For a column that names a record: its hidden key column and the name
+    // of the group of entries whose record has gone.
+    const char* key = nullptr;
+    const char* withoutRecord = nullptr;
 };
 
-const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored};
+const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored,
+                             "hourvane_employee", "(no employee)"};
 const ColumnDesign kDateWorked{"Label4", "Date Worked", "Text7", "Date Worked", 1440, 1440, FieldFormat::ShortDate};
-const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored};
+const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored,
+                             "hourvane_work_code", "(no work code)"};
 const ColumnDesign kHours{"Label6", "Hours", "Text3", "Hours", 1008, 1005, FieldFormat::Number};
 const ColumnDesign kWorkDescription{"Label7", "Work Description", "Text6", "Work Description", 3312, 3312,
                                     FieldFormat::AsStored};
@@ -52,7 +58,10 @@ ReportLayout entryReport(const char* name, const char* title, std::initializer_l
     layout.name = QString::fromLatin1(name);
     layout.title = QString::fromLatin1(title);
     // The first column names the groups: the employee, or the work code.
-    layout.groupColumn = QString::fromLatin1(columns.begin()->design.column);
+    const ColumnDesign& group = columns.begin()->design;
+    layout.groupColumn = QString::fromLatin1(group.column);
+    layout.groupKey = QString::fromLatin1(group.key);
+    layout.groupWithoutRecord = QString::fromLatin1(group.withoutRecord);
     layout.reportWidth = kReportWidth;
     layout.margin = kMargin;
 

@@ -68,8 +68,13 @@ struct ReportLayout {
     int reportWidth = 0;
     int margin = 0;  // top, bottom, left and right alike
     QList<ReportSection> sections;
-    // The column whose equal values make one group for the totals.
+    // The column that names the groups of the totals, the hidden key column
+    // of the record each group is (an employee or a work code: two of one
+    // name are two groups), and the name of the group of the entries whose
+    // record has gone.
     QString groupColumn;
+    QString groupKey;
+    QString groupWithoutRecord;
 
     // The section of a kind; every layout has the five of its design.
     const ReportSection& section(SectionKind kind) const;
