@@ -7,6 +7,7 @@
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
 #include "gui/eliding_combo_box.h"
+#include "gui/flow_layout.h"
 #include "reports/optional_date_edit.h"
 #include "reports/engine/report_csv.h"
 #include "reports/engine/report_table.h"
@@ -51,6 +52,17 @@ QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent)
     return label;
 }
 
+// Controls that stay side by side on one row of a wrapping row.
+QWidget* together(std::initializer_list<QWidget*> controls)
+{
+    auto* group = new QWidget;
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* control : controls)
+        row->addWidget(control);
+    return group;
+}
+
 }  // namespace
 
 ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows, QSize paperTwips,
@@ -74,7 +86,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
                    | Qt::WindowCloseButtonHint);
     rebuild();
 
-    auto* bar = new QHBoxLayout;
+    auto* bar = new FlowLayout;
     m_first = addButton(QStringLiteral("FirstPage"), QStringLiteral("|<"), QStringLiteral("First page"));
     m_previous = addButton(QStringLiteral("PreviousPage"), QStringLiteral("<"), QStringLiteral("Previous page"));
     m_pageNumber = new QLabel(this);
@@ -92,11 +104,9 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     QPushButton* csvButton = addButton(QStringLiteral("ExportToCsv"), QStringLiteral("Export to CSV..."));
     QPushButton* xlsxButton = addButton(QStringLiteral("ExportToXlsx"), QStringLiteral("Export to Excel (.xlsx)..."));
     QPushButton* closeButton = addButton(QStringLiteral("ClosePreview"), QStringLiteral("Close"));
-    for (QWidget* control : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous),
-                             static_cast<QWidget*>(m_pageNumber), static_cast<QWidget*>(m_next),
-                             static_cast<QWidget*>(m_last), static_cast<QWidget*>(m_zoom)})
-        bar->addWidget(control);
-    bar->addStretch();
+    // The choices wrap onto further rows where the screen is narrow; the
+    // paging controls stay together, as each caption stays with its box.
+    bar->addWidget(together({m_first, m_previous, m_pageNumber, m_next, m_last, m_zoom}));
     bar->addWidget(printButton);
     bar->addWidget(pdfButton);
     bar->addWidget(csvButton);
@@ -168,21 +178,14 @@ QLayout* ReportPreview::buildChoices()
     m_pageNumbers->setObjectName(QStringLiteral("PageNumbers"));
     showOptions();
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(captionFor(m_from, QStringLiteral("From"), this));
-    row->addWidget(m_from);
-    row->addWidget(captionFor(m_to, QStringLiteral("To"), this));
-    row->addWidget(m_to);
+    auto* row = new FlowLayout;
+    row->addWidget(together({captionFor(m_from, QStringLiteral("From"), this), m_from}));
+    row->addWidget(together({captionFor(m_to, QStringLiteral("To"), this), m_to}));
     row->addWidget(m_period);
-    row->addSpacing(12);
-    row->addWidget(captionFor(m_employee, QStringLiteral("Employee"), this));
-    row->addWidget(m_employee, 1);
-    row->addWidget(captionFor(m_workCode, QStringLiteral("Work code"), this));
-    row->addWidget(m_workCode, 1);
-    row->addSpacing(12);
+    row->addWidget(together({captionFor(m_employee, QStringLiteral("Employee"), this), m_employee}));
+    row->addWidget(together({captionFor(m_workCode, QStringLiteral("Work code"), this), m_workCode}));
     row->addWidget(m_totals);
     row->addWidget(m_pageNumbers);
-    row->addStretch();
 
     connect(m_period, &QComboBox::activated, this, [this] { readPeriodChoice(); });
     connect(m_from, &OptionalDateEdit::valueChanged, this, [this] { readDates(true); });
