@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 
 #include "app/find_bar.h"
 #include "app/main_window_layout.h"

@@ -1,4 +1,4 @@
-#include "main_window_fixture.h"
+#include "fixtures/main_window_fixture.h"
 #include "support/widget_input.h"
 
 #include "app/undo_actions.h"
