@@ -3,10 +3,13 @@
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <xlsxwriter.h>
 
 namespace hv::reports {
@@ -55,8 +58,11 @@ XlsxSheet::XlsxSheet(const QString& sheetName)
     if (!m_file.open())
         throw failure(QStringLiteral("cannot make a temporary file for the spreadsheet: %1").arg(m_file.errorString()));
     m_file.close();
+    // The library's own temporary files go where the system's do (TMPDIR).
+    m_tempFolder = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_tempFolder.data();
     m_workbook = workbook_new_opt(QFile::encodeName(m_file.fileName()).constData(), &options);
     if (m_workbook)
         m_sheet = workbook_add_worksheet(m_workbook, sheetName.left(31).toUtf8().constData());
@@ -148,9 +154,14 @@ void XlsxSheet::finish(QIODevice& device)
 {
     lxw_workbook* workbook = m_workbook;
     m_workbook = nullptr;
+    errno = 0;
     const lxw_error error = workbook_close(workbook);
-    if (error != LXW_NO_ERROR)
-        throw failure(QStringLiteral("cannot finish the spreadsheet: %1").arg(QString::fromUtf8(lxw_strerror(error))));
+    if (error != LXW_NO_ERROR) {
+        // The system's reason where it had one (a full disk), else the library's.
+        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                          : QString::fromUtf8(lxw_strerror(error));
+        throw failure(QStringLiteral("cannot finish the spreadsheet: %1").arg(reason));
+    }
     QFile made(m_file.fileName());
     if (!made.open(QIODevice::ReadOnly))
         throw failure(made.errorString());

@@ -2,6 +2,7 @@
 
 #include "reports/engine/sheet_cell.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QTemporaryFile>
@@ -49,6 +50,7 @@ private:
     void write(int row, int column, const SheetCell& cell, Style style);
 
     QTemporaryFile m_file;
+    QByteArray m_tempFolder;
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_bold = nullptr;
