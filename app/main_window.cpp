@@ -21,6 +21,7 @@
 #include "core/twips.h"
 #include "gui/ui_seam.h"
 #include "app/work_hours_model.h"
+#include "app/work_hours_view.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
 #include "entries/entry_statements.h"
@@ -164,7 +165,7 @@ void Form1::buildControls()
     m_client->setObjectName(QStringLiteral("ClientArea"));
     m_findBar = new FindBar(m_client);
     m_findBar->hide();
-    m_listView = new QTreeView(m_client);
+    m_listView = new WorkHoursView(m_client);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setAccessibleName(QStringLiteral("Work hours"));
     m_listView->setModel(m_model);
@@ -296,7 +297,7 @@ void Form1::hideFindBar()
     m_findBar->hide();
     m_model->setFilter(std::nullopt);
     placeList();
-    selectFirstAdded();
+    selectFirstRow();
     m_listView->setFocus(Qt::OtherFocusReason);
 }
 
@@ -695,18 +696,17 @@ bool Form1::readList()
                 break;  // a recordset that cannot move on would repeat its row for ever
         }
     }
-    selectFirstAdded();
+    selectFirstRow();
     err.line(122, [&] { rs->Close(); });
     return true;
 }
 
-void Form1::selectFirstAdded()
+void Form1::selectFirstRow()
 {
-    const int row = m_model->displayRowOfFirstAdded();
-    if (row < 0)
+    if (m_model->rowCount() == 0)
         return;
     m_listView->selectionModel()->setCurrentIndex(
-        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void Form1::ListView1_ColumnClick(int position)

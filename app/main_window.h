@@ -165,7 +165,8 @@ private:
     void Form_Unload();
     void buildControls();
     void setColumnWidthTwips(int position, double twips);
-    void selectFirstAdded();
+    // Makes the first row in display order current, when there is one.
+    void selectFirstRow();
     // One reading of the list; false when its rows could not be read.
     bool readList();
     // Whether the user wants the list read again after it could not be.

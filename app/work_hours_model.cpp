@@ -300,14 +300,6 @@ QString WorkHoursModel::text(int displayRow, int column) const
     return cellText(shownOrder()[static_cast<size_t>(displayRow)], column);
 }
 
-int WorkHoursModel::displayRowOfFirstAdded() const
-{
-    const std::vector<quint32>& shown = shownOrder();
-    const auto end = shown.begin() + m_shownRows;
-    const auto pos = std::find(shown.begin(), end, 0u);
-    return pos == end ? -1 : static_cast<int>(pos - shown.begin());
-}
-
 int WorkHoursModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_shownRows;

@@ -84,10 +84,8 @@ public:
     // The distinct texts of a column's cells (see EntryFilter::valuesIn).
     QStringList valuesIn(int column) const;
 
-    // The text of a cell in display order, and the display row of the row
-    // added first (-1 when the list is empty).
+    // The text of a cell in display order.
     QString text(int displayRow, int column) const;
-    int displayRowOfFirstAdded() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -236,6 +236,25 @@ std::optional<double> textToNumber(const QString& text, const QLocale& locale)
     return value;
 }
 
+std::optional<double> textToHours(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    const qsizetype colon = trimmed.indexOf(u':');
+    if (colon > 0 && colon == trimmed.size() - 3) {
+        const QStringView hours = QStringView(trimmed).left(colon);
+        const QStringView minutes = QStringView(trimmed).sliced(colon + 1);
+        const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+        if (std::all_of(hours.begin(), hours.end(), isDigit) && std::all_of(minutes.begin(), minutes.end(), isDigit)
+            && minutes.front() <= u'5') {
+            bool ok = false;
+            const double whole = hours.toDouble(&ok);
+            if (ok && std::isfinite(whole))
+                return whole + minutes.toInt() / 60.0;
+        }
+    }
+    return textToNumber(text, locale);
+}
+
 QString numberToSqlText(double value)
 {
     if (value == 0.0)

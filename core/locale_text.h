@@ -57,6 +57,12 @@ QString valueToText(const QVariant& value, const QLocale& locale = QLocale());
 // when the text is not a number. Every reading of a number goes through here.
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = QLocale());
 
+// The reading of typed hours: whole hours, a colon and two-digit minutes
+// ("1:30", "0:45", "8:00"; minutes 00 to 59, hours not negative, ASCII
+// digits, blanks around allowed) as hours and their fraction of an hour;
+// any other text as textToNumber reads it.
+std::optional<double> textToHours(const QString& text, const QLocale& locale = QLocale());
+
 // A number as the plain text that SQL reads: '.' as the decimal separator,
 // no grouping, no exponent for ordinary magnitudes, as few digits as round-trip.
 QString numberToSqlText(double value);

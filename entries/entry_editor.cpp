@@ -14,6 +14,7 @@
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 #include "gui/eliding_combo_box.h"
+#include "reports/engine/hours_total.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -59,6 +60,30 @@ void newLabel(QWidget* window, const QString& name, int index, const QString& ca
         label->resize(label->sizeHint().width(), label->height());
 }
 
+// The line of a delete question that names what goes: "Tom Smith: 197
+// entries, 932.75 hours will be deleted.", the entries counted and their
+// hours added exactly by one query.
+QString lossLine(const QString& name, const QString& hoursQuery)
+{
+    const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
+    rs->Open(hoursQuery, SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+    const int hoursField = rs->fieldIndex(QStringLiteral("Hours"));
+    const int entriesField = rs->fieldIndex(QStringLiteral("Entries"));
+    qint64 entries = 0;
+    reports::HoursTotal hours;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const qint64 times = rs->value(entriesField).toLongLong();
+        entries += times;
+        if (const std::optional<double> value = reports::hoursOf(rs->value(hoursField)))
+            hours.add(*value, times);
+    }
+    rs->Close();
+    const QString total = hours.toText();
+    return QStringLiteral("%1: %2 %3, %4 %5 will be deleted.")
+        .arg(name, QString::number(entries), entries == 1 ? QStringLiteral("entry") : QStringLiteral("entries"),
+             total, total == QStringLiteral("1") ? QStringLiteral("hour") : QStringLiteral("hours"));
+}
+
 }  // namespace
 
 Form2::Form2(QWidget* parent)
@@ -72,7 +97,8 @@ Form2::Form2(QWidget* parent)
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form3>(); },
                   QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
                                  "employee."),
-                  &catalog::EmployeeStatements::remove, &entries::EntryStatements::removeOfEmployee},
+                  &catalog::EmployeeStatements::remove, &entries::EntryStatements::removeOfEmployee,
+                  &entries::EntryStatements::hoursOfEmployee},
       m_workCodes{RecordPicker(*m_Combo2,
                                {kOwner, QStringLiteral("LoadWorkCodes"), catalog::WorkCodeStatements::list(),
                                 QStringLiteral("Description")},
@@ -80,7 +106,8 @@ Form2::Form2(QWidget* parent)
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form5>(); },
                   QStringLiteral("Warning: Deleting opened by will also delete issue data that is linked to this "
                                  "employee."),
-                  &catalog::WorkCodeStatements::remove, &entries::EntryStatements::removeOfWorkCode}
+                  &catalog::WorkCodeStatements::remove, &entries::EntryStatements::removeOfWorkCode,
+                  &entries::EntryStatements::hoursOfWorkCode}
 {
     m_Text2 = newBox(this, QStringLiteral("Text2"), QRect(360, 135, 1200, 345));
     m_Text2->setEnabled(false);
@@ -216,7 +243,7 @@ void Form2::PushButton2_Click()
     if (err.test(100, [&] { return m_Text1->text().trimmed().isEmpty(); }))
         return refuse(102, QStringLiteral("You forgot to input Hours."), m_Text1);
     std::optional<double> hours;
-    if (err.test(106, [&] { return !(hours = text::textToNumber(m_Text1->text())); }))
+    if (err.test(106, [&] { return !(hours = text::textToHours(m_Text1->text())); }))
         return refuse(108, QStringLiteral("Hours must be numeric."), m_Text1);
     if (err.test(112, [&] { return m_Combo1->currentIndex() == -1; }))
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
@@ -290,10 +317,17 @@ void Form2::deleteRecord(PickerSide& side, const QString& procedure)
     ErrorReport err(ErrorReport::location(kOwner, procedure), this);
     if (!err.test(100, [&] { return side.picker.position() != -1; }))
         return;
+    // The question names what goes and defaults to No, so that Enter keeps
+    // the history; a count that cannot be read asks nothing and deletes nothing.
     bool confirmed = false;
     err.line(102, [&] {
-        confirmed = UiSeam::tell(this, side.warning + QStringLiteral("\r\nDo you wish to continue?"),
-                                 QMessageBox::Yes | QMessageBox::No)
+        const int position = side.picker.position();
+        const QString loss = lossLine(side.picker.combo().itemText(position),
+                                      side.entriesHours(side.picker.idAt(position + 1)));
+        confirmed = UiSeam::message(this, {side.warning + QStringLiteral("\r\n") + loss
+                                               + QStringLiteral("\r\nDo you wish to continue?"),
+                                           UiSeam::applicationTitle(), QMessageBox::NoIcon,
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No})
             == QMessageBox::Yes;
     });
     if (!confirmed)

@@ -62,6 +62,7 @@ private:
         QString warning;  // the first line of the delete question
         QString (*recordDelete)(const QString& id);   // the record's delete
         QString (*entriesDelete)(const QString& id);  // the delete of its entries
+        QString (*entriesHours)(const QString& id);   // the hours of its entries
     };
 
     void LoadEntry();

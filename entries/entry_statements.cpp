@@ -46,4 +46,16 @@ QString EntryStatements::removeOfWorkCode(const QString& id)
     return QStringLiteral("delete from [Work Hours] where [Work Code]=") + id;
 }
 
+QString EntryStatements::hoursOfEmployee(const QString& id)
+{
+    return QStringLiteral("select Hours, count(*) as Entries from [Work Hours] where [Employee]=") + id
+        + QStringLiteral(" group by Hours");
+}
+
+QString EntryStatements::hoursOfWorkCode(const QString& id)
+{
+    return QStringLiteral("select Hours, count(*) as Entries from [Work Hours] where [Work Code]=") + id
+        + QStringLiteral(" group by Hours");
+}
+
 }  // namespace hv::entries

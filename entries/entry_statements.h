@@ -35,6 +35,11 @@ public:
     // Every entry of the employee `id`, and of the work code `id`.
     static QString removeOfEmployee(const QString& id);
     static QString removeOfWorkCode(const QString& id);
+    // The hours of the entries of the employee `id`, and of the work code
+    // `id`: one row per distinct value of Hours with the number of entries
+    // ("Entries") that have it.
+    static QString hoursOfEmployee(const QString& id);
+    static QString hoursOfWorkCode(const QString& id);
 };
 
 }  // namespace hv::entries

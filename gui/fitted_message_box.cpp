@@ -26,6 +26,8 @@ FittedMessageBox::FittedMessageBox(const MessageRequest& request, QWidget* paren
       m_label(new WrappingLabel(this))
 {
     setTextFormat(Qt::PlainText);
+    if (request.defaultButton != QMessageBox::NoButton)
+        setDefaultButton(request.defaultButton);
     placeLabel();
     showShortened();
 }

@@ -16,6 +16,8 @@ struct MessageRequest {
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    // The button Enter presses; none leaves the choice to the platform.
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // One password the program asks for: the box's text and title.

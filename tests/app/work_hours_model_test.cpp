@@ -67,7 +67,6 @@ TEST_F(WorkHoursModelTest, ShowsRowsInAddingOrderUntilSorted)
     fill({{"3", "b"}, {"1", "a"}, {"2", "c"}});
     EXPECT_EQ(column(0), QStringList({"3", "1", "2"}));
     EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral(" Work Code"));
-    EXPECT_EQ(model.displayRowOfFirstAdded(), 0);
 }
 
 TEST_F(WorkHoursModelTest, EqualTextsKeepTheirAddingOrderBothWays)
@@ -79,16 +78,14 @@ TEST_F(WorkHoursModelTest, EqualTextsKeepTheirAddingOrderBothWays)
     EXPECT_EQ(column(0), QStringList({"1", "3", "2", "4"}));
 }
 
-TEST_F(WorkHoursModelTest, RefillKeepsTheSortAndFirstAddedRowIsKnown)
+TEST_F(WorkHoursModelTest, RefillKeepsTheSort)
 {
     sortBy(0, WorkHoursModel::Descending);
     fill({{"5", ""}, {"7", ""}, {"6", ""}});
     EXPECT_EQ(column(0), QStringList({"7", "6", "5"}));
-    EXPECT_EQ(model.displayRowOfFirstAdded(), 2);
 
     model.clearRows();
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(model.displayRowOfFirstAdded(), -1);
     fill({{"1", ""}, {"8", ""}});
     EXPECT_EQ(column(0), QStringList({"8", "1"}));
 }

@@ -23,6 +23,7 @@ struct NumberCase {
     const char* locale;
     const char* text;
     std::optional<double> expected;
+    std::optional<double> (*read)(const QString&, const QLocale&) = textToNumber;
 };
 
 class TextToNumber : public ::testing::TestWithParam<NumberCase> {};
@@ -30,7 +31,7 @@ class TextToNumber : public ::testing::TestWithParam<NumberCase> {};
 TEST_P(TextToNumber, ReadsOnlyWhatTheLocaleOrPlainSqlWrites)
 {
     const NumberCase& c = GetParam();
-    EXPECT_EQ(textToNumber(QString::fromUtf8(c.text), QLocale(QString::fromLatin1(c.locale))), c.expected);
+    EXPECT_EQ(c.read(QString::fromUtf8(c.text), QLocale(QString::fromLatin1(c.locale))), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,6 +53,26 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"fr_FR", "1\u202f000", std::nullopt}, NumberCase{"fr_FR", "7,5", 7.5},
                       NumberCase{"fr_FR", "7.5", 7.5}, NumberCase{"ru_RU", "1\u00a0000", std::nullopt},
                       NumberCase{"ru_RU", "2,5", 2.5}));
+
+// Typed hours: h:mm reads as hours, anything else as a number, so the de_DE
+// and fr_FR decimal commas and a time-like text that is not h:mm are judged
+// as before.
+NumberCase typed(const char* locale, const char* text, std::optional<double> expected)
+{
+    return {locale, text, expected, textToHours};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hours, TextToNumber,
+    ::testing::Values(typed("en_US", "1:30", 1.5), typed("en_US", " 0:45 ", 0.75), typed("de_DE", "8:00", 8.0),
+                      typed("de_DE", "12:06", 12.1), typed("fr_FR", "1:30", 1.5), typed("ja_JP", "0:59", 59 / 60.0),
+                      typed("de_DE", "7,5", 7.5), typed("fr_FR", "7,5", 7.5), typed("en_US", "7.5", 7.5),
+                      typed("de_DE", "1.000", std::nullopt), typed("en_US", "1:60", std::nullopt),
+                      typed("en_US", "1:5", std::nullopt), typed("en_US", "-1:30", std::nullopt),
+                      typed("en_US", "+1:30", std::nullopt), typed("en_US", ":30", std::nullopt),
+                      typed("en_US", "1:30:00", std::nullopt), typed("en_US", "1: 30", std::nullopt),
+                      typed("en_US", "1,5:30", std::nullopt), typed("ar_EG", "\u0661:\u0663\u0660", std::nullopt),
+                      typed("en_US", "1e400:00", std::nullopt), typed("en_US", "", std::nullopt)));
 
 struct DateCase {
     const char* locale;

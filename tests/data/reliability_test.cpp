@@ -198,6 +198,20 @@ public:
 
     bool started() const { return m_started; }
 
+    // Waits until the writer reports its first row, so that a kill after it
+    // lands among the writes however slowly the process started.
+    bool waitForFirstWrite()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_process.canReadLine()) {
+            if (m_process.state() != QProcess::Running || waited.hasExpired(30000))
+                return false;
+            m_process.waitForReadyRead(1000);
+        }
+        return true;
+    }
+
     // Kills it without warning; the numbers it reported done.
     QList<int> kill()
     {
@@ -231,6 +245,7 @@ TEST(WriterKills, EveryReportedWriteSurvivesAndTheFileStaysWhole)
     for (int kill = 0; kill < kKills; ++kill) {
         RowWriter writer(database.path(), kill * 100000);
         ASSERT_TRUE(writer.started());
+        ASSERT_TRUE(writer.waitForFirstWrite());
         QThread::msleep(static_cast<unsigned long>(pause(random)));
         for (const int number : writer.kill())
             reported.insert(number);

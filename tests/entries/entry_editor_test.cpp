@@ -4,6 +4,7 @@
 #include "catalog/employee_editor.h"
 #include "catalog/work_code_editor.h"
 #include "fixtures/catalog_fixture.h"
+#include "fixtures/database_fixture.h"
 #include "gui/eliding_combo_box.h"
 #include "core/locale_text.h"
 
@@ -179,7 +180,7 @@ TEST_P(EntryHoursTest, AreRefusedWithTheFirstFailingCheckOrStoredAsTyped)
     if (message.isEmpty()) {
         EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
         ASSERT_EQ(entries().size(), 1);
-        EXPECT_EQ(entries().at(0).at(3).toDouble(), text::textToNumber(QString::fromUtf8(c.typed)).value());
+        EXPECT_EQ(entries().at(0).at(3).toDouble(), text::textToHours(QString::fromUtf8(c.typed)).value());
     } else {
         EXPECT_EQ(messageTexts(), QStringList{message});
         EXPECT_TRUE(m_stillOpenAfterScript);
@@ -195,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HoursCase{"--5", "Hours must be numeric."},
                       HoursCase{"5;drop table [Work Hours]", "Hours must be numeric."},
                       HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"-1.5", ""},
-                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}));
+                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}, HoursCase{" 1:30 ", ""},
+                      HoursCase{"1:75", "Hours must be numeric."}));
 
 TEST_F(EntryEditorTest, ATenThousandDigitNumberIsRefusedAndNothingIsWritten)
 {
@@ -509,15 +511,6 @@ TEST_P(EntryEditorOnBoth, DeletingAnEmployeeTakesItsEntriesAndLeavesOthers)
     open<Form2>({}, [&](Form2& form) {
         workCode(form)->setCurrentIndex(1);
         employee(form)->setCurrentIndex(1);
-        m_ui.answerNext(QMessageBox::No);
-        press(form, QStringLiteral("PushButton6"));
-        EXPECT_EQ(employee(form)->count(), 2);
-        ASSERT_EQ(m_ui.messages().size(), 1);
-        EXPECT_EQ(m_ui.messages().at(0).text,
-                  QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
-                                 "employee.\r\nDo you wish to continue?"));
-        EXPECT_EQ(m_ui.messages().at(0).buttons, QMessageBox::Yes | QMessageBox::No);
-
         m_ui.answerNext(QMessageBox::Yes);
         press(form, QStringLiteral("PushButton6"));
         EXPECT_EQ(employee(form)->count(), 1);
@@ -527,6 +520,57 @@ TEST_P(EntryEditorOnBoth, DeletingAnEmployeeTakesItsEntriesAndLeavesOthers)
     EXPECT_EQ(rows(QStringLiteral("select [First Name] from Employees")), (QList<QVariantList>{{QStringLiteral("Ann")}}));
     EXPECT_EQ(entries().size(), 1);
     EXPECT_EQ(entries().at(0).at(0).toLongLong(), 1);
+}
+
+struct DeleteQuestionCase {
+    const char* button;  // the picker's "-"
+    const char* picker;
+    int position;        // the record chosen
+    const char* question;
+};
+
+class DeleteQuestion : public EntryEditorTest,
+                       public ::testing::WithParamInterface<std::tuple<Backend, DeleteQuestionCase>> {
+protected:
+    DeleteQuestion() : EntryEditorTest(std::get<0>(GetParam())) {}
+};
+INSTANTIATE_TEST_SUITE_P(
+    Pickers, DeleteQuestion,
+    ::testing::Combine(
+        backends(),
+        ::testing::Values(
+            DeleteQuestionCase{"PushButton6", "Combo1", 1,
+                               "Warning: Deleting assigned to will also delete issue data that is linked to this "
+                               "employee.\r\nCid Carter: 5 entries, 1.9 hours will be deleted.\r\nDo you wish to continue?"},
+            DeleteQuestionCase{"PushButton6", "Combo1", 0,
+                               "Warning: Deleting assigned to will also delete issue data that is linked to this "
+                               "employee.\r\nAnn Archer: 1 entry, 8 hours will be deleted.\r\nDo you wish to continue?"},
+            DeleteQuestionCase{"PushButton4", "Combo2", 1,
+                               "Warning: Deleting opened by will also delete issue data that is linked to this "
+                               "employee.\r\nMeetings: 2 entries, 8.1 hours will be deleted.\r\nDo you wish to continue?"})),
+    BackendCaseName());
+
+// The question names the record, its entries and their exact hours (an entry
+// without hours counts, adding none), and Enter keeps them: No is the default.
+TEST_P(DeleteQuestion, NamesWhatGoesAndDefaultsToNo)
+{
+    const DeleteQuestionCase& c = std::get<1>(GetParam());
+    for (const char* values : {"2,'2026-12-01',1,0.1", "2,'2026-12-02',1,0.2", "2,'2026-12-03',2,0.1",
+                               "2,'2026-12-04',1,NULL", "2,'2026-12-05',1,1.5", "1,'2026-12-06',2,8"})
+        execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                               "values (%1,'x')")
+                    .arg(QString::fromLatin1(values)));
+    open<Form2>({}, [&](Form2& form) {
+        form.findChild<QComboBox*>(QString::fromLatin1(c.picker))->setCurrentIndex(c.position);
+        press(form, QString::fromLatin1(c.button));  // answered with No
+    });
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    const MessageRequest& asked = m_ui.messages().at(0);
+    EXPECT_EQ(asked.text, QString::fromUtf8(c.question));
+    EXPECT_EQ(asked.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(asked.defaultButton, QMessageBox::No);
+    EXPECT_EQ(asked.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(entries().size(), 6);
 }
 
 TEST_P(EntryEditorOnBoth, ARecordAndItsEntriesAreDeletedBothOrNeither)

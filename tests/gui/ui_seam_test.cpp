@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -84,6 +85,28 @@ INSTANTIATE_TEST_SUITE_P(
                                   + QStringLiteral("dbData.mdb'.\r\nCheck the name and try again."),
                               false}),
     [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
+
+class RealQuestion : public ::testing::TestWithParam<std::pair<QMessageBox::StandardButton, QMessageBox::StandardButton>> {};
+
+// Enter presses the default the request names, or the platform's own (Yes)
+// when it names none.
+TEST_P(RealQuestion, EnterPressesTheDefaultAsked)
+{
+    const auto [asked, pressedByEnter] = GetParam();
+    QObject context;
+    QTimer::singleShot(0, &context, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(UiSeam::message(nullptr, {QStringLiteral("Delete?"), QStringLiteral("Title"), QMessageBox::NoIcon,
+                                        QMessageBox::Yes | QMessageBox::No, asked}),
+              pressedByEnter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Defaults, RealQuestion,
+                         ::testing::Values(std::pair{QMessageBox::No, QMessageBox::No},
+                                           std::pair{QMessageBox::NoButton, QMessageBox::Yes}));
 
 }  // namespace
 }  // namespace hv::test

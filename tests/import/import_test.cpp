@@ -1,7 +1,7 @@
 // The import of old-format files, checked against the exact rows the test
 // file holds: into an empty database (IDs kept) and into one with rows (IDs
 // renumbered, links followed), and the files it must refuse untouched.
-#include "old_file_variants.h"
+#include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
 
