@@ -15,7 +15,7 @@
 #include "gui/ui_seam.h"
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
-#include "reports/engine/entries_csv.h"
+#include "reports/engine/entries_export.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,7 +77,7 @@ void FileTasks::exportEntries()
 {
     const std::optional<QString> file = UiSeam::askFile(
         &m_window, {FileRequest::Save, QStringLiteral("Export Entries"),
-                    QStringLiteral("CSV files (*.csv);;All files (*)"), QString()});
+                    QStringLiteral("CSV files (*.csv);;Excel workbooks (*.xlsx);;All files (*)"), QString()});
     if (!file)
         return;
     const QString cannot = QStringLiteral("Cannot export to '%1': ").arg(*file);
@@ -93,8 +93,10 @@ void FileTasks::exportEntries()
     try {
         const BusyPointer busy;
         data::Connection& connection = SharedConnection::get();
-        fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace,
-                               [&](QIODevice& device) { rows = reports::EntriesCsv::write(connection, device); });
+        const auto format = reports::EntriesExport::formatOf(*file);
+        fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace, [&](QIODevice& device) {
+            rows = reports::EntriesExport::write(connection, device, format);
+        });
     } catch (const RuntimeError& failure) {
         QString reason = failure.description();
         if (!reason.endsWith(u'.'))

@@ -4,7 +4,7 @@
 #include "cli/live_database.h"
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
-#include "reports/engine/entries_csv.h"
+#include "reports/engine/entries_export.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +34,9 @@ QCommandLineOption ExportCommand::option() const
     return {QStringLiteral("export"),
             QStringLiteral("Write every entry as CSV for programs and scripts to <FILE> (a file, a pipe or a "
                            "device), or to standard output for \"-\": RFC 4180, UTF-8 without a byte order mark, a "
-                           "header row, every value exactly as stored (not made safe for spreadsheets)."),
+                           "header row, every value exactly as stored (not made safe for spreadsheets). A <FILE> "
+                           "ending in .xlsx is written as a spreadsheet instead: hours as numbers, dates as dates, "
+                           "texts as texts."),
             QStringLiteral("FILE")};
 }
 
@@ -61,7 +63,8 @@ int ExportCommand::run(const QString& value, CommandContext& context)
         return context.fail(cannot + reason);
     };
     qint64 rows = 0;
-    const auto fill = [&](QIODevice& device) { rows = reports::EntriesCsv::write(*connection, device); };
+    const auto format = toOutput ? reports::EntriesExport::Format::Csv : reports::EntriesExport::formatOf(value);
+    const auto fill = [&](QIODevice& device) { rows = reports::EntriesExport::write(*connection, device, format); };
     try {
         if (toOutput) {
             context.out.flush();

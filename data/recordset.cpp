@@ -67,6 +67,13 @@ bool parseStoredDate(const char* text, int size, QDate& date, QTime& time)
     return time.isValid();
 }
 
+// A column a stored query carries for the program alone, after the columns
+// it shows: a row's place in the query's order, or a record's ID as a key.
+bool isKeyName(const QString& name)
+{
+    return name.startsWith(QStringLiteral("hourvane_"), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 struct Recordset::Impl {
@@ -74,6 +81,9 @@ struct Recordset::Impl {
     std::unique_ptr<RowCursor> statement;
     bool hasRow = false;
     QStringList names;
+    // The columns before the first key column (named hourvane_...), which
+    // the program reads by keyIndex() and never shows.
+    int shownCount = 0;
     QHash<QString, int> indexByLowerName;
     // The declared kind of each column; Text and Other columns are read by
     // the storage class of each value.
@@ -185,11 +195,14 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     d.names.clear();
     d.indexByLowerName.clear();
     d.kinds.assign(static_cast<size_t>(count), ColumnKind::Other);
+    d.shownCount = count;
     for (int i = 0; i < count; ++i) {
         const QString name = statement->columnName(i);
         d.names << name;
+        if (d.shownCount == count && isKeyName(name))
+            d.shownCount = i;
         // Of two columns with one name, the first is the one found by name.
-        if (!d.indexByLowerName.contains(name.toLower()))
+        if (i < d.shownCount && !d.indexByLowerName.contains(name.toLower()))
             d.indexByLowerName.insert(name.toLower(), i);
         d.kinds[static_cast<size_t>(i)] = statement->columnKind(i);
     }
@@ -223,16 +236,26 @@ int Recordset::fieldIndex(const QString& name) const
     return *found;
 }
 
+int Recordset::keyIndex(const QString& name) const
+{
+    m_impl->requireOpen();
+    for (int i = m_impl->shownCount; i < m_impl->names.size(); ++i) {
+        if (m_impl->names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
 int Recordset::fieldCount() const
 {
     m_impl->requireOpen();
-    return static_cast<int>(m_impl->names.size());
+    return m_impl->shownCount;
 }
 
 QString Recordset::fieldName(int index) const
 {
     m_impl->requireOpen();
-    if (index < 0 || index >= m_impl->names.size())
+    if (index < 0 || index >= m_impl->shownCount)
         throw itemNotFound();
     return m_impl->names.at(index);
 }

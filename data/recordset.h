@@ -59,9 +59,14 @@ public:
     // The same, by position: resolve a name once with fieldIndex() and read
     // many rows with value() or text().
     int fieldIndex(const QString& name) const;
+    // The columns shown: those a stored query carries for the program alone
+    // (named hourvane_..., after the others) are not among them.
     int fieldCount() const;
     QString fieldName(int index) const;
     QVariant value(int index) const;
+    // The position of such a column for value(), found by its name without
+    // regard to case; -1 when the query carries none of that name.
+    int keyIndex(const QString& name) const;
 
     // The value "joined to empty text" (hv::text::valueToText under the locale
     // in force at Open), computed without building a QVariant on the way; the

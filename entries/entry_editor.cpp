@@ -13,6 +13,7 @@
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
+#include "gui/eliding_combo_box.h"
 #include "reports/engine/hours_total.h"
 
 #include <QComboBox>
@@ -32,7 +33,9 @@ const QString kPickerTip = QStringLiteral("Double click to edit contact");
 
 QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
 {
-    auto* combo = SecondaryWindow::placed(new QComboBox(window), name, placeTwips);
+    // A name too long for the box ends in "…"; the list shows it whole.
+    auto* combo = SecondaryWindow::placed(new reports::ElidingComboBox(window, reports::ElidingComboBox::ToolTip::Own),
+                                          name, placeTwips);
     combo->setAccessibleName(accessibleName);
     combo->setEditable(false);
     combo->setToolTip(kPickerTip);

@@ -15,9 +15,10 @@ QRect textArea(const QComboBox& box, const QStyleOptionComboBox& option)
 
 }  // namespace
 
-ElidingComboBox::ElidingComboBox(QWidget* parent) : QComboBox(parent)
+ElidingComboBox::ElidingComboBox(QWidget* parent, ToolTip toolTip) : QComboBox(parent)
 {
-    connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
+    if (toolTip == ToolTip::ChosenName)
+        connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
 }
 
 int ElidingComboBox::widthFor(int characters) const

@@ -7,12 +7,15 @@ namespace hv::reports {
 // A drop-down list of names that is as wide as its names up to a sensible
 // width, however long a name is: the chosen name is shown shortened with
 // "…" to the space it has, whole in the list that opens, in the box's
-// tooltip and in what currentText() and screen readers give.
+// tooltip (unless the box keeps a tooltip of its own) and in what
+// currentText() and screen readers give.
 class ElidingComboBox : public QComboBox {
     Q_OBJECT
 
 public:
-    explicit ElidingComboBox(QWidget* parent = nullptr);
+    enum class ToolTip { ChosenName, Own };
+
+    explicit ElidingComboBox(QWidget* parent = nullptr, ToolTip toolTip = ToolTip::ChosenName);
 
     // The most characters the box asks room for, and the fewest it can be
     // made to show when space is short.

@@ -18,7 +18,7 @@ QPageSize systemPageSize()
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (!printer.isNull() && printer.defaultPageSize().isValid())
         return printer.defaultPageSize();
-    return reports::paperForLocale(QLocale());
+    return reports::paperForEnvironment(QProcessEnvironment::systemEnvironment());
 }
 
 }  // namespace

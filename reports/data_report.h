@@ -37,8 +37,10 @@ public:
     int orientation() const { return m_orientation; }
 
     // The paper: the system printer's default size, or when there is no
-    // printer or it names none, the usual paper of the user's locale (A4, or
-    // Letter in the United States and Canada), in the report's orientation.
+    // printer or it names none, the usual paper of the user's paper locale
+    // (LC_ALL, LC_PAPER or LANG: A4, or Letter in the United States and
+    // Canada; under the C locale the system's /etc/papersize), in the
+    // report's orientation.
     QPageSize pageSize() const { return m_pageSize; }
     QPageLayout::Orientation pageOrientation() const;
     QSize paperTwips() const;

@@ -48,7 +48,12 @@ Form4::Form4(QWidget* parent)
     m_Frame1 = placed(new QGroupBox(QStringLiteral("Report Type"), this), QStringLiteral("Frame1"),
                       QRect(120, 120, 7800, 825));
     m_Combo1 = placed(new QComboBox(m_Frame1), QStringLiteral("Combo1"), QRect(240, 300, 7335, 345));
-    m_Combo1->setEditable(false);
+    // A drop-down box that also takes typing; "Print Preview" opens the
+    // report whose entry the text is, letter for letter. What is typed is
+    // neither completed nor added to the list.
+    m_Combo1->setEditable(true);
+    m_Combo1->setInsertPolicy(QComboBox::NoInsert);
+    m_Combo1->setCompleter(nullptr);
 
     m_PushButton1 = addPushButton(1, QStringLiteral("Print Preview"), QRect(120, 1050, 3840, 405));
     m_PushButton2 = addPushButton(2, QStringLiteral("Cancel"), QRect(4080, 1050, 3840, 405));

@@ -8,8 +8,9 @@ class QPushButton;
 
 namespace hv {
 
-// The report chooser: the user picks one of the three reports and opens
-// its preview; the chooser stays open for the next one until "Cancel".
+// The report chooser: the user picks one of the three reports (or types its
+// name) and opens its preview; the chooser stays open for the next one until
+// "Cancel".
 class Form4 : public SecondaryWindow {
     Q_OBJECT
 

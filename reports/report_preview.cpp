@@ -7,8 +7,11 @@
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
 #include "gui/eliding_combo_box.h"
+#include "gui/flow_layout.h"
 #include "reports/optional_date_edit.h"
 #include "reports/engine/report_csv.h"
+#include "reports/engine/report_table.h"
+#include "reports/engine/report_xlsx.h"
 #include "reports/engine/report_lines.h"
 #include "reports/engine/report_page_model.h"
 #include "reports/report_page_view.h"
@@ -42,18 +45,22 @@ namespace {
 
 const QString kAll = QStringLiteral("All");
 
-// A name as a filter's list shows it; entries whose employee or work code has
-// gone have none.
-QString filterCaption(const QString& name)
-{
-    return name.isEmpty() ? QStringLiteral("(none)") : name;
-}
-
 QLabel* captionFor(QWidget* control, const QString& caption, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
     label->setBuddy(control);
     return label;
+}
+
+// Controls that stay side by side on one row of a wrapping row.
+QWidget* together(std::initializer_list<QWidget*> controls)
+{
+    auto* group = new QWidget;
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* control : controls)
+        row->addWidget(control);
+    return group;
 }
 
 }  // namespace
@@ -79,7 +86,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
                    | Qt::WindowCloseButtonHint);
     rebuild();
 
-    auto* bar = new QHBoxLayout;
+    auto* bar = new FlowLayout;
     m_first = addButton(QStringLiteral("FirstPage"), QStringLiteral("|<"), QStringLiteral("First page"));
     m_previous = addButton(QStringLiteral("PreviousPage"), QStringLiteral("<"), QStringLiteral("Previous page"));
     m_pageNumber = new QLabel(this);
@@ -95,15 +102,15 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     QPushButton* printButton = addButton(QStringLiteral("Print"), QStringLiteral("Print..."));
     QPushButton* pdfButton = addButton(QStringLiteral("ExportToPdf"), QStringLiteral("Export to PDF..."));
     QPushButton* csvButton = addButton(QStringLiteral("ExportToCsv"), QStringLiteral("Export to CSV..."));
+    QPushButton* xlsxButton = addButton(QStringLiteral("ExportToXlsx"), QStringLiteral("Export to Excel (.xlsx)..."));
     QPushButton* closeButton = addButton(QStringLiteral("ClosePreview"), QStringLiteral("Close"));
-    for (QWidget* control : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous),
-                             static_cast<QWidget*>(m_pageNumber), static_cast<QWidget*>(m_next),
-                             static_cast<QWidget*>(m_last), static_cast<QWidget*>(m_zoom)})
-        bar->addWidget(control);
-    bar->addStretch();
+    // The choices wrap onto further rows where the screen is narrow; the
+    // paging controls stay together, as each caption stays with its box.
+    bar->addWidget(together({m_first, m_previous, m_pageNumber, m_next, m_last, m_zoom}));
     bar->addWidget(printButton);
     bar->addWidget(pdfButton);
     bar->addWidget(csvButton);
+    bar->addWidget(xlsxButton);
     bar->addWidget(closeButton);
 
     m_view = new ReportPageView(*m_renderer, m_paperTwips);
@@ -127,6 +134,7 @@ ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows,
     connect(printButton, &QPushButton::clicked, this, &ReportPreview::print);
     connect(pdfButton, &QPushButton::clicked, this, &ReportPreview::exportToPdf);
     connect(csvButton, &QPushButton::clicked, this, &ReportPreview::exportToCsv);
+    connect(xlsxButton, &QPushButton::clicked, this, &ReportPreview::exportToXlsx);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Wide enough for the whole page at its printed size, as high as the
@@ -170,21 +178,14 @@ QLayout* ReportPreview::buildChoices()
     m_pageNumbers->setObjectName(QStringLiteral("PageNumbers"));
     showOptions();
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(captionFor(m_from, QStringLiteral("From"), this));
-    row->addWidget(m_from);
-    row->addWidget(captionFor(m_to, QStringLiteral("To"), this));
-    row->addWidget(m_to);
+    auto* row = new FlowLayout;
+    row->addWidget(together({captionFor(m_from, QStringLiteral("From"), this), m_from}));
+    row->addWidget(together({captionFor(m_to, QStringLiteral("To"), this), m_to}));
     row->addWidget(m_period);
-    row->addSpacing(12);
-    row->addWidget(captionFor(m_employee, QStringLiteral("Employee"), this));
-    row->addWidget(m_employee, 1);
-    row->addWidget(captionFor(m_workCode, QStringLiteral("Work code"), this));
-    row->addWidget(m_workCode, 1);
-    row->addSpacing(12);
+    row->addWidget(together({captionFor(m_employee, QStringLiteral("Employee"), this), m_employee}));
+    row->addWidget(together({captionFor(m_workCode, QStringLiteral("Work code"), this), m_workCode}));
     row->addWidget(m_totals);
     row->addWidget(m_pageNumbers);
-    row->addStretch();
 
     connect(m_period, &QComboBox::activated, this, [this] { readPeriodChoice(); });
     connect(m_from, &OptionalDateEdit::valueChanged, this, [this] { readDates(true); });
@@ -234,7 +235,7 @@ void ReportPreview::fillFilter(QComboBox* combo, const QStringList& names, const
     combo->clear();
     combo->addItem(kAll);
     for (const QString& name : offered)
-        combo->addItem(filterCaption(name), name);
+        combo->addItem(ReportOptions::filterCaption(name), name);
     combo->setCurrentIndex(chosen ? combo->findData(*chosen) : 0);
 }
 
@@ -308,10 +309,8 @@ void ReportPreview::apply()
 
 void ReportPreview::rebuild()
 {
-    const QString period = m_options.period.describe();
-    auto layout = std::make_unique<ReportLayout>(decorated(
-        m_design, {period.isEmpty() ? QString() : QStringLiteral("Period: ") + period, m_options.totals,
-                   m_options.pageNumbers}));
+    auto layout = std::make_unique<ReportLayout>(
+        decorated(m_design, {m_options.scope(), m_options.totals, m_options.pageNumbers}));
     auto lines = std::make_unique<ReportLines>(m_rows, *layout, m_options);
     auto pages = std::make_unique<ReportPageModel>(*layout, lines->sections(), m_paperTwips);
     auto renderer = std::make_unique<ReportRenderer>(*pages, *lines);
@@ -453,6 +452,13 @@ void ReportPreview::exportToCsv()
              &ReportPreview::fillCsv);
 }
 
+void ReportPreview::exportToXlsx()
+{
+    exportTo(askFileName(QStringLiteral("Export to Excel"), QStringLiteral("xlsx"),
+                         QStringLiteral("Excel workbooks (*.xlsx)")),
+             &ReportPreview::fillXlsx);
+}
+
 bool ReportPreview::writePdf(const QString& fileName) const
 {
     return !writeFile(fileName, &ReportPreview::fillPdf);
@@ -461,6 +467,11 @@ bool ReportPreview::writePdf(const QString& fileName) const
 bool ReportPreview::writeCsv(const QString& fileName) const
 {
     return !writeFile(fileName, &ReportPreview::fillCsv);
+}
+
+bool ReportPreview::writeXlsx(const QString& fileName) const
+{
+    return !writeFile(fileName, &ReportPreview::fillXlsx);
 }
 
 void ReportPreview::fillPdf(QIODevice& device) const
@@ -475,8 +486,13 @@ void ReportPreview::fillPdf(QIODevice& device) const
 
 void ReportPreview::fillCsv(QIODevice& device) const
 {
-    if (!writeReportCsv(device, *m_lines, *m_layout, m_options.totals))
+    if (!writeReportCsv(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope())))
         throw RuntimeError(err::PathFileAccess, device.errorString());
+}
+
+void ReportPreview::fillXlsx(QIODevice& device) const
+{
+    writeReportXlsx(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope()));
 }
 
 std::optional<QString> ReportPreview::writeFile(const QString& fileName, Fill fill) const

@@ -29,7 +29,8 @@ class ReportRows;
 
 // The modal preview of a report, captioned with its title: pages one at a
 // time with page navigation and zoom, printing through the system's print
-// dialog and export of the whole report to a PDF or a CSV file. Above the
+// dialog and export of the whole report to a PDF, a CSV or a spreadsheet
+// (.xlsx) file. Above the
 // pages the user chooses the period (a date for each end, or a quick
 // choice), the employee and the work code shown, totals and page numbers;
 // the pages, the print-out and both exports follow the choices, which are
@@ -62,16 +63,19 @@ public:
 
     // "Print": the print dialog, then the pages it names on its printer.
     void print();
-    // "Export to PDF" and "Export to CSV": ask for a file name and write the
-    // report to it.
+    // "Export to PDF", "Export to CSV" and "Export to Excel (.xlsx)": ask for
+    // a file name and write the report to it.
     void exportToPdf();
     void exportToCsv();
+    void exportToXlsx();
     // Write the report to a file; false when the file cannot be written. A
     // regular file is replaced whole or left as it was; a pipe or a device
     // is written into as it stands. The CSV file is for spreadsheets: UTF-8
-    // with a byte order mark, and no text ever taken for a formula.
+    // with a byte order mark, and no text ever taken for a formula. Each
+    // file says what the report covers under its title.
     bool writePdf(const QString& fileName) const;
     bool writeCsv(const QString& fileName) const;
+    bool writeXlsx(const QString& fileName) const;
 
 protected:
     // Page Up, Page Down, Home and End page through the report.
@@ -95,6 +99,7 @@ private:
     using Fill = void (ReportPreview::*)(QIODevice&) const;
     void fillPdf(QIODevice& device) const;
     void fillCsv(QIODevice& device) const;
+    void fillXlsx(QIODevice& device) const;
     // The reason the file could not be written; nothing when it was.
     std::optional<QString> writeFile(const QString& fileName, Fill fill) const;
     void exportTo(const QString& fileName, Fill fill);

@@ -12,12 +12,12 @@ mode=${1:-everything}
 # Building and running the program.
 packages=(
   cmake make g++ pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev libsqlite3-dev libpq-dev mdbtools-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libsqlite3-dev libpq-dev mdbtools-dev libxlsxwriter-dev
   xvfb xauth fonts-liberation
 )
 # The tests, the benchmarks, the manual page and the package with its checks.
 test_packages=(
-  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql python3
+  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql python3 python3-openpyxl
   asciidoctor dpkg-dev file binutils
   desktop-file-utils appstream lintian man-db groff-base
 )

@@ -137,14 +137,18 @@ ORDER BY h."ID";
 -- finds equal, so each row also carries its place in that order as
 -- hourvane_order: a query that sorts one of these by a column of its own is
 -- sent with hourvane_order as the last key, and the column itself is never
--- shown.
+-- shown. Nor are the employee's and the work code's IDs (hourvane_employee,
+-- hourvane_work_code, Null when the record has gone): the reports group by
+-- them, so that two employees of one name stay two.
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
-       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order
+       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order,
+       en."ID" AS hourvane_employee,
+       w."ID" AS hourvane_work_code
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
@@ -157,7 +161,9 @@ SELECT en."Employee Name" AS "Employee Name",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
-       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order
+       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order,
+       en."ID" AS hourvane_employee,
+       w."ID" AS hourvane_work_code
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"

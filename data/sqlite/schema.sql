@@ -92,13 +92,18 @@ ORDER BY h."ID";
 -- engine's sort keeps rows of equal names in the order it receives them, so
 -- the dates stay in order within each name. "LIMIT -1" (no limit) keeps that
 -- ORDER BY in force: without it the engine drops the ORDER BY of a view that
--- is queried with an ORDER BY of its own.
+-- is queried with an ORDER BY of its own. The last two columns, the
+-- employee's and the work code's IDs (Null when the record has gone), are
+-- never shown: the reports group by them, so that two employees of one name
+-- stay two.
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
-       h."Work Description" AS "Work Description"
+       h."Work Description" AS "Work Description",
+       en."ID" AS hourvane_employee,
+       w."ID" AS hourvane_work_code
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
@@ -111,7 +116,9 @@ SELECT en."Employee Name" AS "Employee Name",
        w."Description" AS "Work Code Description",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
-       h."Work Description" AS "Work Description"
+       h."Work Description" AS "Work Description",
+       en."ID" AS hourvane_employee,
+       w."ID" AS hourvane_work_code
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <QPageSize>
+#include <QProcessEnvironment>
+#include <QString>
 
 namespace hv::reports {
 
@@ -10,5 +12,13 @@ namespace hv::reports {
 // Americas that use it, and the Philippines), and where the locale names no
 // country; A4 everywhere else.
 QPageSize paperForLocale(const QLocale& locale);
+
+// The paper the user's settings ask for when no printer names one, read as
+// the C library reads the paper category: the locale of LC_ALL, else of
+// LC_PAPER, else of LANG (the first that is set and not empty). Under the C
+// or POSIX locale, which says nothing of paper, the system's paper file
+// (/etc/papersize, as paperconf reads it) decides, and without one Letter.
+QPageSize paperForEnvironment(const QProcessEnvironment& environment,
+                              const QString& papersizeFile = QStringLiteral("/etc/papersize"));
 
 }  // namespace hv::reports

@@ -14,11 +14,11 @@ constexpr int kControlHeight = 240;
 const ReportFont kTitleFont{15.75, true, true};
 const ReportFont kHeadingFont{8.25, true, false};
 const ReportFont kDetailFont{8.25, false, false};
-const ReportFont kPeriodFont{9.75, false, false};
+const ReportFont kScopeFont{9.75, false, false};
 
-// The bands the preview adds: the period line under the title, the grand
-// total with a little room above it, and the page footer.
-constexpr int kPeriodHeight = 330;
+// The bands the preview adds: each line of what the report covers under the
+// title, the grand total with a little room above it, and the page footer.
+constexpr int kScopeLineHeight = 330;
 constexpr int kGrandTotalHeight = 480;
 constexpr int kPageFooterHeight = 360;
 
@@ -31,11 +31,17 @@ struct ColumnDesign {
     int headingWidth;
     int fieldWidth;
     FieldFormat format;
+    // For a column that names a record: its hidden key column and the name
+    // of the group of entries whose record has gone.
+    const char* key = nullptr;
+    const char* withoutRecord = nullptr;
 };
 
-const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored};
+const ColumnDesign kEmployee{"Label2", "Employee", "Text1", kEmployeeColumn, 2736, 2736, FieldFormat::AsStored,
+                             "hourvane_employee", "(no employee)"};
 const ColumnDesign kDateWorked{"Label4", "Date Worked", "Text7", "Date Worked", 1440, 1440, FieldFormat::ShortDate};
-const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored};
+const ColumnDesign kWorkCode{"Label5", "Work Code", "Text5", kWorkCodeColumn, 1440, 1440, FieldFormat::AsStored,
+                             "hourvane_work_code", "(no work code)"};
 const ColumnDesign kHours{"Label6", "Hours", "Text3", "Hours", 1008, 1005, FieldFormat::Number};
 const ColumnDesign kWorkDescription{"Label7", "Work Description", "Text6", "Work Description", 3312, 3312,
                                     FieldFormat::AsStored};
@@ -52,7 +58,10 @@ ReportLayout entryReport(const char* name, const char* title, std::initializer_l
     layout.name = QString::fromLatin1(name);
     layout.title = QString::fromLatin1(title);
     // The first column names the groups: the employee, or the work code.
-    layout.groupColumn = QString::fromLatin1(columns.begin()->design.column);
+    const ColumnDesign& group = columns.begin()->design;
+    layout.groupColumn = QString::fromLatin1(group.column);
+    layout.groupKey = QString::fromLatin1(group.key);
+    layout.groupWithoutRecord = QString::fromLatin1(group.withoutRecord);
     layout.reportWidth = kReportWidth;
     layout.margin = kMargin;
 
@@ -135,12 +144,12 @@ ReportLayout decorated(const ReportLayout& layout, const ReportDecoration& decor
     for (const ReportControl& field : layout.fields())
         columnsRight = std::max(columnsRight, field.left + field.width);
 
-    if (!decoration.period.isEmpty()) {
-        ReportSection& header = result.section(SectionKind::ReportHeader);
-        ReportControl line{QStringLiteral("Period"), decoration.period, {}, 144, columnsRight - 144, kControlHeight,
-                           kPeriodFont};
+    ReportSection& header = result.section(SectionKind::ReportHeader);
+    for (qsizetype i = 0; i < decoration.scope.size(); ++i) {
+        ReportControl line{QStringLiteral("Scope%1").arg(i + 1), decoration.scope.at(i), {}, 144, columnsRight - 144,
+                           kControlHeight, kScopeFont};
         line.top = header.height;
-        header.height += kPeriodHeight;
+        header.height += kScopeLineHeight;
         header.controls.append(line);
     }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace hv::reports {
 
@@ -67,8 +68,13 @@ struct ReportLayout {
     int reportWidth = 0;
     int margin = 0;  // top, bottom, left and right alike
     QList<ReportSection> sections;
-    // The column whose equal values make one group for the totals.
+    // The column that names the groups of the totals, the hidden key column
+    // of the record each group is (an employee or a work code: two of one
+    // name are two groups), and the name of the group of the entries whose
+    // record has gone.
     QString groupColumn;
+    QString groupKey;
+    QString groupWithoutRecord;
 
     // The section of a kind; every layout has the five of its design.
     const ReportSection& section(SectionKind kind) const;
@@ -81,10 +87,12 @@ struct ReportLayout {
     int fieldIndex(FieldFormat format) const;
 };
 
-// What the preview adds to a layout: the period under the title, the total
-// bands, page numbers and the print date in the page footer.
+// What the preview adds to a layout: under the title what the report covers
+// (the period and the filters in force, a line each, so that none is ever
+// cut short by another), the total bands, page numbers and the print date in
+// the page footer.
 struct ReportDecoration {
-    QString period;  // empty: no period line
+    QStringList scope;  // empty: no line under the title
     bool totals = false;
     bool pageNumbers = false;
 };

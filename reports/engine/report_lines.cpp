@@ -1,5 +1,6 @@
 #include "reports/engine/report_lines.h"
 
+#include "reports/engine/report_groups.h"
 #include "reports/engine/report_period.h"
 #include "reports/engine/report_rows.h"
 
@@ -15,7 +16,6 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
     const int hoursField = layout.fieldIndex(FieldFormat::Number);
     const int employeeField = layout.fieldIndex(QString::fromLatin1(kEmployeeColumn));
     const int workCodeField = layout.fieldIndex(QString::fromLatin1(kWorkCodeColumn));
-    const int groupField = layout.fieldIndex(layout.groupColumn);
 
     const auto shown = [&](int row) {
         if (options.employee && employeeField >= 0 && rows.text(row, employeeField) != *options.employee)
@@ -34,15 +34,22 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
         subtotal.reset();
     };
 
+    std::vector<int> shownRows;
     for (int row = 0; row < rows.rowCount(); ++row) {
-        if (!shown(row))
-            continue;
+        if (shown(row))
+            shownRows.push_back(row);
+    }
+    const ReportGroups groups(rows, layout, shownRows);
+    int current = -1;
+    for (std::size_t i = 0; i < shownRows.size(); ++i) {
+        const int row = shownRows[groups.order()[i]];
+        const int group = groups.groupOf(groups.order()[i]);
         if (options.totals) {
-            const QString group = groupField >= 0 ? rows.text(row, groupField) : QString();
-            if (subtotal && group != subtotal->group)
+            if (subtotal && group != current)
                 closeGroup();
             if (!subtotal)
-                subtotal = ReportLine{ReportLine::Subtotal, -1, group, {}, {}};
+                subtotal = ReportLine{ReportLine::Subtotal, -1, groups.name(group), {}, {}};
+            current = group;
             if (const std::optional<double> hours = hoursField >= 0 ? hoursOf(rows.value(row, hoursField)) : std::nullopt) {
                 subtotal->hours.add(*hours);
                 grandTotal.add(*hours);

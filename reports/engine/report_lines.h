@@ -22,11 +22,11 @@ struct ReportLine {
     HoursTotal hours;  // a total line's hours
 };
 
-// The lines a report prints under the user's choices: the rows in the data
-// source's order whose date lies in the period and whose employee and work
-// code are the ones chosen, and with totals on, a subtotal after each run of
-// rows with the same name (employee or work code, as the layout groups) and
-// a grand total at the end.
+// The lines a report prints under the user's choices: the rows whose date
+// lies in the period and whose employee and work code are the ones chosen,
+// group by group (one employee or work code each, as the layout groups, in
+// the user's alphabetical order; see ReportGroups), and with totals on, a
+// subtotal after each group and a grand total at the end.
 class ReportLines {
 public:
     ReportLines(const ReportRows& rows, const ReportLayout& layout, const ReportOptions& options);

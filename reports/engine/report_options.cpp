@@ -69,4 +69,22 @@ void ReportOptions::save() const
     kSettings.save(kPageNumbersKey, pageNumbers ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QStringList ReportOptions::scope() const
+{
+    QStringList lines;
+    const QString days = period.describe();
+    if (!days.isEmpty())
+        lines.append(QStringLiteral("Period: ") + days);
+    if (employee)
+        lines.append(QStringLiteral("Employee: ") + filterCaption(*employee));
+    if (workCode)
+        lines.append(QStringLiteral("Work code: ") + filterCaption(*workCode));
+    return lines;
+}
+
+QString ReportOptions::filterCaption(const QString& name)
+{
+    return name.isEmpty() ? QStringLiteral("(none)") : name;
+}
+
 }  // namespace hv::reports

@@ -3,6 +3,7 @@
 #include "reports/engine/report_period.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace hv::reports {
@@ -25,6 +26,13 @@ struct ReportOptions {
     // A saved value that cannot be read counts as its default.
     static ReportOptions load(const QDate& today, Qt::DayOfWeek firstDayOfWeek);
     void save() const;
+
+    // What a printed or exported report says it covers, one line per
+    // choice in force: "Period: ...", "Employee: ...", "Work code: ...".
+    QStringList scope() const;
+    // A filter's name as the user sees it; entries whose employee or work
+    // code has gone have none.
+    static QString filterCaption(const QString& name);
 
     bool operator==(const ReportOptions&) const = default;
 };

@@ -15,6 +15,8 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
     for (const ReportControl& field : fields)
         indexes.push_back(source.fieldIndex(field.column));
 
+    const int key = layout.groupKey.isEmpty() ? -1 : source.keyIndex(layout.groupKey);
+
     ReportRows rows;
     rows.m_columns = static_cast<int>(fields.size());
     while (!source.Eof()) {
@@ -22,6 +24,10 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
             const QVariant value = source.value(indexes[f]);
             rows.m_texts.push_back(display(value, fields[static_cast<qsizetype>(f)].format));
             rows.m_values.push_back(value);
+        }
+        if (key >= 0) {
+            const QVariant id = source.value(key);
+            rows.m_groupKeys.push_back(id.isNull() ? QVariant(QMetaType(QMetaType::LongLong)) : id);
         }
         source.MoveNext();
     }

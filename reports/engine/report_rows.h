@@ -14,7 +14,8 @@ namespace hv::reports {
 
 // The detail lines of a report as the texts its fields show: every row of
 // the data source read once, in its order, each field's column found by name
-// and its value put in the field's display format.
+// and its value put in the field's display format, with the hidden key of
+// the record its group stands for when the data source carries one.
 class ReportRows {
 public:
     ReportRows() = default;
@@ -35,6 +36,14 @@ public:
     const QString& text(int row, int field) const { return m_texts[index(row, field)]; }
     // The value of a detail field in a row as the data source gave it.
     const QVariant& value(int row, int field) const { return m_values[index(row, field)]; }
+    // The ID of the record a row's group stands for (the layout's group
+    // key): Null when the record has gone, invalid when the data source
+    // carries no such key (a database made before it did).
+    QVariant groupKey(int row) const
+    {
+        return m_groupKeys.empty() ? QVariant() : m_groupKeys[static_cast<std::size_t>(row)];
+    }
+    bool hasGroupKeys() const { return !m_groupKeys.empty() || rowCount() == 0; }
 
 private:
     std::size_t index(int row, int field) const
@@ -45,6 +54,7 @@ private:
     int m_columns = 0;
     std::vector<QString> m_texts;
     std::vector<QVariant> m_values;
+    std::vector<QVariant> m_groupKeys;
 };
 
 }  // namespace hv::reports

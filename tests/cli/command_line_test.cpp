@@ -4,6 +4,7 @@
 #include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
+#include "support/xlsx_reader.h"
 
 #include "backup/database_use_lock.h"
 #include "data/connection.h"
@@ -192,6 +193,101 @@ TEST_F(CommandLineTest, HistoryListsTheImportAndUndoTakesItBackWhole)
     const Outcome nothing = inData({QStringLiteral("--undo")});
     EXPECT_EQ(nothing.code, 1);
     EXPECT_EQ(nothing.err, QStringLiteral("There is no change to undo.\n"));
+}
+
+// A file named *.xlsx is a spreadsheet of every entry: each cell read back
+// equals the database's value in its own kind (IDs and hours numbers, dates
+// dates, names texts, a missing name blank), under a bold header row that is
+// frozen and filtered. A text no cell can hold stops the export with the cell
+// named, and the file exported before stays as it was.
+TEST_F(CommandLineTest, ExportToXlsxWritesEveryEntryAsCellsOfItsKind)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QString xlsx = m_scratch.filePath(QStringLiteral("entries.xlsx"));
+    const Outcome run = inData({QStringLiteral("--export"), xlsx});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Exported 2000 entries to '%1'.\n").arg(xlsx));
+
+    QList<QVariantList> stored;
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(live()).constData(), &raw), SQLITE_OK);
+        const data::DatabaseHandle db(raw);
+        sqlite3_stmt* statement = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(raw,
+                                     "SELECT h.ID, e.\"Employee Name\", h.\"Date Worked\", w.Description, h.Hours, "
+                                     "CASE w.Billable WHEN 0 THEN 'No' ELSE 'Yes' END, h.\"Work Description\" "
+                                     "FROM \"Work Hours\" h LEFT JOIN \"Employees Extended\" e ON e.ID = h.Employee "
+                                     "LEFT JOIN \"Work Codes\" w ON w.ID = h.\"Work Code\" ORDER BY h.ID",
+                                     -1, &statement, nullptr),
+                  SQLITE_OK);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            QVariantList row;
+            for (int c = 0; c < 7; ++c) {
+                switch (sqlite3_column_type(statement, c)) {
+                case SQLITE_NULL: row.append(QVariant()); break;
+                case SQLITE_INTEGER:
+                case SQLITE_FLOAT: row.append(sqlite3_column_double(statement, c)); break;
+                default:
+                    row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c))));
+                }
+            }
+            stored.append(row);
+        }
+        sqlite3_finalize(statement);
+    }
+    ASSERT_EQ(stored.size(), 2000);
+
+    const XlsxSheetRead sheet = readXlsx(xlsx);
+    EXPECT_EQ(sheet.freeze, QStringLiteral("A2"));
+    EXPECT_EQ(sheet.filter, QStringLiteral("A1:G2001"));
+    ASSERT_EQ(sheet.rows.size(), 2001);
+    const QStringList header{"ID", "Employee", "Date Worked", "Work Code", "Hours", "Billable", "Work Description"};
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(sheet.at(0, c).value.toString(), header.at(c));
+        EXPECT_TRUE(sheet.at(0, c).bold);
+    }
+    int dates = 0;
+    for (int r = 1; r <= 2000; ++r) {
+        const QVariantList& row = stored.at(r - 1);
+        for (int c = 0; c < 7; ++c) {
+            const XlsxCell cell = sheet.at(r, c);
+            const QVariant& value = row.at(c);
+            const std::string where = "row " + std::to_string(r) + " column " + std::to_string(c);
+            if (value.isNull() || value.toString().isEmpty()) {
+                EXPECT_TRUE(cell.isBlank()) << where;
+            } else if (value.typeId() == QMetaType::Double) {
+                EXPECT_EQ(cell.type, QStringLiteral("n")) << where;
+                EXPECT_EQ(cell.value.toDouble(), value.toDouble()) << where;
+            } else if (c == 2) {
+                ++dates;
+                EXPECT_EQ(cell.type, QStringLiteral("d")) << where;
+                const QString day = value.toString();
+                EXPECT_EQ(cell.value.toString(), day.size() == 10 ? day + QStringLiteral("T00:00:00") : day) << where;
+            } else {
+                EXPECT_EQ(cell.type, QStringLiteral("s")) << where;
+                EXPECT_EQ(cell.value.toString(), value.toString()) << where;
+            }
+        }
+    }
+    EXPECT_EQ(dates, 2000);
+
+    const QByteArray before = bytesOf(xlsx);
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(live()).constData(), &raw);
+        const data::DatabaseHandle db(raw);
+        ASSERT_EQ(sqlite3_exec(raw, "UPDATE \"Work Hours\" SET \"Work Description\" = printf('%.40000c', 'x') WHERE ID = 7",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    const Outcome refused = inData({QStringLiteral("--export"), xlsx});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err, QStringLiteral("Cannot export to '%1': the text in cell G8 is longer than the "
+                                          "32,767 characters a spreadsheet cell holds.\n")
+                               .arg(xlsx));
+    EXPECT_EQ(bytesOf(xlsx), before);
+    EXPECT_EQ(QDir(m_scratch.path()).entryList(QDir::Files).size(), 1);
 }
 
 // Where an export may go: a regular file is replaced in one rename (a hard

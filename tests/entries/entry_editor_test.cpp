@@ -5,6 +5,7 @@
 #include "catalog/work_code_editor.h"
 #include "fixtures/catalog_fixture.h"
 #include "fixtures/database_fixture.h"
+#include "gui/eliding_combo_box.h"
 #include "core/locale_text.h"
 
 #include <QCheckBox>
@@ -109,6 +110,26 @@ TEST_F(EntryEditorTest, OpensEmptyWithTodayAndItsControlsInPlace)
         EXPECT_EQ(order, (QStringList{"PushButton5", "PushButton9", "PushButton6", "DateTimePicker1", "Combo2",
                                       "PushButton3", "PushButton10", "PushButton4", "Text1", "Text3", "PushButton2",
                                       "PushButton1"}));
+    });
+}
+
+// A name too long for its picker ends in "…" where it is cut, is whole in
+// the list and in currentText(), and the picker keeps its own tooltip.
+TEST_F(EntryEditorTest, PickersEndACutNameWithAnEllipsis)
+{
+    const QString longCode = QStringLiteral("Customer support (phone, e-mail and remote sessions)");
+    execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('%1',TRUE)").arg(longCode));
+    open<Form2>({}, [&](Form2& form) {
+        auto* picker = qobject_cast<reports::ElidingComboBox*>(workCode(form));
+        ASSERT_NE(picker, nullptr);
+        picker->setCurrentIndex(picker->findText(longCode));
+        EXPECT_EQ(picker->currentText(), longCode);
+        const QString shown = picker->shownText();
+        ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_TRUE(longCode.startsWith(shown.chopped(1))) << shown.toStdString();
+        EXPECT_EQ(picker->toolTip(), QStringLiteral("Double click to edit contact"));
+        picker->setCurrentIndex(picker->findText(QStringLiteral("Design")));
+        EXPECT_EQ(picker->shownText(), QStringLiteral("Design"));
     });
 }
 

@@ -7,6 +7,8 @@
 #include "reports/report_chooser.h"
 #include "reports/engine/report_lines.h"
 #include "reports/report_preview.h"
+#include "reports/engine/hours_total.h"
+#include "support/xlsx_reader.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,6 +71,28 @@ QList<QStringList> readCsv(const QString& path, bool* byteOrderMark = nullptr)
     return records;
 }
 
+// A report's CSV file split at its first empty record: the lines that say
+// what the report covers, then the header row and the records under it.
+struct ReportCsv {
+    QStringList preamble;
+    QList<QStringList> records;
+};
+
+ReportCsv readReportCsv(const QString& path, bool* byteOrderMark = nullptr)
+{
+    ReportCsv csv;
+    QList<QStringList> all = readCsv(path, byteOrderMark);
+    while (!all.isEmpty() && all.first() != QStringList{QString()}) {
+        EXPECT_EQ(all.first().size(), 1);
+        csv.preamble.append(all.takeFirst().join(QLatin1Char(',')));
+    }
+    EXPECT_FALSE(all.isEmpty()) << "no empty record before the header";
+    if (!all.isEmpty())
+        all.removeFirst();
+    csv.records = all;
+    return csv;
+}
+
 class ReportChoicesTest : public ReportsTest {
 protected:
     // One value straight from the database file, beside the program's dialect.
@@ -124,7 +148,37 @@ void PrintTo(const ChoicesCase& c, std::ostream* out)
     *out << c.entry << " " << (c.employee ? c.employee : "") << (c.workCode ? c.workCode : "");
 }
 
-class ReportChoicesCaseTest : public ReportChoicesTest, public ::testing::WithParamInterface<ChoicesCase> {};
+class ReportChoicesCaseTest : public ReportChoicesTest, public ::testing::WithParamInterface<ChoicesCase> {
+protected:
+    // The case's choices, with totals on.
+    static ReportOptions optionsOf(const ChoicesCase& c)
+    {
+        ReportOptions options;
+        options.period = {c.from, c.to};
+        options.quickPeriod = options.period.isAllDates() ? QuickPeriod::AllDates : QuickPeriod::Custom;
+        if (c.employee)
+            options.employee = QString::fromLatin1(c.employee);
+        if (c.workCode)
+            options.workCode = QString::fromLatin1(c.workCode);
+        options.totals = true;
+        return options;
+    }
+
+    // The rows of the case's view that the choices keep, as a FROM clause.
+    static QString fromOf(const ChoicesCase& c)
+    {
+        QString where = QStringLiteral(" WHERE 1=1");
+        if (c.employee)
+            where += QStringLiteral(" AND \"Employee Name\"='%1'").arg(QLatin1String(c.employee));
+        if (c.workCode)
+            where += QStringLiteral(" AND \"Work Code Description\"='%1'").arg(QLatin1String(c.workCode));
+        if (c.from.isValid())
+            where += QStringLiteral(" AND \"Date Worked\">='%1'").arg(c.from.toString(Qt::ISODate));
+        if (c.to.isValid())
+            where += QStringLiteral(" AND \"Date Worked\"<='%1'").arg(c.to.toString(Qt::ISODate));
+        return QStringLiteral(" FROM \"%1\"").arg(QLatin1String(c.view)) + where;
+    }
+};
 
 // The exported CSV holds exactly the entries the database holds for the same
 // choices, with their subtotals and a grand total equal to the database's
@@ -134,39 +188,27 @@ TEST_P(ReportChoicesCaseTest, PeriodFiltersAndTotalsReadBackFromPdfAndCsv)
 {
     const ChoicesCase& c = GetParam();
     addSpreadEntries();
-    ReportOptions options;
-    options.period = {c.from, c.to};
-    options.quickPeriod = options.period.isAllDates() ? QuickPeriod::AllDates : QuickPeriod::Custom;
-    if (c.employee)
-        options.employee = QString::fromLatin1(c.employee);
-    if (c.workCode)
-        options.workCode = QString::fromLatin1(c.workCode);
-    options.totals = true;
+    const ReportOptions options = optionsOf(c);
     const QString pdf = m_output.filePath(QStringLiteral("choices.pdf"));
     const QString csv = m_output.filePath(QStringLiteral("choices.csv"));
     exportWith(QString::fromLatin1(c.entry), options, pdf, csv);
 
-    QString where = QStringLiteral(" WHERE 1=1");
-    if (c.employee)
-        where += QStringLiteral(" AND \"Employee Name\"='%1'").arg(QLatin1String(c.employee));
-    if (c.workCode)
-        where += QStringLiteral(" AND \"Work Code Description\"='%1'").arg(QLatin1String(c.workCode));
-    if (c.from.isValid())
-        where += QStringLiteral(" AND \"Date Worked\">='%1'").arg(c.from.toString(Qt::ISODate));
-    if (c.to.isValid())
-        where += QStringLiteral(" AND \"Date Worked\"<='%1'").arg(c.to.toString(Qt::ISODate));
-    const QString from = QStringLiteral(" FROM \"%1\"").arg(QLatin1String(c.view)) + where;
+    const QString from = fromOf(c);
     const int entries = scalar(QStringLiteral("SELECT count(*)") + from).toInt();
     const double sum = scalar(QStringLiteral("SELECT total(\"Hours\")") + from).toDouble();
     const int groups = scalar(QStringLiteral("SELECT count(DISTINCT \"%1\")").arg(QLatin1String(c.groupColumn)) + from).toInt();
     ASSERT_GT(entries, 0);
 
     bool mark = false;
-    const QList<QStringList> records = readCsv(csv, &mark);
+    const ReportCsv file = readReportCsv(csv, &mark);
+    const QList<QStringList>& records = file.records;
     EXPECT_TRUE(mark);
+    EXPECT_EQ(file.preamble, QStringList(QString::fromLatin1(c.entry)) + options.scope());
     ASSERT_FALSE(records.isEmpty());
     const QStringList header = records.first();
-    EXPECT_EQ(header.last(), QStringLiteral("Total"));
+    ASSERT_GE(header.size(), 2);
+    EXPECT_EQ(header.mid(header.size() - 2), QStringList({QStringLiteral("Total"), QStringLiteral("Total Hours")}));
+    const qsizetype totalColumn = header.size() - 2;
     const qsizetype dateColumn = header.indexOf(QStringLiteral("Date Worked"));
     const qsizetype hoursColumn = header.indexOf(QStringLiteral("Hours"));
     const qsizetype employeeColumn = header.indexOf(QStringLiteral("Employee"));
@@ -177,7 +219,8 @@ TEST_P(ReportChoicesCaseTest, PeriodFiltersAndTotalsReadBackFromPdfAndCsv)
     for (qsizetype r = 1; r < records.size(); ++r) {
         const QStringList& record = records.at(r);
         ASSERT_EQ(record.size(), header.size()) << r;
-        if (record.last().isEmpty()) {
+        if (record.at(totalColumn).isEmpty()) {
+            EXPECT_TRUE(record.last().isEmpty());
             ++entryRecords;
             const QDate date = QDate::fromString(record.at(dateColumn), Qt::ISODate);
             EXPECT_TRUE(date.isValid()) << record.at(dateColumn).toStdString();
@@ -185,25 +228,29 @@ TEST_P(ReportChoicesCaseTest, PeriodFiltersAndTotalsReadBackFromPdfAndCsv)
             if (c.employee) {
                 EXPECT_EQ(record.at(employeeColumn), QString::fromLatin1(c.employee));
             }
-        } else if (record.last() == QStringLiteral("Subtotal")) {
-            ++subtotals;
-            subtotalSum += record.at(hoursColumn).toDouble();
         } else {
-            EXPECT_EQ(record.last(), QStringLiteral("Grand total"));
-            EXPECT_EQ(r, records.size() - 1);
+            // A total line keeps the hours column free for the entries.
+            EXPECT_TRUE(record.at(hoursColumn).isEmpty()) << r;
+            if (record.at(totalColumn) == QStringLiteral("Subtotal")) {
+                ++subtotals;
+                subtotalSum += record.last().toDouble();
+            } else {
+                EXPECT_EQ(record.at(totalColumn), QStringLiteral("Grand total"));
+                EXPECT_EQ(r, records.size() - 1);
+            }
         }
     }
     EXPECT_EQ(entryRecords, entries);
     EXPECT_EQ(subtotals, groups);
-    const QString grandTotal = records.last().at(hoursColumn);
+    const QString grandTotal = records.last().last();
     EXPECT_NEAR(grandTotal.toDouble(), sum, 1e-9);
     EXPECT_NEAR(subtotalSum, sum, 1e-9);
 
     const QList<PdfPage> pages = readPdf(pdf);
     ASSERT_FALSE(pages.isEmpty());
-    if (!options.period.isAllDates()) {
-        EXPECT_TRUE(pages.first().text.contains(QStringLiteral("Period: ") + options.period.describe()));
-    }
+    // Under the title, what the report covers.
+    for (const QString& line : options.scope())
+        EXPECT_TRUE(pages.first().text.contains(line)) << line.toStdString();
     int printedSubtotals = 0;
     for (const PdfPage& page : pages)
         printedSubtotals += page.text.count(QStringLiteral("Total for "));
@@ -218,6 +265,104 @@ TEST_P(ReportChoicesCaseTest, PeriodFiltersAndTotalsReadBackFromPdfAndCsv)
             shownTotal = word.text;
     }
     EXPECT_EQ(shownTotal, grandTotal);
+}
+
+// The spreadsheet: the title and what the report covers above a bold header
+// row that is frozen and filtered, then exactly the database's entries for
+// the choices, each value of its kind (names and texts as texts, dates as
+// dates, hours as numbers), and each total on a bold line of its own with
+// its exact hours in the "Total Hours" column, so that the hours column sums
+// the entries alone.
+TEST_P(ReportChoicesCaseTest, SpreadsheetCellsMatchTheDatabase)
+{
+    const ChoicesCase& c = GetParam();
+    addSpreadEntries();
+    const ReportOptions options = optionsOf(c);
+    const QString xlsx = m_output.filePath(QStringLiteral("choices.xlsx"));
+    openChooser([&](Form4& chooser) {
+        preview(chooser, QString::fromLatin1(c.entry), [&](ReportPreview& shown) {
+            shown.setOptions(options);
+            EXPECT_TRUE(shown.writeXlsx(xlsx));
+        });
+    });
+    // Through the program's own dialect, whose names stand in brackets.
+    const QString from = fromOf(c).replace(QRegularExpression(QStringLiteral("\"([^\"]*)\"")), QStringLiteral("[\\1]"));
+    const QList<QVariantList> expected =
+        rows(QStringLiteral("SELECT [Employee Name], [Date Worked], [Work Code Description], [Hours], [Work Description]")
+             + from + QStringLiteral(" ORDER BY [%1]").arg(QLatin1String(c.groupColumn)));
+    ASSERT_FALSE(expected.isEmpty());
+    // The database's column of each heading.
+    const QStringList columns{QStringLiteral("Employee"), QStringLiteral("Date Worked"), QStringLiteral("Work Code"),
+                              QStringLiteral("Hours"), QStringLiteral("Work Description")};
+
+    const XlsxSheetRead sheet = readXlsx(xlsx);
+    EXPECT_EQ(sheet.name, QString::fromLatin1(c.entry));
+    const QStringList preamble = QStringList(QString::fromLatin1(c.entry)) + options.scope();
+    for (int r = 0; r < preamble.size(); ++r) {
+        EXPECT_EQ(sheet.at(r, 0).value.toString(), preamble.at(r));
+        EXPECT_TRUE(sheet.at(r, 0).bold) << r;
+    }
+    const int headerRow = static_cast<int>(preamble.size()) + 1;
+    EXPECT_TRUE(sheet.at(headerRow - 1, 0).isBlank());
+    EXPECT_EQ(sheet.freeze, QStringLiteral("A%1").arg(headerRow + 2));
+    EXPECT_EQ(sheet.filter, QStringLiteral("A%1:G%2").arg(headerRow + 1).arg(sheet.rows.size()));
+    QStringList header;
+    for (int col = 0; col < 7; ++col) {
+        header.append(sheet.at(headerRow, col).value.toString());
+        EXPECT_TRUE(sheet.at(headerRow, col).bold) << col;
+    }
+    EXPECT_EQ(header.mid(5), QStringList({QStringLiteral("Total"), QStringLiteral("Total Hours")}));
+    const qsizetype hoursColumn = header.indexOf(QStringLiteral("Hours"));
+    ASSERT_GE(hoursColumn, 0);
+
+    int entry = 0;
+    int subtotals = 0;
+    double hoursColumnSum = 0;
+    reports::HoursTotal group;
+    reports::HoursTotal grand;
+    for (int r = headerRow + 1; r < sheet.rows.size(); ++r) {
+        const XlsxCell kind = sheet.at(r, 5);
+        if (kind.isBlank()) {
+            ASSERT_LT(entry, expected.size()) << "more entries than the database has";
+            const QVariantList& row = expected.at(entry++);
+            for (int col = 0; col < 5; ++col) {
+                const XlsxCell cell = sheet.at(r, col);
+                const QVariant stored = row.at(columns.indexOf(header.at(col)));
+                EXPECT_FALSE(cell.bold);
+                if (header.at(col) == u"Date Worked") {
+                    EXPECT_EQ(cell.type, QStringLiteral("d")) << r;
+                    EXPECT_EQ(cell.value.toString(), stored.toDate().toString(Qt::ISODate) + QStringLiteral("T00:00:00"));
+                } else if (col == hoursColumn) {
+                    EXPECT_EQ(cell.type, QStringLiteral("n")) << r;
+                    EXPECT_EQ(cell.value.toDouble(), stored.toDouble()) << r;
+                    hoursColumnSum += cell.value.toDouble();
+                    group.add(stored.toDouble());
+                    grand.add(stored.toDouble());
+                } else {
+                    EXPECT_EQ(cell.type, QStringLiteral("s")) << r << " " << col;
+                    EXPECT_EQ(cell.value.toString(), stored.toString()) << r << " " << col;
+                }
+            }
+            EXPECT_TRUE(sheet.at(r, 6).isBlank());
+            continue;
+        }
+        EXPECT_TRUE(kind.bold && sheet.at(r, 6).bold) << r;
+        EXPECT_TRUE(sheet.at(r, static_cast<int>(hoursColumn)).isBlank()) << r;
+        EXPECT_EQ(sheet.at(r, 6).type, QStringLiteral("n")) << r;
+        const QString total = text::numberToSqlText(sheet.at(r, 6).value.toDouble());
+        if (kind.value == QStringLiteral("Subtotal")) {
+            ++subtotals;
+            EXPECT_EQ(total, group.toPlainText()) << r;
+            group = {};
+        } else {
+            EXPECT_EQ(kind.value, QStringLiteral("Grand total"));
+            EXPECT_EQ(r, sheet.rows.size() - 1);
+            EXPECT_EQ(total, grand.toPlainText());
+        }
+    }
+    EXPECT_EQ(entry, expected.size());
+    EXPECT_EQ(subtotals, scalar(QStringLiteral("SELECT count(DISTINCT \"%1\")").arg(QLatin1String(c.groupColumn)) + fromOf(c)).toInt());
+    EXPECT_NEAR(hoursColumnSum, scalar(QStringLiteral("SELECT total(\"Hours\")") + fromOf(c)).toDouble(), 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,11 +389,11 @@ TEST_F(ReportChoicesTest, TotalsAreExactDecimals)
     const QString pdf = m_output.filePath(QStringLiteral("exact.pdf"));
     const QString csv = m_output.filePath(QStringLiteral("exact.csv"));
     exportWith(QStringLiteral("Billable Hours by Employee"), options, pdf, csv);
-    const QList<QStringList> records = readCsv(csv);
+    const QList<QStringList> records = readReportCsv(csv).records;
     ASSERT_EQ(records.size(), 5);
-    EXPECT_EQ(records.at(3), QStringList({QStringLiteral("Anna Berg"), {}, {}, QStringLiteral("0.3"), {},
-                                          QStringLiteral("Subtotal")}));
-    EXPECT_EQ(records.at(4), QStringList({{}, {}, {}, QStringLiteral("0.3"), {}, QStringLiteral("Grand total")}));
+    EXPECT_EQ(records.at(3), QStringList({QStringLiteral("Anna Berg"), {}, {}, {}, {}, QStringLiteral("Subtotal"),
+                                          QStringLiteral("0.3")}));
+    EXPECT_EQ(records.at(4), QStringList({{}, {}, {}, {}, {}, QStringLiteral("Grand total"), QStringLiteral("0.3")}));
     const QString text = readPdf(pdf).first().text;
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Total for Anna Berg +0\\.3\\b")))) << text.toStdString();
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Grand total +0\\.3\\b")))) << text.toStdString();
@@ -266,7 +411,9 @@ TEST_F(ReportChoicesTest, CsvCarriesIsoDatesDecimalPointsAndQuotedTexts)
     const QString pdf = m_output.filePath(QStringLiteral("plain.pdf"));
     const QString csv = m_output.filePath(QStringLiteral("plain.csv"));
     exportWith(QStringLiteral("Billable Hours by Employee"), ReportOptions{}, pdf, csv);
-    const QList<QStringList> records = readCsv(csv);
+    const ReportCsv file = readReportCsv(csv);
+    EXPECT_EQ(file.preamble, QStringList(QStringLiteral("Billable Hours by Employee")));
+    const QList<QStringList>& records = file.records;
     ASSERT_EQ(records.size(), 3);
     EXPECT_EQ(records.at(0), QStringList({QStringLiteral("Employee"), QStringLiteral("Date Worked"),
                                           QStringLiteral("Work Code"), QStringLiteral("Hours"),
@@ -318,6 +465,46 @@ TEST_F(ReportChoicesTest, AFullDeviceIsReportedWithTheSystemsReason)
     EXPECT_TRUE(text.endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC)) + QStringLiteral(").")))
         << text.toStdString();
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
+}
+
+// A filtered page says so: under the title, each choice in force on a line
+// of its own at the title's left edge, above the column headings.
+TEST_F(ReportChoicesTest, ThePageSaysWhatItCoversUnderTheTitle)
+{
+    addSpreadEntries();
+    ReportOptions options;
+    options.quickPeriod = QuickPeriod::Custom;
+    options.period = {QDate(2026, 2, 1), QDate(2026, 3, 31)};
+    options.employee = QStringLiteral("Anna Berg");
+    options.workCode = QStringLiteral("Billable design");
+    const QString pdf = m_output.filePath(QStringLiteral("scope.pdf"));
+    exportWith(QStringLiteral("Billable Hours by Employee"), options, pdf, m_output.filePath(QStringLiteral("s.csv")));
+    const QList<PdfPage> pages = readPdf(pdf);
+    ASSERT_FALSE(pages.isEmpty());
+    const QStringList expected{QStringLiteral("Period: ") + options.period.describe(),
+                               QStringLiteral("Employee: Anna Berg"), QStringLiteral("Work code: Billable design")};
+    EXPECT_EQ(options.scope(), expected);
+    double above = 0;  // the title's top
+    double headings = 0;
+    for (const PdfWord& word : pages.first().words) {
+        if (word.text == QStringLiteral("Billable") && above == 0)
+            above = word.box.top();
+        if (word.text == QStringLiteral("Date") && headings == 0)
+            headings = word.box.top();
+    }
+    for (const QString& line : expected) {
+        const QString first = line.section(QLatin1Char(' '), 0, 0);
+        const auto word = std::find_if(pages.first().words.begin(), pages.first().words.end(), [&](const PdfWord& w) {
+            return w.text == first && qAbs(w.box.left() - (72.0 + 144 / 20.0)) < 1.0;
+        });
+        ASSERT_NE(word, pages.first().words.end()) << line.toStdString();
+        EXPECT_GT(word->box.top(), above) << line.toStdString();
+        EXPECT_LT(word->box.top(), headings) << line.toStdString();
+        EXPECT_TRUE(pages.first().text.contains(line)) << line.toStdString();
+        above = word->box.top();
+    }
+    for (const PdfPage& page : pages.mid(1))
+        EXPECT_FALSE(page.text.contains(QStringLiteral("Employee: "))) << "only under the title, once";
 }
 
 // Page numbers and the print date stand in the footer of every page, below

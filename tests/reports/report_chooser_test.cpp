@@ -5,6 +5,7 @@
 #include "gui/window_pointer.h"
 #include "reports/report_chooser.h"
 #include "reports/report_preview.h"
+#include "reports/engine/report_lines.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -31,7 +32,8 @@ TEST_F(ReportsTest, ChooserOffersTheThreeReportsWithNothingChosen)
         EXPECT_EQ(combo->objectName(), QStringLiteral("Combo1"));
         EXPECT_EQ(combo->parentWidget(), frame);
         EXPECT_EQ(combo->geometry(), twips::rect(240, 300, 7335, 345));
-        EXPECT_FALSE(combo->isEditable());
+        EXPECT_TRUE(combo->isEditable());
+        EXPECT_TRUE(combo->currentText().isEmpty());
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)
             items.append(combo->itemText(i));
@@ -149,6 +151,46 @@ INSTANTIATE_TEST_SUITE_P(Reports, MissingQueryTest,
                                            MissingQueryCase{"Non-Billable Hours by Employee", "Non Billable Hours",
                                                             {140, 148, 150}}));
 
+// The box takes typing: "Print Preview" opens the report whose entry the
+// typed text is, letter for letter, and does nothing at all for any other
+// text; what was typed never joins the list.
+struct TypedCase {
+    const char* typed;
+    const char* opens;  // the preview's title; nullptr: nothing opens
+};
+
+void PrintTo(const TypedCase& c, std::ostream* out)
+{
+    *out << '"' << c.typed << '"';
+}
+
+class TypedReportTest : public ReportsTest, public ::testing::WithParamInterface<TypedCase> {};
+
+TEST_P(TypedReportTest, PrintPreviewOpensOnlyTheReportTypedLetterForLetter)
+{
+    QString opened;
+    openChooser([&](Form4& form) {
+        QComboBox* combo = form.reportType();
+        combo->setFocus();
+        QTest::keyClicks(combo, QString::fromUtf8(GetParam().typed));
+        EXPECT_EQ(combo->currentText(), QString::fromUtf8(GetParam().typed));
+        QTest::keyClick(combo, Qt::Key_Return);
+        m_ui.onNextModal([&](QDialog& dialog) { opened = dialog.windowTitle(); });
+        press(form, QStringLiteral("PushButton1"));
+        EXPECT_EQ(combo->count(), kEntries.size());
+        EXPECT_TRUE(form.isVisible());
+    });
+    EXPECT_EQ(opened, GetParam().opens ? QString::fromLatin1(GetParam().opens) : QString());
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, TypedReportTest,
+    ::testing::Values(TypedCase{"Billable Hours by Project", "Billable Hours by Project"},
+                      TypedCase{"Non-Billable Hours by Employee", "Non-Billable Hours by Employee"},
+                      TypedCase{"billable hours by project", nullptr}, TypedCase{"Billable Hours by Project ", nullptr},
+                      TypedCase{"Billable", nullptr}, TypedCase{"", nullptr}));
+
 // The chooser's queries sort by name (or work code) only; within each name
 // the rows still come in date order, then in the order they were entered,
 // however the entries were written.
@@ -212,6 +254,53 @@ INSTANTIATE_TEST_SUITE_P(
                                          GroupOrderCase{"select * from [Non Billable Hours] order by [Employee "
                                                         "Name]",
                                                         0})));
+
+// Groups are records, not names: two employees of one display name are two
+// groups with two totals, the entries of an employee who has gone are one
+// group of their own ("(no employee)", last), and the groups follow the
+// user's alphabetical order ("Łukasz" before "Tom"), on either engine.
+class RecordGroupsTest : public ReportsTest, public ::testing::WithParamInterface<std::tuple<Backend, const char*>> {
+protected:
+    RecordGroupsTest() : ReportsTest(std::get<0>(GetParam())) {}
+};
+
+TEST_P(RecordGroupsTest, SameNamedEmployeesAreTwoGroupsAndTheGoneOneGroupLast)
+{
+    const QString entry = QString::fromLatin1(std::get<1>(GetParam()));
+    const QString code = entry.startsWith(QStringLiteral("Billable")) ? QStringLiteral("Billable support")
+                                                                       : QStringLiteral("Internal meeting");
+    // "Tom Smith" twice: the second has the whole name as the first name.
+    addEntries({{QStringLiteral("Tom"), QStringLiteral("Smith"), code, QStringLiteral("2026-01-06"), 82.5, {}},
+                {QStringLiteral("Tom Smith"), QString(), code, QStringLiteral("2026-01-07"), 838, {}},
+                {QStringLiteral("anna"), QStringLiteral("Berg"), code, QStringLiteral("2026-01-05"), 1.5, {}},
+                {QStringLiteral("Tom"), QStringLiteral("Smith"), code, QStringLiteral("2026-01-08"), 0.25, {}},
+                {QString::fromUtf8("Łukasz"), QString::fromUtf8("Żółć"), code, QStringLiteral("2026-01-09"), 2, {}},
+                {QStringLiteral("Gone"), QStringLiteral("Away"), code, QStringLiteral("2026-01-02"), 3, {}}});
+    // An employee deleted with the entries kept.
+    rawSql(QStringLiteral("DELETE FROM \"Employees\" WHERE \"First Name\" = 'Gone';"));
+
+    QStringList totals;
+    openChooser([&](Form4& chooser) {
+        preview(chooser, entry, [&](reports::ReportPreview& shown) {
+            reports::ReportOptions options;
+            options.totals = true;
+            shown.setOptions(options);
+            for (int i = 0; i < shown.lines().count(); ++i) {
+                const reports::ReportLine& line = shown.lines().at(i);
+                if (line.kind != reports::ReportLine::Entry)
+                    totals.append(line.label + QLatin1Char(' ') + line.hours.toPlainText());
+            }
+        });
+    });
+    EXPECT_EQ(totals, QStringList({QStringLiteral("Total for anna Berg 1.5"),
+                                   QString::fromUtf8("Total for Łukasz Żółć 2"), QStringLiteral("Total for Tom Smith 82.75"),
+                                   QStringLiteral("Total for Tom Smith 838"), QStringLiteral("Total for (no employee) 3"),
+                                   QStringLiteral("Grand total 927.25")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, RecordGroupsTest,
+                         ::testing::Combine(backends(), ::testing::Values("Billable Hours by Employee",
+                                                                          "Non-Billable Hours by Employee")));
 
 }  // namespace
 }  // namespace hv::test

@@ -8,7 +8,9 @@
 #include "reports/report_chooser.h"
 #include "reports/report_page_view.h"
 #include "reports/report_preview.h"
+#include "reports/optional_date_edit.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -174,6 +176,54 @@ TEST_F(ReportPreviewTest, ALongNameLeavesThePreviewAsNarrowAsShortNames)
         shown.hide();
     });
 }
+
+// On a small screen or at a large scaling the choices wrap onto further
+// rows: the preview fits the screen, less a panel, with every button, box
+// and check box inside it and room left for the page.
+struct ScreenCase {
+    const char* name;
+    QSize logical;  // the screen in device-independent pixels
+};
+
+void PrintTo(const ScreenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PreviewFitTest : public ReportPreviewTest, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(PreviewFitTest, EveryControlIsInsideTheScreen)
+{
+    addRows(3);
+    const QSize available = GetParam().logical - QSize(0, 40);
+    withPreview([&](reports::ReportPreview& shown) {
+        shown.resize(available);
+        shown.show();
+        QCoreApplication::processEvents();
+        EXPECT_LE(shown.width(), available.width());
+        EXPECT_LE(shown.height(), available.height());
+        int controls = 0;
+        for (QWidget* control : shown.findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QComboBox*>(control)
+                && !qobject_cast<reports::OptionalDateEdit*>(control))
+                continue;
+            if (control->window() != &shown)
+                continue;
+            ++controls;
+            const QRect place(control->mapTo(&shown, QPoint()), control->size());
+            EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+            EXPECT_TRUE(shown.rect().contains(place)) << control->objectName().toStdString();
+        }
+        EXPECT_GE(controls, 15);
+        EXPECT_GE(shown.findChild<QWidget*>(QStringLiteral("PageArea"))->height(), 150);
+        shown.hide();
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, PreviewFitTest,
+                         ::testing::Values(ScreenCase{"Laptop1366x768At125", QSize(1093, 614)},
+                                           ScreenCase{"FullHd1920x1080At200", QSize(960, 540)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The report reads its data source when shown: one that lacks a bound column
 // or is closed raises a run-time error and shows nothing.

@@ -3,6 +3,8 @@
 #include "reports/engine/report_layout.h"
 #include "reports/engine/report_period.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <vector>
@@ -125,15 +127,72 @@ INSTANTIATE_TEST_SUITE_P(
                       PaperCase{QLocale::Japanese, QLocale::Japan, QPageSize::A4},
                       PaperCase{QLocale::English, QLocale::Australia, QPageSize::A4}));
 
+// The paper without a printer, from the variables the C library reads for
+// it, and from the system's paper file under the C locale.
+struct PaperEnvironmentCase {
+    const char* name;
+    const char* lcAll;
+    const char* lcPaper;
+    const char* lang;
+    const char* papersize;  // the paper file's text; nullptr: no file
+    QPageSize::PageSizeId paper;
+};
+
+void PrintTo(const PaperEnvironmentCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PaperEnvironmentTest : public ::testing::TestWithParam<PaperEnvironmentCase> {};
+
+TEST_P(PaperEnvironmentTest, FollowsThePaperLocaleOrThePaperFile)
+{
+    const PaperEnvironmentCase& c = GetParam();
+    QProcessEnvironment environment;
+    const std::pair<const char*, const char*> variables[] = {{"LC_ALL", c.lcAll}, {"LC_PAPER", c.lcPaper}, {"LANG", c.lang}};
+    for (const auto& [variable, value] : variables) {
+        if (value)
+            environment.insert(QString::fromLatin1(variable), QString::fromLatin1(value));
+    }
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("papersize"));
+    if (c.papersize) {
+        QFile paper(file);
+        ASSERT_TRUE(paper.open(QIODevice::WriteOnly));
+        paper.write(c.papersize);
+    }
+    EXPECT_EQ(reports::paperForEnvironment(environment, file).id(), c.paper);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variables, PaperEnvironmentTest,
+    ::testing::Values(
+        PaperEnvironmentCase{"EnglishWithGermanFormats", nullptr, "de_DE.UTF-8", "en_US.UTF-8", "letter\n", QPageSize::A4},
+        PaperEnvironmentCase{"LangAlone", nullptr, nullptr, "en_US.UTF-8", "a4\n", QPageSize::Letter},
+        PaperEnvironmentCase{"LangGerman", nullptr, nullptr, "de_DE.UTF-8", nullptr, QPageSize::A4},
+        PaperEnvironmentCase{"LcAllOverridesTheRest", "en_CA.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8", nullptr,
+                             QPageSize::Letter},
+        PaperEnvironmentCase{"EmptyLcAllCountsAsUnset", "", "fr_FR.UTF-8", "en_US.UTF-8", nullptr, QPageSize::A4},
+        PaperEnvironmentCase{"ModifierAndCodeset", nullptr, "de_AT.ISO-8859-15@euro", nullptr, nullptr, QPageSize::A4},
+        PaperEnvironmentCase{"CUtf8ReadsThePaperFile", nullptr, nullptr, "C.UTF-8", "# the system's paper\n\na4\n",
+                             QPageSize::A4},
+        PaperEnvironmentCase{"PosixReadsThePaperFile", nullptr, nullptr, "POSIX", "Letter\n", QPageSize::Letter},
+        PaperEnvironmentCase{"PaperInCReadsThePaperFile", nullptr, "C", "en_US.UTF-8", "a5\n", QPageSize::A5},
+        PaperEnvironmentCase{"NothingSetReadsThePaperFile", nullptr, nullptr, nullptr, "a4", QPageSize::A4},
+        PaperEnvironmentCase{"CWithoutAPaperFile", nullptr, nullptr, "C", nullptr, QPageSize::Letter},
+        PaperEnvironmentCase{"CWithAnUnknownPaper", nullptr, nullptr, "C", "napkin\n", QPageSize::Letter}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The additions go to a copy: the designed layout, shared by every preview,
 // keeps its five bands as they were.
 TEST(ReportLayoutTest, DecoratingLeavesTheDesignAsItWas)
 {
     using reports::SectionKind;
     const reports::ReportLayout& design = reports::rptBillableHoursByEmployee();
-    const reports::ReportLayout plus = reports::decorated(design, {QStringLiteral("Period: all"), true, true});
+    const reports::ReportLayout plus = reports::decorated(
+        design, {{QStringLiteral("Period: all"), QStringLiteral("Employee: Tom Smith")}, true, true});
     EXPECT_EQ(plus.sections.size(), 7);
-    EXPECT_EQ(plus.section(SectionKind::ReportHeader).controls.size(), 2);
+    EXPECT_EQ(plus.section(SectionKind::ReportHeader).controls.size(), 3);
     EXPECT_EQ(plus.section(SectionKind::PageFooter).controls.size(), 2);
 
     EXPECT_EQ(design.sections.size(), 5);
