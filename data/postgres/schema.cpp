@@ -9,6 +9,7 @@ namespace hv::data {
 // from it at build time).
 extern const char* const kServerSchemaText;
 extern const char* const kServerJournalText;
+extern const char* const kServerReportViewsText;
 
 namespace {
 
@@ -49,7 +50,7 @@ int ServerSchema::version()
 
 QByteArray ServerSchema::script()
 {
-    return QByteArray(kServerSchemaText) + QByteArray(kServerJournalText);
+    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText);
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -134,7 +135,7 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
     // two programs connecting at once from doing it side by side.
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
-                          + QByteArray(kServerJournalText));
+                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText));
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "

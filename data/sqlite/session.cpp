@@ -16,6 +16,7 @@ namespace hv::data {
 // The text of journal.sql, compiled in (journal_text.cpp is made from it at
 // build time).
 extern const char* const kSqliteJournalText;
+extern const char* const kSqliteReportViewsText;
 
 namespace {
 
@@ -200,6 +201,8 @@ void SqliteSession::upgrade()
         // Another copy of the program may have done it meanwhile.
         if (userVersion(db) < format::kUserVersion) {
             run(kSqliteJournalText);
+            // The report queries of version 2 carry the records' IDs.
+            run(kSqliteReportViewsText);
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
         }
         run("COMMIT");

@@ -231,16 +231,23 @@ TEST_P(Journal, AFreshDatabaseHasNothingToUndo)
 INSTANTIATE_TEST_SUITE_P(Backends, Journal, backends(), backendName);
 
 // A database file as the program of version 1 made it: the tables and
-// queries, no journal.
+// queries, no journal, and report queries without the records' IDs (here
+// stand-ins of one column).
 void makeVersionOneFile(const QString& path)
 {
     QFile::remove(path);
     QProcess tool;
-    tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE), {QStringLiteral(HOURVANE_SCHEMA_SQL), path});
+    tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE),
+               {QStringLiteral(HOURVANE_SCHEMA_SQL), QStringLiteral(HOURVANE_REPORT_VIEWS_SQL), path});
     ASSERT_TRUE(tool.waitForFinished(60000));
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     const data::DatabaseHandle raw = openRawDatabase(path);
-    ASSERT_EQ(sqlite3_exec(raw.get(), "PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw.get(),
+                           "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\";"
+                           "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\";"
+                           "PRAGMA user_version = 1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
 }
 
 int userVersionOf(const QString& path)
@@ -280,6 +287,12 @@ TEST(JournalUpgrade, AVersionOneFileGainsTheJournalOnceAfterABackup)
         EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
     }
     EXPECT_EQ(userVersionOf(database.path()), data::format::kUserVersion);
+    // The report queries are made again, with the records' IDs the reports group by.
+    for (const char* view : {"Billable Hours", "Non Billable Hours"})
+        EXPECT_EQ(storedBytes(database.path(), QByteArray("SELECT count(*) FROM pragma_table_info('") + view
+                                                   + "') WHERE name IN ('hourvane_employee','hourvane_work_code')"),
+                  QList<QByteArray>{"2"})
+            << view;
     Connection again;
     again.Open(database.connectionString());
     EXPECT_EQ(backups.asked.size(), 1);
@@ -335,7 +348,9 @@ TEST(JournalUpgrade, AVersionOneServerSchemaGainsTheJournalOnce)
     const TestServerSchema schema;
     ASSERT_EQ(schema.run("DROP TABLE hourvane_changes, hourvane_change_rows CASCADE; "
                          "DROP FUNCTION hourvane_journal() CASCADE; DROP FUNCTION hourvane_replay(bigint, boolean); "
-                         "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1"),
+                         "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1; "
+                         "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; "
+                         "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\""),
               QString());
     for (int open = 0; open < 2; ++open) {
         Connection connection;
@@ -344,6 +359,9 @@ TEST(JournalUpgrade, AVersionOneServerSchemaGainsTheJournalOnce)
         EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
     }
     EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"), QList<QByteArray>{"2"});
+    for (const QByteArray view : {"Billable Hours", "Non Billable Hours"})
+        EXPECT_EQ(schema.run("SELECT hourvane_employee, hourvane_work_code FROM \"" + view + "\" LIMIT 0"), QString())
+            << view.constData();
 }
 
 TEST(JournalOnServer, AnUndoThatWouldOverwriteAnotherLoginsLaterChangeIsRefused)

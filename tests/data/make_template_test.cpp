@@ -24,7 +24,9 @@ TEST(MakeTemplate, ReplacesAStaleTemplateWithAWorkingDatabase)
     QTemporaryDir folder;
     const QString out = folder.filePath(QStringLiteral("dbBlank.mdb"));
     writeFile(out, "stale bytes from an older build");
-    ASSERT_EQ(runTool({QStringLiteral(HOURVANE_SCHEMA_SQL), QStringLiteral(HOURVANE_JOURNAL_SQL)}, out), 0);
+    ASSERT_EQ(runTool({QStringLiteral(HOURVANE_SCHEMA_SQL), QStringLiteral(HOURVANE_REPORT_VIEWS_SQL),
+                       QStringLiteral(HOURVANE_JOURNAL_SQL)},
+                      out), 0);
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral(".tmp")));
 
     data::Connection connection;
