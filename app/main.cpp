@@ -7,14 +7,10 @@
 #include "core/version.h"
 #include "cli/command_line.h"
 
-#include <QApplication>
-#include <QLoggingCategory>
-#include <QTextStream>
+#include "app/startup_log.h"
 
-// Start-up diagnostics, silent unless switched on through Qt's logging rules
-// (QT_LOGGING_RULES="hourvane.startup.info=true"): they say when the main
-// window is shown, which is how start-up time and memory are measured.
-Q_LOGGING_CATEGORY(lcStartup, "hourvane.startup", QtWarningMsg)
+#include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/startup_log.h"
 
 #include "core/app_config.h"
 #include "gui/appearance.h"
@@ -522,7 +523,9 @@ void Form1::Form_Load()
     }
 
     makeDailyBackup();
+    qCInfo(lcStartup, "opening checks done");
     err.line(166, [&] { ListData(); });
+    qCInfo(lcStartup, "list filled");
 
     err.line(168, [&] {
         const qint16 saved = text::toInteger(kSettings.value(QStringLiteral("WindowState"), QStringLiteral("0")));

@@ -1,5 +1,6 @@
 #include "databases/bench_database.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QStringList>
@@ -68,7 +69,7 @@ QStringList journalTriggers(sqlite3* db)
 }  // namespace
 
 void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
-                  Descriptions descriptions)
+                  Descriptions descriptions, int days)
 {
     sqlite3* db = nullptr;
     sqlite3_open(databaseFile.toUtf8().constData(), &db);
@@ -93,7 +94,7 @@ void writeEntries(const QString& databaseFile, int entries, int workCodes, const
                        -1, &insert, nullptr);
     const QDate start(2025, 1, 1);
     for (int i = 0; i < entries; ++i) {
-        const QByteArray date = start.addDays(i % 730).toString(Qt::ISODate).toUtf8();
+        const QByteArray date = start.addDays(i % days).toString(Qt::ISODate).toUtf8();
         const std::string description = descriptionOf(i, descriptions);
         sqlite3_bind_int(insert, 1, i % 40 + 1);
         sqlite3_bind_text(insert, 2, date.constData(), -1, SQLITE_TRANSIENT);
@@ -108,6 +109,36 @@ void writeEntries(const QString& databaseFile, int entries, int workCodes, const
         sqlite3_exec(db, trigger.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
+}
+
+bool copyCachedDatabase(const QString& name, const QString& programFolder,
+                        const std::function<void(const QString& file)>& write, const QString& databaseFile)
+{
+    QFile blank(programFolder + QStringLiteral("/dbBlank.mdb"));
+    if (!blank.open(QIODevice::ReadOnly))
+        return false;
+    // The template's own bytes are part of the name, so a new layout of the
+    // tables never meets a file made from an old one.
+    const QByteArray made = QCryptographicHash::hash(blank.readAll(), QCryptographicHash::Sha1).toHex().left(12);
+    QString folder = qEnvironmentVariable("HOURVANE_BENCH_CACHE");
+    if (folder.isEmpty())
+        folder = QDir::temp().filePath(QStringLiteral("hourvane-bench"));
+    QDir().mkpath(folder);
+    const QString cached = folder + u'/' + name + u'-' + QString::fromLatin1(made) + QStringLiteral(".mdb");
+    if (!QFile::exists(cached)) {
+        const QString partial = cached + QStringLiteral(".partial");
+        QFile::remove(partial);
+        if (!QFile::copy(blank.fileName(), partial))
+            return false;
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        write(partial);
+        if (!QFile::rename(partial, cached))
+            return false;
+    }
+    QFile::remove(databaseFile);
+    if (!QFile::copy(cached, databaseFile))
+        return false;
+    return QFile::setPermissions(databaseFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 BenchFolders::BenchFolders()

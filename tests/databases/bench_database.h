@@ -14,9 +14,18 @@ enum class Descriptions { EachOwn, FirmMix };
 // Writes straight into a database file made from the template: 40
 // employees, the work codes (billable as the function says of each number,
 // counted from 1) and the entries, spread over the employees, the work codes
-// and two years of dates.
+// and `days` days from 1 January 2025 (two years unless said).
 void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
-                  Descriptions descriptions = Descriptions::EachOwn);
+                  Descriptions descriptions = Descriptions::EachOwn, int days = 730);
+
+// A database of many entries is slow to write: made once under a name that
+// says what it holds, from the template in the program folder, with `write`
+// (which fills the file it is given), and kept for later runs in the folder
+// HOURVANE_BENCH_CACHE names, else "hourvane-bench" in the system's
+// temporary folder. A template that changes makes the file again. Copies it
+// to `databaseFile` (replaced) and returns false when it could not be made.
+bool copyCachedDatabase(const QString& name, const QString& programFolder,
+                        const std::function<void(const QString& file)>& write, const QString& databaseFile);
 
 // A benchmark's own data and settings folders (XDG_DATA_HOME and
 // XDG_CONFIG_HOME), removed with the object, and no display needed.
