@@ -57,6 +57,7 @@ void FileTasks::importOldDatabase()
         tell(QStringLiteral("Cannot import '%1': %2").arg(*file, *problem));
         return;
     }
+    m_window.finishStartup();
     try {
         const BusyPointer busy;
         data::Connection& connection = SharedConnection::get();
@@ -111,6 +112,7 @@ void FileTasks::backUpNow()
 {
     if (refusedOnServer(QStringLiteral("Backups")))
         return;
+    m_window.finishStartup();
     try {
         const BusyPointer busy;
         const QString copy =

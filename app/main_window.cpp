@@ -8,6 +8,7 @@
 #include "app/find_bar.h"
 #include "app/list_input.h"
 #include "app/main_menu.h"
+#include "app/opening_checks.h"
 #include "app/undo_actions.h"
 #include "app/undo_journal.h"
 #include "core/version.h"
@@ -76,10 +77,6 @@ constexpr std::array<ColumnDefinition, 6> kColumns{{
     {" Work Description", 1700},
 }};
 
-// The query columns behind list cells 1 to 6.
-constexpr std::array<const char*, 6> kListFields{
-    "ID", "Employee Name", "Date Worked", "Work Code Description", "Hours", "Work Description"};
-
 // The data store's places, built afresh each time they are needed.
 using places::dataFolder;
 using places::firstLevelDataFolder;
@@ -134,8 +131,16 @@ Form1::Environment Form1::Environment::standard()
 }
 
 Form1::Form1(Environment environment, QWidget* parent)
-    : QWidget(parent), m_env(std::move(environment)), m_model(new WorkHoursModel(this)), m_pointer(*this)
+    : QWidget(parent),
+      m_env(std::move(environment)),
+      m_model(new WorkHoursModel(this)),
+      m_listFill(std::make_unique<ListFill>(*m_model, *this)),
+      m_pointer(*this)
 {
+    m_listFill->setPace(m_env.listPace);
+    connect(m_listFill.get(), &ListFill::finished, this, [] { qCInfo(lcStartup, "list filled"); });
+    m_openingChecks = new OpeningChecks(*this, [this] { return now(); }, [this] { sayReadOnlyState(); });
+    connect(m_openingChecks, &OpeningChecks::finished, this, [] { qCInfo(lcStartup, "opening checks done"); });
     setObjectName(QStringLiteral("Form1"));
     static const bool accessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
     Q_UNUSED(accessibleAsWindow);
@@ -236,7 +241,7 @@ void Form1::buildControls()
 void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
-    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { ListData(); });
+    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { finishStartup(); }, [this] { ListData(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
@@ -285,6 +290,7 @@ bool Form1::findBarShown() const
 
 void Form1::showFindBar()
 {
+    completeFill();
     if (!findBarShown()) {
         m_findBar->show();
         placeList();
@@ -351,6 +357,10 @@ void Form1::openPage(const QString& url) const
 
 void Form1::withDatabaseClosed(const std::function<void()>& work)
 {
+    // The list is read again afterwards, and no copy of the database may be
+    // in the making while it is let go.
+    m_listFill->abandon();
+    m_openingChecks->finish();
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("withDatabaseClosed")), this);
     err.line(100, [&] {
         if (SharedConnection::isSet() && SharedConnection::current().state() != data::Connection::StateClosed)
@@ -370,6 +380,7 @@ void Form1::withDatabaseClosed(const std::function<void()>& work)
             sayReadOnlyState();
         });
         ListData();
+        watchOpening();
     });
     work();
 }
@@ -522,10 +533,7 @@ void Form1::Form_Load()
         ++position;  // line 164
     }
 
-    makeDailyBackup();
-    qCInfo(lcStartup, "opening checks done");
     err.line(166, [&] { ListData(); });
-    qCInfo(lcStartup, "list filled");
 
     err.line(168, [&] {
         const qint16 saved = text::toInteger(kSettings.value(QStringLiteral("WindowState"), QStringLiteral("0")));
@@ -545,6 +553,26 @@ void Form1::Form_Load()
     m_findBar->restoreState();
     if (FindBar::savedShown())
         showFindBar();
+
+    // The check of the pages and the daily backup go on beside the window,
+    // as the rest of the list is read.
+    watchOpening();
+}
+
+void Form1::watchOpening()
+{
+    m_openingChecks->start();
+}
+
+bool Form1::startupDone() const
+{
+    return !m_listFill->pending() && m_openingChecks->done();
+}
+
+void Form1::finishStartup()
+{
+    completeFill();
+    m_openingChecks->finish();
 }
 
 bool Form1::waitForDatabaseUse()
@@ -569,31 +597,6 @@ bool Form1::waitForDatabaseUse()
                    UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Retry | QMessageBox::Cancel});
         if (answer != QMessageBox::Retry)
             return false;
-    }
-}
-
-void Form1::makeDailyBackup()
-{
-    // Only a database that opened is copied; one that did not was reported at its open.
-    if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen)
-        return;
-    const data::Connection& connection = SharedConnection::current();
-    // A database on a server is backed up by the server's own tools.
-    if (connection.isServer())
-        return;
-    // A damaged database, said at its open, is never copied in among the
-    // sound backups.
-    if (connection.isDamaged())
-        return;
-    const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
-    const auto source = connection.checkedFully() ? backup::DatabaseBackup::Source::CheckedSound
-                                                  : backup::DatabaseBackup::Source::Unchecked;
-    try {
-        backup::DatabaseBackup::daily(connection.dataSource(), places::backupsFolder(), now, source);
-    } catch (const RuntimeError& failure) {
-        UiSeam::tell(this, QStringLiteral("The daily backup of the database could not be made:\r\n%1\r\n\r\n"
-                                          "Hourvane goes on; the database itself is unchanged.")
-                               .arg(failure.description()));
     }
 }
 
@@ -641,6 +644,7 @@ bool Form1::askToReadListAgain()
 
 bool Form1::readList()
 {
+    m_listFill->abandon();
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("ListData")), this);
     std::unique_ptr<data::Recordset> rs;
 
@@ -655,57 +659,20 @@ bool Form1::readList()
     if (!opened)
         return false;  // nothing to read: the list stays empty
 
-    {
-        WorkHoursModel::Fill fill(*m_model);
-        // The cells take the values as read; they become text when shown.
-        // Each field's position is looked up once, on the first row that
-        // reads it.
-        std::array<int, 6> field{-1, -1, -1, -1, -1, -1};
-        const auto fieldOf = [&](int i) {
-            int& index = field[static_cast<size_t>(i)];
-            if (index < 0)
-                index = rs->fieldIndex(QString::fromLatin1(kListFields[static_cast<size_t>(i)]));
-            return index;
-        };
-        // Lines 106 to 120 run once a row, a million times in a large list,
-        // so the row keeps an explicit step counter in one guard rather than
-        // a guard a line: a step that fails is reported with its line, and
-        // the row carries on with the next step all the same.
-        for (;;) {
-            bool more = false;  // a loop test that fails is reported once and ends the loop
-            try {
-                more = !rs->Eof();  // line 106
-            } catch (const std::exception& failure) {
-                err.report(106, failure);
-            }
-            if (!more)
-                break;
-            int row = -1;
-            bool moved = false;
-            for (int step = 0; step <= 6;) {
-                try {
-                    for (; step <= 6; ++step) {
-                        if (step == 0) {
-                            row = m_model->addRow(*rs, fieldOf(0));  // line 108
-                        } else if (step < 6) {
-                            m_model->setCell(row, step, *rs, fieldOf(step));  // lines 110 to 118
-                        } else {
-                            rs->MoveNext();  // line 120
-                            moved = true;
-                        }
-                    }
-                } catch (const std::exception& failure) {
-                    err.report(108 + 2 * step, failure);
-                    ++step;
-                }
-            }
-            if (!moved)
-                break;  // a recordset that cannot move on would repeat its row for ever
-        }
-    }
+    // The cells take the values as read; they become text when shown. A
+    // sorted or filtered list places its rows by what only every row tells.
+    const bool whole = m_model->sorted() || findBarShown();
+    m_listFill->start(std::move(rs), whole ? ListFill::kEveryRow : m_listFill->pace().firstBatch);
     selectFirstRow();
-    err.line(122, [&] { rs->Close(); });
     return true;
+}
+
+void Form1::completeFill()
+{
+    if (!m_listFill->pending())
+        return;
+    const BusyPointer busy;
+    m_listFill->complete();
 }
 
 void Form1::selectFirstRow()
@@ -718,6 +685,7 @@ void Form1::selectFirstRow()
 
 void Form1::ListView1_ColumnClick(int position)
 {
+    completeFill();
     int currentKey = -1;
     if (m_model->sorted())
         currentKey = m_model->sortKey();
@@ -798,21 +766,25 @@ void Form1::restoreDesignSize()
 
 void Form1::PushButton4_Click()
 {
+    finishStartup();
     catalog::loadSampleData(this, [this] { ListData(); });
 }
 
 void Form1::PushButton2_Click()
 {
+    finishStartup();
     entries::addNewWork(*this);
 }
 
 void Form1::PushButton1_Click()
 {
+    finishStartup();
     entries::editSelectedWork(*this);
 }
 
 void Form1::PushButton3_Click()
 {
+    finishStartup();
     entries::deleteSelectedWork(*this);
 }
 
@@ -846,6 +818,7 @@ void Form1::selectPosition(int position)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    m_listFill->abandon();
     m_findBar->saveState(findBarShown());
     Form_QueryUnload();
     event->accept();
@@ -883,6 +856,7 @@ void Form1::Form_Unload()
 
 void Form1::PushButton5_Click()
 {
+    completeFill();
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
     Form4 chooser;
     err.line(100, [&] { chooser.Show(); });

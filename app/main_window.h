@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/file_tasks.h"
+#include "app/list_fill.h"
 #include "app/main_window_layout.h"
 #include "gui/skin_framework.h"
 #include "gui/window_pointer.h"
@@ -25,6 +26,7 @@ namespace hv {
 class FindBar;
 class ListInput;
 class MainMenu;
+class OpeningChecks;
 class UndoActions;
 class UndoJournal;
 class WorkHoursModel;
@@ -49,6 +51,9 @@ public:
         // How long start-up waits for a restore by another copy of the
         // program before it asks whether to wait longer.
         int waitForRestoreMs = 10000;
+        // How the list is read: the rows read before the window shows, and
+        // the batches of the rest.
+        ListFill::Pace listPace;
         static Environment standard();
     };
 
@@ -71,8 +76,24 @@ public:
     // Rebuilds the work-hours list from the database. When a database on a
     // server could not be read (a connection made again within the read is
     // not a failure), the user is told that the empty list is no sign of
-    // empty data and may try again.
+    // empty data and may try again. A list neither sorted nor filtered is
+    // shown with its first batch of rows, its first row current, and the
+    // rest is read in batches while the window answers; a fill still
+    // reading is given up for the new one.
     void ListData() override;
+
+    // True while the list is still being read.
+    bool listPending() const { return m_listFill->pending(); }
+    // Reads the rest of the list now, with the hourglass: what sorts,
+    // filters or reports the entries needs them all.
+    void completeFill();
+    // True when start-up has nothing left to do: the list is read, and the
+    // page check of the open and the daily backup that follow the window
+    // are done.
+    bool startupDone() const;
+    // Does all that now, with the hourglass, as whatever changes the
+    // database, or lets it go, must first.
+    void finishStartup();
 
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
@@ -192,19 +213,22 @@ private:
     // Passwords a server asks for are asked of the user in a password box.
     void askForServerPasswords();
     void sayReadOnlyState();
+    // Starts what follows an open of the database beside the window.
+    void watchOpening();
     // Takes the database into shared use, waiting while a restore (or
     // another program) holds it alone and asking whether to go on waiting;
     // false when the user chose to end the program instead.
     bool waitForDatabaseUse();
-    void makeDailyBackup();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
+    std::unique_ptr<ListFill> m_listFill;
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
     FindBar* m_findBar = nullptr;
     UndoActions* m_undoActions = nullptr;
     UndoJournal* m_undoJournal = nullptr;
+    OpeningChecks* m_openingChecks = nullptr;
     ListInput* m_listInput = nullptr;
     FileTasks m_fileTasks{*this};
     std::unique_ptr<MainMenu> m_menu;

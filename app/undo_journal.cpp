@@ -12,8 +12,9 @@
 
 namespace hv {
 
-UndoJournal::UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> refill)
-    : QObject(&actions), m_actions(actions), m_window(window), m_refill(std::move(refill))
+UndoJournal::UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> prepare,
+                         std::function<void()> refill)
+    : QObject(&actions), m_actions(actions), m_window(window), m_prepare(std::move(prepare)), m_refill(std::move(refill))
 {
     connect(&m_actions, &UndoActions::undoRequested, this, [this] { replay(false); });
     connect(&m_actions, &UndoActions::redoRequested, this, [this] { replay(true); });
@@ -41,6 +42,7 @@ void UndoJournal::refresh()
 
 void UndoJournal::replay(bool redo)
 {
+    m_prepare();
     try {
         const BusyPointer busy;
         data::ChangeJournal& journal = SharedConnection::get().journal();

@@ -11,13 +11,14 @@ class UndoActions;
 
 // Edit > Undo and Redo on the database's journal of changes: offers what the
 // shared connection's journal can take back or do again (refresh(), after
-// every fill of the list), replays it when asked, says why when it cannot,
-// and has the list filled again.
+// every fill of the list), replays it when asked (after `prepare`, which
+// readies the window for a change), says why when it cannot, and has the
+// list filled again.
 class UndoJournal : public QObject {
     Q_OBJECT
 
 public:
-    UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> refill);
+    UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> prepare, std::function<void()> refill);
 
     // Asks the journal what Undo and Redo would do now.
     void refresh();
@@ -27,6 +28,7 @@ private:
 
     UndoActions& m_actions;
     QWidget& m_window;
+    std::function<void()> m_prepare;
     std::function<void()> m_refill;
 };
 

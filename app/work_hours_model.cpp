@@ -193,12 +193,32 @@ WorkHoursModel::Fill::~Fill()
 {
     if (--m_model.m_fillDepth > 0)
         return;
-    // One reset shows every row added during the fill, at its sorted place.
-    m_model.beginResetModel();
     for (ListColumn& column : m_model.m_columns)
         column.compact();
-    m_model.arrangeRows();
-    m_model.endResetModel();
+    m_model.showFilledRows();
+}
+
+void WorkHoursModel::Fill::showAdded()
+{
+    m_model.showFilledRows();
+}
+
+void WorkHoursModel::showFilledRows()
+{
+    const int added = static_cast<int>(m_displayOrder.size());
+    if (!m_sorted && !m_filter && m_shownRows > 0) {
+        // The new rows follow those shown, in the order they came.
+        if (added > m_shownRows) {
+            beginInsertRows({}, m_shownRows, added - 1);
+            m_shownRows = added;
+            endInsertRows();
+        }
+        return;
+    }
+    // One reset shows every row added, at its sorted place.
+    beginResetModel();
+    arrangeRows();
+    endResetModel();
 }
 
 void WorkHoursModel::setSorted(bool sorted)
@@ -308,6 +328,25 @@ int WorkHoursModel::rowCount(const QModelIndex& parent) const
 int WorkHoursModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
+}
+
+QModelIndex WorkHoursModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= m_shownRows || column >= m_headers.size())
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags WorkHoursModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this || index.row() >= m_shownRows || index.column() >= m_headers.size())
+        return {};
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+bool WorkHoursModel::hasChildren(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_shownRows > 0 && !m_headers.isEmpty();
 }
 
 QVariant WorkHoursModel::data(const QModelIndex& index, int role) const

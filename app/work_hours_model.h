@@ -53,13 +53,21 @@ public:
     void setCell(int rowHandle, int column, const QVariant& value);
     void setCell(int rowHandle, int column, const data::Recordset& recordset, int field);
 
-    // Groups many addRow() calls into one update of the views.
+    // Groups many addRow() calls into one update of the views, when it
+    // ends. A fill read in batches shows each batch with showAdded() as it
+    // goes on.
     class Fill {
     public:
         explicit Fill(WorkHoursModel& model);
         ~Fill();
         Fill(const Fill&) = delete;
         Fill& operator=(const Fill&) = delete;
+
+        // Shows the rows added so far. In a list neither sorted nor
+        // filtered they join the views at its end, so that the current row,
+        // the selection and the scrolled place stay; otherwise the views
+        // take the whole list again.
+        void showAdded();
 
     private:
         WorkHoursModel& m_model;
@@ -89,6 +97,11 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    // A view lays out every row it is told of, asking these of each: they
+    // are answered without a round of further virtual calls.
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
@@ -98,6 +111,8 @@ private:
     template <typename Store>
     void storeCell(int rowHandle, int column, Store&& store);
     void sortRows();
+    // Shows the rows added during a fill (Fill::showAdded()).
+    void showFilledRows();
     QString cellText(quint32 storageRow, int column) const;
     // The rows the views see: every row in display order, or those the
     // filter matched.

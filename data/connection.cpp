@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace hv::data {
 
@@ -90,7 +91,8 @@ Connection::~Connection()
     }
 }
 
-void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCheck check)
+void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCheck check,
+                      DatabaseFileCheck::CheckTiming timing)
 {
     if (m_engine)
         throw RuntimeError(err::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
@@ -102,14 +104,39 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
         if (!source || source->isEmpty())
             throw RuntimeError(err::DatabaseEngine,
                                QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
-        m_engine = std::make_unique<SqliteSession>(*source, check, [this] { turnedReadOnly(); });
+        m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); });
     }
     if (!m_engine->readOnlyReason().isEmpty()) {
         turnedReadOnly();
         return;
     }
-    // The changes past what the journal keeps go now, once per open, rather
-    // than on the way of every write.
+    // The changes past what the journal keeps go once per open, rather than
+    // on the way of every write: now, or once the pages are checked.
+    m_trimAfterCheck = true;
+    if (m_engine->settlePageCheck(false))
+        afterPageCheck();
+}
+
+bool Connection::pageCheckDone()
+{
+    if (!m_engine || !m_engine->settlePageCheck(false))
+        return !m_engine;
+    afterPageCheck();
+    return true;
+}
+
+void Connection::waitForPageCheck()
+{
+    if (!m_engine)
+        return;
+    m_engine->settlePageCheck(true);
+    afterPageCheck();
+}
+
+void Connection::afterPageCheck()
+{
+    if (!std::exchange(m_trimAfterCheck, false) || !m_engine->readOnlyReason().isEmpty())
+        return;
     try {
         m_engine->journal().trim();
     } catch (const RuntimeError&) {
@@ -248,6 +275,7 @@ void Connection::Close()
         statement->release();
     m_statements.clear();
     m_engine.reset();
+    m_trimAfterCheck = false;
 }
 
 int Connection::state() const

@@ -52,7 +52,11 @@ public:
     // The pages are then checked (`check`: Quick costs about a sixth of
     // reading the whole list, Full half of it or more). A damaged file is opened read-only (see
     // isReadOnly()) rather than refused, so that what can still be read is
-    // shown. Opening waits as long for a lock as a statement does
+    // shown. With `timing` Beside, the pages of a file that needs no upgrade
+    // are checked while the program goes on, and the verdict is taken in by
+    // pageCheckDone(), waitForPageCheck() or the first write, whichever
+    // comes first; until then no write is made, the journal's old changes
+    // included. Opening waits as long for a lock as a statement does
     // (lockTimeout()); a lock that outlasts it raises "... is in use by
     // another program ...". Raises "Operation is not allowed when the object
     // is open." when already open.
@@ -63,7 +67,15 @@ public:
     // reached or refuses the login, and a database without the program's
     // tables raise a RuntimeError that says so, and nothing is written.
     void Open(const QString& connectionString,
-              DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick);
+              DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick,
+              DatabaseFileCheck::CheckTiming timing = DatabaseFileCheck::CheckTiming::AtOpen);
+
+    // The page check an open left running beside the program: true once its
+    // verdict is in (at once when none runs), taken in now if it is ready;
+    // a damaged file turns the connection read-only then, and the
+    // read-only handler is told. waitForPageCheck() waits for it.
+    bool pageCheckDone();
+    void waitForPageCheck();
 
     // Runs one complete statement (insert, update or delete). Raises a
     // RuntimeError carrying the engine's message when the statement is
@@ -176,6 +188,9 @@ private:
     static RuntimeError unusable();
     // Tells the read-only handler, if one is set.
     void turnedReadOnly() const;
+    // What follows the verdict of the page check: the journal drops the
+    // changes past those it keeps, when the file takes writes.
+    void afterPageCheck();
     // Recordsets and prepared statements open on this connection, closed
     // with it.
     void attach(Recordset* recordset);
@@ -184,6 +199,7 @@ private:
     void detach(PreparedStatement* statement);
 
     std::unique_ptr<Engine> m_engine;
+    bool m_trimAfterCheck = false;
     std::vector<Recordset*> m_recordsets;
     std::vector<PreparedStatement*> m_statements;
     std::function<void()> m_readOnlyHandler;

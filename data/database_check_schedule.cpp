@@ -23,11 +23,15 @@ PageCheck DatabaseCheckSchedule::depthForOpen(const QDate& today)
     return uncleanEnd || !checkedToday ? PageCheck::Full : PageCheck::Quick;
 }
 
-void DatabaseCheckSchedule::opened(PageCheck depth, const QDate& today)
+void DatabaseCheckSchedule::opened()
+{
+    kCheckSettings.save(kSessionOpen, QStringLiteral("1"));
+}
+
+void DatabaseCheckSchedule::checked(PageCheck depth, const QDate& today)
 {
     if (depth == PageCheck::Full)
         kCheckSettings.save(kLastFullCheck, today.toString(Qt::ISODate));
-    kCheckSettings.save(kSessionOpen, QStringLiteral("1"));
 }
 
 void DatabaseCheckSchedule::closedCleanly()

@@ -17,9 +17,11 @@ class DatabaseCheckSchedule {
 public:
     static data::DatabaseFileCheck::PageCheck depthForOpen(const QDate& today = QDate::currentDate());
 
-    // The database was opened after a check of that depth: the session is
-    // now open, and a full check done today is remembered.
-    static void opened(data::DatabaseFileCheck::PageCheck depth, const QDate& today = QDate::currentDate());
+    // The database was opened: the session is now open.
+    static void opened();
+    // The check of that depth has given its verdict: a full check done
+    // today is remembered.
+    static void checked(data::DatabaseFileCheck::PageCheck depth, const QDate& today = QDate::currentDate());
 
     // The session ended by closing the program's connection.
     static void closedCleanly();

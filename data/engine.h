@@ -79,6 +79,10 @@ public:
     // True when the whole database was checked at opening and found sound,
     // and no damage was met since.
     virtual bool checkedFully() const = 0;
+    // Takes in the verdict of a page check that runs beside the program,
+    // waiting for it when `wait`: a damaged file turns read-only. False
+    // while it is still running; true at once when none runs.
+    virtual bool settlePageCheck(bool /*wait*/) { return true; }
 
     // The database file's path, or the server address without its password.
     virtual QString dataSource() const = 0;

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <optional>
+#include <utility>
 
 namespace hv {
 
@@ -21,6 +22,8 @@ struct Shared {
     std::optional<RuntimeError> failure;
     QElapsedTimer failedAt;
     int retryPauseMs = 3000;
+    // The depth of the check of the last open, until its verdict is in.
+    std::optional<data::DatabaseFileCheck::PageCheck> checking;
 };
 
 Shared& shared()
@@ -36,7 +39,7 @@ void attemptOpen()
     try {
         // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
-        s.connection->Open(s.connectionString, depth);
+        s.connection->Open(s.connectionString, depth, data::DatabaseFileCheck::CheckTiming::Beside);
     } catch (const RuntimeError& error) {
         s.failure = error;
         s.failedAt.start();
@@ -44,7 +47,9 @@ void attemptOpen()
     }
     s.failure.reset();
     s.openedByString = true;
-    data::DatabaseCheckSchedule::opened(depth);
+    data::DatabaseCheckSchedule::opened();
+    s.checking = depth;
+    SharedConnection::pageCheckDone();
 }
 
 }  // namespace
@@ -81,6 +86,7 @@ void SharedConnection::set(std::unique_ptr<data::Connection> connection)
     s.connectionString.clear();
     s.openedByString = false;
     s.failure.reset();
+    s.checking.reset();
 }
 
 void SharedConnection::open(const QString& connectionString)
@@ -90,6 +96,29 @@ void SharedConnection::open(const QString& connectionString)
         throw RuntimeError::objectNotSet();
     s.connectionString = connectionString;
     attemptOpen();
+}
+
+bool SharedConnection::pageCheckDone()
+{
+    Shared& s = shared();
+    if (!s.connection || s.connection->state() != data::Connection::StateOpen) {
+        s.checking.reset();  // a check the close stopped tells nothing
+        return true;
+    }
+    if (!s.connection->pageCheckDone())
+        return false;
+    if (s.checking)
+        data::DatabaseCheckSchedule::checked(*std::exchange(s.checking, std::nullopt));
+    return true;
+}
+
+void SharedConnection::waitForPageCheck()
+{
+    Shared& s = shared();
+    if (!s.connection)
+        return;
+    s.connection->waitForPageCheck();
+    pageCheckDone();
 }
 
 void SharedConnection::release()

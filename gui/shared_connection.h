@@ -31,9 +31,16 @@ public:
 
     // Opens the connection with the connection string, which is kept for the
     // attempts of get(), checking the file as thoroughly as the
-    // DatabaseCheckSchedule says; the pointer shows the hourglass meanwhile.
+    // DatabaseCheckSchedule says, beside the program (see
+    // data::Connection::Open); the pointer shows the hourglass meanwhile.
     // Raises the open's failure.
     static void open(const QString& connectionString);
+
+    // The page check of the open: true once its verdict is in, taken in now
+    // when it is ready (data::Connection::pageCheckDone()); the schedule
+    // then remembers the check. waitForPageCheck() waits for it.
+    static bool pageCheckDone();
+    static void waitForPageCheck();
 
     // Releases the connection; a session opened by open() is recorded as
     // ended cleanly.

@@ -251,13 +251,20 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
     return {};
 }
 
-DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth)
+DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth, std::atomic<bool>* stop)
 {
     DatabaseFileVerdict failure;
     const DatabaseHandle handle = openForReading(path, failure);
     if (!handle)
         return failure;
     sqlite3* db = handle.get();
+    if (stop) {
+        // Asked every few thousand steps of the walk whether to stop.
+        constexpr int kStepsBetweenQuestions = 10000;
+        sqlite3_progress_handler(
+            db, kStepsBetweenQuestions,
+            [](void* flag) { return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0; }, stop);
+    }
     // One finding is enough to know, and stops the walk early.
     const char* sql = depth == PageCheck::Full ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)";
     sqlite3_stmt* raw = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 
 struct sqlite3;
 
@@ -56,6 +57,9 @@ public:
     // record; Full also compares every index with its table, which costs
     // three to five times more.
     enum class PageCheck { Quick, Full };
+    // When they are checked: before the open returns, or beside the program
+    // while it goes on, the verdict taken in later (Connection::Open).
+    enum class CheckTiming { AtOpen, Beside };
 
     // On a file the engine has open: Incomplete when the program's tables or
     // queries are missing, Sound when they are all there; reading the list
@@ -65,8 +69,11 @@ public:
     // pages are walked on a read-only handle of its own, where the engine's
     // walk is several times faster than on a handle that may write; a journal
     // left by an interrupted write of this program must have been undone
-    // first (by any read on a handle that may write).
-    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth);
+    // first (by any read on a handle that may write). A walk that `stop`
+    // (when given) asks to stop, from another thread, ends early with an
+    // EngineFailure that means nothing about the file.
+    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth,
+                                          std::atomic<bool>* stop = nullptr);
 
     // The verdict for an engine result code met while reading or writing
     // the file: Damaged for the codes that say the file is damaged or cannot

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/sql_dialect.h"
+#include "data/sqlite/background_page_check.h"
 #include "data/sqlite/cursor.h"
 #include "data/sqlite/failure_text.h"
 #include "data/sqlite/format.h"
@@ -118,7 +119,7 @@ int userVersion(sqlite3* db)
 }  // namespace
 
 SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check,
-                             std::function<void()> turnedReadOnly)
+                             DatabaseFileCheck::CheckTiming timing, std::function<void()> turnedReadOnly)
     : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly))
 {
     // Decided from the file's own bytes: the engine never sees (and never
@@ -142,7 +143,10 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     // The first read takes the file's lock (and undoes what an interrupted
     // write of this program left in the journal).
     DatabaseFileVerdict verdict = DatabaseFileCheck::checkSchema(raw, path);
-    if (verdict.isSound())
+    // A file to be brought up to date is known sound first.
+    const bool checkBeside = timing == DatabaseFileCheck::CheckTiming::Beside && verdict.isSound()
+        && userVersion(raw) >= format::kUserVersion;
+    if (verdict.isSound() && !checkBeside)
         verdict = DatabaseFileCheck::checkPages(path, check);
     if (!verdict.isSound() && verdict.kind != DatabaseFileVerdict::Damaged)
         throw engineError(verdict.reason);
@@ -161,7 +165,7 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     sqlite3_set_authorizer(raw, authorizeStatement, &m_guardActive);
 
     m_dialect = std::make_unique<SqlDialect>([raw](const QString& table) { return declaredColumns(raw, table); });
-    m_checkedFully = check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
+    m_checkedFully = !checkBeside && check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
     if (verdict.kind == DatabaseFileVerdict::Damaged) {
         m_damaged = true;
         refuseWrites(readOnlyDamageText(verdict.reason, path));
@@ -175,6 +179,25 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     m_journal = std::make_unique<SqliteJournal>(*this);
     if (m_readOnlyReason.isEmpty() && userVersion(raw) < format::kUserVersion)
         upgrade();
+    if (checkBeside)
+        m_pageCheck = std::make_unique<BackgroundPageCheck>(path, check);
+}
+
+bool SqliteSession::settlePageCheck(bool wait)
+{
+    if (!m_pageCheck)
+        return true;
+    if (!wait && !m_pageCheck->ready())
+        return false;
+    const std::unique_ptr<BackgroundPageCheck> check = std::move(m_pageCheck);
+    const DatabaseFileVerdict verdict = check->verdict();
+    if (verdict.kind == DatabaseFileVerdict::Damaged)
+        becomeDamaged(verdict.reason);
+    else if (verdict.isSound())
+        m_checkedFully = check->depth() == DatabaseFileCheck::PageCheck::Full;
+    // Any other verdict (a lock held throughout) leaves the file unchecked,
+    // as a check that never ran would.
+    return true;
 }
 
 SqliteSession::~SqliteSession() = default;
@@ -288,8 +311,9 @@ void SqliteSession::becomeDamaged(const QString& finding)
         m_turnedReadOnly();
 }
 
-void SqliteSession::requireWritable() const
+void SqliteSession::requireWritable()
 {
+    settlePageCheck(true);
     if (!m_readOnlyReason.isEmpty())
         throw engineError(m_readOnlyReason);
 }

@@ -10,6 +10,7 @@
 
 namespace hv::data {
 
+class BackgroundPageCheck;
 class Connection;
 class SqliteJournal;
 
@@ -20,10 +21,11 @@ class SqliteJournal;
 class SqliteSession : public Engine {
 public:
     // Opens the file at `path` as Connection::Open() describes, checking its
-    // pages as deep as `check` asks. `turnedReadOnly` is called when damage
-    // met after the open turns the session read-only (a file that opens
-    // read-only says so through readOnlyReason() alone).
-    SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check, std::function<void()> turnedReadOnly);
+    // pages as deep as `check` asks, when `timing` says. `turnedReadOnly` is
+    // called when damage met after the open turns the session read-only (a
+    // file that opens read-only says so through readOnlyReason() alone).
+    SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check, DatabaseFileCheck::CheckTiming timing,
+                  std::function<void()> turnedReadOnly);
     ~SqliteSession() override;
 
     long execute(const QString& sql) override;
@@ -52,6 +54,7 @@ public:
     QString readOnlyReason() const override { return m_readOnlyReason; }
     bool isDamaged() const override { return m_damaged; }
     bool checkedFully() const override { return m_checkedFully && !m_damaged; }
+    bool settlePageCheck(bool wait) override;
     QString dataSource() const override { return m_path; }
     QString serverHost() const override { return {}; }
 
@@ -77,8 +80,9 @@ private:
     void becomeDamaged(const QString& finding);
     // Makes the engine itself refuse every change, whatever reaches it.
     void refuseWrites(const QString& reason);
-    // Raises readOnlyReason() when writes are refused.
-    void requireWritable() const;
+    // Raises readOnlyReason() when writes are refused, which a page check
+    // still running decides first.
+    void requireWritable();
     // Raises the "no transaction" error outside one.
     void requireTransaction() const;
     // Runs a statement of the session's own; raises failure() when refused.
@@ -94,6 +98,8 @@ private:
     bool m_damaged = false;
     // The open's check compared every page and index and found them sound.
     bool m_checkedFully = false;
+    // The page check running beside the program, until its verdict is in.
+    std::unique_ptr<BackgroundPageCheck> m_pageCheck;
     std::function<void()> m_turnedReadOnly;
     std::unique_ptr<SqliteJournal> m_journal;
     // What the present transaction is, for the journal (empty: what it did).

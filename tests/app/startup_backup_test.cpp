@@ -1,6 +1,7 @@
-// Start-up's part in the safety net: the daily backup of a damaged database
-// over many days, the advice that names a sound backup, and a start while a
-// restore holds the database.
+// Start-up's part in the safety net: the page check and the daily backup
+// that follow the window, the daily backup of a damaged database over many
+// days, the advice that names a sound backup, and a start while a restore
+// holds the database.
 #include "fixtures/main_window_fixture.h"
 #include "support/page_damage.h"
 
@@ -16,7 +17,9 @@
 #include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace hv::test {
@@ -72,6 +75,45 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
                                 QStringLiteral("\t3. Copy the backup to '%1'.").arg(live)})
         EXPECT_TRUE(said.split(u'\n').contains(line)) << said.toStdString();
 }
+
+// The page check and the daily backup follow the shown window: the backup
+// of the day is made on a thread of its own once the event loop runs, and a
+// damaged database is said once instead, whenever the check's verdict came.
+class FollowingTheWindowTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FollowingTheWindowTest, TheCheckAndTheBackupComeOnceTheWindowIsUp)
+{
+    const bool damaged = GetParam();
+    m_now = QDateTime(QDate(2026, 5, 1), QTime(9, 0));
+    auto first = start();
+    closeWindow(first);
+    const QString backups = places::backupsFolder();
+    QDir(backups).removeRecursively();
+    bench::writeEntries(liveDatabase(), 2000, 2, [](int code) { return code == 1; });
+    if (damaged) {
+        const int index = PageDamage::rootPage(liveDatabase(), QStringLiteral("Work Hours by Employee"));
+        ASSERT_TRUE(PageDamage::overwrite(liveDatabase(), index));
+    }
+    m_ui.clear();
+
+    auto window = load();
+    EXPECT_FALSE(window->startupDone());
+    EXPECT_FALSE(QFileInfo::exists(backups));
+
+    for (int round = 0; round < 100000 && !window->startupDone(); ++round)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(window->startupDone());
+    EXPECT_EQ(window->windowTitle().contains(QStringLiteral("read-only")), damaged);
+    EXPECT_EQ(backup::BackupFolder(backups, liveDatabase()).copies().size(), damaged ? 0 : 1);
+    ASSERT_EQ(m_ui.messages().size(), damaged ? 1 : 0);
+    if (damaged) {
+        EXPECT_TRUE(m_ui.messages().first().text.contains(QStringLiteral("is damaged")));
+    }
+    closeWindow(window);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, FollowingTheWindowTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "Damaged" : "Sound"); });
 
 // A start while a restore holds the database alone: the user is told, and
 // either waits for it (and the database opens once the restore is done) or

@@ -60,6 +60,28 @@ TEST(ConnectionState, OpenExecuteCloseFollowTheObjectRules)
     EXPECT_EQ(connection.state(), Connection::StateOpen);
 }
 
+// A sound file checked beside the program: the full check, once its verdict
+// is in, vouches for a copy made now; the quick one does not.
+class CheckBeside : public ::testing::TestWithParam<std::pair<data::DatabaseFileCheck::PageCheck, bool>> {};
+
+TEST_P(CheckBeside, GivesItsVerdictAndTakesWrites)
+{
+    TemporaryDatabase database;
+    Connection connection;
+    connection.Open(database.connectionString(), GetParam().first, data::DatabaseFileCheck::CheckTiming::Beside);
+    connection.waitForPageCheck();
+    EXPECT_TRUE(connection.pageCheckDone());
+    EXPECT_EQ(connection.checkedFully(), GetParam().second);
+    EXPECT_FALSE(connection.isReadOnly());
+    connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)"));
+    connection.Close();
+    EXPECT_TRUE(connection.pageCheckDone());
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, CheckBeside,
+                         ::testing::Values(std::pair(data::DatabaseFileCheck::PageCheck::Quick, false),
+                                           std::pair(data::DatabaseFileCheck::PageCheck::Full, true)));
+
 TEST(ConnectionOpen, MissingFileIsReportedAndNotCreated)
 {
     QTemporaryDir folder;

@@ -151,6 +151,28 @@ TEST_P(DamagedPageTest, DamageMetDuringTheSessionTurnsTheConnectionReadOnlyOnce)
     EXPECT_TRUE(connection.isDamaged());
 }
 
+TEST_P(DamagedPageTest, ACheckBesideTheProgramStopsTheFirstWriteWithWhatItFound)
+{
+    damage();
+    const QByteArray before = fileBytes(m_database.path());
+    Connection connection;
+    int turned = 0;
+    connection.setReadOnlyHandler([&] { ++turned; });
+    connection.Open(m_database.connectionString(), data::DatabaseFileCheck::PageCheck::Quick,
+                    data::DatabaseFileCheck::CheckTiming::Beside);
+
+    // The write waits for the verdict, which refuses it and every later one.
+    const QString refused = errorOf([&] { connection.Execute(kInsert); }).description();
+    EXPECT_TRUE(connection.isDamaged());
+    EXPECT_EQ(refused, connection.readOnlyReason());
+    EXPECT_TRUE(refused.contains(QStringLiteral("is damaged"))) << refused.toStdString();
+    EXPECT_EQ(turned, 1);
+    EXPECT_TRUE(connection.pageCheckDone());
+    EXPECT_EQ(turned, 1);
+    expectEveryWriteRefused(connection);
+    EXPECT_EQ(fileBytes(m_database.path()), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, DamagedPageTest,
                          ::testing::Values(DamagedPage{"TableLeaf", &tableLeaf, false},
                                            DamagedPage{"IndexRoot", &indexRoot, true}),

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QThread;
+class QWidget;
+
+namespace hv {
+
+// What follows an open of the shared connection without holding up the
+// window: the verdict of the page check that runs beside the program (a
+// damaged database is then said, as the open says it), and after it the
+// daily backup of a sound local database, copied on a thread of its own;
+// a backup that fails is said as start-up says it.
+class OpeningChecks : public QObject {
+    Q_OBJECT
+
+public:
+    // `now` is the time of day for the backup's name; `sayReadOnly` says why
+    // the database turned read-only.
+    OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly);
+    ~OpeningChecks() override;
+
+    // Watches the check of the open just made, from the event loop.
+    void start();
+    // True when nothing is left to do.
+    bool done() const { return !m_poll.isActive() && !m_backup; }
+    // Does what is left now, waiting for the check and the backup.
+    void finish();
+
+Q_SIGNALS:
+    // The check's verdict is in and the backup made (or not needed).
+    void finished();
+
+private:
+    void poll();
+    // The verdict is in: says a damaged database, then begins the backup.
+    void afterCheck();
+    void backUp();
+    void backedUp();
+
+    QWidget& m_window;
+    std::function<QDateTime()> m_now;
+    std::function<void()> m_sayReadOnly;
+    bool m_readOnlyBefore = false;
+    QTimer m_poll;
+    std::unique_ptr<QThread> m_backup;
+    // What the backup thread found wrong, read once it has ended.
+    std::optional<QString> m_backupFailure;
+};
+
+}  // namespace hv
