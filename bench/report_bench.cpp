@@ -3,6 +3,7 @@
 // plain QPainter loop that draws the same rows' texts onto the same kind of
 // PDF writer. Prints the ratios.
 #include "databases/bench_database.h"
+#include "bench/preview_pages.h"
 #include "bench/ratio_reporter.h"
 #include "core/file_system.h"
 #include "gui/shared_connection.h"
@@ -98,13 +99,7 @@ void BM_PrintPreviewToFirstPage(benchmark::State& state)
 {
     hv::Form4& form = chooser();
     int drawn = 0;
-    hv::UiSeam::setModalHandler([&](QDialog& dialog) {
-        if (auto* preview = qobject_cast<hv::reports::ReportPreview*>(&dialog)) {
-            benchmark::DoNotOptimize(preview->pageView()->pageImage().constBits());
-            drawn += preview->pageView()->pagesDrawn();
-        }
-        return 0;
-    });
+    hv::bench::drawFirstPageOfEveryPreview(drawn);
     for (auto _ : state)
         form.PushButton1_Click();
     if (drawn != static_cast<int>(state.iterations()))

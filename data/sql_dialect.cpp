@@ -195,8 +195,8 @@ public:
             from = target.end;
         }
         append(out, translateRange(from, m_end));
-        if (forServer() && sortsStoredQueryWithItsOwnOrder())
-            out += QStringLiteral(", \"hourvane_order\"");
+        for (const QString& key : ownOrderOfSortedStoredQuery())
+            out += QStringLiteral(", \"") + key + u'"';
         for (size_t i = m_end; i < m_tokens.size(); ++i)
             out += m_tokens[i].text;
         return out;
@@ -404,14 +404,15 @@ private:
     }
 
     // "select ... from Q ... order by ..." as the last clause, where the
-    // stored query Q gives each row's place in its own order (hourvane_order):
-    // the server's sort does not keep rows it finds equal in the order it
-    // got them, so that place is the sort's last key.
-    bool sortsStoredQueryWithItsOwnOrder() const
+    // stored query Q gives each row's place in its own order in the columns
+    // named hourvane_order...: an engine's sort keeps no order of the rows
+    // it finds equal, so those columns are the sort's last keys. Their
+    // names, in the query's order; none for any other statement.
+    QStringList ownOrderOfSortedStoredQuery() const
     {
         const size_t count = m_significant.size();
         if (count < 6 || !isWord(sig(0), u"select"))
-            return false;
+            return {};
         int depth = 0;
         QString table;
         bool ordered = false;
@@ -429,10 +430,16 @@ private:
                 ordered = true;
             else if (ordered && (isWord(token, u"limit") || isWord(token, u"offset") || isWord(token, u"fetch")
                                  || isWord(token, u"for") || isWord(token, u"union")))
-                return false;
+                return {};
         }
-        return ordered && !table.isEmpty()
-            && m_dialect.columnKind(table, QStringLiteral("hourvane_order")).has_value();
+        if (!ordered || table.isEmpty())
+            return {};
+        QStringList keys;
+        for (const QString& column : m_dialect.columnNames(table)) {
+            if (column.startsWith(QStringLiteral("hourvane_order"), Qt::CaseInsensitive))
+                keys << column;
+        }
+        return keys;
     }
 
     // "set Hours=7,5": a number written with a decimal comma and placed bare

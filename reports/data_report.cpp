@@ -4,6 +4,7 @@
 #include "gui/ui_seam.h"
 #include "core/runtime_error.h"
 #include "reports/engine/paper_size.h"
+#include "reports/query_row_source.h"
 #include "reports/report_preview.h"
 #include "reports/engine/report_rows.h"
 
@@ -46,14 +47,26 @@ QSize DataReport::paperTwips() const
     return m_orientation == kLandscape ? paper.transposed() : paper;
 }
 
+void DataReport::setSelection(const reports::ReportQuery& query, const reports::ReportOptions& options)
+{
+    m_query = query;
+    m_options = options;
+}
+
 int DataReport::Show(int mode, QWidget* owner)
 {
     if (mode != kModal)
         throw RuntimeError::invalidPropertyValue();
     if (!m_source)
         throw RuntimeError::objectNotSet();
-    const reports::ReportRows rows = reports::ReportRows::read(*m_source, m_layout);
-    reports::ReportPreview preview(m_layout, rows, paperTwips(), m_pageSize, pageOrientation(), owner);
+    reports::ReportRows rows = reports::ReportRows::read(*m_source, m_layout);
+    if (!m_query) {
+        reports::ReportPreview preview(m_layout, std::move(rows), paperTwips(), m_pageSize, pageOrientation(), owner);
+        return UiSeam::showModal(preview);
+    }
+    QueryRowSource selection(*m_query, m_layout);
+    reports::ReportPreview preview(m_layout, std::move(rows), m_options, selection, paperTwips(), m_pageSize,
+                                   pageOrientation(), owner);
     return UiSeam::showModal(preview);
 }
 

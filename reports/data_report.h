@@ -1,10 +1,13 @@
 #pragma once
 
 #include "reports/engine/report_layout.h"
+#include "reports/engine/report_options.h"
+#include "reports/engine/report_query.h"
 
 #include <QPageLayout>
 #include <QPageSize>
 #include <QSize>
+#include <optional>
 
 class QWidget;
 
@@ -32,6 +35,11 @@ public:
     // The recordset the report reads when shown; it stays the caller's.
     void setDataSource(data::Recordset* source) { m_source = source; }
 
+    // The report query the data source was opened with, for the choices the
+    // preview starts from: the preview has the database select the rows
+    // again as the choices change.
+    void setSelection(const reports::ReportQuery& query, const reports::ReportOptions& options);
+
     // Portrait (1) or landscape (2); any other value raises "Invalid property value".
     void setOrientation(int orientation);
     int orientation() const { return m_orientation; }
@@ -55,6 +63,8 @@ public:
 private:
     const reports::ReportLayout& m_layout;
     data::Recordset* m_source = nullptr;
+    std::optional<reports::ReportQuery> m_query;
+    reports::ReportOptions m_options;
     int m_orientation = kPortrait;
     QPageSize m_pageSize;
 };

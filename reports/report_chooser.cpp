@@ -9,6 +9,8 @@
 #include "reports/engine/report_layout.h"
 
 #include <QComboBox>
+#include <QDate>
+#include <QLocale>
 #include <QGroupBox>
 #include <QPushButton>
 #include <array>
@@ -26,18 +28,18 @@ const QString kOwner = QStringLiteral("Form4");
 struct ReportChoice {
     const char* entry;
     const reports::ReportLayout& (*layout)();
-    QString (*rows)();
+    const reports::ReportQuery& (*rows)();
     bool landscape;
     int firstLine;
 };
 
 const std::array<ReportChoice, 3> kChoices{{
     {"Billable Hours by Employee", reports::rptBillableHoursByEmployee,
-     reports::ReportStatements::billableHoursByEmployee, true, 100},
+     reports::ReportStatements::billableByEmployee, true, 100},
     {"Billable Hours by Project", reports::rptBillableHoursByProject,
-     reports::ReportStatements::billableHoursByProject, true, 118},
+     reports::ReportStatements::billableByProject, true, 118},
     {"Non-Billable Hours by Employee", reports::rptNonBillableHoursByEmployee,
-     reports::ReportStatements::nonBillableHoursByEmployee, false, 136},
+     reports::ReportStatements::nonBillableByEmployee, false, 136},
 }};
 
 }  // namespace
@@ -84,15 +86,24 @@ void Form4::PushButton1_Click()
         if (!err.test(line, [&] { return chosen == QLatin1String(choice.entry); }))
             continue;
 
+        // The preview starts from the choices kept from the last one: a
+        // period, an employee or a work code among them is selected by the
+        // database, and with every choice at its default the rows are read
+        // with the report's own text.
+        const reports::ReportOptions options = reports::ReportOptions::load(QDate::currentDate(),
+                                                                            QLocale().firstDayOfWeek());
         std::unique_ptr<data::Recordset> rs;
         std::unique_ptr<DataReport> report;
         err.line(line + 2, [&] { rs = data::ComponentFactory::createRecordset(); });
         err.line(line + 4, [&] {
-            data::required(rs).Open(choice.rows(), SharedConnection::get(),
+            data::required(rs).Open(choice.rows().selecting(options), SharedConnection::get(),
                                     data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
         });
         err.line(line + 6, [&] { report = std::make_unique<DataReport>(choice.layout()); });
-        err.line(line + 8, [&] { data::required(report).setDataSource(&data::required(rs)); });
+        err.line(line + 8, [&] {
+            data::required(report).setDataSource(&data::required(rs));
+            report->setSelection(choice.rows(), options);
+        });
         if (choice.landscape)
             err.line(line + 10, [&] { data::required(report).setOrientation(DataReport::kLandscape); });
         err.line(line + 12, [&] { data::required(report).Show(DataReport::kModal, this); });

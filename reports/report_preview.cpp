@@ -2,6 +2,7 @@
 
 #include "core/app_config.h"
 #include "gui/appearance.h"
+#include "gui/busy_pointer.h"
 #include "gui/ui_seam.h"
 #include "core/user_collator.h"
 #include "core/durable_file.h"
@@ -16,6 +17,7 @@
 #include "reports/engine/report_page_model.h"
 #include "reports/report_page_view.h"
 #include "reports/engine/report_renderer.h"
+#include "reports/engine/report_row_source.h"
 #include "reports/engine/report_rows.h"
 
 #include <QCheckBox>
@@ -65,19 +67,35 @@ QWidget* together(std::initializer_list<QWidget*> controls)
 
 }  // namespace
 
-ReportPreview::ReportPreview(const ReportLayout& layout, const ReportRows& rows, QSize paperTwips,
+ReportPreview::ReportPreview(const ReportLayout& layout, ReportRows rows, QSize paperTwips,
                              const QPageSize& pageSize, QPageLayout::Orientation orientation, QWidget* owner)
+    : ReportPreview(layout, std::move(rows), ReportOptions::load(QDate::currentDate(), QLocale().firstDayOfWeek()),
+                    nullptr, paperTwips, pageSize, orientation, owner)
+{
+}
+
+ReportPreview::ReportPreview(const ReportLayout& layout, ReportRows rows, const ReportOptions& options,
+                             ReportRowSource& source, QSize paperTwips, const QPageSize& pageSize,
+                             QPageLayout::Orientation orientation, QWidget* owner)
+    : ReportPreview(layout, std::move(rows), options, &source, paperTwips, pageSize, orientation, owner)
+{
+}
+
+ReportPreview::ReportPreview(const ReportLayout& layout, ReportRows rows, const ReportOptions& options,
+                             ReportRowSource* source, QSize paperTwips, const QPageSize& pageSize,
+                             QPageLayout::Orientation orientation, QWidget* owner)
     : QDialog(owner),
       m_design(layout),
-      m_rows(rows),
+      m_rows(std::move(rows)),
+      m_source(source),
+      m_selected(options),
       m_paperTwips(paperTwips),
       m_pageSize(pageSize),
       m_orientation(orientation),
       m_today(QDate::currentDate()),
-      m_options(ReportOptions::load(m_today, QLocale().firstDayOfWeek())),
-      m_employeeNames(namesIn(QString::fromLatin1(kEmployeeColumn))),
-      m_workCodeNames(namesIn(QString::fromLatin1(kWorkCodeColumn)))
+      m_options(options)
 {
+    readNames();
     setObjectName(layout.name);
     setWindowTitle(layout.title);
     setWindowIcon(applicationIcon());
@@ -203,6 +221,52 @@ QLayout* ReportPreview::buildChoices()
     return row;
 }
 
+void ReportPreview::readNames()
+{
+    if (m_source && (m_selected.employee || m_selected.workCode)) {
+        try {
+            ReportNames names = m_source->names(m_selected.period);
+            std::sort(names.employees.begin(), names.employees.end(), userCollator());
+            std::sort(names.workCodes.begin(), names.workCodes.end(), userCollator());
+            m_employeeNames = names.employees;
+            m_workCodeNames = names.workCodes;
+            return;
+        } catch (const RuntimeError& failure) {
+            UiSeam::tell(this, QStringLiteral("The names of the report's employees and work codes could not be "
+                                              "read: %1")
+                                   .arg(failure.description()));
+        }
+    }
+    m_employeeNames = namesIn(QString::fromLatin1(kEmployeeColumn));
+    m_workCodeNames = namesIn(QString::fromLatin1(kWorkCodeColumn));
+}
+
+void ReportPreview::select()
+{
+    const ReportOptions& now = m_options;
+    const bool same = now.period == m_selected.period && now.employee == m_selected.employee
+        && now.workCode == m_selected.workCode;
+    if (!m_source || same)
+        return;
+    try {
+        const BusyPointer busy;
+        m_rows = m_source->rows(now);
+    } catch (const RuntimeError& failure) {
+        // The rows read before stay, filtered as the choices say.
+        UiSeam::tell(this, QStringLiteral("The report's rows could not be read again: %1").arg(failure.description()));
+        return;
+    }
+    // Names chosen have the names of the period offered, else those of the
+    // rows: only a change of name within one period keeps them.
+    const auto named = [](const ReportOptions& options) { return options.employee || options.workCode; };
+    const bool sameNames = now.period == m_selected.period && named(now) && named(m_selected);
+    m_selected = now;
+    if (!sameNames) {
+        readNames();
+        showOptions();
+    }
+}
+
 QStringList ReportPreview::namesIn(const QString& column) const
 {
     // The names the report's rows hold, each once, in the user's
@@ -302,6 +366,7 @@ void ReportPreview::apply()
 {
     m_choicesChanged = true;
     const int page = currentPage();
+    select();
     rebuild();
     m_view->setRenderer(*m_renderer);
     showPage(page);

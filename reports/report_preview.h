@@ -2,6 +2,7 @@
 
 #include "reports/engine/report_layout.h"
 #include "reports/engine/report_options.h"
+#include "reports/engine/report_rows.h"
 
 #include <QDate>
 #include <QDialog>
@@ -25,7 +26,7 @@ class ReportLines;
 class ReportPageModel;
 class ReportPageView;
 class ReportRenderer;
-class ReportRows;
+class ReportRowSource;
 
 // The modal preview of a report, captioned with its title: pages one at a
 // time with page navigation and zoom, printing through the system's print
@@ -40,8 +41,17 @@ class ReportPreview : public QDialog {
     Q_OBJECT
 
 public:
-    ReportPreview(const ReportLayout& layout, const ReportRows& rows, QSize paperTwips, const QPageSize& pageSize,
+    // A preview of every row of a report, under the choices kept from the
+    // last preview.
+    ReportPreview(const ReportLayout& layout, ReportRows rows, QSize paperTwips, const QPageSize& pageSize,
                   QPageLayout::Orientation orientation, QWidget* owner);
+    // A preview of the rows `source` selected for `options`, the choices it
+    // starts from; as they change, the source selects the rows again (and a
+    // chosen employee or work code has the choices offer the names of the
+    // whole period).
+    ReportPreview(const ReportLayout& layout, ReportRows rows, const ReportOptions& options, ReportRowSource& source,
+                  QSize paperTwips, const QPageSize& pageSize, QPageLayout::Orientation orientation,
+                  QWidget* owner);
     ~ReportPreview() override;
 
     int pageCount() const;
@@ -82,9 +92,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    ReportPreview(const ReportLayout& layout, ReportRows rows, const ReportOptions& options, ReportRowSource* source,
+                  QSize paperTwips, const QPageSize& pageSize, QPageLayout::Orientation orientation,
+                  QWidget* owner);
     QPushButton* addButton(const QString& name, const QString& caption, const QString& accessibleName = {});
     QLayout* buildChoices();
     QStringList namesIn(const QString& column) const;
+    // The names the filters offer: those of the rows read, or when a name
+    // chose the rows, those of the period's rows the source names.
+    void readNames();
+    // Has the source select the rows the choices keep, unless they are read.
+    void select();
     void fillFilter(QComboBox* combo, const QStringList& names, const std::optional<QString>& chosen);
     void showOptions();
     void readPeriodChoice();
@@ -106,14 +124,17 @@ private:
     QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
 
     const ReportLayout& m_design;
-    const ReportRows& m_rows;
+    ReportRows m_rows;
+    // Where the rows are selected again, and the choices they were read for.
+    ReportRowSource* m_source = nullptr;
+    ReportOptions m_selected;
     QSize m_paperTwips;
     QPageSize m_pageSize;
     QPageLayout::Orientation m_orientation;
     QDate m_today;
     ReportOptions m_options;
     bool m_choicesChanged = false;  // saved when the preview goes
-    // The names the filters offer, read once from the rows.
+    // The names the filters offer.
     QStringList m_employeeNames;
     QStringList m_workCodeNames;
     std::unique_ptr<ReportLayout> m_layout;

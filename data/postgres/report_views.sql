@@ -1,14 +1,17 @@
--- The two report queries, made with the tables (after schema.sql) and made
--- again when a database of an older version is brought up to date, which is
--- why each is dropped first.
--- The report queries give their rows in date order, then in the order the
--- entries were made. The server's sort does not keep the order of rows it
--- finds equal, so each row also carries its place in that order as
--- hourvane_order: a query that sorts one of these by a column of its own is
--- sent with hourvane_order as the last key, and the column itself is never
--- shown. Nor are the employee's and the work code's IDs (hourvane_employee,
--- hourvane_work_code, Null when the record has gone): the reports group by
--- them, so that two employees of one name stay two.
+-- The two report queries and the index they select periods by, made with the
+-- tables (after schema.sql) and made again when a database of an older version
+-- is brought up to date, which is why each is dropped first.
+-- Each report query gives its rows in its own order: by date, then in the
+-- order the entries were made. A statement that sorts a report query by a
+-- column of its own replaces that order, so the order is carried by the
+-- last columns, named hourvane_order_...: such a statement is run with them
+-- as its last keys, and rows of one name keep it. The query itself is a
+-- plain join, so that a period, an employee or a work code chosen is
+-- selected by the engine's own indexes rather than after every row is read. The employee's and the work code's
+-- IDs (Null when the record has gone) are never shown either: the reports
+-- group by them, so that two employees of one name stay two.
+CREATE INDEX IF NOT EXISTS "Work Hours by Date" ON "Work Hours" ("Date Worked");
+
 DROP VIEW IF EXISTS "Billable Hours";
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
@@ -16,9 +19,10 @@ SELECT en."Employee Name" AS "Employee Name",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
-       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order,
        en."ID" AS hourvane_employee,
-       w."ID" AS hourvane_work_code
+       w."ID" AS hourvane_work_code,
+       h."Date Worked" AS hourvane_order_day,
+       h."ID" AS hourvane_order_entry
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
@@ -32,9 +36,10 @@ SELECT en."Employee Name" AS "Employee Name",
        h."Date Worked" AS "Date Worked",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
-       row_number() OVER (ORDER BY h."Date Worked", h."ID") AS hourvane_order,
        en."ID" AS hourvane_employee,
-       w."ID" AS hourvane_work_code
+       w."ID" AS hourvane_work_code,
+       h."Date Worked" AS hourvane_order_day,
+       h."ID" AS hourvane_order_entry
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"

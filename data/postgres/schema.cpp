@@ -13,9 +13,19 @@ extern const char* const kServerReportViewsText;
 
 namespace {
 
-// Version 2 added the journal of changes (journal.sql); a database of
-// version 1 is brought up to date when the program connects to it.
-constexpr int kVersion = 2;
+// Version 2 added the journal of changes (journal.sql), version 3 the index
+// of the dates and report queries a period is selected from by it
+// (report_views.sql); a database of an older version is brought up to date
+// when the program connects to it.
+constexpr int kVersion = 3;
+
+// Records this version in a database whose tables were just made or brought
+// up to it.
+QByteArray versionMark()
+{
+    const QByteArray version = QByteArray::number(kVersion);
+    return "UPDATE hourvane_schema SET version = " + version + " WHERE version < " + version + ";\n";
+}
 
 const QStringList& journalNames()
 {
@@ -50,7 +60,8 @@ int ServerSchema::version()
 
 QByteArray ServerSchema::script()
 {
-    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText);
+    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText)
+        + versionMark();
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -131,21 +142,24 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
 {
     if (!session.readOnlyReason().isEmpty())
         return;
-    // Every statement of the journal's text can run again, and the lock keeps
-    // two programs connecting at once from doing it side by side.
+    // Every statement of the journal's and the report queries' texts can run
+    // again, and the lock keeps two programs connecting at once from doing it
+    // side by side.
+    const QString gains = from < 2 ? QStringLiteral("a journal of changes, for Undo, and an index of the dates, for reports")
+                                   : QStringLiteral("an index of the dates, for reports");
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
-                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText));
+                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText) + versionMark());
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
-                                          "brings them up to version %3 (a journal of changes, for Undo) when it "
-                                          "connects, which the server refused: %4 Nothing was changed. Let the "
-                                          "owner of the database connect once with this Hourvane.")
+                                          "brings them up to version %3 (%4) when it connects, which the server "
+                                          "refused: %5 Nothing was changed. Let the owner of the database connect "
+                                          "once with this Hourvane.")
                                .arg(session.address())
                                .arg(from)
                                .arg(kVersion)
-                               .arg(error.description()));
+                               .arg(gains, error.description()));
     }
 }
 

@@ -237,7 +237,7 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr) == SQLITE_OK) {
         const StatementHandle version(raw);
-        if (sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) >= 2) {
+        if (sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) >= format::kJournalVersion) {
             for (const char* table : format::kJournalTables) {
                 if (!tables.contains(QString::fromLatin1(table)))
                     missing << QStringLiteral("the table [%1]").arg(QLatin1String(table));

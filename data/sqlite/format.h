@@ -10,9 +10,13 @@ namespace hv::data::format {
 // "Hvhr" in the file header's application_id field.
 inline constexpr std::int32_t kApplicationId = 0x48766872;
 // The layout of the tables and queries; raised when they change. Version 2
-// added the journal of changes (journal.sql); a file of version 1 is brought
-// up to date when the program opens it.
-inline constexpr int kUserVersion = 2;
+// added the journal of changes (journal.sql), version 3 the index of the
+// dates and report queries a period is selected from by it
+// (report_views.sql); a file of an older version is brought up to date when
+// the program opens it.
+inline constexpr int kUserVersion = 3;
+// The first version with the journal of changes.
+inline constexpr int kJournalVersion = 2;
 
 inline constexpr std::array<const char*, 3> kTables = {"Employees", "Work Codes", "Work Hours"};
 inline constexpr std::array<const char*, 4> kQueries = {"Work Hours Extended", "Employees Extended",

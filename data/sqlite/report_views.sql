@@ -1,15 +1,17 @@
--- The two report queries, made with the tables (after schema.sql) and made
--- again when a file of an older version is brought up to date, which is why
--- each is dropped first.
--- The two report queries give their rows in date order, then in the order
--- the entries were made. The reports sort them by name or work code, and the
--- engine's sort keeps rows of equal names in the order it receives them, so
--- the dates stay in order within each name. "LIMIT -1" (no limit) keeps that
--- ORDER BY in force: without it the engine drops the ORDER BY of a view that
--- is queried with an ORDER BY of its own. The last two columns, the
--- employee's and the work code's IDs (Null when the record has gone), are
--- never shown: the reports group by them, so that two employees of one name
--- stay two.
+-- The two report queries and the index they select periods by, made with the
+-- tables (after schema.sql) and made again when a file of an older version
+-- is brought up to date, which is why each is dropped first.
+-- Each report query gives its rows in its own order: by date, then in the
+-- order the entries were made. A statement that sorts a report query by a
+-- column of its own replaces that order, so the order is carried by the
+-- last columns, named hourvane_order_...: such a statement is run with them
+-- as its last keys, and rows of one name keep it. The query itself is a
+-- plain join, so that a period, an employee or a work code chosen is
+-- selected by the engine's own indexes rather than after every row is read. The employee's and the work code's
+-- IDs (Null when the record has gone) are never shown either: the reports
+-- group by them, so that two employees of one name stay two.
+CREATE INDEX IF NOT EXISTS "Work Hours by Date" ON "Work Hours" ("Date Worked");
+
 DROP VIEW IF EXISTS "Billable Hours";
 CREATE VIEW "Billable Hours" AS
 SELECT en."Employee Name" AS "Employee Name",
@@ -18,13 +20,14 @@ SELECT en."Employee Name" AS "Employee Name",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
        en."ID" AS hourvane_employee,
-       w."ID" AS hourvane_work_code
+       w."ID" AS hourvane_work_code,
+       h."Date Worked" AS hourvane_order_day,
+       h."ID" AS hourvane_order_entry
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
 WHERE w."Billable" <> 0
-ORDER BY h."Date Worked", h."ID"
-LIMIT -1;
+ORDER BY h."Date Worked", h."ID";
 
 DROP VIEW IF EXISTS "Non Billable Hours";
 CREATE VIEW "Non Billable Hours" AS
@@ -34,10 +37,11 @@ SELECT en."Employee Name" AS "Employee Name",
        h."Hours" AS "Hours",
        h."Work Description" AS "Work Description",
        en."ID" AS hourvane_employee,
-       w."ID" AS hourvane_work_code
+       w."ID" AS hourvane_work_code,
+       h."Date Worked" AS hourvane_order_day,
+       h."ID" AS hourvane_order_entry
 FROM "Work Hours" AS h
 JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
 LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
 WHERE w."Billable" = 0
-ORDER BY h."Date Worked", h."ID"
-LIMIT -1;
+ORDER BY h."Date Worked", h."ID";

@@ -204,6 +204,10 @@ SqliteSession::~SqliteSession() = default;
 
 void SqliteSession::upgrade()
 {
+    // What the file gains, in words, by the version it holds.
+    const QString gains = userVersion(m_db.get()) < format::kJournalVersion
+        ? QStringLiteral("it gains a journal of changes, for Undo, and an index of the dates, for reports")
+        : QStringLiteral("it gains an index of the dates, for reports");
     // A copy of the file as it was comes first; without one the file is not
     // changed, and is shown read-only (an older Hourvane still opens it).
     if (const auto& backUp = Connection::upgradeBackup()) {
@@ -211,10 +215,9 @@ void SqliteSession::upgrade()
             backUp(m_path);
         } catch (const RuntimeError& error) {
             refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
-                                        "(it gains a journal of changes, for Undo), and a backup of it is made "
-                                        "first, which failed: %2\nWhat it holds is shown, and nothing will be "
-                                        "written to it.")
-                             .arg(m_path, error.description()));
+                                        "(%2), and a backup of it is made first, which failed: %3\nWhat it holds is "
+                                        "shown, and nothing will be written to it.")
+                             .arg(m_path, gains, error.description()));
             return;
         }
     }
@@ -222,9 +225,11 @@ void SqliteSession::upgrade()
     run("BEGIN IMMEDIATE");
     try {
         // Another copy of the program may have done it meanwhile.
-        if (userVersion(db) < format::kUserVersion) {
-            run(kSqliteJournalText);
-            // The report queries of version 2 carry the records' IDs.
+        const int version = userVersion(db);
+        if (version < format::kUserVersion) {
+            if (version < format::kJournalVersion)
+                run(kSqliteJournalText);
+            // The report queries of each version, with the index they select by.
             run(kSqliteReportViewsText);
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
         }
@@ -236,10 +241,10 @@ void SqliteSession::upgrade()
         // (a full disk) leaves the file as it was, shown read-only.
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED || !m_readOnlyReason.isEmpty())
             throw;
-        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (it "
-                                    "gains a journal of changes, for Undo), which failed: %2\nNothing was changed; "
-                                    "what it holds is shown, and nothing will be written to it.")
-                         .arg(m_path, failure.description()));
+        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
+                                    "(%2), which failed: %3\nNothing was changed; what it holds is shown, and "
+                                    "nothing will be written to it.")
+                         .arg(m_path, gains, failure.description()));
         return;
     }
     m_journal->forgetExistence();

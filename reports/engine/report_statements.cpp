@@ -2,19 +2,22 @@
 
 namespace hv::reports {
 
-QString ReportStatements::billableHoursByEmployee()
+const ReportQuery& ReportStatements::billableByEmployee()
 {
-    return QStringLiteral("select * from [Billable Hours] order by [Employee Name]");
+    static const ReportQuery query{QStringLiteral("Billable Hours"), QStringLiteral("Employee Name")};
+    return query;
 }
 
-QString ReportStatements::billableHoursByProject()
+const ReportQuery& ReportStatements::billableByProject()
 {
-    return QStringLiteral("select * from [Billable Hours] order by [Work Code Description]");
+    static const ReportQuery query{QStringLiteral("Billable Hours"), QStringLiteral("Work Code Description")};
+    return query;
 }
 
-QString ReportStatements::nonBillableHoursByEmployee()
+const ReportQuery& ReportStatements::nonBillableByEmployee()
 {
-    return QStringLiteral("select * from [Non Billable Hours] order by [Employee Name]");
+    static const ReportQuery query{QStringLiteral("Non Billable Hours"), QStringLiteral("Employee Name")};
+    return query;
 }
 
 }  // namespace hv::reports

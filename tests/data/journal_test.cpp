@@ -2,10 +2,12 @@
 // change the program makes, with IDs kept; the journal across a reopen and
 // its limit; the upgrade of a database of version 1; and the refusal of an
 // undo that would overwrite another login's later change.
+#include "older_database.h"
 #include "fixtures/database_fixture.h"
 #include "support/unprivileged.h"
 
 #include "data/change_journal.h"
+#include "data/postgres/schema.h"
 #include "data/postgres/session.h"
 #include "data/sqlite/format.h"
 
@@ -230,48 +232,10 @@ TEST_P(Journal, AFreshDatabaseHasNothingToUndo)
 
 INSTANTIATE_TEST_SUITE_P(Backends, Journal, backends(), backendName);
 
-// A database file as the program of version 1 made it: the tables and
-// queries, no journal, and report queries without the records' IDs (here
-// stand-ins of one column).
 void makeVersionOneFile(const QString& path)
 {
-    QFile::remove(path);
-    QProcess tool;
-    tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE),
-               {QStringLiteral(HOURVANE_SCHEMA_SQL), QStringLiteral(HOURVANE_REPORT_VIEWS_SQL), path});
-    ASSERT_TRUE(tool.waitForFinished(60000));
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    const data::DatabaseHandle raw = openRawDatabase(path);
-    ASSERT_EQ(sqlite3_exec(raw.get(),
-                           "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\";"
-                           "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\";"
-                           "PRAGMA user_version = 1",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_TRUE(makeOlderDatabase(path, 1));
 }
-
-int userVersionOf(const QString& path)
-{
-    return storedBytes(path, "PRAGMA user_version").value(0).toInt();
-}
-
-// Records the backups the program asks for before an upgrade.
-class UpgradeBackups {
-public:
-    explicit UpgradeBackups(bool fail = false)
-    {
-        Connection::setUpgradeBackup([this, fail](const QString& path) {
-            asked << path;
-            if (fail)
-                throw RuntimeError(err::DatabaseEngine, QStringLiteral("No space left on device"));
-        });
-    }
-    ~UpgradeBackups() { Connection::setUpgradeBackup({}); }
-    UpgradeBackups(const UpgradeBackups&) = delete;
-    UpgradeBackups& operator=(const UpgradeBackups&) = delete;
-
-    QStringList asked;
-};
 
 TEST(JournalUpgrade, AVersionOneFileGainsTheJournalOnceAfterABackup)
 {
@@ -358,7 +322,8 @@ TEST(JournalUpgrade, AVersionOneServerSchemaGainsTheJournalOnce)
         connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
         EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
     }
-    EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"), QList<QByteArray>{"2"});
+    EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"),
+              QList<QByteArray>{QByteArray::number(data::ServerSchema::version())});
     for (const QByteArray view : {"Billable Hours", "Non Billable Hours"})
         EXPECT_EQ(schema.run("SELECT hourvane_employee, hourvane_work_code FROM \"" + view + "\" LIMIT 0"), QString())
             << view.constData();

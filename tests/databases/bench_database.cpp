@@ -111,6 +111,23 @@ void writeEntries(const QString& databaseFile, int entries, int workCodes, const
     sqlite3_close(db);
 }
 
+void keepEntriesBetween(const QString& databaseFile, const QDate& from, const QDate& to)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(databaseFile.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    const QStringList journal = journalTriggers(db);
+    const QByteArray sql = "DELETE FROM \"Work Hours\" WHERE \"Date Worked\" IS NULL OR \"Date Worked\" < '"
+        + from.toString(Qt::ISODate).toUtf8() + "' OR \"Date Worked\" >= '" + to.addDays(1).toString(Qt::ISODate).toUtf8()
+        + "'";
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    for (const QString& trigger : journal)
+        sqlite3_exec(db, trigger.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 bool copyCachedDatabase(const QString& name, const QString& programFolder,
                         const std::function<void(const QString& file)>& write, const QString& databaseFile)
 {

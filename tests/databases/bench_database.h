@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -17,6 +18,11 @@ enum class Descriptions { EachOwn, FirmMix };
 // and `days` days from 1 January 2025 (two years unless said).
 void writeEntries(const QString& databaseFile, int entries, int workCodes, const std::function<bool(int)>& billable,
                   Descriptions descriptions = Descriptions::EachOwn, int days = 730);
+
+// Deletes every entry dated outside [from, to] straight from the file (the
+// journal's triggers standing aside) and gives the room back: the same
+// entries of those days, as a database that only ever held them.
+void keepEntriesBetween(const QString& databaseFile, const QDate& from, const QDate& to);
 
 // A database of many entries is slow to write: made once under a name that
 // says what it holds, from the template in the program folder, with `write`

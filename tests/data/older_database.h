@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace hv::test {
+
+// A database file as an earlier version of the program made it: version 1
+// with the tables and queries but no journal, and report queries without
+// the records' IDs (stand-ins of one column); version 2 with the journal and
+// the report queries of its day, and neither of them without the index of
+// the dates. Replaces the file at `path`; false when it could not be made.
+bool makeOlderDatabase(const QString& path, int version);
+
+// The version of the tables a database file says it holds.
+int userVersionOf(const QString& path);
+
+// Records the backups the program asks for before an upgrade while it
+// lives; with `fail`, each of them fails as a full disk would.
+class UpgradeBackups {
+public:
+    explicit UpgradeBackups(bool fail = false);
+    ~UpgradeBackups();
+    UpgradeBackups(const UpgradeBackups&) = delete;
+    UpgradeBackups& operator=(const UpgradeBackups&) = delete;
+
+    QStringList asked;
+};
+
+}  // namespace hv::test

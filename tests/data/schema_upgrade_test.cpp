@@ -1,0 +1,140 @@
+// Databases of the program's earlier versions brought up to this one: the
+// index of the dates and the report queries that select a period by it,
+// after a backup, once; a file that cannot be written or is damaged is
+// left as it was and opened read-only with the reason.
+#include "older_database.h"
+#include "fixtures/database_fixture.h"
+#include "support/page_damage.h"
+#include "support/unprivileged.h"
+
+#include "data/connection.h"
+#include "data/postgres/schema.h"
+#include "data/recordset.h"
+#include "data/sqlite/format.h"
+
+namespace hv::test {
+namespace {
+
+using data::Connection;
+
+const QByteArray kDateIndex = "SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND name = 'Work Hours by Date'";
+const QByteArray kOrderColumns = "SELECT count(*) FROM pragma_table_info('Billable Hours') WHERE name LIKE 'hourvane_order%'";
+
+// The description of every entry of the billable report, in its order.
+QStringList billableReport(Connection& connection)
+{
+    data::Recordset rs;
+    rs.Open(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"), connection);
+    QStringList descriptions;
+    for (; !rs.Eof(); rs.MoveNext())
+        descriptions << rs.Fields(QStringLiteral("Work Description")).toString();
+    return descriptions;
+}
+
+// Two entries of one employee, the later date entered first.
+void addTwoEntries(const QString& path)
+{
+    const data::DatabaseHandle raw = openRawDatabase(path);
+    ASSERT_EQ(sqlite3_exec(raw.get(),
+                           "INSERT INTO \"Employees\" (\"First Name\") VALUES ('Ann');"
+                           "INSERT INTO \"Work Codes\" (\"Description\", \"Billable\") VALUES ('Design', -1);"
+                           "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\", "
+                           "\"Work Description\") VALUES (1, '2026-03-02', 1, 2, 'later'), (1, '2026-03-01', 1, 1, "
+                           "'earlier')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+}
+
+class OlderFile : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(makeOlderDatabase(m_database.path(), GetParam()));
+        addTwoEntries(m_database.path());
+    }
+
+    TemporaryDatabase m_database;
+};
+
+TEST_P(OlderFile, IsBroughtUpToDateOnceAfterABackup)
+{
+    const UpgradeBackups backups;
+    for (int open = 0; open < 2; ++open) {
+        Connection connection;
+        connection.Open(m_database.connectionString());
+        EXPECT_FALSE(connection.isReadOnly()) << connection.readOnlyReason().toStdString();
+        EXPECT_EQ(billableReport(connection), QStringList({"earlier", "later"}));
+    }
+    EXPECT_EQ(backups.asked, QStringList{m_database.path()});
+    EXPECT_EQ(userVersionOf(m_database.path()), data::format::kUserVersion);
+    EXPECT_EQ(storedBytes(m_database.path(), kDateIndex), QList<QByteArray>{"1"});
+    EXPECT_EQ(storedBytes(m_database.path(), kOrderColumns), QList<QByteArray>{"2"});
+}
+
+// A file of version 2 that cannot be written keeps its report queries of
+// then, which still give the report's order (version 1 is the journal's case).
+TEST(VersionTwoFile, ThatCannotBeWrittenOpensForReadingAsItWas)
+{
+    TemporaryDatabase database;
+    ASSERT_TRUE(makeOlderDatabase(database.path(), 2));
+    addTwoEntries(database.path());
+    const QByteArray before = fileBytes(database.path());
+    Unprivileged::makeReadOnly(database.path(), database.folder());
+    const UpgradeBackups backups;
+    {
+        const Unprivileged user;
+        if (!user.binds())
+            GTEST_SKIP() << "permissions cannot be made to bind here";
+        Connection connection;
+        connection.Open(database.connectionString());
+        EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("cannot be written")))
+            << connection.readOnlyReason().toStdString();
+        EXPECT_EQ(billableReport(connection), QStringList({"earlier", "later"}));
+    }
+    Unprivileged::makeWritable(database.folder());
+    EXPECT_TRUE(backups.asked.isEmpty());
+    EXPECT_EQ(fileBytes(database.path()), before);
+}
+
+TEST_P(OlderFile, ThatIsDamagedOpensForReadingAsItWas)
+{
+    ASSERT_TRUE(PageDamage::overwrite(m_database.path(),
+                                      PageDamage::rootPage(m_database.path(), QStringLiteral("Work Hours by Employee"))));
+    const QByteArray before = fileBytes(m_database.path());
+    const UpgradeBackups backups;
+    Connection connection;
+    connection.Open(m_database.connectionString(), data::DatabaseFileCheck::PageCheck::Quick,
+                    data::DatabaseFileCheck::CheckTiming::Beside);
+    EXPECT_TRUE(connection.isDamaged());
+    EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("is damaged"))) << connection.readOnlyReason().toStdString();
+    connection.Close();
+    EXPECT_TRUE(backups.asked.isEmpty());
+    EXPECT_EQ(fileBytes(m_database.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, OlderFile, ::testing::Values(1, 2),
+                         [](const auto& info) { return "Version" + std::to_string(info.param); });
+
+TEST(OlderServerSchema, GainsTheIndexAndTheReportQueriesOnce)
+{
+    if (!testServerAddress())
+        GTEST_SKIP() << noTestServerReason().toStdString();
+    const TestServerSchema schema;
+    ASSERT_EQ(schema.run("DROP INDEX \"Work Hours by Date\"; DROP VIEW \"Billable Hours\"; "
+                         "CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; UPDATE hourvane_schema SET version = 2"),
+              QString());
+    for (int open = 0; open < 2; ++open) {
+        Connection connection;
+        connection.Open(schema.address());
+        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+    }
+    EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"),
+              QList<QByteArray>{QByteArray::number(data::ServerSchema::version())});
+    EXPECT_EQ(schema.storedBytes("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
+                                 "AND indexname = 'Work Hours by Date'"),
+              QList<QByteArray>{"1"});
+    EXPECT_EQ(schema.run("SELECT hourvane_order_day, hourvane_order_entry FROM \"Billable Hours\" LIMIT 0"), QString());
+}
+
+}  // namespace
+}  // namespace hv::test
