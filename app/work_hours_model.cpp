@@ -15,6 +15,9 @@ namespace hv {
 
 namespace {
 
+using data::ListColumn;
+using data::SortRule;
+
 // How each of the list's columns sorts, by position: ID, Employee, Date
 // Worked, Work Code, Hours, Work Description.
 constexpr std::array<SortRule, 6> kListRules{SortRule::Number, SortRule::Text, SortRule::Date,

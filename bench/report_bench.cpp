@@ -4,6 +4,7 @@
 // PDF writer. Prints the ratios.
 #include "databases/bench_database.h"
 #include "bench/preview_pages.h"
+#include "bench/plain_painter.h"
 #include "bench/ratio_reporter.h"
 #include "core/file_system.h"
 #include "gui/shared_connection.h"
@@ -147,23 +148,8 @@ void BM_PlainPainterPdf(benchmark::State& state)
     PreparedReport& report = prepared();
     const hv::reports::ReportRows& rows = report.rows;
     const int perPage = report.pages->lineCount(1);
-    for (auto _ : state) {
-        QPdfWriter writer(pdfPath());
-        writer.setPageLayout(QPageLayout(report.report.pageSize(), report.report.pageOrientation(), QMarginsF()));
-        QPainter painter(&writer);
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSizeF(8.25);
-        painter.setFont(font);
-        const double unit = writer.resolution() / 1440.0;
-        for (int r = 0; r < rows.rowCount(); ++r) {
-            if (r > 0 && r % perPage == 0)
-                writer.newPage();
-            const double y = (1440 + 330 + (r % perPage) * 360) * unit + 10 * unit * 20;
-            for (int f = 0; f < rows.columnCount(); ++f)
-                painter.drawText(QPointF((1440 + f * 1900) * unit, y), rows.text(r, f));
-        }
-        painter.end();
-    }
+    for (auto _ : state)
+        hv::bench::drawRowsPlainly(pdfPath(), report.report, rows, perPage);
 }
 BENCHMARK(BM_PlainPainterPdf)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 

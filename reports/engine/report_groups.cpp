@@ -14,28 +14,37 @@ ReportGroups::ReportGroups(const ReportRows& rows, const ReportLayout& layout, c
     : m_groupOf(shownRows.size()), m_order(shownRows.size())
 {
     const int field = layout.fieldIndex(layout.groupColumn);
-    QHash<QString, int> byIdentity;
+    // A group is found by its record's ID, by its name in a data source
+    // without keys, or is the one of the rows whose record has gone.
+    QHash<qint64, int> byRecord;
+    QHash<QString, int> byName;
+    int withoutRecord = -1;
+    const auto add = [this](Group group) {
+        m_groups.push_back(std::move(group));
+        return static_cast<int>(m_groups.size()) - 1;
+    };
     for (std::size_t i = 0; i < shownRows.size(); ++i) {
         const int row = shownRows[i];
-        Group group;
-        QString identity;
-        if (field >= 0) {
-            const QVariant key = rows.groupKey(row);
-            group.withoutRecord = key.isValid() ? key.isNull() : rows.value(row, field).isNull();
-            group.name = group.withoutRecord ? layout.groupWithoutRecord : rows.text(row, field);
-            group.id = key.toLongLong();
-            identity = group.withoutRecord ? QStringLiteral("-")
-                : key.isValid()            ? QLatin1Char('#') + QString::number(group.id)
-                                           : QLatin1Char('=') + group.name;
-        }
-        const auto found = byIdentity.constFind(identity);
-        if (found != byIdentity.constEnd()) {
-            m_groupOf[i] = *found;
+        int& group = m_groupOf[i];
+        if (field < 0) {
+            group = m_groups.empty() ? add({}) : 0;
             continue;
         }
-        m_groupOf[i] = static_cast<int>(m_groups.size());
-        byIdentity.insert(identity, m_groupOf[i]);
-        m_groups.push_back(std::move(group));
+        const QVariant key = rows.groupKey(row);
+        const bool gone = key.isValid() ? key.isNull() : rows.value(row, field).isNull();
+        if (gone) {
+            if (withoutRecord < 0)
+                withoutRecord = add({layout.groupWithoutRecord, 0, true});
+            group = withoutRecord;
+        } else if (key.isValid()) {
+            const qint64 id = key.toLongLong();
+            const auto found = byRecord.constFind(id);
+            group = found != byRecord.constEnd() ? *found : *byRecord.insert(id, add({rows.text(row, field), id, false}));
+        } else {
+            const QString name = rows.text(row, field);
+            const auto found = byName.constFind(name);
+            group = found != byName.constEnd() ? *found : *byName.insert(name, add({name, 0, false}));
+        }
     }
 
     std::vector<int> sorted(m_groups.size());

@@ -26,11 +26,15 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
     };
     std::optional<ReportLine> subtotal;  // the group being summed
     HoursTotal grandTotal;
+    const auto addTotal = [this](ReportLine total) {
+        m_lines.push_back(-1 - static_cast<qint32>(m_totals.size()));
+        m_totals.push_back(std::move(total));
+    };
     const auto closeGroup = [&] {
         if (!subtotal)
             return;
         subtotal->label = subtotal->group.isEmpty() ? QStringLiteral("Total") : QStringLiteral("Total for ") + subtotal->group;
-        m_lines.push_back(std::move(*subtotal));
+        addTotal(std::move(*subtotal));
         subtotal.reset();
     };
 
@@ -55,24 +59,34 @@ ReportLines::ReportLines(const ReportRows& rows, const ReportLayout& layout, con
                 grandTotal.add(*hours);
             }
         }
-        m_lines.push_back(ReportLine{ReportLine::Entry, row, {}, {}, {}});
+        m_lines.push_back(row);
     }
     if (options.totals) {
         closeGroup();
-        m_lines.push_back(ReportLine{ReportLine::GrandTotal, -1, {}, QStringLiteral("Grand total"), grandTotal});
+        addTotal(ReportLine{ReportLine::GrandTotal, -1, {}, QStringLiteral("Grand total"), grandTotal});
     }
+    m_lines.shrink_to_fit();
+}
+
+ReportLine ReportLines::at(int line) const
+{
+    const qint32 held = m_lines[static_cast<std::size_t>(line)];
+    if (held >= 0)
+        return ReportLine{ReportLine::Entry, held, {}, {}, {}};
+    return m_totals[static_cast<std::size_t>(-1 - held)];
 }
 
 std::vector<SectionKind> ReportLines::sections() const
 {
     std::vector<SectionKind> kinds;
     kinds.reserve(m_lines.size());
-    for (const ReportLine& line : m_lines) {
-        switch (line.kind) {
-        case ReportLine::Entry: kinds.push_back(SectionKind::Detail); break;
-        case ReportLine::Subtotal: kinds.push_back(SectionKind::GroupTotal); break;
-        case ReportLine::GrandTotal: kinds.push_back(SectionKind::GrandTotal); break;
-        }
+    for (const qint32 held : m_lines) {
+        if (held >= 0)
+            kinds.push_back(SectionKind::Detail);
+        else if (m_totals[static_cast<std::size_t>(-1 - held)].kind == ReportLine::Subtotal)
+            kinds.push_back(SectionKind::GroupTotal);
+        else
+            kinds.push_back(SectionKind::GrandTotal);
     }
     return kinds;
 }

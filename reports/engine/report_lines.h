@@ -33,13 +33,15 @@ public:
 
     const ReportRows& rows() const { return *m_rows; }
     int count() const { return static_cast<int>(m_lines.size()); }
-    const ReportLine& at(int line) const { return m_lines[static_cast<std::size_t>(line)]; }
+    ReportLine at(int line) const;
     // The band each line prints in, line by line.
     std::vector<SectionKind> sections() const;
 
 private:
     const ReportRows* m_rows;
-    std::vector<ReportLine> m_lines;
+    // A line: the entry's row (0 and up), or -1 - the total's place in m_totals.
+    std::vector<qint32> m_lines;
+    std::vector<ReportLine> m_totals;
 };
 
 }  // namespace hv::reports

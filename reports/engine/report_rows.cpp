@@ -7,6 +7,21 @@
 
 namespace hv::reports {
 
+namespace {
+
+// How a field's cells are kept: dates and numbers in the cell where they fit.
+data::SortRule ruleFor(FieldFormat format)
+{
+    switch (format) {
+    case FieldFormat::ShortDate: return data::SortRule::Date;
+    case FieldFormat::Number: return data::SortRule::Number;
+    case FieldFormat::AsStored: break;
+    }
+    return data::SortRule::Text;
+}
+
+}  // namespace
+
 ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
 {
     const QList<ReportControl>& fields = layout.fields();
@@ -18,19 +33,25 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
     const int key = layout.groupKey.isEmpty() ? -1 : source.keyIndex(layout.groupKey);
 
     ReportRows rows;
-    rows.m_columns = static_cast<int>(fields.size());
-    while (!source.Eof()) {
+    for (const ReportControl& field : fields)
+        rows.m_fields.push_back(Field{data::ListColumn(ruleFor(field.format)), field.format, {}});
+    rows.m_keyed = key >= 0;
+    for (; !source.Eof(); source.MoveNext()) {
+        const auto row = static_cast<std::size_t>(rows.m_rows);
         for (std::size_t f = 0; f < indexes.size(); ++f) {
-            const QVariant value = source.value(indexes[f]);
-            rows.m_texts.push_back(display(value, fields[static_cast<qsizetype>(f)].format));
-            rows.m_values.push_back(value);
+            data::ListColumn& cells = rows.m_fields[f].cells;
+            cells.appendEmpty();
+            cells.set(row, source.stored(indexes[f]), [&] { return source.text(indexes[f]); });
         }
         if (key >= 0) {
             const QVariant id = source.value(key);
-            rows.m_groupKeys.push_back(id.isNull() ? QVariant(QMetaType(QMetaType::LongLong)) : id);
+            rows.m_groupKeys.push_back(id.isNull() ? kNoRecord : id.toLongLong());
         }
-        source.MoveNext();
+        ++rows.m_rows;
     }
+    for (Field& field : rows.m_fields)
+        field.cells.compact();
+    rows.m_groupKeys.shrink_to_fit();
     return rows;
 }
 
@@ -41,6 +62,32 @@ QString ReportRows::display(const QVariant& value, FieldFormat format)
     if (format == FieldFormat::ShortDate && value.typeId() == QMetaType::QDateTime)
         return text::dateToText(value.toDateTime().date());
     return text::valueToText(value);
+}
+
+QString ReportRows::text(int row, int field) const
+{
+    const Field& f = m_fields[static_cast<std::size_t>(field)];
+    const quint32 word = f.cells.word(static_cast<std::size_t>(row));
+    const auto known = f.texts.constFind(word);
+    if (known != f.texts.constEnd())
+        return *known;
+    const QVariant value = f.cells.valueOf(word);
+    if (value.typeId() == QMetaType::QString)
+        return value.toString();  // kept by the cells already
+    return *f.texts.insert(word, display(value, f.format));
+}
+
+QVariant ReportRows::value(int row, int field) const
+{
+    return m_fields[static_cast<std::size_t>(field)].cells.value(static_cast<std::size_t>(row));
+}
+
+QVariant ReportRows::groupKey(int row) const
+{
+    if (!m_keyed)
+        return {};
+    const qint64 id = m_groupKeys[static_cast<std::size_t>(row)];
+    return id == kNoRecord ? QVariant(QMetaType(QMetaType::LongLong)) : QVariant::fromValue<qint64>(id);
 }
 
 }  // namespace hv::reports

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "data/list_column.h"
 #include "reports/engine/report_layout.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
+#include <limits>
 #include <vector>
 
 namespace hv::data {
@@ -12,10 +15,12 @@ class Recordset;
 
 namespace hv::reports {
 
-// The detail lines of a report as the texts its fields show: every row of
-// the data source read once, in its order, each field's column found by name
-// and its value put in the field's display format, with the hidden key of
-// the record its group stands for when the data source carries one.
+// The detail lines of a report: every row of the data source read once, in
+// its order, each field's column found by name, with the hidden key of the
+// record its group stands for when the data source carries one. The values
+// are kept as read, a few bytes a cell (a million rows fit in tens of
+// megabytes), and put in the field's display format when a text is asked
+// for; a format's texts are made once for each distinct value.
 class ReportRows {
 public:
     ReportRows() = default;
@@ -30,31 +35,32 @@ public:
     // anything else (text, Null) as stored.
     static QString display(const QVariant& value, FieldFormat format);
 
-    int rowCount() const { return m_columns == 0 ? 0 : static_cast<int>(m_texts.size() / m_columns); }
-    int columnCount() const { return m_columns; }
+    int rowCount() const { return m_rows; }
+    int columnCount() const { return static_cast<int>(m_fields.size()); }
     // The text of a detail field (in the layout's field order) in a row.
-    const QString& text(int row, int field) const { return m_texts[index(row, field)]; }
+    QString text(int row, int field) const;
     // The value of a detail field in a row as the data source gave it.
-    const QVariant& value(int row, int field) const { return m_values[index(row, field)]; }
+    QVariant value(int row, int field) const;
     // The ID of the record a row's group stands for (the layout's group
     // key): Null when the record has gone, invalid when the data source
     // carries no such key (a database made before it did).
-    QVariant groupKey(int row) const
-    {
-        return m_groupKeys.empty() ? QVariant() : m_groupKeys[static_cast<std::size_t>(row)];
-    }
-    bool hasGroupKeys() const { return !m_groupKeys.empty() || rowCount() == 0; }
+    QVariant groupKey(int row) const;
+    bool hasGroupKeys() const { return m_keyed || m_rows == 0; }
 
 private:
-    std::size_t index(int row, int field) const
-    {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(field);
-    }
+    struct Field {
+        data::ListColumn cells;
+        FieldFormat format;
+        // The texts of the values that are not texts, by their cells' words.
+        mutable QHash<quint32, QString> texts;
+    };
 
-    int m_columns = 0;
-    std::vector<QString> m_texts;
-    std::vector<QVariant> m_values;
-    std::vector<QVariant> m_groupKeys;
+    static constexpr qint64 kNoRecord = std::numeric_limits<qint64>::min();
+
+    int m_rows = 0;
+    std::vector<Field> m_fields;
+    bool m_keyed = false;
+    std::vector<qint64> m_groupKeys;  // kNoRecord: the record has gone
 };
 
 }  // namespace hv::reports

@@ -55,7 +55,7 @@ QList<SheetCell> ReportTable::row(int line) const
 {
     const QList<ReportControl>& fields = m_layout.fields();
     QList<SheetCell> cells(m_header.size());
-    const ReportLine& shown = m_lines.at(line);
+    const ReportLine shown = m_lines.at(line);
     if (shown.kind == ReportLine::Entry) {
         const ReportRows& rows = m_lines.rows();
         for (qsizetype f = 0; f < fields.size(); ++f) {

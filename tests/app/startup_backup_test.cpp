@@ -17,10 +17,10 @@
 #include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QTest>
 
 namespace hv::test {
 namespace {
@@ -100,9 +100,7 @@ TEST_P(FollowingTheWindowTest, TheCheckAndTheBackupComeOnceTheWindowIsUp)
     EXPECT_FALSE(window->startupDone());
     EXPECT_FALSE(QFileInfo::exists(backups));
 
-    for (int round = 0; round < 100000 && !window->startupDone(); ++round)
-        QCoreApplication::processEvents();
-    ASSERT_TRUE(window->startupDone());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
     EXPECT_EQ(window->windowTitle().contains(QStringLiteral("read-only")), damaged);
     EXPECT_EQ(backup::BackupFolder(backups, liveDatabase()).copies().size(), damaged ? 0 : 1);
     ASSERT_EQ(m_ui.messages().size(), damaged ? 1 : 0);

@@ -10,6 +10,8 @@
 #include "data/prepared_statement.h"
 #include "data/recordset.h"
 #include "entries/entry_statements.h"
+#include "reports/engine/report_layout.h"
+#include "reports/engine/report_rows.h"
 #include "reports/engine/report_statements.h"
 
 #include <QStringList>
@@ -267,6 +269,48 @@ TEST_P(Statements, ReportRowsOfOneNameKeepDateThenEntryOrder)
             amys << row[4].toString();
     }
     EXPECT_EQ(amys, expected);
+}
+
+// A report keeps its rows a few bytes a cell: what it gives back is every
+// value as the recordset read it, and each text as the field shows it.
+TEST_P(Statements, AReportGivesBackEveryValueAsTheRecordsetReadIt)
+{
+    const qint64 amy = addEmployee(QStringLiteral("Amy"), QStringLiteral("Fox"));
+    const qint64 web = addWorkCode(QStringLiteral("Website"), true);
+    const QStringList hours{"0.1", "7", "2.5", "1234.015625", "0.2", "7"};
+    for (int i = 0; i < hours.size(); ++i)
+        addEntry(amy, QDate(2026, 1, 1).addDays(i % 4), web, hours[i], i % 2 ? QStringLiteral("same") : QStringLiteral("Ünï %1").arg(i));
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours) values (%1,'2026-12-07T08:30:00',%2,'3')")
+                .arg(amy)
+                .arg(web));
+    const qint64 gone = addEmployee(QStringLiteral("Gone"), QStringLiteral("Soon"));
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Work Code],[Work Description]) values (%1,%2,'')")
+                .arg(gone)
+                .arg(web));
+    execute(QStringLiteral("delete from Employees where ID=") + id(gone));
+
+    const reports::ReportLayout& layout = reports::rptBillableHoursByEmployee();
+    data::Recordset kept;
+    kept.Open(ReportStatements::billableHoursByEmployee(), db());
+    const reports::ReportRows rows = reports::ReportRows::read(kept, layout);
+    data::Recordset read;
+    read.Open(ReportStatements::billableHoursByEmployee(), db());
+    const int key = read.keyIndex(layout.groupKey);
+    int row = 0;
+    for (; !read.Eof(); read.MoveNext(), ++row) {
+        ASSERT_LT(row, rows.rowCount());
+        for (int field = 0; field < rows.columnCount(); ++field) {
+            const reports::ReportControl& control = layout.fields().at(field);
+            const QVariant value = read.value(read.fieldIndex(control.column));
+            EXPECT_EQ(rows.value(row, field), value) << row << " " << control.column.toStdString();
+            EXPECT_EQ(rows.text(row, field), reports::ReportRows::display(value, control.format)) << row;
+        }
+        const QVariant id = read.value(key);
+        EXPECT_EQ(rows.groupKey(row).isNull(), id.isNull()) << row;
+        EXPECT_EQ(rows.groupKey(row).toLongLong(), id.toLongLong()) << row;
+    }
+    EXPECT_EQ(rows.rowCount(), 8);
+    EXPECT_EQ(row, rows.rowCount());
 }
 
 TEST_P(Statements, ApostrophesAndDialectWordsInsideTextAreStoredAsTyped)

@@ -10,13 +10,14 @@
 
 class QCollator;
 
-namespace hv {
+namespace hv::data {
 
 // How the cells of a list column compare when the list is sorted by it:
 // as texts under the user's collation, as numbers, or as dates.
 enum class SortRule : quint8 { Text, Number, Date };
 
-// The cells of one list column, kept small for lists of a million rows: one
+// The cells of one column of a list of rows read from a recordset (the
+// work-hours list, a report), kept small for lists of a million rows: one
 // 32-bit word per row, which holds a whole number (a number column) or a
 // date (a date column) itself, or refers to a value stored once for every
 // row that shows it (names, work codes, hours, repeated descriptions). Cells
@@ -37,7 +38,7 @@ public:
     // Sets a cell. decode() gives the text of a Text or Other value; it runs
     // only when no stored value has the same bytes.
     template <typename Decode>
-    void set(size_t row, const data::StoredValue& value, Decode&& decode)
+    void set(size_t row, const StoredValue& value, Decode&& decode)
     {
         quint32 word = 0;
         if (row < m_previous.size() && isStored(m_previous[row], value)) {
@@ -46,7 +47,7 @@ public:
             const quint32 hash = hashOf(value);
             quint32 entry = find(value, hash);
             if (entry == kNotFound) {
-                const bool text = value.kind == data::StoredValue::Text || value.kind == data::StoredValue::Other;
+                const bool text = value.kind == StoredValue::Text || value.kind == StoredValue::Other;
                 entry = add(value, hash, text ? decode() : QString());
             }
             word = kStored | entry;
@@ -98,16 +99,16 @@ private:
         quint32 offset;
         quint32 size;
         quint32 hash;
-        data::StoredValue::Kind kind;
+        StoredValue::Kind kind;
         QString text;
     };
 
-    bool inlineWord(const data::StoredValue& value, quint32& word) const;
-    bool isStored(quint32 word, const data::StoredValue& value) const;
-    static QByteArrayView bytesOf(const data::StoredValue& value, char (&buffer)[16]);
-    static quint32 hashOf(const data::StoredValue& value);
-    quint32 find(const data::StoredValue& value, quint32 hash) const;
-    quint32 add(const data::StoredValue& value, quint32 hash, QString text);
+    bool inlineWord(const StoredValue& value, quint32& word) const;
+    bool isStored(quint32 word, const StoredValue& value) const;
+    static QByteArrayView bytesOf(const StoredValue& value, char (&buffer)[16]);
+    static quint32 hashOf(const StoredValue& value);
+    quint32 find(const StoredValue& value, quint32 hash) const;
+    quint32 add(const StoredValue& value, quint32 hash, QString text);
     void insertSlot(quint32 entry);
     QVariant entryValue(const Entry& entry) const;
     QString entryText(quint32 entry, const QLocale& locale) const;
@@ -131,4 +132,4 @@ private:
     std::vector<quint32> m_collationRanks;
 };
 
-}  // namespace hv
+}  // namespace hv::data

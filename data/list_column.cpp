@@ -1,4 +1,4 @@
-#include "app/list_column.h"
+#include "data/list_column.h"
 
 #include "core/locale_text.h"
 
@@ -12,11 +12,10 @@
 #include <cstring>
 #include <numeric>
 
-namespace hv {
+namespace hv::data {
 
 namespace {
 
-using data::StoredValue;
 
 constexpr qint64 kSecondsPerDay = 86400;
 
@@ -410,4 +409,4 @@ void ListColumn::compact()
         insertSlot(e);
 }
 
-}  // namespace hv
+}  // namespace hv::data
