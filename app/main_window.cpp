@@ -55,6 +55,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 
 namespace hv {
 
@@ -374,6 +375,7 @@ void Form1::withDatabaseClosed(const std::function<void()>& work)
             return;
         }
         err.line(102, [&] {
+            m_readOnlySaid = false;
             SharedConnection::open(connectionString());
             if (!SharedConnection::current().isReadOnly())
                 setWindowTitle(caption());
@@ -449,9 +451,10 @@ void Form1::askForServerPasswords()
 void Form1::sayReadOnlyState()
 {
     const data::Connection& connection = SharedConnection::current();
-    if (connection.isReadOnly())
-        UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
-                               QMessageBox::Ok});
+    if (!connection.isReadOnly() || std::exchange(m_readOnlySaid, true))
+        return;
+    UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                           QMessageBox::Ok});
 }
 
 void Form1::Form_Load()
@@ -509,6 +512,7 @@ void Form1::Form_Load()
     err.line(144, [&] {
         watchReadOnlyState();
         askForServerPasswords();
+        m_readOnlySaid = false;
         SharedConnection::open(connectionString());
         if (SharedConnection::current().isServer() && !SharedConnection::current().isReadOnly())
             setWindowTitle(caption());

@@ -205,7 +205,7 @@ private:
     void restoreDesignSize();
     static QString connectionString();
     // A database that cannot be written shows in the title; start-up says
-    // once why.
+    // once why, whether its open or the check that follows found it.
     void watchReadOnlyState();
     // The window's caption: the product name, and the server's host name
     // while the database is on a server.
@@ -239,6 +239,8 @@ private:
     bool m_Maximized = false;
     bool m_applyingWidths = false;
     bool m_endingProgram = false;
+    // Why the database is read-only has been said since it was opened.
+    bool m_readOnlySaid = false;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
     // Held while the window lives, so that a restore by another copy of the

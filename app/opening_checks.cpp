@@ -41,7 +41,6 @@ OpeningChecks::~OpeningChecks()
 void OpeningChecks::start()
 {
     finish();
-    m_readOnlyBefore = openConnection() && SharedConnection::current().isReadOnly();
     m_poll.start();
 }
 
@@ -71,7 +70,7 @@ void OpeningChecks::poll()
 void OpeningChecks::afterCheck()
 {
     // Damage the check found is said as the open says it.
-    if (openConnection() && SharedConnection::current().isReadOnly() && !m_readOnlyBefore)
+    if (openConnection() && SharedConnection::current().isReadOnly())
         m_sayReadOnly();
     backUp();
 }

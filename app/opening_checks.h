@@ -23,7 +23,7 @@ class OpeningChecks : public QObject {
 
 public:
     // `now` is the time of day for the backup's name; `sayReadOnly` says why
-    // the database turned read-only.
+    // the database is read-only, unless that was said since the open.
     OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly);
     ~OpeningChecks() override;
 
@@ -48,7 +48,6 @@ private:
     QWidget& m_window;
     std::function<QDateTime()> m_now;
     std::function<void()> m_sayReadOnly;
-    bool m_readOnlyBefore = false;
     QTimer m_poll;
     std::unique_ptr<QThread> m_backup;
     // What the backup thread found wrong, read once it has ended.
