@@ -115,15 +115,17 @@ struct Recordset::Impl {
             throw noCurrentRecord();
     }
 
+    // The text of a cell that holds text.
     QString columnText(int index) const
     {
-        const QByteArrayView utf8 = cursor().bytes(index);
+        const QByteArrayView utf8 = cursor().text(index);
         return text::textFromUtf8(utf8.data(), utf8.size());
     }
 
+    // A text cell's stored date.
     bool storedDate(int index, QDate& date, QTime& time) const
     {
-        const QByteArrayView utf8 = cursor().bytes(index);
+        const QByteArrayView utf8 = cursor().text(index);
         return utf8.data() && parseStoredDate(utf8.data(), static_cast<int>(utf8.size()), date, time);
     }
 
@@ -343,7 +345,7 @@ StoredValue Recordset::stored(int index) const
     case RowCursor::Cell::Null:
         break;
     case RowCursor::Cell::Text: {
-        const QByteArrayView text = cursor.bytes(index);
+        const QByteArrayView text = cursor.text(index);
         QDate date;
         QTime time;
         if (kind == ColumnKind::Date && text.data()

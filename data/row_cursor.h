@@ -30,6 +30,9 @@ public:
     virtual double real(int column) const = 0;
     // Text as UTF-8, or binary data; valid until the cursor moves.
     virtual QByteArrayView bytes(int column) const = 0;
+    // The same for a cell known to hold text (cell() said so), which an
+    // engine may hand over with less work.
+    virtual QByteArrayView text(int column) const { return bytes(column); }
 };
 
 }  // namespace hv::data

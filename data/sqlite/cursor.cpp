@@ -64,4 +64,11 @@ QByteArrayView SqliteCursor::bytes(int column) const
     return {static_cast<const char*>(data), sqlite3_column_bytes(stmt, column)};
 }
 
+QByteArrayView SqliteCursor::text(int column) const
+{
+    sqlite3_stmt* stmt = m_statement.get();
+    const unsigned char* data = sqlite3_column_text(stmt, column);
+    return {reinterpret_cast<const char*>(data), sqlite3_column_bytes(stmt, column)};
+}
+
 }  // namespace hv::data

@@ -23,6 +23,7 @@ public:
     qint64 integer(int column) const override;
     double real(int column) const override;
     QByteArrayView bytes(int column) const override;
+    QByteArrayView text(int column) const override;
 
 private:
     StatementHandle m_statement;

@@ -188,9 +188,9 @@ namespace {
 // does; a verdict instead when it cannot be had.
 DatabaseHandle openForReading(const QString& path, DatabaseFileVerdict& failure)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    DatabaseHandle db(raw);
+    DatabaseHandle db;
+    const int rc = openHandle(QFile::encodeName(path).constData(), SQLITE_OPEN_READONLY, db);
+    sqlite3* raw = db.get();
     if (rc != SQLITE_OK) {
         failure = DatabaseFileCheck::engineVerdict(raw, rc, path);
         return nullptr;

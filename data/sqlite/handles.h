@@ -21,4 +21,12 @@ struct StatementFinalizer {
 using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+// Opens the database file at `path` (in the system's encoding) with the
+// engine's open flags, for the use of one thread at a time, which is how the
+// program uses every handle: the engine takes no lock of its own on each
+// call into it, and keeps no count of its memory (a count takes one lock,
+// shared by every thread, at each allocation). The handle is given to
+// `handle` whatever the outcome; returns the engine's result code.
+int openHandle(const char* path, int flags, DatabaseHandle& handle);
+
 }  // namespace hv::data

@@ -47,9 +47,9 @@ QString writeReason(sqlite3* db, int rc)
 
 DatabaseHandle openDatabase(const QString& path, int flags)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
-    DatabaseHandle db(raw);
+    DatabaseHandle db;
+    const int rc = openHandle(QFile::encodeName(path).constData(), flags, db);
+    sqlite3* raw = db.get();
     if (rc != SQLITE_OK)
         throw (flags & SQLITE_OPEN_READONLY) ? readError(engineMessage(raw, rc)) : writeError(engineMessage(raw, rc));
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);

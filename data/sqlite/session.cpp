@@ -130,10 +130,8 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     if (!found.isSound())
         throw engineError(found.reason);
 
-    sqlite3* raw = nullptr;
-    const QByteArray nativePath = QFile::encodeName(path);
-    const int rc = sqlite3_open_v2(nativePath.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    m_db.reset(raw);
+    const int rc = openHandle(QFile::encodeName(path).constData(), SQLITE_OPEN_READWRITE, m_db);
+    sqlite3* raw = m_db.get();
     if (rc != SQLITE_OK)
         throw engineError(QStringLiteral("Could not open the database file '%1' (%2).")
                               .arg(path, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString()));
