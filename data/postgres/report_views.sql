@@ -1,6 +1,9 @@
 -- The two report queries and the index they select periods by, made with the
 -- tables (after schema.sql) and made again when a database of an older version
 -- is brought up to date, which is why each is dropped first.
+-- Each employee's name is composed once for a whole reading: the server
+-- reads "Employees Extended" once and joins it by a hash (its own order
+-- keeps it from being folded into the join row by row).
 -- Each report query gives its rows in its own order: by date, then in the
 -- order the entries were made. A statement that sorts a report query by a
 -- column of its own replaces that order, so the order is carried by the

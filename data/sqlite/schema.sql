@@ -73,16 +73,5 @@ SELECT e."ID" AS "ID",
 FROM "Employees" AS e
 ORDER BY "Employee Name" COLLATE NOCASE, "ID";
 
--- One row per work-hour entry. The joins are outer joins, so an entry whose
--- employee or work code has gone still appears (with a Null name).
-CREATE VIEW "Work Hours Extended" AS
-SELECT h."ID" AS "ID",
-       en."Employee Name" AS "Employee Name",
-       h."Date Worked" AS "Date Worked",
-       w."Description" AS "Work Code Description",
-       h."Hours" AS "Hours",
-       h."Work Description" AS "Work Description"
-FROM "Work Hours" AS h
-LEFT JOIN "Employees Extended" AS en ON en."ID" = h."Employee"
-LEFT JOIN "Work Codes" AS w ON w."ID" = h."Work Code"
-ORDER BY h."ID";
+-- "Work Hours Extended", one row per work-hour entry, is made with the
+-- report queries (report_views.sql).
