@@ -111,9 +111,10 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
         return;
     }
     // The changes past what the journal keeps go once per open, rather than
-    // on the way of every write: now, or once the pages are checked.
+    // on the way of every write: now, or once the pages checked beside the
+    // program are known to take writes.
     m_trimAfterCheck = true;
-    if (m_engine->settlePageCheck(false))
+    if (timing == DatabaseFileCheck::CheckTiming::AtOpen)
         afterPageCheck();
 }
 

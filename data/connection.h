@@ -53,10 +53,10 @@ public:
     // reading the whole list, Full half of it or more). A damaged file is opened read-only (see
     // isReadOnly()) rather than refused, so that what can still be read is
     // shown. With `timing` Beside, the pages of a file that needs no upgrade
-    // are checked while the program goes on, and the verdict is taken in by
-    // pageCheckDone(), waitForPageCheck() or the first write, whichever
-    // comes first; until then no write is made, the journal's old changes
-    // included. Opening waits as long for a lock as a statement does
+    // are checked while the program goes on, from the first of
+    // pageCheckDone(), waitForPageCheck() and the first write on; the
+    // verdict is taken in by whichever comes when it is ready. Until then no
+    // write is made, the journal's old changes included. Opening waits as long for a lock as a statement does
     // (lockTimeout()); a lock that outlasts it raises "... is in use by
     // another program ...". Raises "Operation is not allowed when the object
     // is open." when already open.

@@ -49,7 +49,6 @@ void attemptOpen()
     s.openedByString = true;
     data::DatabaseCheckSchedule::opened();
     s.checking = depth;
-    SharedConnection::pageCheckDone();
 }
 
 }  // namespace

@@ -19,9 +19,6 @@ namespace {
 // How long the copy waits for a writer of the source to finish.
 constexpr int kBusyTimeoutMs = 5000;
 
-// The largest database copied by way of memory.
-constexpr qint64 kInMemoryCopyLimit = qint64(256) << 20;
-
 RuntimeError readError(const QString& reason)
 {
     return {err::DatabaseEngine, reason};
@@ -87,36 +84,17 @@ void copyPages(sqlite3* from, sqlite3* to)
     }
 }
 
-// Writes every page of the source into the new file at `target`. A database
-// of ordinary size is copied into memory and written out in one piece, which
-// takes a fraction of the time the engine needs to write a file page by page;
-// a very large one goes to the file directly.
+// Writes every page of the source into the new file at `target` through
+// the engine, in one step that reads the source as one snapshot, a few
+// pages in memory at a time whatever the size of the file. The copy gets
+// its name only once it is whole, so it needs no journal of its own, and it
+// is synced once, at the end.
 void writeCopy(const QString& source, const QString& target)
 {
     const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY);
-    // Pages are read from a mapping of the file rather than one call each.
-    sqlite3_exec(from.get(), "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
-    if (QFileInfo(source).size() > kInMemoryCopyLimit) {
-        const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        // The copy gets its name only once it is whole, so it needs no journal
-        // of its own; it is synced once, at the end.
-        sqlite3_exec(to.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-        copyPages(from.get(), to.get());
-        return;
-    }
-    const DatabaseHandle memory =
-        openDatabase(QStringLiteral("file:copy?vfs=memdb"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI);
-    copyPages(from.get(), memory.get());
-    sqlite3_int64 size = 0;
-    const unsigned char* pages = sqlite3_serialize(memory.get(), "main", &size, SQLITE_SERIALIZE_NOCOPY);
-    if (!pages)
-        throw writeError(engineMessage(memory.get(), SQLITE_NOMEM));
-    QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw writeError(file.errorString());
-    fs::DurableFile::writeAll(file, reinterpret_cast<const char*>(pages), size);
-    if (!file.flush())
-        throw writeError(file.errorString());
+    const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite3_exec(to.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+    copyPages(from.get(), to.get());
 }
 
 }  // namespace

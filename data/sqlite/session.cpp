@@ -178,11 +178,15 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     if (m_readOnlyReason.isEmpty() && userVersion(raw) < format::kUserVersion)
         upgrade();
     if (checkBeside)
-        m_pageCheck = std::make_unique<BackgroundPageCheck>(path, check);
+        m_pageCheckToRun = check;
 }
 
 bool SqliteSession::settlePageCheck(bool wait)
 {
+    // The check starts at the first question about it, so that it takes
+    // nothing from the opening itself.
+    if (m_pageCheckToRun)
+        m_pageCheck = std::make_unique<BackgroundPageCheck>(m_path, *std::exchange(m_pageCheckToRun, std::nullopt));
     if (!m_pageCheck)
         return true;
     if (!wait && !m_pageCheck->ready())

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace hv::data {
 
@@ -98,7 +99,9 @@ private:
     bool m_damaged = false;
     // The open's check compared every page and index and found them sound.
     bool m_checkedFully = false;
-    // The page check running beside the program, until its verdict is in.
+    // The page check that runs beside the program, until its verdict is in:
+    // its depth until the first question about it starts it.
+    std::optional<DatabaseFileCheck::PageCheck> m_pageCheckToRun;
     std::unique_ptr<BackgroundPageCheck> m_pageCheck;
     std::function<void()> m_turnedReadOnly;
     std::unique_ptr<SqliteJournal> m_journal;
