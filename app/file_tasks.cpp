@@ -12,6 +12,7 @@
 #include "data/local_database.h"
 #include "gui/busy_pointer.h"
 #include "gui/shared_connection.h"
+#include "gui/work_progress.h"
 #include "gui/ui_seam.h"
 #include "import/import_error.h"
 #include "import/old_database_importer.h"
@@ -91,14 +92,19 @@ void FileTasks::exportEntries()
         return;
     }
     qint64 rows = 0;
+    m_window.completeFill();
     try {
         const BusyPointer busy;
+        WorkProgress progress(&m_window, QStringLiteral("Exporting the entries to '%1'...").arg(*file));
         data::Connection& connection = SharedConnection::get();
         const auto format = reports::EntriesExport::formatOf(*file);
         fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace, [&](QIODevice& device) {
-            rows = reports::EntriesExport::write(connection, device, format);
+            rows = reports::EntriesExport::write(connection, device, format, progress.steps());
         });
     } catch (const RuntimeError& failure) {
+        // Stopped by the user: the file is as it was, and that needs no word.
+        if (failure.number() == err::UserInterrupt)
+            return;
         QString reason = failure.description();
         if (!reason.endsWith(u'.'))
             reason += u'.';

@@ -19,6 +19,11 @@ RuntimeError RuntimeError::invalidUseOfNull()
     return {err::InvalidUseOfNull, QStringLiteral("Invalid use of Null")};
 }
 
+RuntimeError RuntimeError::userInterrupt()
+{
+    return {err::UserInterrupt, QStringLiteral("User interrupt occurred")};
+}
+
 RuntimeError RuntimeError::overflow()
 {
     return {err::Overflow, QStringLiteral("Overflow")};

@@ -11,6 +11,7 @@ namespace hv {
 namespace err {
 inline constexpr long InvalidProcedureCall = 5;
 inline constexpr long Overflow = 6;
+inline constexpr long UserInterrupt = 18;
 inline constexpr long SubscriptOutOfRange = 9;
 inline constexpr long TypeMismatch = 13;
 inline constexpr long FileNotFound = 53;
@@ -46,6 +47,8 @@ public:
     static RuntimeError objectNotSet();
     static RuntimeError invalidPropertyValue();
     static RuntimeError invalidUseOfNull();
+    // Long work the user chose to stop.
+    static RuntimeError userInterrupt();
 
 private:
     long m_number;

@@ -19,6 +19,7 @@ struct SeamState {
     UiSeam::ModalHandler modalHandler;
     UiSeam::PasswordHandler passwordHandler;
     UiSeam::FileHandler fileHandler;
+    UiSeam::ProgressHandler progressHandler;
     QString applicationTitle = config::kProductName;
 };
 
@@ -110,6 +111,16 @@ void UiSeam::setPasswordHandler(PasswordHandler handler)
 void UiSeam::setFileHandler(FileHandler handler)
 {
     state().fileHandler = std::move(handler);
+}
+
+void UiSeam::setProgressHandler(ProgressHandler handler)
+{
+    state().progressHandler = std::move(handler);
+}
+
+const UiSeam::ProgressHandler& UiSeam::progressHandler()
+{
+    return state().progressHandler;
 }
 
 }  // namespace hv

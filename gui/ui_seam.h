@@ -36,6 +36,14 @@ struct FileRequest {
     QString directory;  // where the box starts; empty for the current folder
 };
 
+// How far long work the user waits for has come: its caption, the steps
+// done and the steps there are.
+struct ProgressRequest {
+    QString caption;
+    qint64 done = 0;
+    qint64 total = 0;
+};
+
 // The one way the program shows a message box or a modal window. By default
 // it shows them for real; a test installs handlers that record each request
 // and answer it, so a whole window can be driven without a person.
@@ -45,6 +53,8 @@ public:
     using ModalHandler = std::function<int(QDialog&)>;
     using PasswordHandler = std::function<std::optional<QString>(const PasswordRequest&)>;
     using FileHandler = std::function<std::optional<QString>(const FileRequest&)>;
+    // Answers whether the work goes on (false: the user cancelled).
+    using ProgressHandler = std::function<bool(const ProgressRequest&)>;
 
     // Shows the box and returns the button pressed. Line breaks may be written
     // as CR, LF or CR LF; each shows as one line break. A long text is shown
@@ -76,6 +86,10 @@ public:
     static void setModalHandler(ModalHandler handler);
     static void setPasswordHandler(PasswordHandler handler);
     static void setFileHandler(FileHandler handler);
+    // Replaces the progress window of long work (WorkProgress): the handler
+    // is asked at its first step, now and then, and at its last.
+    static void setProgressHandler(ProgressHandler handler);
+    static const ProgressHandler& progressHandler();
 };
 
 }  // namespace hv

@@ -4,6 +4,7 @@
 #include "gui/appearance.h"
 #include "gui/busy_pointer.h"
 #include "gui/ui_seam.h"
+#include "gui/work_progress.h"
 #include "core/user_collator.h"
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
@@ -472,8 +473,28 @@ void ReportPreview::print()
         first = std::clamp(printer.fromPage() - 1, 0, last);
         last = std::clamp(printer.toPage() - 1, first, last);
     }
-    if (m_renderer->drawPages(printer, first, last))
+    WorkProgress progress(this, QStringLiteral("Printing \"%1\"...").arg(windowTitle()));
+    const QString file = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    if (!file.isEmpty()) {
+        // Printed to a file, the pages are written as an export is: the whole
+        // file or, stopped or failed, the one that was there.
+        const QPageLayout paper(printer.pageLayout().pageSize(), printer.pageLayout().orientation(), QMarginsF());
+        const std::optional<RuntimeError> failure = writeFile(
+            file, [&](QIODevice& device) { writePdfPages(device, paper, first, last, progress.steps()); });
+        if (failure && failure->number() != err::UserInterrupt)
+            UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\".").arg(file));
         return;
+    }
+    try {
+        if (m_renderer->drawPages(printer, first, last, progress.steps()))
+            return;
+    } catch (const RuntimeError& failure) {
+        if (failure.number() != err::UserInterrupt)
+            throw;
+        // Stopped by the user: no page more is drawn. The system takes a
+        // print job whole, so the pages drawn so far reach its queue.
+        return;
+    }
     // With no printer installed the printer falls back to writing a file,
     // and with no file named it cannot start.
     const QString target = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
@@ -500,9 +521,13 @@ void ReportPreview::exportTo(const QString& fileName, Fill fill)
 {
     if (fileName.isEmpty())
         return;
-    if (const std::optional<QString> failure = writeFile(fileName, fill))
+    WorkProgress progress(this, QStringLiteral("Writing \"%1\"...").arg(QDir::toNativeSeparators(fileName)));
+    const std::optional<RuntimeError> failure =
+        writeFile(fileName, [&](QIODevice& device) { (this->*fill)(device, progress.steps()); });
+    // A file the user stopped is left as it was, without a word.
+    if (failure && failure->number() != err::UserInterrupt)
         UiSeam::tell(this, QStringLiteral("The report could not be written to \"%1\" (%2).")
-                               .arg(QDir::toNativeSeparators(fileName), *failure));
+                               .arg(QDir::toNativeSeparators(fileName), failure->description()));
 }
 
 void ReportPreview::exportToPdf()
@@ -526,48 +551,54 @@ void ReportPreview::exportToXlsx()
 
 bool ReportPreview::writePdf(const QString& fileName) const
 {
-    return !writeFile(fileName, &ReportPreview::fillPdf);
+    return !writeFile(fileName, [this](QIODevice& device) { fillPdf(device, {}); });
 }
 
 bool ReportPreview::writeCsv(const QString& fileName) const
 {
-    return !writeFile(fileName, &ReportPreview::fillCsv);
+    return !writeFile(fileName, [this](QIODevice& device) { fillCsv(device, {}); });
 }
 
 bool ReportPreview::writeXlsx(const QString& fileName) const
 {
-    return !writeFile(fileName, &ReportPreview::fillXlsx);
+    return !writeFile(fileName, [this](QIODevice& device) { fillXlsx(device, {}); });
 }
 
-void ReportPreview::fillPdf(QIODevice& device) const
+void ReportPreview::fillPdf(QIODevice& device, const WorkSteps& steps) const
+{
+    writePdfPages(device, pageLayout(), 0, pageCount() - 1, steps);
+}
+
+void ReportPreview::writePdfPages(QIODevice& device, const QPageLayout& layout, int first, int last,
+                                  const WorkSteps& steps) const
 {
     QPdfWriter writer(&device);
-    writer.setPageLayout(pageLayout());
+    writer.setPageLayout(layout);
     writer.setTitle(windowTitle());
     writer.setCreator(config::kProductName);
-    if (!m_renderer->drawAll(writer))
+    if (!m_renderer->drawPages(writer, first, last, steps))
         throw RuntimeError(err::PathFileAccess, device.errorString());
 }
 
-void ReportPreview::fillCsv(QIODevice& device) const
+void ReportPreview::fillCsv(QIODevice& device, const WorkSteps& steps) const
 {
-    if (!writeReportCsv(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope())))
+    if (!writeReportCsv(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope()), steps))
         throw RuntimeError(err::PathFileAccess, device.errorString());
 }
 
-void ReportPreview::fillXlsx(QIODevice& device) const
+void ReportPreview::fillXlsx(QIODevice& device, const WorkSteps& steps) const
 {
-    writeReportXlsx(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope()));
+    writeReportXlsx(device, ReportTable(*m_lines, *m_layout, m_options.totals, m_options.scope()), steps);
 }
 
-std::optional<QString> ReportPreview::writeFile(const QString& fileName, Fill fill) const
+std::optional<RuntimeError> ReportPreview::writeFile(const QString& fileName,
+                                                     const std::function<void(QIODevice&)>& fill)
 {
     try {
-        fs::DurableFile::write(fileName, fs::DurableFile::Policy::Replace,
-                                 [this, fill](QIODevice& device) { (this->*fill)(device); });
+        fs::DurableFile::write(fileName, fs::DurableFile::Policy::Replace, fill);
         return std::nullopt;
     } catch (const RuntimeError& failure) {
-        return failure.description();
+        return failure;
     }
 }
 

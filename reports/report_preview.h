@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/runtime_error.h"
+#include "core/work_steps.h"
 #include "reports/engine/report_layout.h"
 #include "reports/engine/report_options.h"
 #include "reports/engine/report_rows.h"
@@ -9,6 +11,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -112,14 +115,21 @@ private:
     void rebuild();
     void updateNavigation();
     QPageLayout pageLayout() const;
-    // What an export writes into the file or device it is given; raises
-    // a RuntimeError when the device refuses it.
-    using Fill = void (ReportPreview::*)(QIODevice&) const;
-    void fillPdf(QIODevice& device) const;
-    void fillCsv(QIODevice& device) const;
-    void fillXlsx(QIODevice& device) const;
-    // The reason the file could not be written; nothing when it was.
-    std::optional<QString> writeFile(const QString& fileName, Fill fill) const;
+    // What an export writes into the file or device it is given, telling
+    // `steps` how far it has come; raises a RuntimeError when the device
+    // refuses it, or the user stopped it.
+    using Fill = void (ReportPreview::*)(QIODevice&, const WorkSteps& steps) const;
+    void fillPdf(QIODevice& device, const WorkSteps& steps) const;
+    void fillCsv(QIODevice& device, const WorkSteps& steps) const;
+    void fillXlsx(QIODevice& device, const WorkSteps& steps) const;
+    // The pages from first to last as a PDF on paper of `layout`'s size.
+    void writePdfPages(QIODevice& device, const QPageLayout& layout, int first, int last,
+                       const WorkSteps& steps) const;
+    // Puts what `fill` writes in place of the file, whole or not at all; the
+    // failure that kept it from being written, nothing when it was.
+    static std::optional<RuntimeError> writeFile(const QString& fileName,
+                                                 const std::function<void(QIODevice&)>& fill);
+    // Writes the file with its progress shown, and says why it could not.
     void exportTo(const QString& fileName, Fill fill);
     QString askFileName(const QString& caption, const QString& suffix, const QString& filter);
 

@@ -8,6 +8,7 @@
 #include "reports/engine/xlsx_sheet.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -127,8 +128,15 @@ EntriesExport::Format EntriesExport::formatOf(const QString& fileName)
     return fileName.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ? Format::Xlsx : Format::Csv;
 }
 
-qint64 EntriesExport::write(data::Connection& connection, QIODevice& device, Format format)
+qint64 EntriesExport::write(data::Connection& connection, QIODevice& device, Format format, const WorkSteps& steps)
 {
+    // How many there are, for the progress told; none asked when nothing listens.
+    qint64 total = 0;
+    if (steps) {
+        data::PreparedStatement count(connection, QStringLiteral("SELECT count(*) FROM \"Work Hours\""));
+        if (count.next())
+            total = count.integer(0);
+    }
     data::PreparedStatement entries(
         connection, QStringLiteral("SELECT h.\"ID\", e.\"Employee Name\", h.\"Date Worked\", w.\"Description\", "
                                    "h.\"Hours\", w.\"Billable\", h.\"Work Description\" "
@@ -154,6 +162,7 @@ qint64 EntriesExport::write(data::Connection& connection, QIODevice& device, For
         sink.row({SheetCell::ofNumber(static_cast<double>(id), QString::number(id)), text(1, id), date, text(3, id),
                   hours, billable, text(6, id)});
         ++rows;
+        stepDone(steps, rows, std::max(total, rows));
     }
     sink.finish();
     return rows;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -25,9 +27,10 @@ public:
     // any other name.
     static Format formatOf(const QString& fileName);
 
-    // Writes the entries; returns how many, or raises a RuntimeError naming
-    // what stopped it.
-    static qint64 write(data::Connection& connection, QIODevice& device, Format format = Format::Csv);
+    // Writes the entries, telling `steps` of each; returns how many, or
+    // raises a RuntimeError naming what stopped it.
+    static qint64 write(data::Connection& connection, QIODevice& device, Format format = Format::Csv,
+                        const WorkSteps& steps = {});
 };
 
 }  // namespace hv::reports

@@ -5,7 +5,7 @@
 
 namespace hv::reports {
 
-bool writeReportCsv(QIODevice& device, const ReportTable& table)
+bool writeReportCsv(QIODevice& device, const ReportTable& table, const WorkSteps& steps)
 {
     CsvWriter writer(device, {true});
     for (const QString& line : table.preamble())
@@ -17,6 +17,7 @@ bool writeReportCsv(QIODevice& device, const ReportTable& table)
         for (const SheetCell& cell : table.row(i))
             record.append(cell.kind == SheetCell::Text ? CsvWriter::inertText(cell.text) : cell.text);
         writer.writeRecord(record);
+        stepDone(steps, i + 1, table.rowCount());
     }
     return writer.ok();
 }

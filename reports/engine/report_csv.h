@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 class QIODevice;
 
 namespace hv::reports {
@@ -11,7 +13,7 @@ class ReportTable;
 // with the dates in ISO 8601, the numbers with a decimal point and every
 // text as a spreadsheet shows it, never as a formula. The text is UTF-8 with
 // a byte order mark, so that a spreadsheet opens it as it is. False when the
-// device could not take every record.
-bool writeReportCsv(QIODevice& device, const ReportTable& table);
+// device could not take every record. `steps` is told of each line.
+bool writeReportCsv(QIODevice& device, const ReportTable& table, const WorkSteps& steps = {});
 
 }  // namespace hv::reports

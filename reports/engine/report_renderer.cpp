@@ -152,7 +152,7 @@ void ReportRenderer::drawPage(QPainter& painter, int page, double dpiX, double d
     painter.restore();
 }
 
-bool ReportRenderer::drawPages(QPagedPaintDevice& device, int first, int last) const
+bool ReportRenderer::drawPages(QPagedPaintDevice& device, int first, int last, const WorkSteps& steps) const
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -166,13 +166,9 @@ bool ReportRenderer::drawPages(QPagedPaintDevice& device, int first, int last) c
             return false;
         }
         drawPage(painter, page, dpiX, dpiY, fonts);
+        stepDone(steps, page - first + 1, last - first + 1);
     }
     return painter.end();
-}
-
-bool ReportRenderer::drawAll(QPagedPaintDevice& device) const
-{
-    return drawPages(device, 0, m_pages.pageCount() - 1);
 }
 
 }  // namespace hv::reports

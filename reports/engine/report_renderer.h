@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 #include <QDate>
 #include <QString>
 
@@ -27,11 +29,10 @@ public:
     void drawPage(QPainter& painter, int page, double dpiX, double dpiY) const;
 
     // Draws the pages from first to last (counted from 0) on a paged device
-    // whose page is the paper with no margins of its own. False when the
-    // device cannot be painted on (a printer that is not there, a file that
-    // cannot be written).
-    bool drawPages(QPagedPaintDevice& device, int first, int last) const;
-    bool drawAll(QPagedPaintDevice& device) const;
+    // whose page is the paper with no margins of its own, telling `steps`
+    // of each page drawn. False when the device cannot be painted on (a
+    // printer that is not there, a file that cannot be written).
+    bool drawPages(QPagedPaintDevice& device, int first, int last, const WorkSteps& steps = {}) const;
 
     // A text that fits a width in device units as it is, or else its
     // longest start that fits followed by "…", so a field never writes over

@@ -19,7 +19,7 @@ double widthFor(const QString& heading)
 
 }  // namespace
 
-void writeReportXlsx(QIODevice& device, const ReportTable& table)
+void writeReportXlsx(QIODevice& device, const ReportTable& table, const WorkSteps& steps)
 {
     XlsxSheet sheet(table.preamble().constFirst());
     const QStringList& header = table.header();
@@ -34,8 +34,10 @@ void writeReportXlsx(QIODevice& device, const ReportTable& table)
     for (const QString& caption : header)
         captions.append(SheetCell::ofText(caption));
     sheet.writeRow(row++, captions, XlsxSheet::Style::Bold);
-    for (int i = 0; i < table.rowCount(); ++i)
+    for (int i = 0; i < table.rowCount(); ++i) {
         sheet.writeRow(row++, table.row(i), table.isTotal(i) ? XlsxSheet::Style::Bold : XlsxSheet::Style::Plain);
+        stepDone(steps, i + 1, table.rowCount());
+    }
     sheet.freezeAndFilter(headerRow, row - 1, static_cast<int>(header.size()) - 1);
     sheet.finish(device);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 class QIODevice;
 
 namespace hv::reports {
@@ -11,7 +13,7 @@ class ReportTable;
 // frozen and with filter buttons, the entries' hours as numbers and their
 // dates as dates, and the total lines in bold with their hours in a column
 // of their own. Raises a RuntimeError when the file cannot be made or the
-// device refuses it.
-void writeReportXlsx(QIODevice& device, const ReportTable& table);
+// device refuses it. `steps` is told of each line.
+void writeReportXlsx(QIODevice& device, const ReportTable& table, const WorkSteps& steps = {});
 
 }  // namespace hv::reports

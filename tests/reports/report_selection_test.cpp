@@ -40,6 +40,8 @@ protected:
     void SetUp() override
     {
         ReportsTest::SetUp();
+        if (IsSkipped())
+            return;
         addEntries({
             {"Ann", "Lee", "Billable design", "2026-02-28T23:59:59", 1, "before the period"},
             {"Ann", "Lee", "Billable design", "2026-03-01", 2, "first day"},

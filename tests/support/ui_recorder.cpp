@@ -38,6 +38,14 @@ UiRecorder::UiRecorder()
         }
         return answer;
     });
+    UiSeam::setProgressHandler([this](const ProgressRequest& request) {
+        m_progressRequests.append(request);
+        if (m_cancelMidway && request.done > 0 && request.done < request.total) {
+            m_cancelMidway = false;
+            return false;
+        }
+        return true;
+    });
     UiSeam::setModalHandler([this](QDialog& dialog) {
         ++m_modalShows;
         dialog.setModal(true);
@@ -59,6 +67,7 @@ UiRecorder::~UiRecorder()
     UiSeam::setModalHandler({});
     UiSeam::setPasswordHandler({});
     UiSeam::setFileHandler({});
+    UiSeam::setProgressHandler({});
 }
 
 void UiRecorder::answerNextFile(std::optional<QString> file)
@@ -99,6 +108,7 @@ QStringList UiRecorder::errorReports() const
 void UiRecorder::clear()
 {
     m_messages.clear();
+    m_progressRequests.clear();
     m_modalShows = 0;
 }
 

@@ -42,6 +42,13 @@ public:
     // leaves open is closed as its title-bar close button would.
     void onNextModal(std::function<void(QDialog&)> script);
 
+    // Long work runs to its end unless told; the next one is stopped at its
+    // first step past the start and short of the end, as "Cancel" pressed
+    // midway would.
+    void cancelNextWorkMidway() { m_cancelMidway = true; }
+    // How far long work said it had come, each time it said so.
+    const QList<ProgressRequest>& progressRequests() const { return m_progressRequests; }
+
     const QList<MessageRequest>& messages() const { return m_messages; }
     // The texts of the boxes titled "Application Error".
     QStringList errorReports() const;
@@ -57,6 +64,8 @@ private:
     QList<FileRequest> m_fileRequests;
     std::deque<std::optional<QString>> m_files;
     std::deque<std::function<void(QDialog&)>> m_scripts;
+    QList<ProgressRequest> m_progressRequests;
+    bool m_cancelMidway = false;
     int m_modalShows = 0;
 };
 
