@@ -91,7 +91,7 @@ void exportReport(benchmark::State& state, const char* file, Write write)
     for (auto _ : state) {
         QFile out(pathOf(file));
         out.open(QIODevice::WriteOnly);
-        write(out, hv::reports::ReportTable(*report.lines, report.layout, true, {}));
+        write(out, hv::reports::ReportTable(*report.lines, report.layout, true, {}), {});
     }
     state.counters["lines"] = report.lines->count();
 }
