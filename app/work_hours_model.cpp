@@ -23,6 +23,10 @@ using data::SortRule;
 constexpr std::array<SortRule, 6> kListRules{SortRule::Number, SortRule::Text, SortRule::Date,
                                             SortRule::Text,   SortRule::Number, SortRule::Text};
 
+// How many texts a slice of the idle sort preparation makes keys for: a
+// few milliseconds' work.
+constexpr quint32 kTextsASlice = 4096;
+
 RuntimeError indexOutOfBounds()
 {
     return {err::IndexOutOfBounds, QStringLiteral("Index out of bounds")};
@@ -82,7 +86,12 @@ data::StoredValue storedFrom(const QVariant& value, QByteArray& bytes)
 
 }  // namespace
 
-WorkHoursModel::WorkHoursModel(QObject* parent) : QAbstractTableModel(parent) {}
+WorkHoursModel::WorkHoursModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_preparing.setSingleShot(true);
+    m_preparing.setInterval(0);
+    connect(&m_preparing, &QTimer::timeout, this, &WorkHoursModel::prepareSomeSorts);
+}
 
 void WorkHoursModel::addColumn(const QString& header)
 {
@@ -199,6 +208,7 @@ WorkHoursModel::Fill::~Fill()
     for (ListColumn& column : m_model.m_columns)
         column.compact();
     m_model.showFilledRows();
+    m_model.m_preparing.start();
 }
 
 void WorkHoursModel::Fill::showAdded()
@@ -309,6 +319,25 @@ void WorkHoursModel::sortRows()
     m_columns[static_cast<size_t>(key)].sortKeys(keys, m_sortOrder == Descending, collator,
                                                  collator.locale().name(), m_locale);
     orderByKeys(m_displayOrder, keys);
+}
+
+bool WorkHoursModel::prepareSorts(quint32 texts)
+{
+    if (m_fillDepth > 0)
+        return false;
+    const QCollator collator = userCollator();
+    const QString collation = collator.locale().name();
+    for (ListColumn& column : m_columns) {
+        if (!column.collateAhead(collator, collation, m_locale, texts))
+            return false;
+    }
+    return true;
+}
+
+void WorkHoursModel::prepareSomeSorts()
+{
+    if (!prepareSorts(kTextsASlice) && m_fillDepth == 0)
+        m_preparing.start();
 }
 
 QString WorkHoursModel::cellText(quint32 storageRow, int column) const

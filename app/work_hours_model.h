@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QLocale>
+#include <QTimer>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -82,6 +83,12 @@ public:
     void setSortKey(int column);
     void setSortOrder(int order);
 
+    // Makes the sort keys of up to `texts` more texts of the text columns
+    // ahead of a header click; true once every text has its key. After each
+    // fill the model does this itself from the event loop, a slice at a
+    // time, so that the first click on a column of many texts finds them made.
+    bool prepareSorts(quint32 texts);
+
     // Shows only the rows a filter matches, in the same order, until it is
     // cleared (nothing: every row); the filter holds across refills and
     // sorts. The matching rows' number and hours total are the last
@@ -111,6 +118,8 @@ private:
     template <typename Store>
     void storeCell(int rowHandle, int column, Store&& store);
     void sortRows();
+    // One slice of prepareSorts() while the program is idle.
+    void prepareSomeSorts();
     // Shows the rows added during a fill (Fill::showAdded()).
     void showFilledRows();
     QString cellText(quint32 storageRow, int column) const;
@@ -134,6 +143,8 @@ private:
     bool m_sorted = false;
     int m_sortKey = 0;
     int m_sortOrder = Ascending;
+    // The idle slices of prepareSorts().
+    QTimer m_preparing;
 };
 
 }  // namespace hv

@@ -255,42 +255,103 @@ QString ListColumn::entryText(quint32 entry, const QLocale& locale) const
     return text::valueToText(entryValue(e), locale);
 }
 
-const std::vector<quint32>& ListColumn::collationRanks(const QCollator& collator, const QString& collation,
-                                                       const QLocale& locale)
+bool ListColumn::collationLess(quint32 a, quint32 b) const
+{
+    return m_collationKeys[a].compare(m_collationKeys[b]) < 0;
+}
+
+void ListColumn::keyTexts(const QCollator& collator, const QString& collation, const QLocale& locale, quint32 upTo)
 {
     if (collation != m_collation) {
         m_collation = collation;
         m_collationKeys.clear();
         m_collationOrder.clear();
+        m_collationRuns.clear();
+        m_collationRanks.clear();
     }
     const auto known = static_cast<quint32>(m_collationKeys.size());
-    const auto total = static_cast<quint32>(m_entries.size());
-    if (known == total && m_collationRanks.size() == total)
-        return m_collationRanks;
-
-    // Keys for the texts stored since the last sort; they join the order of
-    // the texts already known in one merge.
-    m_collationKeys.reserve(total);
-    for (quint32 e = known; e < total; ++e)
+    upTo = std::min(upTo, static_cast<quint32>(m_entries.size()));
+    if (upTo <= known)
+        return;
+    m_collationKeys.reserve(m_entries.size());
+    for (quint32 e = known; e < upTo; ++e)
         m_collationKeys.push_back(collator.sortKey(entryText(e, locale)));
-    const auto less = [this](quint32 a, quint32 b) { return m_collationKeys[a].compare(m_collationKeys[b]) < 0; };
-    std::vector<quint32> added(total - known);
-    std::iota(added.begin(), added.end(), known);
-    std::stable_sort(added.begin(), added.end(), less);
-    std::vector<quint32> merged;
-    merged.reserve(total);
-    std::merge(m_collationOrder.begin(), m_collationOrder.end(), added.begin(), added.end(),
-               std::back_inserter(merged), less);
-    m_collationOrder.swap(merged);
+    std::vector<quint32> run(upTo - known);
+    std::iota(run.begin(), run.end(), known);
+    std::sort(run.begin(), run.end(), [this](quint32 a, quint32 b) { return collationLess(a, b); });
+    m_collationRuns.push_back(std::move(run));
+    m_collationRanks.clear();
+}
 
+void ListColumn::mergeRuns(bool all)
+{
+    const auto less = [this](quint32 a, quint32 b) { return collationLess(a, b); };
+    while (!m_collationRuns.empty()) {
+        std::vector<quint32>* into = &m_collationOrder;
+        std::vector<quint32>* from = &m_collationRuns.front();
+        size_t second = 0;
+        if (m_collationRuns.size() > 1) {
+            // The two neighbouring runs of least size, so that every text
+            // takes part in a few merges however many runs there are.
+            size_t best = 0;
+            for (size_t i = 1; i + 1 < m_collationRuns.size(); ++i) {
+                if (m_collationRuns[i].size() + m_collationRuns[i + 1].size()
+                    < m_collationRuns[best].size() + m_collationRuns[best + 1].size())
+                    best = i;
+            }
+            into = &m_collationRuns[best];
+            from = &m_collationRuns[best + 1];
+            second = best + 1;
+        }
+        std::vector<quint32> merged;
+        merged.reserve(into->size() + from->size());
+        std::merge(into->begin(), into->end(), from->begin(), from->end(), std::back_inserter(merged), less);
+        into->swap(merged);
+        m_collationRuns.erase(m_collationRuns.begin() + static_cast<std::ptrdiff_t>(second));
+        if (!all)
+            return;
+    }
+}
+
+const std::vector<quint32>& ListColumn::collationRanks(const QCollator& collator, const QString& collation,
+                                                       const QLocale& locale)
+{
+    const auto total = static_cast<quint32>(m_entries.size());
+    keyTexts(collator, collation, locale, total);
+    mergeRuns(true);
+    if (m_collationRanks.size() == total)
+        return m_collationRanks;
     m_collationRanks.assign(total, 0);
     quint32 rank = 0;
     for (size_t i = 0; i < m_collationOrder.size(); ++i) {
-        if (i > 0 && less(m_collationOrder[i - 1], m_collationOrder[i]))
+        if (i > 0 && collationLess(m_collationOrder[i - 1], m_collationOrder[i]))
             ++rank;
         m_collationRanks[m_collationOrder[i]] = rank;
     }
     return m_collationRanks;
+}
+
+bool ListColumn::collateAhead(const QCollator& collator, const QString& collation, const QLocale& locale,
+                              quint32 count)
+{
+    if (m_rule != SortRule::Text)
+        return true;
+    const auto total = static_cast<quint32>(m_entries.size());
+    const auto known = collation == m_collation ? static_cast<quint32>(m_collationKeys.size()) : 0u;
+    // A slice makes the keys of `count` texts, or merges two runs of them.
+    if (known < total && count > 0) {
+        keyTexts(collator, collation, locale, known + count);
+        return false;
+    }
+    if (known < total)
+        return false;
+    if (!m_collationRuns.empty()) {
+        if (count > 0)
+            mergeRuns(false);
+        return false;
+    }
+    collationRanks(collator, collation, locale);
+    return true;
 }
 
 void ListColumn::sortKeys(std::vector<quint64>& keys, bool descending, const QCollator& collator,
@@ -368,6 +429,14 @@ void ListColumn::compact()
     entries.reserve(live);
     std::vector<char> bytes;
     std::vector<QCollatorSortKey> collationKeys;
+    // Texts keyed but not yet in the order lose their keys; they are made
+    // again when asked for.
+    m_collationRuns.clear();
+    if (m_collationKeys.size() > m_collationOrder.size()) {
+        m_collationKeys.erase(m_collationKeys.begin() + static_cast<std::ptrdiff_t>(m_collationOrder.size()),
+                              m_collationKeys.end());
+        m_collationRanks.clear();
+    }
     std::vector<quint32> collationRanks;
     for (quint32 e = 0; e < m_entries.size(); ++e) {
         if (newIndex[e] == kNotFound)

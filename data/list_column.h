@@ -78,6 +78,11 @@ public:
     void sortKeys(std::vector<quint64>& keys, bool descending, const QCollator& collator,
                   const QString& collation, const QLocale& locale);
 
+    // Makes the keys and the order of up to `count` more stored texts under
+    // the collator, ahead of a sort by this text column, so that the sort
+    // finds them made; true once every stored value has its place.
+    bool collateAhead(const QCollator& collator, const QString& collation, const QLocale& locale, quint32 count);
+
     // Drops the stored values no cell refers to when a quarter of many are
     // unused, and gives back room the cells no longer need.
     void compact();
@@ -112,6 +117,13 @@ private:
     void insertSlot(quint32 entry);
     QVariant entryValue(const Entry& entry) const;
     QString entryText(quint32 entry, const QLocale& locale) const;
+    // Keys for the stored values up to `upTo`, the new ones as one sorted
+    // run (a collation other than the one known starts over).
+    void keyTexts(const QCollator& collator, const QString& collation, const QLocale& locale, quint32 upTo);
+    // Merges the two neighbouring runs of least size (the last run: into
+    // the order), or every run.
+    void mergeRuns(bool all);
+    bool collationLess(quint32 a, quint32 b) const;
     const std::vector<quint32>& collationRanks(const QCollator& collator, const QString& collation,
                                                const QLocale& locale);
 
@@ -129,6 +141,9 @@ private:
     QString m_collation;
     std::vector<QCollatorSortKey> m_collationKeys;
     std::vector<quint32> m_collationOrder;
+    // The texts keyed since, in sorted runs not yet merged into the order:
+    // the order covers the first texts, the runs those after them.
+    std::vector<std::vector<quint32>> m_collationRuns;
     std::vector<quint32> m_collationRanks;
 };
 

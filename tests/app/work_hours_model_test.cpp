@@ -2,6 +2,7 @@
 #include "core/runtime_error.h"
 
 #include "core/locale_text.h"
+#include "core/user_collator.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -293,6 +294,77 @@ TEST_P(ValueSort, TextsByTheLocalesCollation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, ValueSort, ::testing::Values("en_US", "de_DE", "ru_RU", "C"));
+
+// Texts whose sort keys were made ahead of the click, in part or whole, sort
+// exactly as texts sorted at the click: after a fill, and after a refill
+// that keeps some texts, drops others and brings new ones.
+class PreparedSort : public WorkHoursModelTest, public ::testing::WithParamInterface<int> {
+protected:
+    // Runs the given number of slices of 500 texts each (-1: until done).
+    void prepare()
+    {
+        for (int slice = 0; GetParam() < 0 || slice < GetParam(); ++slice) {
+            if (model.prepareSorts(500))
+                return;
+        }
+    }
+
+    // The texts in the order the collation gives them, equal texts in the
+    // order their rows were added.
+    static QStringList collated(QStringList texts)
+    {
+        const QCollator collator = userCollator();
+        std::stable_sort(texts.begin(), texts.end(),
+                         [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+        return texts;
+    }
+
+    static QVariantList variants(const QStringList& texts)
+    {
+        QVariantList values;
+        for (const QString& text : texts)
+            values.append(text);
+        return values;
+    }
+};
+
+TEST_P(PreparedSort, GivesTheOrderOfTextsSortedAtTheClick)
+{
+    // Distinct texts, some equal but for case, numbers within them.
+    QStringList texts;
+    for (int i = 0; i < 5000; ++i)
+        texts.append(QStringLiteral("%1 task %2").arg(i % 3 == 0 ? QStringLiteral("Call") : QStringLiteral("call"))
+                         .arg((i * 7919) % 2500));
+    // Each refill keeps every other text of the last and brings new ones,
+    // so that the texts no row shows are dropped while keys are half made.
+    const auto refill = [&](const QString& word) {
+        QStringList next;
+        for (int i = 0; i < texts.size(); i += 2)
+            next.append(texts.at(i));
+        for (int i = 0; i < 1500; ++i)
+            next.append(QStringLiteral("%1 %2").arg(word).arg(i * 13 % 1500));
+        texts = next;
+        model.clearRows();
+        fillColumn(5, variants(texts));
+    };
+
+    fillColumn(5, variants(texts));
+    prepare();
+    refill(QStringLiteral("Ask"));
+    prepare();
+    sortBy(5, WorkHoursModel::Ascending);
+    EXPECT_EQ(column(5), collated(texts));
+
+    // Sorted by the column, the list takes a refill at its sorted places.
+    refill(QStringLiteral("ask again"));
+    prepare();
+    sortBy(5, WorkHoursModel::Ascending);
+    EXPECT_EQ(column(5), collated(texts));
+}
+
+// No slice, keys in part, keys all made with their runs not yet merged, a
+// merge short of one order, and everything made.
+INSTANTIATE_TEST_SUITE_P(Slices, PreparedSort, ::testing::Values(0, 3, 10, 12, -1));
 
 }  // namespace
 }  // namespace hv
