@@ -140,7 +140,8 @@ Form1::Form1(Environment environment, QWidget* parent)
 {
     m_listFill->setPace(m_env.listPace);
     connect(m_listFill.get(), &ListFill::finished, this, [] { qCInfo(lcStartup, "list filled"); });
-    m_openingChecks = new OpeningChecks(*this, [this] { return now(); }, [this] { sayReadOnlyState(); });
+    m_openingChecks =
+        new OpeningChecks(*this, [this] { return now(); }, [this] { sayReadOnlyState(); }, m_env.backupStep);
     connect(m_openingChecks, &OpeningChecks::finished, this, [] { qCInfo(lcStartup, "opening checks done"); });
     setObjectName(QStringLiteral("Form1"));
     static const bool accessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
@@ -242,7 +243,7 @@ void Form1::buildControls()
 void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
-    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { finishStartup(); }, [this] { ListData(); });
+    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { readyToWrite(); }, [this] { ListData(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
@@ -579,6 +580,12 @@ void Form1::finishStartup()
     m_openingChecks->finish();
 }
 
+void Form1::readyToWrite()
+{
+    completeFill();
+    m_openingChecks->settleCheck();
+}
+
 bool Form1::waitForDatabaseUse()
 {
     const QString live = liveDatabasePath();
@@ -770,25 +777,25 @@ void Form1::restoreDesignSize()
 
 void Form1::PushButton4_Click()
 {
-    finishStartup();
+    readyToWrite();
     catalog::loadSampleData(this, [this] { ListData(); });
 }
 
 void Form1::PushButton2_Click()
 {
-    finishStartup();
+    readyToWrite();
     entries::addNewWork(*this);
 }
 
 void Form1::PushButton1_Click()
 {
-    finishStartup();
+    readyToWrite();
     entries::editSelectedWork(*this);
 }
 
 void Form1::PushButton3_Click()
 {
-    finishStartup();
+    readyToWrite();
     entries::deleteSelectedWork(*this);
 }
 

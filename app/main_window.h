@@ -54,6 +54,8 @@ public:
         // How the list is read: the rows read before the window shows, and
         // the batches of the rest.
         ListFill::Pace listPace;
+        // Runs on the daily backup's thread after each step of its copy.
+        std::function<void()> backupStep;
         static Environment standard();
     };
 
@@ -91,9 +93,13 @@ public:
     // page check of the open and the daily backup that follow the window
     // are done.
     bool startupDone() const;
-    // Does all that now, with the hourglass, as whatever changes the
-    // database, or lets it go, must first.
+    // Does all that now, with the hourglass, as whatever lets the database
+    // go, copies it or brings entries into it must first.
     void finishStartup();
+    // Reads the rest of the list and waits for the page check's verdict, as
+    // a change to the database must first; a daily backup being made goes
+    // on beside the change.
+    void readyToWrite();
 
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);

@@ -24,8 +24,13 @@ bool openConnection()
 
 }  // namespace
 
-OpeningChecks::OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly)
-    : QObject(&window), m_window(window), m_now(std::move(now)), m_sayReadOnly(std::move(sayReadOnly))
+OpeningChecks::OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly,
+                             std::function<void()> backupStep)
+    : QObject(&window),
+      m_window(window),
+      m_now(std::move(now)),
+      m_sayReadOnly(std::move(sayReadOnly)),
+      m_backupStep(std::move(backupStep))
 {
     m_poll.setInterval(kPollMs);
     connect(&m_poll, &QTimer::timeout, this, &OpeningChecks::poll);
@@ -33,9 +38,12 @@ OpeningChecks::OpeningChecks(QWidget& window, std::function<QDateTime()> now, st
 
 OpeningChecks::~OpeningChecks()
 {
-    // A copy half made is finished rather than left behind.
-    if (m_backup)
+    // A copy half made stops at its next step and leaves nothing behind;
+    // the next start of the day makes it again.
+    if (m_backup) {
+        m_backup->requestInterruption();
         m_backup->wait();
+    }
 }
 
 void OpeningChecks::start()
@@ -44,14 +52,19 @@ void OpeningChecks::start()
     m_poll.start();
 }
 
+void OpeningChecks::settleCheck()
+{
+    if (!m_poll.isActive())
+        return;
+    const BusyPointer busy;
+    SharedConnection::waitForPageCheck();
+    m_poll.stop();
+    afterCheck();
+}
+
 void OpeningChecks::finish()
 {
-    if (m_poll.isActive()) {
-        const BusyPointer busy;
-        SharedConnection::waitForPageCheck();
-        m_poll.stop();
-        afterCheck();
-    }
+    settleCheck();
     if (m_backup) {
         const BusyPointer busy;
         m_backup->wait();
@@ -92,10 +105,17 @@ void OpeningChecks::backUp()
     m_backupFailure.reset();
     m_backup.reset(QThread::create([this, database = connection.dataSource(), folder = places::backupsFolder(),
                                     now = m_now(), source] {
+        // Each step of the copy looks whether the program is going away.
+        const auto steps = [this](qint64, qint64) {
+            if (m_backupStep)
+                m_backupStep();
+            return !QThread::currentThread()->isInterruptionRequested();
+        };
         try {
-            backup::DatabaseBackup::daily(database, folder, now, source);
+            backup::DatabaseBackup::daily(database, folder, now, source, steps);
         } catch (const RuntimeError& failure) {
-            m_backupFailure = failure.description();
+            if (failure.number() != err::UserInterrupt)
+                m_backupFailure = failure.description();
         }
     }));
     connect(m_backup.get(), &QThread::finished, this, [this, thread = m_backup.get()] {

@@ -17,14 +17,19 @@ namespace hv {
 // window: the verdict of the page check that runs beside the program (a
 // damaged database is then said, as the open says it), and after it the
 // daily backup of a sound local database, copied on a thread of its own;
-// a backup that fails is said as start-up says it.
+// a backup that fails is said as start-up says it. Writes may go on while
+// the copy is made (it holds one state of the database all the same), and
+// going away stops a copy half made, leaving no part of it.
 class OpeningChecks : public QObject {
     Q_OBJECT
 
 public:
     // `now` is the time of day for the backup's name; `sayReadOnly` says why
     // the database is read-only, unless that was said since the open.
-    OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly);
+    // `backupStep` runs on the backup's thread after each step of the copy
+    // (tests hold the copy there).
+    OpeningChecks(QWidget& window, std::function<QDateTime()> now, std::function<void()> sayReadOnly,
+                  std::function<void()> backupStep = {});
     ~OpeningChecks() override;
 
     // Watches the check of the open just made, from the event loop.
@@ -33,6 +38,8 @@ public:
     bool done() const { return !m_poll.isActive() && !m_backup; }
     // Does what is left now, waiting for the check and the backup.
     void finish();
+    // Waits for the check's verdict, which a write needs; the backup goes on.
+    void settleCheck();
 
 Q_SIGNALS:
     // The check's verdict is in and the backup made (or not needed).
@@ -48,6 +55,7 @@ private:
     QWidget& m_window;
     std::function<QDateTime()> m_now;
     std::function<void()> m_sayReadOnly;
+    std::function<void()> m_backupStep;
     QTimer m_poll;
     std::unique_ptr<QThread> m_backup;
     // What the backup thread found wrong, read once it has ended.

@@ -36,14 +36,14 @@ void requireSoundCopy(const QString& databasePath, const QString& copy)
 }  // namespace
 
 QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now,
-                                   Source source)
+                                   Source source, const WorkSteps& steps)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         throw RuntimeError(err::PathFileAccess,
                            QStringLiteral("Cannot create the backup folder '%1'.").arg(folder));
     const BackupFolder backups(folder, databasePath);
     const QString copy = backups.newCopyPath(now);
-    toFile(databasePath, copy);
+    toFile(databasePath, copy, steps);
     if (source == Source::Unchecked)
         requireSoundCopy(databasePath, copy);
     try {
@@ -58,22 +58,24 @@ QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& f
     return copy;
 }
 
-void DatabaseBackup::toFile(const QString& databasePath, const QString& file)
+void DatabaseBackup::toFile(const QString& databasePath, const QString& file, const WorkSteps& steps)
 {
     try {
-        data::OnlineCopy::copy(databasePath, file);
+        data::OnlineCopy::copy(databasePath, file, steps);
     } catch (const RuntimeError& failure) {
+        if (failure.number() == err::UserInterrupt)
+            throw;
         throw RuntimeError(failure.number(), QStringLiteral("Cannot back up '%1' to '%2': %3.")
                                                  .arg(databasePath, file, failure.description()));
     }
 }
 
 std::optional<QString> DatabaseBackup::daily(const QString& databasePath, const QString& folder, const QDateTime& now,
-                                             Source source)
+                                             Source source, const WorkSteps& steps)
 {
     if (BackupFolder(folder, databasePath).hasCopyFrom(now.date()))
         return std::nullopt;
-    return intoFolder(databasePath, folder, now, source);
+    return intoFolder(databasePath, folder, now, source, steps);
 }
 
 QString DatabaseBackup::serverRefusal(const QString& serverAddress, const QString& what)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 #include <QDateTime>
 #include <QString>
 #include <optional>
@@ -28,12 +30,13 @@ public:
     // A copy into the backups folder (made when missing), named for `now`;
     // the folder is then rotated. Returns the copy's path. A copy that fails
     // its check is deleted, the folder left as it was, and the failure names
-    // what is wrong with the database.
+    // what is wrong with the database. `steps` is told of the pages copied;
+    // a copy it stops leaves the folder as it was.
     static QString intoFolder(const QString& databasePath, const QString& folder, const QDateTime& now,
-                              Source source = Source::Unchecked);
+                              Source source = Source::Unchecked, const WorkSteps& steps = {});
 
     // A copy into a file of the user's choice, which must not exist.
-    static void toFile(const QString& databasePath, const QString& file);
+    static void toFile(const QString& databasePath, const QString& file, const WorkSteps& steps = {});
 
     // Why backups (or restores: `what` says which, as a sentence's subject)
     // are not this program's job for a database on the server at `serverAddress`.
@@ -47,7 +50,7 @@ public:
     // The copy of the day: made into the folder unless it already holds one
     // from the day of `now`. Returns the copy's path when one was made.
     static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now,
-                                        Source source = Source::Unchecked);
+                                        Source source = Source::Unchecked, const WorkSteps& steps = {});
 };
 
 }  // namespace hv::backup

@@ -6,18 +6,29 @@
 #include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace hv::data {
 
 namespace {
 
-// How long the copy waits for a writer of the source to finish.
+// How long the copy waits for a writer of the source to finish, looking
+// every little while whether it is to stop.
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyPollMs = 100;
+// How many pages a step of the copy reads while it holds the source's read
+// lock, some megabytes: between two steps a writer of the source goes on.
+constexpr int kPagesAStep = 1024;
+// How often a copy starts over because the source was written meanwhile
+// before it copies the rest in one step, a writer then waiting for it.
+constexpr int kStartsBeforeOneStep = 3;
 
 RuntimeError readError(const QString& reason)
 {
@@ -42,14 +53,14 @@ QString writeReason(sqlite3* db, int rc)
     return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : engineMessage(db, rc);
 }
 
-DatabaseHandle openDatabase(const QString& path, int flags)
+DatabaseHandle openDatabase(const QString& path, int flags, int busyTimeoutMs = kBusyTimeoutMs)
 {
     DatabaseHandle db;
     const int rc = openHandle(QFile::encodeName(path).constData(), flags, db);
     sqlite3* raw = db.get();
     if (rc != SQLITE_OK)
         throw (flags & SQLITE_OPEN_READONLY) ? readError(engineMessage(raw, rc)) : writeError(engineMessage(raw, rc));
-    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    sqlite3_busy_timeout(raw, busyTimeoutMs);
     return db;
 }
 
@@ -66,40 +77,95 @@ void requireFile(const QString& path)
         throw readError(companions.reason.chopped(1));  // its full stop: the caller ends the sentence
 }
 
-// Copies every page of the source into `to` in one step, which holds the
-// source's read lock throughout, so the copy is one snapshot.
-void copyPages(sqlite3* from, sqlite3* to)
-{
-    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
-    if (!backup)
-        throw writeError(engineMessage(to, SQLITE_ERROR));
-    const int stepped = sqlite3_backup_step(backup, -1);
-    const int finished = sqlite3_backup_finish(backup);
-    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
-        // A failure to read is the source's, any other the copy's.
-        const int rc = stepped != SQLITE_DONE ? stepped : finished;
-        const bool reading = sqlite3_errcode(from) != SQLITE_OK || rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
-            || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
-        throw reading ? readError(QString::fromUtf8(sqlite3_errstr(rc))) : writeError(writeReason(to, rc));
+// The engine's copy from one handle to another, finished however it ends.
+class PageCopy {
+public:
+    PageCopy(sqlite3* from, sqlite3* to) : m_from(from), m_to(to), m_backup(sqlite3_backup_init(to, "main", from, "main"))
+    {
+        if (!m_backup)
+            throw writeError(engineMessage(to, SQLITE_ERROR));
     }
-}
+    ~PageCopy()
+    {
+        if (m_backup)
+            sqlite3_backup_finish(m_backup);
+    }
+    PageCopy(const PageCopy&) = delete;
+    PageCopy& operator=(const PageCopy&) = delete;
+
+    // Copies the pages in steps, telling `steps` of each, until every page
+    // of one snapshot of the source is copied.
+    void run(const WorkSteps& steps)
+    {
+        QElapsedTimer waiting;
+        int starts = 1;
+        int left = -1;
+        for (;;) {
+            const int rc = sqlite3_backup_step(m_backup, starts > kStartsBeforeOneStep ? -1 : kPagesAStep);
+            const int total = sqlite3_backup_pagecount(m_backup);
+            if (rc == SQLITE_DONE) {
+                stepDone(steps, total, total);
+                break;
+            }
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+                // A writer holds the source: waited for, as long as a write would.
+                if (!waiting.isValid())
+                    waiting.start();
+                if (waiting.elapsed() >= kBusyTimeoutMs)
+                    fail(rc);
+                stepDone(steps, std::max(0, total - std::max(0, left)), total);
+                continue;
+            }
+            if (rc != SQLITE_OK)
+                fail(rc);
+            waiting.invalidate();
+            // More pages left than before: a write to the source between two
+            // steps, which the engine answers by starting over, so that the
+            // copy is one snapshot whatever was written meanwhile.
+            const int nowLeft = sqlite3_backup_remaining(m_backup);
+            if (left >= 0 && nowLeft > left)
+                ++starts;
+            left = nowLeft;
+            stepDone(steps, total - left, total);
+        }
+        const int rc = sqlite3_backup_finish(std::exchange(m_backup, nullptr));
+        if (rc != SQLITE_OK)
+            fail(rc);
+    }
+
+private:
+    [[noreturn]] void fail(int rc)
+    {
+        // Finishing the copy leaves its error on the handles, with the
+        // system's reason where the system refused.
+        if (m_backup)
+            sqlite3_backup_finish(std::exchange(m_backup, nullptr));
+        // A failure to read is the source's, any other the copy's.
+        const bool reading = sqlite3_errcode(m_from) != SQLITE_OK || rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT
+            || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+        throw reading ? readError(QString::fromUtf8(sqlite3_errstr(rc))) : writeError(writeReason(m_to, rc));
+    }
+
+    sqlite3* m_from;
+    sqlite3* m_to;
+    sqlite3_backup* m_backup;
+};
 
 // Writes every page of the source into the new file at `target` through
-// the engine, in one step that reads the source as one snapshot, a few
-// pages in memory at a time whatever the size of the file. The copy gets
-// its name only once it is whole, so it needs no journal of its own, and it
-// is synced once, at the end.
-void writeCopy(const QString& source, const QString& target)
+// the engine, a few pages in memory at a time whatever the size of the
+// file. The copy gets its name only once it is whole, so it needs no
+// journal of its own, and it is synced once, at the end.
+void writeCopy(const QString& source, const QString& target, const WorkSteps& steps)
 {
-    const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY);
+    const DatabaseHandle from = openDatabase(source, SQLITE_OPEN_READONLY, kBusyPollMs);
     const DatabaseHandle to = openDatabase(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3_exec(to.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
-    copyPages(from.get(), to.get());
+    PageCopy(from.get(), to.get()).run(steps);
 }
 
 }  // namespace
 
-void OnlineCopy::copy(const QString& source, const QString& destination)
+void OnlineCopy::copy(const QString& source, const QString& destination, const WorkSteps& steps)
 {
     requireFile(source);
     if (QFileInfo::exists(destination))
@@ -108,7 +174,7 @@ void OnlineCopy::copy(const QString& source, const QString& destination)
     const QString partial = fs::DurableFile::partialPath(destination);
     QFile::remove(partial);
     try {
-        writeCopy(source, partial);
+        writeCopy(source, partial, steps);
     } catch (...) {
         QFile::remove(partial);
         throw;

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "core/work_steps.h"
+
 #include <QString>
 
 namespace hv::data {
 
 // Consistent copies of a database file through the engine's online backup,
 // which reads the source as one snapshot even while another program is
-// writing to it, and never writes to the source.
+// writing to it, and never writes to the source. The copy reads a few
+// megabytes at a time, and a writer of the source goes on between two of
+// them; the copy then starts over, so that it holds one state of the source.
 class OnlineCopy {
 public:
     // Copies `source` into the new file `destination`, which must not exist.
@@ -18,7 +22,9 @@ public:
     // files): "File not found" (53) when the source is missing, the database
     // engine's number when the source cannot be read as a database, and
     // "Path/File access error" (75) when the copy cannot be written.
-    static void copy(const QString& source, const QString& destination);
+    // `steps` is told of the pages copied (the pages there are); answering
+    // that the copy is to stop leaves nothing behind.
+    static void copy(const QString& source, const QString& destination, const WorkSteps& steps = {});
 
     // Runs the engine's integrity check over a database file, read only.
     // Raises a RuntimeError (database engine) with the first problems found.

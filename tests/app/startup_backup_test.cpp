@@ -14,13 +14,20 @@
 #include "databases/bench_database.h"
 #include "data/connection.h"
 #include "data/sqlite/file_check.h"
+#include "data/sqlite/handles.h"
 #include "core/runtime_error.h"
 #include "data/verified_backups.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTest>
+#include <QThread>
+#include <atomic>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace hv::test {
 namespace {
@@ -112,6 +119,109 @@ TEST_P(FollowingTheWindowTest, TheCheckAndTheBackupComeOnceTheWindowIsUp)
 
 INSTANTIATE_TEST_SUITE_P(Databases, FollowingTheWindowTest, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "Damaged" : "Sound"); });
+
+// The daily backup of a start on 1 May over a database of 2,000 entries,
+// with no backup made yet.
+class DailyBackupTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        m_now = QDateTime(QDate(2026, 5, 1), QTime(9, 0));
+        auto first = start();
+        closeWindow(first);
+        QDir(places::backupsFolder()).removeRecursively();
+        bench::writeEntries(liveDatabase(), 2000, 2, [](int code) { return code == 1; });
+        m_ui.clear();
+    }
+
+    QList<backup::BackupFolder::Copy> copies(bool unfinished = false) const
+    {
+        return backup::BackupFolder(places::backupsFolder(), liveDatabase()).copies(unfinished);
+    }
+
+    // How many entries of a database file carry the description.
+    static int entriesSaying(const QString& file, const char* description)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        const data::DatabaseHandle owner(db);
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM \"Work Hours\" WHERE \"Work Description\" = ?", -1, &raw, nullptr);
+        const data::StatementHandle statement(raw);
+        sqlite3_bind_text(raw, 1, description, -1, SQLITE_STATIC);
+        return raw && sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : -1;
+    }
+};
+
+// A change made while the copy is under way waits for nothing it does; the
+// program going away stops the copy, which leaves no part of itself and is
+// not said, and the next start of the day makes it, change and all.
+TEST_F(DailyBackupTest, GoesOnBesideAChangeAndStopsWithTheProgramLeavingNoPart)
+{
+    // The copy is held after its first step until the program goes away.
+    std::atomic<bool> copying{false};
+    m_backupStep = [&] {
+        copying = true;
+        QElapsedTimer held;
+        held.start();
+        while (!QThread::currentThread()->isInterruptionRequested() && held.elapsed() < 20000)
+            QThread::msleep(1);
+    };
+    auto window = load();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return copying.load(); }, 60000));
+
+    QElapsedTimer change;
+    change.start();
+    window->readyToWrite();
+    SharedConnection::get().Execute(entryInsert(1, QStringLiteral("2026-05-01"), 1, QStringLiteral("1"),
+                                                QStringLiteral("made while copying")));
+    EXPECT_LT(change.elapsed(), 5000);
+    EXPECT_FALSE(window->startupDone());
+
+    closeWindow(window);
+    EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
+    EXPECT_TRUE(copies().isEmpty());
+    EXPECT_TRUE(copies(true).isEmpty());
+    EXPECT_TRUE(data::VerifiedBackups(places::backupsFolder(), liveDatabase()).newest().isEmpty());
+
+    m_backupStep = {};
+    auto again = start();
+    ASSERT_EQ(copies().size(), 1);
+    EXPECT_EQ(entriesSaying(copies().first().path, "made while copying"), 1);
+    EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
+    closeWindow(again);
+}
+
+// A disk that fills up while the copy is written: said once with the
+// system's reason, no part of the copy left, and the program goes on.
+TEST_F(DailyBackupTest, AFullDiskIsSaidOnceAndLeavesNoPartOfTheCopy)
+{
+    const QByteArray before = fileBytes(liveDatabase());
+    // No file may grow past a quarter of the database's size meanwhile.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(before.size() / 4);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const auto restore = qScopeGuard([&] {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+    });
+    auto window = load();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
+
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    const QString said = m_ui.messages().first().text;
+    EXPECT_TRUE(said.startsWith(QStringLiteral("The daily backup of the database could not be made:"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("File too large"))) << said.toStdString();
+    EXPECT_TRUE(copies().isEmpty());
+    EXPECT_TRUE(copies(true).isEmpty());
+    EXPECT_EQ(fileBytes(liveDatabase()), before);
+    EXPECT_FALSE(window->windowTitle().contains(QStringLiteral("read-only")));
+    closeWindow(window);
+}
 
 // A start while a restore holds the database alone: the user is told, and
 // either waits for it (and the database opens once the restore is done) or

@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <sys/stat.h>
 
@@ -255,6 +256,33 @@ TEST_F(DamagedDatabaseStartTest, IsSaidOnceListsWhatCanBeReadAndTakesNoWrite)
     ASSERT_FALSE(reports.isEmpty());
     for (const QString& report : reports)
         EXPECT_TRUE(report.startsWith(said[0])) << report.toStdString();
+    closeWindow(window);
+    EXPECT_EQ(fileBytes(liveDatabase()), before);
+}
+
+// The window shows its first rows before the rest is read: the page check
+// beside it and a later batch of the list both find the damage, which is
+// said once, and the database is read-only from then on.
+TEST_F(DamagedDatabaseStartTest, DamageFoundAfterTheFirstRowsAreShownIsSaidOnce)
+{
+    damage();
+    const QByteArray before = fileBytes(liveDatabase());
+    m_listPace.firstBatch = 200;
+    m_listPace.batchRows = 200;
+    auto window = load();
+    EXPECT_TRUE(window->listPending());
+    EXPECT_EQ(window->listModel()->rowCount(), 200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
+
+    const QStringList said = notices();
+    ASSERT_EQ(said.size(), 1) << said.join('\n').toStdString();
+    EXPECT_TRUE(said[0].contains(liveDatabase() + QStringLiteral("' is damaged"))) << said[0].toStdString();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (read-only)"));
+    EXPECT_GT(window->listModel()->rowCount(), 1000);
+
+    m_ui.clear();
+    window->PushButton4_Click();
+    EXPECT_TRUE(notices().isEmpty()) << notices().join('\n').toStdString();
     closeWindow(window);
     EXPECT_EQ(fileBytes(liveDatabase()), before);
 }

@@ -1,5 +1,6 @@
 // Backups of the live database, their rotation over simulated dates, and the
 // restore of a backup in place of the live database.
+#include "databases/bench_database.h"
 #include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
@@ -191,6 +192,44 @@ TEST_F(BackupTest, ACopyHoldsWhatWasCommittedAndLeavesTheLiveDatabaseAlone)
     EXPECT_EQ(namesIn(backupsFolder()),
               QStringList({QStringLiteral("dbData-2026-05-04-101112.mdb"), QStringLiteral("dbData.verified")}));
     EXPECT_EQ(data::VerifiedBackups(backupsFolder(), live()).newest(), copy);
+}
+
+// A database of some megabytes is copied a few at a time: a write between
+// two of them goes through at once, and the copy holds the database as it
+// stood after it, whole; stopped, the copy leaves nothing behind.
+TEST_F(BackupTest, AWriteDuringTheCopyGoesOnAndTheCopyHoldsOneStateOfTheDatabase)
+{
+    bench::writeEntries(live(), 60000, 2, [](int code) { return code == 1; });
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(live()).constData(), &raw), SQLITE_OK);
+    const data::DatabaseHandle writer(raw);
+    int steps = 0;
+    int written = -1;
+    const QString copy = backup::DatabaseBackup::intoFolder(
+        live(), backupsFolder(), at("2026-05-04 10:11:12"), backup::DatabaseBackup::Source::Unchecked,
+        [&](qint64 done, qint64 total) {
+            // No waiting: the copy holds no lock between its steps.
+            if (++steps == 1 && done < total)
+                written = sqlite3_exec(raw, "INSERT INTO \"Employees\" (\"First Name\") VALUES ('Written meanwhile')",
+                                       nullptr, nullptr, nullptr);
+            return true;
+        });
+    EXPECT_EQ(written, SQLITE_OK) << sqlite3_errmsg(raw);
+    EXPECT_GT(steps, 2);
+    EXPECT_EQ(employees(copy), employees(live()));
+    EXPECT_TRUE(employees(copy).contains(QStringLiteral("Written meanwhile")));
+    EXPECT_NO_THROW(data::OnlineCopy::checkIntegrity(copy));
+
+    try {
+        backup::DatabaseBackup::intoFolder(live(), backupsFolder(), at("2026-05-05 10:00:00"),
+                                           backup::DatabaseBackup::Source::Unchecked,
+                                           [](qint64 done, qint64) { return done == 0; });
+        ADD_FAILURE() << "the copy was not stopped";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), err::UserInterrupt);
+    }
+    EXPECT_EQ(namesIn(backupsFolder()),
+              QStringList({QStringLiteral("dbData-2026-05-04-101112.mdb"), QStringLiteral("dbData.verified")}));
 }
 
 TEST_F(BackupTest, TheDailyCopyIsMadeOnceADay)
