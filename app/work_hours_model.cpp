@@ -23,10 +23,6 @@ using data::SortRule;
 constexpr std::array<SortRule, 6> kListRules{SortRule::Number, SortRule::Text, SortRule::Date,
                                             SortRule::Text,   SortRule::Number, SortRule::Text};
 
-// How many texts a slice of the idle sort preparation makes keys for: a
-// few milliseconds' work.
-constexpr quint32 kTextsASlice = 4096;
-
 RuntimeError indexOutOfBounds()
 {
     return {err::IndexOutOfBounds, QStringLiteral("Index out of bounds")};
@@ -336,7 +332,7 @@ bool WorkHoursModel::prepareSorts(quint32 texts)
 
 void WorkHoursModel::prepareSomeSorts()
 {
-    if (!prepareSorts(kTextsASlice) && m_fillDepth == 0)
+    if (!prepareSorts(kSortTextsASlice) && m_fillDepth == 0)
         m_preparing.start();
 }
 

@@ -88,6 +88,9 @@ public:
     // fill the model does this itself from the event loop, a slice at a
     // time, so that the first click on a column of many texts finds them made.
     bool prepareSorts(quint32 texts);
+    // How many texts a slice of it takes while the program is idle: a few
+    // milliseconds' work.
+    static constexpr quint32 kSortTextsASlice = 4096;
 
     // Shows only the rows a filter matches, in the same order, until it is
     // cleared (nothing: every row); the filter holds across refills and
