@@ -1,7 +1,9 @@
 // A write with its record in the journal of changes against the same write
-// without it (the journal's triggers dropped on a copy of the database), on
-// the local file and on a PostgreSQL server: an entry edited, and an entry
-// added, each through the program's connection as the windows write. Starts a
+// without it, on the local file and on a PostgreSQL server: an entry edited,
+// and an entry added, each through the program's connection as the windows
+// write. Without it: on a copy of the database whose journal triggers are
+// dropped, and (on the local file) a connection that leaves the recording of
+// its writes to those triggers. Starts a
 // private server with scripts/test_server.sh unless HOURVANE_TEST_SERVER
 // names one; without a server only the local file is measured.
 #include "databases/bench_database.h"
@@ -10,6 +12,7 @@
 #include "data/connection.h"
 #include "data/postgres/copy.h"
 #include "data/postgres/handles.h"
+#include "data/sqlite/journal.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -115,8 +118,10 @@ int main(int argc, char** argv)
     }
     g_connections[0][1] = std::make_unique<hv::data::Connection>();
     g_connections[0][1]->Open(localConnectionString(journalFile));
+    hv::data::SqliteJournal::setUpdateHookUsed(false);
     g_connections[0][0] = std::make_unique<hv::data::Connection>();
     g_connections[0][0]->Open(localConnectionString(plainFile));
+    hv::data::SqliteJournal::setUpdateHookUsed(true);
 
     hv::bench::PrivateServer server(QStringLiteral(HOURVANE_BENCH_SERVER_SCRIPT));
     QStringList schemas;

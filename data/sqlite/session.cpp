@@ -13,9 +13,10 @@
 
 namespace hv::data {
 
-// The text of journal.sql, compiled in (journal_text.cpp is made from it at
-// build time).
+// The texts of journal.sql, journal_from_2.sql and report_views.sql,
+// compiled in (journal_text.cpp is made from them at build time).
 extern const char* const kSqliteJournalText;
+extern const char* const kSqliteJournalFrom2Text;
 extern const char* const kSqliteReportViewsText;
 
 namespace {
@@ -106,6 +107,16 @@ TableColumns declaredColumns(sqlite3* db, const QString& table)
     return columns;
 }
 
+// Why a file of version `from` must be brought up to date, as the messages
+// about it say.
+QString upgradeNeed(const QString& path, int from)
+{
+    return QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (%2)")
+        .arg(path, from < 2 ? QStringLiteral("it gains a journal of changes, for Undo")
+                            : QStringLiteral("its journal of changes, for Undo, takes a form that costs each write "
+                                             "less"));
+}
+
 int userVersion(sqlite3* db)
 {
     sqlite3_stmt* raw = nullptr;
@@ -175,34 +186,41 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     m_journal = std::make_unique<SqliteJournal>(*this);
     if (m_readOnlyReason.isEmpty() && userVersion(raw) < format::kUserVersion)
         upgrade();
+    if (m_readOnlyReason.isEmpty())
+        m_journal->watch(raw);
 }
 
 SqliteSession::~SqliteSession() = default;
 
 void SqliteSession::upgrade()
 {
+    sqlite3* db = m_db.get();
+    const int from = userVersion(db);
     // A copy of the file as it was comes first; without one the file is not
     // changed, and is shown read-only (an older Hourvane still opens it).
     if (const auto& backUp = Connection::upgradeBackup()) {
         try {
             backUp(m_path);
         } catch (const RuntimeError& error) {
-            refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
-                                        "(it gains a journal of changes, for Undo), and a backup of it is made "
-                                        "first, which failed: %2\nWhat it holds is shown, and nothing will be "
-                                        "written to it.")
-                             .arg(m_path, error.description()));
+            refuseWrites(upgradeNeed(m_path, from)
+                         + QStringLiteral(", and a backup of it is made first, which failed: %1\nWhat it holds is "
+                                          "shown, and nothing will be written to it.")
+                               .arg(error.description()));
             return;
         }
     }
-    sqlite3* db = m_db.get();
     run("BEGIN IMMEDIATE");
     try {
         // Another copy of the program may have done it meanwhile.
-        if (userVersion(db) < format::kUserVersion) {
+        const int found = userVersion(db);
+        if (found < format::kUserVersion) {
             run(kSqliteJournalText);
+            // The journal of version 2 is carried over, change by change.
+            if (found == 2)
+                run(kSqliteJournalFrom2Text);
             // The report queries of version 2 carry the records' IDs.
-            run(kSqliteReportViewsText);
+            if (found < 2)
+                run(kSqliteReportViewsText);
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
         }
         run("COMMIT");
@@ -213,10 +231,10 @@ void SqliteSession::upgrade()
         // (a full disk) leaves the file as it was, shown read-only.
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED || !m_readOnlyReason.isEmpty())
             throw;
-        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (it "
-                                    "gains a journal of changes, for Undo), which failed: %2\nNothing was changed; "
-                                    "what it holds is shown, and nothing will be written to it.")
-                         .arg(m_path, failure.description()));
+        refuseWrites(upgradeNeed(m_path, from)
+                     + QStringLiteral(", which failed: %1\nNothing was changed; what it holds is shown, and nothing "
+                                      "will be written to it.")
+                           .arg(failure.description()));
         return;
     }
     m_journal->forgetExistence();
@@ -236,7 +254,14 @@ void SqliteSession::describeChange(const QString& description)
 void SqliteSession::asChange(const std::function<void()>& write)
 {
     if (inTransaction()) {
-        write();
+        // A statement that fails is undone alone, and so is its record.
+        const std::size_t mark = m_journal->mark();
+        try {
+            write();
+        } catch (...) {
+            m_journal->dropSince(mark);
+            throw;
+        }
         return;
     }
     begin();
@@ -411,6 +436,7 @@ void SqliteSession::rollback()
 {
     requireTransaction();
     m_description.clear();
+    m_journal->forgetPending();
     run("ROLLBACK");
 }
 

@@ -66,7 +66,8 @@ private:
     friend class SqliteJournal;
 
     // Brings a file of an older version of the tables up to this one (the
-    // journal of changes), once, after the backup Connection asks for.
+    // journal of changes in its present form), once, after the backup
+    // Connection asks for.
     void upgrade();
     // The statement text translated and compiled, refused when it is not one
     // select, insert, update or delete, or anything but blanks follows it.
