@@ -1,65 +1,76 @@
 -- The journal of changes, for Undo and Redo, on a server: every row added,
 -- edited or deleted in the three tables is recorded by the trigger below in
--- the writer's own transaction, as its images (jsonb) before and after. A
--- change is one transaction: its first row makes the change's record, with
--- the login (current_user), the time and the description the program set for
--- the transaction (hourvane.description), and the rest of the transaction
--- finds it through hourvane.change. Nothing here reads the journal on the way
--- of a write, so that two people's writes never conflict over it (every
--- transaction is serializable). Run after schema.sql when a database is
--- created, and alone to bring a database of version 1 up to date: every
--- statement here can run again without harm.
+-- the writer's own transaction, as one row of hourvane_journal holding the
+-- table row as it was before and after, in columns of the table's own row
+-- type (no conversion on the way of a write; the values are kept exactly).
+-- A change is one transaction: its rows share the number (change) its first
+-- row took, found by the rest of the transaction through hourvane.change, and
+-- each row carries who (the login, current_user), when and what (the
+-- description the program set for the transaction, hourvane.description).
+-- Nothing here reads the journal on the way of a write, so that two people's
+-- writes never conflict over it (every transaction is serializable). Undo
+-- marks a change undone in hourvane_undone, with the newest change of that
+-- moment (mark): a change its login makes since puts it out of Redo's reach;
+-- Redo takes the mark away. Run after schema.sql when
+-- a database is created, and alone to bring a database of an older version up
+-- to date (a journal of version 2 is carried over): every statement here can
+-- run again without harm.
 
-CREATE TABLE IF NOT EXISTS hourvane_changes (
-    id          bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-    made_at     timestamptz NOT NULL DEFAULT now(),
-    made_by     text NOT NULL DEFAULT current_user,
-    description text,
-    undone      boolean NOT NULL DEFAULT false
+CREATE SEQUENCE IF NOT EXISTS hourvane_journal_seq;
+
+-- A change that touched a row twice has two rows for it: the row's state
+-- before the change is the first one's "before", after it the last one's
+-- "after" (Null: the row did not exist).
+CREATE TABLE IF NOT EXISTS hourvane_journal (
+    seq             bigint NOT NULL,
+    change          bigint NOT NULL,
+    made_at         timestamptz NOT NULL DEFAULT now(),
+    made_by         text NOT NULL DEFAULT current_user,
+    description     text DEFAULT nullif(current_setting('hourvane.description', true), ''),
+    tbl             text NOT NULL,
+    row_id          bigint NOT NULL,
+    employee_before "Employees",
+    employee_after  "Employees",
+    code_before     "Work Codes",
+    code_after      "Work Codes",
+    entry_before    "Work Hours",
+    entry_after     "Work Hours"
 );
+CREATE INDEX IF NOT EXISTS hourvane_journal_by_change ON hourvane_journal (change);
 
--- One row per row a trigger saw, in order (seq); a change that touched a row
--- twice has two, and the row's state before the change is the first one's
--- "before", after it the last one's "after" (Null: the row did not exist).
-CREATE TABLE IF NOT EXISTS hourvane_change_rows (
-    seq    bigint GENERATED ALWAYS AS IDENTITY,
-    change bigint NOT NULL,
-    tbl    text NOT NULL,
-    row_id bigint NOT NULL,
-    before jsonb,
-    after  jsonb
-);
-CREATE INDEX IF NOT EXISTS hourvane_change_rows_by_change ON hourvane_change_rows (change);
+CREATE TABLE IF NOT EXISTS hourvane_undone (change bigint PRIMARY KEY, mark bigint NOT NULL);
 
--- Numbers go into the images with every digit they need: the program's
--- sessions run with extra_float_digits = 3, so an image holds the value exactly.
 CREATE OR REPLACE FUNCTION hourvane_journal() RETURNS trigger LANGUAGE plpgsql AS $$
 DECLARE
-    current_change bigint;
+    change text := current_setting('hourvane.change', true);
+    seq bigint;
+    image text;
 BEGIN
-    IF coalesce(current_setting('hourvane.journal_off', true), '') = 'on' THEN
+    IF current_setting('hourvane.journal_off', true) = 'on' THEN
         RETURN NULL;
     END IF;
-    current_change := nullif(current_setting('hourvane.change', true), '')::bigint;
-    IF current_change IS NULL THEN
-        INSERT INTO hourvane_changes (description)
-            VALUES (nullif(current_setting('hourvane.description', true), ''))
-            RETURNING id INTO current_change;
-        PERFORM set_config('hourvane.change', current_change::text, true);
+    seq := nextval('hourvane_journal_seq');
+    IF change IS NULL OR change = '' THEN
+        change := set_config('hourvane.change', seq::text, true);
     END IF;
-    IF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, NEW."ID", NULL, to_jsonb(NEW));
-    ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, OLD."ID", to_jsonb(OLD), NULL);
-    ELSIF OLD."ID" = NEW."ID" THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, NEW."ID", to_jsonb(OLD), to_jsonb(NEW));
+    -- OLD is Null for an added row, NEW for a deleted one. A row whose "ID"
+    -- changes (never by the program) goes under the old one and comes under
+    -- the new one.
+    IF TG_OP = 'UPDATE' AND OLD."ID" <> NEW."ID" THEN
+        image := CASE TG_TABLE_NAME WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        EXECUTE format('INSERT INTO hourvane_journal (seq, change, tbl, row_id, %1$I, %2$I) VALUES ($1, $2, $3, $4, $5, '
+                       'NULL), (nextval(''hourvane_journal_seq''), $2, $3, $6, NULL, $7)',
+                       image || '_before', image || '_after')
+            USING seq, change::bigint, TG_TABLE_NAME, OLD."ID", OLD, NEW."ID", NEW;
+    ELSIF TG_TABLE_NAME = 'Work Hours' THEN
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, entry_before, entry_after)
+            VALUES (seq, change::bigint, TG_TABLE_NAME, coalesce(NEW."ID", OLD."ID"), OLD, NEW);
+    ELSIF TG_TABLE_NAME = 'Employees' THEN
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, employee_before, employee_after)
+            VALUES (seq, change::bigint, TG_TABLE_NAME, coalesce(NEW."ID", OLD."ID"), OLD, NEW);
     ELSE
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, OLD."ID", to_jsonb(OLD), NULL),
-                   (current_change, TG_TABLE_NAME, NEW."ID", NULL, to_jsonb(NEW));
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, code_before, code_after)
+            VALUES (seq, change::bigint, TG_TABLE_NAME, coalesce(NEW."ID", OLD."ID"), OLD, NEW);
     END IF;
     RETURN NULL;
 END
@@ -75,12 +86,50 @@ DROP TRIGGER IF EXISTS "Work Hours journal" ON "Work Hours";
 CREATE TRIGGER "Work Hours journal" AFTER INSERT OR UPDATE OR DELETE ON "Work Hours"
     FOR EACH ROW EXECUTE FUNCTION hourvane_journal();
 
+-- The journal of version 2 (a table of changes and one of their rows, the
+-- rows' images as jsonb) is carried over, change by change, and goes.
+DO $$
+BEGIN
+    IF (SELECT relkind FROM pg_class WHERE oid = to_regclass('hourvane_changes')) = 'r' THEN
+        PERFORM setval('hourvane_journal_seq',
+                       greatest((SELECT max(id) FROM hourvane_changes), (SELECT max(seq) FROM hourvane_change_rows), 1));
+        INSERT INTO hourvane_journal (seq, change, made_at, made_by, description, tbl, row_id, employee_before,
+                                      employee_after, code_before, code_after, entry_before, entry_after)
+        SELECT nextval('hourvane_journal_seq'), r.change, c.made_at, c.made_by, c.description, r.tbl, r.row_id,
+               CASE WHEN r.tbl = 'Employees' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Employees", r.before) END,
+               CASE WHEN r.tbl = 'Employees' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Employees", r.after) END,
+               CASE WHEN r.tbl = 'Work Codes' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Work Codes", r.before) END,
+               CASE WHEN r.tbl = 'Work Codes' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Work Codes", r.after) END,
+               CASE WHEN r.tbl = 'Work Hours' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Work Hours", r.before) END,
+               CASE WHEN r.tbl = 'Work Hours' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Work Hours", r.after) END
+        FROM hourvane_change_rows r JOIN hourvane_changes c ON c.id = r.change
+        ORDER BY r.seq;
+        INSERT INTO hourvane_undone (change, mark)
+        SELECT id, (SELECT max(id) FROM hourvane_changes) FROM hourvane_changes WHERE undone ON CONFLICT DO NOTHING;
+        DROP VIEW IF EXISTS hourvane_change_net;
+        DROP TABLE hourvane_change_rows;
+        DROP TABLE hourvane_changes;
+    END IF;
+END
+$$;
+
+-- The changes, one row each.
+CREATE OR REPLACE VIEW hourvane_changes AS
+SELECT j.change AS id, min(j.made_at) AS made_at, min(j.made_by) AS made_by, max(j.description) AS description,
+       EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = j.change) AS undone
+FROM hourvane_journal j
+GROUP BY j.change;
+
 -- Each row a change touched, with its state before and after the change.
-CREATE OR REPLACE VIEW hourvane_change_net AS
+CREATE OR REPLACE VIEW hourvane_journal_net AS
 SELECT change, tbl, row_id,
-       (array_agg(before ORDER BY seq))[1] AS before,
-       (array_agg(after ORDER BY seq DESC))[1] AS after
-FROM hourvane_change_rows
+       (array_agg(employee_before ORDER BY seq))[1] AS employee_before,
+       (array_agg(employee_after ORDER BY seq DESC))[1] AS employee_after,
+       (array_agg(code_before ORDER BY seq))[1] AS code_before,
+       (array_agg(code_after ORDER BY seq DESC))[1] AS code_after,
+       (array_agg(entry_before ORDER BY seq))[1] AS entry_before,
+       (array_agg(entry_after ORDER BY seq DESC))[1] AS entry_after
+FROM hourvane_journal
 GROUP BY change, tbl, row_id;
 
 -- The first row of `target` whose present state is not the one the change
@@ -92,19 +141,21 @@ RETURNS TABLE (tbl text, row_id bigint, made_by text, made_at timestamptz, descr
 LANGUAGE plpgsql AS $$
 DECLARE
     name text;
+    image text;
 BEGIN
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
         RETURN QUERY EXECUTE format(
             'SELECT n.tbl, n.row_id, c.made_by, c.made_at, c.description
-             FROM hourvane_change_net n
-             LEFT JOIN LATERAL (SELECT to_jsonb(t) AS now FROM %1$I t WHERE t."ID" = n.row_id) present ON true
-             LEFT JOIN LATERAL (SELECT h.made_by, h.made_at, h.description FROM hourvane_change_rows r
-                                JOIN hourvane_changes h ON h.id = r.change
-                                WHERE r.tbl = n.tbl AND r.row_id = n.row_id AND r.change > $1 AND NOT h.undone
-                                ORDER BY r.change DESC LIMIT 1) c ON true
+             FROM hourvane_journal_net n
+             LEFT JOIN LATERAL (SELECT t AS now FROM %1$I t WHERE t."ID" = n.row_id) present ON true
+             LEFT JOIN LATERAL (SELECT j.made_by, j.made_at, j.description FROM hourvane_journal j
+                                WHERE j.tbl = n.tbl AND j.row_id = n.row_id AND j.change > $1
+                                  AND NOT EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = j.change)
+                                ORDER BY j.change DESC, j.seq DESC LIMIT 1) c ON true
              WHERE n.change = $1 AND n.tbl = %2$L
-               AND present.now IS DISTINCT FROM (CASE WHEN $2 THEN n.before ELSE n.after END)
-             ORDER BY n.row_id LIMIT 1', name, name)
+               AND present.now IS DISTINCT FROM (CASE WHEN $2 THEN n.%3$I ELSE n.%4$I END)
+             ORDER BY n.row_id LIMIT 1', name, name, image || '_before', image || '_after')
             USING target, forward;
         IF FOUND THEN
             RETURN;
@@ -120,23 +171,31 @@ CREATE OR REPLACE FUNCTION hourvane_replay(target bigint, forward boolean) RETUR
 LANGUAGE plpgsql AS $$
 DECLARE
     name text;
+    image text;
 BEGIN
     PERFORM set_config('hourvane.journal_off', 'on', true);
     PERFORM set_config('hourvane.keep_orphans', 'on', true);
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
-        EXECUTE format('DELETE FROM %I t USING hourvane_change_net n
-                        WHERE n.change = $1 AND n.tbl = %L AND t."ID" = n.row_id', name, name)
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        EXECUTE format('DELETE FROM %I t USING hourvane_journal j
+                        WHERE j.change = $1 AND j.tbl = %L AND t."ID" = j.row_id', name, name)
             USING target;
-        EXECUTE format('INSERT INTO %I SELECT (jsonb_populate_record(NULL::%I, w.image)).*
-                        FROM (SELECT CASE WHEN $2 THEN n.after ELSE n.before END AS image
-                              FROM hourvane_change_net n WHERE n.change = $1 AND n.tbl = %L) w
-                        WHERE w.image IS NOT NULL', name, name, name)
+        EXECUTE format('INSERT INTO %1$I SELECT (w.image).*
+                        FROM (SELECT CASE WHEN $2 THEN n.%3$I ELSE n.%4$I END AS image
+                              FROM hourvane_journal_net n WHERE n.change = $1 AND n.tbl = %2$L) w
+                        WHERE (w.image)."ID" IS NOT NULL
+                        ORDER BY (w.image)."ID"', name, name, image || '_after', image || '_before')
             USING target, forward;
     END LOOP;
-    UPDATE hourvane_changes SET undone = NOT forward WHERE id = target;
+    IF forward THEN
+        DELETE FROM hourvane_undone WHERE change = target;
+    ELSE
+        INSERT INTO hourvane_undone (change, mark) VALUES (target, (SELECT max(change) FROM hourvane_journal))
+            ON CONFLICT (change) DO UPDATE SET mark = excluded.mark;
+    END IF;
     PERFORM set_config('hourvane.journal_off', 'off', true);
     PERFORM set_config('hourvane.keep_orphans', '', true);
 END
 $$;
 
-UPDATE hourvane_schema SET version = 2 WHERE version < 2;
+UPDATE hourvane_schema SET version = 3 WHERE version < 3;

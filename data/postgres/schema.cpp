@@ -13,13 +13,14 @@ extern const char* const kServerReportViewsText;
 
 namespace {
 
-// Version 2 added the journal of changes (journal.sql); a database of
-// version 1 is brought up to date when the program connects to it.
-constexpr int kVersion = 2;
+// Version 2 added the journal of changes, version 3 gave it the form of
+// journal.sql; a database of an older version is brought up to date when the
+// program connects to it.
+constexpr int kVersion = 3;
 
 const QStringList& journalNames()
 {
-    static const QStringList names = {"hourvane_changes", "hourvane_change_rows"};
+    static const QStringList names = {"hourvane_journal", "hourvane_undone"};
     return names;
 }
 
@@ -131,20 +132,24 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
 {
     if (!session.readOnlyReason().isEmpty())
         return;
-    // Every statement of the journal's text can run again, and the lock keeps
-    // two programs connecting at once from doing it side by side.
+    // Every statement of the journal's text can run again (it carries over
+    // a journal of version 2), and the lock keeps two programs connecting at
+    // once from doing it side by side.
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
                           + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText));
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
-                                          "brings them up to version %3 (a journal of changes, for Undo) when it "
-                                          "connects, which the server refused: %4 Nothing was changed. Let the "
-                                          "owner of the database connect once with this Hourvane.")
+                                          "brings them up to version %3 (%4) when it connects, which the server "
+                                          "refused: %5 Nothing was changed. Let the owner of the database connect "
+                                          "once with this Hourvane.")
                                .arg(session.address())
                                .arg(from)
                                .arg(kVersion)
+                               .arg(from < 2 ? QStringLiteral("a journal of changes, for Undo")
+                                             : QStringLiteral("its journal of changes, for Undo, in a form that "
+                                                              "costs each write less"))
                                .arg(error.description()));
     }
 }

@@ -291,7 +291,8 @@ void PostgresSession::loadCatalog()
         "AND c.relkind IN ('r', 'v') "
         // The journal's names are not the program's: its "id" and
         // "description" must not stand for "ID" and "Description".
-        "AND c.relname NOT IN ('hourvane_changes', 'hourvane_change_rows', 'hourvane_change_net') "
+        "AND c.relname NOT IN ('hourvane_journal', 'hourvane_undone', 'hourvane_changes', 'hourvane_journal_net', "
+        "'hourvane_change_rows', 'hourvane_change_net') "
         "ORDER BY c.oid, a.attnum");
     QHash<QString, TableColumns> tables;
     m_yesNoColumns.clear();

@@ -288,7 +288,8 @@ std::optional<SqliteJournal::ChangeRow> SqliteJournal::changeRow(qint64 id)
     row.change.madeAt = QDateTime::fromString(textAt(read, 1), Qt::ISODate);
     row.change.madeBy = textAt(read, 2);
     row.change.description = textAt(read, 3);
-    row.change.undone = sqlite3_column_int(read, 4) != 0;
+    row.undoneAt = sqlite3_column_int64(read, 4);
+    row.change.undone = row.undoneAt != 0;
     row.prev = sqlite3_column_int64(read, 5);
     sqlite3_reset(read);
     return row;
@@ -383,12 +384,13 @@ void SqliteJournal::trim()
     if (!exists() || !m_session.readOnlyReason().isEmpty() || m_session.inTransaction())
         return;
     // What no one can reach any more: the changes past the newest kKept, and
-    // undone ones older than a change made after them. Each dropped change
-    // goes with its events; the change after it then begins where it began.
+    // undone ones a change made since has put out of Redo's reach. Each
+    // dropped change goes with its events; the change after it then begins
+    // where it began.
     const auto drop = [this](bool write) {
         const std::vector<ChangeRow> rows = chain(kKept + 1);
+        const qint64 newest = rows.empty() ? 0 : rows.front().change.id;
         bool dropping = false;
-        bool doneSeen = false;
         qint64 newerKept = 0;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const ChangeRow& row = rows[i];
@@ -401,8 +403,7 @@ void SqliteJournal::trim()
                 }
                 break;
             }
-            if (!row.change.undone || !doneSeen) {
-                doneSeen = doneSeen || !row.change.undone;
+            if (!row.change.undone || row.undoneAt >= newest) {
                 newerKept = row.change.id;
                 continue;
             }
@@ -452,19 +453,20 @@ std::optional<JournalChange> SqliteJournal::storedChange(qint64 id)
 qint64 SqliteJournal::target(bool forward)
 {
     // Undo: the newest change not undone (one made of another program's
-    // events is complete: its transaction committed). Redo: the undone change
-    // just after it, the one undone last, unless a change was made since.
-    qint64 undoneLast = 0;
-    for (qint64 id = newestChange(); id > 0;) {
+    // events is complete: its transaction committed). Redo: of the undone
+    // changes above it, the one undone last (the oldest), as long as no
+    // change was made since it was undone.
+    const qint64 newest = newestChange();
+    qint64 redoable = 0;
+    for (qint64 id = newest; id > 0;) {
         const std::optional<ChangeRow> row = changeRow(id);
-        if (!row)
-            break;
-        if (!row->change.undone)
-            return forward ? undoneLast : row->change.id;
-        undoneLast = row->change.id;
+        if (!row || !row->change.undone)
+            return forward ? redoable : (row ? row->change.id : 0);
+        if (row->undoneAt >= newest)
+            redoable = row->change.id;
         id = row->prev;
     }
-    return forward ? undoneLast : 0;
+    return forward ? redoable : 0;
 }
 
 std::vector<ChangeTouch> SqliteJournal::touches(const std::vector<qint64>& changes)
@@ -594,9 +596,11 @@ void SqliteJournal::apply(qint64 change, bool forward)
     sqlite3_stmt* own = statement("DELETE FROM hourvane_journal WHERE seq > ?1");
     sqlite3_bind_int64(own, 1, m_newest);
     runToEnd(own);
+    // An undone change keeps the newest change of that moment: one made
+    // later puts it out of Redo's reach.
     sqlite3_stmt* mark = statement("UPDATE hourvane_journal SET undone = ?2 WHERE seq = ?1");
     sqlite3_bind_int64(mark, 1, change);
-    sqlite3_bind_int(mark, 2, forward ? 0 : 1);
+    sqlite3_bind_int64(mark, 2, forward ? 0 : m_newest);
     runToEnd(mark);
 }
 

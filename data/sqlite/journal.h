@@ -71,6 +71,8 @@ private:
     struct ChangeRow {
         JournalChange change;
         qint64 prev = 0;
+        // The newest change when it was undone (0: it is not).
+        qint64 undoneAt = 0;
     };
     // A row the program's transaction touched, as the update hook saw it:
     // whether it existed before and after, and its columns after "ID" then.

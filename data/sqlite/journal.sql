@@ -6,8 +6,10 @@
 --
 -- A change is one transaction of the program: its events, of which the last
 -- also holds the change's record (made_at is set only there): when, by whom,
--- what, whether it is undone, and the seq of the previous change's last event
--- (prev), so that the changes are walked from the newest without an index.
+-- what, whether it is undone (undone: the newest change at the time, so that
+-- one made since puts it out of Redo's reach; 0: not undone), and the seq of
+-- the previous change's last event (prev), so that the changes are walked
+-- from the newest without an index.
 -- The program records its own writes as it makes them (the engine's update
 -- hook) and writes them out just before it commits, the last one with the
 -- record; the triggers below record every other program's writes (and the

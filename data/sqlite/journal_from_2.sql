@@ -14,6 +14,9 @@ FROM (SELECT r.*, c.made_at, c.made_by, c.description, c.undone,
       FROM hourvane_change_rows r JOIN hourvane_changes c ON c.id = r.change)
 ORDER BY change, tbl, row_id;
 
+-- An undone change was undone after every change it knew.
+UPDATE hourvane_journal SET undone = (SELECT max(seq) FROM hourvane_journal) WHERE undone <> 0;
+
 UPDATE hourvane_journal
 SET prev = coalesce((SELECT p.seq FROM hourvane_journal p WHERE p.made_at IS NOT NULL AND p.seq < hourvane_journal.seq
                      ORDER BY p.seq DESC LIMIT 1), 0)
