@@ -18,13 +18,7 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
 };
 
-struct ValueFreer {
-    void operator()(sqlite3_value* value) const noexcept { sqlite3_value_free(value); }
-};
-
 using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-// A value copied out of the engine (sqlite3_value_dup()).
-using ValueHandle = std::unique_ptr<sqlite3_value, ValueFreer>;
 
 }  // namespace hv::data

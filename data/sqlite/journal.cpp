@@ -51,6 +51,10 @@ void bindText(sqlite3_stmt* statement, int parameter, const QByteArray& text)
 
 bool s_updateHookUsed = true;
 
+// How many row events the update hook keeps in memory before they are
+// written out, between two statements of a transaction.
+constexpr std::size_t kKeptInMemory = 4096;
+
 }  // namespace
 
 SqliteJournal::SqliteJournal(SqliteSession& session) : ChangeJournal(session), m_session(session) {}
@@ -184,17 +188,15 @@ void SqliteJournal::onUpdate(void* journal, sqlite3* db, int operation, const ch
     // The engine's own values live as long as this call: they are copied.
     const int count = sqlite3_preupdate_count(db);
     const auto image = [&](bool old) {
-        std::vector<ValueHandle> values;
-        values.reserve(static_cast<std::size_t>(count));
+        RowImage values;
         for (int i = 0; i < count; ++i) {
             if (i == self->m_idColumn[which])
                 continue;
             sqlite3_value* value = nullptr;
-            const int rc = old ? sqlite3_preupdate_old(db, i, &value) : sqlite3_preupdate_new(db, i, &value);
-            ValueHandle copy(rc == SQLITE_OK && value ? sqlite3_value_dup(value) : nullptr);
-            if (!copy)
+            if ((old ? sqlite3_preupdate_old(db, i, &value) : sqlite3_preupdate_new(db, i, &value)) != SQLITE_OK
+                || !value)
                 throw std::bad_alloc();
-            values.push_back(std::move(copy));
+            values.append(value);
         }
         return values;
     };
@@ -235,9 +237,16 @@ void SqliteJournal::forgetPending()
 {
     m_pending.clear();
     m_incomplete = false;
+    m_writtenOut = false;
 }
 
-void SqliteJournal::writePending(const QByteArray& user, const QByteArray& description)
+void SqliteJournal::writeOutIfLarge()
+{
+    if (m_pending.size() >= kKeptInMemory && !m_incomplete)
+        writePending(false);
+}
+
+void SqliteJournal::writePending(bool withRecord, const QByteArray& user, const QByteArray& description)
 {
     if (m_pending.empty())
         return;
@@ -249,11 +258,9 @@ void SqliteJournal::writePending(const QByteArray& user, const QByteArray& descr
         sqlite3_bind_int64(write, 2, event.rowId);
         sqlite3_bind_int(write, 3, event.before ? 1 : 0);
         sqlite3_bind_int(write, 4, event.after ? 1 : 0);
-        for (std::size_t i = 0; i < event.beforeImage.size(); ++i)
-            sqlite3_bind_value(write, 5 + static_cast<int>(i), event.beforeImage[i].get());
-        for (std::size_t i = 0; i < event.afterImage.size(); ++i)
-            sqlite3_bind_value(write, 5 + kImageColumns + static_cast<int>(i), event.afterImage[i].get());
-        if (e + 1 == m_pending.size()) {
+        event.beforeImage.bindTo(write, 5);
+        event.afterImage.bindTo(write, 5 + kImageColumns);
+        if (withRecord && e + 1 == m_pending.size()) {
             bindText(write, kRecordParameter, now);
             bindText(write, kRecordParameter + 1, user);
             bindText(write, kRecordParameter + 2, description);
@@ -264,6 +271,7 @@ void SqliteJournal::writePending(const QByteArray& user, const QByteArray& descr
         sqlite3_clear_bindings(write);
     }
     m_pending.clear();
+    m_writtenOut = true;
 }
 
 qint64 SqliteJournal::newestChange()
@@ -365,11 +373,15 @@ void SqliteJournal::close(const QString& description)
     const QByteArray user = systemUser().toUtf8();
     const QByteArray text = description.toUtf8();
     if (m_hooked) {
-        writePending(user, text);
-        return;
+        if (!m_pending.empty()) {
+            writePending(true, user, text);
+            return;
+        }
+        if (!m_writtenOut)
+            return;
     }
-    // The triggers' last event of the transaction, if it wrote any, takes
-    // the record.
+    // The transaction's last event, if it wrote any (the triggers', or the
+    // update hook's written out before), takes the record.
     sqlite3_stmt* ending = statement("UPDATE hourvane_journal SET made_at = " + kNow
                                      + ", made_by = ?1, description = ?2, undone = 0, prev = ?3 "
                                        "WHERE seq = (SELECT max(seq) FROM hourvane_journal) AND seq > ?3");

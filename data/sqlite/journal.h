@@ -2,6 +2,7 @@
 
 #include "data/change_journal.h"
 #include "data/sqlite/handles.h"
+#include "data/sqlite/row_image.h"
 
 #include <QHash>
 #include <QStringList>
@@ -47,6 +48,9 @@ public:
     // the statement run since failed (the engine took back what it did).
     std::size_t mark() const { return m_pending.size(); }
     void dropSince(std::size_t mark);
+    // After a statement: writes out what the transaction has recorded when it
+    // has grown large (an import), so that memory holds at most that much.
+    void writeOutIfLarge();
     // Forgets what the transaction recorded: it was rolled back.
     void forgetPending();
     // Ends the change the transaction made, if it made one, with who made it
@@ -81,15 +85,15 @@ private:
         qint64 rowId = 0;
         bool before = false;
         bool after = false;
-        std::vector<ValueHandle> beforeImage;
-        std::vector<ValueHandle> afterImage;
+        RowImage beforeImage;
+        RowImage afterImage;
     };
 
     static void onUpdate(void* journal, sqlite3* db, int operation, const char* database, const char* table,
                          sqlite3_int64 oldRowId, sqlite3_int64 newRowId);
     // Writes the events the update hook saw, the last with the change's
-    // record: who made it and what it was (empty: Null).
-    void writePending(const QByteArray& user, const QByteArray& description);
+    // record (who made it and what it was, empty: Null) when `withRecord`.
+    void writePending(bool withRecord, const QByteArray& user = {}, const QByteArray& description = {});
 
     // The statement for `sql`, compiled once and kept; reset, bindings cleared.
     sqlite3_stmt* statement(const QByteArray& sql);
@@ -124,6 +128,8 @@ private:
     bool m_hooked = false;
     bool m_recording = true;
     std::vector<RowEvent> m_pending;
+    // Whether the transaction's events were written out before its end.
+    bool m_writtenOut = false;
     int m_idColumn[3] = {};
     // Set when the hook could not keep what it saw (no memory left): the
     // transaction is then refused at its commit.

@@ -262,6 +262,7 @@ void SqliteSession::asChange(const std::function<void()>& write)
             m_journal->dropSince(mark);
             throw;
         }
+        m_journal->writeOutIfLarge();
         return;
     }
     begin();

@@ -11,6 +11,7 @@
 #include "data/postgres/session.h"
 #include "data/sqlite/format.h"
 #include "data/sqlite/journal.h"
+#include "data/sqlite/session.h"
 
 #include <QFile>
 #include <QProcess>
@@ -335,6 +336,46 @@ TEST_P(Journal, AnotherProgramsWritesAreAChangeThatUndoesAsAnyOther)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Journal, backends(), backendName);
+
+class JournalOnFile : public JournalTest {
+protected:
+    JournalOnFile() : JournalTest(Backend::Local) {}
+};
+
+TEST_F(JournalOnFile, ALargeTransactionIsOneChange)
+{
+    const auto before = snapshot(db());
+    {
+        // More rows than the journal keeps in memory before it writes them out.
+        data::Transaction together(db());
+        for (int i = 0; i < 4500; ++i)
+            addEntry(anna, QDate(2026, 5, 1), travel, QStringLiteral("1"), QStringLiteral("Row %1").arg(i));
+        together.commit();
+    }
+    EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Add 4500 entries"));
+    journal().undo();
+    EXPECT_EQ(snapshot(db()), before);
+}
+
+TEST_F(JournalOnFile, AChangeWhoseRecordDoesNotFitOnTheDiskIsNotWrittenAtAll)
+{
+    const QString first(1900, u'a');
+    execute(QStringLiteral("update [Work Hours] set [Work Description] = '%1' where ID = %2").arg(first).arg(annasEntry));
+    const auto before = snapshot(db());
+    const qint64 newest = journal().nextUndo()->id;
+    // The entry changes in place; its record, both texts, needs a new page.
+    sqlite3* file = data::SqliteSession::handleOf(db());
+    ASSERT_EQ(sqlite3_exec(file, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QString refusal = failureOf(QStringLiteral("update [Work Hours] set [Work Description] = '%1' where ID = %2")
+                                          .arg(QString(1900, u'b'))
+                                          .arg(annasEntry));
+    EXPECT_TRUE(refusal.contains(QStringLiteral("No space left on device"))) << refusal.toStdString();
+    EXPECT_EQ(snapshot(db()), before);
+    EXPECT_EQ(journal().nextUndo()->id, newest);
+    ASSERT_EQ(sqlite3_exec(file, "PRAGMA max_page_count = 1000000", nullptr, nullptr, nullptr), SQLITE_OK);
+    execute(QStringLiteral("update [Work Hours] set Hours = 2 where ID = %1").arg(annasEntry));
+    EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Edit entry %1").arg(annasEntry));
+}
 
 // The program's tables and report queries in a file of their own, as the
 // template tool makes them, with no journal.
