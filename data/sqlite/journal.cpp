@@ -162,14 +162,39 @@ void SqliteJournal::watch(sqlite3* db)
         // The file's triggers record the writes, as without the hook.
         return;
     }
-    int enabled = 1;
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &enabled);
-    if (enabled != 0)
-        return;
-    sqlite3_preupdate_hook(db, &SqliteJournal::onUpdate, this);
-    m_hooked = true;
+    m_watched = db;
+    followTriggers();
 #else
     Q_UNUSED(db);
+#endif
+}
+
+void SqliteJournal::followTriggers()
+{
+#ifdef HOURVANE_SQLITE_UPDATE_HOOK
+    if (!m_watched)
+        return;
+    sqlite3_stmt* version = statement("PRAGMA schema_version");
+    const qint64 schema = step(version) ? sqlite3_column_int64(version, 0) : 0;
+    sqlite3_reset(version);
+    if (schema == m_schemaVersion)
+        return;
+    m_schemaVersion = schema;
+    // The journal's own triggers, by name; any other is someone's rule about
+    // the tables that the program's writes must meet, so all of them fire.
+    QByteArray own;
+    for (const char* table : kTables) {
+        for (const char* what : {"added", "edited", "renumbered", "deleted"})
+            own += QByteArray(own.isEmpty() ? "" : ", ") + "'" + table + ' ' + what + " (journal)'";
+    }
+    sqlite3_stmt* others =
+        statement("SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND name NOT IN (" + own + ")");
+    const bool foreign = step(others) && sqlite3_column_int(others, 0) > 0;
+    sqlite3_reset(others);
+    int enabled = 1;
+    sqlite3_db_config(m_watched, SQLITE_DBCONFIG_ENABLE_TRIGGER, foreign ? 1 : 0, &enabled);
+    m_hooked = enabled == 0;
+    sqlite3_preupdate_hook(m_watched, m_hooked ? &SqliteJournal::onUpdate : nullptr, m_hooked ? this : nullptr);
 #endif
 }
 
@@ -340,6 +365,7 @@ void SqliteJournal::settleOpen()
     m_newest = 0;
     if (!exists())
         return;
+    followTriggers();
     sqlite3_stmt* last =
         statement("SELECT seq, made_at IS NOT NULL FROM hourvane_journal ORDER BY seq DESC LIMIT 1");
     if (!step(last))

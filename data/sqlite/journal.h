@@ -32,8 +32,10 @@ public:
     void trim() override;
 
     // Records the program's own writes on `db` with the engine's update hook
-    // and leaves the file's triggers unfired on it, where the engine has the
-    // hook and setUpdateHookUsed() allows it.
+    // and leaves the journal's triggers unfired on it, where the engine has
+    // the hook and setUpdateHookUsed() allows it. A file that holds triggers
+    // of its own (another program's rules) keeps every trigger firing, and
+    // the journal's record the program's writes too.
     void watch(sqlite3* db);
     // Whether sessions opened from now on record their own writes with the
     // update hook (the default, where the engine has one) or through the
@@ -91,6 +93,9 @@ private:
 
     static void onUpdate(void* journal, sqlite3* db, int operation, const char* database, const char* table,
                          sqlite3_int64 oldRowId, sqlite3_int64 newRowId);
+    // Uses the update hook or the triggers as the file's triggers now ask
+    // (checked again when another program has changed the file's tables).
+    void followTriggers();
     // Writes the events the update hook saw, the last with the change's
     // record (who made it and what it was, empty: Null) when `withRecord`.
     void writePending(bool withRecord, const QByteArray& user = {}, const QByteArray& description = {});
@@ -125,6 +130,8 @@ private:
     // Whether the update hook records the program's writes, and does now (a
     // replay is not recorded); what it saw in the present transaction; and
     // where "ID" stands among each table's columns.
+    sqlite3* m_watched = nullptr;
+    qint64 m_schemaVersion = -1;
     bool m_hooked = false;
     bool m_recording = true;
     std::vector<RowEvent> m_pending;

@@ -357,6 +357,24 @@ TEST_F(JournalOnFile, ALargeTransactionIsOneChange)
     EXPECT_EQ(snapshot(db()), before);
 }
 
+TEST_F(JournalOnFile, ATriggerAnotherProgramAddsRulesTheProgramsWritesWhichAreStillRecorded)
+{
+    {
+        const data::DatabaseHandle other = openRawDatabase(m_database.path());
+        ASSERT_EQ(sqlite3_exec(other.get(),
+                               "CREATE TRIGGER refuse_closed BEFORE INSERT ON \"Work Codes\" "
+                               "WHEN NEW.\"Description\" = 'Closed' BEGIN SELECT raise(abort, 'No closed codes'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Closed',FALSE)"))
+                    .contains(QStringLiteral("No closed codes")));
+    const auto before = snapshot(db());
+    addWorkCode(QStringLiteral("Open"), false);
+    EXPECT_EQ(journal().undo().description, QStringLiteral("Add work code Open"));
+    EXPECT_EQ(snapshot(db()), before);
+}
+
 TEST_F(JournalOnFile, AChangeWhoseRecordDoesNotFitOnTheDiskIsNotWrittenAtAll)
 {
     const QString first(1900, u'a');
