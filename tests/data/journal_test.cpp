@@ -317,9 +317,7 @@ TEST_P(Journal, AnotherProgramsWritesAreAChangeThatUndoesAsAnyOther)
     if (onServer()) {
         ASSERT_EQ(m_server->run(sql), QString());
     } else {
-        const data::DatabaseHandle other = openRawDatabase(m_database.path());
-        ASSERT_EQ(sqlite3_exec(other.get(), ("BEGIN; " + sql + "; COMMIT").constData(), nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(runAsAnotherProgram(m_database.path(), "BEGIN; " + sql + "; COMMIT"), QString());
     }
     const auto after = snapshot(db());
     addWorkCode(QStringLiteral("Mine"), false);
@@ -359,14 +357,10 @@ TEST_F(JournalOnFile, ALargeTransactionIsOneChange)
 
 TEST_F(JournalOnFile, ATriggerAnotherProgramAddsRulesTheProgramsWritesWhichAreStillRecorded)
 {
-    {
-        const data::DatabaseHandle other = openRawDatabase(m_database.path());
-        ASSERT_EQ(sqlite3_exec(other.get(),
-                               "CREATE TRIGGER refuse_closed BEFORE INSERT ON \"Work Codes\" "
-                               "WHEN NEW.\"Description\" = 'Closed' BEGIN SELECT raise(abort, 'No closed codes'); END",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-    }
+    ASSERT_EQ(runAsAnotherProgram(m_database.path(),
+                                  "CREATE TRIGGER refuse_closed BEFORE INSERT ON \"Work Codes\" WHEN "
+                                  "NEW.\"Description\" = 'Closed' BEGIN SELECT raise(abort, 'No closed codes'); END"),
+              QString());
     EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Closed',FALSE)"))
                     .contains(QStringLiteral("No closed codes")));
     const auto before = snapshot(db());
@@ -413,13 +407,10 @@ void makeFileWithoutJournal(const QString& path)
 void makeVersionOneFile(const QString& path)
 {
     makeFileWithoutJournal(path);
-    const data::DatabaseHandle raw = openRawDatabase(path);
-    ASSERT_EQ(sqlite3_exec(raw.get(),
-                           "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\";"
-                           "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\";"
-                           "PRAGMA user_version = 1",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(runAsAnotherProgram(path, "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS "
+                                        "\"Hours\"; DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable "
+                                        "Hours\" AS SELECT 1 AS \"Hours\"; PRAGMA user_version = 1"),
+              QString());
 }
 
 // A database file as the program of version 2 left it after three changes:
@@ -429,7 +420,7 @@ void makeVersionOneFile(const QString& path)
 void makeVersionTwoFile(const QString& path)
 {
     makeFileWithoutJournal(path);
-    const char* const sql = R"sql(
+    const QByteArray sql = R"sql(
         INSERT INTO "Work Codes" ("ID", "Description", "Billable") VALUES (1, 'Help', -1);
         CREATE TABLE hourvane_changes (id INTEGER PRIMARY KEY, made_at TEXT NOT NULL, made_by TEXT,
             description TEXT, open INTEGER NOT NULL DEFAULT 1, undone INTEGER NOT NULL DEFAULT 0);
@@ -447,8 +438,7 @@ void makeVersionTwoFile(const QString& path)
             INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after) VALUES (0, 'Work Codes', NEW."ID", 0, 1);
         END;
         PRAGMA user_version = 2)sql";
-    const data::DatabaseHandle raw = openRawDatabase(path);
-    ASSERT_EQ(sqlite3_exec(raw.get(), sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(runAsAnotherProgram(path, sql), QString());
 }
 
 // The same on a server: version 2 kept the rows' images as jsonb.
@@ -524,10 +514,8 @@ TEST_P(JournalCarriedOver, KeepsTheHistoryOfVersionTwoAndGoesOnFromIt)
     if (!schema) {
         // The triggers of version 2 are gone with its tables: another program
         // still writes, and is recorded.
-        const data::DatabaseHandle other = openRawDatabase(database.path());
-        EXPECT_EQ(sqlite3_exec(other.get(), "INSERT INTO \"Work Codes\" (\"Description\") VALUES ('Raw')", nullptr,
-                               nullptr, nullptr),
-                  SQLITE_OK);
+        EXPECT_EQ(runAsAnotherProgram(database.path(), "INSERT INTO \"Work Codes\" (\"Description\") VALUES ('Raw')"),
+                  QString());
     }
 }
 
