@@ -101,9 +101,9 @@ qint64 PostgresJournal::target(bool forward)
     // Redo the one it undid last (the oldest undone), unless it made a change
     // since.
     const ServerResultHandle result = m_session.run(
-        forward ? QByteArray("SELECT min(u.change) FROM hourvane_undone u WHERE u.mark >= (SELECT max(id) FROM "
-                             "hourvane_changes WHERE made_by = current_user) AND EXISTS (SELECT 1 FROM "
-                             "hourvane_journal j WHERE j.change = u.change AND j.made_by = current_user)")
+        forward ? QByteArray("WITH mine AS (SELECT id, undone FROM hourvane_changes WHERE made_by = current_user) "
+                             "SELECT min(u.change) FROM hourvane_undone u JOIN mine ON mine.id = u.change "
+                             "WHERE u.mark >= (SELECT max(id) FROM mine)")
                 : QByteArray("SELECT id FROM hourvane_changes WHERE made_by = current_user AND NOT undone "
                              "ORDER BY id DESC LIMIT 1"));
     if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))

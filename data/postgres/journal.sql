@@ -11,10 +11,9 @@
 -- writes never conflict over it (every transaction is serializable). Undo
 -- marks a change undone in hourvane_undone, with the newest change of that
 -- moment (mark): a change its login makes since puts it out of Redo's reach;
--- Redo takes the mark away. Run after schema.sql when
--- a database is created, and alone to bring a database of an older version up
--- to date (a journal of version 2 is carried over): every statement here can
--- run again without harm.
+-- Redo takes the mark away. Run after schema.sql when a database is created,
+-- and alone to bring a database of an older version up to date (a journal of
+-- version 2 is carried over): every statement here can run again without harm.
 
 CREATE SEQUENCE IF NOT EXISTS hourvane_journal_seq;
 
@@ -36,7 +35,7 @@ CREATE TABLE IF NOT EXISTS hourvane_journal (
     entry_before    "Work Hours",
     entry_after     "Work Hours"
 );
-CREATE INDEX IF NOT EXISTS hourvane_journal_by_change ON hourvane_journal (change);
+CREATE INDEX IF NOT EXISTS hourvane_journal_by_change ON hourvane_journal (change, seq);
 
 CREATE TABLE IF NOT EXISTS hourvane_undone (change bigint PRIMARY KEY, mark bigint NOT NULL);
 
@@ -113,12 +112,21 @@ BEGIN
 END
 $$;
 
--- The changes, one row each.
+-- The changes, one row each, newest first, found from one to the next down
+-- the index (a change's rows are never read but its first), with the
+-- change's record as its first row holds it.
 CREATE OR REPLACE VIEW hourvane_changes AS
-SELECT j.change AS id, min(j.made_at) AS made_at, min(j.made_by) AS made_by, max(j.description) AS description,
-       EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = j.change) AS undone
-FROM hourvane_journal j
-GROUP BY j.change;
+WITH RECURSIVE c (change) AS (
+    SELECT max(change) FROM hourvane_journal
+    UNION ALL
+    SELECT (SELECT max(j.change) FROM hourvane_journal j WHERE j.change < c.change) FROM c WHERE c.change IS NOT NULL
+)
+SELECT c.change AS id, f.made_at, f.made_by, f.description,
+       EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = c.change) AS undone
+FROM c
+CROSS JOIN LATERAL (SELECT made_at, made_by, description FROM hourvane_journal j WHERE j.change = c.change
+                    ORDER BY j.seq LIMIT 1) f
+WHERE c.change IS NOT NULL;
 
 -- Each row a change touched, with its state before and after the change.
 CREATE OR REPLACE VIEW hourvane_journal_net AS
