@@ -11,6 +11,7 @@
 
 namespace hv::data {
 
+class BulkInsert;
 class ChangeJournal;
 class Engine;
 class PreparedStatement;
@@ -165,6 +166,7 @@ public:
     const SqlDialect& dialect() const;
 
 private:
+    friend class BulkInsert;
     friend class PreparedStatement;
     friend class Recordset;
     friend class SqliteSession;
@@ -182,10 +184,13 @@ private:
     void detach(Recordset* recordset);
     void attach(PreparedStatement* statement);
     void detach(PreparedStatement* statement);
+    void attach(BulkInsert* insert);
+    void detach(BulkInsert* insert);
 
     std::unique_ptr<Engine> m_engine;
     std::vector<Recordset*> m_recordsets;
     std::vector<PreparedStatement*> m_statements;
+    std::vector<BulkInsert*> m_bulkInserts;
     std::function<void()> m_readOnlyHandler;
 };
 

@@ -5,6 +5,7 @@
 #include "data/postgres/journal.h"
 #include "data/postgres/address.h"
 #include "data/postgres/schema.h"
+#include "data/postgres/row_copy.h"
 #include "data/postgres/statement.h"
 
 #include <QHash>
@@ -329,6 +330,11 @@ QString PostgresSession::serverHost() const
 
 void PostgresSession::ensureConnected()
 {
+    // While a copy streams its rows the connection takes nothing else.
+    if (PQtransactionStatus(m_connection.get()) == PQTRANS_ACTIVE)
+        throw engineError(QStringLiteral("A copy of rows is still under way on the connection to '%1'; nothing "
+                                         "else can be sent until it ends.")
+                              .arg(m_address));
     // A transaction that went with its connection is not carried on as single
     // statements on a new one: every step is refused until it is ended.
     if (m_inTransaction && !serverTransactionOpen())
@@ -380,52 +386,60 @@ RuntimeError PostgresSession::unanswered(bool committing) const
                                                 "next step."));
 }
 
+RuntimeError PostgresSession::givenUp(bool committing)
+{
+    // A server that is only slow answers a cancel, and the connection stays;
+    // one that does not is dropped, so that what the step began is undone.
+    const int waitMs = currentWaits().answerMs;
+    const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
+    if (!requestCancel(m_connection.get(), grace) || !drain(grace)) {
+        m_connection.reset();
+        m_prepared.clear();
+    }
+    m_trouble = Trouble::Unanswered;
+    return unanswered(committing);
+}
+
+RuntimeError PostgresSession::broken(PGresult* result)
+{
+    m_trouble = PQstatus(m_connection.get()) == CONNECTION_OK ? Trouble::Refused : Trouble::Dropped;
+    return failure(result);
+}
+
+void PostgresSession::awaitServer(bool writing, QDeadlineTimer& deadline, bool committing)
+{
+    PGconn* connection = m_connection.get();
+    const Ready ready = waitOn(PQsocket(connection), writing, deadline);
+    if (ready == Ready::TimedOut)
+        throw givenUp(committing);
+    if (ready == Ready::Failed || !PQconsumeInput(connection))
+        throw broken(nullptr);
+    deadline = QDeadlineTimer(currentWaits().answerMs);
+}
+
 ServerResultHandle PostgresSession::exchange(const std::function<int(PGconn*)>& send, bool committing)
 {
     m_trouble = Trouble::None;
     PGconn* connection = m_connection.get();
-    const int waitMs = currentWaits().answerMs;
-    const auto dropped = [&](PGresult* result) {
-        m_trouble = PQstatus(m_connection.get()) == CONNECTION_OK ? Trouble::Refused : Trouble::Dropped;
-        return failure(result);
-    };
     if (!connection || !send(connection))
-        throw dropped(nullptr);
+        throw broken(nullptr);
     // The deadline is for silence: it starts again whenever the server answers.
-    QDeadlineTimer deadline(waitMs);
-    const auto giveUp = [&] {
-        // A server that is only slow answers a cancel, and the connection stays;
-        // one that does not is dropped, so that what the step began is undone.
-        const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
-        if (!requestCancel(connection, grace) || !drain(grace)) {
-            m_connection.reset();
-            m_prepared.clear();
-        }
-        m_trouble = Trouble::Unanswered;
-        return unanswered(committing);
-    };
-    // Waits for the server's next bytes (or room for ours); the deadline
-    // starts again when they come.
-    const auto awaitServer = [&](bool writing) {
-        const Ready ready = waitOn(PQsocket(connection), writing, deadline);
-        if (ready == Ready::TimedOut)
-            throw giveUp();
-        if (ready == Ready::Failed || !PQconsumeInput(connection))
-            throw dropped(nullptr);
-        deadline = QDeadlineTimer(waitMs);
-    };
+    QDeadlineTimer deadline(currentWaits().answerMs);
     int flushed;
     while ((flushed = PQflush(connection)) == 1)
-        awaitServer(true);
+        awaitServer(true, deadline, committing);
     if (flushed < 0)
-        throw dropped(nullptr);
+        throw broken(nullptr);
     ServerResultHandle kept;
     for (;;) {
         while (PQisBusy(connection))
-            awaitServer(false);
+            awaitServer(false, deadline, committing);
         ServerResultHandle result(PQgetResult(connection));
         if (!result)
             break;
+        // The server waits for the rows of a copy: the caller sends them.
+        if (PQresultStatus(result.get()) == PGRES_COPY_IN)
+            return result;
         if (!kept || !isError(kept.get()))
             kept = std::move(result);
     }
@@ -555,6 +569,93 @@ void PostgresSession::describeChange(const QString& description)
     run("SELECT set_config('hourvane.description', $1, true)", {description.toUtf8()});
 }
 
+void PostgresSession::beginCopy(const QByteArray& sql)
+{
+    if (!m_readOnlyReason.isEmpty())
+        throw engineError(m_readOnlyReason);
+    if (!m_inTransaction)
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+    ensureConnected();
+    run("SAVEPOINT hourvane_copy");
+    const ServerResultHandle result = exchange([&](PGconn* c) { return PQsendQuery(c, sql.constData()); });
+    if (PQresultStatus(result.get()) != PGRES_COPY_IN) {
+        const RuntimeError refused = failure(result.get());
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw refused;
+    }
+}
+
+void PostgresSession::putCopy(const std::function<int(PGconn*)>& put)
+{
+    QDeadlineTimer deadline(currentWaits().answerMs);
+    for (;;) {
+        const int taken = put(m_connection.get());
+        if (taken < 0 && PQstatus(m_connection.get()) == CONNECTION_OK) {
+            // The server ended the copy early, with its reason.
+            const ServerResultHandle result = exchange([](PGconn*) { return 1; });
+            throw failure(result.get());
+        }
+        if (taken < 0)
+            throw broken(nullptr);
+        if (taken == 1)
+            break;
+        awaitServer(true, deadline, false);
+        if (PQflush(m_connection.get()) < 0)
+            throw broken(nullptr);
+    }
+    // libpq sends what it holds once its buffer fills; the rest goes here.
+    int flushed;
+    while ((flushed = PQflush(m_connection.get())) == 1)
+        awaitServer(true, deadline, false);
+    if (flushed < 0)
+        throw broken(nullptr);
+}
+
+void PostgresSession::sendCopyData(const QByteArray& rows)
+{
+    if (rows.isEmpty())
+        return;
+    try {
+        putCopy([&](PGconn* c) { return PQputCopyData(c, rows.constData(), static_cast<int>(rows.size())); });
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw;
+    }
+}
+
+long PostgresSession::endCopy()
+{
+    ServerResultHandle result;
+    try {
+        putCopy([](PGconn* c) { return PQputCopyEnd(c, nullptr); });
+        result = exchange([](PGconn*) { return 1; });
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw;
+    }
+    if (isError(result.get())) {
+        const RuntimeError refused = failure(result.get());
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw refused;
+    }
+    const long rows = QByteArray(PQcmdTuples(result.get())).toLong();
+    run("RELEASE SAVEPOINT hourvane_copy");
+    return rows;
+}
+
+void PostgresSession::abandonCopy(const char* reason) noexcept
+{
+    try {
+        if (PQstatus(m_connection.get()) != CONNECTION_OK)
+            return;
+        putCopy([&](PGconn* c) { return PQputCopyEnd(c, reason); });
+        exchange([](PGconn*) { return 1; });
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+    } catch (...) {
+        // A connection that fails here is dropped, and the server undoes the copy with it.
+    }
+}
+
 void PostgresSession::runScript(const QByteArray& sql)
 {
     ensureConnected();
@@ -681,6 +782,11 @@ std::unique_ptr<RowCursor> PostgresSession::query(const QString& sql)
 std::unique_ptr<EngineStatement> PostgresSession::prepare(const QString& sql)
 {
     return std::make_unique<PostgresStatement>(*this, sql);
+}
+
+std::unique_ptr<RowCopy> PostgresSession::copyRows(const QString& table, const QStringList& columns)
+{
+    return std::make_unique<PostgresRowCopy>(*this, table, columns);
 }
 
 bool PostgresSession::serverTransactionOpen() const

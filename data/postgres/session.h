@@ -42,6 +42,7 @@ namespace hv::data {
 // server resumes; only a commit itself left unanswered is reported as not
 // known to have been written. TCP keepalives find a dead network while idle.
 class PostgresJournal;
+class PostgresRowCopy;
 
 class PostgresSession : public Engine {
 public:
@@ -72,6 +73,8 @@ public:
     std::unique_ptr<RowCursor> query(const QString& sql) override;
     // A statement of the program's own, prepared on the server (PostgresStatement).
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
+    // The COPY protocol (PostgresRowCopy).
+    std::unique_ptr<RowCopy> copyRows(const QString& table, const QStringList& columns) override;
 
     void begin() override;
     void commit() override;
@@ -122,6 +125,7 @@ public:
 
 private:
     friend class PostgresStatement;
+    friend class PostgresRowCopy;
 
     // A statement of the program's own compiled once under `name` (its values
     // written $1, $2, ...), and run with new values; raises the server's message.
@@ -144,6 +148,23 @@ private:
     // that breaks raises failure(); a server that stays silent is given up
     // (cancelled, or dropped) and raises unanswered().
     ServerResultHandle exchange(const std::function<int(PGconn*)>& send, bool committing = false);
+    // Waits for the server's next bytes (or, `writing`, room for ours) until
+    // `deadline`, which starts again when they come; a silent server is given
+    // up (givenUp()), a broken connection raises broken().
+    void awaitServer(bool writing, QDeadlineTimer& deadline, bool committing);
+    RuntimeError givenUp(bool committing);
+    RuntimeError broken(PGresult* result);
+
+    // A copy of rows into a table (COPY ... FROM STDIN in the server's text
+    // form), only inside a transaction and undone alone when it fails: begun
+    // with its statement, fed with rows, and ended, which returns the number
+    // of rows; one abandoned (or failed) writes nothing.
+    void beginCopy(const QByteArray& sql);
+    void sendCopyData(const QByteArray& rows);
+    long endCopy();
+    void abandonCopy(const char* reason) noexcept;
+    // Hands the copy's bytes (or its end) to libpq, waiting for room.
+    void putCopy(const std::function<int(PGconn*)>& put);
     // Reads the rest of the answer until `deadline`; false when it did not come.
     bool drain(const QDeadlineTimer& deadline);
     RuntimeError unanswered(bool committing) const;

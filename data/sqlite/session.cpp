@@ -1,6 +1,7 @@
 #include "data/sqlite/session.h"
 
 #include "data/connection.h"
+#include "data/row_copy.h"
 #include "data/sql_dialect.h"
 #include "data/sqlite/cursor.h"
 #include "data/sqlite/failure_text.h"
@@ -352,6 +353,11 @@ std::unique_ptr<RowCursor> SqliteSession::query(const QString& sql)
 std::unique_ptr<EngineStatement> SqliteSession::prepare(const QString& sql)
 {
     return std::make_unique<SqliteStatement>(*this, m_db.get(), sql);
+}
+
+std::unique_ptr<RowCopy> SqliteSession::copyRows(const QString&, const QStringList&)
+{
+    return nullptr;
 }
 
 const SqlDialect& SqliteSession::dialect() const
