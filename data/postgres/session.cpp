@@ -47,6 +47,26 @@ QString connectionMessage(PGconn* connection)
     return QString::fromUtf8(PQerrorMessage(connection)).simplified();
 }
 
+// What to do when the certificate of a server off this computer, checked
+// because the address asked for nothing else, could not be verified (or the
+// server offers no encryption); empty for any other failure.
+QString certificateAdvice(const QString& uri, const QString& message)
+{
+    if (!ServerAddress::wantsVerifiedEncryption(uri))
+        return {};
+    const bool aboutEncryption = message.contains(QLatin1String("certificate"), Qt::CaseInsensitive)
+        || message.contains(QLatin1String("SSL"), Qt::CaseInsensitive)
+        || message.contains(QLatin1String("root.crt"), Qt::CaseInsensitive);
+    if (!aboutEncryption)
+        return {};
+    return QStringLiteral(" Hourvane encrypts the connection to a server that is not on this computer and checks "
+                          "the server's certificate and name (sslmode=verify-full), which failed here. Put the "
+                          "certificate of the authority that signed the server's certificate in "
+                          "~/.postgresql/root.crt, or name it in the address (sslrootcert=FILE), and connect by the "
+                          "name the certificate carries; or, only on a network you trust, ask for less in the "
+                          "address (sslmode=require encrypts without the check, sslmode=disable does not encrypt).");
+}
+
 PostgresSession::Waits& currentWaits()
 {
     static PostgresSession::Waits waits;
@@ -97,9 +117,17 @@ ServerConnectionHandle connectWith(const QString& uri, const std::optional<QStri
     // drops a connection whose sent data nobody acknowledges.
     std::vector<const char*> keywords = {"connect_timeout", "fallback_application_name", "keepalives",
                                          "keepalives_idle", "keepalives_interval", "keepalives_count",
-                                         "tcp_user_timeout", "dbname"};
+                                         "tcp_user_timeout"};
     std::vector<const char*> values = {connectTimeout.constData(), "Hourvane", "1", "30", "10", "3",
-                                       userTimeout.constData(), dbname.constData()};
+                                       userTimeout.constData()};
+    // Off this computer the wire is encrypted and the server's certificate
+    // and name checked, unless the address asks for something else.
+    if (ServerAddress::wantsVerifiedEncryption(uri)) {
+        keywords.push_back("sslmode");
+        values.push_back("verify-full");
+    }
+    keywords.push_back("dbname");
+    values.push_back(dbname.constData());
     if (password) {
         keywords.push_back("password");
         values.push_back(secret.constData());
@@ -233,8 +261,9 @@ void PostgresSession::connect(const QString& uri)
     if (PQstatus(connection.get()) != CONNECTION_OK) {
         if (password)
             knownPasswords().remove(m_address);
-        throw engineError(QStringLiteral("Cannot connect to the database server for '%1': %2")
-                              .arg(m_address, connectionMessage(connection.get())));
+        const QString message = connectionMessage(connection.get());
+        throw engineError(QStringLiteral("Cannot connect to the database server for '%1': %2%3")
+                              .arg(m_address, message, certificateAdvice(uri, message)));
     }
     if (password)
         knownPasswords().insert(m_address, *password);
