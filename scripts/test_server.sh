@@ -12,7 +12,10 @@
 # The server runs as an unprivileged user: as the caller, or as "nobody" when
 # the caller is root. Logins take a password (scram-sha-256): the role
 # "hourvane" finds its own in the password file DIR/pgpass; the role
-# "hourvane_prompt" has none there, for the tests of the password box.
+# "hourvane_prompt" has none there, for the tests of the password box. The
+# role "hourvane" may create roles (as the owner of a team's tables does to
+# make its groups of rights); "hourvane_anna" and "hourvane_ben" are logins of
+# no rights of their own, to be given some, with their passwords in the file.
 #
 # TLS: a certificate authority made for the run (DIR/tls/ca.crt) signs the
 # server's certificate for the name hourvane-server.test, which no resolver
@@ -55,6 +58,8 @@ start)
   admin_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
   user_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
   prompt_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
+  anna_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
+  ben_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
   as_owner sh -c "umask 077; printf '%s\n' '$admin_password' > '$dir/admin-password'"
   as_owner "$bindir/initdb" -D "$dir/data" -U hourvane_admin --auth=scram-sha-256 \
     --pwfile="$dir/admin-password" -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 \
@@ -84,8 +89,10 @@ start)
     -o "-c listen_addresses='127.0.0.1' -c unix_socket_directories='$dir' -p $port -c ssl=on -c ssl_cert_file='$dir/tls/server.crt' -c ssl_key_file='$dir/tls/server.key' -c fsync=off -c full_page_writes=off -c synchronous_commit=off -c max_connections=60" \
     start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
   PGPASSWORD=$admin_password as_owner "$bindir/psql" -q -v ON_ERROR_STOP=1 -h "$dir" -p $port -U hourvane_admin -d postgres >/dev/null <<SQL
-CREATE ROLE hourvane LOGIN PASSWORD '$user_password';
+CREATE ROLE hourvane LOGIN CREATEROLE PASSWORD '$user_password';
 CREATE ROLE hourvane_prompt LOGIN PASSWORD '$prompt_password';
+CREATE ROLE hourvane_anna LOGIN PASSWORD '$anna_password';
+CREATE ROLE hourvane_ben LOGIN PASSWORD '$ben_password';
 CREATE DATABASE hourvane_test OWNER hourvane;
 GRANT ALL ON DATABASE hourvane_test TO hourvane_prompt;
 SQL
@@ -95,11 +102,13 @@ GRANT ALL ON SCHEMA public TO hourvane;
 SQL
   # The password file of the tests' role, readable by the caller only.
   umask 077
-  printf '*:*:*:hourvane:%s\n' "$user_password" >"$dir/pgpass"
+  printf '*:*:*:hourvane:%s\n*:*:*:hourvane_anna:%s\n*:*:*:hourvane_ben:%s\n' \
+    "$user_password" "$anna_password" "$ben_password" >"$dir/pgpass"
   [ "$(id -u)" -eq 0 ] && chown root: "$dir/pgpass"
   echo "export HOURVANE_TEST_SERVER='postgresql://hourvane@/hourvane_test?host=$dir&port=$port'"
   echo "export HOURVANE_TEST_SERVER_PROMPT='postgresql://hourvane_prompt@/hourvane_test?host=$dir&port=$port'"
   echo "export HOURVANE_TEST_SERVER_PROMPT_PASSWORD='$prompt_password'"
+  echo "export HOURVANE_TEST_SERVER_LOGINS='hourvane_anna,hourvane_ben'"
   echo "export PGPASSFILE='$dir/pgpass'"
   echo "export HOURVANE_TEST_SERVER_TLS_HOST='$tls_host'"
   echo "export HOURVANE_TEST_SERVER_TLS_PORT='$port'"

@@ -1,6 +1,7 @@
 #include "data/postgres/copy.h"
 
 #include "data/connection.h"
+#include "data/postgres/rights.h"
 #include "data/postgres/row_copy.h"
 #include "data/postgres/session.h"
 #include "data/recordset.h"
@@ -105,6 +106,7 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
             count += copyTable(local, server, QString::fromLatin1(table));
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " ENABLE TRIGGER USER");
+        ServerRights::makeGroupsIfAllowed(server);
         server.commit();
     } catch (...) {
         if (server.inTransaction())

@@ -5,6 +5,7 @@
 #include "data/postgres/journal.h"
 #include "data/postgres/address.h"
 #include "data/postgres/schema.h"
+#include "data/postgres/rights.h"
 #include "data/postgres/row_copy.h"
 #include "data/postgres/statement.h"
 
@@ -207,8 +208,10 @@ PostgresSession::PostgresSession(const QString& uri, bool requireSchema)
         throw engineError(problem);
     connect(m_uri);
     setUp();
-    if (requireSchema)
+    if (requireSchema) {
         ServerSchema::check(*this);
+        m_loginReadOnlyReason = ServerRights::readOnlyReason(*this);
+    }
     loadCatalog();
 }
 
@@ -570,8 +573,8 @@ qint64 PostgresSession::highestIdEver(const QString& table)
 
 void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 {
-    if (!m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     if (highest <= 0)
         return;
     run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
@@ -600,8 +603,8 @@ void PostgresSession::describeChange(const QString& description)
 
 void PostgresSession::beginCopy(const QByteArray& sql)
 {
-    if (!m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     if (!m_inTransaction)
         throw engineError(QStringLiteral("No transaction is open on this connection."));
     ensureConnected();
@@ -706,8 +709,8 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
         throw nulRefused();
     requireProgramStatement(*m_dialect, sql, reading);
     const bool select = m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) == 0;
-    if (!reading && !select && !m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!reading && !select && !readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     const QByteArray text = m_dialect->translate(sql).toUtf8();
     if (!inTransaction())
         return runOutsideTransaction(text, select);
@@ -835,8 +838,8 @@ void PostgresSession::begin()
 {
     if (m_inTransaction)
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
-    if (!m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     for (int attempt = 1;; ++attempt) {
         m_trouble = Trouble::None;
         try {

@@ -86,9 +86,13 @@ public:
     QString address() const { return m_address; }
     QString dataSource() const override { return m_address; }
     QString serverHost() const override;
-    // Why writes are refused (a server or database that takes none); empty
-    // while they are taken. It is settled when the session connects.
-    QString readOnlyReason() const override { return m_readOnlyReason; }
+    // Why writes are refused (a server or database that takes none, or a
+    // login that may only read); empty while they are taken. It is settled
+    // when the session connects.
+    QString readOnlyReason() const override
+    {
+        return m_readOnlyReason.isEmpty() ? m_loginReadOnlyReason : m_readOnlyReason;
+    }
     // The server keeps its own pages: nothing here is found damaged or checked.
     bool isDamaged() const override { return false; }
     bool checkedFully() const override { return false; }
@@ -192,7 +196,10 @@ private:
     Trouble m_trouble = Trouble::None;
     QString m_uri;
     QString m_address;
+    // The server's own state, checked at every connection, and the login's
+    // rights, checked at the open.
     QString m_readOnlyReason;
+    QString m_loginReadOnlyReason;
     std::unique_ptr<SqlDialect> m_dialect;
     QSet<QPair<Oid, int>> m_yesNoColumns;
     std::unique_ptr<PostgresJournal> m_journal;
