@@ -137,9 +137,9 @@ void CommandLine::read(const Arguments& arguments)
             if (values.size() > 1)
                 m_error = QStringLiteral("%1 may be given only once.").arg(name);
             else if (values.constFirst().isEmpty())
-                m_error = option.valueName() == u"URI"
-                    ? QStringLiteral("%1 needs a server address (postgresql://...).").arg(name)
-                    : QStringLiteral("%1 needs a file.").arg(name);
+                m_error = option.valueName() == u"URI" ? QStringLiteral("%1 needs a server address (postgresql://...).").arg(name)
+                    : option.valueName() == u"LOGIN"   ? QStringLiteral("%1 needs a login.").arg(name)
+                                                       : QStringLiteral("%1 needs a file.").arg(name);
             m_value = values.constLast();
         }
     }
