@@ -173,6 +173,16 @@ QString Connection::readOnlyReason() const
     return m_engine ? m_engine->readOnlyReason() : QString();
 }
 
+bool Connection::changedElsewhere()
+{
+    return m_engine && m_engine->changedElsewhere();
+}
+
+int Connection::changeSocket() const
+{
+    return m_engine ? m_engine->changeSocket() : -1;
+}
+
 bool Connection::isServer() const
 {
     return m_engine && !m_engine->serverHost().isEmpty();

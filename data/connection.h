@@ -141,6 +141,14 @@ public:
     // password (empty when closed).
     QString dataSource() const;
 
+    // True when anyone else (another copy of the program on the same file,
+    // another login on the server) changed the database since the last
+    // call; asks without waiting, and false while closed. changeSocket(): a
+    // that turns readable when the server tells of a change, -1 when there is
+    // none and changes are found only by asking.
+    bool changedElsewhere();
+    int changeSocket() const;
+
     // True while the connection reaches a database on a server; the host
     // name the address names ("this computer" for a local socket).
     bool isServer() const;

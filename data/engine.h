@@ -88,6 +88,15 @@ public:
     // and no damage was met since.
     virtual bool checkedFully() const = 0;
 
+    // True when the database was changed by anyone else (another connection,
+    // another program, another login) since the last call, or since the
+    // open; the engine's own changes do not count. Asks without waiting.
+    virtual bool changedElsewhere() = 0;
+    // A socket that turns readable when the server tells of a change (then
+    // changedElsewhere() says whether there was one); -1 when there is none
+    // now and changes are found only by asking.
+    virtual int changeSocket() const = 0;
+
     // The database file's path, or the server address without its password.
     virtual QString dataSource() const = 0;
     // The host the server address names ("this computer" for a local

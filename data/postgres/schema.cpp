@@ -11,12 +11,14 @@ namespace hv::data {
 extern const char* const kServerSchemaText;
 extern const char* const kServerJournalText;
 extern const char* const kServerReportViewsText;
+extern const char* const kServerNotifyText;
 
 namespace {
 
-// Version 2 added the journal of changes (journal.sql); a database of
-// version 1 is brought up to date when the program connects to it.
-constexpr int kVersion = 2;
+// Version 2 added the journal of changes (journal.sql), version 3 the
+// notifications of changes (notify.sql); an older database is brought up to
+// date when the program connects to it.
+constexpr int kVersion = 3;
 
 const QStringList& journalNames()
 {
@@ -60,7 +62,8 @@ int ServerSchema::version()
 
 QByteArray ServerSchema::script()
 {
-    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText);
+    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText)
+        + QByteArray(kServerNotifyText);
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -154,11 +157,13 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
     // two programs connecting at once from doing it side by side.
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
-                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText));
+                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText)
+                          + QByteArray(kServerNotifyText));
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
-                                          "brings them up to version %3 (a journal of changes, for Undo) when it "
+                                          "brings them up to version %3 (a journal of changes, for Undo, and "
+                                          "notifications of changes, for the lists of other programs) when it "
                                           "connects, which the server refused: %4 Nothing was changed. Let the "
                                           "owner of the database connect once with this Hourvane.")
                                .arg(session.address())

@@ -30,7 +30,7 @@ public:
     static QStringList existing(PostgresSession& session);
 
     // Brings a database of an older version (`from`) up to this one, in one
-    // transaction: the journal of changes. Nothing on a server that takes
+    // transaction: the journal of changes and the notifications of changes. Nothing on a server that takes
     // no writes; a refusal (a login that may not create) raises, naming it.
     static void upgrade(PostgresSession& session, int from);
 

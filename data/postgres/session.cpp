@@ -19,6 +19,7 @@
 #include <climits>
 #include <future>
 #include <thread>
+#include <utility>
 
 namespace hv::data {
 
@@ -301,6 +302,11 @@ void PostgresSession::setUp()
         throw engineError(QStringLiteral("The database server for '%1' does not keep standard_conforming_strings "
                                          "on; Hourvane does not write to it.")
                               .arg(m_address));
+    // Every change to the tables is told to the programs listening.
+    const ServerResultHandle listening =
+        exchange([](PGconn* c) { return PQsendQuery(c, "LISTEN hourvane_changes; SELECT current_schema()"); });
+    if (PQresultStatus(listening.get()) == PGRES_TUPLES_OK && PQntuples(listening.get()) == 1)
+        m_schema = QByteArray(PQgetvalue(listening.get(), 0, 0));
     const ServerResultHandle readOnly =
         exchange([](PGconn* c) { return PQsendQuery(c, "SHOW transaction_read_only"); });
     if (PQresultStatus(readOnly.get()) == PGRES_TUPLES_OK && PQntuples(readOnly.get()) == 1
@@ -376,6 +382,8 @@ void PostgresSession::ensureConnected()
     // Once per step: the server may have restarted, or the network come back.
     m_connection.reset();
     m_prepared.clear();
+    // What others did meanwhile went unheard.
+    m_changedElsewhere = true;
     connect(m_uri);
     setUp();
 }
@@ -819,6 +827,28 @@ std::unique_ptr<EngineStatement> PostgresSession::prepare(const QString& sql)
 std::unique_ptr<RowCopy> PostgresSession::copyRows(const QString& table, const QStringList& columns)
 {
     return std::make_unique<PostgresRowCopy>(*this, table, columns);
+}
+
+bool PostgresSession::changedElsewhere()
+{
+    bool changed = std::exchange(m_changedElsewhere, false);
+    PGconn* connection = m_connection.get();
+    // Nothing is read in the middle of a step (a copy under way); a
+    // connection that broke is made again, and so heard of, at the next step.
+    if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE
+        || !PQconsumeInput(connection))
+        return changed;
+    while (PGnotify* notice = PQnotifies(connection)) {
+        if (notice->be_pid != PQbackendPID(connection) && m_schema == notice->extra)
+            changed = true;
+        PQfreemem(notice);
+    }
+    return changed;
+}
+
+int PostgresSession::changeSocket() const
+{
+    return PQstatus(m_connection.get()) == CONNECTION_OK ? PQsocket(m_connection.get()) : -1;
 }
 
 bool PostgresSession::serverTransactionOpen() const

@@ -76,6 +76,12 @@ public:
     // The COPY protocol (PostgresRowCopy).
     std::unique_ptr<RowCopy> copyRows(const QString& table, const QStringList& columns) override;
 
+    // The session listens for the tables' notifications (notify.sql) of this
+    // schema; another session's commit, or a connection made again (which
+    // may have missed some), counts as a change.
+    bool changedElsewhere() override;
+    int changeSocket() const override;
+
     void begin() override;
     void commit() override;
     void rollback() override;
@@ -200,6 +206,10 @@ private:
     // rights, checked at the open.
     QString m_readOnlyReason;
     QString m_loginReadOnlyReason;
+    // The schema whose notifications concern this session, and whether a
+    // change is known that changedElsewhere() has not told yet.
+    QByteArray m_schema;
+    bool m_changedElsewhere = false;
     std::unique_ptr<SqlDialect> m_dialect;
     QSet<QPair<Oid, int>> m_yesNoColumns;
     std::unique_ptr<PostgresJournal> m_journal;
