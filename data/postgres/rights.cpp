@@ -181,6 +181,20 @@ QStringList ServerRights::revoke(PostgresSession& session, const QString& login)
     return taken;
 }
 
+ServerRights::Done ServerRights::grantAt(const QString& address, const QString& login, Group group)
+{
+    PostgresSession session(address);
+    grant(session, login, group);
+    return {session.address(), {groupName(session, group)}};
+}
+
+ServerRights::Done ServerRights::revokeAt(const QString& address, const QString& login)
+{
+    PostgresSession session(address);
+    const QStringList taken = revoke(session, login);
+    return {session.address(), taken};
+}
+
 QString ServerRights::readOnlyReason(PostgresSession& session)
 {
     const ServerResultHandle result = session.run(
