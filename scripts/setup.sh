@@ -17,7 +17,7 @@ packages=(
 )
 # The tests, the benchmarks, the manual page and the package with its checks.
 test_packages=(
-  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql python3 python3-openpyxl
+  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql openssl python3 python3-openpyxl
   asciidoctor dpkg-dev file binutils
   desktop-file-utils appstream lintian man-db groff-base
 )
