@@ -2,7 +2,6 @@
 
 #include "core/runtime_error.h"
 #include "data/postgres/rights.h"
-#include "data/postgres/session.h"
 
 namespace hv::cli {
 
@@ -18,16 +17,15 @@ int RevokeAccessCommand::run(const QString& value, CommandContext& context)
     if (context.serverAddress.isEmpty())
         return context.fail(CommandContext::rightsNeedAServer());
     try {
-        data::PostgresSession session(context.serverAddress);
-        const QStringList taken = data::ServerRights::revoke(session, value);
-        if (taken.isEmpty())
+        const data::ServerRights::Change change = data::ServerRights::revokeAt(context.serverAddress, value);
+        if (change.groups.isEmpty())
             context.out << QStringLiteral("The login '%1' had no rights of Hourvane's in '%2'; nothing was changed.")
-                               .arg(value, session.address())
+                               .arg(value, change.address)
                         << Qt::endl;
         else
             context.out << QStringLiteral("The login '%1' has no rights of Hourvane's in '%2' any more (it was a "
                                           "member of \"%3\").")
-                               .arg(value, session.address(), taken.join(QStringLiteral("\", \"")))
+                               .arg(value, change.address, change.groups.join(QStringLiteral("\", \"")))
                         << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {

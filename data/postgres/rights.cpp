@@ -196,4 +196,18 @@ QString ServerRights::readOnlyReason(PostgresSession& session)
         .arg(login, session.address());
 }
 
+ServerRights::Change ServerRights::grantAt(const QString& address, const QString& login, Group group)
+{
+    PostgresSession session(address);
+    grant(session, login, group);
+    return {session.address(), {groupName(session, group)}};
+}
+
+ServerRights::Change ServerRights::revokeAt(const QString& address, const QString& login)
+{
+    PostgresSession session(address);
+    const QStringList taken = revoke(session, login);
+    return {session.address(), taken};
+}
+
 }  // namespace hv::data

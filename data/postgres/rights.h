@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace hv::data {
 
@@ -38,6 +39,16 @@ public:
     static void grant(PostgresSession& session, const QString& login, Group group);
     // Takes `login` out of both groups; returns the groups it was in.
     static QStringList revoke(PostgresSession& session, const QString& login);
+
+    // What grantAt() or revokeAt() did: the address as the session names it,
+    // and the groups the login was put into or taken out of.
+    struct Change {
+        QString address;
+        QStringList groups;
+    };
+    // grant() and revoke() on a session of their own at `address`.
+    static Change grantAt(const QString& address, const QString& login, Group group);
+    static Change revokeAt(const QString& address, const QString& login);
 
     // True when the session's login may add, edit and delete in all three
     // tables; otherwise the reason to show, for a read-only session.
