@@ -24,11 +24,11 @@ int GrantAccessCommand::run(const QString& value, CommandContext& context)
                                 .arg(context.argument));
     const auto group = kind == u"editor" ? data::ServerRights::Group::Editors : data::ServerRights::Group::Readers;
     try {
-        const data::ServerRights::Done done = data::ServerRights::grantAt(context.serverAddress, value, group);
+        const data::ServerRights::Change change = data::ServerRights::grantAt(context.serverAddress, value, group);
         context.out << QStringLiteral("The login '%1' may now %2 in '%3' (as a member of \"%4\").")
                            .arg(value,
                                 kind == u"editor" ? QStringLiteral("change hours") : QStringLiteral("only read hours"),
-                                done.address, done.groups.value(0))
+                                change.address, change.groups.constFirst())
                     << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {

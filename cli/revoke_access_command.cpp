@@ -17,15 +17,15 @@ int RevokeAccessCommand::run(const QString& value, CommandContext& context)
     if (context.serverAddress.isEmpty())
         return context.fail(CommandContext::rightsNeedAServer());
     try {
-        const data::ServerRights::Done done = data::ServerRights::revokeAt(context.serverAddress, value);
-        if (done.groups.isEmpty())
+        const data::ServerRights::Change change = data::ServerRights::revokeAt(context.serverAddress, value);
+        if (change.groups.isEmpty())
             context.out << QStringLiteral("The login '%1' had no rights of Hourvane's in '%2'; nothing was changed.")
-                               .arg(value, done.address)
+                               .arg(value, change.address)
                         << Qt::endl;
         else
             context.out << QStringLiteral("The login '%1' has no rights of Hourvane's in '%2' any more (it was a "
                                           "member of \"%3\").")
-                               .arg(value, done.address, done.groups.join(QStringLiteral("\", \"")))
+                               .arg(value, change.address, change.groups.join(QStringLiteral("\", \"")))
                         << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {

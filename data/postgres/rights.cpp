@@ -181,20 +181,6 @@ QStringList ServerRights::revoke(PostgresSession& session, const QString& login)
     return taken;
 }
 
-ServerRights::Done ServerRights::grantAt(const QString& address, const QString& login, Group group)
-{
-    PostgresSession session(address);
-    grant(session, login, group);
-    return {session.address(), {groupName(session, group)}};
-}
-
-ServerRights::Done ServerRights::revokeAt(const QString& address, const QString& login)
-{
-    PostgresSession session(address);
-    const QStringList taken = revoke(session, login);
-    return {session.address(), taken};
-}
-
 QString ServerRights::readOnlyReason(PostgresSession& session)
 {
     const ServerResultHandle result = session.run(
@@ -208,6 +194,20 @@ QString ServerRights::readOnlyReason(PostgresSession& session)
                           "written to it. Whoever owns the database's tables can let it change hours with hourvane "
                           "--grant-access %1 editor.")
         .arg(login, session.address());
+}
+
+ServerRights::Change ServerRights::grantAt(const QString& address, const QString& login, Group group)
+{
+    PostgresSession session(address);
+    grant(session, login, group);
+    return {session.address(), {groupName(session, group)}};
+}
+
+ServerRights::Change ServerRights::revokeAt(const QString& address, const QString& login)
+{
+    PostgresSession session(address);
+    const QStringList taken = revoke(session, login);
+    return {session.address(), taken};
 }
 
 }  // namespace hv::data

@@ -40,15 +40,15 @@ public:
     // Takes `login` out of both groups; returns the groups it was in.
     static QStringList revoke(PostgresSession& session, const QString& login);
 
-    // The same on the database at `address`, connecting as it says: the
-    // address as shown to users (without a password), and the groups the
-    // login was put into or taken out of.
-    struct Done {
+    // What grantAt() or revokeAt() did: the address as the session names it,
+    // and the groups the login was put into or taken out of.
+    struct Change {
         QString address;
         QStringList groups;
     };
-    static Done grantAt(const QString& address, const QString& login, Group group);
-    static Done revokeAt(const QString& address, const QString& login);
+    // grant() and revoke() on a session of their own at `address`.
+    static Change grantAt(const QString& address, const QString& login, Group group);
+    static Change revokeAt(const QString& address, const QString& login);
 
     // True when the session's login may add, edit and delete in all three
     // tables; otherwise the reason to show, for a read-only session.
