@@ -24,6 +24,7 @@ namespace hv {
 
 class FindBar;
 class ListInput;
+class LiveList;
 class MainMenu;
 class UndoActions;
 class UndoJournal;
@@ -205,6 +206,8 @@ private:
     FindBar* m_findBar = nullptr;
     UndoActions* m_undoActions = nullptr;
     UndoJournal* m_undoJournal = nullptr;
+    // Refills the list when others change the database.
+    LiveList* m_liveList = nullptr;
     ListInput* m_listInput = nullptr;
     FileTasks m_fileTasks{*this};
     std::unique_ptr<MainMenu> m_menu;

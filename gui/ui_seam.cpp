@@ -9,6 +9,11 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <utility>
+#include <vector>
 
 namespace hv {
 
@@ -20,6 +25,9 @@ struct SeamState {
     UiSeam::PasswordHandler passwordHandler;
     UiSeam::FileHandler fileHandler;
     QString applicationTitle = config::kProductName;
+    int openModals = 0;
+    // What waits for the last modal to close, with the object it belongs to.
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> afterModals;
 };
 
 SeamState& state()
@@ -28,10 +36,30 @@ SeamState& state()
     return seam;
 }
 
+// Counts a modal window or box as open for its life; when the last one
+// closes, what waited for that goes to the event loop.
+class OpenModal {
+public:
+    OpenModal() { ++state().openModals; }
+    ~OpenModal()
+    {
+        if (--state().openModals > 0)
+            return;
+        auto waiting = std::exchange(state().afterModals, {});
+        for (auto& [context, action] : waiting) {
+            if (context)
+                QTimer::singleShot(0, context.data(), std::move(action));
+        }
+    }
+    OpenModal(const OpenModal&) = delete;
+    OpenModal& operator=(const OpenModal&) = delete;
+};
+
 }  // namespace
 
 QMessageBox::StandardButton UiSeam::message(QWidget* parent, const MessageRequest& request)
 {
+    const OpenModal open;
     if (state().messageHandler) {
         MessageRequest shown = request;
         shown.text = message_text::shortened(request.text);
@@ -50,6 +78,7 @@ QMessageBox::StandardButton UiSeam::tell(QWidget* parent, const QString& text,
 
 int UiSeam::showModal(QDialog& dialog)
 {
+    const OpenModal open;
     if (state().modalHandler)
         return state().modalHandler(dialog);
     return dialog.exec();
@@ -57,6 +86,7 @@ int UiSeam::showModal(QDialog& dialog)
 
 std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordRequest& request)
 {
+    const OpenModal open;
     if (state().passwordHandler)
         return state().passwordHandler(request);
     bool ok = false;
@@ -71,6 +101,7 @@ std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordReques
 
 std::optional<QString> UiSeam::askFile(QWidget* parent, const FileRequest& request)
 {
+    const OpenModal open;
     if (state().fileHandler)
         return state().fileHandler(request);
     QWidget* owner = parent ? parent : QApplication::activeWindow();
@@ -80,6 +111,19 @@ std::optional<QString> UiSeam::askFile(QWidget* parent, const FileRequest& reque
     if (file.isEmpty())
         return std::nullopt;
     return file;
+}
+
+int UiSeam::openModals()
+{
+    return state().openModals;
+}
+
+void UiSeam::afterModals(QObject* context, std::function<void()> action)
+{
+    if (state().openModals > 0)
+        state().afterModals.emplace_back(context, std::move(action));
+    else
+        QTimer::singleShot(0, context, std::move(action));
 }
 
 QString UiSeam::applicationTitle()

@@ -1,5 +1,6 @@
 #include "data/postgres/schema.h"
 
+#include "data/postgres/rights.h"
 #include "data/postgres/session.h"
 #include "core/runtime_error.h"
 
@@ -10,13 +11,25 @@ namespace hv::data {
 extern const char* const kServerSchemaText;
 extern const char* const kServerJournalText;
 extern const char* const kServerReportViewsText;
+extern const char* const kServerNotifyText;
 
 namespace {
 
-// Version 2 added the journal of changes, version 3 gave it the form of
-// journal.sql; a database of an older version is brought up to date when the
-// program connects to it.
-constexpr int kVersion = 3;
+// Version 2 added the journal of changes, version 3 the notifications of
+// changes (notify.sql), version 4 gave the journal the form of journal.sql;
+// an older database is brought up to date when the program connects to it.
+constexpr int kVersion = 4;
+
+// What the upgrade from `from` brings, as the refusal of it names it.
+QString upgradeWhat(int from)
+{
+    QStringList what;
+    what << (from < 2 ? QStringLiteral("a journal of changes, for Undo")
+                      : QStringLiteral("its journal of changes, for Undo, in a form that costs each write less"));
+    if (from < 3)
+        what << QStringLiteral("notifications of changes, for the lists of other programs");
+    return what.join(QStringLiteral(" and "));
+}
 
 const QStringList& journalNames()
 {
@@ -42,6 +55,15 @@ QByteArray arrayLiteral(const QStringList& names)
 
 const QByteArray kSchemaOid = "(SELECT oid FROM pg_namespace WHERE nspname = current_schema())";
 
+// The refusal of a login that has no rights on the tables.
+QString noRights(PostgresSession& session, const QString& login)
+{
+    return QStringLiteral("The login '%1' has no rights on Hourvane's tables in '%2' (or the schema it names does not "
+                          "exist). Whoever owns the tables gives it the rights with hourvane --grant-access %1 editor "
+                          "(or reader, to read only).")
+        .arg(login, session.address());
+}
+
 }  // namespace
 
 int ServerSchema::version()
@@ -51,7 +73,8 @@ int ServerSchema::version()
 
 QByteArray ServerSchema::script()
 {
-    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText);
+    return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText)
+        + QByteArray(kServerNotifyText);
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -79,16 +102,25 @@ void ServerSchema::check(PostgresSession& session)
         if (!found.contains(name))
             missing << name;
     }
-    if (missing.size() == tableNames().size())
+    if (missing.size() == tableNames().size()) {
+        // A schema the login may not use is not on its search path at all.
+        const ServerResultHandle schema = session.run("SELECT current_schema() IS NULL, current_user");
+        if (PQgetvalue(schema.get(), 0, 0)[0] == 't')
+            throw RuntimeError(err::DatabaseEngine, noRights(session, QString::fromUtf8(PQgetvalue(schema.get(), 0, 1))));
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds none of Hourvane's tables. Create them with "
                                           "hourvane --init-server, or copy a local database there with hourvane "
                                           "--copy-to-server.")
                                .arg(session.address()));
+    }
     if (!missing.isEmpty())
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' is not one of Hourvane's: it lacks %2.")
                                .arg(session.address(), missing.join(QStringLiteral(", "))));
+    // A login without rights reads nothing of the tables.
+    const ServerResultHandle allowed = session.run("SELECT has_table_privilege('hourvane_schema', 'SELECT'), current_user");
+    if (PQgetvalue(allowed.get(), 0, 0)[0] != 't')
+        throw RuntimeError(err::DatabaseEngine, noRights(session, QString::fromUtf8(PQgetvalue(allowed.get(), 0, 1))));
     const ServerResultHandle result = session.run("SELECT max(version) FROM hourvane_schema");
     // Every version the program writes is a whole number from 1 up; a table
     // without one is not the program's (or was damaged).
@@ -137,7 +169,8 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
     // once from doing it side by side.
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
-                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText));
+                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText)
+                          + QByteArray(kServerNotifyText));
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
@@ -147,14 +180,18 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
                                .arg(session.address())
                                .arg(from)
                                .arg(kVersion)
-                               .arg(from < 2 ? QStringLiteral("a journal of changes, for Undo")
-                                             : QStringLiteral("its journal of changes, for Undo, in a form that "
-                                                              "costs each write less"))
+                               .arg(upgradeWhat(from))
                                .arg(error.description()));
+    }
+    // What the upgrade made is given to the groups of rights, where they exist.
+    try {
+        ServerRights::grantAgain(session);
+    } catch (const RuntimeError&) {
+        // Given again by the next --grant-access.
     }
 }
 
-void ServerSchema::create(PostgresSession& session)
+bool ServerSchema::create(PostgresSession& session)
 {
     const QStringList found = existing(session);
     if (!found.isEmpty())
@@ -162,15 +199,26 @@ void ServerSchema::create(PostgresSession& session)
                            QStringLiteral("The database '%1' already holds %2. Hourvane creates its tables only "
                                           "where none of them exists; nothing was created.")
                                .arg(session.address(), found.join(QStringLiteral(", "))));
-    // One text of several statements: the server runs it as one transaction.
-    session.runScript(script());
+    session.begin();
+    try {
+        session.runScript(script());
+        // The groups of rights where this login may make them; where it may
+        // not, they are made when rights are first given.
+        const bool groups = ServerRights::makeGroupsIfAllowed(session);
+        session.commit();
+        return groups;
+    } catch (...) {
+        if (session.inTransaction())
+            session.rollback();
+        throw;
+    }
 }
 
-QString ServerSchema::createAt(const QString& address)
+ServerSchema::Created ServerSchema::createAt(const QString& address)
 {
     PostgresSession session(address, false);
-    create(session);
-    return session.address();
+    const bool groups = create(session);
+    return {session.address(), groups};
 }
 
 }  // namespace hv::data

@@ -1,6 +1,7 @@
 #include "data/sqlite/session.h"
 
 #include "data/connection.h"
+#include "data/row_copy.h"
 #include "data/sql_dialect.h"
 #include "data/sqlite/cursor.h"
 #include "data/sqlite/failure_text.h"
@@ -188,6 +189,7 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
         upgrade();
     if (m_readOnlyReason.isEmpty())
         m_journal->watch(raw);
+    changedElsewhere();  // what others change from now on
 }
 
 SqliteSession::~SqliteSession() = default;
@@ -378,6 +380,26 @@ std::unique_ptr<RowCursor> SqliteSession::query(const QString& sql)
 std::unique_ptr<EngineStatement> SqliteSession::prepare(const QString& sql)
 {
     return std::make_unique<SqliteStatement>(*this, m_db.get(), sql);
+}
+
+std::unique_ptr<RowCopy> SqliteSession::copyRows(const QString&, const QStringList&)
+{
+    return nullptr;
+}
+
+bool SqliteSession::changedElsewhere()
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db.get(), "PRAGMA data_version", -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    const StatementHandle statement(raw);
+    // A file that cannot be read now (locked) is asked again next time.
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return false;
+    const qint64 version = sqlite3_column_int64(raw, 0);
+    const bool changed = m_dataVersion && *m_dataVersion != version;
+    m_dataVersion = version;
+    return changed;
 }
 
 const SqlDialect& SqliteSession::dialect() const

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace hv::data {
 
@@ -29,6 +30,11 @@ public:
     long execute(const QString& sql) override;
     std::unique_ptr<RowCursor> query(const QString& sql) override;
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
+    // A prepared insert is the file's fastest way: nothing here.
+    std::unique_ptr<RowCopy> copyRows(const QString& table, const QStringList& columns) override;
+    // Another connection's commit moves the file's data_version on.
+    bool changedElsewhere() override;
+    int changeSocket() const override { return -1; }
     const SqlDialect& dialect() const override;
 
     void begin() override;
@@ -99,6 +105,8 @@ private:
     std::unique_ptr<SqliteJournal> m_journal;
     // What the present transaction is, for the journal (empty: what it did).
     QString m_description;
+    // The file's data_version when last asked.
+    std::optional<qint64> m_dataVersion;
 };
 
 }  // namespace hv::data
