@@ -206,4 +206,4 @@ BEGIN
 END
 $$;
 
-UPDATE hourvane_schema SET version = 3 WHERE version < 3;
+UPDATE hourvane_schema SET version = 4 WHERE version < 4;

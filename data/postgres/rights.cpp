@@ -63,11 +63,12 @@ void grantRights(PostgresSession& session, const QString& editors, const QString
         const QByteArray rights = table && !versionTable ? "SELECT, INSERT, UPDATE, DELETE" : "SELECT";
         session.run("GRANT " + rights + " ON " + name + " TO " + statement(session, "%I", {editors}));
     }
-    // The IDs' numberings, which the editors' inserts move on.
+    // The IDs' numberings and the journal's, which the editors' writes move on.
     const ServerResultHandle numberings = session.run(
         "SELECT format('%I', s.relname) FROM pg_class s "
         "JOIN pg_depend d ON d.classid = 'pg_class'::regclass AND d.objid = s.oid AND d.deptype IN ('a', 'i') "
         "JOIN pg_class c ON c.oid = d.refobjid WHERE s.relkind = 'S' AND "
+        + kOwnRelations + " UNION SELECT format('%I', c.relname) FROM pg_class c WHERE c.relkind = 'S' AND "
         + kOwnRelations);
     for (int row = 0; row < PQntuples(numberings.get()); ++row)
         session.run("GRANT USAGE, SELECT, UPDATE ON SEQUENCE " + QByteArray(PQgetvalue(numberings.get(), row, 0))

@@ -72,7 +72,8 @@ TEST_F(ServerRightsTest, AReaderReadsEverythingAndEveryWriteIsRefusedBeforeTheSe
     const QByteArray schema = "SET search_path = " + m_schema->name().toUtf8() + "; ";
     for (const char* write : {"INSERT INTO \"Employees\" (\"First Name\") VALUES ('Eve')",
                               "UPDATE \"Work Codes\" SET \"Description\" = 'Changed'", "DELETE FROM \"Work Hours\"",
-                              "UPDATE hourvane_changes SET undone = true", "DELETE FROM hourvane_schema"}) {
+                              "DELETE FROM hourvane_journal", "INSERT INTO hourvane_undone VALUES (1, 1)",
+                              "DELETE FROM hourvane_schema"}) {
         EXPECT_TRUE(asLogin(m_reader, schema + write).contains(QStringLiteral("permission denied"))) << write;
     }
 }
