@@ -165,10 +165,13 @@ int main(int argc, char** argv)
                 continue;
             }
             if (!journal) {
+                // Every journal trigger of the three tables, whatever its form.
                 onServer(address, "SET search_path = " + schema.toUtf8()
-                                      + "; DROP TRIGGER \"Employees journal\" ON \"Employees\"; DROP TRIGGER \"Work "
-                                        "Codes journal\" ON \"Work Codes\"; DROP TRIGGER \"Work Hours journal\" ON "
-                                        "\"Work Hours\"");
+                                      + "; DO $$ DECLARE t record; BEGIN FOR t IN SELECT tgname, tgrelid::regclass AS "
+                                        "rel FROM pg_trigger WHERE NOT tgisinternal AND tgname LIKE '% journal%' AND "
+                                        "tgrelid = ANY (ARRAY['\"Employees\"', '\"Work Codes\"', "
+                                        "'\"Work Hours\"']::regclass[]) LOOP EXECUTE format('DROP TRIGGER %I ON %s', "
+                                        "t.tgname, t.rel); END LOOP; END $$");
             }
             onServer(address, "SET search_path = " + schema.toUtf8() + "; VACUUM ANALYZE");
             g_connections[1][journal] = std::make_unique<hv::data::Connection>();

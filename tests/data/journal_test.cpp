@@ -447,7 +447,9 @@ void makeVersionTwoSchema(const TestServerSchema& schema)
 {
     const QByteArray sql = R"sql(
         DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone;
-        DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal() CASCADE;
+        DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE;
+        DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() CASCADE;
+        DROP FUNCTION hourvane_journal_change();
         INSERT INTO "Work Codes" ("ID", "Description", "Billable") VALUES (1, 'Help', -1);
         CREATE TABLE hourvane_changes (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
             made_at timestamptz NOT NULL DEFAULT now(), made_by text NOT NULL DEFAULT current_user,
@@ -635,7 +637,9 @@ TEST(JournalUpgradeFromOne, AServerSchemaGainsTheJournalOnce)
         GTEST_SKIP() << noTestServerReason().toStdString();
     const TestServerSchema schema;
     ASSERT_EQ(schema.run("DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone; "
-                         "DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal() CASCADE; "
+                         "DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE; "
+                         "DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() "
+                         "CASCADE; DROP FUNCTION hourvane_journal_change(); "
                          "DROP FUNCTION hourvane_replay(bigint, boolean); "
                          "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1; "
                          "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; "
