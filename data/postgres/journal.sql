@@ -63,74 +63,49 @@ BEGIN
 END
 $$;
 
-CREATE OR REPLACE FUNCTION hourvane_journal_employees() RETURNS trigger LANGUAGE plpgsql AS $$
-DECLARE
-    change bigint := hourvane_journal_change();
-BEGIN
-    IF change IS NULL THEN
-        RETURN NULL;
-    ELSIF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, employee_after)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::"Employees" FROM new_rows n;
-    ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, employee_before)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::"Employees" FROM old_rows o;
-    ELSE
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, employee_before, employee_after)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
-                   CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::"Employees" END,
-                   CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::"Employees" END
-            FROM old_rows o FULL JOIN new_rows n ON n."ID" = o."ID";
-    END IF;
-    RETURN NULL;
-END
+-- The name of the function that records the statements on `tbl`.
+CREATE OR REPLACE FUNCTION hourvane_journal_function(tbl text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+    SELECT CASE tbl WHEN 'Employees' THEN 'hourvane_journal_employees' WHEN 'Work Codes' THEN 'hourvane_journal_codes'
+                    ELSE 'hourvane_journal_entries' END
 $$;
 
-CREATE OR REPLACE FUNCTION hourvane_journal_codes() RETURNS trigger LANGUAGE plpgsql AS $$
+-- One function a table, its statements written for the table's row type
+-- (kept once planned, where a text run by EXECUTE would be planned at each
+-- write).
+DO $do$
+DECLARE
+    name text;
+    image text;
+BEGIN
+    FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        EXECUTE format($f$
+CREATE OR REPLACE FUNCTION %1$I() RETURNS trigger LANGUAGE plpgsql AS $$
 DECLARE
     change bigint := hourvane_journal_change();
 BEGIN
     IF change IS NULL THEN
         RETURN NULL;
     ELSIF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, code_after)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::"Work Codes" FROM new_rows n;
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %3$I)
+            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::%4$I FROM new_rows n;
     ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, code_before)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::"Work Codes" FROM old_rows o;
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I)
+            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::%4$I FROM old_rows o;
     ELSE
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, code_before, code_after)
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I, %3$I)
             SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
-                   CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::"Work Codes" END,
-                   CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::"Work Codes" END
+                   CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::%4$I END,
+                   CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::%4$I END
             FROM old_rows o FULL JOIN new_rows n ON n."ID" = o."ID";
     END IF;
     RETURN NULL;
 END
 $$;
-
-CREATE OR REPLACE FUNCTION hourvane_journal_entries() RETURNS trigger LANGUAGE plpgsql AS $$
-DECLARE
-    change bigint := hourvane_journal_change();
-BEGIN
-    IF change IS NULL THEN
-        RETURN NULL;
-    ELSIF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, entry_after)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::"Work Hours" FROM new_rows n;
-    ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, entry_before)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::"Work Hours" FROM old_rows o;
-    ELSE
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, entry_before, entry_after)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
-                   CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::"Work Hours" END,
-                   CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::"Work Hours" END
-            FROM old_rows o FULL JOIN new_rows n ON n."ID" = o."ID";
-    END IF;
-    RETURN NULL;
+$f$, hourvane_journal_function(name), image || '_before', image || '_after', name);
+    END LOOP;
 END
-$$;
+$do$;
 
 -- The row-by-row form of version 3 and before goes.
 DROP FUNCTION IF EXISTS hourvane_journal() CASCADE;
@@ -152,9 +127,7 @@ BEGIN
                            CASE event WHEN 'INSERT' THEN 'NEW TABLE AS new_rows'
                                       WHEN 'DELETE' THEN 'OLD TABLE AS old_rows'
                                       ELSE 'OLD TABLE AS old_rows NEW TABLE AS new_rows' END,
-                           CASE name WHEN 'Employees' THEN 'hourvane_journal_employees'
-                                     WHEN 'Work Codes' THEN 'hourvane_journal_codes'
-                                     ELSE 'hourvane_journal_entries' END);
+                           hourvane_journal_function(name));
         END LOOP;
     END LOOP;
 END

@@ -155,6 +155,11 @@ const ChangeCase kChangeCases[] = {
                                  .arg(t.annasEntry));
                    return QStringLiteral("Edit entry %1").arg(t.annasEntry);
                }},
+    ChangeCase{"EditEveryEntryAtOnce",
+               [](JournalTest&, Connection& c) {
+                   c.Execute(QStringLiteral("update [Work Hours] set Hours = Hours + 1"));
+                   return QStringLiteral("Edit 4 entries");
+               }},
     ChangeCase{"DeleteEntry",
                [](JournalTest& t, Connection& c) {
                    c.Execute(QStringLiteral("delete from [Work Hours] where ID = %1").arg(t.annasEntry));
