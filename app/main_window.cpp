@@ -7,6 +7,7 @@
 #include "app/component_check.h"
 #include "app/find_bar.h"
 #include "app/list_input.h"
+#include "app/live_list.h"
 #include "app/main_menu.h"
 #include "app/opening_checks.h"
 #include "app/undo_actions.h"
@@ -244,6 +245,7 @@ void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
     m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { readyToWrite(); }, [this] { ListData(); });
+    m_liveList = new LiveList(*this, *this, *m_model);
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
@@ -584,6 +586,11 @@ void Form1::readyToWrite()
 {
     completeFill();
     m_openingChecks->settleCheck();
+}
+
+bool Form1::writesReady() const
+{
+    return !m_listFill->pending() && m_openingChecks->checkSettled();
 }
 
 bool Form1::waitForDatabaseUse()

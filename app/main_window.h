@@ -25,6 +25,7 @@ namespace hv {
 
 class FindBar;
 class ListInput;
+class LiveList;
 class MainMenu;
 class OpeningChecks;
 class UndoActions;
@@ -100,6 +101,8 @@ public:
     // a change to the database must first; a daily backup being made goes
     // on beside the change.
     void readyToWrite();
+    // True when that is done.
+    bool writesReady() const;
 
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
@@ -235,6 +238,8 @@ private:
     UndoActions* m_undoActions = nullptr;
     UndoJournal* m_undoJournal = nullptr;
     OpeningChecks* m_openingChecks = nullptr;
+    // Refills the list when others change the database.
+    LiveList* m_liveList = nullptr;
     ListInput* m_listInput = nullptr;
     FileTasks m_fileTasks{*this};
     std::unique_ptr<MainMenu> m_menu;

@@ -36,6 +36,8 @@ public:
     void start();
     // True when nothing is left to do.
     bool done() const { return !m_poll.isActive() && !m_backup; }
+    // True once the check's verdict is in, as a write needs.
+    bool checkSettled() const { return !m_poll.isActive(); }
     // Does what is left now, waiting for the check and the backup.
     void finish();
     // Waits for the check's verdict, which a write needs; the backup goes on.

@@ -348,6 +348,16 @@ QString WorkHoursModel::text(int displayRow, int column) const
     return cellText(shownOrder()[static_cast<size_t>(displayRow)], column);
 }
 
+int WorkHoursModel::displayRowOf(int column, const QString& text) const
+{
+    const std::vector<quint32>& order = shownOrder();
+    for (int row = 0; row < m_shownRows; ++row) {
+        if (cellText(order[static_cast<size_t>(row)], column) == text)
+            return row;
+    }
+    return -1;
+}
+
 int WorkHoursModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_shownRows;

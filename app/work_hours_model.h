@@ -104,6 +104,8 @@ public:
 
     // The text of a cell in display order.
     QString text(int displayRow, int column) const;
+    // The first row in display order whose cell in `column` has this text; -1 when none has.
+    int displayRowOf(int column, const QString& text) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -123,7 +123,8 @@ void Form3::LoadData()
     err.line(102, [&] {
         data::required(rs).Open(catalog::EmployeeStatements::select(m_ID), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
-    if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
+    bool gone = false;
+    if (err.test(104, [&] { return !(gone = data::required(rs).Eof()); })) {
         for (int number = 1; number <= 16; ++number) {
             err.line(104 + 2 * number, [&] {
                 const char* column = kBoxes[static_cast<size_t>(number - 1)].column;
@@ -131,6 +132,8 @@ void Form3::LoadData()
             });
         }
     }
+    if (gone)
+        recordGone(QStringLiteral("This employee"));
     err.line(138, [&] { data::required(rs).Close(); });
 }
 

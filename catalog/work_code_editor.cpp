@@ -87,12 +87,15 @@ void Form5::LoadData()
     err.line(102, [&] {
         data::required(rs).Open(catalog::WorkCodeStatements::select(m_ID), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
-    if (err.test(104, [&] { return !data::required(rs).Eof(); })) {
+    bool gone = false;
+    if (err.test(104, [&] { return !(gone = data::required(rs).Eof()); })) {
         err.line(106, [&] { m_Text1->setText(text::valueToText(data::required(rs).Fields(QStringLiteral("Description")))); });
         err.line(108, [&] {
             m_Check1->setChecked(yesNo(data::required(rs).Fields(QStringLiteral("Billable"))));
         });
     }
+    if (gone)
+        recordGone(QStringLiteral("This work code"));
     err.line(110, [&] { data::required(rs).Close(); });
 }
 

@@ -12,6 +12,12 @@ int CommandContext::fail(const QString& message) const
     return Failure;
 }
 
+QString CommandContext::rightsNeedAServer()
+{
+    return QStringLiteral("Rights per login are those of a database on a server, and Hourvane uses the local file "
+                          "now: choose the server database first (hourvane --use-server URI).");
+}
+
 int CommandContext::refuseOnServer(const QString& what) const
 {
     return fail(backup::DatabaseBackup::serverRefusal(serverAddress, what));

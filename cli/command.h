@@ -20,6 +20,8 @@ struct CommandContext {
     // The live database file of the data folder (LocalDatabase's path).
     QString liveDatabase;
     QString backupsFolder;
+    // The argument after the option's value, for a command that takes one.
+    QString argument;
     QDateTime now;
     QTextStream& out;
     QTextStream& err;
@@ -30,6 +32,9 @@ struct CommandContext {
     // For a command that works on the local file only (`what` it does, as
     // "Backups"): on a server, says whose job that is and returns Failure.
     int refuseOnServer(const QString& what) const;
+
+    // Why rights per login need a server database in use.
+    static QString rightsNeedAServer();
 };
 
 // One command of the command line: an option that does its job and exits
@@ -45,6 +50,11 @@ public:
     // followed by a file ("--backup [FILE]"); any other command refuses an
     // argument beyond its option's value.
     virtual bool takesFileArgument() const { return false; }
+
+    // The name of a second argument the command needs after its option's
+    // value ("editor|reader"), which it finds in CommandContext::argument;
+    // empty for none.
+    virtual QString argumentName() const { return {}; }
 
     // Why the command cannot run with a data folder of the run's own
     // (--data-dir); nothing when it can.

@@ -3,10 +3,12 @@
 #include "cli/backup_command.h"
 #include "cli/copy_to_server_command.h"
 #include "cli/export_command.h"
+#include "cli/grant_access_command.h"
 #include "cli/history_command.h"
 #include "cli/import_command.h"
 #include "cli/init_server_command.h"
 #include "cli/restore_command.h"
+#include "cli/revoke_access_command.h"
 #include "cli/terminal_password.h"
 #include "cli/undo_command.h"
 #include "cli/use_local_command.h"
@@ -72,6 +74,8 @@ CommandLine::CommandLine(const Arguments& arguments)
     m_commands.push_back(std::make_unique<UseLocalCommand>());
     m_commands.push_back(std::make_unique<InitServerCommand>());
     m_commands.push_back(std::make_unique<CopyToServerCommand>());
+    m_commands.push_back(std::make_unique<GrantAccessCommand>());
+    m_commands.push_back(std::make_unique<RevokeAccessCommand>());
     read(arguments);
 }
 
@@ -104,6 +108,9 @@ void CommandLine::read(const Arguments& arguments)
     }
     m_parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --backup: where to write the backup."),
                                    QStringLiteral("[FILE]"));
+    m_parser.addPositionalArgument(QStringLiteral("editor|reader"),
+                                   QStringLiteral("With --grant-access: editor (may change hours) or reader (may "
+                                                  "only read them)."));
 
     if (!arguments.undecodable.isEmpty()) {
         m_error = QStringLiteral("Hourvane reads names as UTF-8 text and cannot use '%1' (the bytes written \\x.. are "
@@ -130,9 +137,9 @@ void CommandLine::read(const Arguments& arguments)
             if (values.size() > 1)
                 m_error = QStringLiteral("%1 may be given only once.").arg(name);
             else if (values.constFirst().isEmpty())
-                m_error = option.valueName() == u"URI"
-                    ? QStringLiteral("%1 needs a server address (postgresql://...).").arg(name)
-                    : QStringLiteral("%1 needs a file.").arg(name);
+                m_error = option.valueName() == u"URI" ? QStringLiteral("%1 needs a server address (postgresql://...).").arg(name)
+                    : option.valueName() == u"LOGIN"   ? QStringLiteral("%1 needs a login.").arg(name)
+                                                       : QStringLiteral("%1 needs a file.").arg(name);
             m_value = values.constLast();
         }
     }
@@ -143,7 +150,14 @@ void CommandLine::read(const Arguments& arguments)
     const QStringList positional = m_parser.positionalArguments();
     const bool takesFile = m_command && m_command->takesFileArgument();
     const bool takesNothing = m_command && !takesFile && m_command->option().valueName().isEmpty();
-    if (takesNothing && !positional.isEmpty())
+    const QString argumentName = m_command ? m_command->argumentName() : QString();
+    if (!argumentName.isEmpty()) {
+        if (positional.size() != 1)
+            m_error = QStringLiteral("--%1 needs %2 and then %3.")
+                          .arg(m_command->option().names().constFirst(), m_command->option().valueName(), argumentName);
+        else
+            m_argument = positional.constFirst();
+    } else if (takesNothing && !positional.isEmpty())
         m_error = QStringLiteral("--%1 takes no argument; '%2' is not understood.")
                       .arg(m_command->option().names().constFirst(), positional.constFirst());
     else if (positional.size() > (takesFile ? 1 : 0))
@@ -195,7 +209,8 @@ int CommandLine::run()
     if (!m_command)
         return Success;
 
-    CommandContext context{QString(), QString(), QString(), QString(), QDateTime::currentDateTime(), out, err};
+    CommandContext context{QString(), QString(), QString(), QString(), m_argument, QDateTime::currentDateTime(), out,
+                           err};
     // A server that asks for a password asks on the terminal, when there is one.
     data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())

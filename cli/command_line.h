@@ -53,6 +53,8 @@ private:
     QCommandLineOption m_dataDir;
     Command* m_command = nullptr;
     QString m_value;
+    // The argument after the value, for a command that takes one.
+    QString m_argument;
     QString m_error;
     bool m_help = false;
     bool m_version = false;

@@ -16,12 +16,21 @@ QCommandLineOption InitServerCommand::option() const
 int InitServerCommand::run(const QString& value, CommandContext& context)
 {
     try {
-        const QString address = data::ServerSchema::createAt(value);
+        const data::ServerSchema::Created created = data::ServerSchema::createAt(value);
         context.out << QStringLiteral("Created Hourvane's tables and stored queries in '%1'. Use it with "
                                       "hourvane --use-server, or fill it first with hourvane --copy-to-server "
                                       "(into a database that is still empty).")
-                           .arg(address)
+                           .arg(created.address)
                     << Qt::endl;
+        if (created.groups)
+            context.out << QStringLiteral("Logins get their rights with hourvane --grant-access LOGIN editor (may "
+                                          "change hours) or reader (may only read).")
+                        << Qt::endl;
+        else
+            context.out << QStringLiteral("The groups of rights were not made: this login may not create roles. "
+                                          "A login that owns the tables and may (CREATEROLE) makes them with its "
+                                          "first hourvane --grant-access LOGIN editor|reader.")
+                        << Qt::endl;
         return Success;
     } catch (const RuntimeError& failure) {
         return context.fail(failure.description());

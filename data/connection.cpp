@@ -1,6 +1,7 @@
 #include "data/connection.h"
 
 #include "core/runtime_error.h"
+#include "data/bulk_insert.h"
 #include "data/change_journal.h"
 #include "data/engine.h"
 #include "data/postgres/address.h"
@@ -200,6 +201,16 @@ QString Connection::readOnlyReason() const
     return m_engine ? m_engine->readOnlyReason() : QString();
 }
 
+bool Connection::changedElsewhere()
+{
+    return m_engine && m_engine->changedElsewhere();
+}
+
+int Connection::changeSocket() const
+{
+    return m_engine ? m_engine->changeSocket() : -1;
+}
+
 bool Connection::isServer() const
 {
     return m_engine && !m_engine->serverHost().isEmpty();
@@ -271,6 +282,10 @@ void Connection::Close()
             recordset->Close();
     }
     m_recordsets.clear();
+    const std::vector<BulkInsert*> bulkInserts = m_bulkInserts;
+    for (BulkInsert* insert : bulkInserts)
+        insert->release();
+    m_bulkInserts.clear();
     const std::vector<PreparedStatement*> statements = m_statements;
     for (PreparedStatement* statement : statements)
         statement->release();
@@ -362,6 +377,16 @@ void Connection::attach(PreparedStatement* statement)
 void Connection::detach(PreparedStatement* statement)
 {
     forget(m_statements, statement);
+}
+
+void Connection::attach(BulkInsert* insert)
+{
+    m_bulkInserts.push_back(insert);
+}
+
+void Connection::detach(BulkInsert* insert)
+{
+    forget(m_bulkInserts, insert);
 }
 
 }  // namespace hv::data

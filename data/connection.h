@@ -11,6 +11,7 @@
 
 namespace hv::data {
 
+class BulkInsert;
 class ChangeJournal;
 class Engine;
 class PreparedStatement;
@@ -152,6 +153,14 @@ public:
     // password (empty when closed).
     QString dataSource() const;
 
+    // True when anyone else (another copy of the program on the same file,
+    // another login on the server) changed the database since the last
+    // call; asks without waiting, and false while closed. changeSocket(): a
+    // that turns readable when the server tells of a change, -1 when there is
+    // none and changes are found only by asking.
+    bool changedElsewhere();
+    int changeSocket() const;
+
     // True while the connection reaches a database on a server; the host
     // name the address names ("this computer" for a local socket).
     bool isServer() const;
@@ -177,6 +186,7 @@ public:
     const SqlDialect& dialect() const;
 
 private:
+    friend class BulkInsert;
     friend class PreparedStatement;
     friend class Recordset;
     friend class SqliteSession;
@@ -197,11 +207,14 @@ private:
     void detach(Recordset* recordset);
     void attach(PreparedStatement* statement);
     void detach(PreparedStatement* statement);
+    void attach(BulkInsert* insert);
+    void detach(BulkInsert* insert);
 
     std::unique_ptr<Engine> m_engine;
     bool m_trimAfterCheck = false;
     std::vector<Recordset*> m_recordsets;
     std::vector<PreparedStatement*> m_statements;
+    std::vector<BulkInsert*> m_bulkInserts;
     std::function<void()> m_readOnlyHandler;
 };
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace hv::data {
 
 class ChangeJournal;
 class EngineStatement;
+class RowCopy;
 class RowCursor;
 class SqlDialect;
 
@@ -36,6 +38,12 @@ public:
     // A statement of the program's own (the engine's SQL with a ? for each
     // value), compiled once to be run many times; see PreparedStatement.
     virtual std::unique_ptr<EngineStatement> prepare(const QString& sql) = 0;
+
+    // Rows streamed into `table` (its `columns` in order) by the engine's own
+    // bulk path, inside the present transaction; nothing when the engine has
+    // none faster than a prepared insert per row. Refused with
+    // readOnlyReason() while it is set.
+    virtual std::unique_ptr<RowCopy> copyRows(const QString& table, const QStringList& columns) = 0;
 
     // How the program's SQL dialect is written for this engine.
     virtual const SqlDialect& dialect() const = 0;
@@ -83,6 +91,15 @@ public:
     // waiting for it when `wait`: a damaged file turns read-only. False
     // while it is still running; true at once when none runs.
     virtual bool settlePageCheck(bool /*wait*/) { return true; }
+
+    // True when the database was changed by anyone else (another connection,
+    // another program, another login) since the last call, or since the
+    // open; the engine's own changes do not count. Asks without waiting.
+    virtual bool changedElsewhere() = 0;
+    // A socket that turns readable when the server tells of a change (then
+    // changedElsewhere() says whether there was one); -1 when there is none
+    // now and changes are found only by asking.
+    virtual int changeSocket() const = 0;
 
     // The database file's path, or the server address without its password.
     virtual QString dataSource() const = 0;

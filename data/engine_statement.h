@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArrayView>
+#include "data/value_binding.h"
+
 #include <QString>
 
 namespace hv::data {
@@ -9,21 +10,8 @@ namespace hv::data {
 // PreparedStatement runs: values are bound by position, counted from 1, and
 // stay bound until the next run; columns of the current row are counted from
 // 0. Every failure is a RuntimeError with the engine's message.
-class EngineStatement {
+class EngineStatement : public ValueBinding {
 public:
-    virtual ~EngineStatement() = default;
-    EngineStatement(const EngineStatement&) = delete;
-    EngineStatement& operator=(const EngineStatement&) = delete;
-
-    // Binds Null to the value at `position`.
-    virtual void bindNull(int position) = 0;
-    // Binds a whole number.
-    virtual void bindInteger(int position, qint64 value) = 0;
-    // Binds a number.
-    virtual void bindNumber(int position, double value) = 0;
-    // Binds text given as UTF-8 bytes, copied before the call returns.
-    virtual void bindText(int position, QByteArrayView utf8) = 0;
-
     // Runs a write to its end; the statement is then ready to run again.
     virtual void execute() = 0;
     // Steps a read: true while standing on a row, false past the last (the
@@ -44,9 +32,6 @@ public:
 
     // The ID that the last insert on the statement's database received.
     virtual qint64 lastInsertId() const = 0;
-
-protected:
-    EngineStatement() = default;
 };
 
 }  // namespace hv::data

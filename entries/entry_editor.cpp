@@ -221,6 +221,8 @@ void Form2::LoadEntry()
         selectText(m_Combo2, rs->Fields(QStringLiteral("Work Code Description")));
         m_Text1->setText(text::valueToText(rs->Fields(QStringLiteral("Hours"))));
         m_Text3->setText(text::valueToText(rs->Fields(QStringLiteral("Work Description"))));
+    } else {
+        recordGone(QStringLiteral("This entry"));
     }
     rs->Close();
 }

@@ -35,8 +35,22 @@ SecondaryWindow::SecondaryWindow(const QString& name, const QString& caption, QS
 
 int SecondaryWindow::Show()
 {
+    m_gone.clear();
     Form_Load();
+    if (!m_gone.isEmpty()) {
+        UiSeam::message(parentWidget(),
+                        {m_gone + QStringLiteral(" no longer exists: it was deleted after the list was read (by another "
+                                                 "user, another copy of Hourvane, or in another window). Nothing was "
+                                                 "opened, and the list now shows what the database holds."),
+                         UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
+        return QDialog::Rejected;
+    }
     return UiSeam::showModal(*this);
+}
+
+void SecondaryWindow::recordGone(const QString& what)
+{
+    m_gone = what;
 }
 
 void SecondaryWindow::Unload()

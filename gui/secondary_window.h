@@ -17,8 +17,10 @@ namespace hv {
 // size given in twips, centred on the screen, in Arial 9 pt bold, with no
 // minimise or maximise box. No push button is a default or cancel button, so
 // Enter and Esc press nothing. Each opening loads the window afresh:
-// Show() runs Form_Load and then shows it modally through the UI seam;
-// Unload() closes it, as does the title-bar close button. A window larger
+// Show() runs Form_Load and then shows it modally through the UI seam, unless
+// the load found the record it was opened for gone (recordGone()): then a
+// message says so instead; Unload() closes it, as does the title-bar close
+// button. A window larger
 // than the screen's free area (a large text scale) is made as large as the
 // area allows and its controls scroll inside it.
 class SecondaryWindow : public QDialog {
@@ -27,7 +29,8 @@ class SecondaryWindow : public QDialog {
 public:
     SecondaryWindow(const QString& name, const QString& caption, QSize clientTwips, QWidget* parent = nullptr);
 
-    // Loads the window and shows it modally; returns when it has closed.
+    // Loads the window and shows it modally; returns when it has closed
+    // (QDialog::Rejected at once when the record it was opened for is gone).
     int Show();
 
     // Closes the window.
@@ -59,6 +62,11 @@ protected:
     // The first steps of every load, on lines 100 to 106 of the load's error
     // report: colours, icon, pointer-file test, pointer load.
     void loadAppearance(ErrorReport& err);
+
+    // Called by the load when the record the window was opened for is not
+    // in the database (deleted since the list was read); `what` names it
+    // ("This entry"). Show() then says so instead of showing the window.
+    void recordGone(const QString& what);
 
     // Runs a write on its line and, only when the database took it, shows the
     // confirmation on the next line. A refused write is reported and confirms
@@ -103,6 +111,8 @@ private:
 
     WindowPointer m_pointer;
     QSize m_designSize;
+    // What the load found gone (empty: nothing).
+    QString m_gone;
     QScrollArea* m_pane = nullptr;
 };
 

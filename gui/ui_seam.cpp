@@ -9,6 +9,11 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <utility>
+#include <vector>
 
 namespace hv {
 
@@ -21,6 +26,9 @@ struct SeamState {
     UiSeam::FileHandler fileHandler;
     UiSeam::ProgressHandler progressHandler;
     QString applicationTitle = config::kProductName;
+    int openModals = 0;
+    // What waits for the last modal to close, with the object it belongs to.
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> afterModals;
 };
 
 SeamState& state()
@@ -31,8 +39,26 @@ SeamState& state()
 
 }  // namespace
 
+// When the last modal window closes, what waited for that goes to the event loop.
+UiSeam::OpenModal::OpenModal()
+{
+    ++state().openModals;
+}
+
+UiSeam::OpenModal::~OpenModal()
+{
+    if (--state().openModals > 0)
+        return;
+    auto waiting = std::exchange(state().afterModals, {});
+    for (auto& [context, action] : waiting) {
+        if (context)
+            QTimer::singleShot(0, context.data(), std::move(action));
+    }
+}
+
 QMessageBox::StandardButton UiSeam::message(QWidget* parent, const MessageRequest& request)
 {
+    const OpenModal open;
     if (state().messageHandler) {
         MessageRequest shown = request;
         shown.text = message_text::shortened(request.text);
@@ -51,6 +77,7 @@ QMessageBox::StandardButton UiSeam::tell(QWidget* parent, const QString& text,
 
 int UiSeam::showModal(QDialog& dialog)
 {
+    const OpenModal open;
     if (state().modalHandler)
         return state().modalHandler(dialog);
     return dialog.exec();
@@ -58,6 +85,7 @@ int UiSeam::showModal(QDialog& dialog)
 
 std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordRequest& request)
 {
+    const OpenModal open;
     if (state().passwordHandler)
         return state().passwordHandler(request);
     bool ok = false;
@@ -72,6 +100,7 @@ std::optional<QString> UiSeam::askPassword(QWidget* parent, const PasswordReques
 
 std::optional<QString> UiSeam::askFile(QWidget* parent, const FileRequest& request)
 {
+    const OpenModal open;
     if (state().fileHandler)
         return state().fileHandler(request);
     QWidget* owner = parent ? parent : QApplication::activeWindow();
@@ -81,6 +110,19 @@ std::optional<QString> UiSeam::askFile(QWidget* parent, const FileRequest& reque
     if (file.isEmpty())
         return std::nullopt;
     return file;
+}
+
+int UiSeam::openModals()
+{
+    return state().openModals;
+}
+
+void UiSeam::afterModals(QObject* context, std::function<void()> action)
+{
+    if (state().openModals > 0)
+        state().afterModals.emplace_back(context, std::move(action));
+    else
+        QTimer::singleShot(0, context, std::move(action));
 }
 
 QString UiSeam::applicationTitle()

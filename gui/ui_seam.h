@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDialog;
+class QObject;
 class QWidget;
 
 namespace hv {
@@ -76,6 +77,23 @@ public:
 
     // Asks for a file in the platform's file box; nothing when the user cancels.
     static std::optional<QString> askFile(QWidget* parent, const FileRequest& request);
+
+    // How many of the program's modal windows and boxes are open now (a
+    // test's handler counts as open while it answers).
+    static int openModals();
+    // Counts a modal window as open for its life: those shown here, and the
+    // progress window of long work (which lets the event loop run).
+    class OpenModal {
+    public:
+        OpenModal();
+        ~OpenModal();
+        OpenModal(const OpenModal&) = delete;
+        OpenModal& operator=(const OpenModal&) = delete;
+    };
+    // Runs `action` from the event loop, for as long as `context` lives,
+    // once no modal window or box is open: after the last one closes, or
+    // at the loop's next turn when none is open.
+    static void afterModals(QObject* context, std::function<void()> action);
 
     // The title of message boxes that name no caption of their own.
     static QString applicationTitle();

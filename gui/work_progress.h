@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/work_steps.h"
+#include "gui/ui_seam.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -16,7 +17,9 @@ namespace hv {
 // how far it has come with a "Cancel" button, and the program's windows go
 // on answering (painting, moving) between its steps. The work learns of a
 // cancel at its next step (steps()), stops and leaves what it was making as
-// it was. Tests answer through UiSeam's progress handler instead.
+// it was. Until the work ends it counts as a modal window of the program,
+// so nothing that waits for those (a refill of the list) runs between its
+// steps. Tests answer through UiSeam's progress handler instead.
 class WorkProgress {
 public:
     WorkProgress(QWidget* parent, const QString& caption);
@@ -32,6 +35,7 @@ private:
     bool step(qint64 done, qint64 total);
     void showWindow();
 
+    UiSeam::OpenModal m_open;
     QWidget* m_parent;
     QString m_caption;
     QElapsedTimer m_started;

@@ -4,6 +4,7 @@
 #include "import/old_database.h"
 #include "import/old_table.h"
 #include "import/old_values.h"
+#include "data/bulk_insert.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/prepared_statement.h"
@@ -80,11 +81,6 @@ QString targetWords(Target target)
     return {};
 }
 
-QString quoted(const QString& name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // An old table with the position of each column this program takes.
 struct SourceTable {
     const TableLayout* layout = nullptr;
@@ -98,7 +94,8 @@ struct LinkTarget {
     QString table;
     QHash<qint64, qint64> ids;
     QHash<qint64, qint64> missing;
-    // Among new IDs: the next number that no record holds or will receive.
+    // Among new IDs: the next number that no record holds or will receive,
+    // known before the entries are added.
     qint64 nextFree = 0;
 };
 
@@ -126,6 +123,11 @@ public:
         m_workCodes.table = QString::fromLatin1(kWorkCodes.name);
         m_summary.employees = copy(employees, &m_employees);
         m_summary.workCodes = copy(workCodes, &m_workCodes);
+        // The entries go in bulk, during which nothing else can be asked.
+        if (!m_summary.idsKept) {
+            for (LinkTarget* target : {&m_employees, &m_workCodes})
+                target->nextFree = m_connection.highestIdEver(target->table) + 1;
+        }
         m_summary.entries = copy(entries, nullptr);
         keepMissingNumbersFree(m_employees);
         keepMissingNumbersFree(m_workCodes);
@@ -186,14 +188,13 @@ private:
     {
         const TableLayout& layout = *source.layout;
         QStringList names;
-        QStringList marks;
-        for (const ColumnLayout& column : layout.columns) {
-            names << quoted(QString::fromLatin1(column.name));
-            marks << QStringLiteral("?");
-        }
-        data::PreparedStatement insert(m_connection, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                         .arg(quoted(QString::fromLatin1(layout.name)),
-                                                              names.join(u','), marks.join(u',')));
+        for (const ColumnLayout& column : layout.columns)
+            names << QString::fromLatin1(column.name);
+        // Rows whose new IDs the entries' links need go one at a time; the
+        // rest in bulk.
+        const bool idsNeeded = ids && !m_summary.idsKept;
+        data::BulkInsert insert(m_connection, QString::fromLatin1(layout.name), names,
+                                idsNeeded ? data::BulkInsert::Ids::Needed : data::BulkInsert::Ids::NotNeeded);
         QHash<qint64, qint64> seen;
         OldTable& table = *source.table;
         qint64 rows = 0;
@@ -252,13 +253,14 @@ private:
                     break;
                 }
             }
-            insert.execute();
+            const qint64 newId = insert.add();
             if (ids)
-                ids->ids.insert(oldId, m_summary.idsKept ? oldId : insert.lastInsertId());
+                ids->ids.insert(oldId, m_summary.idsKept ? oldId : newId);
             if (missingLink)
                 ++m_summary.entriesWithMissingLink;
             ++rows;
         }
+        insert.finish();
         return rows;
     }
 
@@ -283,7 +285,7 @@ private:
         return value.kind == OldValue::WholeNumber ? value.wholeNumber != 0 : value.number != 0.0;
     }
 
-    static void bindText(data::PreparedStatement& insert, int position, const OldValue& value)
+    static void bindText(data::BulkInsert& insert, int position, const OldValue& value)
     {
         switch (value.kind) {
         case OldValue::Text: insert.bindText(position, value.text); break;
@@ -294,7 +296,7 @@ private:
     }
 
     template <typename Fail>
-    static void bindNumber(data::PreparedStatement& insert, int position, const OldValue& value, const Fail& fail)
+    static void bindNumber(data::BulkInsert& insert, int position, const OldValue& value, const Fail& fail)
     {
         double number = value.number;
         switch (value.kind) {
@@ -322,11 +324,8 @@ private:
         if (known != target.missing.constEnd())
             return *known;
         qint64 number = oldId;
-        if (!m_summary.idsKept) {
-            if (target.nextFree == 0)
-                target.nextFree = m_connection.highestIdEver(target.table) + 1;
+        if (!m_summary.idsKept)
             number = target.nextFree++;
-        }
         target.missing.insert(oldId, number);
         return number;
     }

@@ -17,7 +17,7 @@ packages=(
 )
 # The tests, the benchmarks, the manual page and the package with its checks.
 test_packages=(
-  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql python3 python3-openpyxl
+  libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql openssl python3 python3-openpyxl
   asciidoctor dpkg-dev file binutils
   desktop-file-utils appstream lintian man-db groff-base
 )
@@ -42,7 +42,9 @@ fi
 # A compiler cache, where the machine has one, makes rebuilds quick.
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
-  options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # It may reuse what it compiled with the precompiled headers only when told
+  # that their macros and time stamps do not change what it keeps.
+  options+=("-DCMAKE_CXX_COMPILER_LAUNCHER=env;CCACHE_SLOPPINESS=pch_defines,time_macros;ccache")
 fi
 if [ "$mode" = everything ]; then
   options+=(-DHOURVANE_BUILD_TESTS=ON -DHOURVANE_BUILD_BENCH=ON -DHOURVANE_BUILD_DOCS=ON)

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <memory>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 namespace hv::data {
 
 namespace {
@@ -250,6 +253,43 @@ QString ServerAddress::withoutPassword(const QString& address)
         return rebuilt(options.get());
     QStringList secrets;
     return masked(address.trimmed(), secrets);
+}
+
+bool ServerAddress::isOnThisComputer(const QString& host)
+{
+    // Empty: libpq's default, the Unix socket.
+    if (host.isEmpty() || host.startsWith(u'/') || host.startsWith(u'@'))
+        return true;
+    if (host.compare(u"localhost", Qt::CaseInsensitive) == 0 || host.compare(u"localhost.", Qt::CaseInsensitive) == 0)
+        return true;
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (::inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, text.constData(), &v6) == 1)
+        return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
+    return false;
+}
+
+bool ServerAddress::wantsVerifiedEncryption(const QString& address)
+{
+    const Options options = parsed(address);
+    if (!options)
+        return false;
+    // An address that asks for any mode (or the older requiressl) has its way.
+    if (!option(options.get(), "sslmode").isEmpty() || !option(options.get(), "requiressl").isEmpty()
+        || !qEnvironmentVariableIsEmpty("PGSSLMODE") || !qEnvironmentVariableIsEmpty("PGREQUIRESSL"))
+        return false;
+    QString hosts = option(options.get(), "host");
+    if (hosts.isEmpty())
+        hosts = option(options.get(), "hostaddr");
+    if (hosts.isEmpty())
+        hosts = qEnvironmentVariable("PGHOST");
+    if (hosts.isEmpty())
+        hosts = qEnvironmentVariable("PGHOSTADDR");
+    const QStringList each = hosts.split(u',');
+    return std::any_of(each.begin(), each.end(), [](const QString& host) { return !isOnThisComputer(host.trimmed()); });
 }
 
 QString ServerAddress::hostName(const QString& address)

@@ -34,6 +34,19 @@ public:
     // The host the address names, for the title: the first host, "this
     // computer" for a local socket or an address without a host.
     static QString hostName(const QString& address);
+
+    // True when a connection to the address must check the server's
+    // certificate and name (sslmode=verify-full) because the address asks for
+    // nothing itself: it sets no sslmode (nor does PGSSLMODE), and a host it
+    // names (or PGHOST, when it names none) is neither a Unix socket nor a
+    // loopback address (localhost, 127.0.0.0/8, ::1). The host's name
+    // decides, as the certificate is checked against it; a numeric hostaddr
+    // counts only where no host is named.
+    static bool wantsVerifiedEncryption(const QString& address);
+
+    // Whether a host, as an address names it, is on this computer: a Unix
+    // socket's folder, localhost, or a loopback address.
+    static bool isOnThisComputer(const QString& host);
 };
 
 }  // namespace hv::data

@@ -1,6 +1,8 @@
 #include "data/postgres/copy.h"
 
 #include "data/connection.h"
+#include "data/postgres/rights.h"
+#include "data/postgres/row_copy.h"
 #include "data/postgres/session.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
@@ -44,26 +46,27 @@ QByteArray quotedName(const QString& name)
     return (u'"' + quoted + u'"').toUtf8();
 }
 
-// Copies one table's rows, every column by name, with their IDs; returns the count.
+// Copies one table's rows, every column by name, with their IDs, through the
+// COPY protocol; returns the count.
 long copyTable(Connection& local, PostgresSession& server, const QString& table)
 {
     Recordset rows;
     rows.Open(QStringLiteral("select * from [%1]").arg(table), local);
-    QByteArrayList names;
-    QByteArrayList placeholders;
-    for (int i = 0; i < rows.fieldCount(); ++i) {
-        names << quotedName(rows.fieldName(i));
-        placeholders << "$" + QByteArray::number(i + 1);
+    QStringList names;
+    for (int i = 0; i < rows.fieldCount(); ++i)
+        names << rows.fieldName(i);
+    PostgresRowCopy copy(server, table, names);
+    for (; !rows.Eof(); rows.MoveNext()) {
+        for (int i = 0; i < rows.fieldCount(); ++i) {
+            const std::optional<QByteArray> value = serverText(rows.value(i));
+            if (value)
+                copy.bindText(i + 1, *value);
+            else
+                copy.bindNull(i + 1);
+        }
+        copy.add();
     }
-    const QByteArray insert = "INSERT INTO " + quotedName(table) + " (" + names.join(", ") + ") VALUES ("
-        + placeholders.join(", ") + ")";
-    long count = 0;
-    for (; !rows.Eof(); rows.MoveNext(), ++count) {
-        std::vector<std::optional<QByteArray>> values;
-        for (int i = 0; i < rows.fieldCount(); ++i)
-            values.push_back(serverText(rows.value(i)));
-        server.run(insert, values);
-    }
+    const long count = copy.finish();
     // New rows on the server get IDs past the ones copied.
     server.run("SELECT setval(pg_get_serial_sequence($1, 'ID'), coalesce((SELECT max(\"ID\") FROM " + quotedName(table)
                    + "), 0) + 1, false)",
@@ -94,8 +97,16 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
         // The copy makes the database: it is where the journal begins, not a
         // change in it.
         server.run("SET LOCAL hourvane.journal_off = 'on'");
+        // The tables are new in this transaction, unseen by anyone else, and
+        // the copy does itself what their triggers would do for each row
+        // (the IDs' numbering; the links and the journal are off anyway).
+        for (const char* table : {"Employees", "Work Codes", "Work Hours"})
+            server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " DISABLE TRIGGER USER");
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             count += copyTable(local, server, QString::fromLatin1(table));
+        for (const char* table : {"Employees", "Work Codes", "Work Hours"})
+            server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " ENABLE TRIGGER USER");
+        ServerRights::makeGroupsIfAllowed(server);
         server.commit();
     } catch (...) {
         if (server.inTransaction())

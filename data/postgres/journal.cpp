@@ -30,7 +30,7 @@ bool PostgresJournal::exists()
     if (!m_exists) {
         const ServerResultHandle result = m_session.run(
             "SELECT count(*) FROM pg_class WHERE relnamespace = (SELECT oid FROM pg_namespace WHERE nspname = "
-            "current_schema()) AND relname IN ('hourvane_changes', 'hourvane_change_rows')");
+            "current_schema()) AND relname IN ('hourvane_journal', 'hourvane_undone')");
         m_exists = QByteArray(PQgetvalue(result.get(), 0, 0)).toInt() == 2;
     }
     return *m_exists;
@@ -41,15 +41,18 @@ void PostgresJournal::trim()
     if (!exists() || !m_session.readOnlyReason().isEmpty() || m_session.inTransaction())
         return;
     // Read committed: the drop of old changes takes part in no one's
-    // serializable conflicts, and touches only rows no one else writes.
+    // serializable conflicts, and touches only rows no one else writes. What
+    // goes: the changes past the newest kKept, and undone ones a change their
+    // login made since has put out of Redo's reach.
     m_session.run("BEGIN ISOLATION LEVEL READ COMMITTED");
     try {
-        m_session.run("WITH gone AS (DELETE FROM hourvane_changes c WHERE c.id <= (SELECT id FROM hourvane_changes "
-                      "ORDER BY id DESC OFFSET "
-                      + QByteArray::number(kKept)
-                      + " LIMIT 1) OR (c.undone AND c.id < (SELECT max(n.id) FROM hourvane_changes n "
-                        "WHERE NOT n.undone AND n.made_by = c.made_by)) RETURNING c.id) "
-                        "DELETE FROM hourvane_change_rows WHERE change IN (SELECT id FROM gone)");
+        m_session.run("WITH changes AS (SELECT c.id, c.made_by, u.mark FROM hourvane_changes c "
+                      "LEFT JOIN hourvane_undone u ON u.change = c.id), "
+                      "gone AS (SELECT c.id FROM changes c WHERE c.id <= (SELECT id FROM changes ORDER BY id DESC "
+                      "OFFSET " + QByteArray::number(kKept)
+                      + " LIMIT 1) OR c.mark < (SELECT max(n.id) FROM changes n WHERE n.made_by = c.made_by)), "
+                        "rows AS (DELETE FROM hourvane_journal WHERE change IN (SELECT id FROM gone)) "
+                        "DELETE FROM hourvane_undone WHERE change IN (SELECT id FROM gone)");
         m_session.run("COMMIT");
     } catch (const RuntimeError&) {
         try {
@@ -95,14 +98,17 @@ std::optional<JournalChange> PostgresJournal::storedChange(qint64 id)
 qint64 PostgresJournal::target(bool forward)
 {
     // The login's own changes: Undo takes back its newest one not undone,
-    // Redo the one it undid last, unless it made a change since.
-    const QByteArray newest =
-        "(SELECT max(id) FROM hourvane_changes WHERE made_by = current_user AND NOT undone)";
+    // Redo the one it undid last (the oldest undone), unless it made a change
+    // since.
     const ServerResultHandle result = m_session.run(
-        forward ? "SELECT min(id) FROM hourvane_changes WHERE made_by = current_user AND undone AND id > coalesce("
-                + newest + ", 0)"
-                : "SELECT " + newest);
-    return PQgetisnull(result.get(), 0, 0) ? 0 : QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+        forward ? QByteArray("WITH mine AS (SELECT id, undone FROM hourvane_changes WHERE made_by = current_user) "
+                             "SELECT min(u.change) FROM hourvane_undone u JOIN mine ON mine.id = u.change "
+                             "WHERE u.mark >= (SELECT max(id) FROM mine)")
+                : QByteArray("SELECT id FROM hourvane_changes WHERE made_by = current_user AND NOT undone "
+                             "ORDER BY id DESC LIMIT 1"));
+    if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
+        return 0;
+    return QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
 }
 
 std::vector<ChangeTouch> PostgresJournal::touches(const std::vector<qint64>& changes)
@@ -111,12 +117,23 @@ std::vector<ChangeTouch> PostgresJournal::touches(const std::vector<qint64>& cha
     for (const qint64 id : changes)
         ids += (ids.size() > 1 ? "," : "") + QByteArray::number(id);
     ids += '}';
+    // The name of a row as the change left it, or as it was when it went.
     const ServerResultHandle result = m_session.run(
         "SELECT change, tbl, has_before, has_after, count(*), min(row_id), "
-        "(array_agg(image ORDER BY row_id))[1] ->> 'First Name', (array_agg(image ORDER BY row_id))[1] ->> 'Last Name', "
-        "(array_agg(image ORDER BY row_id))[1] ->> 'Company', (array_agg(image ORDER BY row_id))[1] ->> 'Description' "
-        "FROM (SELECT change, tbl, row_id, before IS NOT NULL AS has_before, after IS NOT NULL AS has_after, "
-        "coalesce(after, before) AS image FROM hourvane_change_net WHERE change = ANY($1::bigint[])) n "
+        "(array_agg(first_name ORDER BY row_id))[1], (array_agg(last_name ORDER BY row_id))[1], "
+        "(array_agg(company ORDER BY row_id))[1], (array_agg(code ORDER BY row_id))[1] "
+        "FROM (SELECT change, tbl, row_id, "
+        "coalesce((employee_before).\"ID\", (code_before).\"ID\", (entry_before).\"ID\") IS NOT NULL AS has_before, "
+        "coalesce((employee_after).\"ID\", (code_after).\"ID\", (entry_after).\"ID\") IS NOT NULL AS has_after, "
+        "CASE WHEN (employee_after).\"ID\" IS NOT NULL THEN (employee_after).\"First Name\" "
+        "ELSE (employee_before).\"First Name\" END AS first_name, "
+        "CASE WHEN (employee_after).\"ID\" IS NOT NULL THEN (employee_after).\"Last Name\" "
+        "ELSE (employee_before).\"Last Name\" END AS last_name, "
+        "CASE WHEN (employee_after).\"ID\" IS NOT NULL THEN (employee_after).\"Company\" "
+        "ELSE (employee_before).\"Company\" END AS company, "
+        "CASE WHEN (code_after).\"ID\" IS NOT NULL THEN (code_after).\"Description\" "
+        "ELSE (code_before).\"Description\" END AS code "
+        "FROM hourvane_journal_net WHERE change = ANY($1::bigint[])) n "
         "WHERE has_before OR has_after GROUP BY change, tbl, has_before, has_after",
         {ids});
     std::vector<ChangeTouch> found;

@@ -9,10 +9,10 @@ namespace hv::data {
 class PostgresSession;
 
 // The journal of a database on a server (journal.sql): the trigger records
-// each row's images as jsonb under the change its transaction opened, with
-// the login that made it; Undo and Redo reach the changes of the login they
-// run under, and the server's own functions find conflicts and replay a
-// change in one transaction.
+// each row's images in the table's own row type under the change its
+// transaction began, with the login that made it; Undo and Redo reach the
+// changes of the login they run under, and the server's own functions find
+// conflicts and replay a change in one transaction.
 class PostgresJournal : public ChangeJournal {
 public:
     explicit PostgresJournal(PostgresSession& session);

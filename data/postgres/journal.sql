@@ -1,86 +1,191 @@
 -- The journal of changes, for Undo and Redo, on a server: every row added,
--- edited or deleted in the three tables is recorded by the trigger below in
--- the writer's own transaction, as its images (jsonb) before and after. A
--- change is one transaction: its first row makes the change's record, with
--- the login (current_user), the time and the description the program set for
--- the transaction (hourvane.description), and the rest of the transaction
--- finds it through hourvane.change. Nothing here reads the journal on the way
--- of a write, so that two people's writes never conflict over it (every
--- transaction is serializable). Run after schema.sql when a database is
--- created, and alone to bring a database of version 1 up to date: every
--- statement here can run again without harm.
+-- edited or deleted in the three tables is recorded by the triggers below in
+-- the writer's own transaction, as one row of hourvane_journal holding the
+-- table row as it was before and after, in columns of the table's own row
+-- type (no conversion on the way of a write; the values are kept exactly).
+-- A change is one transaction: its rows share the number (change) its first
+-- recorded statement took, found by the rest through hourvane.change, and
+-- each row carries who (the login, current_user), when and what (the
+-- description the program set for the transaction, hourvane.description).
+-- Nothing here reads the journal on the way of a write, so that two people's
+-- writes never conflict over it (every transaction is serializable). Undo
+-- marks a change undone in hourvane_undone, with the newest change of that
+-- moment (mark): a change its login makes since puts it out of Redo's reach;
+-- Redo takes the mark away. Run after schema.sql when a database is created,
+-- and alone to bring a database of an older version up to date (a journal of
+-- version 2 is carried over): every statement here can run again without harm.
 
-CREATE TABLE IF NOT EXISTS hourvane_changes (
-    id          bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-    made_at     timestamptz NOT NULL DEFAULT now(),
-    made_by     text NOT NULL DEFAULT current_user,
-    description text,
-    undone      boolean NOT NULL DEFAULT false
+CREATE SEQUENCE IF NOT EXISTS hourvane_journal_seq;
+
+-- A change that touched a row twice has two rows for it: the row's state
+-- before the change is the first one's "before", after it the last one's
+-- "after" (Null: the row did not exist).
+CREATE TABLE IF NOT EXISTS hourvane_journal (
+    seq             bigint NOT NULL,
+    change          bigint NOT NULL,
+    made_at         timestamptz NOT NULL DEFAULT now(),
+    made_by         text NOT NULL DEFAULT current_user,
+    description     text DEFAULT nullif(current_setting('hourvane.description', true), ''),
+    tbl             text NOT NULL,
+    row_id          bigint NOT NULL,
+    employee_before "Employees",
+    employee_after  "Employees",
+    code_before     "Work Codes",
+    code_after      "Work Codes",
+    entry_before    "Work Hours",
+    entry_after     "Work Hours"
 );
+CREATE INDEX IF NOT EXISTS hourvane_journal_by_change ON hourvane_journal (change, seq);
 
--- One row per row a trigger saw, in order (seq); a change that touched a row
--- twice has two, and the row's state before the change is the first one's
--- "before", after it the last one's "after" (Null: the row did not exist).
-CREATE TABLE IF NOT EXISTS hourvane_change_rows (
-    seq    bigint GENERATED ALWAYS AS IDENTITY,
-    change bigint NOT NULL,
-    tbl    text NOT NULL,
-    row_id bigint NOT NULL,
-    before jsonb,
-    after  jsonb
-);
-CREATE INDEX IF NOT EXISTS hourvane_change_rows_by_change ON hourvane_change_rows (change);
+CREATE TABLE IF NOT EXISTS hourvane_undone (change bigint PRIMARY KEY, mark bigint NOT NULL);
 
--- Numbers go into the images with every digit they need: the program's
--- sessions run with extra_float_digits = 3, so an image holds the value exactly.
-CREATE OR REPLACE FUNCTION hourvane_journal() RETURNS trigger LANGUAGE plpgsql AS $$
+-- The rows one statement touched in one table, from its transition tables
+-- (old_rows, new_rows: both for an update, one for an insert or a delete),
+-- are recorded by one insert: a copy of 100,000 entries costs the journal one
+-- statement, not 100,000 calls of a function. A transition table's row is a
+-- record of no type: ROW(...) gives it the table's own. An update's rows are
+-- paired by "ID", so a row whose "ID" changes (never by the program) goes
+-- under the old one and comes under the new one.
+
+-- The change the transaction's rows go under, taken by its first recorded
+-- statement; Null while a replay turns the journal off.
+CREATE OR REPLACE FUNCTION hourvane_journal_change() RETURNS bigint LANGUAGE plpgsql AS $$
 DECLARE
-    current_change bigint;
+    change text := current_setting('hourvane.change', true);
 BEGIN
-    IF coalesce(current_setting('hourvane.journal_off', true), '') = 'on' THEN
+    IF current_setting('hourvane.journal_off', true) = 'on' THEN
         RETURN NULL;
     END IF;
-    current_change := nullif(current_setting('hourvane.change', true), '')::bigint;
-    IF current_change IS NULL THEN
-        INSERT INTO hourvane_changes (description)
-            VALUES (nullif(current_setting('hourvane.description', true), ''))
-            RETURNING id INTO current_change;
-        PERFORM set_config('hourvane.change', current_change::text, true);
+    IF change IS NULL OR change = '' THEN
+        change := set_config('hourvane.change', nextval('hourvane_journal_seq')::text, true);
     END IF;
-    IF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, NEW."ID", NULL, to_jsonb(NEW));
+    RETURN change::bigint;
+END
+$$;
+
+-- The name of the function that records the statements on `tbl`.
+CREATE OR REPLACE FUNCTION hourvane_journal_function(tbl text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+    SELECT CASE tbl WHEN 'Employees' THEN 'hourvane_journal_employees' WHEN 'Work Codes' THEN 'hourvane_journal_codes'
+                    ELSE 'hourvane_journal_entries' END
+$$;
+
+-- One function a table, its statements written for the table's row type
+-- (kept once planned, where a text run by EXECUTE would be planned at each
+-- write).
+DO $do$
+DECLARE
+    name text;
+    image text;
+BEGIN
+    FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        EXECUTE format($f$
+CREATE OR REPLACE FUNCTION %1$I() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+    change bigint := hourvane_journal_change();
+BEGIN
+    IF change IS NULL THEN
+        RETURN NULL;
+    ELSIF TG_OP = 'INSERT' THEN
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %3$I)
+            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::%4$I FROM new_rows n;
     ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, OLD."ID", to_jsonb(OLD), NULL);
-    ELSIF OLD."ID" = NEW."ID" THEN
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, NEW."ID", to_jsonb(OLD), to_jsonb(NEW));
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I)
+            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::%4$I FROM old_rows o;
     ELSE
-        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after)
-            VALUES (current_change, TG_TABLE_NAME, OLD."ID", to_jsonb(OLD), NULL),
-                   (current_change, TG_TABLE_NAME, NEW."ID", NULL, to_jsonb(NEW));
+        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I, %3$I)
+            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
+                   CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::%4$I END,
+                   CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::%4$I END
+            FROM old_rows o FULL JOIN new_rows n ON n."ID" = o."ID";
     END IF;
     RETURN NULL;
 END
 $$;
+$f$, hourvane_journal_function(name), image || '_before', image || '_after', name);
+    END LOOP;
+END
+$do$;
 
-DROP TRIGGER IF EXISTS "Employees journal" ON "Employees";
-CREATE TRIGGER "Employees journal" AFTER INSERT OR UPDATE OR DELETE ON "Employees"
-    FOR EACH ROW EXECUTE FUNCTION hourvane_journal();
-DROP TRIGGER IF EXISTS "Work Codes journal" ON "Work Codes";
-CREATE TRIGGER "Work Codes journal" AFTER INSERT OR UPDATE OR DELETE ON "Work Codes"
-    FOR EACH ROW EXECUTE FUNCTION hourvane_journal();
-DROP TRIGGER IF EXISTS "Work Hours journal" ON "Work Hours";
-CREATE TRIGGER "Work Hours journal" AFTER INSERT OR UPDATE OR DELETE ON "Work Hours"
-    FOR EACH ROW EXECUTE FUNCTION hourvane_journal();
+-- The row-by-row form of version 3 and before goes.
+DROP FUNCTION IF EXISTS hourvane_journal() CASCADE;
+
+-- One trigger for each kind of statement: a trigger with transition tables
+-- fires on one event only.
+DO $$
+DECLARE
+    name text;
+    event text;
+BEGIN
+    FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
+        EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', name || ' journal', name);
+        FOREACH event IN ARRAY ARRAY['INSERT', 'UPDATE', 'DELETE'] LOOP
+            EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', name || ' journal ' || lower(event), name);
+            EXECUTE format('CREATE TRIGGER %I AFTER %s ON %I REFERENCING %s FOR EACH STATEMENT '
+                           'EXECUTE FUNCTION %I()',
+                           name || ' journal ' || lower(event), event, name,
+                           CASE event WHEN 'INSERT' THEN 'NEW TABLE AS new_rows'
+                                      WHEN 'DELETE' THEN 'OLD TABLE AS old_rows'
+                                      ELSE 'OLD TABLE AS old_rows NEW TABLE AS new_rows' END,
+                           hourvane_journal_function(name));
+        END LOOP;
+    END LOOP;
+END
+$$;
+
+-- The journal of version 2 (a table of changes and one of their rows, the
+-- rows' images as jsonb) is carried over, change by change, and goes.
+DO $$
+BEGIN
+    IF (SELECT relkind FROM pg_class WHERE oid = to_regclass('hourvane_changes')) = 'r' THEN
+        PERFORM setval('hourvane_journal_seq',
+                       greatest((SELECT max(id) FROM hourvane_changes), (SELECT max(seq) FROM hourvane_change_rows), 1));
+        INSERT INTO hourvane_journal (seq, change, made_at, made_by, description, tbl, row_id, employee_before,
+                                      employee_after, code_before, code_after, entry_before, entry_after)
+        SELECT nextval('hourvane_journal_seq'), r.change, c.made_at, c.made_by, c.description, r.tbl, r.row_id,
+               CASE WHEN r.tbl = 'Employees' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Employees", r.before) END,
+               CASE WHEN r.tbl = 'Employees' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Employees", r.after) END,
+               CASE WHEN r.tbl = 'Work Codes' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Work Codes", r.before) END,
+               CASE WHEN r.tbl = 'Work Codes' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Work Codes", r.after) END,
+               CASE WHEN r.tbl = 'Work Hours' AND r.before IS NOT NULL THEN jsonb_populate_record(NULL::"Work Hours", r.before) END,
+               CASE WHEN r.tbl = 'Work Hours' AND r.after IS NOT NULL THEN jsonb_populate_record(NULL::"Work Hours", r.after) END
+        FROM hourvane_change_rows r JOIN hourvane_changes c ON c.id = r.change
+        ORDER BY r.seq;
+        INSERT INTO hourvane_undone (change, mark)
+        SELECT id, (SELECT max(id) FROM hourvane_changes) FROM hourvane_changes WHERE undone ON CONFLICT DO NOTHING;
+        DROP VIEW IF EXISTS hourvane_change_net;
+        DROP TABLE hourvane_change_rows;
+        DROP TABLE hourvane_changes;
+    END IF;
+END
+$$;
+
+-- The changes, one row each, newest first, found from one to the next down
+-- the index (a change's rows are never read but its first), with the
+-- change's record as its first row holds it.
+CREATE OR REPLACE VIEW hourvane_changes AS
+WITH RECURSIVE c (change) AS (
+    SELECT max(change) FROM hourvane_journal
+    UNION ALL
+    SELECT (SELECT max(j.change) FROM hourvane_journal j WHERE j.change < c.change) FROM c WHERE c.change IS NOT NULL
+)
+SELECT c.change AS id, f.made_at, f.made_by, f.description,
+       EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = c.change) AS undone
+FROM c
+CROSS JOIN LATERAL (SELECT made_at, made_by, description FROM hourvane_journal j WHERE j.change = c.change
+                    ORDER BY j.seq LIMIT 1) f
+WHERE c.change IS NOT NULL;
 
 -- Each row a change touched, with its state before and after the change.
-CREATE OR REPLACE VIEW hourvane_change_net AS
+CREATE OR REPLACE VIEW hourvane_journal_net AS
 SELECT change, tbl, row_id,
-       (array_agg(before ORDER BY seq))[1] AS before,
-       (array_agg(after ORDER BY seq DESC))[1] AS after
-FROM hourvane_change_rows
+       (array_agg(employee_before ORDER BY seq))[1] AS employee_before,
+       (array_agg(employee_after ORDER BY seq DESC))[1] AS employee_after,
+       (array_agg(code_before ORDER BY seq))[1] AS code_before,
+       (array_agg(code_after ORDER BY seq DESC))[1] AS code_after,
+       (array_agg(entry_before ORDER BY seq))[1] AS entry_before,
+       (array_agg(entry_after ORDER BY seq DESC))[1] AS entry_after
+FROM hourvane_journal
 GROUP BY change, tbl, row_id;
 
 -- The first row of `target` whose present state is not the one the change
@@ -92,19 +197,21 @@ RETURNS TABLE (tbl text, row_id bigint, made_by text, made_at timestamptz, descr
 LANGUAGE plpgsql AS $$
 DECLARE
     name text;
+    image text;
 BEGIN
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
         RETURN QUERY EXECUTE format(
             'SELECT n.tbl, n.row_id, c.made_by, c.made_at, c.description
-             FROM hourvane_change_net n
-             LEFT JOIN LATERAL (SELECT to_jsonb(t) AS now FROM %1$I t WHERE t."ID" = n.row_id) present ON true
-             LEFT JOIN LATERAL (SELECT h.made_by, h.made_at, h.description FROM hourvane_change_rows r
-                                JOIN hourvane_changes h ON h.id = r.change
-                                WHERE r.tbl = n.tbl AND r.row_id = n.row_id AND r.change > $1 AND NOT h.undone
-                                ORDER BY r.change DESC LIMIT 1) c ON true
+             FROM hourvane_journal_net n
+             LEFT JOIN LATERAL (SELECT t AS now FROM %1$I t WHERE t."ID" = n.row_id) present ON true
+             LEFT JOIN LATERAL (SELECT j.made_by, j.made_at, j.description FROM hourvane_journal j
+                                WHERE j.tbl = n.tbl AND j.row_id = n.row_id AND j.change > $1
+                                  AND NOT EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = j.change)
+                                ORDER BY j.change DESC, j.seq DESC LIMIT 1) c ON true
              WHERE n.change = $1 AND n.tbl = %2$L
-               AND present.now IS DISTINCT FROM (CASE WHEN $2 THEN n.before ELSE n.after END)
-             ORDER BY n.row_id LIMIT 1', name, name)
+               AND present.now IS DISTINCT FROM (CASE WHEN $2 THEN n.%3$I ELSE n.%4$I END)
+             ORDER BY n.row_id LIMIT 1', name, name, image || '_before', image || '_after')
             USING target, forward;
         IF FOUND THEN
             RETURN;
@@ -120,23 +227,31 @@ CREATE OR REPLACE FUNCTION hourvane_replay(target bigint, forward boolean) RETUR
 LANGUAGE plpgsql AS $$
 DECLARE
     name text;
+    image text;
 BEGIN
     PERFORM set_config('hourvane.journal_off', 'on', true);
     PERFORM set_config('hourvane.keep_orphans', 'on', true);
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
-        EXECUTE format('DELETE FROM %I t USING hourvane_change_net n
-                        WHERE n.change = $1 AND n.tbl = %L AND t."ID" = n.row_id', name, name)
+        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        EXECUTE format('DELETE FROM %I t USING hourvane_journal j
+                        WHERE j.change = $1 AND j.tbl = %L AND t."ID" = j.row_id', name, name)
             USING target;
-        EXECUTE format('INSERT INTO %I SELECT (jsonb_populate_record(NULL::%I, w.image)).*
-                        FROM (SELECT CASE WHEN $2 THEN n.after ELSE n.before END AS image
-                              FROM hourvane_change_net n WHERE n.change = $1 AND n.tbl = %L) w
-                        WHERE w.image IS NOT NULL', name, name, name)
+        EXECUTE format('INSERT INTO %1$I SELECT (w.image).*
+                        FROM (SELECT CASE WHEN $2 THEN n.%3$I ELSE n.%4$I END AS image
+                              FROM hourvane_journal_net n WHERE n.change = $1 AND n.tbl = %2$L) w
+                        WHERE (w.image)."ID" IS NOT NULL
+                        ORDER BY (w.image)."ID"', name, name, image || '_after', image || '_before')
             USING target, forward;
     END LOOP;
-    UPDATE hourvane_changes SET undone = NOT forward WHERE id = target;
+    IF forward THEN
+        DELETE FROM hourvane_undone WHERE change = target;
+    ELSE
+        INSERT INTO hourvane_undone (change, mark) VALUES (target, (SELECT max(change) FROM hourvane_journal))
+            ON CONFLICT (change) DO UPDATE SET mark = excluded.mark;
+    END IF;
     PERFORM set_config('hourvane.journal_off', 'off', true);
     PERFORM set_config('hourvane.keep_orphans', '', true);
 END
 $$;
 
-UPDATE hourvane_schema SET version = 2 WHERE version < 2;
+UPDATE hourvane_schema SET version = 4 WHERE version < 4;

@@ -1,5 +1,6 @@
 #include "data/postgres/schema.h"
 
+#include "data/postgres/rights.h"
 #include "data/postgres/session.h"
 #include "core/runtime_error.h"
 
@@ -10,14 +11,16 @@ namespace hv::data {
 extern const char* const kServerSchemaText;
 extern const char* const kServerJournalText;
 extern const char* const kServerReportViewsText;
+extern const char* const kServerNotifyText;
 
 namespace {
 
-// Version 2 added the journal of changes (journal.sql), version 3 the index
-// of the dates and report queries a period is selected from by it
-// (report_views.sql); a database of an older version is brought up to date
-// when the program connects to it.
-constexpr int kVersion = 3;
+// Version 2 added the journal of changes, version 3 the notifications of
+// changes (notify.sql), version 4 gave the journal the form of journal.sql,
+// version 5 added the index of the dates and the report queries a period is
+// selected from by it (report_views.sql); an older database is brought up to
+// date when the program connects to it.
+constexpr int kVersion = 5;
 
 // Records this version in a database whose tables were just made or brought
 // up to it.
@@ -27,9 +30,24 @@ QByteArray versionMark()
     return "UPDATE hourvane_schema SET version = " + version + " WHERE version < " + version + ";\n";
 }
 
+// What the upgrade from `from` brings, as the refusal of it names it.
+QString upgradeWhat(int from)
+{
+    QStringList what;
+    if (from < 2)
+        what << QStringLiteral("a journal of changes, for Undo");
+    else if (from < 4)
+        what << QStringLiteral("its journal of changes, for Undo, in a form that costs each write less");
+    if (from < 3)
+        what << QStringLiteral("notifications of changes, for the lists of other programs");
+    what << QStringLiteral("an index of the dates, for reports");
+    const QString last = what.takeLast();
+    return what.isEmpty() ? last : what.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 const QStringList& journalNames()
 {
-    static const QStringList names = {"hourvane_changes", "hourvane_change_rows"};
+    static const QStringList names = {"hourvane_journal", "hourvane_undone"};
     return names;
 }
 
@@ -51,6 +69,15 @@ QByteArray arrayLiteral(const QStringList& names)
 
 const QByteArray kSchemaOid = "(SELECT oid FROM pg_namespace WHERE nspname = current_schema())";
 
+// The refusal of a login that has no rights on the tables.
+QString noRights(PostgresSession& session, const QString& login)
+{
+    return QStringLiteral("The login '%1' has no rights on Hourvane's tables in '%2' (or the schema it names does not "
+                          "exist). Whoever owns the tables gives it the rights with hourvane --grant-access %1 editor "
+                          "(or reader, to read only).")
+        .arg(login, session.address());
+}
+
 }  // namespace
 
 int ServerSchema::version()
@@ -61,7 +88,7 @@ int ServerSchema::version()
 QByteArray ServerSchema::script()
 {
     return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText)
-        + versionMark();
+        + QByteArray(kServerNotifyText) + versionMark();
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -89,16 +116,25 @@ void ServerSchema::check(PostgresSession& session)
         if (!found.contains(name))
             missing << name;
     }
-    if (missing.size() == tableNames().size())
+    if (missing.size() == tableNames().size()) {
+        // A schema the login may not use is not on its search path at all.
+        const ServerResultHandle schema = session.run("SELECT current_schema() IS NULL, current_user");
+        if (PQgetvalue(schema.get(), 0, 0)[0] == 't')
+            throw RuntimeError(err::DatabaseEngine, noRights(session, QString::fromUtf8(PQgetvalue(schema.get(), 0, 1))));
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds none of Hourvane's tables. Create them with "
                                           "hourvane --init-server, or copy a local database there with hourvane "
                                           "--copy-to-server.")
                                .arg(session.address()));
+    }
     if (!missing.isEmpty())
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' is not one of Hourvane's: it lacks %2.")
                                .arg(session.address(), missing.join(QStringLiteral(", "))));
+    // A login without rights reads nothing of the tables.
+    const ServerResultHandle allowed = session.run("SELECT has_table_privilege('hourvane_schema', 'SELECT'), current_user");
+    if (PQgetvalue(allowed.get(), 0, 0)[0] != 't')
+        throw RuntimeError(err::DatabaseEngine, noRights(session, QString::fromUtf8(PQgetvalue(allowed.get(), 0, 1))));
     const ServerResultHandle result = session.run("SELECT max(version) FROM hourvane_schema");
     // Every version the program writes is a whole number from 1 up; a table
     // without one is not the program's (or was damaged).
@@ -142,14 +178,14 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
 {
     if (!session.readOnlyReason().isEmpty())
         return;
-    // Every statement of the journal's and the report queries' texts can run
-    // again, and the lock keeps two programs connecting at once from doing it
-    // side by side.
-    const QString gains = from < 2 ? QStringLiteral("a journal of changes, for Undo, and an index of the dates, for reports")
-                                   : QStringLiteral("an index of the dates, for reports");
+    // Every statement of the journal's, the report queries' and the
+    // notifications' texts can run again (the journal's carries over a
+    // journal of version 2 or 3), and the lock keeps two programs connecting
+    // at once from doing it side by side.
     try {
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
-                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText) + versionMark());
+                          + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText)
+                          + QByteArray(kServerNotifyText) + versionMark());
     } catch (const RuntimeError& error) {
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
@@ -159,11 +195,18 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
                                .arg(session.address())
                                .arg(from)
                                .arg(kVersion)
-                               .arg(gains, error.description()));
+                               .arg(upgradeWhat(from))
+                               .arg(error.description()));
+    }
+    // What the upgrade made is given to the groups of rights, where they exist.
+    try {
+        ServerRights::grantAgain(session);
+    } catch (const RuntimeError&) {
+        // Given again by the next --grant-access.
     }
 }
 
-void ServerSchema::create(PostgresSession& session)
+bool ServerSchema::create(PostgresSession& session)
 {
     const QStringList found = existing(session);
     if (!found.isEmpty())
@@ -171,15 +214,26 @@ void ServerSchema::create(PostgresSession& session)
                            QStringLiteral("The database '%1' already holds %2. Hourvane creates its tables only "
                                           "where none of them exists; nothing was created.")
                                .arg(session.address(), found.join(QStringLiteral(", "))));
-    // One text of several statements: the server runs it as one transaction.
-    session.runScript(script());
+    session.begin();
+    try {
+        session.runScript(script());
+        // The groups of rights where this login may make them; where it may
+        // not, they are made when rights are first given.
+        const bool groups = ServerRights::makeGroupsIfAllowed(session);
+        session.commit();
+        return groups;
+    } catch (...) {
+        if (session.inTransaction())
+            session.rollback();
+        throw;
+    }
 }
 
-QString ServerSchema::createAt(const QString& address)
+ServerSchema::Created ServerSchema::createAt(const QString& address)
 {
     PostgresSession session(address, false);
-    create(session);
-    return session.address();
+    const bool groups = create(session);
+    return {session.address(), groups};
 }
 
 }  // namespace hv::data

@@ -30,19 +30,27 @@ public:
     static QStringList existing(PostgresSession& session);
 
     // Brings a database of an older version (`from`) up to this one, in one
-    // transaction: the journal of changes, the report queries and the index
-    // of the dates they select by. Nothing on a server that takes
-    // no writes; a refusal (a login that may not create) raises, naming it.
+    // transaction: the journal of changes, the notifications of changes, the
+    // report queries and the index of the dates they select by. Nothing on a
+    // server that takes no writes; a refusal (a login that may not create)
+    // raises, naming it.
     static void upgrade(PostgresSession& session, int from);
 
-    // Creates the tables and stored queries in one transaction; refused, with
-    // nothing created, when any of them exists.
-    static void create(PostgresSession& session);
+    // Creates the tables and stored queries in one transaction, with the
+    // groups of rights (ServerRights) where the login may make roles; refused,
+    // with nothing created, when any of them exists. Returns whether the
+    // groups exist.
+    static bool create(PostgresSession& session);
 
+    // What createAt() made: the address as shown to users, without its
+    // password, and whether the groups of rights exist.
+    struct Created {
+        QString address;
+        bool groups = false;
+    };
     // Connects to the address (which need hold none of the tables yet) and
-    // creates them there as create() does; returns the address as shown to
-    // users, without its password.
-    static QString createAt(const QString& address);
+    // creates them there as create() does.
+    static Created createAt(const QString& address);
 };
 
 }  // namespace hv::data

@@ -5,6 +5,8 @@
 #include "data/postgres/journal.h"
 #include "data/postgres/address.h"
 #include "data/postgres/schema.h"
+#include "data/postgres/rights.h"
+#include "data/postgres/row_copy.h"
 #include "data/postgres/statement.h"
 
 #include <QHash>
@@ -17,6 +19,7 @@
 #include <climits>
 #include <future>
 #include <thread>
+#include <utility>
 
 namespace hv::data {
 
@@ -44,6 +47,26 @@ RuntimeError engineError(const QString& description)
 QString connectionMessage(PGconn* connection)
 {
     return QString::fromUtf8(PQerrorMessage(connection)).simplified();
+}
+
+// What to do when the certificate of a server off this computer, checked
+// because the address asked for nothing else, could not be verified (or the
+// server offers no encryption); empty for any other failure.
+QString certificateAdvice(const QString& uri, const QString& message)
+{
+    if (!ServerAddress::wantsVerifiedEncryption(uri))
+        return {};
+    const bool aboutEncryption = message.contains(QLatin1String("certificate"), Qt::CaseInsensitive)
+        || message.contains(QLatin1String("SSL"), Qt::CaseInsensitive)
+        || message.contains(QLatin1String("root.crt"), Qt::CaseInsensitive);
+    if (!aboutEncryption)
+        return {};
+    return QStringLiteral(" Hourvane encrypts the connection to a server that is not on this computer and checks "
+                          "the server's certificate and name (sslmode=verify-full), which failed here. Put the "
+                          "certificate of the authority that signed the server's certificate in "
+                          "~/.postgresql/root.crt, or name it in the address (sslrootcert=FILE), and connect by the "
+                          "name the certificate carries; or, only on a network you trust, ask for less in the "
+                          "address (sslmode=require encrypts without the check, sslmode=disable does not encrypt).");
 }
 
 PostgresSession::Waits& currentWaits()
@@ -96,9 +119,17 @@ ServerConnectionHandle connectWith(const QString& uri, const std::optional<QStri
     // drops a connection whose sent data nobody acknowledges.
     std::vector<const char*> keywords = {"connect_timeout", "fallback_application_name", "keepalives",
                                          "keepalives_idle", "keepalives_interval", "keepalives_count",
-                                         "tcp_user_timeout", "dbname"};
+                                         "tcp_user_timeout"};
     std::vector<const char*> values = {connectTimeout.constData(), "Hourvane", "1", "30", "10", "3",
-                                       userTimeout.constData(), dbname.constData()};
+                                       userTimeout.constData()};
+    // Off this computer the wire is encrypted and the server's certificate
+    // and name checked, unless the address asks for something else.
+    if (ServerAddress::wantsVerifiedEncryption(uri)) {
+        keywords.push_back("sslmode");
+        values.push_back("verify-full");
+    }
+    keywords.push_back("dbname");
+    values.push_back(dbname.constData());
     if (password) {
         keywords.push_back("password");
         values.push_back(secret.constData());
@@ -178,8 +209,10 @@ PostgresSession::PostgresSession(const QString& uri, bool requireSchema)
         throw engineError(problem);
     connect(m_uri);
     setUp();
-    if (requireSchema)
+    if (requireSchema) {
         ServerSchema::check(*this);
+        m_loginReadOnlyReason = ServerRights::readOnlyReason(*this);
+    }
     loadCatalog();
 }
 
@@ -232,8 +265,9 @@ void PostgresSession::connect(const QString& uri)
     if (PQstatus(connection.get()) != CONNECTION_OK) {
         if (password)
             knownPasswords().remove(m_address);
-        throw engineError(QStringLiteral("Cannot connect to the database server for '%1': %2")
-                              .arg(m_address, connectionMessage(connection.get())));
+        const QString message = connectionMessage(connection.get());
+        throw engineError(QStringLiteral("Cannot connect to the database server for '%1': %2%3")
+                              .arg(m_address, message, certificateAdvice(uri, message)));
     }
     if (password)
         knownPasswords().insert(m_address, *password);
@@ -268,6 +302,11 @@ void PostgresSession::setUp()
         throw engineError(QStringLiteral("The database server for '%1' does not keep standard_conforming_strings "
                                          "on; Hourvane does not write to it.")
                               .arg(m_address));
+    // Every change to the tables is told to the programs listening.
+    const ServerResultHandle listening =
+        exchange([](PGconn* c) { return PQsendQuery(c, "LISTEN hourvane_changes; SELECT current_schema()"); });
+    if (PQresultStatus(listening.get()) == PGRES_TUPLES_OK && PQntuples(listening.get()) == 1)
+        m_schema = QByteArray(PQgetvalue(listening.get(), 0, 0));
     const ServerResultHandle readOnly =
         exchange([](PGconn* c) { return PQsendQuery(c, "SHOW transaction_read_only"); });
     if (PQresultStatus(readOnly.get()) == PGRES_TUPLES_OK && PQntuples(readOnly.get()) == 1
@@ -291,7 +330,8 @@ void PostgresSession::loadCatalog()
         "AND c.relkind IN ('r', 'v') "
         // The journal's names are not the program's: its "id" and
         // "description" must not stand for "ID" and "Description".
-        "AND c.relname NOT IN ('hourvane_changes', 'hourvane_change_rows', 'hourvane_change_net') "
+        "AND c.relname NOT IN ('hourvane_journal', 'hourvane_undone', 'hourvane_changes', 'hourvane_journal_net', "
+        "'hourvane_change_rows', 'hourvane_change_net') "
         "ORDER BY c.oid, a.attnum");
     QHash<QString, TableColumns> tables;
     m_yesNoColumns.clear();
@@ -329,6 +369,11 @@ QString PostgresSession::serverHost() const
 
 void PostgresSession::ensureConnected()
 {
+    // While a copy streams its rows the connection takes nothing else.
+    if (PQtransactionStatus(m_connection.get()) == PQTRANS_ACTIVE)
+        throw engineError(QStringLiteral("A copy of rows is still under way on the connection to '%1'; nothing "
+                                         "else can be sent until it ends.")
+                              .arg(m_address));
     // A transaction that went with its connection is not carried on as single
     // statements on a new one: every step is refused until it is ended.
     if (m_inTransaction && !serverTransactionOpen())
@@ -338,6 +383,8 @@ void PostgresSession::ensureConnected()
     // Once per step: the server may have restarted, or the network come back.
     m_connection.reset();
     m_prepared.clear();
+    // What others did meanwhile went unheard.
+    m_changedElsewhere = true;
     connect(m_uri);
     setUp();
 }
@@ -380,52 +427,60 @@ RuntimeError PostgresSession::unanswered(bool committing) const
                                                 "next step."));
 }
 
+RuntimeError PostgresSession::givenUp(bool committing)
+{
+    // A server that is only slow answers a cancel, and the connection stays;
+    // one that does not is dropped, so that what the step began is undone.
+    const int waitMs = currentWaits().answerMs;
+    const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
+    if (!requestCancel(m_connection.get(), grace) || !drain(grace)) {
+        m_connection.reset();
+        m_prepared.clear();
+    }
+    m_trouble = Trouble::Unanswered;
+    return unanswered(committing);
+}
+
+RuntimeError PostgresSession::broken(PGresult* result)
+{
+    m_trouble = PQstatus(m_connection.get()) == CONNECTION_OK ? Trouble::Refused : Trouble::Dropped;
+    return failure(result);
+}
+
+void PostgresSession::awaitServer(bool writing, QDeadlineTimer& deadline, bool committing)
+{
+    PGconn* connection = m_connection.get();
+    const Ready ready = waitOn(PQsocket(connection), writing, deadline);
+    if (ready == Ready::TimedOut)
+        throw givenUp(committing);
+    if (ready == Ready::Failed || !PQconsumeInput(connection))
+        throw broken(nullptr);
+    deadline = QDeadlineTimer(currentWaits().answerMs);
+}
+
 ServerResultHandle PostgresSession::exchange(const std::function<int(PGconn*)>& send, bool committing)
 {
     m_trouble = Trouble::None;
     PGconn* connection = m_connection.get();
-    const int waitMs = currentWaits().answerMs;
-    const auto dropped = [&](PGresult* result) {
-        m_trouble = PQstatus(m_connection.get()) == CONNECTION_OK ? Trouble::Refused : Trouble::Dropped;
-        return failure(result);
-    };
     if (!connection || !send(connection))
-        throw dropped(nullptr);
+        throw broken(nullptr);
     // The deadline is for silence: it starts again whenever the server answers.
-    QDeadlineTimer deadline(waitMs);
-    const auto giveUp = [&] {
-        // A server that is only slow answers a cancel, and the connection stays;
-        // one that does not is dropped, so that what the step began is undone.
-        const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
-        if (!requestCancel(connection, grace) || !drain(grace)) {
-            m_connection.reset();
-            m_prepared.clear();
-        }
-        m_trouble = Trouble::Unanswered;
-        return unanswered(committing);
-    };
-    // Waits for the server's next bytes (or room for ours); the deadline
-    // starts again when they come.
-    const auto awaitServer = [&](bool writing) {
-        const Ready ready = waitOn(PQsocket(connection), writing, deadline);
-        if (ready == Ready::TimedOut)
-            throw giveUp();
-        if (ready == Ready::Failed || !PQconsumeInput(connection))
-            throw dropped(nullptr);
-        deadline = QDeadlineTimer(waitMs);
-    };
+    QDeadlineTimer deadline(currentWaits().answerMs);
     int flushed;
     while ((flushed = PQflush(connection)) == 1)
-        awaitServer(true);
+        awaitServer(true, deadline, committing);
     if (flushed < 0)
-        throw dropped(nullptr);
+        throw broken(nullptr);
     ServerResultHandle kept;
     for (;;) {
         while (PQisBusy(connection))
-            awaitServer(false);
+            awaitServer(false, deadline, committing);
         ServerResultHandle result(PQgetResult(connection));
         if (!result)
             break;
+        // The server waits for the rows of a copy: the caller sends them.
+        if (PQresultStatus(result.get()) == PGRES_COPY_IN)
+            return result;
         if (!kept || !isError(kept.get()))
             kept = std::move(result);
     }
@@ -527,8 +582,8 @@ qint64 PostgresSession::highestIdEver(const QString& table)
 
 void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 {
-    if (!m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     if (highest <= 0)
         return;
     run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
@@ -555,6 +610,93 @@ void PostgresSession::describeChange(const QString& description)
     run("SELECT set_config('hourvane.description', $1, true)", {description.toUtf8()});
 }
 
+void PostgresSession::beginCopy(const QByteArray& sql)
+{
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
+    if (!m_inTransaction)
+        throw engineError(QStringLiteral("No transaction is open on this connection."));
+    ensureConnected();
+    run("SAVEPOINT hourvane_copy");
+    const ServerResultHandle result = exchange([&](PGconn* c) { return PQsendQuery(c, sql.constData()); });
+    if (PQresultStatus(result.get()) != PGRES_COPY_IN) {
+        const RuntimeError refused = failure(result.get());
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw refused;
+    }
+}
+
+void PostgresSession::putCopy(const std::function<int(PGconn*)>& put)
+{
+    QDeadlineTimer deadline(currentWaits().answerMs);
+    for (;;) {
+        const int taken = put(m_connection.get());
+        if (taken < 0 && PQstatus(m_connection.get()) == CONNECTION_OK) {
+            // The server ended the copy early, with its reason.
+            const ServerResultHandle result = exchange([](PGconn*) { return 1; });
+            throw failure(result.get());
+        }
+        if (taken < 0)
+            throw broken(nullptr);
+        if (taken == 1)
+            break;
+        awaitServer(true, deadline, false);
+        if (PQflush(m_connection.get()) < 0)
+            throw broken(nullptr);
+    }
+    // libpq sends what it holds once its buffer fills; the rest goes here.
+    int flushed;
+    while ((flushed = PQflush(m_connection.get())) == 1)
+        awaitServer(true, deadline, false);
+    if (flushed < 0)
+        throw broken(nullptr);
+}
+
+void PostgresSession::sendCopyData(const QByteArray& rows)
+{
+    if (rows.isEmpty())
+        return;
+    try {
+        putCopy([&](PGconn* c) { return PQputCopyData(c, rows.constData(), static_cast<int>(rows.size())); });
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw;
+    }
+}
+
+long PostgresSession::endCopy()
+{
+    ServerResultHandle result;
+    try {
+        putCopy([](PGconn* c) { return PQputCopyEnd(c, nullptr); });
+        result = exchange([](PGconn*) { return 1; });
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw;
+    }
+    if (isError(result.get())) {
+        const RuntimeError refused = failure(result.get());
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+        throw refused;
+    }
+    const long rows = QByteArray(PQcmdTuples(result.get())).toLong();
+    run("RELEASE SAVEPOINT hourvane_copy");
+    return rows;
+}
+
+void PostgresSession::abandonCopy(const char* reason) noexcept
+{
+    try {
+        if (PQstatus(m_connection.get()) != CONNECTION_OK)
+            return;
+        putCopy([&](PGconn* c) { return PQputCopyEnd(c, reason); });
+        exchange([](PGconn*) { return 1; });
+        sendQuietly("ROLLBACK TO SAVEPOINT hourvane_copy");
+    } catch (...) {
+        // A connection that fails here is dropped, and the server undoes the copy with it.
+    }
+}
+
 void PostgresSession::runScript(const QByteArray& sql)
 {
     ensureConnected();
@@ -576,8 +718,8 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
         throw nulRefused();
     requireProgramStatement(*m_dialect, sql, reading);
     const bool select = m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) == 0;
-    if (!reading && !select && !m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!reading && !select && !readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     const QByteArray text = m_dialect->translate(sql).toUtf8();
     if (!inTransaction())
         return runOutsideTransaction(text, select);
@@ -683,6 +825,33 @@ std::unique_ptr<EngineStatement> PostgresSession::prepare(const QString& sql)
     return std::make_unique<PostgresStatement>(*this, sql);
 }
 
+std::unique_ptr<RowCopy> PostgresSession::copyRows(const QString& table, const QStringList& columns)
+{
+    return std::make_unique<PostgresRowCopy>(*this, table, columns);
+}
+
+bool PostgresSession::changedElsewhere()
+{
+    bool changed = std::exchange(m_changedElsewhere, false);
+    PGconn* connection = m_connection.get();
+    // Nothing is read in the middle of a step (a copy under way); a
+    // connection that broke is made again, and so heard of, at the next step.
+    if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE
+        || !PQconsumeInput(connection))
+        return changed;
+    while (PGnotify* notice = PQnotifies(connection)) {
+        if (notice->be_pid != PQbackendPID(connection) && m_schema == notice->extra)
+            changed = true;
+        PQfreemem(notice);
+    }
+    return changed;
+}
+
+int PostgresSession::changeSocket() const
+{
+    return PQstatus(m_connection.get()) == CONNECTION_OK ? PQsocket(m_connection.get()) : -1;
+}
+
 bool PostgresSession::serverTransactionOpen() const
 {
     const PGTransactionStatusType status = PQtransactionStatus(m_connection.get());
@@ -700,8 +869,8 @@ void PostgresSession::begin()
 {
     if (m_inTransaction)
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
-    if (!m_readOnlyReason.isEmpty())
-        throw engineError(m_readOnlyReason);
+    if (!readOnlyReason().isEmpty())
+        throw engineError(readOnlyReason());
     for (int attempt = 1;; ++attempt) {
         m_trouble = Trouble::None;
         try {

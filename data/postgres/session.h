@@ -42,6 +42,7 @@ namespace hv::data {
 // server resumes; only a commit itself left unanswered is reported as not
 // known to have been written. TCP keepalives find a dead network while idle.
 class PostgresJournal;
+class PostgresRowCopy;
 
 class PostgresSession : public Engine {
 public:
@@ -72,6 +73,14 @@ public:
     std::unique_ptr<RowCursor> query(const QString& sql) override;
     // A statement of the program's own, prepared on the server (PostgresStatement).
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
+    // The COPY protocol (PostgresRowCopy).
+    std::unique_ptr<RowCopy> copyRows(const QString& table, const QStringList& columns) override;
+
+    // The session listens for the tables' notifications (notify.sql) of this
+    // schema; another session's commit, or a connection made again (which
+    // may have missed some), counts as a change.
+    bool changedElsewhere() override;
+    int changeSocket() const override;
 
     void begin() override;
     void commit() override;
@@ -83,9 +92,13 @@ public:
     QString address() const { return m_address; }
     QString dataSource() const override { return m_address; }
     QString serverHost() const override;
-    // Why writes are refused (a server or database that takes none); empty
-    // while they are taken. It is settled when the session connects.
-    QString readOnlyReason() const override { return m_readOnlyReason; }
+    // Why writes are refused (a server or database that takes none, or a
+    // login that may only read); empty while they are taken. It is settled
+    // when the session connects.
+    QString readOnlyReason() const override
+    {
+        return m_readOnlyReason.isEmpty() ? m_loginReadOnlyReason : m_readOnlyReason;
+    }
     // The server keeps its own pages: nothing here is found damaged or checked.
     bool isDamaged() const override { return false; }
     bool checkedFully() const override { return false; }
@@ -122,6 +135,7 @@ public:
 
 private:
     friend class PostgresStatement;
+    friend class PostgresRowCopy;
 
     // A statement of the program's own compiled once under `name` (its values
     // written $1, $2, ...), and run with new values; raises the server's message.
@@ -144,6 +158,23 @@ private:
     // that breaks raises failure(); a server that stays silent is given up
     // (cancelled, or dropped) and raises unanswered().
     ServerResultHandle exchange(const std::function<int(PGconn*)>& send, bool committing = false);
+    // Waits for the server's next bytes (or, `writing`, room for ours) until
+    // `deadline`, which starts again when they come; a silent server is given
+    // up (givenUp()), a broken connection raises broken().
+    void awaitServer(bool writing, QDeadlineTimer& deadline, bool committing);
+    RuntimeError givenUp(bool committing);
+    RuntimeError broken(PGresult* result);
+
+    // A copy of rows into a table (COPY ... FROM STDIN in the server's text
+    // form), only inside a transaction and undone alone when it fails: begun
+    // with its statement, fed with rows, and ended, which returns the number
+    // of rows; one abandoned (or failed) writes nothing.
+    void beginCopy(const QByteArray& sql);
+    void sendCopyData(const QByteArray& rows);
+    long endCopy();
+    void abandonCopy(const char* reason) noexcept;
+    // Hands the copy's bytes (or its end) to libpq, waiting for room.
+    void putCopy(const std::function<int(PGconn*)>& put);
     // Reads the rest of the answer until `deadline`; false when it did not come.
     bool drain(const QDeadlineTimer& deadline);
     RuntimeError unanswered(bool committing) const;
@@ -171,7 +202,14 @@ private:
     Trouble m_trouble = Trouble::None;
     QString m_uri;
     QString m_address;
+    // The server's own state, checked at every connection, and the login's
+    // rights, checked at the open.
     QString m_readOnlyReason;
+    QString m_loginReadOnlyReason;
+    // The schema whose notifications concern this session, and whether a
+    // change is known that changedElsewhere() has not told yet.
+    QByteArray m_schema;
+    bool m_changedElsewhere = false;
     std::unique_ptr<SqlDialect> m_dialect;
     QSet<QPair<Oid, int>> m_yesNoColumns;
     std::unique_ptr<PostgresJournal> m_journal;

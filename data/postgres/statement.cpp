@@ -46,7 +46,8 @@ QByteArray serverPlaceholders(const QString& sql)
 
 }  // namespace
 
-PostgresStatement::PostgresStatement(PostgresSession& session, const QString& sql) : m_session(session)
+PostgresStatement::PostgresStatement(PostgresSession& session, const QString& sql)
+    : ServerValues(0, 1000), m_session(session)
 {
     static std::atomic<int> counter = 0;
     m_name = "hourvane_statement_" + QByteArray::number(++counter);
@@ -56,18 +57,6 @@ PostgresStatement::PostgresStatement(PostgresSession& session, const QString& sq
 PostgresStatement::~PostgresStatement()
 {
     m_session.release(m_name);
-}
-
-void PostgresStatement::bind(int position, std::optional<QByteArray> value)
-{
-    if (position < 1 || position > 1000)
-        throw RuntimeError(err::DatabaseEngine, QStringLiteral("column index out of range"));
-    // Values go to the server as C strings: a NUL would cut one short.
-    if (value && value->contains('\0'))
-        throw PostgresSession::nulRefused();
-    if (m_values.size() < static_cast<size_t>(position))
-        m_values.resize(static_cast<size_t>(position));
-    m_values[static_cast<size_t>(position - 1)] = std::move(value);
 }
 
 const char* PostgresStatement::cell(int column) const
@@ -80,36 +69,16 @@ int PostgresStatement::cellLength(int column) const
     return PQgetlength(m_result.get(), m_row, column);
 }
 
-void PostgresStatement::bindNull(int position)
-{
-    bind(position, std::nullopt);
-}
-
-void PostgresStatement::bindInteger(int position, qint64 value)
-{
-    bind(position, QByteArray::number(value));
-}
-
-void PostgresStatement::bindNumber(int position, double value)
-{
-    bind(position, QByteArray::number(value, 'g', 17));
-}
-
-void PostgresStatement::bindText(int position, QByteArrayView utf8)
-{
-    bind(position, utf8.toByteArray());
-}
-
 void PostgresStatement::execute()
 {
-    m_result = m_session.runPrepared(m_name, m_values);
+    m_result = m_session.runPrepared(m_name, values());
     m_result.reset();
 }
 
 bool PostgresStatement::next()
 {
     if (!m_result) {
-        m_result = m_session.runPrepared(m_name, m_values);
+        m_result = m_session.runPrepared(m_name, values());
         m_row = -1;
     }
     if (++m_row < PQntuples(m_result.get()))

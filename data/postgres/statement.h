@@ -2,6 +2,7 @@
 
 #include "data/engine_statement.h"
 #include "data/postgres/handles.h"
+#include "data/postgres/server_values.h"
 
 #include <QByteArray>
 #include <optional>
@@ -14,17 +15,13 @@ class PostgresSession;
 // A statement of the program's own prepared on a PostgreSQL server under a
 // name of its own (each ? or ?N written as the server's $N), run with the
 // values bound; the rows of a run come back as one result, walked here.
-class PostgresStatement : public EngineStatement {
+class PostgresStatement : public ServerValues<EngineStatement> {
 public:
     // Raises the server's message when the text does not compile there.
     PostgresStatement(PostgresSession& session, const QString& sql);
     // Releases the statement on the server.
     ~PostgresStatement() override;
 
-    void bindNull(int position) override;
-    void bindInteger(int position, qint64 value) override;
-    void bindNumber(int position, double value) override;
-    void bindText(int position, QByteArrayView utf8) override;
     void execute() override;
     bool next() override;
     bool isNull(int column) const override;
@@ -35,14 +32,11 @@ public:
     qint64 lastInsertId() const override;
 
 private:
-    void bind(int position, std::optional<QByteArray> value);
     const char* cell(int column) const;
     int cellLength(int column) const;
 
     PostgresSession& m_session;
     QByteArray m_name;
-    // The values bound, by position (nullopt for Null).
-    std::vector<std::optional<QByteArray>> m_values;
     // The rows of the present run and the row stood on.
     ServerResultHandle m_result;
     int m_row = -1;

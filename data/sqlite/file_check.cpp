@@ -233,15 +233,22 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
         if (!views.contains(QString::fromLatin1(query).toLower()))
             missing << QStringLiteral("the query [%1]").arg(QLatin1String(query));
     }
-    // A file of version 1 gains the journal when the program opens it.
+    // A file of version 1 gains the journal when the program opens it, and
+    // one of version 2 has it in the form of then.
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &raw, nullptr) == SQLITE_OK) {
         const StatementHandle version(raw);
-        if (sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_int(raw, 0) >= format::kJournalVersion) {
-            for (const char* table : format::kJournalTables) {
-                if (!tables.contains(QString::fromLatin1(table)))
-                    missing << QStringLiteral("the table [%1]").arg(QLatin1String(table));
-            }
+        const int userVersion = sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : 0;
+        QStringList journal;
+        if (userVersion >= format::kJournalVersion && userVersion < format::kOneTableJournalVersion) {
+            for (const char* table : format::kVersion2JournalTables)
+                journal << QString::fromLatin1(table);
+        } else if (userVersion >= format::kOneTableJournalVersion) {
+            journal << QString::fromLatin1(format::kJournalTable);
+        }
+        for (const QString& table : journal) {
+            if (!tables.contains(table))
+                missing << QStringLiteral("the table [%1]").arg(table);
         }
     }
     if (!missing.isEmpty())

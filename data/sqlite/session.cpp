@@ -1,6 +1,7 @@
 #include "data/sqlite/session.h"
 
 #include "data/connection.h"
+#include "data/row_copy.h"
 #include "data/sql_dialect.h"
 #include "data/sqlite/background_page_check.h"
 #include "data/sqlite/cursor.h"
@@ -14,9 +15,10 @@
 
 namespace hv::data {
 
-// The text of journal.sql, compiled in (journal_text.cpp is made from it at
-// build time).
+// The texts of journal.sql, journal_from_2.sql and report_views.sql,
+// compiled in (journal_text.cpp is made from them at build time).
 extern const char* const kSqliteJournalText;
+extern const char* const kSqliteJournalFrom2Text;
 extern const char* const kSqliteReportViewsText;
 
 namespace {
@@ -107,6 +109,22 @@ TableColumns declaredColumns(sqlite3* db, const QString& table)
     return columns;
 }
 
+// Why a file of version `from` must be brought up to date, as the messages
+// about it say.
+QString upgradeNeed(const QString& path, int from)
+{
+    QString gains;
+    if (from < format::kJournalVersion)
+        gains = QStringLiteral("it gains a journal of changes, for Undo, and an index of the dates, for reports");
+    else if (from < format::kOneTableJournalVersion)
+        gains = QStringLiteral("its journal of changes, for Undo, takes a form that costs each write less, and it "
+                               "gains an index of the dates, for reports");
+    else
+        gains = QStringLiteral("it gains an index of the dates, for reports");
+    return QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (%2)")
+        .arg(path, gains);
+}
+
 int userVersion(sqlite3* db)
 {
     sqlite3_stmt* raw = nullptr;
@@ -177,6 +195,9 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     m_journal = std::make_unique<SqliteJournal>(*this);
     if (m_readOnlyReason.isEmpty() && userVersion(raw) < format::kUserVersion)
         upgrade();
+    if (m_readOnlyReason.isEmpty())
+        m_journal->watch(raw);
+    changedElsewhere();  // what others change from now on
     if (checkBeside)
         m_pageCheckToRun = check;
 }
@@ -206,31 +227,32 @@ SqliteSession::~SqliteSession() = default;
 
 void SqliteSession::upgrade()
 {
-    // What the file gains, in words, by the version it holds.
-    const QString gains = userVersion(m_db.get()) < format::kJournalVersion
-        ? QStringLiteral("it gains a journal of changes, for Undo, and an index of the dates, for reports")
-        : QStringLiteral("it gains an index of the dates, for reports");
+    sqlite3* db = m_db.get();
+    const int from = userVersion(db);
     // A copy of the file as it was comes first; without one the file is not
     // changed, and is shown read-only (an older Hourvane still opens it).
     if (const auto& backUp = Connection::upgradeBackup()) {
         try {
             backUp(m_path);
         } catch (const RuntimeError& error) {
-            refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
-                                        "(%2), and a backup of it is made first, which failed: %3\nWhat it holds is "
-                                        "shown, and nothing will be written to it.")
-                             .arg(m_path, gains, error.description()));
+            refuseWrites(upgradeNeed(m_path, from)
+                         + QStringLiteral(", and a backup of it is made first, which failed: %1\nWhat it holds is "
+                                          "shown, and nothing will be written to it.")
+                               .arg(error.description()));
             return;
         }
     }
-    sqlite3* db = m_db.get();
     run("BEGIN IMMEDIATE");
     try {
         // Another copy of the program may have done it meanwhile.
-        const int version = userVersion(db);
-        if (version < format::kUserVersion) {
-            if (version < format::kJournalVersion)
+        const int found = userVersion(db);
+        if (found < format::kUserVersion) {
+            if (found < format::kOneTableJournalVersion) {
                 run(kSqliteJournalText);
+                // The journal of version 2 is carried over, change by change.
+                if (found >= format::kJournalVersion)
+                    run(kSqliteJournalFrom2Text);
+            }
             // The report queries of each version, with the index they select by.
             run(kSqliteReportViewsText);
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
@@ -243,10 +265,10 @@ void SqliteSession::upgrade()
         // (a full disk) leaves the file as it was, shown read-only.
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED || !m_readOnlyReason.isEmpty())
             throw;
-        refuseWrites(QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane "
-                                    "(%2), which failed: %3\nNothing was changed; what it holds is shown, and "
-                                    "nothing will be written to it.")
-                         .arg(m_path, gains, failure.description()));
+        refuseWrites(upgradeNeed(m_path, from)
+                     + QStringLiteral(", which failed: %1\nNothing was changed; what it holds is shown, and nothing "
+                                      "will be written to it.")
+                           .arg(failure.description()));
         return;
     }
     m_journal->forgetExistence();
@@ -266,7 +288,15 @@ void SqliteSession::describeChange(const QString& description)
 void SqliteSession::asChange(const std::function<void()>& write)
 {
     if (inTransaction()) {
-        write();
+        // A statement that fails is undone alone, and so is its record.
+        const std::size_t mark = m_journal->mark();
+        try {
+            write();
+        } catch (...) {
+            m_journal->dropSince(mark);
+            throw;
+        }
+        m_journal->writeOutIfLarge();
         return;
     }
     begin();
@@ -385,6 +415,26 @@ std::unique_ptr<EngineStatement> SqliteSession::prepare(const QString& sql)
     return std::make_unique<SqliteStatement>(*this, m_db.get(), sql);
 }
 
+std::unique_ptr<RowCopy> SqliteSession::copyRows(const QString&, const QStringList&)
+{
+    return nullptr;
+}
+
+bool SqliteSession::changedElsewhere()
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db.get(), "PRAGMA data_version", -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    const StatementHandle statement(raw);
+    // A file that cannot be read now (locked) is asked again next time.
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return false;
+    const qint64 version = sqlite3_column_int64(raw, 0);
+    const bool changed = m_dataVersion && *m_dataVersion != version;
+    m_dataVersion = version;
+    return changed;
+}
+
 const SqlDialect& SqliteSession::dialect() const
 {
     return *m_dialect;
@@ -442,6 +492,7 @@ void SqliteSession::rollback()
 {
     requireTransaction();
     m_description.clear();
+    m_journal->forgetPending();
     run("ROLLBACK");
 }
 

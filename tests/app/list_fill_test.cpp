@@ -98,10 +98,10 @@ void PrintTo(const EarlyAction& action, std::ostream* out)
 }
 
 // How many rows the list held, once read whole; -1 while it is still read
-// (or, before a change, while start-up's checks are still going on).
+// (or, before a change, while the page check's verdict is still awaited).
 int rowsRead(const Form1& window, bool changing)
 {
-    const bool ready = changing ? window.startupDone() : !window.listPending();
+    const bool ready = changing ? window.writesReady() : !window.listPending();
     return ready ? window.listModel()->rowCount() : -1;
 }
 

@@ -8,6 +8,7 @@
 #include "gui/shared_connection.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
+#include "data/postgres/rights.h"
 #include "data/postgres/session.h"
 #include "data/recordset.h"
 #include "support/test_server.h"
@@ -145,6 +146,42 @@ TEST_F(ServerStartup, AsksForThePasswordAndWritesItNowhere)
     closeWindow(window);
     EXPECT_EQ(filesHolding(m_folders.configHome(), password.toUtf8()), QStringList());
     EXPECT_EQ(filesHolding(m_folders.dataHome(), password.toUtf8()), QStringList());
+}
+
+// A login that may only read: the window shows the list, its title says it
+// is read-only, one message says why, and a write is refused with that
+// reason before anything reaches the server.
+TEST_F(ServerStartup, AReadersWindowIsReadOnlyAndSaysWhy)
+{
+    const QStringList logins = qEnvironmentVariable("HOURVANE_TEST_SERVER_LOGINS").split(u',', Qt::SkipEmptyParts);
+    if (logins.isEmpty())
+        GTEST_SKIP() << "the test server has no logins to give rights to (HOURVANE_TEST_SERVER_LOGINS)";
+    ASSERT_EQ(m_schema->run("INSERT INTO \"Employees\" (\"First Name\", \"Last Name\") VALUES ('Ann', 'Lee');"
+                            "INSERT INTO \"Work Codes\" (\"Description\", \"Billable\") VALUES ('Code', -1);"
+                            "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\") "
+                            "VALUES (1, '2026-12-07', 1, 7.5)"),
+              QString());
+    {
+        data::PostgresSession owner(m_schema->address());
+        data::ServerRights::grant(owner, logins[0], data::ServerRights::Group::Readers);
+    }
+    data::DatabaseChoice::chooseServer(m_schema->addressAs(logins[0]));
+    auto window = start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server this computer) (read-only)"));
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    const QString reason = m_ui.messages()[0].text;
+    EXPECT_TRUE(reason.contains(QStringLiteral("'%1' may only read").arg(logins[0]))) << reason.toStdString();
+    EXPECT_EQ(m_ui.messages()[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(listRows(*window).size(), 1);
+
+    m_ui.clear();
+    window->PushButton4_Click();
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_FALSE(reports.isEmpty());
+    for (const QString& report : reports)
+        EXPECT_TRUE(report.startsWith(reason)) << report.toStdString();
+    EXPECT_EQ(m_schema->storedBytes("SELECT count(*) FROM \"Employees\""), QList<QByteArray>{"1"});
+    closeWindow(window);
 }
 
 TEST_F(ServerStartup, ACancelledPasswordOrAServerThatIsDownIsReportedAtTheOpen)

@@ -467,7 +467,8 @@ INSTANTIATE_TEST_SUITE_P(
         ForeignFile{"Damaged",
                     [](const QString& f, const QString& live) {
                         // A database of ours with one of its entries overwritten
-                        // together with the record's header.
+                        // together with the record's header (and so is the copy
+                        // the journal keeps of it).
                         const QString path = f + QStringLiteral("/damaged.mdb");
                         QFile::copy(live, path);
                         sqlite3* raw = nullptr;
@@ -478,8 +479,9 @@ INSTANTIATE_TEST_SUITE_P(
                                      nullptr, nullptr, nullptr);
                         sqlite3_close(raw);
                         QByteArray bytes = bytesOf(path);
-                        const qsizetype entry = bytes.indexOf("entry 200");
-                        bytes.replace(entry - 3, 12, QByteArray(12, '\xff'));
+                        for (qsizetype entry = bytes.indexOf("entry 200"); entry >= 0;
+                             entry = bytes.indexOf("entry 200", entry + 12))
+                            bytes.replace(entry - 3, 12, QByteArray(12, '\xff'));
                         QFile file(path);
                         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
                         file.write(bytes);

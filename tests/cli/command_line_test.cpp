@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("--backup")},
                   2, "",
                   "hourvane: Choose one of --import, --backup, --restore, --export, --history, --undo, --use-server, "
-                  "--use-local, --init-server, --copy-to-server.\n"},
+                  "--use-local, --init-server, --copy-to-server, --grant-access, --revoke-access.\n"},
+        UsageCase{"EmptyLogin", {QStringLiteral("--revoke-access=")}, 2, "", "hourvane: --revoke-access needs a login.\n"},
         UsageCase{"EmptyServerAddress", {QStringLiteral("--use-server=")}, 2, "",
                   "hourvane: --use-server needs a server address (postgresql://...).\n"},
         UsageCase{"StrayArgument", {QStringLiteral("--export"), QStringLiteral("a.csv"), QStringLiteral("b.csv")}, 2, "",

@@ -32,10 +32,11 @@ protected:
             GTEST_SKIP() << noTestServerReason().toStdString();
     }
 
-    Outcome hourvane(QStringList arguments) const
+    // The program run in `home` (by default the test's own).
+    Outcome hourvane(QStringList arguments, const QString& home = QString()) const
     {
         QProcess process;
-        process.setProcessEnvironment(commandEnvironment(m_home.path()));
+        process.setProcessEnvironment(commandEnvironment(home.isEmpty() ? m_home.path() : home));
         process.start(QStringLiteral(HOURVANE_EXECUTABLE), arguments);
         process.closeWriteChannel();
         process.waitForFinished(120000);
@@ -201,6 +202,57 @@ TEST_F(ServerCommands, APasswordTheServerAsksForIsNotToBeHadWithoutATerminal)
     const Outcome export_ = hourvane({QStringLiteral("--export"), m_home.filePath(QStringLiteral("x.csv"))});
     EXPECT_EQ(export_.code, 1);
     EXPECT_TRUE(export_.err.contains(QStringLiteral("password"))) << export_.err.toStdString();
+}
+
+}  // namespace
+}  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+// Rights per login through the commands: the owner gives a login the right to
+// read only, that login's commands read and are refused every write with the
+// reason, --history names who made each change, and the rights are taken back.
+TEST_F(ServerCommands, GrantAndRevokeAccessDecideWhatALoginMayDo)
+{
+    const QStringList logins = qEnvironmentVariable("HOURVANE_TEST_SERVER_LOGINS").split(u',', Qt::SkipEmptyParts);
+    if (logins.isEmpty())
+        GTEST_SKIP() << "the test server has no logins to give rights to (HOURVANE_TEST_SERVER_LOGINS)";
+    const QString reader = logins[0];
+    Outcome outcome = hourvane({QStringLiteral("--grant-access"), reader, QStringLiteral("reader")});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("--use-server"))) << outcome.err.toStdString();
+
+    const TestServerSchema schema;
+    ASSERT_EQ(hourvane({QStringLiteral("--use-server"), schema.address()}).code, 0);
+    ASSERT_EQ(hourvane({QStringLiteral("--import"), oldFixture()}).code, 0);
+    EXPECT_EQ(hourvane({QStringLiteral("--grant-access"), reader}).code, 2);
+    outcome = hourvane({QStringLiteral("--grant-access"), reader, QStringLiteral("boss")});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("editor"))) << outcome.err.toStdString();
+    outcome = hourvane({QStringLiteral("--grant-access"), reader, QStringLiteral("reader")});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral(" readers\""))) << outcome.out.toStdString();
+
+    QTemporaryDir readersHome;
+    ASSERT_EQ(hourvane({QStringLiteral("--use-server"), schema.addressAs(reader)}, readersHome.path()).code, 0);
+    outcome = hourvane({QStringLiteral("--export"), QStringLiteral("-")}, readersHome.path());
+    EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out.count(u'\n'), 2001);
+    outcome = hourvane({QStringLiteral("--history")}, readersHome.path());
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral("\thourvane\tImport "))) << outcome.out.toStdString();
+    for (const QStringList& write : {QStringList{QStringLiteral("--import"), oldFixture()},
+                                     QStringList{QStringLiteral("--undo")}}) {
+        outcome = hourvane(write, readersHome.path());
+        EXPECT_EQ(outcome.code, 1) << write.join(u' ').toStdString();
+        EXPECT_TRUE(outcome.err.contains(QStringLiteral("'%1' may only read").arg(reader))) << outcome.err.toStdString();
+    }
+
+    outcome = hourvane({QStringLiteral("--revoke-access"), reader});
+    ASSERT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    outcome = hourvane({QStringLiteral("--export"), QStringLiteral("-")}, readersHome.path());
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("has no rights"))) << outcome.err.toStdString();
 }
 
 }  // namespace

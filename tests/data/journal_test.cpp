@@ -1,7 +1,9 @@
 // The journal of changes on both engines: Undo and Redo of each kind of
-// change the program makes, with IDs kept; the journal across a reopen and
-// its limit; the upgrade of a database of version 1; and the refusal of an
-// undo that would overwrite another login's later change.
+// change the program makes, with IDs kept (on a local file as the update hook
+// records them and as the triggers do); the journal across a reopen and its
+// limit; what a failed statement and another program leave in it; the
+// upgrade of databases of versions 1 and 2; and the refusal of an undo that
+// would overwrite another login's later change.
 #include "older_database.h"
 #include "fixtures/database_fixture.h"
 #include "support/unprivileged.h"
@@ -10,9 +12,10 @@
 #include "data/postgres/schema.h"
 #include "data/postgres/session.h"
 #include "data/sqlite/format.h"
+#include "data/sqlite/journal.h"
+#include "data/sqlite/session.h"
 
 #include <QFile>
-#include <QProcess>
 
 namespace hv::test {
 namespace {
@@ -52,6 +55,13 @@ protected:
 
     ChangeJournal& journal() { return db().journal(); }
 
+    // Closes the database and opens it again, as a new start of the program.
+    void reopen()
+    {
+        db().Close();
+        db().Open(onServer() ? m_server->address() : m_database.connectionString());
+    }
+
 public:
     // For the cases, which make their changes as the program's windows do.
     using DatabaseTest::addEmployee;
@@ -77,28 +87,48 @@ protected:
     JournalKinds() : JournalTest(std::get<0>(GetParam())) {}
 };
 
-TEST_P(JournalKinds, UndoPutsEveryRowBackWithItsIdAndRedoDoesItAgain)
+// Makes the change, takes it back and does it again.
+void undoAndRedoRestoreEveryRow(JournalTest& test, Connection& db, const ChangeCase& change)
 {
-    const auto before = snapshot(db());
-    const QString description = std::get<1>(GetParam()).make(*this, db());
-    const auto after = snapshot(db());
+    ChangeJournal& journal = db.journal();
+    const auto before = snapshot(db);
+    const QString description = change.make(test, db);
+    const auto after = snapshot(db);
     ASSERT_NE(before, after);
-    const std::size_t kept = journal().recent(1000).size();
+    const std::size_t kept = journal.recent(1000).size();
 
-    const auto next = journal().nextUndo();
+    const auto next = journal.nextUndo();
     ASSERT_TRUE(next.has_value());
     EXPECT_EQ(next->description, description);
-    const data::JournalChange undone = journal().undo();
+    const data::JournalChange undone = journal.undo();
     EXPECT_EQ(undone.description, description);
-    EXPECT_EQ(snapshot(db()), before);
-    ASSERT_TRUE(journal().nextRedo().has_value());
-    EXPECT_EQ(journal().nextRedo()->id, undone.id);
+    EXPECT_EQ(snapshot(db), before);
+    ASSERT_TRUE(journal.nextRedo().has_value());
+    EXPECT_EQ(journal.nextRedo()->id, undone.id);
 
-    journal().redo();
-    EXPECT_EQ(snapshot(db()), after);
+    journal.redo();
+    EXPECT_EQ(snapshot(db), after);
     // Neither the undo nor the redo is a change of its own.
-    EXPECT_EQ(journal().recent(1000).size(), kept);
-    EXPECT_EQ(journal().nextUndo()->id, undone.id);
+    EXPECT_EQ(journal.recent(1000).size(), kept);
+    EXPECT_EQ(journal.nextUndo()->id, undone.id);
+}
+
+TEST_P(JournalKinds, UndoPutsEveryRowBackWithItsIdAndRedoDoesItAgain)
+{
+    undoAndRedoRestoreEveryRow(*this, db(), std::get<1>(GetParam()));
+}
+
+// The program's own writes to a local file recorded by the file's triggers,
+// as where the engine has no update hook.
+class JournalKindsByTriggers : public JournalTest, public ::testing::WithParamInterface<ChangeCase> {
+protected:
+    JournalKindsByTriggers() : JournalTest(Backend::Local) { data::SqliteJournal::setUpdateHookUsed(false); }
+    ~JournalKindsByTriggers() override { data::SqliteJournal::setUpdateHookUsed(true); }
+};
+
+TEST_P(JournalKindsByTriggers, UndoPutsEveryRowBackWithItsIdAndRedoDoesItAgain)
+{
+    undoAndRedoRestoreEveryRow(*this, db(), GetParam());
 }
 
 // The picker's "-": the record and every entry booked to it, in one transaction.
@@ -111,69 +141,75 @@ QString deleteWithEntries(Connection& connection, const QString& table, const QS
     return {};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, JournalKinds,
-    ::testing::Combine(
-        backends(),
-        ::testing::Values(
-            ChangeCase{"AddEntry",
-                       [](JournalTest& t, Connection&) {
-                           const qint64 id = t.addEntry(t.anna, QDate(2026, 3, 5), t.support, QStringLiteral("1.5"),
-                                                        QStringLiteral("Call"));
-                           return QStringLiteral("Add entry %1").arg(id);
-                       }},
-            ChangeCase{"EditEntry",
-                       [](JournalTest& t, Connection& c) {
-                           c.Execute(QStringLiteral("update [Work Hours] set Hours = 0.30000000000000004, "
-                                                    "[Work Description] = 'It''s done' where ID = %1")
-                                         .arg(t.annasEntry));
-                           return QStringLiteral("Edit entry %1").arg(t.annasEntry);
-                       }},
-            ChangeCase{"DeleteEntry",
-                       [](JournalTest& t, Connection& c) {
-                           c.Execute(QStringLiteral("delete from [Work Hours] where ID = %1").arg(t.annasEntry));
-                           return QStringLiteral("Delete entry %1").arg(t.annasEntry);
-                       }},
-            ChangeCase{"AddEmployee",
-                       [](JournalTest& t, Connection&) {
-                           t.addEmployee(QStringLiteral("Eve"), QStringLiteral("Stone"));
-                           return QStringLiteral("Add employee Eve Stone");
-                       }},
-            ChangeCase{"EditEmployee",
-                       [](JournalTest& t, Connection& c) {
-                           c.Execute(QStringLiteral("update Employees set [Last Name] = 'Smyth', Notes = 'a b' "
-                                                    "where ID = %1")
-                                         .arg(t.tom));
-                           return QStringLiteral("Edit employee Tom Smyth");
-                       }},
-            ChangeCase{"DeleteEmployeeWithEntries",
-                       [](JournalTest& t, Connection& c) {
-                           deleteWithEntries(c, QStringLiteral("Employees"), QStringLiteral("Employee"), t.tom);
-                           return QStringLiteral("Delete employee Tom Smith (3 entries)");
-                       }},
-            ChangeCase{"AddWorkCode",
-                       [](JournalTest& t, Connection&) {
-                           t.addWorkCode(QStringLiteral("Training"), false);
-                           return QStringLiteral("Add work code Training");
-                       }},
-            ChangeCase{"DeleteWorkCodeWithEntries",
-                       [](JournalTest& t, Connection& c) {
-                           deleteWithEntries(c, QStringLiteral("Work Codes"), QStringLiteral("Work Code"), t.support);
-                           return QStringLiteral("Delete work code Support (3 entries)");
-                       }},
-            ChangeCase{"DescribedTransaction",
-                       [](JournalTest& t, Connection& c) {
-                           data::Transaction sample(c, QStringLiteral("Load Sample/Example Data"));
-                           t.addEmployee(QStringLiteral("Jo"), QStringLiteral("Example"));
-                           t.addEntry(t.anna, QDate(2026, 3, 6), t.travel, QStringLiteral("2"),
-                                      QStringLiteral("Sample"));
-                           sample.commit();
-                           return QStringLiteral("Load Sample/Example Data");
-                       }})),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param) == Backend::Local ? "Local_" : "Server_")
-            + std::get<1>(info.param).name;
-    });
+const ChangeCase kChangeCases[] = {
+    ChangeCase{"AddEntry",
+               [](JournalTest& t, Connection&) {
+                   const qint64 id = t.addEntry(t.anna, QDate(2026, 3, 5), t.support, QStringLiteral("1.5"),
+                                                QStringLiteral("Call"));
+                   return QStringLiteral("Add entry %1").arg(id);
+               }},
+    ChangeCase{"EditEntry",
+               [](JournalTest& t, Connection& c) {
+                   c.Execute(QStringLiteral("update [Work Hours] set Hours = 0.30000000000000004, "
+                                            "[Work Description] = 'It''s done' where ID = %1")
+                                 .arg(t.annasEntry));
+                   return QStringLiteral("Edit entry %1").arg(t.annasEntry);
+               }},
+    ChangeCase{"EditEveryEntryAtOnce",
+               [](JournalTest&, Connection& c) {
+                   c.Execute(QStringLiteral("update [Work Hours] set Hours = Hours + 1"));
+                   return QStringLiteral("Edit 4 entries");
+               }},
+    ChangeCase{"DeleteEntry",
+               [](JournalTest& t, Connection& c) {
+                   c.Execute(QStringLiteral("delete from [Work Hours] where ID = %1").arg(t.annasEntry));
+                   return QStringLiteral("Delete entry %1").arg(t.annasEntry);
+               }},
+    ChangeCase{"AddEmployee",
+               [](JournalTest& t, Connection&) {
+                   t.addEmployee(QStringLiteral("Eve"), QStringLiteral("Stone"));
+                   return QStringLiteral("Add employee Eve Stone");
+               }},
+    ChangeCase{"EditEmployee",
+               [](JournalTest& t, Connection& c) {
+                   c.Execute(QStringLiteral("update Employees set [Last Name] = 'Smyth', Notes = 'a b' "
+                                            "where ID = %1")
+                                 .arg(t.tom));
+                   return QStringLiteral("Edit employee Tom Smyth");
+               }},
+    ChangeCase{"DeleteEmployeeWithEntries",
+               [](JournalTest& t, Connection& c) {
+                   deleteWithEntries(c, QStringLiteral("Employees"), QStringLiteral("Employee"), t.tom);
+                   return QStringLiteral("Delete employee Tom Smith (3 entries)");
+               }},
+    ChangeCase{"AddWorkCode",
+               [](JournalTest& t, Connection&) {
+                   t.addWorkCode(QStringLiteral("Training"), false);
+                   return QStringLiteral("Add work code Training");
+               }},
+    ChangeCase{"DeleteWorkCodeWithEntries",
+               [](JournalTest& t, Connection& c) {
+                   deleteWithEntries(c, QStringLiteral("Work Codes"), QStringLiteral("Work Code"), t.support);
+                   return QStringLiteral("Delete work code Support (3 entries)");
+               }},
+    ChangeCase{"DescribedTransaction",
+               [](JournalTest& t, Connection& c) {
+                   data::Transaction sample(c, QStringLiteral("Load Sample/Example Data"));
+                   t.addEmployee(QStringLiteral("Jo"), QStringLiteral("Example"));
+                   t.addEntry(t.anna, QDate(2026, 3, 6), t.travel, QStringLiteral("2"),
+                              QStringLiteral("Sample"));
+                   sample.commit();
+                   return QStringLiteral("Load Sample/Example Data");
+               }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, JournalKinds, ::testing::Combine(backends(), ::testing::ValuesIn(kChangeCases)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == Backend::Local ? "Local_" : "Server_")
+                                 + std::get<1>(info.param).name;
+                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, JournalKindsByTriggers, ::testing::ValuesIn(kChangeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class Journal : public JournalTest, public ::testing::WithParamInterface<Backend> {
 protected:
@@ -195,15 +231,22 @@ TEST_P(Journal, UndoesNewestFirstAndANewChangeDropsWhatRedoCouldDo)
     EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Delete entry %1").arg(annasEntry));
 }
 
+TEST_P(Journal, RedoDoesNotBringBackAChangeThatALaterChangeDropped)
+{
+    addWorkCode(QStringLiteral("Dropped"), false);
+    journal().undo();
+    addWorkCode(QStringLiteral("Later"), false);
+    journal().undo();
+    EXPECT_EQ(journal().nextRedo()->description, QStringLiteral("Add work code Later"));
+    journal().redo();
+    EXPECT_FALSE(journal().nextRedo().has_value());
+}
+
 TEST_P(Journal, SurvivesReopeningAndKeepsTheNewestHundredChanges)
 {
     for (int i = 0; i < ChangeJournal::kKept + 5; ++i)
         addWorkCode(QStringLiteral("Code %1").arg(i), false);
-    db().Close();
-    if (onServer())
-        db().Open(m_server->address());
-    else
-        db().Open(m_database.connectionString());
+    reopen();
 
     const std::vector<data::JournalChange> kept = journal().recent(1000);
     ASSERT_EQ(kept.size(), std::size_t(ChangeJournal::kKept));
@@ -230,43 +273,247 @@ TEST_P(Journal, AFreshDatabaseHasNothingToUndo)
     EXPECT_EQ(errorOf([&] { journal().undo(); }).description(), QStringLiteral("There is no change to undo."));
 }
 
+TEST_P(Journal, AStatementThatFailsInsideATransactionIsNoPartOfTheChange)
+{
+    const auto before = snapshot(db());
+    {
+        data::Transaction together(db());
+        // Entry 2 takes the free ID 5, entry 3 the ID 4 that is taken: the
+        // statement fails, and the database takes back what it did first.
+        EXPECT_FALSE(failureOf(QStringLiteral("update [Work Hours] set ID = 7 - ID where ID in (2, 3)")).isEmpty());
+        addWorkCode(QStringLiteral("Training"), false);
+        together.commit();
+    }
+    EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Add work code Training"));
+    journal().undo();
+    EXPECT_EQ(snapshot(db()), before);
+}
+
+TEST_P(Journal, ReopeningDropsTheChangesRedoCanNoLongerReachAndKeepsTheRest)
+{
+    const auto before = snapshot(db());
+    addWorkCode(QStringLiteral("Kept"), false);
+    addWorkCode(QStringLiteral("Gone"), false);
+    addWorkCode(QStringLiteral("Gone too"), false);
+    journal().undo();
+    journal().undo();
+    const qint64 entry = addEntry(anna, QDate(2026, 4, 1), travel, QStringLiteral("1"), QStringLiteral("After"));
+    const auto after = snapshot(db());
+    reopen();
+
+    const std::vector<data::JournalChange> kept = journal().recent(2);
+    ASSERT_EQ(kept.size(), std::size_t(2));
+    EXPECT_EQ(kept[0].description, QStringLiteral("Add entry %1").arg(entry));
+    EXPECT_EQ(kept[1].description, QStringLiteral("Add work code Kept"));
+    EXPECT_EQ(snapshot(db()), after);
+    journal().undo();
+    journal().undo();
+    EXPECT_EQ(snapshot(db()), before);
+}
+
+TEST_P(Journal, AnotherProgramsWritesAreAChangeThatUndoesAsAnyOther)
+{
+    const auto before = snapshot(db());
+    // A new value, a work code under a new ID (on the local file named by
+    // the engine's own word for it) and a new employee, in one transaction.
+    const QByteArray sql = "UPDATE \"Work Hours\" SET \"Hours\" = 0.1 + 0.2 WHERE \"ID\" = "
+        + QByteArray::number(annasEntry) + "; UPDATE \"Work Codes\" SET " + (onServer() ? "\"ID\"" : "rowid")
+        + " = 40 WHERE \"ID\" = " + QByteArray::number(travel)
+        + "; INSERT INTO \"Employees\" (\"First Name\") VALUES ('Raw')";
+    if (onServer()) {
+        ASSERT_EQ(m_server->run(sql), QString());
+    } else {
+        ASSERT_EQ(runAsAnotherProgram(m_database.path(), "BEGIN; " + sql + "; COMMIT"), QString());
+    }
+    const auto after = snapshot(db());
+    addWorkCode(QStringLiteral("Mine"), false);
+
+    const std::vector<data::JournalChange> listed = journal().recent(2);
+    ASSERT_EQ(listed.size(), std::size_t(2));
+    EXPECT_EQ(listed[0].description, QStringLiteral("Add work code Mine"));
+    EXPECT_EQ(listed[1].description, QStringLiteral("Add 1 employee, 1 work code; Edit 1 entry; Delete 1 work code"));
+    journal().undo();
+    journal().undo();
+    EXPECT_EQ(snapshot(db()), before);
+    journal().redo();
+    EXPECT_EQ(snapshot(db()), after);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Journal, backends(), backendName);
+
+class JournalOnFile : public JournalTest {
+protected:
+    JournalOnFile() : JournalTest(Backend::Local) {}
+};
+
+TEST_F(JournalOnFile, ALargeTransactionIsOneChange)
+{
+    const auto before = snapshot(db());
+    {
+        // More rows than the journal keeps in memory before it writes them out.
+        data::Transaction together(db());
+        for (int i = 0; i < 4500; ++i)
+            addEntry(anna, QDate(2026, 5, 1), travel, QStringLiteral("1"), QStringLiteral("Row %1").arg(i));
+        together.commit();
+    }
+    EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Add 4500 entries"));
+    journal().undo();
+    EXPECT_EQ(snapshot(db()), before);
+}
+
+TEST_F(JournalOnFile, ATriggerAnotherProgramAddsRulesTheProgramsWritesWhichAreStillRecorded)
+{
+    ASSERT_EQ(runAsAnotherProgram(m_database.path(),
+                                  "CREATE TRIGGER refuse_closed BEFORE INSERT ON \"Work Codes\" WHEN "
+                                  "NEW.\"Description\" = 'Closed' BEGIN SELECT raise(abort, 'No closed codes'); END"),
+              QString());
+    EXPECT_TRUE(failureOf(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Closed',FALSE)"))
+                    .contains(QStringLiteral("No closed codes")));
+    const auto before = snapshot(db());
+    addWorkCode(QStringLiteral("Open"), false);
+    EXPECT_EQ(journal().undo().description, QStringLiteral("Add work code Open"));
+    EXPECT_EQ(snapshot(db()), before);
+}
+
+TEST_F(JournalOnFile, AChangeWhoseRecordDoesNotFitOnTheDiskIsNotWrittenAtAll)
+{
+    const QString first(1900, u'a');
+    execute(QStringLiteral("update [Work Hours] set [Work Description] = '%1' where ID = %2").arg(first).arg(annasEntry));
+    const auto before = snapshot(db());
+    const qint64 newest = journal().nextUndo()->id;
+    // The entry changes in place; its record, both texts, needs a new page.
+    sqlite3* file = data::SqliteSession::handleOf(db());
+    ASSERT_EQ(sqlite3_exec(file, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QString refusal = failureOf(QStringLiteral("update [Work Hours] set [Work Description] = '%1' where ID = %2")
+                                          .arg(QString(1900, u'b'))
+                                          .arg(annasEntry));
+    EXPECT_TRUE(refusal.contains(QStringLiteral("No space left on device"))) << refusal.toStdString();
+    EXPECT_EQ(snapshot(db()), before);
+    EXPECT_EQ(journal().nextUndo()->id, newest);
+    ASSERT_EQ(sqlite3_exec(file, "PRAGMA max_page_count = 1000000", nullptr, nullptr, nullptr), SQLITE_OK);
+    execute(QStringLiteral("update [Work Hours] set Hours = 2 where ID = %1").arg(annasEntry));
+    EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Edit entry %1").arg(annasEntry));
+}
 
 void makeVersionOneFile(const QString& path)
 {
     ASSERT_TRUE(makeOlderDatabase(path, 1));
 }
 
-TEST(JournalUpgrade, AVersionOneFileGainsTheJournalOnceAfterABackup)
+void makeVersionTwoFile(const QString& path)
+{
+    ASSERT_TRUE(makeOlderDatabase(path, 2));
+}
+
+// The same on a server: version 2 kept the rows' images as jsonb.
+void makeVersionTwoSchema(const TestServerSchema& schema)
+{
+    const QByteArray sql = R"sql(
+        DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone;
+        DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE;
+        DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() CASCADE;
+        DROP FUNCTION hourvane_journal_change();
+        INSERT INTO "Work Codes" ("ID", "Description", "Billable") VALUES (1, 'Help', -1);
+        CREATE TABLE hourvane_changes (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+            made_at timestamptz NOT NULL DEFAULT now(), made_by text NOT NULL DEFAULT current_user,
+            description text, undone boolean NOT NULL DEFAULT false);
+        CREATE TABLE hourvane_change_rows (seq bigint GENERATED ALWAYS AS IDENTITY, change bigint NOT NULL,
+            tbl text NOT NULL, row_id bigint NOT NULL, before jsonb, after jsonb);
+        INSERT INTO hourvane_changes (undone) VALUES (false), (false), (true);
+        INSERT INTO hourvane_change_rows (change, tbl, row_id, before, after) VALUES
+            (1, 'Work Codes', 1, NULL, '{"ID": 1, "Description": "Support", "Billable": -1}'),
+            (2, 'Work Codes', 1, '{"ID": 1, "Description": "Support", "Billable": -1}',
+                '{"ID": 1, "Description": "Help", "Billable": -1}'),
+            (3, 'Work Codes', 2, NULL, '{"ID": 2, "Description": "Travel", "Billable": 0}');
+        UPDATE hourvane_schema SET version = 2)sql";
+    ASSERT_EQ(schema.run(sql), QString());
+}
+
+// The work codes, by ID.
+QList<QVariantList> workCodes(Connection& connection)
+{
+    return readRows(connection, QStringLiteral("select ID, Description from [Work Codes] order by ID"));
+}
+
+// A database of version 2 after its upgrade: its history is kept, in order,
+// with what was undone, and goes on with the program's next change.
+class JournalCarriedOver : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(JournalCarriedOver, KeepsTheHistoryOfVersionTwoAndGoesOnFromIt)
 {
     TemporaryDatabase database;
-    makeVersionOneFile(database.path());
+    std::unique_ptr<TestServerSchema> schema;
+    if (GetParam() == Backend::Server) {
+        if (!testServerAddress())
+            GTEST_SKIP() << noTestServerReason().toStdString();
+        schema = std::make_unique<TestServerSchema>();
+        makeVersionTwoSchema(*schema);
+    } else {
+        makeVersionTwoFile(database.path());
+    }
+    Connection connection;
+    connection.Open(schema ? schema->address() : database.connectionString());
+    ChangeJournal& journal = connection.journal();
+
+    const std::vector<data::JournalChange> kept = journal.recent(10);
+    ASSERT_EQ(kept.size(), std::size_t(3));
+    EXPECT_EQ(kept[0].description, QStringLiteral("Add work code Travel"));
+    EXPECT_TRUE(kept[0].undone);
+    EXPECT_EQ(kept[1].description, QStringLiteral("Edit work code Help"));
+    EXPECT_EQ(kept[2].description, QStringLiteral("Add work code Support"));
+    EXPECT_FALSE(kept[1].undone || kept[2].undone);
+    EXPECT_EQ(journal.nextRedo()->description, QStringLiteral("Add work code Travel"));
+
+    journal.undo();
+    EXPECT_EQ(workCodes(connection), (QList<QVariantList>{{1, QStringLiteral("Support")}}));
+    journal.redo();
+    journal.redo();
+    EXPECT_EQ(workCodes(connection),
+              (QList<QVariantList>{{1, QStringLiteral("Help")}, {2, QStringLiteral("Travel")}}));
+    connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Fresh',FALSE)"));
+    EXPECT_EQ(journal.nextUndo()->description, QStringLiteral("Add work code Fresh"));
+    if (!schema) {
+        // The triggers of version 2 are gone with its tables: another program
+        // still writes, and is recorded.
+        EXPECT_EQ(runAsAnotherProgram(database.path(), "INSERT INTO \"Work Codes\" (\"Description\") VALUES ('Raw')"),
+                  QString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, JournalCarriedOver, backends(), backendName);
+
+// A file of an older version, and how to make one.
+struct OldFile {
+    int version;
+    void (*make)(const QString& path);
+};
+
+class JournalUpgrade : public ::testing::TestWithParam<OldFile> {};
+
+TEST_P(JournalUpgrade, TheFileGainsThePresentJournalOnceAfterABackup)
+{
+    TemporaryDatabase database;
+    GetParam().make(database.path());
     const UpgradeBackups backups;
     {
         Connection connection;
         connection.Open(database.connectionString());
         EXPECT_EQ(backups.asked, QStringList{database.path()});
         EXPECT_FALSE(connection.isReadOnly());
-        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
-        EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
+        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Fresh',TRUE)"));
+        EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Fresh"));
     }
     EXPECT_EQ(userVersionOf(database.path()), data::format::kUserVersion);
-    // The report queries are made again, with the records' IDs the reports group by.
-    for (const char* view : {"Billable Hours", "Non Billable Hours"})
-        EXPECT_EQ(storedBytes(database.path(), QByteArray("SELECT count(*) FROM pragma_table_info('") + view
-                                                   + "') WHERE name IN ('hourvane_employee','hourvane_work_code')"),
-                  QList<QByteArray>{"2"})
-            << view;
     Connection again;
     again.Open(database.connectionString());
     EXPECT_EQ(backups.asked.size(), 1);
-    EXPECT_EQ(again.journal().nextRedo()->description, QStringLiteral("Add work code Support"));
+    EXPECT_EQ(again.journal().nextRedo()->description, QStringLiteral("Add work code Fresh"));
 }
 
-TEST(JournalUpgrade, ABackupThatFailsLeavesTheFileAsItWasAndReadOnly)
+TEST_P(JournalUpgrade, ABackupThatFailsLeavesTheFileAsItWasAndReadOnly)
 {
     TemporaryDatabase database;
-    makeVersionOneFile(database.path());
+    GetParam().make(database.path());
     const auto bytes = [&] {
         QFile file(database.path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -283,10 +530,10 @@ TEST(JournalUpgrade, ABackupThatFailsLeavesTheFileAsItWasAndReadOnly)
     EXPECT_EQ(bytes(), before);
 }
 
-TEST(JournalUpgrade, AReadOnlyVersionOneFileOpensForReadingUnchanged)
+TEST_P(JournalUpgrade, AReadOnlyFileOpensForReadingUnchanged)
 {
     TemporaryDatabase database;
-    makeVersionOneFile(database.path());
+    GetParam().make(database.path());
     Unprivileged::makeReadOnly(database.path(), database.folder());
     const UpgradeBackups backups;
     {
@@ -302,16 +549,38 @@ TEST(JournalUpgrade, AReadOnlyVersionOneFileOpensForReadingUnchanged)
     }
     Unprivileged::makeWritable(database.folder());
     EXPECT_TRUE(backups.asked.isEmpty());
-    EXPECT_EQ(userVersionOf(database.path()), 1);
+    EXPECT_EQ(userVersionOf(database.path()), GetParam().version);
 }
 
-TEST(JournalUpgrade, AVersionOneServerSchemaGainsTheJournalOnce)
+INSTANTIATE_TEST_SUITE_P(OldFiles, JournalUpgrade,
+                         ::testing::Values(OldFile{1, makeVersionOneFile}, OldFile{2, makeVersionTwoFile}),
+                         [](const auto& info) { return "Version" + std::to_string(info.param.version); });
+
+TEST(JournalUpgradeFromOne, TheReportQueriesAreMadeAgainWithTheRecordsIds)
+{
+    TemporaryDatabase database;
+    makeVersionOneFile(database.path());
+    const UpgradeBackups backups;
+    Connection connection;
+    connection.Open(database.connectionString());
+    connection.Close();
+    for (const char* view : {"Billable Hours", "Non Billable Hours"})
+        EXPECT_EQ(storedBytes(database.path(), QByteArray("SELECT count(*) FROM pragma_table_info('") + view
+                                                   + "') WHERE name IN ('hourvane_employee','hourvane_work_code')"),
+                  QList<QByteArray>{"2"})
+            << view;
+}
+
+TEST(JournalUpgradeFromOne, AServerSchemaGainsTheJournalOnce)
 {
     if (!testServerAddress())
         GTEST_SKIP() << noTestServerReason().toStdString();
     const TestServerSchema schema;
-    ASSERT_EQ(schema.run("DROP TABLE hourvane_changes, hourvane_change_rows CASCADE; "
-                         "DROP FUNCTION hourvane_journal() CASCADE; DROP FUNCTION hourvane_replay(bigint, boolean); "
+    ASSERT_EQ(schema.run("DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone; "
+                         "DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE; "
+                         "DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() "
+                         "CASCADE; DROP FUNCTION hourvane_journal_change(); "
+                         "DROP FUNCTION hourvane_replay(bigint, boolean); "
                          "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1; "
                          "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; "
                          "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\""),

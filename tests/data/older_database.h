@@ -5,11 +5,14 @@
 
 namespace hv::test {
 
-// A database file as an earlier version of the program made it: version 1
-// with the tables and queries but no journal, and report queries without
-// the records' IDs (stand-ins of one column); version 2 with the journal and
-// the report queries of its day, and neither of them without the index of
-// the dates. Replaces the file at `path`; false when it could not be made.
+// A database file as an earlier version of the program made it, none of
+// them with the index of the dates: version 1 with the tables and queries but
+// no journal, and report queries without the records' IDs (stand-ins of one
+// column); version 2 with the report queries of its day and its journal of
+// two tables, holding three changes (work code 1 added as "Support", renamed
+// "Help", and work code 2 "Travel" added and undone); version 3 with the
+// journal of one table. Replaces the file at `path`; false when it could not
+// be made.
 bool makeOlderDatabase(const QString& path, int version);
 
 // The version of the tables a database file says it holds.

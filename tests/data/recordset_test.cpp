@@ -118,15 +118,10 @@ TEST_P(Recordsets, StoredTextThatIsNotADateComesBackAsText)
     const qint64 ann = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
     const qint64 code = addWorkCode(QStringLiteral("Misc"), true);
     addEntry(ann, QDate(2026, 1, 1), code, QStringLiteral("1"), QStringLiteral("x"));
-    {
-        // Another program wrote past the checks.
-        const data::DatabaseHandle other = openRawDatabase(m_database.path());
-        ASSERT_EQ(sqlite3_exec(other.get(),
-                               "PRAGMA ignore_check_constraints = 1;"
-                               "UPDATE \"Work Hours\" SET \"Date Worked\" = '31.02.2026'",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-    }
+    // Another program wrote past the checks.
+    ASSERT_EQ(runAsAnotherProgram(m_database.path(), "PRAGMA ignore_check_constraints = 1;"
+                                                     "UPDATE \"Work Hours\" SET \"Date Worked\" = '31.02.2026'"),
+              QString());
     Recordset recordset;
     recordset.Open(QStringLiteral("select * from [Work Hours Extended]"), db());
     EXPECT_EQ(recordset.Fields(QStringLiteral("Date Worked")), QVariant(QStringLiteral("31.02.2026")));

@@ -3,6 +3,8 @@
 // connection, the creation and copy of its tables, and two people at once.
 #include "fixtures/database_fixture.h"
 
+#include "data/bulk_insert.h"
+
 #include "data/connection.h"
 #include "core/locale_text.h"
 #include "data/postgres/session.h"
@@ -394,6 +396,7 @@ enum class Silence {
     StoppedRead,      // a read sent to a stopped server process
     StoppedStep,      // a step of a transaction sent to a stopped server process
     StoppedCommit,    // the commit of a transaction sent to a stopped server process
+    StoppedCopy,      // rows copied in bulk (as the import sends them) to a stopped server process
 };
 
 class ServerSilence : public DatabaseTest, public ::testing::WithParamInterface<Silence> {
@@ -402,7 +405,8 @@ protected:
 };
 INSTANTIATE_TEST_SUITE_P(Cases, ServerSilence,
                          ::testing::Values(Silence::SlowWrite, Silence::StoppedWrite, Silence::StoppedInsert,
-                                           Silence::StoppedRead, Silence::StoppedStep, Silence::StoppedCommit));
+                                           Silence::StoppedRead, Silence::StoppedStep, Silence::StoppedCommit,
+                                           Silence::StoppedCopy));
 
 // No wait on a silent server is longer than the waits set; the step is
 // reported, nothing of it is written (a commit left unanswered is said to be
@@ -426,7 +430,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         other.Execute(QStringLiteral("update [Work Codes] set Billable=FALSE where ID=%1").arg(code));
     }
     std::optional<data::Transaction> together;
-    if (at == Silence::StoppedStep || at == Silence::StoppedCommit) {
+    if (at == Silence::StoppedStep || at == Silence::StoppedCommit || at == Silence::StoppedCopy) {
         together.emplace(db());
         execute(insert.arg(QStringLiteral("first")));
         if (at == Silence::StoppedCommit)
@@ -453,6 +457,17 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         case Silence::StoppedInsert:
         case Silence::StoppedStep: execute(insert.arg(QStringLiteral("second"))); break;
         case Silence::StoppedCommit: together->commit(); break;
+        case Silence::StoppedCopy: {
+            data::BulkInsert copy(db(), QStringLiteral("Work Codes"),
+                                  {QStringLiteral("Description"), QStringLiteral("Billable")});
+            for (int i = 0; i < 20000; ++i) {
+                copy.bindText(1, QStringLiteral("second"));
+                copy.bindInteger(2, 0);
+                copy.add();
+            }
+            copy.finish();
+            break;
+        }
         }
     });
     const qint64 waited = clock.elapsed();
@@ -464,7 +479,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
     EXPECT_TRUE(failure.description().contains(at == Silence::StoppedCommit ? QStringLiteral("is not known")
                                                                             : QStringLiteral("nothing of this step")))
         << failure.what();
-    if (together && at == Silence::StoppedStep) {
+    if (together && (at == Silence::StoppedStep || at == Silence::StoppedCopy)) {
         EXPECT_THROW(together->commit(), RuntimeError);
     }
     together.reset();

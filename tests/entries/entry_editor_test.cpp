@@ -265,20 +265,6 @@ TEST_P(EntryEditorOnBoth, CreatesThenEditsAnEntryWithAnyDescription)
     EXPECT_FALSE(entries().at(0).at(4).isNull());
 }
 
-TEST_F(EntryEditorTest, AnEntryThatNoLongerExistsOpensEmptyAndUpdatesNothing)
-{
-    open<Form2>(QStringLiteral("77"), [&](Form2& form) {
-        EXPECT_EQ(date(form)->date(), QDate::currentDate());
-        EXPECT_EQ(employee(form)->currentIndex(), -1);
-        EXPECT_TRUE(hours(form)->text().isEmpty());
-        fill(form, QStringLiteral("1"));
-        press(form, QStringLiteral("PushButton2"));
-    });
-    ASSERT_EQ(messageTexts().size(), 1);
-    EXPECT_TRUE(messageTexts()[0].startsWith(QStringLiteral("This record no longer exists")));
-    EXPECT_TRUE(entries().isEmpty());
-}
-
 enum class Editor { Entry, Employee, WorkCode };
 
 class SaveOfADeletedRecord : public EntryEditorTest,
@@ -323,6 +309,32 @@ TEST_P(SaveOfADeletedRecord, SaysTheRecordIsGoneAndWritesNothing)
     ASSERT_EQ(messageTexts().size(), 1) << messageTexts().join(u'\n').toStdString();
     EXPECT_TRUE(messageTexts()[0].startsWith(QStringLiteral("This record no longer exists")));
     EXPECT_TRUE(rows(QStringLiteral("select * from [%1] where ID=%2").arg(table, id)).isEmpty());
+}
+
+// The record was deleted elsewhere before its editor opened: the opening
+// says so instead of showing an empty window.
+TEST_P(SaveOfADeletedRecord, OpeningItSaysItIsGoneInsteadOfShowingAnEmptyWindow)
+{
+    const Editor editor = std::get<1>(GetParam());
+    const QString table = editor == Editor::Entry ? QStringLiteral("Work Hours")
+        : editor == Editor::Employee              ? QStringLiteral("Employees")
+                                                  : QStringLiteral("Work Codes");
+    execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours) "
+                           "values (1,'2026-12-01',1,'2')"));
+    const QString id = lastId(table);
+    execute(QStringLiteral("delete from [%1] where ID=%2").arg(table, id));
+    const auto never = [](QDialog&) { ADD_FAILURE() << "a window was shown for a record that is gone"; };
+    switch (editor) {
+    case Editor::Entry: open<Form2>(id, never); break;
+    case Editor::Employee: open<Form3>(id, never); break;
+    case Editor::WorkCode: open<Form5>(id, never); break;
+    }
+    EXPECT_EQ(m_ui.modalShows(), 0);
+    ASSERT_EQ(messageTexts().size(), 1) << messageTexts().join(u'\n').toStdString();
+    const char* const names[] = {"This entry", "This employee", "This work code"};
+    EXPECT_TRUE(messageTexts()[0].startsWith(QLatin1String(names[static_cast<int>(editor)])
+                                             + QStringLiteral(" no longer exists")))
+        << messageTexts()[0].toStdString();
 }
 
 TEST_F(EntryEditorTest, TwoEmployeesWithOneNameLoadAsTheFirst)

@@ -108,5 +108,34 @@ INSTANTIATE_TEST_SUITE_P(Defaults, RealQuestion,
                          ::testing::Values(std::pair{QMessageBox::No, QMessageBox::No},
                                            std::pair{QMessageBox::NoButton, QMessageBox::Yes}));
 
+// What waits for the program's boxes to close runs once the outermost one
+// has closed, from the event loop, and never for an object that is gone.
+TEST(ModalCount, WhatWaitsRunsAfterTheLastBoxCloses)
+{
+    QStringList ran;
+    auto kept = std::make_unique<QObject>();
+    auto gone = std::make_unique<QObject>();
+    UiSeam::setMessageHandler([&](const MessageRequest& request) {
+        if (request.text == u"outer") {
+            EXPECT_EQ(UiSeam::openModals(), 1);
+            UiSeam::afterModals(kept.get(), [&] { ran << QStringLiteral("after"); });
+            UiSeam::afterModals(gone.get(), [&] { ran << QStringLiteral("gone"); });
+            gone.reset();
+            UiSeam::message(nullptr, {QStringLiteral("inner"), QString()});
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(ran.isEmpty()) << "ran while the outer box was still open";
+        } else {
+            EXPECT_EQ(UiSeam::openModals(), 2);
+        }
+        return QMessageBox::Ok;
+    });
+    UiSeam::message(nullptr, {QStringLiteral("outer"), QString()});
+    UiSeam::setMessageHandler({});
+    EXPECT_EQ(UiSeam::openModals(), 0);
+    EXPECT_TRUE(ran.isEmpty()) << "ran inside the box's own call";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, QStringList{QStringLiteral("after")});
+}
+
 }  // namespace
 }  // namespace hv::test

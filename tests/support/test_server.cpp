@@ -58,8 +58,13 @@ TestServerSchema::TestServerSchema(bool withTables)
 
 TestServerSchema::~TestServerSchema()
 {
-    if (!m_base.isEmpty())
-        run("DROP SCHEMA IF EXISTS " + m_name.toUtf8() + " CASCADE");
+    if (m_base.isEmpty())
+        return;
+    run("DROP SCHEMA IF EXISTS " + m_name.toUtf8() + " CASCADE");
+    // The schema's groups of rights, with every login's membership in them.
+    const QByteArray group = "current_database() || '." + m_name.toUtf8() + " ";
+    run("DO $$ BEGIN EXECUTE format('DROP ROLE IF EXISTS %I, %I', " + group + "editors', " + group
+        + "readers'); END $$");
 }
 
 QString TestServerSchema::address() const
@@ -70,6 +75,12 @@ QString TestServerSchema::address() const
 QString TestServerSchema::addressFor(const QString& base) const
 {
     return base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-c%20search_path%3D") + m_name;
+}
+
+QString TestServerSchema::addressAs(const QString& login) const
+{
+    QString base = m_base;
+    return addressFor(base.replace(QStringLiteral("://hourvane@"), QStringLiteral("://%1@").arg(login)));
 }
 
 namespace {

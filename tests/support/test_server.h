@@ -40,6 +40,9 @@ public:
     QString name() const { return m_name; }
     // The address for another role (user@) of the test server, same schema.
     QString addressFor(const QString& base) const;
+    // The address with another login of the test server's
+    // (HOURVANE_TEST_SERVER_LOGINS), same schema.
+    QString addressAs(const QString& login) const;
 
     // Runs SQL of the test's own on the schema, past the program's checks
     // (as another program would); returns the server's error, empty on success.

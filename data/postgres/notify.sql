@@ -1,0 +1,26 @@
+-- Telling every connected program that the three tables changed: after each
+-- statement that adds, edits or deletes rows in them (an undo too), the
+-- server sends a notification on the channel hourvane_changes, whose text is
+-- the schema that holds the tables; it reaches the programs listening when
+-- the writer's transaction commits, and never when it is undone. Run after
+-- the tables are made, and alone to bring a database of an older version up
+-- to date: every statement here can run again without harm.
+
+CREATE OR REPLACE FUNCTION hourvane_notify() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    PERFORM pg_notify('hourvane_changes', TG_TABLE_SCHEMA);
+    RETURN NULL;
+END
+$$;
+
+DROP TRIGGER IF EXISTS "Employees changed" ON "Employees";
+CREATE TRIGGER "Employees changed" AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "Employees"
+    FOR EACH STATEMENT EXECUTE FUNCTION hourvane_notify();
+DROP TRIGGER IF EXISTS "Work Codes changed" ON "Work Codes";
+CREATE TRIGGER "Work Codes changed" AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "Work Codes"
+    FOR EACH STATEMENT EXECUTE FUNCTION hourvane_notify();
+DROP TRIGGER IF EXISTS "Work Hours changed" ON "Work Hours";
+CREATE TRIGGER "Work Hours changed" AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "Work Hours"
+    FOR EACH STATEMENT EXECUTE FUNCTION hourvane_notify();
+
+UPDATE hourvane_schema SET version = 3 WHERE version < 3;

@@ -1,0 +1,144 @@
+// The list follows what another program changes in the database, on a local
+// file (its data_version, asked on the window's activation and a timer) and
+// on a server (the tables' notifications): adds, edits and deletes refill it
+// within a second with the current entry still current and the sort kept;
+// an entry gone leaves the refill's own current row; nothing is refilled
+// while a box of the program is open, but at once when it closes.
+#include "fixtures/main_window_fixture.h"
+
+#include "app/live_list.h"
+#include "app/work_hours_model.h"
+#include "data/connection.h"
+#include "data/database_choice.h"
+#include "support/test_server.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QThread>
+
+namespace hv::test {
+namespace {
+
+class LiveListTest : public MainWindowTest, public ::testing::WithParamInterface<Backend> {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        if (GetParam() == Backend::Server) {
+            if (!testServerAddress())
+                GTEST_SKIP() << noTestServerReason().toStdString();
+            m_schema = std::make_unique<TestServerSchema>();
+            data::DatabaseChoice::chooseServer(m_schema->address());
+        }
+    }
+
+    // The window, and the other program's connection to its database; a
+    // local file is asked often, as the timer would in the end.
+    std::unique_ptr<Form1> startBoth()
+    {
+        auto window = start();
+        if (GetParam() == Backend::Server) {
+            m_other.Open(m_schema->address());
+        } else {
+            m_other.Open(QStringLiteral("data source=") + data::Connection::quoted(liveDatabase()));
+            window->findChild<LiveList*>()->watch().setIntervals(1000, 100);
+        }
+        return window;
+    }
+
+    void other(const QString& sql) { m_other.Execute(sql); }
+
+    // Runs the event loop until `done`, at most `waitMs`; whether it was done.
+    static bool until(const std::function<bool()>& done, int waitMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > waitMs)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+        return true;
+    }
+
+    static QString currentId(const Form1& window)
+    {
+        return window.selectedPosition() > 0 ? window.selectedText(0) : QString();
+    }
+
+    std::unique_ptr<TestServerSchema> m_schema;
+    data::Connection m_other;
+};
+INSTANTIATE_TEST_SUITE_P(Engines, LiveListTest, backends(), backendName);
+
+TEST_P(LiveListTest, AnothersChangesRefillTheListKeepingTheCurrentEntryAndTheSort)
+{
+    auto window = startBoth();
+    ASSERT_TRUE(listRows(*window).isEmpty());
+    other(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Archer')"));
+    other(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)"));
+    for (int n = 1; n <= 3; ++n)
+        other(entryInsert(1, QStringLiteral("2026-12-0%1").arg(n), 1, QString::number(n + 1), QStringLiteral("e%1").arg(n)));
+    const auto rows = [&](int count) { return [&, count] { return listRows(*window).size() == count; }; };
+    ASSERT_TRUE(until(rows(3), 1000));
+
+    // Hours, descending: e3 (4), e2 (3), e1 (2); the user stands on e2.
+    window->ListView1_ColumnClick(5);
+    window->ListView1_ColumnClick(5);
+    window->selectPosition(2);
+    ASSERT_EQ(currentId(*window), QStringLiteral("2"));
+
+    other(entryInsert(1, QStringLiteral("2026-12-04"), 1, QStringLiteral("5"), QStringLiteral("e4")));
+    ASSERT_TRUE(until(rows(4), 1000));
+    EXPECT_EQ(currentId(*window), QStringLiteral("2"));
+    EXPECT_EQ(listRows(*window).value(0).value(5), QStringLiteral("e4"));
+    EXPECT_TRUE(window->listModel()->sorted());
+    EXPECT_EQ(window->listModel()->sortOrder(), WorkHoursModel::Descending);
+
+    other(QStringLiteral("update [Work Hours] set [Work Description]='e2 edited' where ID=2"));
+    ASSERT_TRUE(until([&] { return listRows(*window).value(2).value(5) == u"e2 edited"; }, 1000));
+    EXPECT_EQ(currentId(*window), QStringLiteral("2"));
+
+    // The current entry deleted: the refill's own current row, the first.
+    other(QStringLiteral("delete from [Work Hours] where ID=2"));
+    ASSERT_TRUE(until(rows(3), 1000));
+    EXPECT_EQ(window->selectedPosition(), 1);
+    EXPECT_EQ(currentId(*window), QStringLiteral("4"));
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    closeWindow(window);
+}
+
+TEST_P(LiveListTest, NothingIsRefilledWhileABoxIsOpenButAtOnceWhenItCloses)
+{
+    auto window = startBoth();
+    other(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Archer')"));
+    other(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)"));
+    m_ui.beforeNextAnswer([&] {
+        other(entryInsert(1, QStringLiteral("2026-12-01"), 1, QStringLiteral("1"), QStringLiteral("while open")));
+        until([] { return false; }, 1200);
+        EXPECT_TRUE(listRows(*window).isEmpty()) << "refilled while a box was open";
+    });
+    window->showAbout();
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 1; }, 500));
+    closeWindow(window);
+}
+
+TEST_P(LiveListTest, TheWindowsActivationAsksAtOnce)
+{
+    if (GetParam() == Backend::Server)
+        GTEST_SKIP() << "a server tells of its changes itself";
+    auto window = startBoth();
+    window->findChild<LiveList*>()->watch().setIntervals(1000, 60000);
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (1)"));
+    until([] { return false; }, 300);
+    EXPECT_TRUE(listRows(*window).isEmpty());
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window.get(), &activate);
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 1; }, 500));
+    closeWindow(window);
+}
+
+}  // namespace
+}  // namespace hv::test

@@ -1,0 +1,144 @@
+// Rights per login on a server: the groups made with the tables, a reader
+// whose session is read-only with its own reason and whom the server refuses
+// anyway, an editor whose changes the journal names and who may undo them,
+// and rights taken back. The logins are the test server's own.
+#include "fixtures/database_fixture.h"
+
+#include "data/change_journal.h"
+#include "data/postgres/handles.h"
+#include "data/postgres/rights.h"
+#include "data/postgres/session.h"
+
+namespace hv::test {
+namespace {
+
+using data::ServerRights;
+
+class ServerRightsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!testServerAddress())
+            GTEST_SKIP() << noTestServerReason().toStdString();
+        const QStringList logins = qEnvironmentVariable("HOURVANE_TEST_SERVER_LOGINS").split(u',', Qt::SkipEmptyParts);
+        if (logins.size() < 2)
+            GTEST_SKIP() << "the test server has no logins to give rights to (HOURVANE_TEST_SERVER_LOGINS)";
+        m_reader = logins[0];
+        m_editor = logins[1];
+        m_schema = std::make_unique<TestServerSchema>();
+        m_owner = std::make_unique<data::PostgresSession>(m_schema->address());
+    }
+
+    // Runs SQL as `login` past the program, as any other program would; the server's error.
+    QString asLogin(const QString& login, const QByteArray& sql) const
+    {
+        const data::ServerConnectionHandle connection(PQconnectdb(m_schema->addressAs(login).toUtf8().constData()));
+        const data::ServerResultHandle result(PQexec(connection.get(), sql.constData()));
+        const ExecStatusType status = PQresultStatus(result.get());
+        return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ? QString()
+                                                                        : QString::fromUtf8(PQerrorMessage(connection.get()));
+    }
+
+    ScopedLocale m_locale{QStringLiteral("en_US")};
+    QString m_reader;
+    QString m_editor;
+    std::unique_ptr<TestServerSchema> m_schema;
+    std::unique_ptr<data::PostgresSession> m_owner;
+};
+
+TEST_F(ServerRightsTest, AReaderReadsEverythingAndEveryWriteIsRefusedBeforeTheServerDoes)
+{
+    ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Readers);
+    {
+        data::Connection owner;
+        owner.Open(m_schema->address());
+        owner.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+    }
+    data::Connection reader;
+    reader.Open(m_schema->addressAs(m_reader));
+    ASSERT_TRUE(reader.isReadOnly());
+    EXPECT_TRUE(reader.readOnlyReason().contains(QStringLiteral("'%1' may only read").arg(m_reader)))
+        << reader.readOnlyReason().toStdString();
+    EXPECT_EQ(readRows(reader, QStringLiteral("select Description from [Work Codes]")),
+              (QList<QVariantList>{{QStringLiteral("Support")}}));
+    EXPECT_EQ(reader.journal().recent(5).size(), 1u);
+    for (const char* write : {"insert into Employees ([First Name]) values ('Eve')",
+                              "update [Work Codes] set Description='Changed'", "delete from [Work Codes]"}) {
+        EXPECT_EQ(errorOf([&] { reader.Execute(QString::fromLatin1(write)); }).description(), reader.readOnlyReason())
+            << write;
+    }
+    EXPECT_EQ(errorOf([&] { reader.journal().undo(); }).description(), reader.readOnlyReason());
+    // The server refuses whatever program the login uses.
+    const QByteArray schema = "SET search_path = " + m_schema->name().toUtf8() + "; ";
+    for (const char* write : {"INSERT INTO \"Employees\" (\"First Name\") VALUES ('Eve')",
+                              "UPDATE \"Work Codes\" SET \"Description\" = 'Changed'", "DELETE FROM \"Work Hours\"",
+                              "DELETE FROM hourvane_journal", "INSERT INTO hourvane_undone VALUES (1, 1)",
+                              "DELETE FROM hourvane_schema"}) {
+        EXPECT_TRUE(asLogin(m_reader, schema + write).contains(QStringLiteral("permission denied"))) << write;
+    }
+}
+
+TEST_F(ServerRightsTest, AnEditorsChangesAreTheirsInTheJournalAndTheirsToUndo)
+{
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    data::Connection editor;
+    editor.Open(m_schema->addressAs(m_editor));
+    ASSERT_FALSE(editor.isReadOnly()) << editor.readOnlyReason().toStdString();
+    editor.Execute(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')"));
+    editor.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+    editor.Execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours) "
+                                  "values (1,'3/5/2026',1,'7.5')"));
+    editor.Execute(QStringLiteral("update [Work Hours] set Hours=8 where ID=1"));
+    const std::vector<data::JournalChange> changes = editor.journal().recent(10);
+    ASSERT_EQ(changes.size(), 4u);
+    for (const data::JournalChange& change : changes)
+        EXPECT_EQ(change.madeBy, m_editor);
+    editor.journal().undo();
+    EXPECT_EQ(readRows(editor, QStringLiteral("select Hours from [Work Hours]")), (QList<QVariantList>{{7.5}}));
+    // What the server keeps may not be changed by an editor either.
+    EXPECT_TRUE(asLogin(m_editor, "SET search_path = " + m_schema->name().toUtf8()
+                                      + "; UPDATE hourvane_schema SET version = 99")
+                    .contains(QStringLiteral("permission denied")));
+}
+
+TEST_F(ServerRightsTest, RightsMoveBetweenTheGroupsAndAreTakenBack)
+{
+    ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Readers);
+    ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Editors);
+    {
+        data::Connection moved;
+        moved.Open(m_schema->addressAs(m_reader));
+        EXPECT_FALSE(moved.isReadOnly());
+    }
+    EXPECT_EQ(ServerRights::revoke(*m_owner, m_reader),
+              QStringList{ServerRights::groupName(*m_owner, ServerRights::Group::Editors)});
+    EXPECT_EQ(ServerRights::revoke(*m_owner, m_reader), QStringList());
+    data::Connection none;
+    const QString refused = errorOf([&] { none.Open(m_schema->addressAs(m_reader)); }).description();
+    EXPECT_TRUE(refused.contains(QStringLiteral("has no rights on Hourvane's tables"))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QStringLiteral("--grant-access %1 editor").arg(m_reader))) << refused.toStdString();
+}
+
+TEST_F(ServerRightsTest, WhatCannotBeGivenIsRefusedWithItsReason)
+{
+    const std::pair<QString, const char*> refusals[] = {
+        {QStringLiteral("hourvane_nobody"), "There is no login 'hourvane_nobody'"},
+        {QStringLiteral("hourvane"), "owns Hourvane's tables"},
+    };
+    for (const auto& [login, reason] : refusals) {
+        const QString said =
+            errorOf([&] { ServerRights::grant(*m_owner, login, ServerRights::Group::Readers); }).description();
+        EXPECT_TRUE(said.contains(QLatin1String(reason))) << said.toStdString();
+    }
+    // A login that may not make roles or grant on the tables gives nothing.
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    data::PostgresSession editor(m_schema->addressAs(m_editor));
+    const QString said = errorOf([&] { ServerRights::grant(editor, m_reader, ServerRights::Group::Readers); }).description();
+    EXPECT_TRUE(said.contains(QStringLiteral("Cannot give the login '%1' its rights").arg(m_reader)))
+        << said.toStdString();
+    data::Connection reader;
+    EXPECT_THROW(reader.Open(m_schema->addressAs(m_reader)), RuntimeError);
+}
+
+}  // namespace
+}  // namespace hv::test
