@@ -6,7 +6,6 @@
 // would overwrite another login's later change.
 #include "older_database.h"
 #include "fixtures/database_fixture.h"
-#include "support/unprivileged.h"
 
 #include "data/change_journal.h"
 #include "data/postgres/schema.h"
@@ -15,7 +14,6 @@
 #include "data/sqlite/journal.h"
 #include "data/sqlite/session.h"
 
-#include <QFile>
 
 namespace hv::test {
 namespace {
@@ -395,16 +393,6 @@ TEST_F(JournalOnFile, AChangeWhoseRecordDoesNotFitOnTheDiskIsNotWrittenAtAll)
     EXPECT_EQ(journal().nextUndo()->description, QStringLiteral("Edit entry %1").arg(annasEntry));
 }
 
-void makeVersionOneFile(const QString& path)
-{
-    ASSERT_TRUE(makeOlderDatabase(path, 1));
-}
-
-void makeVersionTwoFile(const QString& path)
-{
-    ASSERT_TRUE(makeOlderDatabase(path, 2));
-}
-
 // The same on a server: version 2 kept the rows' images as jsonb.
 void makeVersionTwoSchema(const TestServerSchema& schema)
 {
@@ -449,7 +437,7 @@ TEST_P(JournalCarriedOver, KeepsTheHistoryOfVersionTwoAndGoesOnFromIt)
         schema = std::make_unique<TestServerSchema>();
         makeVersionTwoSchema(*schema);
     } else {
-        makeVersionTwoFile(database.path());
+        ASSERT_TRUE(makeOlderDatabase(database.path(), 2));
     }
     Connection connection;
     connection.Open(schema ? schema->address() : database.connectionString());
@@ -482,84 +470,10 @@ TEST_P(JournalCarriedOver, KeepsTheHistoryOfVersionTwoAndGoesOnFromIt)
 
 INSTANTIATE_TEST_SUITE_P(Backends, JournalCarriedOver, backends(), backendName);
 
-// A file of an older version, and how to make one.
-struct OldFile {
-    int version;
-    void (*make)(const QString& path);
-};
-
-class JournalUpgrade : public ::testing::TestWithParam<OldFile> {};
-
-TEST_P(JournalUpgrade, TheFileGainsThePresentJournalOnceAfterABackup)
-{
-    TemporaryDatabase database;
-    GetParam().make(database.path());
-    const UpgradeBackups backups;
-    {
-        Connection connection;
-        connection.Open(database.connectionString());
-        EXPECT_EQ(backups.asked, QStringList{database.path()});
-        EXPECT_FALSE(connection.isReadOnly());
-        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Fresh',TRUE)"));
-        EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Fresh"));
-    }
-    EXPECT_EQ(userVersionOf(database.path()), data::format::kUserVersion);
-    Connection again;
-    again.Open(database.connectionString());
-    EXPECT_EQ(backups.asked.size(), 1);
-    EXPECT_EQ(again.journal().nextRedo()->description, QStringLiteral("Add work code Fresh"));
-}
-
-TEST_P(JournalUpgrade, ABackupThatFailsLeavesTheFileAsItWasAndReadOnly)
-{
-    TemporaryDatabase database;
-    GetParam().make(database.path());
-    const auto bytes = [&] {
-        QFile file(database.path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    const QByteArray before = bytes();
-    const UpgradeBackups backups(true);
-    Connection connection;
-    connection.Open(database.connectionString());
-    EXPECT_TRUE(connection.isReadOnly());
-    EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("No space left on device")));
-    EXPECT_FALSE(connection.journal().exists());
-    EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
-    connection.Close();
-    EXPECT_EQ(bytes(), before);
-}
-
-TEST_P(JournalUpgrade, AReadOnlyFileOpensForReadingUnchanged)
-{
-    TemporaryDatabase database;
-    GetParam().make(database.path());
-    Unprivileged::makeReadOnly(database.path(), database.folder());
-    const UpgradeBackups backups;
-    {
-        const Unprivileged user;
-        if (!user.binds())
-            GTEST_SKIP() << "permissions cannot be made to bind here";
-        Connection connection;
-        connection.Open(database.connectionString());
-        EXPECT_TRUE(connection.isReadOnly());
-        EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("cannot be written")));
-        EXPECT_TRUE(connection.journal().recent(10).empty());
-        EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
-    }
-    Unprivileged::makeWritable(database.folder());
-    EXPECT_TRUE(backups.asked.isEmpty());
-    EXPECT_EQ(userVersionOf(database.path()), GetParam().version);
-}
-
-INSTANTIATE_TEST_SUITE_P(OldFiles, JournalUpgrade,
-                         ::testing::Values(OldFile{1, makeVersionOneFile}, OldFile{2, makeVersionTwoFile}),
-                         [](const auto& info) { return "Version" + std::to_string(info.param.version); });
-
 TEST(JournalUpgradeFromOne, TheReportQueriesAreMadeAgainWithTheRecordsIds)
 {
     TemporaryDatabase database;
-    makeVersionOneFile(database.path());
+    ASSERT_TRUE(makeOlderDatabase(database.path(), 1));
     const UpgradeBackups backups;
     Connection connection;
     connection.Open(database.connectionString());

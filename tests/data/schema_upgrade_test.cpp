@@ -4,9 +4,11 @@
 // left as it was and opened read-only with the reason.
 #include "older_database.h"
 #include "fixtures/database_fixture.h"
+#include "support/error_of.h"
 #include "support/page_damage.h"
 #include "support/unprivileged.h"
 
+#include "data/change_journal.h"
 #include "data/connection.h"
 #include "data/postgres/schema.h"
 #include "data/recordset.h"
@@ -64,6 +66,14 @@ TEST_P(OlderFile, IsBroughtUpToDateOnceAfterABackup)
         connection.Open(m_database.connectionString());
         EXPECT_FALSE(connection.isReadOnly()) << connection.readOnlyReason().toStdString();
         EXPECT_EQ(billableReport(connection), QStringList({"earlier", "later"}));
+        // The journal of this version records from the first change on, and
+        // keeps what it recorded.
+        if (open == 0) {
+            connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Fresh',TRUE)"));
+            EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Fresh"));
+        } else {
+            EXPECT_EQ(connection.journal().nextRedo()->description, QStringLiteral("Add work code Fresh"));
+        }
     }
     EXPECT_EQ(backups.asked, QStringList{m_database.path()});
     EXPECT_EQ(userVersionOf(m_database.path()), data::format::kUserVersion);
@@ -87,12 +97,26 @@ TEST_P(OlderFile, ThatCannotBeWrittenOpensForReadingAsItWas)
         connection.Open(m_database.connectionString());
         EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("cannot be written")))
             << connection.readOnlyReason().toStdString();
+        EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
         if (GetParam() >= 2) {
             EXPECT_EQ(billableReport(connection), QStringList({"earlier", "later"}));
         }
     }
     Unprivileged::makeWritable(m_database.folder());
     EXPECT_TRUE(backups.asked.isEmpty());
+    EXPECT_EQ(fileBytes(m_database.path()), before);
+}
+
+TEST_P(OlderFile, WhoseBackupFailsOpensForReadingAsItWas)
+{
+    const QByteArray before = fileBytes(m_database.path());
+    const UpgradeBackups backups(true);
+    Connection connection;
+    connection.Open(m_database.connectionString());
+    EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("No space left on device")))
+        << connection.readOnlyReason().toStdString();
+    EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
+    connection.Close();
     EXPECT_EQ(fileBytes(m_database.path()), before);
 }
 
