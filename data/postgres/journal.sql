@@ -63,7 +63,11 @@ BEGIN
 END
 $$;
 
--- The name of the function that records the statements on `tbl`.
+-- The journal's names for `tbl`: its columns' stem (employee_before, ...)
+-- and the function that records the statements on it.
+CREATE OR REPLACE FUNCTION hourvane_journal_image(tbl text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+    SELECT CASE tbl WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END
+$$;
 CREATE OR REPLACE FUNCTION hourvane_journal_function(tbl text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
     SELECT CASE tbl WHEN 'Employees' THEN 'hourvane_journal_employees' WHEN 'Work Codes' THEN 'hourvane_journal_codes'
                     ELSE 'hourvane_journal_entries' END
@@ -78,7 +82,7 @@ DECLARE
     image text;
 BEGIN
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
-        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        image := hourvane_journal_image(name);
         EXECUTE format($f$
 CREATE OR REPLACE FUNCTION %1$I() RETURNS trigger LANGUAGE plpgsql AS $$
 DECLARE
@@ -200,7 +204,7 @@ DECLARE
     image text;
 BEGIN
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
-        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        image := hourvane_journal_image(name);
         RETURN QUERY EXECUTE format(
             'SELECT n.tbl, n.row_id, c.made_by, c.made_at, c.description
              FROM hourvane_journal_net n
@@ -232,7 +236,7 @@ BEGIN
     PERFORM set_config('hourvane.journal_off', 'on', true);
     PERFORM set_config('hourvane.keep_orphans', 'on', true);
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
-        image := CASE name WHEN 'Employees' THEN 'employee' WHEN 'Work Codes' THEN 'code' ELSE 'entry' END;
+        image := hourvane_journal_image(name);
         EXECUTE format('DELETE FROM %I t USING hourvane_journal j
                         WHERE j.change = $1 AND j.tbl = %L AND t."ID" = j.row_id', name, name)
             USING target;
