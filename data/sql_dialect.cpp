@@ -195,8 +195,6 @@ public:
             from = target.end;
         }
         append(out, translateRange(from, m_end));
-        for (const QString& key : ownOrderOfSortedStoredQuery())
-            out += QStringLiteral(", \"") + key + u'"';
         for (size_t i = m_end; i < m_tokens.size(); ++i)
             out += m_tokens[i].text;
         return out;
@@ -401,45 +399,6 @@ private:
             refuseDecimalComma(begin, i, n, column);
         }
         return true;
-    }
-
-    // "select ... from Q ... order by ..." as the last clause, where the
-    // stored query Q gives each row's place in its own order in the columns
-    // named hourvane_order...: an engine's sort keeps no order of the rows
-    // it finds equal, so those columns are the sort's last keys. Their
-    // names, in the query's order; none for any other statement.
-    QStringList ownOrderOfSortedStoredQuery() const
-    {
-        const size_t count = m_significant.size();
-        if (count < 6 || !isWord(sig(0), u"select"))
-            return {};
-        int depth = 0;
-        QString table;
-        bool ordered = false;
-        for (size_t n = 1; n < count; ++n) {
-            const Token& token = sig(n);
-            if (isSymbol(token, u'('))
-                ++depth;
-            else if (isSymbol(token, u')'))
-                --depth;
-            if (depth != 0)
-                continue;
-            if (table.isEmpty() && isWord(token, u"from") && n + 1 < count && isName(sig(n + 1)))
-                table = nameOf(sig(n + 1));
-            else if (isWord(token, u"order") && n + 1 < count && isWord(sig(n + 1), u"by"))
-                ordered = true;
-            else if (ordered && (isWord(token, u"limit") || isWord(token, u"offset") || isWord(token, u"fetch")
-                                 || isWord(token, u"for") || isWord(token, u"union")))
-                return {};
-        }
-        if (!ordered || table.isEmpty())
-            return {};
-        QStringList keys;
-        for (const QString& column : m_dialect.columnNames(table)) {
-            if (column.startsWith(QStringLiteral("hourvane_order"), Qt::CaseInsensitive))
-                keys << column;
-        }
-        return keys;
     }
 
     // "set Hours=7,5": a number written with a decimal comma and placed bare

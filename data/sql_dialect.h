@@ -49,10 +49,7 @@ enum class SqlTarget { Sqlite, Postgres };
 // (ColumnConversion), so that the server receives a plain ISO date or number;
 // a literal that cannot be stored is refused before anything is sent. A '$'
 // outside a literal is refused, and a name never runs into a quoted literal,
-// so nothing but the program's own text is ever read as SQL. A select that
-// sorts a stored query carrying its own order (hourvane_order) gets that
-// order as its last key, since the server's sort does not keep equal rows in
-// the order it got them.
+// so nothing but the program's own text is ever read as SQL.
 class SqlDialect {
 public:
     // The columns of a table or stored query as the local file declares

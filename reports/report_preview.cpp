@@ -272,16 +272,8 @@ QStringList ReportPreview::namesIn(const QString& column) const
 {
     // The names the report's rows hold, each once, in the user's
     // alphabetical order.
-    QStringList names;
     const int field = m_design.fieldIndex(column);
-    QSet<QString> seen;
-    for (int row = 0; field >= 0 && row < m_rows.rowCount(); ++row) {
-        const QString& name = m_rows.text(row, field);
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            names.append(name);
-        }
-    }
+    QStringList names = field >= 0 ? m_rows.distinctTexts(field) : QStringList();
     std::sort(names.begin(), names.end(), userCollator());
     return names;
 }

@@ -7,12 +7,14 @@
 -- Each report query gives its rows in its own order: by date, then in the
 -- order the entries were made. A statement that sorts a report query by a
 -- column of its own replaces that order, so the order is carried by the
--- last columns, named hourvane_order_...: such a statement is run with them
--- as its last keys, and rows of one name keep it. The query itself is a
+-- last columns, named hourvane_order_...: the report puts the rows its sort
+-- finds equal (those of one name) in that order itself, which costs far
+-- less than giving the engine's sort more keys. The query itself is a
 -- plain join, so that a period, an employee or a work code chosen is
--- selected by the engine's own indexes rather than after every row is read. The employee's and the work code's
--- IDs (Null when the record has gone) are never shown either: the reports
--- group by them, so that two employees of one name stay two.
+-- selected by the engine's own indexes rather than after every row is read.
+-- The employee's and the work code's IDs (Null when the record has gone) are
+-- never shown either: the reports group by them, so that two employees of
+-- one name stay two.
 CREATE INDEX IF NOT EXISTS "Work Hours by Date" ON "Work Hours" ("Date Worked");
 
 DROP VIEW IF EXISTS "Billable Hours";

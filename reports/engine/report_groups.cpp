@@ -62,10 +62,22 @@ ReportGroups::ReportGroups(const ReportRows& rows, const ReportLayout& layout, c
     std::vector<std::size_t> rank(m_groups.size());
     for (std::size_t place = 0; place < sorted.size(); ++place)
         rank[static_cast<std::size_t>(sorted[place])] = place;
-    std::iota(m_order.begin(), m_order.end(), std::size_t{0});
-    std::stable_sort(m_order.begin(), m_order.end(), [&](std::size_t a, std::size_t b) {
-        return rank[static_cast<std::size_t>(m_groupOf[a])] < rank[static_cast<std::size_t>(m_groupOf[b])];
-    });
+    // The rows group by group (a counting sort, which keeps their order)...
+    std::vector<std::size_t> start(m_groups.size() + 1, 0);
+    for (const int group : m_groupOf)
+        ++start[rank[static_cast<std::size_t>(group)] + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t position = 0; position < m_groupOf.size(); ++position)
+        m_order[next[rank[static_cast<std::size_t>(m_groupOf[position])]]++] = position;
+    if (!rows.hasOwnOrder())
+        return;
+    // ...and within a group in the report query's own order.
+    for (std::size_t g = 0; g + 1 < start.size(); ++g) {
+        const auto first = m_order.begin() + static_cast<std::ptrdiff_t>(start[g]);
+        const auto last = m_order.begin() + static_cast<std::ptrdiff_t>(start[g + 1]);
+        std::sort(first, last, [&](std::size_t a, std::size_t b) { return rows.placedBefore(shownRows[a], shownRows[b]); });
+    }
 }
 
 }  // namespace hv::reports

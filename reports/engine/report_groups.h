@@ -15,8 +15,9 @@ struct ReportLayout;
 // without keys it is the rows of one name. The rows whose record has gone
 // form one group of their own, named as the layout says. The groups follow
 // their names in the user's alphabetical order (two of one name by their
-// IDs), the group without a record last, and the rows of a group keep the
-// data source's order.
+// IDs), the group without a record last. The rows of a group follow the
+// report query's own order when the data source carries it (by date, then
+// as entered), else the data source's order.
 class ReportGroups {
 public:
     // shownRows: the rows printed, in the data source's order.

@@ -4,6 +4,7 @@
 #include "data/recordset.h"
 
 #include <QDateTime>
+#include <QSet>
 
 namespace hv::reports {
 
@@ -18,6 +19,17 @@ data::SortRule ruleFor(FieldFormat format)
     case FieldFormat::AsStored: break;
     }
     return data::SortRule::Text;
+}
+
+// The hidden columns a report query carries its own order in.
+const QString kOrderDay = QStringLiteral("hourvane_order_day");
+const QString kOrderEntry = QStringLiteral("hourvane_order_entry");
+
+qint64 momentOf(const data::StoredValue& value)
+{
+    if (value.kind != data::StoredValue::Date)
+        return std::numeric_limits<qint64>::min();
+    return value.julianDay * 86400 + value.secondsOfDay;
 }
 
 }  // namespace
@@ -36,6 +48,9 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
     for (const ReportControl& field : fields)
         rows.m_fields.push_back(Field{data::ListColumn(ruleFor(field.format)), field.format, {}});
     rows.m_keyed = key >= 0;
+    const int orderDay = source.keyIndex(kOrderDay);
+    const int orderEntry = source.keyIndex(kOrderEntry);
+    const bool ordered = orderDay >= 0 && orderEntry >= 0;
     for (; !source.Eof(); source.MoveNext()) {
         const auto row = static_cast<std::size_t>(rows.m_rows);
         for (std::size_t f = 0; f < indexes.size(); ++f) {
@@ -44,14 +59,20 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
             cells.set(row, source.stored(indexes[f]), [&] { return source.text(indexes[f]); });
         }
         if (key >= 0) {
-            const QVariant id = source.value(key);
-            rows.m_groupKeys.push_back(id.isNull() ? kNoRecord : id.toLongLong());
+            const data::StoredValue id = source.stored(key);
+            if (id.kind == data::StoredValue::Whole)
+                rows.m_groupKeys.push_back(id.whole);
+            else
+                rows.m_groupKeys.push_back(id.kind == data::StoredValue::Null ? kNoRecord : source.value(key).toLongLong());
         }
+        if (ordered)
+            rows.m_places.push_back({momentOf(source.stored(orderDay)), source.stored(orderEntry).whole});
         ++rows.m_rows;
     }
     for (Field& field : rows.m_fields)
         field.cells.compact();
     rows.m_groupKeys.shrink_to_fit();
+    rows.m_places.shrink_to_fit();
     return rows;
 }
 
@@ -75,6 +96,26 @@ QString ReportRows::text(int row, int field) const
     if (value.typeId() == QMetaType::QString)
         return value.toString();  // kept by the cells already
     return *f.texts.insert(word, display(value, f.format));
+}
+
+QStringList ReportRows::distinctTexts(int field) const
+{
+    const Field& f = m_fields[static_cast<std::size_t>(field)];
+    QSet<quint32> seen;
+    QSet<QString> texts;
+    QStringList found;
+    for (std::size_t row = 0; row < static_cast<std::size_t>(m_rows); ++row) {
+        if (seen.contains(f.cells.word(row)))
+            continue;
+        seen.insert(f.cells.word(row));
+        // Two values can show as one text (a date with and without a time).
+        const QString shown = text(static_cast<int>(row), field);
+        if (!texts.contains(shown)) {
+            texts.insert(shown);
+            found.append(shown);
+        }
+    }
+    return found;
 }
 
 QVariant ReportRows::value(int row, int field) const

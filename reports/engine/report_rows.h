@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <limits>
 #include <vector>
@@ -17,7 +18,8 @@ namespace hv::reports {
 
 // The detail lines of a report: every row of the data source read once, in
 // its order, each field's column found by name, with the hidden key of the
-// record its group stands for when the data source carries one. The values
+// record its group stands for and the row's place in the report query's own
+// order when the data source carries them. The values
 // are kept as read, a few bytes a cell (a million rows fit in tens of
 // megabytes), and put in the field's display format when a text is asked
 // for; a format's texts are made once for each distinct value.
@@ -39,6 +41,8 @@ public:
     int columnCount() const { return static_cast<int>(m_fields.size()); }
     // The text of a detail field (in the layout's field order) in a row.
     QString text(int row, int field) const;
+    // The texts a field shows, each once, in the order the rows first show them.
+    QStringList distinctTexts(int field) const;
     // The value of a detail field in a row as the data source gave it.
     QVariant value(int row, int field) const;
     // The ID of the record a row's group stands for (the layout's group
@@ -46,6 +50,17 @@ public:
     // carries no such key (a database made before it did).
     QVariant groupKey(int row) const;
     bool hasGroupKeys() const { return m_keyed || m_rows == 0; }
+    // Whether the data source carries its rows' own order: when the date
+    // worked, then in the order the entries were made. Rows that the
+    // statement's sort finds equal are put in that order by the report.
+    bool hasOwnOrder() const { return !m_places.empty(); }
+    // Whether a row comes before another in that order.
+    bool placedBefore(int row, int other) const
+    {
+        const Place& a = m_places[static_cast<std::size_t>(row)];
+        const Place& b = m_places[static_cast<std::size_t>(other)];
+        return a.moment != b.moment ? a.moment < b.moment : a.entry < b.entry;
+    }
 
 private:
     struct Field {
@@ -55,12 +70,21 @@ private:
         mutable QHash<quint32, QString> texts;
     };
 
+    // A row's place in the report query's own order: the moment worked in
+    // seconds (a date without a time of day at its midnight, no date first)
+    // and the entry's ID.
+    struct Place {
+        qint64 moment;
+        qint64 entry;
+    };
+
     static constexpr qint64 kNoRecord = std::numeric_limits<qint64>::min();
 
     int m_rows = 0;
     std::vector<Field> m_fields;
     bool m_keyed = false;
     std::vector<qint64> m_groupKeys;  // kNoRecord: the record has gone
+    std::vector<Place> m_places;       // empty without the query's own order
 };
 
 }  // namespace hv::reports

@@ -289,7 +289,7 @@ TEST_P(ReportChoicesCaseTest, SpreadsheetCellsMatchTheDatabase)
     const QString from = fromOf(c).replace(QRegularExpression(QStringLiteral("\"([^\"]*)\"")), QStringLiteral("[\\1]"));
     const QList<QVariantList> expected =
         rows(QStringLiteral("SELECT [Employee Name], [Date Worked], [Work Code Description], [Hours], [Work Description]")
-             + from + QStringLiteral(" ORDER BY [%1]").arg(QLatin1String(c.groupColumn)));
+             + from + QStringLiteral(" ORDER BY [%1], hourvane_order_day, hourvane_order_entry").arg(QLatin1String(c.groupColumn)));
     ASSERT_FALSE(expected.isEmpty());
     // The database's column of each heading.
     const QStringList columns{QStringLiteral("Employee"), QStringLiteral("Date Worked"), QStringLiteral("Work Code"),

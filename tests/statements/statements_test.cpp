@@ -244,33 +244,6 @@ TEST_P(Statements, ReportQueriesSplitByBillableAndSortAsAsked)
     EXPECT_EQ(report[0], (QVariantList{"Zed Ray", "Leave", day, 3.0, "z-leave"}));
 }
 
-// The reports sort by name or work code; within one, the rows stay in date
-// order, then in the order the entries were made.
-TEST_P(Statements, ReportRowsOfOneNameKeepDateThenEntryOrder)
-{
-    const qint64 amy = addEmployee(QStringLiteral("Amy"), QStringLiteral("Fox"));
-    const qint64 bob = addEmployee(QStringLiteral("Bob"), QStringLiteral("Kay"));
-    const qint64 web = addWorkCode(QStringLiteral("Website"), true);
-    QStringList expected;
-    QList<std::pair<QDate, QString>> made;
-    for (int i = 0; i < 60; ++i) {
-        const QDate day = QDate(2026, 1, 1).addDays((i * 37) % 23);
-        const QString tag = QStringLiteral("e%1").arg(i);
-        addEntry(i % 3 == 0 ? bob : amy, day, web, QStringLiteral("1"), tag);
-        if (i % 3 != 0)
-            made << std::make_pair(day, tag);
-    }
-    std::stable_sort(made.begin(), made.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& entry : made)
-        expected << entry.second;
-    QStringList amys;
-    for (const QVariantList& row : rows(ReportStatements::billableHoursByEmployee())) {
-        if (row[0].toString() == u"Amy Fox")
-            amys << row[4].toString();
-    }
-    EXPECT_EQ(amys, expected);
-}
-
 // A report keeps its rows a few bytes a cell: what it gives back is every
 // value as the recordset read it, and each text as the field shows it.
 TEST_P(Statements, AReportGivesBackEveryValueAsTheRecordsetReadIt)
