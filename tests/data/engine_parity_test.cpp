@@ -8,6 +8,7 @@
 #include "data/recordset.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 namespace hv::test {
 namespace {
@@ -64,6 +65,9 @@ const char* const kWrites[] = {
 struct ProgramRead {
     const char* name;
     const char* sql;
+    // Sorted by a column many rows share: those come in each engine's own
+    // order (the reports order them), so the rows are compared as a set.
+    bool tiesInEngineOrder = false;
 };
 
 void PrintTo(const ProgramRead& read, std::ostream* out)
@@ -80,9 +84,9 @@ const ProgramRead kReads[] = {
     {"WorkCodePicker", "select * from [Work Codes]"},
     {"EmployeeEditor", "select * from Employees where ID=4"},
     {"WorkCodeEditor", "select * from [Work Codes] where ID=4"},
-    {"BillableByEmployee", "select * from [Billable Hours] order by [Employee Name]"},
-    {"BillableByProject", "select * from [Billable Hours] order by [Work Code Description]"},
-    {"NonBillableByEmployee", "select * from [Non Billable Hours] order by [Employee Name]"},
+    {"BillableByEmployee", "select * from [Billable Hours] order by [Employee Name]", true},
+    {"BillableByProject", "select * from [Billable Hours] order by [Work Code Description]", true},
+    {"NonBillableByEmployee", "select * from [Non Billable Hours] order by [Employee Name]", true},
     {"BillableHours", "select * from [Billable Hours]"},
     {"NonBillableHours", "select * from [Non Billable Hours]"},
     {"EmployeeCount", "SELECT Count(Employees.ID) AS [CountID] From Employees"},
@@ -162,10 +166,14 @@ class ProgramReads : public EngineParity, public ::testing::WithParamInterface<P
 TEST_P(ProgramReads, GiveTheSameColumnsAndValuesOnBothEngines)
 {
     const QString sql = QString::fromUtf8(GetParam().sql);
-    const Reading local = readingOf(m_local, sql);
-    const Reading server = readingOf(m_remote, sql);
+    Reading local = readingOf(m_local, sql);
+    Reading server = readingOf(m_remote, sql);
     EXPECT_EQ(server.columns, local.columns);
     ASSERT_FALSE(local.rows.empty()) << "the rows written reach no row of " << GetParam().sql;
+    if (GetParam().tiesInEngineOrder) {
+        std::sort(local.rows.begin(), local.rows.end());
+        std::sort(server.rows.begin(), server.rows.end());
+    }
     EXPECT_EQ(server.rows, local.rows);
 }
 

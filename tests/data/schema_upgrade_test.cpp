@@ -23,10 +23,16 @@ const QByteArray kDateIndex = "SELECT count(*) FROM sqlite_schema WHERE type = '
 const QByteArray kOrderColumns = "SELECT count(*) FROM pragma_table_info('Billable Hours') WHERE name LIKE 'hourvane_order%'";
 
 // The description of every entry of the billable report, in its order.
-QStringList billableReport(Connection& connection)
+// The billable report's descriptions in its order: by name, and within a
+// name in the order the query carries (a file brought up to date carries it
+// in hidden columns, an older one gives its rows in it).
+QStringList billableReport(Connection& connection, bool ownOrderColumns = true)
 {
     data::Recordset rs;
-    rs.Open(QStringLiteral("select * from [Billable Hours] order by [Employee Name]"), connection);
+    rs.Open(ownOrderColumns ? QStringLiteral("select * from [Billable Hours] order by [Employee Name], "
+                                             "hourvane_order_day, hourvane_order_entry")
+                            : QStringLiteral("select * from [Billable Hours] order by [Employee Name]"),
+            connection);
     QStringList descriptions;
     for (; !rs.Eof(); rs.MoveNext())
         descriptions << rs.Fields(QStringLiteral("Work Description")).toString();
@@ -99,7 +105,7 @@ TEST_P(OlderFile, ThatCannotBeWrittenOpensForReadingAsItWas)
             << connection.readOnlyReason().toStdString();
         EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
         if (GetParam() >= 2) {
-            EXPECT_EQ(billableReport(connection), QStringList({"earlier", "later"}));
+            EXPECT_EQ(billableReport(connection, false), QStringList({"earlier", "later"}));
         }
     }
     Unprivileged::makeWritable(m_database.folder());
