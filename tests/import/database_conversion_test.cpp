@@ -80,12 +80,19 @@ protected:
 
 TEST_F(DatabaseConversionTest, KilledAtAnyMomentLeavesTheOldFileOrTheWholeNewDatabase)
 {
-    placeOldDatabase();
-    QElapsedTimer timer;
-    timer.start();
-    import::DatabaseConversion(live()).run();
-    const qint64 whole = std::max<qint64>(timer.elapsed(), 20);
-    ASSERT_EQ(entriesIn(live()), kAllEntries);
+    // The time of a whole conversion, the faster of two: the first also
+    // pays for what a process does once (and a moment of load on the
+    // machine), which would put most kills past the end.
+    qint64 whole = 0;
+    for (int run = 0; run < 2; ++run) {
+        placeOldDatabase();
+        QElapsedTimer timer;
+        timer.start();
+        import::DatabaseConversion(live()).run();
+        whole = run == 0 ? timer.elapsed() : std::min(whole, timer.elapsed());
+        ASSERT_EQ(entriesIn(live()), kAllEntries);
+    }
+    whole = std::max<qint64>(whole, 20);
 
     int stoppedPartWay = 0;
     // Past the whole time too, as the conversion in a process of its own may take longer.
