@@ -19,10 +19,10 @@ namespace hv::reports {
 // The detail lines of a report: every row of the data source read once, in
 // its order, each field's column found by name, with the hidden key of the
 // record its group stands for and the row's place in the report query's own
-// order when the data source carries them. The values
-// are kept as read, a few bytes a cell (a million rows fit in tens of
-// megabytes), and put in the field's display format when a text is asked
-// for; a format's texts are made once for each distinct value.
+// order when the data source carries them. The values are kept as read, a
+// few bytes a cell (a million rows fit in tens of megabytes), and put in the
+// field's display format when a text is asked for; a format's texts are made
+// once for each distinct value.
 class ReportRows {
 public:
     ReportRows() = default;
@@ -50,9 +50,9 @@ public:
     // carries no such key (a database made before it did).
     QVariant groupKey(int row) const;
     bool hasGroupKeys() const { return m_keyed || m_rows == 0; }
-    // Whether the data source carries its rows' own order: when the date
-    // worked, then in the order the entries were made. Rows that the
-    // statement's sort finds equal are put in that order by the report.
+    // Whether the data source carries its rows' own order (by the day and
+    // time worked, then in the order the entries were made): the report puts
+    // the rows its statement's sort finds equal in that order.
     bool hasOwnOrder() const { return !m_places.empty(); }
     // Whether a row comes before another in that order.
     bool placedBefore(int row, int other) const
