@@ -470,48 +470,6 @@ TEST_P(JournalCarriedOver, KeepsTheHistoryOfVersionTwoAndGoesOnFromIt)
 
 INSTANTIATE_TEST_SUITE_P(Backends, JournalCarriedOver, backends(), backendName);
 
-TEST(JournalUpgradeFromOne, TheReportQueriesAreMadeAgainWithTheRecordsIds)
-{
-    TemporaryDatabase database;
-    ASSERT_TRUE(makeOlderDatabase(database.path(), 1));
-    const UpgradeBackups backups;
-    Connection connection;
-    connection.Open(database.connectionString());
-    connection.Close();
-    for (const char* view : {"Billable Hours", "Non Billable Hours"})
-        EXPECT_EQ(storedBytes(database.path(), QByteArray("SELECT count(*) FROM pragma_table_info('") + view
-                                                   + "') WHERE name IN ('hourvane_employee','hourvane_work_code')"),
-                  QList<QByteArray>{"2"})
-            << view;
-}
-
-TEST(JournalUpgradeFromOne, AServerSchemaGainsTheJournalOnce)
-{
-    if (!testServerAddress())
-        GTEST_SKIP() << noTestServerReason().toStdString();
-    const TestServerSchema schema;
-    ASSERT_EQ(schema.run("DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone; "
-                         "DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE; "
-                         "DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() "
-                         "CASCADE; DROP FUNCTION hourvane_journal_change(); "
-                         "DROP FUNCTION hourvane_replay(bigint, boolean); "
-                         "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1; "
-                         "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; "
-                         "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\""),
-              QString());
-    for (int open = 0; open < 2; ++open) {
-        Connection connection;
-        connection.Open(schema.address());
-        connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
-        EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
-    }
-    EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"),
-              QList<QByteArray>{QByteArray::number(data::ServerSchema::version())});
-    for (const QByteArray view : {"Billable Hours", "Non Billable Hours"})
-        EXPECT_EQ(schema.run("SELECT hourvane_employee, hourvane_work_code FROM \"" + view + "\" LIMIT 0"), QString())
-            << view.constData();
-}
-
 TEST(JournalOnServer, AnUndoThatWouldOverwriteAnotherLoginsLaterChangeIsRefused)
 {
     if (!testServerAddress())

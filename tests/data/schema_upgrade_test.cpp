@@ -145,26 +145,63 @@ TEST_P(OlderFile, ThatIsDamagedOpensForReadingAsItWas)
 INSTANTIATE_TEST_SUITE_P(Versions, OlderFile, ::testing::Values(1, 2, 3),
                          [](const auto& info) { return "Version" + std::to_string(info.param); });
 
-TEST(OlderServerSchema, GainsTheIndexAndTheReportQueriesOnce)
+// A server schema of an older version, as the SQL that takes today's back
+// there leaves it: brought up to date once, after which its journal records
+// and undoes, the dates are indexed and the report queries carry the
+// records' IDs and their own order.
+struct OlderSchema {
+    int version;
+    const char* back;
+};
+
+void PrintTo(const OlderSchema& older, std::ostream* out)
+{
+    *out << "version " << older.version;
+}
+
+class OlderServerSchema : public ::testing::TestWithParam<OlderSchema> {};
+
+TEST_P(OlderServerSchema, IsBroughtUpToDateOnce)
 {
     if (!testServerAddress())
         GTEST_SKIP() << noTestServerReason().toStdString();
     const TestServerSchema schema;
-    ASSERT_EQ(schema.run("DROP INDEX \"Work Hours by Date\"; DROP VIEW \"Billable Hours\"; "
-                         "CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; UPDATE hourvane_schema SET version = 4"),
-              QString());
+    ASSERT_EQ(schema.run(GetParam().back), QString());
     for (int open = 0; open < 2; ++open) {
         Connection connection;
         connection.Open(schema.address());
         connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+        EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
     }
     EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"),
               QList<QByteArray>{QByteArray::number(data::ServerSchema::version())});
     EXPECT_EQ(schema.storedBytes("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
                                  "AND indexname = 'Work Hours by Date'"),
               QList<QByteArray>{"1"});
-    EXPECT_EQ(schema.run("SELECT hourvane_order_day, hourvane_order_entry FROM \"Billable Hours\" LIMIT 0"), QString());
+    for (const QByteArray view : {"Billable Hours", "Non Billable Hours"})
+        EXPECT_EQ(schema.run("SELECT hourvane_employee, hourvane_work_code, hourvane_order_day, hourvane_order_entry "
+                             "FROM \"" + view + "\" LIMIT 0"),
+                  QString())
+            << view.constData();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, OlderServerSchema,
+    ::testing::Values(
+        // Before the journal, with report queries of one column.
+        OlderSchema{1, "DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone; "
+                       "DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE; "
+                       "DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() "
+                       "CASCADE; DROP FUNCTION hourvane_journal_change(); "
+                       "DROP FUNCTION hourvane_replay(bigint, boolean); "
+                       "DROP FUNCTION hourvane_replay_conflict(bigint, boolean); UPDATE hourvane_schema SET version = 1; "
+                       "DROP INDEX \"Work Hours by Date\"; "
+                       "DROP VIEW \"Billable Hours\"; CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; "
+                       "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\""},
+        // Before the index of the dates.
+        OlderSchema{4, "DROP INDEX \"Work Hours by Date\"; DROP VIEW \"Billable Hours\"; "
+                       "CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; UPDATE hourvane_schema SET version = 4"}),
+    [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 }  // namespace
 }  // namespace hv::test
