@@ -18,6 +18,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/recordset.h"
+#include "data/sqlite/handles.h"
 #include "gui/shared_connection.h"
 #include "gui/ui_seam.h"
 #include "reports/data_report.h"
@@ -35,7 +36,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QThread>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -179,8 +179,7 @@ double timeEngineAlone(const QString& database)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    sqlite3_exec(db, ("PRAGMA threads = " + QByteArray::number(std::clamp(QThread::idealThreadCount(), 1, 4))).constData(),
-                 nullptr, nullptr, nullptr);
+    hv::data::sortOnHelperThreads(db);
     double best = -1;
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer clock;

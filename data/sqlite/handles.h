@@ -29,4 +29,9 @@ using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 // `handle` whatever the outcome; returns the engine's result code.
 int openHandle(const char* path, int flags, DatabaseHandle& handle);
 
+// Lets the engine sort the parts of a large sort (a report of every entry)
+// on helper threads, one a processor up to four, while the rows are still
+// being read.
+void sortOnHelperThreads(sqlite3* db);
+
 }  // namespace hv::data

@@ -12,8 +12,6 @@
 #include "data/sqlite/statement.h"
 
 #include <QFile>
-#include <QThread>
-#include <algorithm>
 
 namespace hv::data {
 
@@ -172,10 +170,7 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     // A write reported done must survive a crash or a power cut: sync fully,
     // with the rollback journal (the engine's default).
     sqlite3_exec(raw, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
-    // A large sort (a report of every entry) sorts its parts on helper
-    // threads while the rows are still being read.
-    const QByteArray sortThreads = QByteArray::number(std::clamp(QThread::idealThreadCount(), 1, 4));
-    sqlite3_exec(raw, ("PRAGMA threads = " + sortThreads).constData(), nullptr, nullptr, nullptr);
+    sortOnHelperThreads(raw);
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     // A bracketed name is a name: one the database does not know is refused,
     // never read as a text in double quotes (which would, say, make a
