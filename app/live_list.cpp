@@ -16,8 +16,9 @@ constexpr int kGatherMs = 150;
 
 }  // namespace
 
-LiveList::LiveList(QWidget& window, entries::EntryList& list, WorkHoursModel& model)
-    : QObject(&window), m_list(list), m_model(model)
+LiveList::LiveList(QWidget& window, entries::EntryList& list, WorkHoursModel& model,
+                   std::function<void()> completeFill)
+    : QObject(&window), m_list(list), m_model(model), m_completeFill(std::move(completeFill))
 {
     m_gather.setSingleShot(true);
     connect(&m_gather, &QTimer::timeout, this, &LiveList::refill);
@@ -50,13 +51,19 @@ void LiveList::refill()
         }
         return;
     }
-    const QString current = m_list.selectedPosition() > 0 ? m_list.selectedText(0) : QString();
+    const qint64 current = m_list.selectedPosition() > 0 ? m_list.selectedText(0).toLongLong() : 0;
     m_list.ListData();
     // Notices that came in with the refill's own answer are heard at once.
     QTimer::singleShot(0, &m_watch, &DatabaseWatch::check);
-    if (current.isEmpty())
+    if (current == 0)
         return;
-    const int row = m_model.displayRowOf(0, current);
+    int row = m_model.displayRowOfId(current);
+    if (row < 0 && m_completeFill) {
+        // Beyond the rows read so far, perhaps: the rest is read first
+        // (nothing, when the list is read whole).
+        m_completeFill();
+        row = m_model.displayRowOfId(current);
+    }
     if (row >= 0)
         m_list.selectPosition(row + 1);
 }

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class QWidget;
 
 namespace hv {
@@ -19,14 +21,16 @@ class WorkHoursModel;
 // database (DatabaseWatch): a change heard of refills the list within a
 // second through its one refill (ListData), with the entry that was current
 // current again where it still exists (otherwise the refill's own current
-// row) and the sort as it was. Never while a modal window or box of the
+// row, after the rest of a long list is read when it lies beyond the rows
+// read so far) and the sort as it was. Never while a modal window or box of the
 // program is open: then as soon as the last one closes. The window's
 // activation asks the database at once.
 class LiveList : public QObject {
     Q_OBJECT
 
 public:
-    LiveList(QWidget& window, entries::EntryList& list, WorkHoursModel& model);
+    // completeFill reads the rest of a list still being read.
+    LiveList(QWidget& window, entries::EntryList& list, WorkHoursModel& model, std::function<void()> completeFill);
 
     DatabaseWatch& watch() { return m_watch; }
 
@@ -41,6 +45,7 @@ private:
 
     entries::EntryList& m_list;
     WorkHoursModel& m_model;
+    std::function<void()> m_completeFill;
     DatabaseWatch m_watch;
     QTimer m_gather;
     bool m_waitingForModals = false;

@@ -245,7 +245,7 @@ void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
     m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { readyToWrite(); }, [this] { ListData(); });
-    m_liveList = new LiveList(*this, *this, *m_model);
+    new LiveList(*this, *this, *m_model, [this] { completeFill(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);

@@ -25,7 +25,6 @@ namespace hv {
 
 class FindBar;
 class ListInput;
-class LiveList;
 class MainMenu;
 class OpeningChecks;
 class UndoActions;
@@ -239,7 +238,6 @@ private:
     UndoJournal* m_undoJournal = nullptr;
     OpeningChecks* m_openingChecks = nullptr;
     // Refills the list when others change the database.
-    LiveList* m_liveList = nullptr;
     ListInput* m_listInput = nullptr;
     FileTasks m_fileTasks{*this};
     std::unique_ptr<MainMenu> m_menu;

@@ -348,11 +348,15 @@ QString WorkHoursModel::text(int displayRow, int column) const
     return cellText(shownOrder()[static_cast<size_t>(displayRow)], column);
 }
 
-int WorkHoursModel::displayRowOf(int column, const QString& text) const
+int WorkHoursModel::displayRowOfId(qint64 id) const
 {
+    if (m_columns.empty())
+        return -1;
+    const ListColumn& ids = m_columns.front();
     const std::vector<quint32>& order = shownOrder();
     for (int row = 0; row < m_shownRows; ++row) {
-        if (cellText(order[static_cast<size_t>(row)], column) == text)
+        const QVariant value = ids.value(order[static_cast<size_t>(row)]);
+        if (value.isValid() && value.toLongLong() == id)
             return row;
     }
     return -1;

@@ -104,8 +104,8 @@ public:
 
     // The text of a cell in display order.
     QString text(int displayRow, int column) const;
-    // The first row in display order whose cell in `column` has this text; -1 when none has.
-    int displayRowOf(int column, const QString& text) const;
+    // The row in display order of the entry with this ID (column 0); -1 when none has.
+    int displayRowOfId(qint64 id) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -110,6 +110,25 @@ TEST_P(LiveListTest, AnothersChangesRefillTheListKeepingTheCurrentEntryAndTheSor
     closeWindow(window);
 }
 
+// A long list is read in batches: the current entry stays current when it
+// lies beyond the rows the refill has read so far.
+TEST_P(LiveListTest, AnEntryBeyondTheFirstRowsReadStaysCurrent)
+{
+    m_listPace.firstBatch = 2;
+    auto window = startBoth();
+    other(QStringLiteral("insert into Employees ([First Name],[Last Name]) values ('Ann','Archer')"));
+    other(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Design',TRUE)"));
+    for (int n = 1; n <= 5; ++n)
+        other(entryInsert(1, QStringLiteral("2026-12-0%1").arg(n), 1, QStringLiteral("1"), QStringLiteral("e%1").arg(n)));
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 5 && !window->listPending(); }, 1000));
+    window->selectPosition(5);
+
+    other(QStringLiteral("update [Work Hours] set [Work Description]='e1 edited' where ID=1"));
+    ASSERT_TRUE(until([&] { return listRows(*window).value(0).value(5) == u"e1 edited"; }, 1000));
+    EXPECT_EQ(currentId(*window), QStringLiteral("5"));
+    closeWindow(window);
+}
+
 TEST_P(LiveListTest, NothingIsRefilledWhileABoxIsOpenButAtOnceWhenItCloses)
 {
     auto window = startBoth();
