@@ -122,19 +122,8 @@ EntryFilter::Result EntryFilter::apply(const std::vector<ListColumn>& columns,
 QStringList EntryFilter::valuesIn(const ListColumn& column)
 {
     const QLocale locale;
-    std::vector<bool> storedSeen(column.storedCount(), false);
-    std::unordered_map<quint32, bool> inlineSeen;
     QStringList values;
-    for (size_t row = 0; row < column.size(); ++row) {
-        const quint32 word = column.word(row);
-        const qint64 stored = ListColumn::storedNumber(word);
-        if (stored >= 0) {
-            if (storedSeen[static_cast<size_t>(stored)])
-                continue;
-            storedSeen[static_cast<size_t>(stored)] = true;
-        } else if (!inlineSeen.try_emplace(word, true).second) {
-            continue;
-        }
+    for (const quint32 word : column.distinctWords()) {
         const QString text = text::valueToText(column.valueOf(word), locale);
         if (!text.isEmpty())
             values.append(text);

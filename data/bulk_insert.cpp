@@ -7,15 +7,6 @@
 
 namespace hv::data {
 
-namespace {
-
-QString quotedName(const QString& name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-}  // namespace
-
 BulkInsert::BulkInsert(Connection& connection, const QString& table, const QStringList& columns, Ids ids)
     : m_connection(&connection), m_idsNeeded(ids == Ids::Needed)
 {
@@ -25,14 +16,14 @@ BulkInsert::BulkInsert(Connection& connection, const QString& table, const QStri
         QStringList names;
         QStringList marks;
         for (const QString& column : columns) {
-            names << quotedName(column);
+            names << Connection::quoted(column);
             marks << QStringLiteral("?");
         }
         // The new ID comes back with the insert: on a server the journal's
         // own rows would stand between an insert and a later question for it.
         m_insert = connection.engine().prepare(
             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
-                .arg(quotedName(table), names.join(u','), marks.join(u','),
+                .arg(Connection::quoted(table), names.join(u','), marks.join(u','),
                      m_idsNeeded ? QStringLiteral(" RETURNING \"ID\"") : QString()));
     }
     connection.attach(this);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <unordered_set>
 
 namespace hv::data {
 
@@ -232,6 +233,25 @@ QVariant ListColumn::entryValue(const Entry& entry) const
         break;
     }
     return {};
+}
+
+std::vector<quint32> ListColumn::distinctWords() const
+{
+    std::vector<bool> storedSeen(m_entries.size(), false);
+    std::unordered_set<quint32> inlineSeen;
+    std::vector<quint32> words;
+    for (const quint32 word : m_cells) {
+        const qint64 stored = storedNumber(word);
+        if (stored >= 0) {
+            if (storedSeen[static_cast<size_t>(stored)])
+                continue;
+            storedSeen[static_cast<size_t>(stored)] = true;
+        } else if (!inlineSeen.insert(word).second) {
+            continue;
+        }
+        words.push_back(word);
+    }
+    return words;
 }
 
 QVariant ListColumn::valueOf(quint32 word) const

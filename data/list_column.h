@@ -68,6 +68,9 @@ public:
     static qint64 storedNumber(quint32 word) { return isStoredWord(word) ? qint64(word & kPayload) : -1; }
     static constexpr quint32 storedWordTag() { return kStored; }
     size_t storedCount() const { return m_entries.size(); }
+    // The column's distinct words (so its distinct values), each once, in the
+    // order the rows first show them.
+    std::vector<quint32> distinctWords() const;
 
     // One key a row, in row order: the rows in ascending order of their keys
     // are the column sorted (descending: reversed), empty cells first when

@@ -474,7 +474,8 @@ void ReportPreview::print()
         const std::optional<RuntimeError> failure = writeFile(
             file, [&](QIODevice& device) { writePdfPages(device, paper, first, last, progress.steps()); });
         if (failure && failure->number() != err::UserInterrupt)
-            UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\".").arg(file));
+            UiSeam::tell(this, QStringLiteral("The report could not be printed on \"%1\" (%2).")
+                                   .arg(QDir::toNativeSeparators(file), failure->description()));
         return;
     }
     try {

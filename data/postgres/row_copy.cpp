@@ -62,13 +62,6 @@ PostgresRowCopy::~PostgresRowCopy()
         m_session.abandonCopy("the copy was given up");
 }
 
-QByteArray PostgresRowCopy::line(const std::vector<std::optional<QByteArray>>& values)
-{
-    QByteArray out;
-    appendLine(out, values);
-    return out;
-}
-
 void PostgresRowCopy::add()
 {
     if (!m_open)

@@ -29,9 +29,6 @@ public:
     void add() override;
     long finish() override;
 
-    // The line of the server's text form for one row of values (Null as nullopt).
-    static QByteArray line(const std::vector<std::optional<QByteArray>>& values);
-
 private:
     // Sends the rows gathered so far.
     void send();

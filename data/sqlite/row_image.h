@@ -15,7 +15,6 @@ public:
     // Binds the values, in order, to the parameters of `statement` from
     // `first` on.
     void bindTo(sqlite3_stmt* statement, int first) const;
-    bool isEmpty() const { return m_bytes.isEmpty(); }
 
 private:
     QByteArray m_bytes;

@@ -4,7 +4,6 @@
 #include "data/recordset.h"
 
 #include <QDateTime>
-#include <QSet>
 
 namespace hv::reports {
 
@@ -88,7 +87,11 @@ QString ReportRows::display(const QVariant& value, FieldFormat format)
 QString ReportRows::text(int row, int field) const
 {
     const Field& f = m_fields[static_cast<std::size_t>(field)];
-    const quint32 word = f.cells.word(static_cast<std::size_t>(row));
+    return textOf(f, f.cells.word(static_cast<std::size_t>(row)));
+}
+
+QString ReportRows::textOf(const Field& f, quint32 word)
+{
     const auto known = f.texts.constFind(word);
     if (known != f.texts.constEnd())
         return *known;
@@ -101,20 +104,11 @@ QString ReportRows::text(int row, int field) const
 QStringList ReportRows::distinctTexts(int field) const
 {
     const Field& f = m_fields[static_cast<std::size_t>(field)];
-    QSet<quint32> seen;
-    QSet<QString> texts;
     QStringList found;
-    for (std::size_t row = 0; row < static_cast<std::size_t>(m_rows); ++row) {
-        if (seen.contains(f.cells.word(row)))
-            continue;
-        seen.insert(f.cells.word(row));
-        // Two values can show as one text (a date with and without a time).
-        const QString shown = text(static_cast<int>(row), field);
-        if (!texts.contains(shown)) {
-            texts.insert(shown);
-            found.append(shown);
-        }
-    }
+    for (const quint32 word : f.cells.distinctWords())
+        found.append(textOf(f, word));
+    // Two values can show as one text (a date with and without a time).
+    found.removeDuplicates();
     return found;
 }
 

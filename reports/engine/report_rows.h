@@ -78,6 +78,9 @@ private:
         qint64 entry;
     };
 
+    // The text a field shows for a cell's word.
+    static QString textOf(const Field& field, quint32 word);
+
     static constexpr qint64 kNoRecord = std::numeric_limits<qint64>::min();
 
     int m_rows = 0;
