@@ -8,12 +8,9 @@ namespace hv::reports {
 
 namespace {
 
-// The paper a paper file names: its first word that is not a comment.
-std::optional<QPageSize> paperOfFile(const QString& path)
+// The paper a paper name stands for ("a4", "Letter"), as paperconf spells them.
+std::optional<QPageSize> paperOfName(const QString& word)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
     static const std::array<std::pair<const char*, QPageSize::PageSizeId>, 9> kNames{{
         {"a3", QPageSize::A3},
         {"a4", QPageSize::A4},
@@ -25,17 +22,26 @@ std::optional<QPageSize> paperOfFile(const QString& path)
         {"executive", QPageSize::Executive},
         {"tabloid", QPageSize::Tabloid},
     }};
+    const QString name = word.trimmed().toLower();
+    for (const auto& [known, id] : kNames) {
+        if (name == QLatin1String(known))
+            return QPageSize(id);
+    }
+    return std::nullopt;
+}
+
+// The paper a paper file names: its first word that is not a comment.
+std::optional<QPageSize> paperOfFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
     // A few lines at most; a file of another kind is not read to its end.
     for (int lines = 0; lines < 100 && !file.atEnd(); ++lines) {
         const QString line = QString::fromUtf8(file.readLine(256)).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        const QString word = line.section(QLatin1Char(' '), 0, 0).toLower();
-        for (const auto& [name, id] : kNames) {
-            if (word == QLatin1String(name))
-                return QPageSize(id);
-        }
-        return std::nullopt;
+        return paperOfName(line.section(QLatin1Char(' '), 0, 0));
     }
     return std::nullopt;
 }
@@ -61,6 +67,9 @@ QPageSize paperForLocale(const QLocale& locale)
 
 QPageSize paperForEnvironment(const QProcessEnvironment& environment, const QString& papersizeFile)
 {
+    // A paper named outright is the user's own choice, above any locale.
+    if (const auto named = paperOfName(environment.value(QStringLiteral("PAPERSIZE"))))
+        return *named;
     QString name;
     for (const char* variable : {"LC_ALL", "LC_PAPER", "LANG"}) {
         name = environment.value(QString::fromLatin1(variable));
@@ -69,9 +78,10 @@ QPageSize paperForEnvironment(const QProcessEnvironment& environment, const QStr
     }
     // "de_DE.UTF-8" and "de_DE@euro" name the locale before the dot or the @.
     const QString locale = name.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
-    if (locale.isEmpty() || locale == u"C" || locale == u"POSIX")
-        return paperOfFile(papersizeFile).value_or(QPageSize(QPageSize::Letter));
-    return paperForLocale(QLocale(locale));
+    if (!locale.isEmpty() && locale != u"C" && locale != u"POSIX")
+        return paperForLocale(QLocale(locale));
+    const QString namedFile = environment.value(QStringLiteral("PAPERCONF"));
+    return paperOfFile(namedFile.isEmpty() ? papersizeFile : namedFile).value_or(QPageSize(QPageSize::Letter));
 }
 
 }  // namespace hv::reports

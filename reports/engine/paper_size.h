@@ -13,11 +13,12 @@ namespace hv::reports {
 // country; A4 everywhere else.
 QPageSize paperForLocale(const QLocale& locale);
 
-// The paper the user's settings ask for when no printer names one, read as
-// the C library reads the paper category: the locale of LC_ALL, else of
-// LC_PAPER, else of LANG (the first that is set and not empty). Under the C
-// or POSIX locale, which says nothing of paper, the system's paper file
-// (/etc/papersize, as paperconf reads it) decides, and without one Letter.
+// The paper the user's settings ask for when no printer names one: a paper
+// named in PAPERSIZE (as paperconf reads it), else the paper of the locale
+// the C library reads for the paper category: LC_ALL, else LC_PAPER, else
+// LANG (the first that is set and not empty). Under the C or POSIX locale,
+// which says nothing of paper, the paper file decides (the one PAPERCONF
+// names, else the system's /etc/papersize), and without one Letter.
 QPageSize paperForEnvironment(const QProcessEnvironment& environment,
                               const QString& papersizeFile = QStringLiteral("/etc/papersize"));
 

@@ -14,6 +14,20 @@ QString programFolder()
     return QStringLiteral(HOURVANE_TEST_PROGRAM_DIR);
 }
 
+void pinLocaleAndPaper()
+{
+    // Every category the C library or Qt reads, so none is left to the machine.
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LC_NUMERIC", "LC_TIME", "LC_COLLATE", "LC_MONETARY",
+                                 "LC_MESSAGES", "LC_PAPER", "LC_NAME", "LC_ADDRESS", "LC_TELEPHONE",
+                                 "LC_MEASUREMENT", "LC_IDENTIFICATION", "LANGUAGE", "PAPERCONF"})
+        qunsetenv(variable);
+    qputenv("LANG", "C.UTF-8");
+    // A paper named outright comes before the system's paper file, which the
+    // C locale would otherwise read.
+    qputenv("PAPERSIZE", "letter");
+    qputenv("TZ", "UTC");
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

@@ -11,6 +11,12 @@ namespace hv::test {
 // The folder that holds the built program and its template database.
 QString programFolder();
 
+// Sets the locale, paper and time zone every test starts from, whatever the
+// machine's own: the C locale with UTF-8 text, Letter paper and UTC. A test of
+// another locale or zone sets that one itself. Called once, before the
+// application starts; the programs the tests start inherit it.
+void pinLocaleAndPaper();
+
 // The bytes of a file (none when it cannot be read), to check that something
 // left it untouched.
 QByteArray fileBytes(const QString& path);

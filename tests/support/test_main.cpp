@@ -1,5 +1,9 @@
 // Test start-up shared by every test program: a headless application whose
-// data and settings folders are temporary, so no test touches the user's files.
+// data and settings folders are temporary, so no test touches the user's
+// files, and whose locale, paper and time zone are the suite's own, so no
+// result depends on how the machine is set up.
+#include "support/test_environment.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -13,6 +17,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(userConfig.path()));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before the application reads any of them.
+    hv::test::pinLocaleAndPaper();
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

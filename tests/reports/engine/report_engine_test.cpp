@@ -136,6 +136,8 @@ struct PaperEnvironmentCase {
     const char* lang;
     const char* papersize;  // the paper file's text; nullptr: no file
     QPageSize::PageSizeId paper;
+    const char* paperName = nullptr;  // PAPERSIZE
+    bool fileInPaperconf = false;     // the file is named by PAPERCONF, not passed in
 };
 
 void PrintTo(const PaperEnvironmentCase& c, std::ostream* out)
@@ -149,7 +151,8 @@ TEST_P(PaperEnvironmentTest, FollowsThePaperLocaleOrThePaperFile)
 {
     const PaperEnvironmentCase& c = GetParam();
     QProcessEnvironment environment;
-    const std::pair<const char*, const char*> variables[] = {{"LC_ALL", c.lcAll}, {"LC_PAPER", c.lcPaper}, {"LANG", c.lang}};
+    const std::pair<const char*, const char*> variables[] = {
+        {"LC_ALL", c.lcAll}, {"LC_PAPER", c.lcPaper}, {"LANG", c.lang}, {"PAPERSIZE", c.paperName}};
     for (const auto& [variable, value] : variables) {
         if (value)
             environment.insert(QString::fromLatin1(variable), QString::fromLatin1(value));
@@ -161,7 +164,10 @@ TEST_P(PaperEnvironmentTest, FollowsThePaperLocaleOrThePaperFile)
         ASSERT_TRUE(paper.open(QIODevice::WriteOnly));
         paper.write(c.papersize);
     }
-    EXPECT_EQ(reports::paperForEnvironment(environment, file).id(), c.paper);
+    if (c.fileInPaperconf)
+        environment.insert(QStringLiteral("PAPERCONF"), file);
+    const QString passed = c.fileInPaperconf ? folder.filePath(QStringLiteral("none")) : file;
+    EXPECT_EQ(reports::paperForEnvironment(environment, passed).id(), c.paper);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -180,7 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
         PaperEnvironmentCase{"PaperInCReadsThePaperFile", nullptr, "C", "en_US.UTF-8", "a5\n", QPageSize::A5},
         PaperEnvironmentCase{"NothingSetReadsThePaperFile", nullptr, nullptr, nullptr, "a4", QPageSize::A4},
         PaperEnvironmentCase{"CWithoutAPaperFile", nullptr, nullptr, "C", nullptr, QPageSize::Letter},
-        PaperEnvironmentCase{"CWithAnUnknownPaper", nullptr, nullptr, "C", "napkin\n", QPageSize::Letter}),
+        PaperEnvironmentCase{"CWithAnUnknownPaper", nullptr, nullptr, "C", "napkin\n", QPageSize::Letter},
+        PaperEnvironmentCase{"PapersizeOverTheLocale", "de_DE.UTF-8", nullptr, nullptr, "a4\n", QPageSize::Letter,
+                             "letter"},
+        PaperEnvironmentCase{"UnknownPapersizeIsPassedOver", nullptr, nullptr, "de_DE.UTF-8", nullptr, QPageSize::A4,
+                             "napkin"},
+        PaperEnvironmentCase{"PaperconfNamesThePaperFile", nullptr, nullptr, "C.UTF-8", "a5\n", QPageSize::A5,
+                             nullptr, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The additions go to a copy: the designed layout, shared by every preview,
