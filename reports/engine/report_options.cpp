@@ -53,8 +53,9 @@ ReportOptions ReportOptions::load(const QDate& today, Qt::DayOfWeek firstDayOfWe
     }
     options.employee = filterFrom(kSettings.value(kEmployeeKey));
     options.workCode = filterFrom(kSettings.value(kWorkCodeKey));
-    options.totals = kSettings.value(kTotalsKey) == QStringLiteral("1");
-    options.pageNumbers = kSettings.value(kPageNumbersKey) == QStringLiteral("1");
+    // Totals and page numbers start ticked until the user unticks them.
+    options.totals = kSettings.value(kTotalsKey) != QStringLiteral("0");
+    options.pageNumbers = kSettings.value(kPageNumbersKey) != QStringLiteral("0");
     return options;
 }
 

@@ -13,7 +13,8 @@ namespace hv::reports {
 // the hours, and page numbers in the page footer. The defaults (all dates,
 // everyone, every work code, no totals, no page numbers) print the report
 // as it is designed. The choices are kept in the settings, so that the next
-// preview, in this run or the next, starts from them.
+// preview, in this run or the next, starts from them; before the user has
+// chosen, a preview starts with totals and page numbers.
 struct ReportOptions {
     QuickPeriod quickPeriod = QuickPeriod::AllDates;
     DatePeriod period;

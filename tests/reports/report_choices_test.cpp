@@ -546,17 +546,23 @@ TEST_F(ReportChoicesTest, ChoicesAreKeptForTheNextPreview)
     chosen.period = reports::periodOf(QuickPeriod::LastMonth, QDate::currentDate(), QLocale().firstDayOfWeek());
     chosen.employee = QStringLiteral("Mia Oduya");
     chosen.workCode = QString();
-    chosen.totals = true;
-    chosen.pageNumbers = true;
+    // A new user's preview starts with totals and page numbers; unticking
+    // them is a choice kept like any other.
+    for (const char* key : {"ReportTotals", "ReportPageNumbers"})
+        settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, QString::fromLatin1(key), QString());
+    ReportOptions fresh;
+    fresh.totals = true;
+    fresh.pageNumbers = true;
     openChooser([&](Form4& chooser) {
         preview(chooser, QStringLiteral("Billable Hours by Employee"), [&](ReportPreview& shown) {
-            EXPECT_EQ(shown.options(), ReportOptions{});
+            EXPECT_EQ(shown.options(), fresh);
+            EXPECT_TRUE(shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->isChecked());
             shown.setOptions(chosen);
         });
         preview(chooser, QStringLiteral("Non-Billable Hours by Employee"), [&](ReportPreview& shown) {
             EXPECT_EQ(shown.options(), chosen);
-            EXPECT_TRUE(shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->isChecked());
-            EXPECT_TRUE(shown.findChild<QCheckBox*>(QStringLiteral("PageNumbers"))->isChecked());
+            EXPECT_FALSE(shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->isChecked());
+            EXPECT_FALSE(shown.findChild<QCheckBox*>(QStringLiteral("PageNumbers"))->isChecked());
             EXPECT_EQ(shown.findChild<QComboBox*>(QStringLiteral("EmployeeFilter"))->currentText(),
                       QStringLiteral("Mia Oduya"));
             EXPECT_EQ(shown.findChild<QComboBox*>(QStringLiteral("WorkCodeFilter"))->currentText(),
@@ -581,7 +587,7 @@ TEST_F(ReportChoicesTest, ChoicesAreSavedAsThePreviewGoes)
             for (int day = 1; day <= 5; ++day)
                 from->setValue(QDate(2026, 2, day));
             shown.findChild<QCheckBox*>(QStringLiteral("Totals"))->setChecked(true);
-            EXPECT_TRUE(savedTotals().isEmpty());
+            EXPECT_EQ(savedTotals(), QStringLiteral("0"));
         });
         EXPECT_EQ(savedTotals(), QStringLiteral("1"));
         preview(chooser, QStringLiteral("Billable Hours by Project"), [&](ReportPreview& shown) {

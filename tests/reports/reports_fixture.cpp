@@ -1,5 +1,7 @@
 #include "reports_fixture.h"
 
+#include "core/app_config.h"
+#include "core/settings_store.h"
 #include "reports/report_chooser.h"
 #include "reports/report_preview.h"
 
@@ -58,6 +60,11 @@ void ReportsTest::SetUp()
     if (IsSkipped())
         return;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The reports as designed, without the totals and page numbers a new
+    // user's preview starts with, unless a test ticks them.
+    for (const char* key : {"ReportTotals", "ReportPageNumbers"})
+        settings::SaveSetting(config::kSettingsApplication, config::kSettingsSection, QString::fromLatin1(key),
+                              QStringLiteral("0"));
 }
 
 void ReportsTest::TearDown()
