@@ -146,22 +146,17 @@ void FindBar::focusText()
     m_text->selectAll();
 }
 
-void FindBar::restoreState()
-{
-    const settings::Section& saved = section();
-    choose(saved.value(QStringLiteral("Employee")), saved.value(QStringLiteral("WorkCode")),
-           reports::quickPeriodFromKey(saved.value(QStringLiteral("Period"))), saved.value(QStringLiteral("Text")));
-}
-
 void FindBar::saveState(bool shown) const
 {
+    // Only whether the bar is shown outlives the run: criteria brought back
+    // unseen would hide entries without the user knowing why. Criteria an
+    // older version kept are cleared.
     const settings::Section& saved = section();
     saved.save(QStringLiteral("Shown"), shown ? QStringLiteral("1") : QStringLiteral("0"));
-    saved.save(QStringLiteral("Employee"), chosenName(*m_employee));
-    saved.save(QStringLiteral("WorkCode"), chosenName(*m_workCode));
-    saved.save(QStringLiteral("Period"), reports::quickPeriodKey(static_cast<reports::QuickPeriod>(
-                                             m_period->currentData().toInt())));
-    saved.save(QStringLiteral("Text"), m_text->text());
+    for (const char* key : {"Employee", "WorkCode", "Period", "Text"}) {
+        if (!saved.value(QString::fromLatin1(key)).isEmpty())
+            saved.save(QString::fromLatin1(key), QString());
+    }
 }
 
 bool FindBar::savedShown()

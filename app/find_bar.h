@@ -38,8 +38,8 @@ public:
     // Puts the keyboard in the text to find, with what it holds selected.
     void focusText();
 
-    // The choices and whether the bar is shown, from and to the settings.
-    void restoreState();
+    // Whether the bar is shown, to and from the settings; each run starts
+    // with no criteria.
     void saveState(bool shown) const;
     static bool savedShown();
 

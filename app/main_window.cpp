@@ -556,8 +556,7 @@ void Form1::Form_Load()
     else
         err.line(174, [&] { m_Maximized = true; });
 
-    // The find bar as the last session left it.
-    m_findBar->restoreState();
+    // The find bar open or closed as the last session left it, with no criteria.
     if (FindBar::savedShown())
         showFindBar();
 
