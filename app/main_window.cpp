@@ -427,8 +427,13 @@ void Form1::watchReadOnlyState()
 QString Form1::caption() const
 {
     // On a server the title names it, so nobody takes it for the local file.
-    if (SharedConnection::isSet() && SharedConnection::current().isServer())
-        return config::kProductName + QStringLiteral(" (server %1)").arg(SharedConnection::current().serverHost());
+    if (SharedConnection::isSet() && SharedConnection::current().isServer()) {
+        const data::Connection& connection = SharedConnection::current();
+        return config::kProductName
+            + (connection.plainTextBeyondThisComputer() ? QStringLiteral(" (server %1, not encrypted)")
+                                                        : QStringLiteral(" (server %1)"))
+                  .arg(connection.serverHost());
+    }
     return config::kProductName;
 }
 

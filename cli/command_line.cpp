@@ -62,7 +62,10 @@ QString shownWithEscapes(const QByteArray& bytes)
 CommandLine::CommandLine(const Arguments& arguments)
     : m_dataDir(QStringLiteral("data-dir"),
                 QStringLiteral("Use the data folder <DIR> (with its database and backups) for this run only."),
-                QStringLiteral("DIR"))
+                QStringLiteral("DIR")),
+      m_allowUnencrypted(QStringLiteral("allow-unencrypted"),
+                         QStringLiteral("Connect to a server beyond this computer without encryption when its "
+                                        "address asks for that (sslmode=disable); refused otherwise."))
 {
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_commands.push_back(std::make_unique<BackupCommand>());
@@ -96,6 +99,7 @@ void CommandLine::read(const Arguments& arguments)
         commandNames << QStringLiteral("--") + command->option().names().constFirst();
     }
     m_parser.addOption(m_dataDir);
+    m_parser.addOption(m_allowUnencrypted);
     for (const char* name : kToolkitOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -122,6 +126,7 @@ void CommandLine::read(const Arguments& arguments)
         m_error = m_parser.errorText();
         return;
     }
+    data::Connection::allowPlainTextBeyondThisComputer(m_parser.isSet(m_allowUnencrypted));
     m_help = m_parser.isSet(help) || m_parser.isSet(QStringLiteral("help-all"));
     m_version = m_parser.isSet(version);
 

@@ -51,6 +51,7 @@ private:
     QCommandLineParser m_parser;
     std::vector<std::unique_ptr<Command>> m_commands;
     QCommandLineOption m_dataDir;
+    QCommandLineOption m_allowUnencrypted;
     Command* m_command = nullptr;
     QString m_value;
     // The argument after the value, for a command that takes one.

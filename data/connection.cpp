@@ -221,6 +221,16 @@ QString Connection::serverHost() const
     return m_engine ? m_engine->serverHost() : QString();
 }
 
+bool Connection::plainTextBeyondThisComputer() const
+{
+    return m_engine && m_engine->plainTextBeyondThisComputer();
+}
+
+void Connection::allowPlainTextBeyondThisComputer(bool allowed)
+{
+    PostgresSession::allowPlainTextBeyondThisComputer(allowed);
+}
+
 void Connection::setPasswordProvider(std::function<std::optional<QString>(const QString& address)> provider)
 {
     PostgresSession::setPasswordProvider(std::move(provider));

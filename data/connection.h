@@ -165,11 +165,17 @@ public:
     // name the address names ("this computer" for a local socket).
     bool isServer() const;
     QString serverHost() const;
+    // True while the connection to a server crosses a network unencrypted.
+    bool plainTextBeyondThisComputer() const;
 
     // Asked for the password when a server wants one that its address and
     // libpq's own ways (password file, certificate, Kerberos) do not give; the
     // argument is the address, the answer nothing when the user gives none.
     // A password that let a connection in is kept in memory for the run only.
+    // Whether a server address that turns encryption off (sslmode=disable)
+    // may connect beyond this computer; refused unless the user asks.
+    static void allowPlainTextBeyondThisComputer(bool allowed);
+
     static void setPasswordProvider(std::function<std::optional<QString>(const QString& address)> provider);
 
     // For the program's own bulk work (the import of old files, the copy):

@@ -106,6 +106,8 @@ public:
     // The host the server address names ("this computer" for a local
     // socket); empty for a local file, which is how the two are told apart.
     virtual QString serverHost() const = 0;
+    // True while the connection crosses a network without encryption.
+    virtual bool plainTextBeyondThisComputer() const { return false; }
 
 protected:
     Engine() = default;

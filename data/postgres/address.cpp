@@ -272,6 +272,49 @@ bool ServerAddress::isOnThisComputer(const QString& host)
     return false;
 }
 
+namespace {
+
+// The hosts a connection may use, one for each place in its list: the name
+// (`host`, which the certificate is checked against) and the address it
+// really goes to (a numeric `hostaddr` given for that place, else the name);
+// the variables PGHOST and PGHOSTADDR where the address names neither.
+struct Target {
+    QString name;
+    QString reached;
+};
+
+QList<Target> connectionTargets(const PQconninfoOption* options)
+{
+    QString hosts = option(options, "host");
+    QString numbers = option(options, "hostaddr");
+    if (hosts.isEmpty() && numbers.isEmpty()) {
+        hosts = qEnvironmentVariable("PGHOST");
+        numbers = qEnvironmentVariable("PGHOSTADDR");
+    }
+    const QStringList names = hosts.split(u',');
+    const QStringList addresses = numbers.isEmpty() ? QStringList() : numbers.split(u',');
+    QList<Target> targets;
+    for (qsizetype i = 0; i < std::max(names.size(), addresses.size()); ++i) {
+        const QString name = i < names.size() ? names.at(i).trimmed() : QString();
+        const QString number = i < addresses.size() ? addresses.at(i).trimmed() : QString();
+        targets.append({name, number.isEmpty() ? name : number});
+    }
+    return targets;
+}
+
+// True when a place of the list really reaches beyond this computer or, with
+// `orByName`, names a host beyond it.
+bool anyTargetBeyondThisComputer(const PQconninfoOption* options, bool orByName)
+{
+    const QList<Target> targets = connectionTargets(options);
+    return std::any_of(targets.begin(), targets.end(), [&](const Target& target) {
+        return !ServerAddress::isOnThisComputer(target.reached)
+            || (orByName && !target.name.isEmpty() && !ServerAddress::isOnThisComputer(target.name));
+    });
+}
+
+}  // namespace
+
 bool ServerAddress::wantsVerifiedEncryption(const QString& address)
 {
     const Options options = parsed(address);
@@ -281,15 +324,24 @@ bool ServerAddress::wantsVerifiedEncryption(const QString& address)
     if (!option(options.get(), "sslmode").isEmpty() || !option(options.get(), "requiressl").isEmpty()
         || !qEnvironmentVariableIsEmpty("PGSSLMODE") || !qEnvironmentVariableIsEmpty("PGREQUIRESSL"))
         return false;
-    QString hosts = option(options.get(), "host");
-    if (hosts.isEmpty())
-        hosts = option(options.get(), "hostaddr");
-    if (hosts.isEmpty())
-        hosts = qEnvironmentVariable("PGHOST");
-    if (hosts.isEmpty())
-        hosts = qEnvironmentVariable("PGHOSTADDR");
-    const QStringList each = hosts.split(u',');
-    return std::any_of(each.begin(), each.end(), [](const QString& host) { return !isOnThisComputer(host.trimmed()); });
+    return anyTargetBeyondThisComputer(options.get(), true);
+}
+
+bool ServerAddress::refusesEncryptionBeyondThisComputer(const QString& address)
+{
+    const Options options = parsed(address);
+    if (!options)
+        return false;
+    QString mode = option(options.get(), "sslmode");
+    if (mode.isEmpty())
+        mode = qEnvironmentVariable("PGSSLMODE");
+    return mode.trimmed().compare(u"disable", Qt::CaseInsensitive) == 0 && anyTargetBeyondThisComputer(options.get(), false);
+}
+
+bool ServerAddress::reachesBeyondThisComputer(const QString& address)
+{
+    const Options options = parsed(address);
+    return options && anyTargetBeyondThisComputer(options.get(), false);
 }
 
 QString ServerAddress::hostName(const QString& address)

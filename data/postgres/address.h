@@ -39,10 +39,18 @@ public:
     // certificate and name (sslmode=verify-full) because the address asks for
     // nothing itself: it sets no sslmode (nor does PGSSLMODE), and a host it
     // names (or PGHOST, when it names none) is neither a Unix socket nor a
-    // loopback address (localhost, 127.0.0.0/8, ::1). The host's name
-    // decides, as the certificate is checked against it; a numeric hostaddr
-    // counts only where no host is named.
+    // loopback address (localhost, 127.0.0.0/8, ::1). Both the address the
+    // connection really goes to (a numeric hostaddr where one is given) and
+    // the name the certificate is checked against count: either beyond this
+    // computer asks for the check.
     static bool wantsVerifiedEncryption(const QString& address);
+
+    // True when a place the connection may really go to (a numeric hostaddr
+    // where one is given, else the host) is not on this computer.
+    static bool reachesBeyondThisComputer(const QString& address);
+    // True when the connection reaches beyond this computer and the address
+    // (or PGSSLMODE) turns encryption off (sslmode=disable).
+    static bool refusesEncryptionBeyondThisComputer(const QString& address);
 
     // Whether a host, as an address names it, is on this computer: a Unix
     // socket's folder, localhost, or a loopback address.

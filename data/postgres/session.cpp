@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <atomic>
 #include <climits>
 #include <future>
 #include <thread>
@@ -238,8 +239,32 @@ PostgresSession::Waits PostgresSession::waits()
     return currentWaits();
 }
 
+namespace {
+
+std::atomic<bool>& plainTextAllowed()
+{
+    static std::atomic<bool> allowed{false};
+    return allowed;
+}
+
+}  // namespace
+
+void PostgresSession::allowPlainTextBeyondThisComputer(bool allowed)
+{
+    plainTextAllowed() = allowed;
+}
+
 void PostgresSession::connect(const QString& uri)
 {
+    // Hours and passwords do not cross a network in plain text by a setting
+    // left in an address: the user asks for it outright.
+    if (!plainTextAllowed() && ServerAddress::refusesEncryptionBeyondThisComputer(uri))
+        throw engineError(QStringLiteral("The address '%1' turns encryption off (sslmode=disable) for a server that "
+                                         "is not on this computer, so hours and passwords would cross the network "
+                                         "as plain text. Ask for encryption in the address (sslmode=verify-full, "
+                                         "or sslmode=require), or, only on a network you trust, start Hourvane "
+                                         "with --allow-unencrypted.")
+                              .arg(m_address));
     const int waitMs = currentWaits().connectMs;
     std::optional<QString> password;
     if (knownPasswords().contains(m_address))
@@ -365,6 +390,11 @@ void PostgresSession::loadCatalog()
 QString PostgresSession::serverHost() const
 {
     return ServerAddress::hostName(m_uri);
+}
+
+bool PostgresSession::plainTextBeyondThisComputer() const
+{
+    return m_connection && PQsslInUse(m_connection.get()) == 0 && ServerAddress::reachesBeyondThisComputer(m_uri);
 }
 
 void PostgresSession::ensureConnected()

@@ -92,6 +92,10 @@ public:
     QString address() const { return m_address; }
     QString dataSource() const override { return m_address; }
     QString serverHost() const override;
+    bool plainTextBeyondThisComputer() const override;
+    // Whether an address that turns encryption off for a server beyond this
+    // computer may connect (--allow-unencrypted); refused by default.
+    static void allowPlainTextBeyondThisComputer(bool allowed);
     // Why writes are refused (a server or database that takes none, or a
     // login that may only read); empty while they are taken. It is settled
     // when the session connects.

@@ -70,8 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
                       EncryptionRule{"postgresql://[2001:db8::7]/hourvane", true},
                       EncryptionRule{"postgresql://128.0.0.1/hourvane", true},
                       EncryptionRule{"postgresql://localhost,hours.example.com/hourvane", true},
-                      // The name decides, as the certificate is checked against it.
+                      // The name counts, as the certificate is checked against it,
                       EncryptionRule{"postgresql://hours.example.com/hourvane?hostaddr=127.0.0.1", true},
+                      // and so does the address the connection really goes to.
+                      EncryptionRule{"postgresql://localhost/hourvane?hostaddr=192.0.2.7", true},
+                      EncryptionRule{"host=localhost,localhost hostaddr=127.0.0.1,192.0.2.7", true},
+                      EncryptionRule{"host=localhost hostaddr=127.0.0.2", false},
                       EncryptionRule{"postgresql://hours.example.com/hourvane?sslmode=require", false},
                       EncryptionRule{"postgresql://hours.example.com/hourvane?sslmode=disable", false},
                       EncryptionRule{"host=hours.example.com requiressl=1", false},
@@ -86,6 +90,32 @@ INSTANTIATE_TEST_SUITE_P(
                       EncryptionRule{"host=@abstract dbname=hourvane", false},
                       EncryptionRule{"hostaddr=127.0.0.1 dbname=hourvane", false},
                       EncryptionRule{"hostaddr=192.0.2.7 dbname=hourvane", true}));
+
+// Encryption turned off is refused only where the connection really crosses
+// a network; the title marks such a connection once it is allowed.
+TEST(PlainTextBeyondThisComputer, IsRefusedOnlyWhereTheConnectionLeavesIt)
+{
+    const ScopedEnvironment mode("PGSSLMODE", nullptr);
+    const ScopedEnvironment host("PGHOST", nullptr);
+    const ScopedEnvironment hostAddress("PGHOSTADDR", nullptr);
+    const std::pair<const char*, bool> cases[] = {
+        {"postgresql://hours.example.com/hourvane?sslmode=disable", true},
+        {"postgresql://localhost/hourvane?hostaddr=192.0.2.7&sslmode=disable", true},
+        {"host=hours.example.com hostaddr=127.0.0.1 sslmode=disable", false},
+        {"postgresql://127.0.0.1/hourvane?sslmode=disable", false},
+        {"postgresql://hours.example.com/hourvane?sslmode=prefer", false},
+        {"postgresql://hours.example.com/hourvane", false},
+    };
+    for (const auto& [address, refused] : cases)
+        EXPECT_EQ(data::ServerAddress::refusesEncryptionBeyondThisComputer(QString::fromUtf8(address)), refused)
+            << address;
+    const ScopedEnvironment disabled("PGSSLMODE", "disable");
+    EXPECT_TRUE(data::ServerAddress::refusesEncryptionBeyondThisComputer(QStringLiteral("host=hours.example.com")));
+    const QString message =
+        errorOf([] { data::PostgresSession session(QStringLiteral("host=hours.example.com dbname=h"), false); })
+            .description();
+    EXPECT_TRUE(message.contains(QStringLiteral("--allow-unencrypted"))) << message.toStdString();
+}
 
 TEST(DefaultEncryptionFromEnvironment, FollowsLibpqsOwnDefaults)
 {
