@@ -507,7 +507,7 @@ void Form1::Form_Load()
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
     err.line(140, [] { SetAppTitle(); });
 
-    // A database the old program wrote is offered for conversion before it is opened.
+    // An old-format database is offered for conversion before it is opened.
     if (data::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
