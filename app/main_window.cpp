@@ -55,6 +55,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -108,6 +109,12 @@ QString columnKey(int position)
 }
 
 const settings::Section kSettings;
+
+// What the window's commands need before they run.
+constexpr Form1::Needs kEveryEntry{.wholeList = true};
+constexpr Form1::Needs kChange{.write = true};
+// A change that reads positions of the list after its refill.
+constexpr Form1::Needs kChangeInPlace{.wholeList = true, .write = true};
 
 }  // namespace
 
@@ -294,13 +301,14 @@ bool Form1::findBarShown() const
 
 void Form1::showFindBar()
 {
-    completeFill();
-    if (!findBarShown()) {
-        m_findBar->show();
-        placeList();
-        refilter();
-    }
-    m_findBar->focusText();
+    run(kEveryEntry, [this] {
+        if (!findBarShown()) {
+            m_findBar->show();
+            placeList();
+            refilter();
+        }
+        m_findBar->focusText();
+    });
 }
 
 void Form1::hideFindBar()
@@ -593,6 +601,21 @@ bool Form1::writesReady() const
     return !m_listFill->pending() && m_openingChecks->checkSettled();
 }
 
+void Form1::run(Needs needs, const std::function<void()>& command)
+{
+    if (needs.write)
+        readyToWrite();
+    else if (needs.wholeList)
+        completeFill();
+    if (!needs.wholeList) {
+        command();
+        return;
+    }
+    ++m_wholeListHolds;
+    const auto release = qScopeGuard([this] { --m_wholeListHolds; });
+    command();
+}
+
 bool Form1::waitForDatabaseUse()
 {
     const QString live = liveDatabasePath();
@@ -678,8 +701,12 @@ bool Form1::readList()
         return false;  // nothing to read: the list stays empty
 
     // The cells take the values as read; they become text when shown. A
-    // sorted or filtered list places its rows by what only every row tells.
-    const bool whole = m_model->sorted() || findBarShown();
+    // sorted or filtered list places its rows by what only every row tells,
+    // and a command that reads the list's positions counts every row.
+    const bool whole = m_model->sorted() || findBarShown() || m_wholeListHolds > 0;
+    std::optional<BusyPointer> busy;
+    if (whole)
+        busy.emplace();
     m_listFill->start(std::move(rs), whole ? ListFill::kEveryRow : m_listFill->pace().firstBatch);
     selectFirstRow();
     return true;
@@ -703,7 +730,11 @@ void Form1::selectFirstRow()
 
 void Form1::ListView1_ColumnClick(int position)
 {
-    completeFill();
+    run(kEveryEntry, [this, position] { sortByColumn(position); });
+}
+
+void Form1::sortByColumn(int position)
+{
     int currentKey = -1;
     if (m_model->sorted())
         currentKey = m_model->sortKey();
@@ -784,26 +815,24 @@ void Form1::restoreDesignSize()
 
 void Form1::PushButton4_Click()
 {
-    readyToWrite();
-    catalog::loadSampleData(this, [this] { ListData(); });
+    run(kChange, [this] { catalog::loadSampleData(this, [this] { ListData(); }); });
 }
 
 void Form1::PushButton2_Click()
 {
-    readyToWrite();
-    entries::addNewWork(*this);
+    run(kChange, [this] { entries::addNewWork(*this); });
 }
 
 void Form1::PushButton1_Click()
 {
-    readyToWrite();
-    entries::editSelectedWork(*this);
+    // The entry's place is found again by its position after the refill.
+    run(kChangeInPlace, [this] { entries::editSelectedWork(*this); });
 }
 
 void Form1::PushButton3_Click()
 {
-    readyToWrite();
-    entries::deleteSelectedWork(*this);
+    // It reads no more than whether there is a current row, and which.
+    run(kChange, [this] { entries::deleteSelectedWork(*this); });
 }
 
 int Form1::listCount() const
@@ -874,10 +903,11 @@ void Form1::Form_Unload()
 
 void Form1::PushButton5_Click()
 {
-    completeFill();
-    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
-    Form4 chooser;
-    err.line(100, [&] { chooser.Show(); });
+    run(kEveryEntry, [this] {
+        ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
+        Form4 chooser;
+        err.line(100, [&] { chooser.Show(); });
+    });
 }
 
 void Form1::PushButton6_Click()

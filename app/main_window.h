@@ -103,6 +103,17 @@ public:
     // True when that is done.
     bool writesReady() const;
 
+    // What a command of the window needs before it runs.
+    struct Needs {
+        // It reads positions or counts of the list: every row is read
+        // first, and every row of a refill it makes as well.
+        bool wholeList = false;
+        // It may change the database: the window is made ready to write.
+        bool write = false;
+    };
+    // Runs a command of the window once what it needs is there.
+    void run(Needs needs, const std::function<void()>& command);
+
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
 
@@ -195,6 +206,8 @@ private:
     void Form_Unload();
     void buildControls();
     void setColumnWidthTwips(int position, double twips);
+    // Sorts the list by the column at position, or turns its order round.
+    void sortByColumn(int position);
     // Makes the first row in display order current, when there is one.
     void selectFirstRow();
     // One reading of the list; false when its rows could not be read.
@@ -250,6 +263,8 @@ private:
     bool m_endingProgram = false;
     // Why the database is read-only has been said since it was opened.
     bool m_readOnlySaid = false;
+    // Commands running that need every row of the list, refills included.
+    int m_wholeListHolds = 0;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
     // Held while the window lives, so that a restore by another copy of the
