@@ -43,6 +43,7 @@
 #include <QTime>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -128,6 +129,7 @@ Form1::Environment Form1::Environment::standard()
         return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
     };
     env.openPage = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    env.openLocal = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     env.endProgram = [] {
         // Every other window goes with the main window, without its own closing.
         const auto windows = QApplication::topLevelWidgets();
@@ -346,7 +348,7 @@ void Form1::applyFind()
 
 void Form1::showManual()
 {
-    openPage(config::kManualPage);
+    showLocal(places::manualPath(), QStringLiteral("manual"));
 }
 
 void Form1::showAbout()
@@ -362,9 +364,15 @@ QDateTime Form1::now() const
     return m_env.now ? m_env.now() : QDateTime::currentDateTime();
 }
 
-void Form1::openPage(const QString& url) const
+void Form1::showLocal(const QString& path, const QString& what)
 {
-    m_env.openPage(url);
+    QString trouble;
+    if (!QFileInfo::exists(path))
+        trouble = QStringLiteral("The %1 cannot be shown: there is nothing at '%2'.").arg(what, path);
+    else if (!(m_env.openLocal ? m_env.openLocal(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path))))
+        trouble = QStringLiteral("No program could be started to show the %1. You will find it at '%2'.").arg(what, path);
+    if (!trouble.isEmpty())
+        UiSeam::message(this, {trouble, UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
 }
 
 void Form1::withDatabaseClosed(const std::function<void()>& work)

@@ -45,6 +45,10 @@ public:
     struct Environment {
         std::function<double()> random;
         std::function<void(const QString& url)> openPage;
+        // Opens a file or folder of this machine in the desktop's program
+        // for it; false when no such program could be started. The
+        // desktop's own way when unset.
+        std::function<bool(const QString& path)> openLocal;
         std::function<void()> endProgram;
         // The time of day, for the daily backup; the system clock when unset.
         std::function<QDateTime()> now;
@@ -157,14 +161,16 @@ public:
     // Shows the find bar's names and matches again (after a refill).
     void refilter();
 
-    // Help > Manual and Help > About.
+    // Help > Manual (the manual shipped in the program folder) and Help > About.
     void showManual();
     void showAbout();
 
     // The time of day as the window's environment tells it.
     QDateTime now() const;
-    // Opens an address (a web page, a folder) in the desktop's program for it.
-    void openPage(const QString& url) const;
+    // Shows a file or folder of this machine in the desktop's program for
+    // it; when there is nothing at the path or no such program can be
+    // started, says so, naming what it is (`what`) and where.
+    void showLocal(const QString& path, const QString& what);
     // Lets the database go (the connection and the in-use lock), runs the
     // work, then takes the database again, opens it and refills the list,
     // whatever the work did.
