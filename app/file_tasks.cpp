@@ -20,7 +20,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace hv {
 
@@ -165,7 +164,7 @@ void FileTasks::showBackupsFolder()
         tell(QStringLiteral("The backups folder '%1' cannot be created.").arg(folder));
         return;
     }
-    m_window.openPage(QUrl::fromLocalFile(folder).toString());
+    m_window.showLocal(folder, QStringLiteral("backups folder"));
 }
 
 }  // namespace hv

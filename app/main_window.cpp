@@ -43,6 +43,7 @@
 #include <QTime>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -55,6 +56,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -109,6 +111,12 @@ QString columnKey(int position)
 
 const settings::Section kSettings;
 
+// What the window's commands need before they run.
+constexpr Form1::Needs kEveryEntry{.wholeList = true};
+constexpr Form1::Needs kChange{.write = true};
+// A change that reads positions of the list after its refill.
+constexpr Form1::Needs kChangeInPlace{.wholeList = true, .write = true};
+
 }  // namespace
 
 Form1::Environment Form1::Environment::standard()
@@ -121,6 +129,7 @@ Form1::Environment Form1::Environment::standard()
         return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
     };
     env.openPage = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    env.openLocal = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     env.endProgram = [] {
         // Every other window goes with the main window, without its own closing.
         const auto windows = QApplication::topLevelWidgets();
@@ -294,13 +303,14 @@ bool Form1::findBarShown() const
 
 void Form1::showFindBar()
 {
-    completeFill();
-    if (!findBarShown()) {
-        m_findBar->show();
-        placeList();
-        refilter();
-    }
-    m_findBar->focusText();
+    run(kEveryEntry, [this] {
+        if (!findBarShown()) {
+            m_findBar->show();
+            placeList();
+            refilter();
+        }
+        m_findBar->focusText();
+    });
 }
 
 void Form1::hideFindBar()
@@ -338,7 +348,7 @@ void Form1::applyFind()
 
 void Form1::showManual()
 {
-    openPage(config::kManualPage);
+    showLocal(places::manualPath(), QStringLiteral("manual"));
 }
 
 void Form1::showAbout()
@@ -354,9 +364,15 @@ QDateTime Form1::now() const
     return m_env.now ? m_env.now() : QDateTime::currentDateTime();
 }
 
-void Form1::openPage(const QString& url) const
+void Form1::showLocal(const QString& path, const QString& what)
 {
-    m_env.openPage(url);
+    QString trouble;
+    if (!QFileInfo::exists(path))
+        trouble = QStringLiteral("The %1 cannot be shown: there is nothing at '%2'.").arg(what, path);
+    else if (!(m_env.openLocal ? m_env.openLocal(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path))))
+        trouble = QStringLiteral("No program could be started to show the %1. You will find it at '%2'.").arg(what, path);
+    if (!trouble.isEmpty())
+        UiSeam::message(this, {trouble, UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
 }
 
 void Form1::withDatabaseClosed(const std::function<void()>& work)
@@ -512,7 +528,7 @@ void Form1::Form_Load()
     err.line(140, [&] { setWindowIcon(applicationIcon()); });
     err.line(140, [] { SetAppTitle(); });
 
-    // A database the old program wrote is offered for conversion before it is opened.
+    // An old-format database is offered for conversion before it is opened.
     if (data::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
@@ -595,6 +611,21 @@ void Form1::readyToWrite()
 bool Form1::writesReady() const
 {
     return !m_listFill->pending() && m_openingChecks->checkSettled();
+}
+
+void Form1::run(Needs needs, const std::function<void()>& command)
+{
+    if (needs.write)
+        readyToWrite();
+    else if (needs.wholeList)
+        completeFill();
+    if (!needs.wholeList) {
+        command();
+        return;
+    }
+    ++m_wholeListHolds;
+    const auto release = qScopeGuard([this] { --m_wholeListHolds; });
+    command();
 }
 
 bool Form1::waitForDatabaseUse()
@@ -682,8 +713,12 @@ bool Form1::readList()
         return false;  // nothing to read: the list stays empty
 
     // The cells take the values as read; they become text when shown. A
-    // sorted or filtered list places its rows by what only every row tells.
-    const bool whole = m_model->sorted() || findBarShown();
+    // sorted or filtered list places its rows by what only every row tells,
+    // and a command that reads the list's positions counts every row.
+    const bool whole = m_model->sorted() || findBarShown() || m_wholeListHolds > 0;
+    std::optional<BusyPointer> busy;
+    if (whole)
+        busy.emplace();
     m_listFill->start(std::move(rs), whole ? ListFill::kEveryRow : m_listFill->pace().firstBatch);
     selectFirstRow();
     return true;
@@ -707,7 +742,11 @@ void Form1::selectFirstRow()
 
 void Form1::ListView1_ColumnClick(int position)
 {
-    completeFill();
+    run(kEveryEntry, [this, position] { sortByColumn(position); });
+}
+
+void Form1::sortByColumn(int position)
+{
     int currentKey = -1;
     if (m_model->sorted())
         currentKey = m_model->sortKey();
@@ -788,26 +827,24 @@ void Form1::restoreDesignSize()
 
 void Form1::PushButton4_Click()
 {
-    readyToWrite();
-    catalog::loadSampleData(this, [this] { ListData(); });
+    run(kChange, [this] { catalog::loadSampleData(this, [this] { ListData(); }); });
 }
 
 void Form1::PushButton2_Click()
 {
-    readyToWrite();
-    entries::addNewWork(*this);
+    run(kChange, [this] { entries::addNewWork(*this); });
 }
 
 void Form1::PushButton1_Click()
 {
-    readyToWrite();
-    entries::editSelectedWork(*this);
+    // The entry's place is found again by its position after the refill.
+    run(kChangeInPlace, [this] { entries::editSelectedWork(*this); });
 }
 
 void Form1::PushButton3_Click()
 {
-    readyToWrite();
-    entries::deleteSelectedWork(*this);
+    // It reads no more than whether there is a current row, and which.
+    run(kChange, [this] { entries::deleteSelectedWork(*this); });
 }
 
 int Form1::listCount() const
@@ -878,10 +915,11 @@ void Form1::Form_Unload()
 
 void Form1::PushButton5_Click()
 {
-    completeFill();
-    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
-    Form4 chooser;
-    err.line(100, [&] { chooser.Show(); });
+    run(kEveryEntry, [this] {
+        ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
+        Form4 chooser;
+        err.line(100, [&] { chooser.Show(); });
+    });
 }
 
 void Form1::PushButton6_Click()

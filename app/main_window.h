@@ -45,6 +45,10 @@ public:
     struct Environment {
         std::function<double()> random;
         std::function<void(const QString& url)> openPage;
+        // Opens a file or folder of this machine in the desktop's program
+        // for it; false when no such program could be started. The
+        // desktop's own way when unset.
+        std::function<bool(const QString& path)> openLocal;
         std::function<void()> endProgram;
         // The time of day, for the daily backup; the system clock when unset.
         std::function<QDateTime()> now;
@@ -103,6 +107,17 @@ public:
     // True when that is done.
     bool writesReady() const;
 
+    // What a command of the window needs before it runs.
+    struct Needs {
+        // It reads positions or counts of the list: every row is read
+        // first, and every row of a refill it makes as well.
+        bool wholeList = false;
+        // It may change the database: the window is made ready to write.
+        bool write = false;
+    };
+    // Runs a command of the window once what it needs is there.
+    void run(Needs needs, const std::function<void()>& command);
+
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
 
@@ -146,14 +161,16 @@ public:
     // Shows the find bar's names and matches again (after a refill).
     void refilter();
 
-    // Help > Manual and Help > About.
+    // Help > Manual (the manual shipped in the program folder) and Help > About.
     void showManual();
     void showAbout();
 
     // The time of day as the window's environment tells it.
     QDateTime now() const;
-    // Opens an address (a web page, a folder) in the desktop's program for it.
-    void openPage(const QString& url) const;
+    // Shows a file or folder of this machine in the desktop's program for
+    // it; when there is nothing at the path or no such program can be
+    // started, says so, naming what it is (`what`) and where.
+    void showLocal(const QString& path, const QString& what);
     // Lets the database go (the connection and the in-use lock), runs the
     // work, then takes the database again, opens it and refills the list,
     // whatever the work did.
@@ -195,6 +212,8 @@ private:
     void Form_Unload();
     void buildControls();
     void setColumnWidthTwips(int position, double twips);
+    // Sorts the list by the column at position, or turns its order round.
+    void sortByColumn(int position);
     // Makes the first row in display order current, when there is one.
     void selectFirstRow();
     // One reading of the list; false when its rows could not be read.
@@ -250,6 +269,8 @@ private:
     bool m_endingProgram = false;
     // Why the database is read-only has been said since it was opened.
     bool m_readOnlySaid = false;
+    // Commands running that need every row of the list, refills included.
+    int m_wholeListHolds = 0;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
     // Held while the window lives, so that a restore by another copy of the

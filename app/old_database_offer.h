@@ -6,8 +6,8 @@ class QWidget;
 
 namespace hv {
 
-// Start-up's offer to convert a live database that the old program wrote
-// (its header carries the old engine's signature): asked before the database
+// Start-up's offer to convert a live database in the old format (its
+// header carries the old engine's signature): asked before the database
 // is opened. Yes converts it (the old file is kept beside it, unchanged) and
 // tells the summary; No leaves everything as it is; a failed conversion
 // leaves the old file as the live database and tells why. A conversion that

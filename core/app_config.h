@@ -22,8 +22,6 @@ inline const QString kProjectDate = QStringLiteral("2021/08/31");
 inline const QString kSupportEmail = QStringLiteral("support@harrowfen.example");
 inline const QString kHomePage = QStringLiteral("https://www.harrowfen.example/");
 inline const QString kContactPage = QStringLiteral("https://www.harrowfen.example/contact");
-// The manual, as Help > Manual opens it.
-inline const QString kManualPage = QStringLiteral("https://www.harrowfen.example/hourvane/manual");
 // The platform vendor's article on the update of the database components.
 inline const QString kComponentUpdateArticle =
     QStringLiteral("https://support.platform.example/help/data-access-components-update");

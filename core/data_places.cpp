@@ -42,6 +42,11 @@ QString templateDatabasePath()
     return fs::programFolder() + QStringLiteral("/dbBlank.mdb");
 }
 
+QString manualPath()
+{
+    return fs::programFolder() + QStringLiteral("/manual.html");
+}
+
 void setDataFolder(const QString& folder)
 {
     runDataFolder() = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();

@@ -4,9 +4,9 @@
 
 // Where the program keeps its data: the data folder under the common
 // application-data folder (LocalDatabase turns it into the live database),
-// the backups beside it, and the template in the program folder. Each path
-// is built afresh each time it is asked for. A data folder named on the
-// command line takes the place of the standard one for that run.
+// the backups beside it, and the template and the manual in the program
+// folder. Each path is built afresh each time it is asked for. A data folder
+// named on the command line takes the place of the standard one for that run.
 namespace hv::places {
 
 // The common application-data folder followed by "/Harrowfen"; with a data
@@ -15,6 +15,8 @@ QString firstLevelDataFolder();
 QString dataFolder();
 QString backupsFolder();
 QString templateDatabasePath();
+// The manual as a web page, made from the same source as the manual page.
+QString manualPath();
 
 // The data folder for this run only; empty text returns to the standard one.
 void setDataFolder(const QString& folder);

@@ -15,7 +15,7 @@ namespace hv::import {
 namespace {
 
 // The longest text a value may convert to, in UTF-8 bytes; the library
-// converts each text into a buffer of this size. The old program's own forms
+// converts each text into a buffer of this size. The old format's forms
 // take at most 65,535 characters in a note, which fits with room to spare.
 constexpr size_t kTextBufferBytes = 1 << 20;
 
@@ -61,7 +61,7 @@ int requireOldFormat(const QString& path)
     case OldFormatSignature::NotOldFormat: break;
     }
     throw ImportError(cannotImport(
-        path, QStringLiteral("it is not a database of the old program (the file does not begin with the old "
+        path, QStringLiteral("it is not an old-format database (the file does not begin with the old "
                              "database engine's signature).")));
 }
 

@@ -9,16 +9,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-everything}
 
-# Building and running the program.
+# Building and running the program (asciidoctor makes the manual it shows).
 packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev libsqlite3-dev libpq-dev mdbtools-dev libxlsxwriter-dev
-  xvfb xauth fonts-liberation
+  xvfb xauth fonts-liberation asciidoctor
 )
 # The tests, the benchmarks, the manual page and the package with its checks.
 test_packages=(
   libgtest-dev libbenchmark-dev poppler-utils xz-utils postgresql openssl python3 python3-openpyxl
-  asciidoctor dpkg-dev file binutils
+  dpkg-dev file binutils
   desktop-file-utils appstream lintian man-db groff-base
 )
 case $mode in

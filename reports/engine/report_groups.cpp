@@ -53,8 +53,9 @@ ReportGroups::ReportGroups(const ReportRows& rows, const ReportLayout& layout, c
     std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
         const Group& x = m_groups[static_cast<std::size_t>(a)];
         const Group& y = m_groups[static_cast<std::size_t>(b)];
+        // The report statements sort by the name, where a Null comes first.
         if (x.withoutRecord != y.withoutRecord)
-            return y.withoutRecord;
+            return x.withoutRecord;
         if (const int order = collator.compare(x.name, y.name); order != 0)
             return order < 0;
         return x.id < y.id;

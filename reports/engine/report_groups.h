@@ -15,7 +15,8 @@ struct ReportLayout;
 // without keys it is the rows of one name. The rows whose record has gone
 // form one group of their own, named as the layout says. The groups follow
 // their names in the user's alphabetical order (two of one name by their
-// IDs), the group without a record last. The rows of a group follow the
+// IDs), the group without a record first, where its Null name stands in
+// the report statement's order. The rows of a group follow the
 // report query's own order when the data source carries it (by date, then
 // as entered), else the data source's order.
 class ReportGroups {

@@ -166,6 +166,21 @@ TEST_P(EarlyActionTest, ReadsTheWholeListBeforeItActs)
 INSTANTIATE_TEST_SUITE_P(Actions, EarlyActionTest, ::testing::ValuesIn(kEarlyActions),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Edit finds its place again by its position once the list is refilled,
+// also at a position past the first batch of the refill.
+TEST_F(ListFillTest, EditKeepsItsPlacePastTheFirstBatch)
+{
+    auto window = load();
+    runUntilDone(*window);
+    window->selectPosition(5);
+    m_ui.onNextModal([](QDialog& dialog) { dialog.reject(); });
+    window->PushButton1_Click();
+    EXPECT_EQ(window->selectedPosition(), 5);
+    EXPECT_EQ(window->selectedText(0), QStringLiteral("5"));
+    EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
+    closeWindow(window);
+}
+
 TEST_F(ListFillTest, ARefillWhileReadingStartsOverWithEveryEntryOnce)
 {
     auto window = load();

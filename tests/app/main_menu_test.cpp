@@ -4,7 +4,7 @@
 #include "app/undo_actions.h"
 #include "app/work_hours_model.h"
 #include "backup/database_use_lock.h"
-#include "core/app_config.h"
+#include "core/file_system.h"
 #include "core/data_places.h"
 #include "core/version.h"
 
@@ -29,6 +29,17 @@ protected:
         addAnnsEntries({QStringLiteral("first"), QStringLiteral("second")});
         m_window->ListData();
         m_ui.clear();
+    }
+
+    // A program folder of the test's own with a manual in it; its path.
+    QString placeManual()
+    {
+        fs::setProgramFolder(m_programFolder.path());
+        const QString manual = m_programFolder.filePath(QStringLiteral("manual.html"));
+        QFile file(manual);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<html><body>manual</body></html>");
+        return manual;
     }
 
     QAction& action(const char* name) const
@@ -60,6 +71,7 @@ protected:
     }
 
     QStringList m_trace;
+    QTemporaryDir m_programFolder;
     std::unique_ptr<Form1> m_window;
 };
 
@@ -145,14 +157,30 @@ TEST_F(MainMenuTest, UndoAndRedoNameTheChangeReplayItAndRefillTheList)
     EXPECT_EQ(redo.text(), QStringLiteral("&Redo"));
 }
 
-TEST_F(MainMenuTest, AboutNamesTheVersionAndTheLicenceAndManualOpensItsPage)
+TEST_F(MainMenuTest, AboutNamesTheVersionAndTheLicence)
 {
     action("actionAbout").trigger();
     ASSERT_EQ(m_ui.messages().size(), 1);
     EXPECT_TRUE(m_ui.messages().at(0).text.startsWith(QStringLiteral("Hourvane ") + QString::fromLatin1(build::kVersion)));
     EXPECT_TRUE(m_ui.messages().at(0).text.contains(QStringLiteral("GNU General Public License, version 3")));
+}
+
+TEST_F(MainMenuTest, ManualOpensTheManualBesideTheProgram)
+{
+    const QString manual = placeManual();
     action("actionManual").trigger();
-    EXPECT_EQ(m_openedPages.value(m_openedPages.size() - 1), config::kManualPage);
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    EXPECT_EQ(m_openedPages.value(m_openedPages.size() - 1), QUrl::fromLocalFile(manual).toString());
+}
+
+TEST_F(MainMenuTest, AManualMissingFromTheProgramFolderIsSaidWithItsPlace)
+{
+    fs::setProgramFolder(m_programFolder.path());
+    action("actionManual").trigger();
+    EXPECT_TRUE(m_openedPages.isEmpty());
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("The manual cannot be shown: there is nothing at '%1'.")
+                                              .arg(m_programFolder.filePath(QStringLiteral("manual.html"))));
 }
 
 TEST_F(MainMenuTest, QuitClosesTheWindowAsItsCloseButtonDoes)
@@ -253,6 +281,39 @@ TEST_F(MainMenuTest, BackUpNowThenRestoreBringsTheBackupBackAndTheWindowGoesOn)
     backup::DatabaseUseLock other;
     EXPECT_FALSE(other.useAlone(liveDatabase()));
 }
+
+// A place of this machine a command shows, when the desktop can start no
+// program for it.
+struct LocalPlace {
+    const char* action;
+    const char* what;
+    QString (*path)();
+};
+
+void PrintTo(const LocalPlace& place, std::ostream* out)
+{
+    *out << place.action;
+}
+
+class UnshownPlaceTest : public MainMenuTest, public ::testing::WithParamInterface<LocalPlace> {};
+
+TEST_P(UnshownPlaceTest, SaysSoAndWhereItIs)
+{
+    placeManual();
+    const QString path = GetParam().path();
+    m_desktopOpens = false;
+    action(GetParam().action).trigger();
+    EXPECT_EQ(m_openedPages.value(m_openedPages.size() - 1), QUrl::fromLocalFile(path).toString());
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    EXPECT_EQ(m_ui.messages().at(0).icon, QMessageBox::Warning);
+    EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("No program could be started to show the %1. You will find it at '%2'.")
+                                              .arg(QString::fromLatin1(GetParam().what), path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, UnshownPlaceTest,
+                         ::testing::Values(LocalPlace{"actionManual", "manual", places::manualPath},
+                                           LocalPlace{"actionShowBackups", "backups folder", places::backupsFolder}),
+                         [](const auto& info) { return std::string(info.param.action); });
 
 TEST_F(MainMenuTest, ShowBackupsFolderOpensTheFolderThroughTheDesktop)
 {

@@ -1,5 +1,5 @@
-// What start-up adds for the data's safety: the offer to convert a database
-// the old program wrote (answered Yes, No, and with a conversion that fails
+// What start-up adds for the data's safety: the offer to convert an
+// old-format database (answered Yes, No, and with a conversion that fails
 // part-way), and the daily backup that follows the window.
 #include "fixtures/main_window_fixture.h"
 #include "fixtures/old_file_variants.h"
