@@ -16,6 +16,11 @@ BackupFolder::BackupFolder(QString folder, const QString& databasePath)
 {
 }
 
+BackupFolder BackupFolder::besideDatabase(const QString& databasePath)
+{
+    return {QFileInfo(databasePath).absolutePath() + QStringLiteral("/backups"), databasePath};
+}
+
 QList<BackupFolder::Copy> BackupFolder::copies(bool unfinished) const
 {
     static const QRegularExpression name(

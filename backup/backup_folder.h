@@ -16,6 +16,9 @@ class BackupFolder {
 public:
     BackupFolder(QString folder, const QString& databasePath);
 
+    // The backups folder of a database file: "backups" beside it.
+    static BackupFolder besideDatabase(const QString& databasePath);
+
     QString path() const { return m_folder; }
 
     // The backups the folder holds, with the time each name gives.

@@ -3,6 +3,7 @@
 #include "data/postgres/address.h"
 
 #include "backup/backup_folder.h"
+#include "backup/damage_advice.h"
 #include "data/sqlite/file_check.h"
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
@@ -29,7 +30,7 @@ void requireSoundCopy(const QString& databasePath, const QString& copy)
     QString reason = QString(verdict.reason).replace(copy, databasePath);
     reason += QStringLiteral("\nNo backup was made of it, and the backups made before are kept.");
     if (verdict.kind == data::DatabaseFileVerdict::Damaged)
-        reason += QStringLiteral("\n\n") + data::DatabaseFileCheck::backupAdvice(databasePath);
+        reason += QStringLiteral("\n\n") + DamageAdvice::forDatabase(databasePath);
     throw RuntimeError(err::DatabaseEngine, reason);
 }
 
@@ -94,8 +95,7 @@ namespace hv::backup {
 void DatabaseBackup::beforeEveryUpgrade()
 {
     data::Connection::setUpgradeBackup([](const QString& databasePath) {
-        intoFolder(databasePath, QFileInfo(databasePath).absolutePath() + QStringLiteral("/backups"),
-                   QDateTime::currentDateTime());
+        intoFolder(databasePath, BackupFolder::besideDatabase(databasePath).path(), QDateTime::currentDateTime());
     });
 }
 

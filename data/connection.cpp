@@ -27,6 +27,12 @@ std::function<void(const QString&)>& upgradeBackupHook()
     return hook;
 }
 
+std::function<QString(const QString&)>& damageAdviceHook()
+{
+    static std::function<QString(const QString&)> hook;
+    return hook;
+}
+
 // The value of the "data source" key of a connection string of the form
 // "key=value;key=value"; a value may be enclosed in double quotes (and then
 // hold ';', '=' and, written twice, '"'). Nothing when the key is absent.
@@ -105,7 +111,8 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
         if (!source || source->isEmpty())
             throw RuntimeError(err::DatabaseEngine,
                                QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
-        m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); });
+        m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); },
+                                                   damageAdviceHook());
     }
     if (!m_engine->readOnlyReason().isEmpty()) {
         turnedReadOnly();
@@ -154,6 +161,11 @@ void Connection::setUpgradeBackup(std::function<void(const QString& databasePath
 const std::function<void(const QString& databasePath)>& Connection::upgradeBackup()
 {
     return upgradeBackupHook();
+}
+
+void Connection::setDamageAdvice(std::function<QString(const QString& databasePath)> advice)
+{
+    damageAdviceHook() = std::move(advice);
 }
 
 ChangeJournal& Connection::journal()
