@@ -2,7 +2,7 @@
 
 #include "backup/backup_rotation.h"
 #include "core/runtime_error.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,7 +71,7 @@ QString BackupFolder::newCopyPath(const QDateTime& now) const
 void BackupFolder::rotate(const QDateTime& now) const
 {
     const QList<Copy> all = copies();
-    const data::VerifiedBackups verified(m_folder, m_databasePath);
+    const VerifiedBackups verified(m_folder, m_databasePath);
     const QString newestSound = verified.newest();
     QList<QDateTime> times;
     qsizetype sound = -1;

@@ -40,7 +40,7 @@ public:
     QString keptApartPath(const QDateTime& now, const QString& why) const;
 
     // Deletes the backups that BackupRotation does not keep, never the newest
-    // copy recorded as sound (data::VerifiedBackups); a copy that cannot be
+    // copy recorded as sound (VerifiedBackups); a copy that cannot be
     // deleted stays (and is tried again next time).
     void rotate(const QDateTime& now) const;
 

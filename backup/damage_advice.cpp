@@ -4,7 +4,7 @@
 #include "core/runtime_error.h"
 #include "data/connection.h"
 #include "data/sqlite/file_check.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -27,7 +27,7 @@ QString DamageAdvice::forDatabase(const QString& databasePath)
 QString DamageAdvice::newestSoundBackup(const QString& databasePath)
 {
     const BackupFolder folder = BackupFolder::besideDatabase(databasePath);
-    const data::VerifiedBackups verified(folder.path(), databasePath);
+    const VerifiedBackups verified(folder.path(), databasePath);
     const QString newest = verified.newest();
     if (!newest.isEmpty())
         return newest;

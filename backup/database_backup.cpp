@@ -8,7 +8,7 @@
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 #include "data/connection.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,7 +48,7 @@ QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& f
     if (source == Source::Unchecked)
         requireSoundCopy(databasePath, copy);
     try {
-        data::VerifiedBackups(folder, databasePath).record(copy);
+        VerifiedBackups(folder, databasePath).record(copy);
     } catch (const RuntimeError& failure) {
         // A copy not known as sound would never be offered as one.
         QFile::remove(copy);

@@ -15,7 +15,7 @@
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,7 +75,7 @@ TEST_P(BackupRotationTest, KeepsTheLastDaysTheLastMonthsAndToday)
     // A copy cut short long ago goes.
     touch(folder.filePath(QStringLiteral("dbData-2020-02-02-101010.mdb.partial")));
     const backup::BackupFolder backups(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
-    const data::VerifiedBackups verified(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
+    const backup::VerifiedBackups verified(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
     const auto make = [&](const QDateTime& made) {
         const QString copy = backups.newCopyPath(made);
         touch(copy);
@@ -195,7 +195,7 @@ TEST_F(BackupTest, ACopyHoldsWhatWasCommittedAndLeavesTheLiveDatabaseAlone)
     // The copy was checked whole, and is recorded so.
     EXPECT_EQ(namesIn(backupsFolder()),
               QStringList({QStringLiteral("dbData-2026-05-04-101112.mdb"), QStringLiteral("dbData.verified")}));
-    EXPECT_EQ(data::VerifiedBackups(backupsFolder(), live()).newest(), copy);
+    EXPECT_EQ(backup::VerifiedBackups(backupsFolder(), live()).newest(), copy);
 }
 
 // A database of some megabytes is copied a few at a time: a write between
@@ -536,13 +536,13 @@ TEST_P(DamageAdviceTest, NamesTheNewestSoundBackupOfTheDatabase)
         file.setFileTime(at("2026-05-04 00:00:00").addSecs(hour * 3600), QFileDevice::FileModificationTime);
     }
     if (GetParam().recorded)
-        data::VerifiedBackups(backupsFolder(), live()).record(backupsFolder() + u'/' + QString::fromLatin1(GetParam().recorded));
+        backup::VerifiedBackups(backupsFolder(), live()).record(backupsFolder() + u'/' + QString::fromLatin1(GetParam().recorded));
 
     const QString named = backup::DamageAdvice::newestSoundBackup(live());
     const QString expected = GetParam().named ? backupsFolder() + u'/' + QString::fromLatin1(GetParam().named) : QString();
     EXPECT_EQ(named, expected);
     // Found sound, it is recorded so from then on.
-    EXPECT_EQ(data::VerifiedBackups(backupsFolder(), live()).newest(), expected);
+    EXPECT_EQ(backup::VerifiedBackups(backupsFolder(), live()).newest(), expected);
 }
 
 constexpr auto kSound = AdviceCase::Sound;
@@ -590,7 +590,7 @@ TEST_F(BackupTest, TheAdviceGivesTheBackupAndTheStepsOnLinesOfTheirOwn)
     file.open(QIODevice::ReadWrite);
     file.setFileTime(at("2026-05-02 09:00:00"), QFileDevice::FileModificationTime);
     file.close();
-    data::VerifiedBackups(backupsFolder(), live()).record(copy);
+    backup::VerifiedBackups(backupsFolder(), live()).record(copy);
     EXPECT_EQ(backup::DamageAdvice::forDatabase(live()),
               QStringLiteral("The newest sound backup, saved %3, is:\n\t%1\nTo go on from it:\n"
                              "\t1. Close Hourvane.\n\t2. Keep the damaged file under another name.\n"
