@@ -11,6 +11,7 @@
 #include "data/sqlite/session.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -18,8 +19,9 @@ namespace hv::data {
 
 namespace {
 
-// How long an open or a statement waits for a lock that another program holds.
-int g_lockTimeoutMs = 5000;
+// How long an open or a statement waits for a lock that another program
+// holds; read by the threads that check pages and make backups too.
+std::atomic<int> g_lockTimeoutMs{5000};
 
 std::function<void(const QString&)>& upgradeBackupHook()
 {
