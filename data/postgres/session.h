@@ -46,7 +46,7 @@ namespace hv::data {
 class PostgresJournal;
 class PostgresRowCopy;
 
-class PostgresSession : public Engine {
+class PostgresSession final : public Engine {
 public:
     // How long the session waits on the server, in milliseconds (by default
     // the usual time-outs of a database component: 15 s to connect, 30 s for

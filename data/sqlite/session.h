@@ -19,7 +19,7 @@ class SqliteJournal;
 // when its connection string names a file. Nothing is written before the
 // file is known to be ours; every write is on disk when its call returns; a
 // file found damaged, at the open or later, is kept open read-only.
-class SqliteSession : public Engine {
+class SqliteSession final : public Engine {
 public:
     // Opens the file at `path` as Connection::Open() describes, checking its
     // pages as deep as `check` asks, when `timing` says. `turnedReadOnly` is
