@@ -53,7 +53,7 @@ void FileTasks::importOldDatabase()
                     QStringLiteral("Old databases (*.mdb);;All files (*)"), QString()});
     if (!file)
         return;
-    if (const std::optional<QString> problem = data::FileArgument::problemWith(*file, liveDatabasePath())) {
+    if (const std::optional<QString> problem = fs::FileArgument::problemWith(*file, liveDatabasePath())) {
         tell(QStringLiteral("Cannot import '%1': %2").arg(*file, *problem));
         return;
     }
@@ -86,7 +86,7 @@ void FileTasks::exportEntries()
         tell(cannot + QStringLiteral("it is a folder."));
         return;
     }
-    if (data::FileArgument::isLiveDatabase(*file, liveDatabasePath())) {
+    if (fs::FileArgument::isLiveDatabase(*file, liveDatabasePath())) {
         tell(cannot + QStringLiteral("it is the live database itself."));
         return;
     }

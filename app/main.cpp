@@ -3,6 +3,7 @@
 // is shown.
 #include "gui/appearance.h"
 #include "app/main_window.h"
+#include "backup/damage_advice.h"
 #include "backup/database_backup.h"
 #include "core/version.h"
 #include "cli/command_line.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
 
     // A database file of an older version is backed up before it is upgraded.
     hv::backup::DatabaseBackup::beforeEveryUpgrade();
+    // What is said of a damaged database names its newest sound backup.
+    hv::backup::DamageAdvice::forEveryConnection();
 
     hv::cli::CommandLine commandLine(hv::cli::CommandLine::argumentsOf(argc, argv));
     if (!commandLine.startsWindow()) {

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace hv {
 
@@ -95,8 +96,12 @@ void WorkHoursModel::addColumn(const QString& header)
     if (m_rows != 0)
         throw RuntimeError(err::InvalidPropertyValue,
                            QStringLiteral("Columns cannot be added while the list holds rows"));
-    const auto position = static_cast<size_t>(m_headers.size());
-    beginInsertColumns({}, m_headers.size(), m_headers.size());
+    // The views number columns with an int: the list never holds more.
+    const int column = columnCount();
+    if (column == std::numeric_limits<int>::max())
+        throw indexOutOfBounds();
+    const auto position = static_cast<size_t>(column);
+    beginInsertColumns({}, column, column);
     m_headers.append(header);
     m_columns.emplace_back(position < kListRules.size() ? kListRules[position] : SortRule::Text);
     endInsertColumns();

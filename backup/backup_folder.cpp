@@ -2,7 +2,7 @@
 
 #include "backup/backup_rotation.h"
 #include "core/runtime_error.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +14,11 @@ namespace hv::backup {
 BackupFolder::BackupFolder(QString folder, const QString& databasePath)
     : m_folder(std::move(folder)), m_databasePath(databasePath), m_stem(QFileInfo(databasePath).completeBaseName())
 {
+}
+
+BackupFolder BackupFolder::besideDatabase(const QString& databasePath)
+{
+    return {QFileInfo(databasePath).absolutePath() + QStringLiteral("/backups"), databasePath};
 }
 
 QList<BackupFolder::Copy> BackupFolder::copies(bool unfinished) const
@@ -66,7 +71,7 @@ QString BackupFolder::newCopyPath(const QDateTime& now) const
 void BackupFolder::rotate(const QDateTime& now) const
 {
     const QList<Copy> all = copies();
-    const data::VerifiedBackups verified(m_folder, m_databasePath);
+    const VerifiedBackups verified(m_folder, m_databasePath);
     const QString newestSound = verified.newest();
     QList<QDateTime> times;
     qsizetype sound = -1;

@@ -16,6 +16,9 @@ class BackupFolder {
 public:
     BackupFolder(QString folder, const QString& databasePath);
 
+    // The backups folder of a database file: "backups" beside it.
+    static BackupFolder besideDatabase(const QString& databasePath);
+
     QString path() const { return m_folder; }
 
     // The backups the folder holds, with the time each name gives.
@@ -37,7 +40,7 @@ public:
     QString keptApartPath(const QDateTime& now, const QString& why) const;
 
     // Deletes the backups that BackupRotation does not keep, never the newest
-    // copy recorded as sound (data::VerifiedBackups); a copy that cannot be
+    // copy recorded as sound (VerifiedBackups); a copy that cannot be
     // deleted stays (and is tried again next time).
     void rotate(const QDateTime& now) const;
 

@@ -3,11 +3,12 @@
 #include "data/postgres/address.h"
 
 #include "backup/backup_folder.h"
+#include "backup/damage_advice.h"
 #include "data/sqlite/file_check.h"
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 #include "data/connection.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ void requireSoundCopy(const QString& databasePath, const QString& copy)
     QString reason = QString(verdict.reason).replace(copy, databasePath);
     reason += QStringLiteral("\nNo backup was made of it, and the backups made before are kept.");
     if (verdict.kind == data::DatabaseFileVerdict::Damaged)
-        reason += QStringLiteral("\n\n") + data::DatabaseFileCheck::backupAdvice(databasePath);
+        reason += QStringLiteral("\n\n") + DamageAdvice::forDatabase(databasePath);
     throw RuntimeError(err::DatabaseEngine, reason);
 }
 
@@ -47,7 +48,7 @@ QString DatabaseBackup::intoFolder(const QString& databasePath, const QString& f
     if (source == Source::Unchecked)
         requireSoundCopy(databasePath, copy);
     try {
-        data::VerifiedBackups(folder, databasePath).record(copy);
+        VerifiedBackups(folder, databasePath).record(copy);
     } catch (const RuntimeError& failure) {
         // A copy not known as sound would never be offered as one.
         QFile::remove(copy);
@@ -94,8 +95,7 @@ namespace hv::backup {
 void DatabaseBackup::beforeEveryUpgrade()
 {
     data::Connection::setUpgradeBackup([](const QString& databasePath) {
-        intoFolder(databasePath, QFileInfo(databasePath).absolutePath() + QStringLiteral("/backups"),
-                   QDateTime::currentDateTime());
+        intoFolder(databasePath, BackupFolder::besideDatabase(databasePath).path(), QDateTime::currentDateTime());
     });
 }
 

@@ -12,7 +12,7 @@ namespace hv::backup {
 // online backup (never a copy of the file's bytes while it may be in use),
 // which read the live database and never write to it. A copy joins the
 // backups folder only as a sound database of this program, and is recorded
-// so (data::VerifiedBackups); a damaged database is never copied in among
+// so (VerifiedBackups); a damaged database is never copied in among
 // the sound ones. Failures raise a RuntimeError naming the file and the
 // reason.
 class DatabaseBackup {

@@ -175,7 +175,7 @@ QString DatabaseRestore::keepApart(const QDateTime& now, bool companionsOnly) co
             }
             if (errno != EXDEV)
                 throw refusal(QStringLiteral("cannot move '%1' to '%2': %3")
-                                  .arg(companion, target, QString::fromLocal8Bit(std::strerror(errno))));
+                                  .arg(companion, target, fs::systemErrorText(errno)));
             // The backups folder is on another disk: copied, and only then removed.
             fs::copyFile(companion, target);
             if (!QFile::remove(companion)) {

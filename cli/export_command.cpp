@@ -46,7 +46,7 @@ int ExportCommand::run(const QString& value, CommandContext& context)
     const bool toOutput = value == u"-" || isStandardOutput(value);
     if (!toOutput && QFileInfo(value).isDir())
         return context.fail(cannot + QStringLiteral("it is a folder."));
-    if (toOutput ? isStandardOutput(context.liveDatabase) : data::FileArgument::isLiveDatabase(value, context.liveDatabase))
+    if (toOutput ? isStandardOutput(context.liveDatabase) : fs::FileArgument::isLiveDatabase(value, context.liveDatabase))
         return context.fail(cannot + QStringLiteral("it is the live database itself."));
 
     LiveDatabase live(context);

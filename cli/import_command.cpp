@@ -19,7 +19,7 @@ QCommandLineOption ImportCommand::option() const
 
 int ImportCommand::run(const QString& value, CommandContext& context)
 {
-    if (const std::optional<QString> problem = data::FileArgument::problemWith(value, context.liveDatabase))
+    if (const std::optional<QString> problem = fs::FileArgument::problemWith(value, context.liveDatabase))
         return context.fail(QStringLiteral("Cannot import '%1': %2").arg(value, *problem));
 
     LiveDatabase live(context);

@@ -1,6 +1,7 @@
 #include "core/durable_file.h"
 
 #include "core/file_kind.h"
+#include "core/file_system.h"
 #include "core/runtime_error.h"
 
 #include <QByteArray>
@@ -26,7 +27,7 @@ RuntimeError failure(const QString& reason)
 
 QString systemReason(int error = errno)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return systemErrorText(error);
 }
 
 QByteArray nativeName(const QString& path)

@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-namespace hv::data {
+namespace hv::fs {
 
 bool FileArgument::isLiveDatabase(const QString& file, const QString& liveDatabase)
 {
@@ -26,4 +26,4 @@ std::optional<QString> FileArgument::problemWith(const QString& file, const QStr
     return std::nullopt;
 }
 
-}  // namespace hv::data
+}  // namespace hv::fs

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-namespace hv::data {
+namespace hv::fs {
 
 // The checks a file the user names goes through before a command or a menu
 // item reads it: it exists, it is a regular file (not a folder, pipe, device or
@@ -17,4 +17,4 @@ public:
     static bool isLiveDatabase(const QString& file, const QString& liveDatabase);
 };
 
-}  // namespace hv::data
+}  // namespace hv::fs

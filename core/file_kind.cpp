@@ -1,5 +1,7 @@
 #include "core/file_kind.h"
 
+#include "core/file_system.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -44,7 +46,7 @@ FileKind FileKind::ofMode(unsigned mode)
 
 QString FileKind::errorString() const
 {
-    return QString::fromLocal8Bit(std::strerror(m_error));
+    return systemErrorText(m_error);
 }
 
 QString FileKind::name() const

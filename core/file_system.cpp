@@ -9,10 +9,23 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstring>
+
 
 namespace hv::fs {
 
 namespace {
+
+// The text of strerror_r, whichever of its two forms the C library has.
+[[maybe_unused]] const char* errorTextOf(const char* text, const char*)
+{
+    return text;
+}
+
+[[maybe_unused]] const char* errorTextOf(int failed, const char* buffer)
+{
+    return failed == 0 ? buffer : "Unknown error";
+}
 
 QString& programFolderOverride()
 {
@@ -21,6 +34,12 @@ QString& programFolderOverride()
 }
 
 }  // namespace
+
+QString systemErrorText(int error)
+{
+    char buffer[256] = {};
+    return QString::fromLocal8Bit(errorTextOf(::strerror_r(error, buffer, sizeof buffer), buffer));
+}
 
 QString SpecialFolderPath(int folder)
 {

@@ -41,6 +41,10 @@ void copyFile(const QString& source, const QString& destination);
 // as synced).
 void syncFolder(const QString& folder);
 
+// The system's words for an error number (errno), as strerror gives them,
+// safe on any thread.
+QString systemErrorText(int error);
+
 // The folder that holds the program file. Tests may point it elsewhere.
 QString programFolder();
 void setProgramFolder(const QString& folder);

@@ -1,5 +1,7 @@
 #include "core/read_only_file.h"
 
+#include "core/file_system.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -42,7 +44,7 @@ ReadOnlyFile::~ReadOnlyFile()
 
 QString ReadOnlyFile::errorString() const
 {
-    return m_error != 0 ? QString::fromLocal8Bit(std::strerror(m_error)) : m_kind.errorString();
+    return m_error != 0 ? systemErrorText(m_error) : m_kind.errorString();
 }
 
 QByteArray ReadOnlyFile::readStart(qint64 size)

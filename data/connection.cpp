@@ -11,6 +11,7 @@
 #include "data/sqlite/session.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -18,12 +19,19 @@ namespace hv::data {
 
 namespace {
 
-// How long an open or a statement waits for a lock that another program holds.
-int g_lockTimeoutMs = 5000;
+// How long an open or a statement waits for a lock that another program
+// holds; read by the threads that check pages and make backups too.
+std::atomic<int> g_lockTimeoutMs{5000};
 
 std::function<void(const QString&)>& upgradeBackupHook()
 {
     static std::function<void(const QString&)> hook;
+    return hook;
+}
+
+std::function<QString(const QString&)>& damageAdviceHook()
+{
+    static std::function<QString(const QString&)> hook;
     return hook;
 }
 
@@ -105,7 +113,8 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
         if (!source || source->isEmpty())
             throw RuntimeError(err::DatabaseEngine,
                                QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
-        m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); });
+        m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); },
+                                                   damageAdviceHook());
     }
     if (!m_engine->readOnlyReason().isEmpty()) {
         turnedReadOnly();
@@ -154,6 +163,11 @@ void Connection::setUpgradeBackup(std::function<void(const QString& databasePath
 const std::function<void(const QString& databasePath)>& Connection::upgradeBackup()
 {
     return upgradeBackupHook();
+}
+
+void Connection::setDamageAdvice(std::function<QString(const QString& databasePath)> advice)
+{
+    damageAdviceHook() = std::move(advice);
 }
 
 ChangeJournal& Connection::journal()

@@ -118,8 +118,8 @@ public:
     // True when the open checked the whole file (PageCheck::Full) and found
     // it sound, and no damage was met since: a copy made now is sound too.
     bool checkedFully() const;
-    // What is wrong, that nothing will be written, and for a damaged file
-    // where its newest sound backup is. Empty while writes are taken.
+    // What is wrong and that nothing will be written, followed for a damaged
+    // file by the advice (setDamageAdvice). Empty while writes are taken.
     QString readOnlyReason() const;
 
     // Called each time the connection turns read-only: at an open that finds
@@ -138,6 +138,13 @@ public:
     // reason. Servers keep their own backups. One setting for every connection.
     static void setUpgradeBackup(std::function<void(const QString& databasePath)> backUp);
     static const std::function<void(const QString& databasePath)>& upgradeBackup();
+
+    // Asked, with the file's path, for what the user can do about a damaged
+    // database file (where a sound backup of it is), which then follows what
+    // the engine found in the reason a damaged connection gives; without it
+    // the reason ends with what was found. Read when a connection opens. One
+    // setting for every connection.
+    static void setDamageAdvice(std::function<QString(const QString& databasePath)> advice);
 
     // The journal of changes the open database keeps: the recent changes,
     // Undo and Redo (ChangeJournal). Raises the "connection cannot be used"

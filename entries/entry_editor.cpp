@@ -34,7 +34,7 @@ const QString kPickerTip = QStringLiteral("Double click to edit contact");
 QComboBox* newPicker(QWidget* window, const QString& name, const QString& accessibleName, QRect placeTwips)
 {
     // A name too long for the box ends in "…"; the list shows it whole.
-    auto* combo = SecondaryWindow::placed(new reports::ElidingComboBox(window, reports::ElidingComboBox::ToolTip::Own),
+    auto* combo = SecondaryWindow::placed(new ElidingComboBox(window, ElidingComboBox::ToolTip::Own),
                                           name, placeTwips);
     combo->setAccessibleName(accessibleName);
     combo->setEditable(false);

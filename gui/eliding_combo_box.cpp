@@ -4,7 +4,7 @@
 #include <QStylePainter>
 #include <algorithm>
 
-namespace hv::reports {
+namespace hv {
 
 namespace {
 
@@ -62,4 +62,4 @@ void ElidingComboBox::paintEvent(QPaintEvent*)
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-}  // namespace hv::reports
+}  // namespace hv

@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-namespace hv::reports {
+namespace hv {
 
 // A drop-down list of names that is as wide as its names up to a sensible
 // width, however long a name is: the chosen name is shown shortened with
@@ -36,4 +36,4 @@ private:
     int widthFor(int characters) const;
 };
 
-}  // namespace hv::reports
+}  // namespace hv

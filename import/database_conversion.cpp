@@ -114,7 +114,7 @@ void DatabaseConversion::keepOriginal()
     const int error = errno;
     if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS)
         throw RuntimeError(err::PathFileAccess, QStringLiteral("Cannot keep the original file as '%1': %2")
-                                                    .arg(m_keptPath, QString::fromLocal8Bit(std::strerror(error))));
+                                                    .arg(m_keptPath, fs::systemErrorText(error)));
     // A file system without second names: a copy that reached the disk.
     fs::copyFile(m_livePath, m_keptPath);
     m_madeKept = true;

@@ -159,24 +159,6 @@ struct CancelFreer {
     void operator()(PGcancel* cancel) const noexcept { PQfreeCancel(cancel); }
 };
 
-// Asks the server to cancel what the connection runs. libpq's request waits
-// for the server without a limit, so it runs on a thread of its own that
-// is left behind when `deadline` passes first; true when the server took it.
-bool requestCancel(PGconn* connection, const QDeadlineTimer& deadline)
-{
-    std::unique_ptr<PGcancel, CancelFreer> cancel(PQgetCancel(connection));
-    if (!cancel)
-        return false;
-    auto taken = std::make_shared<std::promise<bool>>();
-    std::future<bool> answer = taken->get_future();
-    std::thread([cancel = std::move(cancel), taken] {
-        char error[256];
-        taken->set_value(PQcancel(cancel.get(), error, sizeof error) == 1);
-    }).detach();
-    const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
-    return answer.wait_for(left) == std::future_status::ready && answer.get();
-}
-
 bool isError(const PGresult* result)
 {
     const ExecStatusType status = PQresultStatus(result);
@@ -217,7 +199,36 @@ PostgresSession::PostgresSession(const QString& uri, bool requireSchema)
     loadCatalog();
 }
 
-PostgresSession::~PostgresSession() = default;
+PostgresSession::~PostgresSession()
+{
+    // A cancel request under way ends before the session does. The server's
+    // main process answers it even while the process serving the session is
+    // stuck, so the wait is short unless the network itself is gone.
+    if (m_cancelThread.joinable())
+        m_cancelThread.join();
+}
+
+bool PostgresSession::requestCancel(const QDeadlineTimer& deadline)
+{
+    // One request at a time: a server that has not answered the last one
+    // would not answer another.
+    if (m_cancelThread.joinable()) {
+        if (m_cancelAnswer.valid() && m_cancelAnswer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+            return false;
+        m_cancelThread.join();
+    }
+    std::unique_ptr<PGcancel, CancelFreer> cancel(PQgetCancel(m_connection.get()));
+    if (!cancel)
+        return false;
+    std::promise<bool> taken;
+    m_cancelAnswer = taken.get_future();
+    m_cancelThread = std::thread([cancel = std::move(cancel), taken = std::move(taken)]() mutable {
+        char error[256];
+        taken.set_value(PQcancel(cancel.get(), error, sizeof error) == 1);
+    });
+    const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
+    return m_cancelAnswer.wait_for(left) == std::future_status::ready && m_cancelAnswer.get();
+}
 
 void PostgresSession::setPasswordProvider(PasswordProvider provider)
 {
@@ -463,7 +474,7 @@ RuntimeError PostgresSession::givenUp(bool committing)
     // one that does not is dropped, so that what the step began is undone.
     const int waitMs = currentWaits().answerMs;
     const QDeadlineTimer grace(std::min(currentWaits().cancelMs, waitMs));
-    if (!requestCancel(m_connection.get(), grace) || !drain(grace)) {
+    if (!requestCancel(grace) || !drain(grace)) {
         m_connection.reset();
         m_prepared.clear();
     }

@@ -11,8 +11,10 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace hv::data {
@@ -44,7 +46,7 @@ namespace hv::data {
 class PostgresJournal;
 class PostgresRowCopy;
 
-class PostgresSession : public Engine {
+class PostgresSession final : public Engine {
 public:
     // How long the session waits on the server, in milliseconds (by default
     // the usual time-outs of a database component: 15 s to connect, 30 s for
@@ -167,6 +169,9 @@ private:
     // up (givenUp()), a broken connection raises broken().
     void awaitServer(bool writing, QDeadlineTimer& deadline, bool committing);
     RuntimeError givenUp(bool committing);
+    // Asks the server to cancel what the connection runs, waiting for its
+    // answer until `deadline`; true when the server took the request.
+    bool requestCancel(const QDeadlineTimer& deadline);
     RuntimeError broken(PGresult* result);
 
     // A copy of rows into a table (COPY ... FROM STDIN in the server's text
@@ -200,6 +205,12 @@ private:
     // after a drop has none of them).
     QSet<QByteArray> m_prepared;
     ServerConnectionHandle m_connection;
+    // The last request to cancel a step, on a thread of its own (libpq's
+    // request waits for the server without a limit), and its answer: true
+    // when the server took it. Joined before the next request and when the
+    // session ends.
+    std::thread m_cancelThread;
+    std::future<bool> m_cancelAnswer;
     // Begun and not yet ended by the program (the server's may have gone
     // with a lost connection).
     bool m_inTransaction = false;

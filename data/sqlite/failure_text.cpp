@@ -1,5 +1,7 @@
 #include "data/sqlite/failure_text.h"
 
+#include "core/file_system.h"
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -21,7 +23,7 @@ QString engineFailureText(sqlite3* db)
     return QStringLiteral("the database '%1' cannot be %2: %3 (%4)")
         .arg(QString::fromUtf8(file ? file : ""),
              reading ? QStringLiteral("read") : QStringLiteral("written"),
-             QString::fromLocal8Bit(std::strerror(error)), message);
+             fs::systemErrorText(error), message);
 }
 
 }  // namespace hv::data

@@ -3,15 +3,10 @@
 #include "data/connection.h"
 #include "data/sqlite/format.h"
 #include "core/read_only_file.h"
-#include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
-#include "data/verified_backups.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSet>
 #include <QStringList>
 
@@ -313,45 +308,6 @@ DatabaseFileVerdict DatabaseFileCheck::engineVerdict(sqlite3* db, int resultCode
                                       "be undone by a program that may write to it.")
                            .arg(path));
     return verdict(V::EngineFailure, QStringLiteral("Could not read the database file '%1' (%2).").arg(path, message));
-}
-
-QString DatabaseFileCheck::backupAdvice(const QString& path)
-{
-    // The name of the backup and each step stand on lines of their own, each
-    // begun with a tab so that a message box never cuts them.
-    const QString backup = newestBackup(path);
-    if (backup.isEmpty())
-        return QStringLiteral("No sound backup of it was found; keep the damaged file, as a copy of it may still be "
-                              "repaired.");
-    const QDateTime saved = QFileInfo(backup).lastModified();
-    return QStringLiteral("The newest sound backup, saved %2, is:\n\t%1\nTo go on from it:\n\t1. Close Hourvane.\n"
-                          "\t2. Keep the damaged file under another name.\n\t3. Copy the backup to '%3'.")
-        .arg(backup, QLocale().toString(saved, QLocale::ShortFormat), path);
-}
-
-QString DatabaseFileCheck::newestBackup(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath() + QStringLiteral("/backups");
-    const VerifiedBackups verified(folder, path);
-    const QString newest = verified.newest();
-    if (!newest.isEmpty())
-        return newest;
-    // Copies whose check was never recorded (made by an older version, or
-    // the record lost): the newest that the engine finds whole, remembered
-    // from now on.
-    const QFileInfoList candidates = QDir(folder).entryInfoList({QFileInfo(path).completeBaseName() + QStringLiteral("-*.mdb")}, QDir::Files, QDir::Time);
-    for (const QFileInfo& candidate : candidates) {
-        const QString file = candidate.absoluteFilePath();
-        if (!inspect(file).isSound() || !checkPages(file, PageCheck::Full).isSound())
-            continue;
-        try {
-            verified.record(file);
-        } catch (const RuntimeError&) {
-            // Checked all the same; it is checked again next time.
-        }
-        return file;
-    }
-    return {};
 }
 
 }  // namespace hv::data

@@ -80,16 +80,6 @@ public:
     // be read back (corrupt, not a database, input/output errors), Locked
     // for a lock that did not end in time, EngineFailure otherwise.
     static DatabaseFileVerdict engineVerdict(sqlite3* db, int resultCode, const QString& path);
-
-    // What the user can do about a damaged database: where the newest sound
-    // backup in the backups folder beside it is, when there is one, and the
-    // steps to go on from it, over several lines.
-    static QString backupAdvice(const QString& path);
-
-    // The newest copy in "<folder of path>/backups" that passed the engine's
-    // full integrity check (VerifiedBackups); when none is recorded, the
-    // newest copy there that passes it now. Empty when there is none.
-    static QString newestBackup(const QString& path);
 };
 
 }  // namespace hv::data

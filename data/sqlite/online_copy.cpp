@@ -2,6 +2,7 @@
 
 #include "data/sqlite/file_check.h"
 #include "core/durable_file.h"
+#include "core/file_system.h"
 #include "core/file_kind.h"
 #include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
@@ -50,7 +51,7 @@ QString engineMessage(sqlite3* db, int rc)
 QString writeReason(sqlite3* db, int rc)
 {
     const int error = db ? sqlite3_system_errno(db) : 0;
-    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : engineMessage(db, rc);
+    return error != 0 ? fs::systemErrorText(error) : engineMessage(db, rc);
 }
 
 DatabaseHandle openDatabase(const QString& path, int flags, int busyTimeoutMs = kBusyTimeoutMs)

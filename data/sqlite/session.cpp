@@ -33,13 +33,6 @@ RuntimeError engineError(sqlite3* db)
     return engineError(engineFailureText(db));
 }
 
-// What a read-only connection to a damaged file says about every write.
-QString readOnlyDamageText(const QString& finding, const QString& path)
-{
-    return finding + QStringLiteral("\nHourvane has opened it read-only: what can still be read is shown, and nothing "
-                                    "will be written to it.\n\n")
-        + DatabaseFileCheck::backupAdvice(path);
-}
 
 // Statements handed to Execute or a recordset may read and change rows, never
 // the structure of the database, its settings or the transaction state.
@@ -137,14 +130,15 @@ int userVersion(sqlite3* db)
 }  // namespace
 
 SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check,
-                             DatabaseFileCheck::CheckTiming timing, std::function<void()> turnedReadOnly)
-    : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly))
+                             DatabaseFileCheck::CheckTiming timing, std::function<void()> turnedReadOnly,
+                             std::function<QString(const QString& path)> damageAdvice)
+    : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly)), m_damageAdvice(std::move(damageAdvice))
 {
     // Decided from the file's own bytes: the engine never sees (and never
     // rolls back the journal of) a file that is not ours.
     const DatabaseFileVerdict found = DatabaseFileCheck::inspect(path);
     if (found.kind == DatabaseFileVerdict::Damaged)
-        throw engineError(found.reason + QStringLiteral("\nIt cannot be opened.\n\n") + DatabaseFileCheck::backupAdvice(path));
+        throw engineError(withAdvice(found.reason + QStringLiteral("\nIt cannot be opened.")));
     if (!found.isSound())
         throw engineError(found.reason);
 
@@ -185,7 +179,7 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     m_checkedFully = !checkBeside && check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
     if (verdict.kind == DatabaseFileVerdict::Damaged) {
         m_damaged = true;
-        refuseWrites(readOnlyDamageText(verdict.reason, path));
+        refuseWrites(readOnlyDamageText(verdict.reason));
     } else if (sqlite3_db_readonly(raw, "main") == 1) {
         refuseWrites(
             QStringLiteral("The database '%1' cannot be written: the system lets Hourvane read it only. What it "
@@ -319,6 +313,17 @@ sqlite3* SqliteSession::handleOf(const Connection& connection)
     return session->m_db.get();
 }
 
+QString SqliteSession::withAdvice(const QString& text) const
+{
+    return m_damageAdvice ? text + QStringLiteral("\n\n") + m_damageAdvice(m_path) : text;
+}
+
+QString SqliteSession::readOnlyDamageText(const QString& finding) const
+{
+    return withAdvice(finding + QStringLiteral("\nHourvane has opened it read-only: what can still be read is shown, "
+                                               "and nothing will be written to it."));
+}
+
 void SqliteSession::refuseWrites(const QString& reason)
 {
     m_readOnlyReason = reason;
@@ -344,7 +349,7 @@ void SqliteSession::becomeDamaged(const QString& finding)
         return;
     const bool wasReadOnly = !m_readOnlyReason.isEmpty();
     m_damaged = true;
-    refuseWrites(readOnlyDamageText(finding, m_path));
+    refuseWrites(readOnlyDamageText(finding));
     if (!wasReadOnly && m_turnedReadOnly)
         m_turnedReadOnly();
 }

@@ -19,14 +19,17 @@ class SqliteJournal;
 // when its connection string names a file. Nothing is written before the
 // file is known to be ours; every write is on disk when its call returns; a
 // file found damaged, at the open or later, is kept open read-only.
-class SqliteSession : public Engine {
+class SqliteSession final : public Engine {
 public:
     // Opens the file at `path` as Connection::Open() describes, checking its
     // pages as deep as `check` asks, when `timing` says. `turnedReadOnly` is
     // called when damage met after the open turns the session read-only (a
     // file that opens read-only says so through readOnlyReason() alone).
+    // `damageAdvice`, when given, is asked with the path what the user can
+    // do about a damaged file; it follows what was found.
     SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check, DatabaseFileCheck::CheckTiming timing,
-                  std::function<void()> turnedReadOnly);
+                  std::function<void()> turnedReadOnly,
+                  std::function<QString(const QString& path)> damageAdvice = {});
     ~SqliteSession() override;
 
     long execute(const QString& sql) override;
@@ -87,6 +90,10 @@ private:
     void becomeDamaged(const QString& finding);
     // Makes the engine itself refuse every change, whatever reaches it.
     void refuseWrites(const QString& reason);
+    // A text about the damaged file followed by the advice, when there is one.
+    QString withAdvice(const QString& text) const;
+    // What a read-only session of a damaged file says about every write.
+    QString readOnlyDamageText(const QString& finding) const;
     // Raises readOnlyReason() when writes are refused, which a page check
     // still running decides first.
     void requireWritable();
@@ -110,6 +117,7 @@ private:
     std::optional<DatabaseFileCheck::PageCheck> m_pageCheckToRun;
     std::unique_ptr<BackgroundPageCheck> m_pageCheck;
     std::function<void()> m_turnedReadOnly;
+    std::function<QString(const QString& path)> m_damageAdvice;
     std::unique_ptr<SqliteJournal> m_journal;
     // What the present transaction is, for the journal (empty: what it did).
     QString m_description;

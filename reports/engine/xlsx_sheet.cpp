@@ -1,6 +1,7 @@
 #include "reports/engine/xlsx_sheet.h"
 
 #include "core/durable_file.h"
+#include "core/file_system.h"
 #include "core/runtime_error.h"
 
 #include <QDir>
@@ -158,7 +159,7 @@ void XlsxSheet::finish(QIODevice& device)
     const lxw_error error = workbook_close(workbook);
     if (error != LXW_NO_ERROR) {
         // The system's reason where it had one (a full disk), else the library's.
-        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+        const QString reason = errno != 0 ? fs::systemErrorText(errno)
                                           : QString::fromUtf8(lxw_strerror(error));
         throw failure(QStringLiteral("cannot finish the spreadsheet: %1").arg(reason));
     }

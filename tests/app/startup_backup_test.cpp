@@ -16,7 +16,7 @@
 #include "data/sqlite/file_check.h"
 #include "data/sqlite/handles.h"
 #include "core/runtime_error.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     startOn(0);
     bench::writeEntries(live, 2000, 2, [](int code) { return code == 1; });
     startOn(1);
-    const QString sound = data::VerifiedBackups(backups, live).newest();
+    const QString sound = backup::VerifiedBackups(backups, live).newest();
     ASSERT_TRUE(sound.contains(QStringLiteral("2026-05-02"))) << sound.toStdString();
     ASSERT_TRUE(PageDamage::overwrite(live, PageDamage::lastChild(live, PageDamage::rootPage(live, QStringLiteral("Work Hours")))));
 
@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
 
     for (const backup::BackupFolder::Copy& copy : backup::BackupFolder(backups, live).copies())
         EXPECT_TRUE(data::DatabaseFileCheck::checkPages(copy.path, PageCheck::Full).isSound()) << copy.path.toStdString();
-    EXPECT_EQ(data::VerifiedBackups(backups, live).newest(), sound);
+    EXPECT_EQ(backup::VerifiedBackups(backups, live).newest(), sound);
     // The warning names that copy and the steps, each on a line of its own and whole.
     const QString said = warnings.first();
     for (const QString& line : {u'\t' + sound, QStringLiteral("\t1. Close Hourvane."),
@@ -169,7 +169,7 @@ TEST_F(DailyBackupTest, GoesOnBesideAChangeAndStopsWithTheProgramLeavingNoPart)
     EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
     EXPECT_TRUE(copies().isEmpty());
     EXPECT_TRUE(copies(true).isEmpty());
-    EXPECT_TRUE(data::VerifiedBackups(places::backupsFolder(), liveDatabase()).newest().isEmpty());
+    EXPECT_TRUE(backup::VerifiedBackups(places::backupsFolder(), liveDatabase()).newest().isEmpty());
 
     m_backupStep = {};
     auto again = start();

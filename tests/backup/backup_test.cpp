@@ -2,10 +2,12 @@
 // restore of a backup in place of the live database.
 #include "databases/bench_database.h"
 #include "fixtures/old_file_variants.h"
+#include "support/page_damage.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
 
 #include "backup/backup_folder.h"
+#include "backup/damage_advice.h"
 #include "backup/database_backup.h"
 #include "backup/database_restore.h"
 #include "backup/database_use_lock.h"
@@ -13,11 +15,13 @@
 #include "data/sqlite/online_copy.h"
 #include "core/runtime_error.h"
 #include "data/sqlite/handles.h"
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -71,7 +75,7 @@ TEST_P(BackupRotationTest, KeepsTheLastDaysTheLastMonthsAndToday)
     // A copy cut short long ago goes.
     touch(folder.filePath(QStringLiteral("dbData-2020-02-02-101010.mdb.partial")));
     const backup::BackupFolder backups(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
-    const data::VerifiedBackups verified(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
+    const backup::VerifiedBackups verified(folder.path(), QStringLiteral("/somewhere/dbData.mdb"));
     const auto make = [&](const QDateTime& made) {
         const QString copy = backups.newCopyPath(made);
         touch(copy);
@@ -191,7 +195,7 @@ TEST_F(BackupTest, ACopyHoldsWhatWasCommittedAndLeavesTheLiveDatabaseAlone)
     // The copy was checked whole, and is recorded so.
     EXPECT_EQ(namesIn(backupsFolder()),
               QStringList({QStringLiteral("dbData-2026-05-04-101112.mdb"), QStringLiteral("dbData.verified")}));
-    EXPECT_EQ(data::VerifiedBackups(backupsFolder(), live()).newest(), copy);
+    EXPECT_EQ(backup::VerifiedBackups(backupsFolder(), live()).newest(), copy);
 }
 
 // A database of some megabytes is copied a few at a time: a write between
@@ -495,6 +499,104 @@ INSTANTIATE_TEST_SUITE_P(
         ForeignFile{"TheLiveDatabase", [](const QString&, const QString& live) { return live; },
                     "it is the live database itself"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The copies in the backups folder of a database, and the one the advice
+// about a damage names: the newest written that is a sound backup of that
+// database, never a copy a restore kept apart, another database's copy or a
+// copy cut short.
+struct AdviceCase {
+    const char* name;
+    enum Kind { Sound, CutShort, DamagedPage };
+    // Each file: its name, what it holds, the hour of the day it was last written.
+    QList<std::tuple<const char*, Kind, int>> files;
+    const char* named;  // nullptr: none
+    const char* recorded = nullptr;  // recorded as checked beforehand
+};
+
+void PrintTo(const AdviceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class DamageAdviceTest : public BackupTest, public ::testing::WithParamInterface<AdviceCase> {};
+
+TEST_P(DamageAdviceTest, NamesTheNewestSoundBackupOfTheDatabase)
+{
+    QDir().mkpath(backupsFolder());
+    for (const auto& [name, kind, hour] : GetParam().files) {
+        const QString path = backupsFolder() + u'/' + QString::fromLatin1(name);
+        backup::DatabaseBackup::toFile(live(), path);
+        if (kind == AdviceCase::CutShort) {
+            QFile::resize(path, 60);
+        } else if (kind == AdviceCase::DamagedPage) {
+            ASSERT_TRUE(PageDamage::overwrite(path, PageDamage::rootPage(path, QStringLiteral("Work Hours"))));
+        }
+        QFile file(path);
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(at("2026-05-04 00:00:00").addSecs(hour * 3600), QFileDevice::FileModificationTime);
+    }
+    if (GetParam().recorded)
+        backup::VerifiedBackups(backupsFolder(), live()).record(backupsFolder() + u'/' + QString::fromLatin1(GetParam().recorded));
+
+    const QString named = backup::DamageAdvice::newestSoundBackup(live());
+    const QString expected = GetParam().named ? backupsFolder() + u'/' + QString::fromLatin1(GetParam().named) : QString();
+    EXPECT_EQ(named, expected);
+    // Found sound, it is recorded so from then on.
+    EXPECT_EQ(backup::VerifiedBackups(backupsFolder(), live()).newest(), expected);
+}
+
+constexpr auto kSound = AdviceCase::Sound;
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, DamageAdviceTest,
+    ::testing::Values(
+        AdviceCase{"Empty", {}, nullptr},
+        AdviceCase{"OneCopy", {{"dbData-2026-05-03-090000.mdb", kSound, 9}}, "dbData-2026-05-03-090000.mdb"},
+        AdviceCase{"ACopyKeptApartByARestore",
+                   {{"dbData-2026-05-03-090000.mdb", kSound, 9}, {"dbData-2026-05-04-110000-replaced.mdb", kSound, 11}},
+                   "dbData-2026-05-03-090000.mdb"},
+        AdviceCase{"OnlyCopiesKeptApart",
+                   {{"dbData-2026-05-04-110000-replaced.mdb", kSound, 11},
+                    {"dbData-2026-05-04-120000-replaced-2.mdb", kSound, 12}},
+                   nullptr},
+        AdviceCase{"AnotherDatabasesCopy",
+                   {{"dbData-2026-05-03-090000.mdb", kSound, 9}, {"dbOther-2026-05-04-090000.mdb", kSound, 10}},
+                   "dbData-2026-05-03-090000.mdb"},
+        AdviceCase{"ACopyCutShortWhileWritten", {{"dbData-2026-05-04-090000.mdb.partial", kSound, 9}}, nullptr},
+        AdviceCase{"NewerCopiesCutShortOrDamaged",
+                   {{"dbData-2026-05-01-090000.mdb", kSound, 8},
+                    {"dbData-2026-05-02-090000.mdb", kSound, 9},
+                    {"dbData-2026-05-03-090000.mdb", AdviceCase::CutShort, 10},
+                    {"dbData-2026-05-04-090000.mdb", AdviceCase::DamagedPage, 11}},
+                   "dbData-2026-05-02-090000.mdb"},
+        AdviceCase{"TheNewestWrittenThoughNamedEarlier",
+                   {{"dbData-2026-05-03-090000.mdb", kSound, 12}, {"dbData-2026-05-04-090000.mdb", kSound, 10}},
+                   "dbData-2026-05-03-090000.mdb"},
+        AdviceCase{"TheRecordedCopyBeforeANewerOne",
+                   {{"dbData-2026-05-03-090000.mdb", kSound, 9}, {"dbData-2026-05-04-090000.mdb", kSound, 10}},
+                   "dbData-2026-05-03-090000.mdb", "dbData-2026-05-03-090000.mdb"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BackupTest, TheAdviceGivesTheBackupAndTheStepsOnLinesOfTheirOwn)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto restoreLocale = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    EXPECT_EQ(backup::DamageAdvice::forDatabase(live()),
+              QStringLiteral("No sound backup of it was found; keep the damaged file, as a copy of it may still be "
+                             "repaired."));
+
+    const QString copy = backup::DatabaseBackup::intoFolder(live(), backupsFolder(), at("2026-05-02 09:00:00"));
+    QFile file(copy);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(at("2026-05-02 09:00:00"), QFileDevice::FileModificationTime);
+    file.close();
+    backup::VerifiedBackups(backupsFolder(), live()).record(copy);
+    EXPECT_EQ(backup::DamageAdvice::forDatabase(live()),
+              QStringLiteral("The newest sound backup, saved %3, is:\n\t%1\nTo go on from it:\n"
+                             "\t1. Close Hourvane.\n\t2. Keep the damaged file under another name.\n"
+                             "\t3. Copy the backup to '%2'.")
+                  .arg(copy, live(), QLocale().toString(at("2026-05-02 09:00:00"), QLocale::ShortFormat)));
+}
 
 }  // namespace
 }  // namespace hv::test

@@ -1,6 +1,7 @@
 // Whole files or none: the one way files are written, against every kind of
 // target a user can name.
 #include "core/durable_file.h"
+#include "core/file_system.h"
 #include "core/runtime_error.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace hv::test {
 namespace {
@@ -115,6 +118,27 @@ TEST_F(DurableFileTest, RefusesAPipeNobodyReadsAndAFolder)
     EXPECT_TRUE(failureOf([&] { fs::DurableFile::write(m_dir.path(), Policy::Replace, text("x")); }).contains("a folder"));
     EXPECT_FALSE(QFileInfo(pipe).isFile());
     EXPECT_EQ(entries(), QStringList{"pipe"});
+}
+
+// Threads that fail at once each read the system's words for their own error.
+TEST(SystemErrorText, IsEachThreadsOwn)
+{
+    EXPECT_EQ(fs::systemErrorText(ENOSPC), QStringLiteral("No space left on device"));
+    constexpr int kThreads = 8;
+    std::vector<QString> texts(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&texts, i] {
+            QString text;
+            for (int round = 0; round < 2000 && (text.isEmpty() || text.endsWith(QString::number(9000 + i))); ++round)
+                text = fs::systemErrorText(9000 + i);
+            texts[i] = text;
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int i = 0; i < kThreads; ++i)
+        EXPECT_TRUE(texts[i].endsWith(QString::number(9000 + i))) << texts[i].toStdString();
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(EntryEditorTest, PickersEndACutNameWithAnEllipsis)
     const QString longCode = QStringLiteral("Customer support (phone, e-mail and remote sessions)");
     execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('%1',TRUE)").arg(longCode));
     open<Form2>({}, [&](Form2& form) {
-        auto* picker = qobject_cast<reports::ElidingComboBox*>(workCode(form));
+        auto* picker = qobject_cast<ElidingComboBox*>(workCode(form));
         ASSERT_NE(picker, nullptr);
         picker->setCurrentIndex(picker->findText(longCode));
         EXPECT_EQ(picker->currentText(), longCode);

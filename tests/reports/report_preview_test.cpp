@@ -163,7 +163,7 @@ TEST_F(ReportPreviewTest, ALongNameLeavesThePreviewAsNarrowAsShortNames)
     withPreview([&](reports::ReportPreview& shown) {
         EXPECT_EQ(shown.minimumSizeHint().width(), narrowest);
         EXPECT_LT(shown.sizeHint().width(), 1280);
-        auto* employee = shown.findChild<reports::ElidingComboBox*>(QStringLiteral("EmployeeFilter"));
+        auto* employee = shown.findChild<ElidingComboBox*>(QStringLiteral("EmployeeFilter"));
         ASSERT_NE(employee, nullptr);
         employee->setCurrentIndex(employee->findData(QStringLiteral("Anna ") + surname));
         shown.show();

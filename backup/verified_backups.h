@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-namespace hv::data {
+namespace hv::backup {
 
 // The record, kept in a database's backups folder ("<database name>.verified"),
 // of the copies that passed the engine's full integrity check: each by its
@@ -45,4 +45,4 @@ private:
     QString m_file;
 };
 
-}  // namespace hv::data
+}  // namespace hv::backup

@@ -1,4 +1,4 @@
-#include "data/verified_backups.h"
+#include "backup/verified_backups.h"
 
 #include "core/durable_file.h"
 #include "core/runtime_error.h"
@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-namespace hv::data {
+namespace hv::backup {
 
 VerifiedBackups::VerifiedBackups(QString folder, const QString& databasePath)
     : m_folder(std::move(folder)),
@@ -110,4 +110,4 @@ void VerifiedBackups::write(const QList<Entry>& entries) const
     }
 }
 
-}  // namespace hv::data
+}  // namespace hv::backup
