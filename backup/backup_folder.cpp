@@ -2,6 +2,7 @@
 
 #include "backup/backup_rotation.h"
 #include "core/runtime_error.h"
+#include "data/sqlite/online_copy.h"
 #include "data/verified_backups.h"
 
 #include <QDir>
@@ -83,10 +84,13 @@ void BackupFolder::rotate(const QDateTime& now) const
         // The records of deleted copies stay until the next rotation; they
         // name no file, so nothing takes them for a sound copy.
     }
-    // A copy that was cut short (the program stopped while writing it) is
-    // left from an earlier day; one of today may still be being written.
+    removeUnfinished();
+}
+
+void BackupFolder::removeUnfinished() const
+{
     for (const Copy& unfinished : copies(true)) {
-        if (unfinished.made.date() < now.date())
+        if (!data::OnlineCopy::isBeingWritten(unfinished.path))
             QFile::remove(unfinished.path);
     }
 }
