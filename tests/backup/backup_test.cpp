@@ -4,6 +4,7 @@
 #include "fixtures/old_file_variants.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
+#include "support/unprivileged.h"
 
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
@@ -287,6 +288,26 @@ TEST_F(BackupTest, AFailedCopyNamesTheFolderAndLeavesNothingBehind)
     }
     EXPECT_EQ(bytesOf(live()), before);
     EXPECT_EQ(namesIn(m_database.folder()), QStringList({QStringLiteral("backups"), QStringLiteral("dbData.mdb")}));
+}
+
+// Another user's lock file, in a folder that takes no writes, still locks:
+// a restore's hold on it is seen as such, and shared use is taken after it.
+TEST_F(BackupTest, AnotherUsersLockFileInAFolderThatTakesNoWritesStillLocks)
+{
+    backup::DatabaseUseLock restoring;
+    ASSERT_TRUE(restoring.useAlone(live()));
+    Unprivileged::makeReadOnly(live(), m_database.folder());
+    {
+        const Unprivileged user;
+        if (!user.binds())
+            GTEST_SKIP() << "permissions cannot be made to bind here";
+        backup::DatabaseUseLock use;
+        EXPECT_FALSE(use.shareUse(live()));
+        EXPECT_TRUE(use.busy());
+        restoring.release();
+        EXPECT_TRUE(use.shareUse(live()));
+    }
+    Unprivileged::makeWritable(m_database.folder());
 }
 
 TEST_F(BackupTest, ARestorePutsTheBackupInPlaceAndBacksUpWhatItReplaces)
