@@ -24,15 +24,20 @@ void UndoJournal::refresh()
 {
     QString undoWhat;
     QString redoWhat;
+    m_offered = {};
     // A database that takes no writes offers nothing to replay.
     if (SharedConnection::isSet() && SharedConnection::current().state() == data::Connection::StateOpen
         && !SharedConnection::current().isReadOnly()) {
         try {
             data::ChangeJournal& journal = SharedConnection::current().journal();
-            if (const auto change = journal.nextUndo())
+            if (const auto change = journal.nextUndo()) {
                 undoWhat = change->description;
-            if (const auto change = journal.nextRedo())
+                m_offered[0] = change->id;
+            }
+            if (const auto change = journal.nextRedo()) {
                 redoWhat = change->description;
+                m_offered[1] = change->id;
+            }
         } catch (const RuntimeError&) {
             // Nothing offered; the next fill of the list asks again.
         }
@@ -46,7 +51,10 @@ void UndoJournal::replay(bool redo)
     try {
         const BusyPointer busy;
         data::ChangeJournal& journal = SharedConnection::get().journal();
-        redo ? journal.redo() : journal.undo();
+        // The change the menu names, which another program may have put
+        // out of reach since.
+        const qint64 named = m_offered[redo ? 1 : 0];
+        redo ? journal.redo(named) : journal.undo(named);
     } catch (const RuntimeError& failure) {
         UiSeam::message(&m_window, {failure.description(), UiSeam::applicationTitle(), QMessageBox::Warning,
                                     QMessageBox::Ok});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <array>
 #include <functional>
 
 class QWidget;
@@ -12,8 +13,8 @@ class UndoActions;
 // Edit > Undo and Redo on the database's journal of changes: offers what the
 // shared connection's journal can take back or do again (refresh(), after
 // every fill of the list), replays it when asked (after `prepare`, which
-// readies the window for a change), says why when it cannot, and has the
-// list filled again.
+// readies the window for a change) as long as it is still the change the
+// action names, says why when it cannot, and has the list filled again.
 class UndoJournal : public QObject {
     Q_OBJECT
 
@@ -30,6 +31,8 @@ private:
     QWidget& m_window;
     std::function<void()> m_prepare;
     std::function<void()> m_refill;
+    // The IDs of the changes Undo and Redo name (0: none).
+    std::array<qint64, 2> m_offered{};
 };
 
 }  // namespace hv

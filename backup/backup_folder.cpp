@@ -3,6 +3,7 @@
 #include "backup/backup_rotation.h"
 #include "core/runtime_error.h"
 #include "backup/verified_backups.h"
+#include "data/sqlite/online_copy.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,10 +89,13 @@ void BackupFolder::rotate(const QDateTime& now) const
         // The records of deleted copies stay until the next rotation; they
         // name no file, so nothing takes them for a sound copy.
     }
-    // A copy that was cut short (the program stopped while writing it) is
-    // left from an earlier day; one of today may still be being written.
+    removeUnfinished();
+}
+
+void BackupFolder::removeUnfinished() const
+{
     for (const Copy& unfinished : copies(true)) {
-        if (unfinished.made.date() < now.date())
+        if (!data::OnlineCopy::isBeingWritten(unfinished.path))
             QFile::remove(unfinished.path);
     }
 }

@@ -32,6 +32,11 @@ public:
     // True when a backup was made on that day.
     bool hasCopyFrom(const QDate& day) const;
 
+    // Deletes the copies of this folder's naming that were cut short (the
+    // program stopped while writing them), leaving any a copy is being
+    // written into now; a file that cannot be deleted stays.
+    void removeUnfinished() const;
+
     // A path for a new backup made at `now`, free at the moment of asking.
     QString newCopyPath(const QDateTime& now) const;
 
@@ -41,7 +46,7 @@ public:
 
     // Deletes the backups that BackupRotation does not keep, never the newest
     // copy recorded as sound (VerifiedBackups); a copy that cannot be
-    // deleted stays (and is tried again next time).
+    // deleted stays (and is tried again next time); then removeUnfinished().
     void rotate(const QDateTime& now) const;
 
 private:

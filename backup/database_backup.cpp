@@ -74,7 +74,10 @@ void DatabaseBackup::toFile(const QString& databasePath, const QString& file, co
 std::optional<QString> DatabaseBackup::daily(const QString& databasePath, const QString& folder, const QDateTime& now,
                                              Source source, const WorkSteps& steps)
 {
-    if (BackupFolder(folder, databasePath).hasCopyFrom(now.date()))
+    const BackupFolder backups(folder, databasePath);
+    // What an earlier run cut short goes first, whether or not a copy is due.
+    backups.removeUnfinished();
+    if (backups.hasCopyFrom(now.date()))
         return std::nullopt;
     return intoFolder(databasePath, folder, now, source, steps);
 }

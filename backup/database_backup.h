@@ -48,7 +48,8 @@ public:
     static void beforeEveryUpgrade();
 
     // The copy of the day: made into the folder unless it already holds one
-    // from the day of `now`. Returns the copy's path when one was made.
+    // from the day of `now`, after the copies an earlier run cut short are
+    // removed. Returns the copy's path when one was made.
     static std::optional<QString> daily(const QString& databasePath, const QString& folder, const QDateTime& now,
                                         Source source = Source::Unchecked, const WorkSteps& steps = {});
 };

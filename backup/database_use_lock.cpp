@@ -37,7 +37,12 @@ bool DatabaseUseLock::take(const QString& databasePath, int operation, int waitM
     m_busy = false;
     // The lock file is made once and never removed: removing it while
     // another copy waits for it would let two copies lock different files.
-    const int fd = ::open(QFile::encodeName(lockFile(databasePath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const QByteArray name = QFile::encodeName(lockFile(databasePath));
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Another user's lock file, or one in a folder that takes no writes,
+    // locks as well when opened for reading.
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     QElapsedTimer waited;

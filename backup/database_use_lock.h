@@ -8,7 +8,9 @@ namespace hv::backup {
 // uses a database holds a shared lock on a small file beside it ("<database>
 // .in-use"); a restore, which replaces the database, needs the lock to
 // itself. The system drops a lock when its process ends, however it ends,
-// so no stale lock is ever left in the way.
+// so no stale lock is ever left in the way. A lock file that cannot be
+// written (another user's, or in a folder that takes no writes) is locked
+// through a descriptor opened for reading.
 class DatabaseUseLock {
 public:
     DatabaseUseLock() = default;

@@ -8,7 +8,11 @@
 //   against the engine alone running the report's statement, every cell
 //   read, with the program's sort threads;
 // - the export of the report of all dates to PDF, against a plain painter
-//   loop that draws the same rows' texts onto the same kind of PDF writer.
+//   loop that draws the same rows' texts onto the same kind of PDF writer,
+//   written to the disk the same way; the two run in turn, three times each,
+//   and are compared by the processor time of the fastest (on a machine
+//   others share, the wall time of one run against one other swung the
+//   ratio from 1.0 to 2.3).
 // Prints the ratios and each peak.
 #include "databases/bench_database.h"
 #include "bench/plain_painter.h"
@@ -39,6 +43,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <ctime>
 
 #include <algorithm>
 #include <array>
@@ -94,7 +99,18 @@ Folders* g_folders = nullptr;
 struct Measure {
     double seconds = 0;
     double peakMb = 0;
+    double cpuSeconds = 0;  // the process's processor time over the same span
 };
+
+double processorSeconds()
+{
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// The processor time the timed part of a case used.
+double g_cpuSeconds = 0;
 
 void openDatabase(const QString& database)
 {
@@ -144,8 +160,11 @@ double timePdfExport(hv::Form4& chooser, const QString& pdf)
         if (auto* preview = qobject_cast<hv::reports::ReportPreview*>(&dialog)) {
             QElapsedTimer clock;
             clock.start();
-            if (preview->writePdf(pdf))
+            const double cpu = processorSeconds();
+            if (preview->writePdf(pdf)) {
                 seconds = clock.nsecsElapsed() / 1e9;
+                g_cpuSeconds = processorSeconds() - cpu;
+            }
         }
         return 0;
     });
@@ -168,7 +187,9 @@ double timePlainPainter(const QString& pdf)
     const int perPage = pages.lineCount(std::min(1, pages.pageCount() - 1));
     QElapsedTimer clock;
     clock.start();
+    const double cpu = processorSeconds();
     hv::bench::drawRowsPlainly(pdf, report, rows, perPage);
+    g_cpuSeconds = processorSeconds() - cpu;
     return clock.nsecsElapsed() / 1e9;
 }
 
@@ -233,7 +254,7 @@ int measure(Case which, const QString& database, const QString& pdf)
     hv::SharedConnection::release();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%.6f %.1f\n", seconds, usage.ru_maxrss / 1024.0);
+    std::printf("%.6f %.1f %.6f\n", seconds, usage.ru_maxrss / 1024.0, g_cpuSeconds);
     return seconds >= 0 ? 0 : 1;
 }
 
@@ -252,19 +273,60 @@ Measure runMeasure(Case which)
     child.waitForFinished(-1);
     const QList<QByteArray> said = child.readAllStandardOutput().trimmed().split(' ');
     Measure result;
-    if (child.exitCode() == 0 && said.size() == 2) {
+    if (child.exitCode() == 0 && said.size() >= 2) {
         result.seconds = said.at(0).toDouble();
         result.peakMb = said.at(1).toDouble();
+        result.cpuSeconds = said.value(2).toDouble();
     }
     return result;
 }
 
 std::map<int, Measure> g_measured;
 
+bool isPdfCase(Case which)
+{
+    return which == AllDatesPdf || which == PlainPainterPdf;
+}
+
+// The export to PDF and its reference, in turn, three times: each keeps its
+// fastest run by processor time, and the most memory any run used.
+void measurePdfInTurn()
+{
+    for (int round = 0; round < 3; ++round) {
+        for (const Case which : {AllDatesPdf, PlainPainterPdf}) {
+            const Measure run = runMeasure(which);
+            Measure& best = g_measured[which];
+            if (run.seconds == 0) {
+                best.seconds = -1;
+                continue;
+            }
+            if (best.seconds < 0)
+                continue;
+            const double peak = std::max(best.peakMb, run.peakMb);
+            if (best.seconds == 0 || run.cpuSeconds < best.cpuSeconds)
+                best = run;
+            best.peakMb = peak;
+        }
+    }
+}
+
 void BM_Report(benchmark::State& state)
 {
     const auto which = static_cast<Case>(state.range(0));
     state.SetLabel(kCases[which].name);
+    if (isPdfCase(which)) {
+        const Measure& best = g_measured[which];
+        for (auto _ : state) {
+            if (best.seconds <= 0) {
+                state.SkipWithError("the report was not made");
+                break;
+            }
+            state.SetIterationTime(best.seconds);
+        }
+        state.counters["cpu_s"] = best.cpuSeconds;
+        state.counters["peak_MB"] = best.peakMb;
+        return;
+    }
     Measure best;
     for (auto _ : state) {
         const Measure run = runMeasure(which);
@@ -332,6 +394,7 @@ int main(int argc, char** argv)
     }
 
     benchmark::Initialize(&argc, argv);
+    measurePdfInTurn();
     hv::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -352,8 +415,10 @@ int main(int argc, char** argv)
                 measured(AllDatesPreview).seconds, measured(AllDatesPreview).peakMb);
     std::printf("  Print Preview / the engine alone running the report's statement: %.2f (%.3f s)\n",
                 ratio(measured(AllDatesPreview).seconds, measured(EngineAlone).seconds), measured(EngineAlone).seconds);
-    std::printf("  export to PDF / plain painter loop: %.2f (%.1f s / %.1f s), peak memory %.1f MB / %.1f MB\n",
-                ratio(measured(AllDatesPdf).seconds, measured(PlainPainterPdf).seconds), measured(AllDatesPdf).seconds,
+    std::printf("  export to PDF / plain painter loop, processor time: %.2f (%.1f s / %.1f s; wall time %.1f s / "
+                "%.1f s), peak memory %.1f MB / %.1f MB\n",
+                ratio(measured(AllDatesPdf).cpuSeconds, measured(PlainPainterPdf).cpuSeconds),
+                measured(AllDatesPdf).cpuSeconds, measured(PlainPainterPdf).cpuSeconds, measured(AllDatesPdf).seconds,
                 measured(PlainPainterPdf).seconds, measured(AllDatesPdf).peakMb, measured(PlainPainterPdf).peakMb);
     return 0;
 }

@@ -55,7 +55,10 @@ void LiveDatabase::shareUse()
         return;
     if (!QFileInfo(m_context.dataFolder).isDir())
         return;  // nothing to share yet: there is no database
-    if (!m_lock.shareUse(m_context.liveDatabase, kWaitForRestoreMs))
+    // A lock file that cannot even be made (a folder that takes no writes)
+    // guards nothing: the database opens as the system allows, and what the
+    // command cannot do there is said by what refuses it.
+    if (!m_lock.shareUse(m_context.liveDatabase, kWaitForRestoreMs) && m_lock.busy())
         throw RuntimeError(err::PathFileAccess,
                            QStringLiteral("The database '%1' is being restored by another copy of Hourvane; try "
                                           "again when it has finished.")

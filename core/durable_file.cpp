@@ -190,8 +190,15 @@ QString DurableFile::resolved(const QString& target)
     if (!info.isSymLink())
         return target;
     const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // A link the system follows to something with no name in a folder (the
+    // pipe behind "/dev/fd/63") is written through the link itself.
+    struct stat reached {};
+    if (::stat(nativeName(target).constData(), &reached) == 0)
+        return target;
     // A link to nowhere names the file it would make.
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    return info.symLinkTarget();
 }
 
 void DurableFile::write(const QString& target, Policy policy, const std::function<void(QIODevice&)>& fill)

@@ -50,7 +50,8 @@ public:
     static QString partialPath(const QString& target);
 
     // The file whose place a write to `target` takes: a link is followed to
-    // the file it names, so the link stays a link.
+    // the file it names, so the link stays a link; one that reaches what has
+    // no name (a pipe behind /dev/fd/N) is the place itself.
     static QString resolved(const QString& target);
 
     // Brings a file's contents, or a folder's entries, to the disk. A file

@@ -116,6 +116,22 @@ QString ChangeJournal::refusal(const JournalChange& change, const ReplayConflict
                                                      change.description, what);
 }
 
+QString ChangeJournal::staleRefusal(const QString& named, const std::optional<JournalChange>& next, bool redo)
+{
+    QString why;
+    if (!redo && next && !next->undone) {
+        why = u'"' + next->description + QStringLiteral("\" is the newest change now (made");
+        if (!next->madeBy.isEmpty())
+            why += QStringLiteral(" by ") + next->madeBy;
+        why += QStringLiteral(" at ") + when(next->madeAt) + u')';
+    } else {
+        why = redo ? QStringLiteral("it is no longer the change to redo") : QStringLiteral("it is no longer the newest change");
+    }
+    return QStringLiteral("Cannot %1 \"%2\": %3. The Edit menu now names what %4 would do.")
+        .arg(redo ? QStringLiteral("redo") : QStringLiteral("undo"), named, why,
+             redo ? QStringLiteral("Redo") : QStringLiteral("Undo"));
+}
+
 void ChangeJournal::describeAll(std::vector<JournalChange>& changes)
 {
     std::vector<qint64> missing;
@@ -169,7 +185,7 @@ std::optional<JournalChange> ChangeJournal::nextRedo()
     return next(true);
 }
 
-JournalChange ChangeJournal::replay(bool forward)
+JournalChange ChangeJournal::replay(bool forward, qint64 named)
 {
     const QString reason = m_engine.readOnlyReason();
     if (!reason.isEmpty())
@@ -181,6 +197,19 @@ JournalChange ChangeJournal::replay(bool forward)
     m_engine.begin();
     try {
         const std::optional<JournalChange> change = next(forward);
+        if (named != 0 && (!change || change->id != named)) {
+            std::vector<JournalChange> offered;
+            if (std::optional<JournalChange> stored = storedChange(named))
+                offered.push_back(*stored);
+            describeAll(offered);
+            const RuntimeError refused = journalError(staleRefusal(
+                offered.empty() ? QStringLiteral("the change it named") : offered.front().description, change,
+                forward));
+            // Opening the transaction may have made another program's writes
+            // a change of their own: kept, the journal offers that change next.
+            m_engine.commit();
+            throw refused;
+        }
         if (!change)
             throw journalError(forward ? QStringLiteral("There is no undone change to redo.")
                                        : QStringLiteral("There is no change to undo."));
@@ -202,14 +231,14 @@ JournalChange ChangeJournal::replay(bool forward)
     }
 }
 
-JournalChange ChangeJournal::undo()
+JournalChange ChangeJournal::undo(qint64 named)
 {
-    return replay(false);
+    return replay(false, named);
 }
 
-JournalChange ChangeJournal::redo()
+JournalChange ChangeJournal::redo(qint64 named)
 {
-    return replay(true);
+    return replay(true, named);
 }
 
 }  // namespace hv::data

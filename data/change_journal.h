@@ -76,9 +76,12 @@ public:
     // Takes back nextUndo() (or does nextRedo() again) in one transaction of
     // its own and returns it; raises a RuntimeError that says why when there
     // is none, when the database takes no writes, or when a row the change
-    // touched was changed after it. Refused inside a transaction.
-    JournalChange undo();
-    JournalChange redo();
+    // touched was changed after it. Refused inside a transaction. `named`,
+    // when not 0, is the ID of the change the caller offered to replay: the
+    // replay is refused, saying which change stands there now, when another
+    // program has made, undone or redone a change since.
+    JournalChange undo(qint64 named = 0);
+    JournalChange redo(qint64 named = 0);
 
     // Drops the changes older than the newest kKept, and the undone ones no
     // Redo can reach any more; writes nothing when there are none.
@@ -86,6 +89,9 @@ public:
 
     // How an undo of `change` is refused because of `conflict`.
     static QString refusal(const JournalChange& change, const ReplayConflict& conflict, bool redo);
+    // How a replay of `named` is refused because `next` (or nothing) is the
+    // change Undo (Redo, when `redo`) would replay now.
+    static QString staleRefusal(const QString& named, const std::optional<JournalChange>& next, bool redo);
     // A change's description made from what it did, for a change the
     // program gave none.
     static QString describe(const std::vector<ChangeTouch>& touches);
@@ -113,7 +119,7 @@ protected:
 
 private:
     std::optional<JournalChange> next(bool forward);
-    JournalChange replay(bool forward);
+    JournalChange replay(bool forward, qint64 named);
     // Fills in the descriptions the program did not give.
     void describeAll(std::vector<JournalChange>& changes);
 

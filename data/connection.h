@@ -169,7 +169,7 @@ public:
     int changeSocket() const;
 
     // True while the connection reaches a database on a server; the host
-    // name the address names ("this computer" for a local socket).
+    // name the address names ("on this computer" for a local socket).
     bool isServer() const;
     QString serverHost() const;
     // True while the connection to a server crosses a network unencrypted.

@@ -103,7 +103,7 @@ public:
 
     // The database file's path, or the server address without its password.
     virtual QString dataSource() const = 0;
-    // The host the server address names ("this computer" for a local
+    // The host the server address names ("on this computer" for a local
     // socket); empty for a local file, which is how the two are told apart.
     virtual QString serverHost() const = 0;
     // True while the connection crosses a network without encryption.

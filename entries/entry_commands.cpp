@@ -3,6 +3,7 @@
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
 #include "gui/ui_seam.h"
+#include "core/runtime_error.h"
 #include "data/connection.h"
 #include "entries/entry_editor.h"
 #include "entries/entry_statements.h"
@@ -47,6 +48,14 @@ void deleteSelectedWork(EntryList& list)
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton3_Click")), list.listWindow());
     if (!err.test(100, [&] { return list.listCount() > 0 && list.selectedPosition() > 0; }))
+        return;
+    // A database that takes no writes refuses the delete before anyone is
+    // asked whether to make it.
+    if (!err.line(104, [] {
+            const data::Connection& connection = SharedConnection::get();
+            if (connection.isReadOnly())
+                throw RuntimeError(err::DatabaseEngine, connection.readOnlyReason());
+        }))
         return;
     bool confirmed = false;
     err.line(102, [&] {

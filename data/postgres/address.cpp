@@ -351,7 +351,7 @@ QString ServerAddress::hostName(const QString& address)
     if (host.isEmpty() && options)
         host = option(options.get(), "hostaddr").section(u',', 0, 0);
     if (host.isEmpty() || host.startsWith(u'/') || host.startsWith(u'@'))
-        return QStringLiteral("this computer");
+        return QStringLiteral("on this computer");
     return host;
 }
 

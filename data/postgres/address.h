@@ -31,8 +31,9 @@ public:
     // shown with whatever looks like a password masked.
     static QString withoutPassword(const QString& address);
 
-    // The host the address names, for the title: the first host, "this
-    // computer" for a local socket or an address without a host.
+    // The host the address names, for the title ("server <host>"): the
+    // first host, "on this computer" for a local socket or an address
+    // without a host.
     static QString hostName(const QString& address);
 
     // True when a connection to the address must check the server's

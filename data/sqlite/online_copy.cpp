@@ -184,6 +184,19 @@ void OnlineCopy::copy(const QString& source, const QString& destination, const W
     fs::DurableFile::commit(partial, destination, fs::DurableFile::Policy::NeverReplace);
 }
 
+bool OnlineCopy::isBeingWritten(const QString& partial)
+{
+    // Through the engine, which keeps the locks of its other handles on the
+    // file when this one closes.
+    DatabaseHandle db;
+    if (openHandle(QFile::encodeName(partial).constData(), SQLITE_OPEN_READWRITE, db) != SQLITE_OK)
+        return false;
+    const int rc = sqlite3_exec(db.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+}
+
 void OnlineCopy::checkIntegrity(const QString& path)
 {
     requireFile(path);

@@ -26,6 +26,11 @@ public:
     // that the copy is to stop leaves nothing behind.
     static void copy(const QString& source, const QString& destination, const WorkSteps& steps = {});
 
+    // Whether a copy is being written into `partial` (the temporary name of
+    // a copy) now, by any program on this computer: the engine holds the
+    // file locked from the copy's first step to its end.
+    static bool isBeingWritten(const QString& partial);
+
     // Runs the engine's integrity check over a database file, read only.
     // Raises a RuntimeError (database engine) with the first problems found.
     static void checkIntegrity(const QString& path);

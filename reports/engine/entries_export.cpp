@@ -49,16 +49,20 @@ SheetCell hoursCell(double hours)
 }
 
 // A stored date as a date when it reads as one in ISO 8601 (with or without
-// a time of day), else as the text it is.
+// a time of day, with no zone of its own), else as the text it is. The day
+// and time are kept as written, in UTC, which asks the system for no time
+// zone (once per entry, that would be most of an export's work) and has no
+// hour a change of the clocks skips.
 SheetCell dateCell(const QString& stored)
 {
     if (stored.size() == 10) {
         const QDate day = QDate::fromString(stored, Qt::ISODate);
         if (day.isValid())
-            return {SheetCell::Date, stored, 0, day.startOfDay()};
+            return {SheetCell::Date, stored, 0, QDateTime(day, QTime(0, 0), Qt::UTC)};
     }
-    const QDateTime when = QDateTime::fromString(stored, Qt::ISODate);
-    if (when.isValid() && when.timeSpec() == Qt::LocalTime)
+    // A text with an offset or a zone of its own reads as no date this way.
+    const QDateTime when = QDateTime::fromString(stored + u'Z', Qt::ISODate);
+    if (when.isValid())
         return {SheetCell::Date, stored, 0, when};
     return SheetCell::ofText(stored);
 }

@@ -157,6 +157,22 @@ TEST_F(MainMenuTest, UndoAndRedoNameTheChangeReplayItAndRefillTheList)
     EXPECT_EQ(redo.text(), QStringLiteral("&Redo"));
 }
 
+TEST_F(MainMenuTest, UndoRefusesOnceAnotherProgramMadeANewerChangeAndThenNamesThatOne)
+{
+    QAction& undo = *m_window->undoActions()->undo();
+    ASSERT_EQ(undo.text(), QStringLiteral("&Undo Add entry 2"));
+    execute({QStringLiteral("delete from [Work Hours] where ID = 1")});
+
+    undo.trigger();
+    ASSERT_EQ(m_ui.messages().size(), 1);
+    EXPECT_TRUE(m_ui.messages().at(0).text.startsWith(
+        QStringLiteral("Cannot undo \"Add entry 2\": \"Delete entry 1\" is the newest change now")))
+        << m_ui.messages().at(0).text.toStdString();
+    ASSERT_EQ(listRows(*m_window).size(), 1);
+    EXPECT_EQ(listRows(*m_window).at(0).at(0), QStringLiteral("2"));
+    EXPECT_EQ(undo.text(), QStringLiteral("&Undo Delete entry 1"));
+}
+
 TEST_F(MainMenuTest, AboutNamesTheVersionAndTheLicence)
 {
     action("actionAbout").trigger();

@@ -62,7 +62,7 @@ TEST_F(ServerStartup, OpensTheChosenServerAndNamesItInTheTitle)
     EXPECT_EQ(data::DatabaseChoice::chooseServer(m_schema->address()), QString());
     auto window = start();
     EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server this computer)"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server on this computer)"));
     const QList<QStringList> rows = listRows(*window);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0], (QStringList{"1", "Ann Lee", text::dateToText(QDate(2026, 12, 7)), "Code",
@@ -167,7 +167,7 @@ TEST_F(ServerStartup, AReadersWindowIsReadOnlyAndSaysWhy)
     }
     data::DatabaseChoice::chooseServer(m_schema->addressAs(logins[0]));
     auto window = start();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server this computer) (read-only)"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server on this computer) (read-only)"));
     ASSERT_EQ(m_ui.messages().size(), 1);
     const QString reason = m_ui.messages()[0].text;
     EXPECT_TRUE(reason.contains(QStringLiteral("'%1' may only read").arg(logins[0]))) << reason.toStdString();

@@ -287,6 +287,27 @@ TEST_F(DamagedDatabaseStartTest, DamageFoundAfterTheFirstRowsAreShownIsSaidOnce)
     EXPECT_EQ(fileBytes(liveDatabase()), before);
 }
 
+// Delete on a database that takes no writes is refused before its question.
+TEST_F(DamagedDatabaseStartTest, DeleteIsRefusedBeforeAskingWhetherToDelete)
+{
+    damage();
+    const QByteArray before = fileBytes(liveDatabase());
+    auto window = start();
+    const QString said = notices().value(0);
+    ASSERT_TRUE(said.contains(QStringLiteral("nothing will be written"))) << said.toStdString();
+
+    m_ui.clear();
+    m_ui.answerNext(QMessageBox::Yes);
+    window->selectPosition(1);
+    window->PushButton3_Click();
+    EXPECT_TRUE(notices().isEmpty()) << notices().join('\n').toStdString();
+    const QStringList reports = m_ui.errorReports();
+    ASSERT_EQ(reports.size(), 1) << reports.join('\n').toStdString();
+    EXPECT_TRUE(reports[0].startsWith(said)) << reports[0].toStdString();
+    closeWindow(window);
+    EXPECT_EQ(fileBytes(liveDatabase()), before);
+}
+
 TEST_F(DamagedDatabaseStartTest, DamageFoundDuringTheSessionShowsInTheTitle)
 {
     auto window = start();

@@ -5,6 +5,7 @@
 #include "support/page_damage.h"
 #include "support/qt_printers.h"
 #include "support/test_environment.h"
+#include "support/unprivileged.h"
 
 #include "backup/backup_folder.h"
 #include "backup/damage_advice.h"
@@ -88,16 +89,12 @@ TEST_P(BackupRotationTest, KeepsTheLastDaysTheLastMonthsAndToday)
              day <= QDate::fromString(QString::fromLatin1(end), Qt::ISODate); day = day.addDays(1))
             make(QDateTime(day, QTime(9, 0)));
     }
-    // One of the last day may still be being written.
-    touch(folder.filePath(QStringLiteral("dbData-%1-235959.mdb.partial").arg(last)));
     for (const char* time : c.extra)
         make(QDateTime(QDate::fromString(last, Qt::ISODate), QTime::fromString(QString::fromLatin1(time), QStringLiteral("HH:mm:ss"))));
     backups.rotate(at(c.now));
 
     QStringList expected = c.kept;
     expected << QStringLiteral("dbData-old.mdb") << QStringLiteral("notes.txt");
-    if (at(c.now).date() == QDate::fromString(last, Qt::ISODate))
-        expected << QStringLiteral("dbData-%1-235959.mdb.partial").arg(last);
     if (c.sound)
         expected << QStringLiteral("dbData.verified");
     expected.sort();
@@ -244,6 +241,45 @@ TEST_F(BackupTest, TheDailyCopyIsMadeOnceADay)
     EXPECT_EQ(backup::BackupFolder(backupsFolder(), live()).copies().size(), 2);
 }
 
+// The copies an earlier run cut short go at the next daily copy, whatever
+// their day; the one being written meanwhile and files of other names stay.
+TEST_F(BackupTest, TheDailyCopyRemovesCopiesCutShortButNotOneBeingWrittenNorFilesOfOtherNames)
+{
+    bench::writeEntries(live(), 60000, 2, [](int code) { return code == 1; });
+    QDir().mkpath(backupsFolder());
+    const QStringList cutShort{QStringLiteral("dbData-2026-05-04-070000.mdb.partial"),
+                               QStringLiteral("dbData-2026-05-01-070000-2.mdb.partial")};
+    const QStringList others{QStringLiteral("other-2026-05-04-070000.mdb.partial"),
+                             QStringLiteral("dbData-notes.mdb.partial"),
+                             QStringLiteral("dbData-2026-05-04-070000-replaced.mdb.partial"),
+                             QStringLiteral("dbData-2026-05-04-070000.mdb.partial.txt")};
+    for (const QString& name : cutShort + others)
+        touch(backupsFolder() + u'/' + name);
+    // One cut short after its first pages, as a killed copy leaves it.
+    QFile::copy(live(), backupsFolder() + QStringLiteral("/dbData-2026-05-03-070000.mdb.partial"));
+
+    bool sawUnfinishedStep = false;
+    QStringList whileWriting;
+    const auto made = backup::DatabaseBackup::daily(
+        live(), backupsFolder(), at("2026-05-04 08:00:00"), backup::DatabaseBackup::Source::CheckedSound,
+        [&](qint64 done, qint64 total) {
+            if (done < total && !sawUnfinishedStep) {
+                sawUnfinishedStep = true;
+                backup::BackupFolder(backupsFolder(), live()).removeUnfinished();
+                whileWriting = namesIn(backupsFolder());
+            }
+            return true;
+        });
+    ASSERT_TRUE(made.has_value());
+    ASSERT_TRUE(sawUnfinishedStep);
+    QStringList expected = others + QStringList{QStringLiteral("dbData-2026-05-04-080000.mdb.partial")};
+    expected.sort();
+    EXPECT_EQ(whileWriting, expected);
+    expected = others + QStringList{QStringLiteral("dbData-2026-05-04-080000.mdb"), QStringLiteral("dbData.verified")};
+    expected.sort();
+    EXPECT_EQ(namesIn(backupsFolder()), expected);
+}
+
 TEST_F(BackupTest, AFailedCopyNamesTheFolderAndLeavesNothingBehind)
 {
     touch(backupsFolder());  // a file where the folder should be
@@ -256,6 +292,26 @@ TEST_F(BackupTest, AFailedCopyNamesTheFolderAndLeavesNothingBehind)
     }
     EXPECT_EQ(bytesOf(live()), before);
     EXPECT_EQ(namesIn(m_database.folder()), QStringList({QStringLiteral("backups"), QStringLiteral("dbData.mdb")}));
+}
+
+// Another user's lock file, in a folder that takes no writes, still locks:
+// a restore's hold on it is seen as such, and shared use is taken after it.
+TEST_F(BackupTest, AnotherUsersLockFileInAFolderThatTakesNoWritesStillLocks)
+{
+    backup::DatabaseUseLock restoring;
+    ASSERT_TRUE(restoring.useAlone(live()));
+    Unprivileged::makeReadOnly(live(), m_database.folder());
+    {
+        const Unprivileged user;
+        if (!user.binds())
+            GTEST_SKIP() << "permissions cannot be made to bind here";
+        backup::DatabaseUseLock use;
+        EXPECT_FALSE(use.shareUse(live()));
+        EXPECT_TRUE(use.busy());
+        restoring.release();
+        EXPECT_TRUE(use.shareUse(live()));
+    }
+    Unprivileged::makeWritable(m_database.folder());
 }
 
 TEST_F(BackupTest, ARestorePutsTheBackupInPlaceAndBacksUpWhatItReplaces)

@@ -378,6 +378,27 @@ INSTANTIATE_TEST_SUITE_P(Targets, ExportTargetTest,
                                            ExportTarget::FullDevice, ExportTarget::StandardOutput),
                          [](const auto& info) { return std::string(kExportTargetNames[static_cast<int>(info.param)]); });
 
+// A pipe handed over as /dev/fd/N (as the shell's ">(wc -c)" does) is
+// streamed into through its descriptor.
+TEST_F(CommandLineTest, ExportStreamsIntoAPipeNamedByItsDescriptor)
+{
+    ASSERT_EQ(inData({QStringLiteral("--import"), oldFixture()}).code, 0);
+    const QByteArray entries = inData({QStringLiteral("--export"), QStringLiteral("-")}).out.toUtf8();
+    ASSERT_TRUE(entries.startsWith("ID,"));
+
+    QProcess shell;
+    shell.setProcessEnvironment(environment());
+    shell.start(QStringLiteral("/bin/bash"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("set -o pipefail; \"$0\" --data-dir \"$1\" --export /dev/fd/3 3>&1 1>&2 | cat"),
+                 QStringLiteral(HOURVANE_EXECUTABLE), m_data.path()});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    const QString said = QString::fromUtf8(shell.readAllStandardError());
+    EXPECT_EQ(shell.exitCode(), 0) << said.toStdString();
+    EXPECT_EQ(said, QStringLiteral("Exported 2000 entries to '/dev/fd/3'.\n"));
+    EXPECT_EQ(shell.readAllStandardOutput(), entries);
+}
+
 // The export is for programs: no byte order mark, every value exactly as
 // stored, and a value that CSV cannot carry stops it with the entry named.
 struct ExactValueCase {

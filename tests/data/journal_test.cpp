@@ -337,6 +337,36 @@ TEST_P(Journal, AnotherProgramsWritesAreAChangeThatUndoesAsAnyOther)
     EXPECT_EQ(snapshot(db()), after);
 }
 
+// Undo and Redo name a change; another program's newer change (as the same
+// login, on a server) takes that change out of their reach.
+TEST_P(Journal, AReplayOfTheChangeItNamesIsRefusedOnceAnotherProgramMadeANewerOne)
+{
+    addWorkCode(QStringLiteral("Mine"), false);
+    const qint64 mine = journal().nextUndo()->id;
+    const auto anotherProgramAdds = [&](const char* name) {
+        const QByteArray sql = QByteArray("INSERT INTO \"Employees\" (\"First Name\") VALUES ('") + name + "')";
+        return onServer() ? m_server->run(sql) : runAsAnotherProgram(m_database.path(), sql);
+    };
+    ASSERT_EQ(anotherProgramAdds("Raw"), QString());
+    const auto before = snapshot(db());
+
+    const QString refusal = errorOf([&] { journal().undo(mine); }).description();
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("Cannot undo \"Add work code Mine\": \"Add employee Raw\" is the "
+                                                  "newest change now (made ")))
+        << refusal.toStdString();
+    EXPECT_TRUE(refusal.endsWith(QStringLiteral(". The Edit menu now names what Undo would do.")));
+    EXPECT_EQ(snapshot(db()), before);
+
+    // The change that stands there now is the one to take back.
+    const qint64 raw = journal().nextUndo()->id;
+    EXPECT_EQ(journal().undo(raw).description, QStringLiteral("Add employee Raw"));
+    EXPECT_EQ(journal().undo(mine).description, QStringLiteral("Add work code Mine"));
+    ASSERT_EQ(anotherProgramAdds("Later"), QString());
+    EXPECT_EQ(errorOf([&] { journal().redo(mine); }).description(),
+              QStringLiteral("Cannot redo \"Add work code Mine\": it is no longer the change to redo. The Edit menu "
+                             "now names what Redo would do."));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Journal, backends(), backendName);
 
 class JournalOnFile : public JournalTest {
