@@ -586,9 +586,8 @@ void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
         throw engineError(readOnlyReason());
     if (highest <= 0)
         return;
-    run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
-            + "), 0)))",
-        {table.toUtf8(), QByteArray::number(highest)});
+    // Moved by the server's own function: the numbering is the owner's.
+    run("SELECT hourvane_reserve_ids($1, $2)", {table.toUtf8(), QByteArray::number(highest)});
 }
 
 void PostgresSession::keepEntriesWithoutRecords()
