@@ -97,6 +97,8 @@ void grantRights(PostgresSession& session, const QString& editors, const QString
     // themselves: the replay of their own changes, the numberings' moves.
     for (const char* function : {"hourvane_replay(bigint, boolean)", "hourvane_reserve_ids(text, bigint)"})
         give(session, "EXECUTE", "FUNCTION " + QByteArray(function), {editors});
+    // The check that a notice of changes is the server's own.
+    give(session, "EXECUTE", "FUNCTION hourvane_notice_true(bigint, text)", {editors, readers});
 }
 
 }  // namespace
