@@ -66,6 +66,12 @@ RuntimeError engineError(const QString& description)
     return {err::DatabaseEngine, description};
 }
 
+// What the server or the login's rights refuse, which is no fault.
+RuntimeError refusal(const QString& description)
+{
+    return RuntimeError::refusal(err::DatabaseEngine, description);
+}
+
 QString connectionMessage(PGconn* connection)
 {
     return QString::fromUtf8(PQerrorMessage(connection)).simplified();
@@ -428,13 +434,18 @@ RuntimeError PostgresSession::failure(PGresult* result) const
                                .arg(m_address, message));
     const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
     if (state == "40001" || state == "40P01")
-        return engineError(QStringLiteral("Another person changed the same data at the same time, so the database "
-                                          "server refused this step and nothing of it was written (%1). Try again.")
-                               .arg(message));
+        return refusal(QStringLiteral("Another person changed the same data at the same time, so the database "
+                                      "server refused this step and nothing of it was written (%1). Try again.")
+                           .arg(message));
     if (state == "55P03")
-        return engineError(QStringLiteral("Another person's work keeps this data locked for longer than Hourvane "
-                                          "waits, so nothing of this step was written (%1). Try again.")
-                               .arg(message));
+        return refusal(QStringLiteral("Another person's work keeps this data locked for longer than Hourvane "
+                                      "waits, so nothing of this step was written (%1). Try again.")
+                           .arg(message));
+    if (state == "42501")
+        return refusal(QStringLiteral("The database server refused this step, as the login '%1' may not do it (%2). "
+                                      "Nothing of it was written. Whoever owns Hourvane's tables can give the login "
+                                      "its rights (hourvane --grant-access %1 editor).")
+                           .arg(QString::fromUtf8(PQuser(connection)), message));
     if (state == "57014")
         return engineError(QStringLiteral("The database server for '%1' did not finish this step within %2, "
                                           "so it was stopped and nothing of it was written (%3). Try again.")
@@ -611,7 +622,7 @@ qint64 PostgresSession::highestIdEver(const QString& table)
 void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 {
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     if (highest <= 0)
         return;
     // Moved by the server's own function: the numbering is the owner's.
@@ -640,7 +651,7 @@ void PostgresSession::describeChange(const QString& description)
 void PostgresSession::beginCopy(const QByteArray& sql)
 {
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     if (!m_inTransaction)
         throw engineError(QStringLiteral("No transaction is open on this connection."));
     ensureConnected();
@@ -746,7 +757,7 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     requireProgramStatement(*m_dialect, sql, reading);
     const bool select = m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) == 0;
     if (!reading && !select && !readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     const QByteArray text = m_dialect->translate(sql).toUtf8();
     if (!inTransaction())
         return runOutsideTransaction(text, select);
@@ -934,7 +945,7 @@ void PostgresSession::begin()
     if (m_inTransaction)
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     for (int attempt = 1;; ++attempt) {
         m_trouble = Trouble::None;
         try {

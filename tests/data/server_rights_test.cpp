@@ -242,6 +242,41 @@ TEST_F(ServerRightsTest, TheUpgradeTakesBackWhatAnOlderVersionGaveTheEditors)
               QList<QByteArray>{"t"});
 }
 
+// A refusal by rights, a colleague's lock or a conflict is no fault of the
+// program, and its error says so (the windows show it without the error
+// report).
+TEST_F(ServerRightsTest, RefusalsByRightsLocksAndConflictsAreNoFaults)
+{
+    ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Readers);
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    data::Connection owner;
+    owner.Open(m_schema->address());
+    owner.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+    data::Connection reader;
+    reader.Open(m_schema->addressAs(m_reader));
+    EXPECT_TRUE(errorOf([&] { reader.Execute(QStringLiteral("delete from [Work Codes]")); }).isRefusal());
+    data::Connection editor;
+    editor.Open(m_schema->addressAs(m_editor));
+    const RuntimeError denied = errorOf([&] { editor.Execute(QStringLiteral("update hourvane_schema set version=9")); });
+    EXPECT_TRUE(denied.isRefusal());
+    EXPECT_TRUE(denied.description().contains(QStringLiteral("the login '%1' may not do it").arg(m_editor)))
+        << denied.description().toStdString();
+
+    const int waited = data::Connection::lockTimeout();
+    data::Connection::setLockTimeout(200);
+    data::Connection waiting;
+    waiting.Open(m_schema->addressAs(m_editor));
+    data::Connection::setLockTimeout(waited);
+    {
+        data::Transaction holding(owner);
+        owner.Execute(QStringLiteral("update [Work Codes] set Description='Held'"));
+        const RuntimeError locked = errorOf([&] { waiting.Execute(QStringLiteral("update [Work Codes] set Billable=FALSE")); });
+        EXPECT_TRUE(locked.isRefusal()) << locked.description().toStdString();
+    }
+    // A fault is still one.
+    EXPECT_FALSE(errorOf([&] { editor.Execute(QStringLiteral("select * from [No Such Table]")); }).isRefusal());
+}
+
 TEST_F(ServerRightsTest, RightsMoveBetweenTheGroupsAndAreTakenBack)
 {
     ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Readers);
