@@ -4,15 +4,18 @@
 #include "core/runtime_error.h"
 #include "data/change_journal.h"
 #include "data/connection.h"
+#include "data/postgres/journal.h"
 
 namespace hv::cli {
 
 QCommandLineOption HistoryCommand::option() const
 {
     return {QStringLiteral("history"),
-            QStringLiteral("List the changes the database keeps for Undo (at least the last %1), newest first, one a "
+            QStringLiteral("List the changes the database keeps for Undo (a local file at least the last %1, a "
+                           "server those of the last %2 days unless it is set otherwise), newest first, one a "
                            "line: when, who and what, separated by tabs.")
-                .arg(data::ChangeJournal::kKept)};
+                .arg(data::ChangeJournal::kKept)
+                .arg(data::PostgresJournal::kHistoryDays)};
 }
 
 int HistoryCommand::run(const QString&, CommandContext& context)

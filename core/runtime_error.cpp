@@ -9,6 +9,13 @@ RuntimeError::RuntimeError(long number, QString description)
 {
 }
 
+RuntimeError RuntimeError::refusal(long number, QString description)
+{
+    RuntimeError refused(number, std::move(description));
+    refused.m_refusal = true;
+    return refused;
+}
+
 RuntimeError RuntimeError::typeMismatch()
 {
     return {err::TypeMismatch, QStringLiteral("Type mismatch")};

@@ -32,13 +32,19 @@ inline constexpr long IndexOutOfBounds = 35600;
 inline constexpr long DatabaseEngine = -2147467259;
 }  // namespace err
 
-// A run-time failure: the number and the description that the error report shows.
+// A run-time failure: the number and the description that the error report
+// shows, or a refusal that is no fault (isRefusal()).
 class RuntimeError : public std::exception {
 public:
     RuntimeError(long number, QString description);
 
     long number() const noexcept { return m_number; }
     const QString& description() const noexcept { return m_description; }
+    // A refusal the user can act on, not a fault of the program: the login's
+    // rights, a colleague's lock, a conflict with another's change. Its
+    // description says what happened and what to do.
+    bool isRefusal() const noexcept { return m_refusal; }
+    static RuntimeError refusal(long number, QString description);
     const char* what() const noexcept override { return m_utf8.constData(); }
 
     // The platform's standard failures with their standard descriptions.
@@ -53,6 +59,7 @@ public:
 private:
     long m_number;
     QString m_description;
+    bool m_refusal = false;
     QByteArray m_utf8;
 };
 

@@ -56,7 +56,7 @@ struct ChangeTouch {
 // here.
 class ChangeJournal {
 public:
-    // How many changes are kept at least; older ones are dropped.
+    // How many changes a local file keeps at least; older ones are dropped.
     static constexpr int kKept = 100;
 
     virtual ~ChangeJournal() = default;
@@ -83,8 +83,10 @@ public:
     JournalChange undo(qint64 named = 0);
     JournalChange redo(qint64 named = 0);
 
-    // Drops the changes older than the newest kKept, and the undone ones no
-    // Redo can reach any more; writes nothing when there are none.
+    // Drops the changes the journal no longer keeps (a local file's older
+    // than the newest kKept, and the undone ones no Redo can reach any more;
+    // a server's older than its days of history, in its owner's sessions
+    // only); writes nothing when there are none.
     virtual void trim() = 0;
 
     // How an undo of `change` is refused because of `conflict`.

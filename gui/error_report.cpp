@@ -67,6 +67,14 @@ bool ErrorReport::loopTest(int number, const std::function<bool()>& condition)
 void ErrorReport::report(int number, const std::exception& failure)
 {
     ++m_failures;
+    // A refusal is no fault: it says what happened and what to do, without
+    // the report's location and its request to support.
+    const auto* runtime = dynamic_cast<const RuntimeError*>(&failure);
+    if (runtime && runtime->isRefusal()) {
+        UiSeam::message(m_parent, {runtime->description(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                                   QMessageBox::Ok});
+        return;
+    }
     UiSeam::message(m_parent, {messageText(describe(failure), m_location, number),
                                QStringLiteral("Application Error"), QMessageBox::Warning, QMessageBox::Ok});
 }

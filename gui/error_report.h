@@ -12,7 +12,9 @@ namespace hv {
 // makes one ErrorReport with its location and runs each numbered line through
 // it; a line that fails shows one "Application Error" box naming the failure,
 // the location and the line number, and the procedure carries on with its
-// next line, as if the failed line had done nothing.
+// next line, as if the failed line had done nothing. A refusal that is no
+// fault (the login's rights, a colleague's lock, a conflict) is shown as what
+// it is, without the report's location and request to support.
 class ErrorReport {
 public:
     // location: the procedure's location text, for example
@@ -36,7 +38,8 @@ public:
     // failing test is reported once and the loop is left.
     bool loopTest(int number, const std::function<bool()>& condition);
 
-    // Shows the report for a failure already caught.
+    // Shows the report for a failure already caught; a refusal
+    // (RuntimeError::isRefusal()) as a plain message of its own.
     void report(int number, const std::exception& failure);
 
     // How many reports this procedure has shown.

@@ -94,12 +94,10 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
     try {
         server.runScript(ServerSchema::script());
         server.run("SET LOCAL hourvane.keep_orphans = 'on'");
-        // The copy makes the database: it is where the journal begins, not a
-        // change in it.
-        server.run("SET LOCAL hourvane.journal_off = 'on'");
         // The tables are new in this transaction, unseen by anyone else, and
         // the copy does itself what their triggers would do for each row
-        // (the IDs' numbering; the links and the journal are off anyway).
+        // (the IDs' numbering; the links are off anyway). The copy makes the
+        // database: it is where the journal begins, not a change in it.
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " DISABLE TRIGGER USER");
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})

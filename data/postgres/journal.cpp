@@ -36,23 +36,34 @@ bool PostgresJournal::exists()
     return *m_exists;
 }
 
+int PostgresJournal::historyDays(const QByteArray& setting)
+{
+    bool valid = false;
+    const int days = setting.trimmed().toInt(&valid);
+    return valid && days > 0 ? days : kHistoryDays;
+}
+
 void PostgresJournal::trim()
 {
     if (!exists() || !m_session.readOnlyReason().isEmpty() || m_session.inTransaction())
         return;
+    // The team's history is the owner's to drop, never an editor's or a
+    // reader's: only a login that owns the journal (or a superuser) drops
+    // the changes older than the days the server keeps.
+    const ServerResultHandle owner = m_session.run(
+        "SELECT pg_has_role(current_user, c.relowner, 'USAGE'), current_setting('hourvane.history_days', true) "
+        "FROM pg_class c WHERE c.oid = to_regclass('hourvane_journal')");
+    if (PQntuples(owner.get()) != 1 || PQgetvalue(owner.get(), 0, 0)[0] != 't')
+        return;
+    const int days = historyDays(QByteArray(PQgetvalue(owner.get(), 0, 1)));
     // Read committed: the drop of old changes takes part in no one's
-    // serializable conflicts, and touches only rows no one else writes. What
-    // goes: the changes past the newest kKept, and undone ones a change their
-    // login made since has put out of Redo's reach.
+    // serializable conflicts, and touches only rows no one else writes. A
+    // change's rows share the time it was made at.
     m_session.run("BEGIN ISOLATION LEVEL READ COMMITTED");
     try {
-        m_session.run("WITH changes AS (SELECT c.id, c.made_by, u.mark FROM hourvane_changes c "
-                      "LEFT JOIN hourvane_undone u ON u.change = c.id), "
-                      "gone AS (SELECT c.id FROM changes c WHERE c.id <= (SELECT id FROM changes ORDER BY id DESC "
-                      "OFFSET " + QByteArray::number(kKept)
-                      + " LIMIT 1) OR c.mark < (SELECT max(n.id) FROM changes n WHERE n.made_by = c.made_by)), "
-                        "rows AS (DELETE FROM hourvane_journal WHERE change IN (SELECT id FROM gone)) "
-                        "DELETE FROM hourvane_undone WHERE change IN (SELECT id FROM gone)");
+        m_session.run("WITH gone AS (DELETE FROM hourvane_journal WHERE made_at < now() - make_interval(days => $1) "
+                      "RETURNING change) DELETE FROM hourvane_undone WHERE change IN (SELECT change FROM gone)",
+                      {QByteArray::number(days)});
         m_session.run("COMMIT");
     } catch (const RuntimeError&) {
         try {
@@ -101,10 +112,10 @@ qint64 PostgresJournal::target(bool forward)
     // Redo the one it undid last (the oldest undone), unless it made a change
     // since.
     const ServerResultHandle result = m_session.run(
-        forward ? QByteArray("WITH mine AS (SELECT id, undone FROM hourvane_changes WHERE made_by = current_user) "
+        forward ? QByteArray("WITH mine AS (SELECT id, undone FROM hourvane_changes WHERE made_by = session_user) "
                              "SELECT min(u.change) FROM hourvane_undone u JOIN mine ON mine.id = u.change "
                              "WHERE u.mark >= (SELECT max(id) FROM mine)")
-                : QByteArray("SELECT id FROM hourvane_changes WHERE made_by = current_user AND NOT undone "
+                : QByteArray("SELECT id FROM hourvane_changes WHERE made_by = session_user AND NOT undone "
                              "ORDER BY id DESC LIMIT 1"));
     if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
         return 0;

@@ -5,7 +5,7 @@
 -- type (no conversion on the way of a write; the values are kept exactly).
 -- A change is one transaction: its rows share the number (change) its first
 -- recorded statement took, found by the rest through hourvane.change, and
--- each row carries who (the login, current_user), when and what (the
+-- each row carries who (the login, session_user), when and what (the
 -- description the program set for the transaction, hourvane.description).
 -- Nothing here reads the journal on the way of a write, so that two people's
 -- writes never conflict over it (every transaction is serializable). Undo
@@ -14,6 +14,16 @@
 -- Redo takes the mark away. Run after schema.sql when a database is created,
 -- and alone to bring a database of an older version up to date (a journal of
 -- version 2 is carried over): every statement here can run again without harm.
+--
+-- The journal is the owner's: logins of the groups of rights read it but
+-- write nothing to it, nor move its numbering. What writes it (the triggers'
+-- recording, the replay, the IDs' numbering) runs with the owner's rights
+-- (hourvane_definer) on a fixed search path; a replay is the change's own
+-- login's, checked here, and records who made it. What a transaction holds
+-- in its settings to find its change, or to tell the triggers that the
+-- replay writes, is sealed (hourvane_journal_seal) with a secret only the
+-- owner reads, for that transaction alone: a session that sets them itself
+-- neither joins another's change nor keeps its writes out of the journal.
 
 CREATE SEQUENCE IF NOT EXISTS hourvane_journal_seq;
 
@@ -24,7 +34,7 @@ CREATE TABLE IF NOT EXISTS hourvane_journal (
     seq             bigint NOT NULL,
     change          bigint NOT NULL,
     made_at         timestamptz NOT NULL DEFAULT now(),
-    made_by         text NOT NULL DEFAULT current_user,
+    made_by         text NOT NULL DEFAULT session_user,
     description     text DEFAULT nullif(current_setting('hourvane.description', true), ''),
     tbl             text NOT NULL,
     row_id          bigint NOT NULL,
@@ -38,6 +48,36 @@ CREATE TABLE IF NOT EXISTS hourvane_journal (
 CREATE INDEX IF NOT EXISTS hourvane_journal_by_change ON hourvane_journal (change, seq);
 
 CREATE TABLE IF NOT EXISTS hourvane_undone (change bigint PRIMARY KEY, mark bigint NOT NULL);
+-- Who undid a change, and when (Null for a change undone before version 6).
+ALTER TABLE hourvane_undone ADD COLUMN IF NOT EXISTS undone_by text;
+ALTER TABLE hourvane_undone ADD COLUMN IF NOT EXISTS undone_at timestamptz;
+-- The login, not the role its rights are taken from at the moment.
+ALTER TABLE hourvane_journal ALTER COLUMN made_by SET DEFAULT session_user;
+
+-- The secret that seals a transaction's settings, made once, read by the
+-- owner alone.
+CREATE TABLE IF NOT EXISTS hourvane_secret (token text NOT NULL);
+INSERT INTO hourvane_secret (token)
+SELECT md5(random()::text || clock_timestamp()::text || pg_backend_pid()::text) || md5(random()::text)
+WHERE NOT EXISTS (SELECT 1 FROM hourvane_secret);
+REVOKE ALL ON hourvane_secret FROM PUBLIC;
+
+-- `what` sealed for the present transaction.
+CREATE OR REPLACE FUNCTION hourvane_journal_seal(what text) RETURNS text LANGUAGE sql VOLATILE AS $$
+    SELECT md5(s.token || ':' || what || ':' || txid_current()::text) FROM hourvane_secret s LIMIT 1
+$$;
+REVOKE ALL ON FUNCTION hourvane_journal_seal(text) FROM PUBLIC;
+
+-- Makes a function of the journal's run with the owner's rights, on a search
+-- path no one else can put names of their own before (the temporary schema
+-- comes last), and callable by no one it is not granted to.
+CREATE OR REPLACE FUNCTION hourvane_definer(fn regprocedure) RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    EXECUTE format('ALTER FUNCTION %s SECURITY DEFINER SET search_path = pg_catalog, %I, pg_temp', fn, current_schema());
+    EXECUTE format('REVOKE ALL ON FUNCTION %s FROM PUBLIC', fn);
+END
+$$;
+REVOKE ALL ON FUNCTION hourvane_definer(regprocedure) FROM PUBLIC;
 
 -- The rows one statement touched in one table, from its transition tables
 -- (old_rows, new_rows: both for an update, one for an insert or a delete),
@@ -48,18 +88,22 @@ CREATE TABLE IF NOT EXISTS hourvane_undone (change bigint PRIMARY KEY, mark bigi
 -- under the old one and comes under the new one.
 
 -- The change the transaction's rows go under, taken by its first recorded
--- statement; Null while a replay turns the journal off.
+-- statement and kept, sealed, in hourvane.change; Null while the replay
+-- writes (hourvane.replaying holds its seal).
 CREATE OR REPLACE FUNCTION hourvane_journal_change() RETURNS bigint LANGUAGE plpgsql AS $$
 DECLARE
-    change text := current_setting('hourvane.change', true);
+    held text := coalesce(current_setting('hourvane.change', true), '');
+    change bigint;
 BEGIN
-    IF current_setting('hourvane.journal_off', true) = 'on' THEN
+    IF current_setting('hourvane.replaying', true) = hourvane_journal_seal('replay') THEN
         RETURN NULL;
     END IF;
-    IF change IS NULL OR change = '' THEN
-        change := set_config('hourvane.change', nextval('hourvane_journal_seq')::text, true);
+    IF held ~ '^[0-9]+:[0-9a-f]+$' AND split_part(held, ':', 2) = hourvane_journal_seal(split_part(held, ':', 1)) THEN
+        RETURN split_part(held, ':', 1)::bigint;
     END IF;
-    RETURN change::bigint;
+    change := nextval('hourvane_journal_seq');
+    PERFORM set_config('hourvane.change', change::text || ':' || hourvane_journal_seal(change::text), true);
+    RETURN change;
 END
 $$;
 
@@ -91,14 +135,14 @@ BEGIN
     IF change IS NULL THEN
         RETURN NULL;
     ELSIF TG_OP = 'INSERT' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %3$I)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, n."ID", ROW(n.*)::%4$I FROM new_rows n;
+        INSERT INTO hourvane_journal (seq, change, made_by, tbl, row_id, %3$I)
+            SELECT nextval('hourvane_journal_seq'), change, session_user, TG_TABLE_NAME, n."ID", ROW(n.*)::%4$I FROM new_rows n;
     ELSIF TG_OP = 'DELETE' THEN
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, o."ID", ROW(o.*)::%4$I FROM old_rows o;
+        INSERT INTO hourvane_journal (seq, change, made_by, tbl, row_id, %2$I)
+            SELECT nextval('hourvane_journal_seq'), change, session_user, TG_TABLE_NAME, o."ID", ROW(o.*)::%4$I FROM old_rows o;
     ELSE
-        INSERT INTO hourvane_journal (seq, change, tbl, row_id, %2$I, %3$I)
-            SELECT nextval('hourvane_journal_seq'), change, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
+        INSERT INTO hourvane_journal (seq, change, made_by, tbl, row_id, %2$I, %3$I)
+            SELECT nextval('hourvane_journal_seq'), change, session_user, TG_TABLE_NAME, coalesce(n."ID", o."ID"),
                    CASE WHEN o."ID" IS NOT NULL THEN ROW(o.*)::%4$I END,
                    CASE WHEN n."ID" IS NOT NULL THEN ROW(n.*)::%4$I END
             FROM old_rows o FULL JOIN new_rows n ON n."ID" = o."ID";
@@ -226,14 +270,39 @@ $$;
 
 -- Puts every row `target` touched back as it was before the change
 -- (forward = false) or as the change left it (forward = true), IDs and all,
--- and marks the change undone or not. The replay is not journaled itself.
+-- and marks the change undone (by whom, when) or not. Only the login that
+-- made the change replays it, and only while every row it touched stands as
+-- the replay expects; the replay is not journaled itself.
 CREATE OR REPLACE FUNCTION hourvane_replay(target bigint, forward boolean) RETURNS void
 LANGUAGE plpgsql AS $$
 DECLARE
     name text;
     image text;
+    maker text;
+    changed record;
 BEGIN
-    PERFORM set_config('hourvane.journal_off', 'on', true);
+    SELECT j.made_by INTO maker FROM hourvane_journal j WHERE j.change = target ORDER BY j.seq LIMIT 1;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'The change % is not in the journal (any more): nothing was undone or redone.', target
+            USING ERRCODE = 'no_data_found';
+    END IF;
+    IF maker IS DISTINCT FROM session_user THEN
+        RAISE EXCEPTION 'The change % was made by the login %, and only that login may undo or redo it: nothing was '
+                        'changed.', target, maker
+            USING ERRCODE = 'insufficient_privilege';
+    END IF;
+    IF forward <> EXISTS (SELECT 1 FROM hourvane_undone u WHERE u.change = target) THEN
+        RAISE EXCEPTION 'The change % is % undone: nothing was changed.', target,
+                        CASE WHEN forward THEN 'not' ELSE 'already' END
+            USING ERRCODE = 'object_not_in_prerequisite_state';
+    END IF;
+    SELECT * INTO changed FROM hourvane_replay_conflict(target, forward) LIMIT 1;
+    IF FOUND THEN
+        RAISE EXCEPTION 'The row % of % was changed after the change %: nothing was undone or redone.',
+                        changed.row_id, changed.tbl, target
+            USING ERRCODE = 'object_not_in_prerequisite_state';
+    END IF;
+    PERFORM set_config('hourvane.replaying', hourvane_journal_seal('replay'), true);
     PERFORM set_config('hourvane.keep_orphans', 'on', true);
     FOREACH name IN ARRAY ARRAY['Employees', 'Work Codes', 'Work Hours'] LOOP
         image := hourvane_journal_image(name);
@@ -250,12 +319,40 @@ BEGIN
     IF forward THEN
         DELETE FROM hourvane_undone WHERE change = target;
     ELSE
-        INSERT INTO hourvane_undone (change, mark) VALUES (target, (SELECT max(change) FROM hourvane_journal))
-            ON CONFLICT (change) DO UPDATE SET mark = excluded.mark;
+        INSERT INTO hourvane_undone (change, mark, undone_by, undone_at)
+            VALUES (target, (SELECT max(change) FROM hourvane_journal), session_user, now())
+            ON CONFLICT (change) DO UPDATE SET mark = excluded.mark, undone_by = excluded.undone_by,
+                                               undone_at = excluded.undone_at;
     END IF;
-    PERFORM set_config('hourvane.journal_off', 'off', true);
+    PERFORM set_config('hourvane.replaying', '', true);
     PERFORM set_config('hourvane.keep_orphans', '', true);
 END
 $$;
+
+-- Moves the numbering of `tbl`'s IDs on to `highest` (never back), for an
+-- import that gives its rows IDs of their own: the editors move it this way
+-- only, never set it themselves.
+CREATE OR REPLACE FUNCTION hourvane_reserve_ids(tbl text, highest bigint) RETURNS void LANGUAGE plpgsql AS $$
+DECLARE
+    numbering regclass;
+BEGIN
+    IF tbl IS NULL OR tbl NOT IN ('Employees', 'Work Codes', 'Work Hours') THEN
+        RAISE EXCEPTION 'The table % has no numbering of IDs.', tbl USING ERRCODE = 'invalid_parameter_value';
+    END IF;
+    IF highest IS NULL OR highest <= 0 THEN
+        RETURN;
+    END IF;
+    numbering := pg_get_serial_sequence(format('%I', tbl), 'ID')::regclass;
+    PERFORM setval(numbering, greatest(highest, coalesce(pg_sequence_last_value(numbering), 0)));
+END
+$$;
+
+-- What writes the journal, or numbers IDs past those given, runs as the
+-- owner; the replay and the numbering's move are granted to the editors
+-- (ServerRights).
+SELECT hourvane_definer(p.oid::regprocedure) FROM pg_proc p
+WHERE p.pronamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema())
+  AND p.proname IN ('hourvane_journal_change', 'hourvane_journal_employees', 'hourvane_journal_codes',
+                    'hourvane_journal_entries', 'hourvane_replay', 'hourvane_assign_id', 'hourvane_reserve_ids');
 
 UPDATE hourvane_schema SET version = 4 WHERE version < 4;

@@ -6,12 +6,28 @@
 -- the tables are made, and alone to bring a database of an older version up
 -- to date: every statement here can run again without harm.
 
+-- A notice needs no right to send, so the server's own carries, after the
+-- schema, the writer's transaction and its seal (hourvane_journal_seal, with
+-- the owner's secret): "schema txid seal". A program believes a notice only
+-- when hourvane_notice_true() finds the seal right, once for each transaction
+-- (programs keep what they heard), so a notice anyone else sends costs
+-- nothing. A transaction's notices are one, as the server sends a text once
+-- per transaction.
 CREATE OR REPLACE FUNCTION hourvane_notify() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
-    PERFORM pg_notify('hourvane_changes', TG_TABLE_SCHEMA);
+    PERFORM pg_notify('hourvane_changes',
+                      TG_TABLE_SCHEMA || ' ' || txid_current()::text || ' ' || hourvane_journal_seal('notice'));
     RETURN NULL;
 END
 $$;
+
+CREATE OR REPLACE FUNCTION hourvane_notice_true(txid bigint, seal text) RETURNS boolean LANGUAGE sql STABLE AS $$
+    SELECT coalesce(bool_or(md5(s.token || ':notice:' || txid::text) = seal), false) FROM hourvane_secret s
+$$;
+
+-- Both run as the owner, the check for the groups of rights (ServerRights).
+SELECT hourvane_definer('hourvane_notify()'::regprocedure);
+SELECT hourvane_definer('hourvane_notice_true(bigint, text)'::regprocedure);
 
 DROP TRIGGER IF EXISTS "Employees changed" ON "Employees";
 CREATE TRIGGER "Employees changed" AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "Employees"

@@ -46,33 +46,59 @@ bool roleExists(PostgresSession& session, const QString& role)
     return PQntuples(session.run("SELECT 1 FROM pg_roles WHERE rolname = $1", {role.toUtf8()}).get()) == 1;
 }
 
+// The statements that give `rights` on `what` (a relation, a function, with
+// its kind: "SEQUENCE ", "FUNCTION ") to each of `groups`.
+void give(PostgresSession& session, const QByteArray& rights, const QByteArray& what, const QStringList& groups)
+{
+    for (const QString& group : groups)
+        session.run("GRANT " + rights + " ON " + what + " TO " + statement(session, "%I", {group}));
+}
+
 void grantRights(PostgresSession& session, const QString& editors, const QString& readers)
 {
     // The schema's use may already be everyone's (public): a grant the
     // login may not give there is only a warning.
     const QString schema = text(session.run("SELECT current_schema()"));
     session.run(statement(session, "GRANT USAGE ON SCHEMA %I TO %I, %I", {schema, editors, readers}));
+    const QByteArray both = statement(session, "%I, %I", {editors, readers});
+    // Each right is given afresh: whatever an older version gave beyond it
+    // (the journal's writes, the numberings' moves) goes. The journal is
+    // read by both groups and written only by the owner's functions; the
+    // secret that seals it is read by no one else.
     const ServerResultHandle relations =
-        session.run("SELECT format('%I', c.relname), c.relkind, c.relname = 'hourvane_schema' FROM pg_class c WHERE "
-                    + kOwnRelations + " AND c.relkind IN ('r', 'v', 'p')");
+        session.run("SELECT format('%I', c.relname), c.relname FROM pg_class c WHERE " + kOwnRelations
+                    + " AND c.relkind IN ('r', 'v', 'p')");
     for (int row = 0; row < PQntuples(relations.get()); ++row) {
         const QByteArray name = PQgetvalue(relations.get(), row, 0);
-        const bool table = PQgetvalue(relations.get(), row, 1)[0] != 'v';
-        const bool versionTable = PQgetvalue(relations.get(), row, 2)[0] == 't';
-        session.run("GRANT SELECT ON " + name + " TO " + statement(session, "%I", {readers}));
-        const QByteArray rights = table && !versionTable ? "SELECT, INSERT, UPDATE, DELETE" : "SELECT";
-        session.run("GRANT " + rights + " ON " + name + " TO " + statement(session, "%I", {editors}));
+        const QByteArray relation = PQgetvalue(relations.get(), row, 1);
+        session.run("REVOKE ALL ON " + name + " FROM " + both);
+        if (relation == "hourvane_secret")
+            continue;
+        give(session, "SELECT", name, {editors, readers});
+        if (relation == "Employees" || relation == "Work Codes" || relation == "Work Hours")
+            give(session, "INSERT, UPDATE, DELETE", name, {editors});
     }
-    // The IDs' numberings and the journal's, which the editors' writes move on.
-    const ServerResultHandle numberings = session.run(
-        "SELECT format('%I', s.relname) FROM pg_class s "
+    // The IDs' numberings, which the editors' writes move on (and the
+    // program reads), and the journal's, which no one but the owner moves.
+    const QByteArray idNumberings =
+        "SELECT format('%I', s.relname) AS name, true AS ids FROM pg_class s "
         "JOIN pg_depend d ON d.classid = 'pg_class'::regclass AND d.objid = s.oid AND d.deptype IN ('a', 'i') "
-        "JOIN pg_class c ON c.oid = d.refobjid WHERE s.relkind = 'S' AND "
-        + kOwnRelations + " UNION SELECT format('%I', c.relname) FROM pg_class c WHERE c.relkind = 'S' AND "
+        "JOIN pg_class c ON c.oid = d.refobjid WHERE s.relkind = 'S' AND " + kOwnRelations;
+    const ServerResultHandle numberings = session.run(
+        idNumberings + " UNION SELECT format('%I', c.relname), false FROM pg_class c WHERE c.relkind = 'S' AND "
         + kOwnRelations);
-    for (int row = 0; row < PQntuples(numberings.get()); ++row)
-        session.run("GRANT USAGE, SELECT, UPDATE ON SEQUENCE " + QByteArray(PQgetvalue(numberings.get(), row, 0))
-                    + " TO " + statement(session, "%I", {editors}));
+    for (int row = 0; row < PQntuples(numberings.get()); ++row) {
+        const QByteArray name = "SEQUENCE " + QByteArray(PQgetvalue(numberings.get(), row, 0));
+        session.run("REVOKE ALL ON " + name + " FROM " + both);
+        if (PQgetvalue(numberings.get(), row, 1)[0] == 't')
+            give(session, "USAGE", name, {editors});
+    }
+    // The server's own ways of writing what the editors may not write
+    // themselves: the replay of their own changes, the numberings' moves.
+    for (const char* function : {"hourvane_replay(bigint, boolean)", "hourvane_reserve_ids(text, bigint)"})
+        give(session, "EXECUTE", "FUNCTION " + QByteArray(function), {editors});
+    // The check that a notice of changes is the server's own.
+    give(session, "EXECUTE", "FUNCTION hourvane_notice_true(bigint, text)", {editors, readers});
 }
 
 }  // namespace

@@ -18,9 +18,10 @@ namespace {
 // Version 2 added the journal of changes, version 3 the notifications of
 // changes (notify.sql), version 4 gave the journal the form of journal.sql,
 // version 5 added the index of the dates and the report queries a period is
-// selected from by it (report_views.sql); an older database is brought up to
-// date when the program connects to it.
-constexpr int kVersion = 5;
+// selected from by it (report_views.sql), version 6 left the journal to the
+// owner's functions, which the editors' writes and replays run through; an
+// older database is brought up to date when the program connects to it.
+constexpr int kVersion = 6;
 
 // Records this version in a database whose tables were just made or brought
 // up to it.
@@ -40,7 +41,10 @@ QString upgradeWhat(int from)
         what << QStringLiteral("its journal of changes, for Undo, in a form that costs each write less");
     if (from < 3)
         what << QStringLiteral("notifications of changes, for the lists of other programs");
-    what << QStringLiteral("an index of the dates, for reports");
+    if (from < 5)
+        what << QStringLiteral("an index of the dates, for reports");
+    if (from >= 2)
+        what << QStringLiteral("a journal that no one but the server's own functions writes");
     const QString last = what.takeLast();
     return what.isEmpty() ? last : what.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
@@ -182,11 +186,19 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
     // notifications' texts can run again (the journal's carries over a
     // journal of version 2 or 3), and the lock keeps two programs connecting
     // at once from doing it side by side.
+    // The rights are given afresh in the same transaction, so that what an
+    // older version gave beyond them (the journal's writes) never outlives
+    // the upgrade.
     try {
+        session.begin();
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
                           + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText)
                           + QByteArray(kServerNotifyText) + versionMark());
+        ServerRights::grantAgain(session);
+        session.commit();
     } catch (const RuntimeError& error) {
+        if (session.inTransaction())
+            session.rollback();
         throw RuntimeError(err::DatabaseEngine,
                            QStringLiteral("The database '%1' holds Hourvane's tables in version %2; this Hourvane "
                                           "brings them up to version %3 (%4) when it connects, which the server "
@@ -197,12 +209,6 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
                                .arg(kVersion)
                                .arg(upgradeWhat(from))
                                .arg(error.description()));
-    }
-    // What the upgrade made is given to the groups of rights, where they exist.
-    try {
-        ServerRights::grantAgain(session);
-    } catch (const RuntimeError&) {
-        // Given again by the next --grant-access.
     }
 }
 

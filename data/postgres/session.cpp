@@ -14,6 +14,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <atomic>
@@ -40,9 +41,36 @@ QHash<QString, QString>& knownPasswords()
     return passwords;
 }
 
+// A notice of the tables' changes as the server's trigger writes it
+// (notify.sql): "schema txid seal".
+struct SealedNotice {
+    QByteArray schema;
+    qint64 txid = 0;
+    QByteArray seal;
+};
+
+std::optional<SealedNotice> sealedNotice(const QByteArray& text)
+{
+    const qsizetype last = text.lastIndexOf(' ');
+    const qsizetype middle = last > 0 ? text.lastIndexOf(' ', last - 1) : -1;
+    if (middle <= 0)
+        return std::nullopt;
+    bool number = false;
+    SealedNotice notice{text.left(middle), text.mid(middle + 1, last - middle - 1).toLongLong(&number), text.mid(last + 1)};
+    if (!number || notice.seal.isEmpty())
+        return std::nullopt;
+    return notice;
+}
+
 RuntimeError engineError(const QString& description)
 {
     return {err::DatabaseEngine, description};
+}
+
+// What the server or the login's rights refuse, which is no fault.
+RuntimeError refusal(const QString& description)
+{
+    return RuntimeError::refusal(err::DatabaseEngine, description);
 }
 
 QString connectionMessage(PGconn* connection)
@@ -338,11 +366,17 @@ void PostgresSession::setUp()
         throw engineError(QStringLiteral("The database server for '%1' does not keep standard_conforming_strings "
                                          "on; Hourvane does not write to it.")
                               .arg(m_address));
-    // Every change to the tables is told to the programs listening.
-    const ServerResultHandle listening =
-        exchange([](PGconn* c) { return PQsendQuery(c, "LISTEN hourvane_changes; SELECT current_schema()"); });
-    if (PQresultStatus(listening.get()) == PGRES_TUPLES_OK && PQntuples(listening.get()) == 1)
+    // Every change to the tables is told to the programs listening; the
+    // transactions that ended before now are no concern of this connection.
+    const ServerResultHandle listening = exchange([](PGconn* c) {
+        return PQsendQuery(c, "LISTEN hourvane_changes; SELECT current_schema(), "
+                              "txid_snapshot_xmin(txid_current_snapshot())");
+    });
+    if (PQresultStatus(listening.get()) == PGRES_TUPLES_OK && PQntuples(listening.get()) == 1) {
         m_schema = QByteArray(PQgetvalue(listening.get(), 0, 0));
+        m_noticeFloor = QByteArray(PQgetvalue(listening.get(), 0, 1)).toLongLong();
+        m_noticesBelieved.clear();
+    }
     const ServerResultHandle readOnly =
         exchange([](PGconn* c) { return PQsendQuery(c, "SHOW transaction_read_only"); });
     if (PQresultStatus(readOnly.get()) == PGRES_TUPLES_OK && PQntuples(readOnly.get()) == 1
@@ -441,13 +475,18 @@ RuntimeError PostgresSession::failure(PGresult* result) const
                                .arg(m_address, message));
     const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
     if (state == "40001" || state == "40P01")
-        return engineError(QStringLiteral("Another person changed the same data at the same time, so the database "
-                                          "server refused this step and nothing of it was written (%1). Try again.")
-                               .arg(message));
+        return refusal(QStringLiteral("Another person changed the same data at the same time, so the database "
+                                      "server refused this step and nothing of it was written (%1). Try again.")
+                           .arg(message));
     if (state == "55P03")
-        return engineError(QStringLiteral("Another person's work keeps this data locked for longer than Hourvane "
-                                          "waits, so nothing of this step was written (%1). Try again.")
-                               .arg(message));
+        return refusal(QStringLiteral("Another person's work keeps this data locked for longer than Hourvane "
+                                      "waits, so nothing of this step was written (%1). Try again.")
+                           .arg(message));
+    if (state == "42501")
+        return refusal(QStringLiteral("The database server refused this step, as the login '%1' may not do it (%2). "
+                                      "Nothing of it was written. Whoever owns Hourvane's tables can give the login "
+                                      "its rights (hourvane --grant-access %1 editor).")
+                           .arg(QString::fromUtf8(PQuser(connection)), message));
     if (state == "57014")
         return engineError(QStringLiteral("The database server for '%1' did not finish this step within %2, "
                                           "so it was stopped and nothing of it was written (%3). Try again.")
@@ -624,12 +663,11 @@ qint64 PostgresSession::highestIdEver(const QString& table)
 void PostgresSession::reserveIdsUpTo(const QString& table, qint64 highest)
 {
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     if (highest <= 0)
         return;
-    run("SELECT setval(" + kNumbering + ", greatest($2::bigint, coalesce(pg_sequence_last_value(" + kNumbering
-            + "), 0)))",
-        {table.toUtf8(), QByteArray::number(highest)});
+    // Moved by the server's own function: the numbering is the owner's.
+    run("SELECT hourvane_reserve_ids($1, $2)", {table.toUtf8(), QByteArray::number(highest)});
 }
 
 void PostgresSession::keepEntriesWithoutRecords()
@@ -654,7 +692,7 @@ void PostgresSession::describeChange(const QString& description)
 void PostgresSession::beginCopy(const QByteArray& sql)
 {
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     if (!m_inTransaction)
         throw engineError(QStringLiteral("No transaction is open on this connection."));
     ensureConnected();
@@ -760,7 +798,7 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     requireProgramStatement(*m_dialect, sql, reading);
     const bool select = m_dialect->shape(sql).verb.compare(u"select", Qt::CaseInsensitive) == 0;
     if (!reading && !select && !readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     const QByteArray text = m_dialect->translate(sql).toUtf8();
     if (!inTransaction())
         return runOutsideTransaction(text, select);
@@ -881,11 +919,48 @@ bool PostgresSession::changedElsewhere()
         || !PQconsumeInput(connection))
         return changed;
     while (PGnotify* notice = PQnotifies(connection)) {
-        if (notice->be_pid != PQbackendPID(connection) && m_schema == notice->extra)
-            changed = true;
+        if (notice->be_pid != PQbackendPID(connection)) {
+            const std::optional<SealedNotice> sealed = sealedNotice(QByteArray(notice->extra));
+            // Anyone may send a notice: one without the server's seal, one of
+            // a transaction that ended before this connection or one already
+            // believed costs nothing.
+            if (sealed && sealed->schema == m_schema && sealed->txid >= m_noticeFloor
+                && !m_noticesBelieved.contains(sealed->txid))
+                m_noticesToCheck.insert(sealed->txid, sealed->seal);
+        }
         PQfreemem(notice);
     }
+    // The seals are checked by the server (one small read a notice),
+    // between the program's own transactions.
+    if (!m_noticesToCheck.isEmpty() && PQtransactionStatus(connection) == PQTRANS_IDLE) {
+        const QMap<qint64, QByteArray> notices = std::exchange(m_noticesToCheck, {});
+        for (auto notice = notices.begin(); notice != notices.end(); ++notice)
+            changed = noticeTrue(notice.key(), notice.value()) || changed;
+    }
     return changed;
+}
+
+bool PostgresSession::noticeTrue(qint64 txid, const QByteArray& seal)
+{
+    try {
+        const ServerResultHandle result =
+            run("SELECT hourvane_notice_true($1, $2)", {QByteArray::number(txid), seal});
+        if (qstrcmp(PQgetvalue(result.get(), 0, 0), "t") != 0)
+            return false;
+    } catch (const RuntimeError&) {
+        // Unknown (a server that did not answer): a refill too many rather
+        // than a change missed.
+        return true;
+    }
+    // What was believed is kept for as long as a notice of it may come
+    // again; past a bound, only the transactions that may still be running.
+    if (m_noticesBelieved.size() >= kNoticesKept) {
+        const qint64 floor = *std::min_element(m_noticesBelieved.begin(), m_noticesBelieved.end());
+        m_noticesBelieved.remove(floor);
+        m_noticeFloor = std::max(m_noticeFloor, floor + 1);
+    }
+    m_noticesBelieved.insert(txid);
+    return true;
 }
 
 int PostgresSession::changeSocket() const
@@ -911,7 +986,7 @@ void PostgresSession::begin()
     if (m_inTransaction)
         throw engineError(QStringLiteral("A transaction is already open on this connection."));
     if (!readOnlyReason().isEmpty())
-        throw engineError(readOnlyReason());
+        throw refusal(readOnlyReason());
     for (int attempt = 1;; ++attempt) {
         m_trouble = Trouble::None;
         try {

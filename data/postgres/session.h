@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QMap>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -80,7 +81,9 @@ public:
 
     // The session listens for the tables' notifications (notify.sql) of this
     // schema; another session's commit, or a connection made again (which
-    // may have missed some), counts as a change.
+    // may have missed some), counts as a change. Anyone may send a notice,
+    // so one counts only when the server finds its seal (notify.sql) its own,
+    // once for each transaction.
     bool changedElsewhere() override;
     int changeSocket() const override;
 
@@ -158,6 +161,9 @@ private:
     void ensureConnected();
     bool serverTransactionOpen() const;
     RuntimeError transactionLost() const;
+    // Whether the server finds the seal of a notice of transaction `txid`
+    // its own (true too when it cannot tell); keeps what it believed.
+    bool noticeTrue(qint64 txid, const QByteArray& seal);
     RuntimeError failure(PGresult* result) const;
     // Sends with `send` and waits for the whole answer, no wait longer than
     // waits(); the first error result, or else the last result. A connection
@@ -225,6 +231,13 @@ private:
     // change is known that changedElsewhere() has not told yet.
     QByteArray m_schema;
     bool m_changedElsewhere = false;
+    // The notices of changes: the oldest transaction whose notice concerns
+    // this connection, the transactions already believed (at most
+    // kNoticesKept), and the seals heard but not checked yet.
+    static constexpr qsizetype kNoticesKept = 4096;
+    qint64 m_noticeFloor = 0;
+    QSet<qint64> m_noticesBelieved;
+    QMap<qint64, QByteArray> m_noticesToCheck;
     std::unique_ptr<SqlDialect> m_dialect;
     QSet<QPair<Oid, int>> m_yesNoColumns;
     std::unique_ptr<PostgresJournal> m_journal;

@@ -200,7 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
                        "DROP VIEW \"Non Billable Hours\"; CREATE VIEW \"Non Billable Hours\" AS SELECT 1 AS \"Hours\""},
         // Before the index of the dates.
         OlderSchema{4, "DROP INDEX \"Work Hours by Date\"; DROP VIEW \"Billable Hours\"; "
-                       "CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; UPDATE hourvane_schema SET version = 4"}),
+                       "CREATE VIEW \"Billable Hours\" AS SELECT 1 AS \"Hours\"; UPDATE hourvane_schema SET version = 4"},
+        // Before the journal was left to the owner's functions.
+        OlderSchema{5, "ALTER FUNCTION hourvane_replay(bigint, boolean) SECURITY INVOKER; "
+                       "DROP FUNCTION hourvane_reserve_ids(text, bigint); DROP TABLE hourvane_secret CASCADE; "
+                       "ALTER TABLE hourvane_undone DROP COLUMN undone_by, DROP COLUMN undone_at; "
+                       "UPDATE hourvane_schema SET version = 5"}),
     [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 }  // namespace

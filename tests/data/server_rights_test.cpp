@@ -1,11 +1,14 @@
 // Rights per login on a server: the groups made with the tables, a reader
 // whose session is read-only with its own reason and whom the server refuses
 // anyway, an editor whose changes the journal names and who may undo them,
-// and rights taken back. The logins are the test server's own.
+// and rights taken back; the journal written by the server alone, which no
+// editor forges, erases, bypasses or prunes, nor replays for another login.
+// The logins are the test server's own.
 #include "fixtures/database_fixture.h"
 
 #include "data/change_journal.h"
 #include "data/postgres/handles.h"
+#include "data/postgres/journal.h"
 #include "data/postgres/rights.h"
 #include "data/postgres/session.h"
 
@@ -38,6 +41,19 @@ protected:
         return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ? QString()
                                                                         : QString::fromUtf8(PQerrorMessage(connection.get()));
     }
+
+    // Makes m_editor an editor, and the owner add a work code: its change.
+    QByteArray ownersChange() const
+    {
+        ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+        data::Connection owner;
+        owner.Open(m_schema->address());
+        owner.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+        return m_schema->storedBytes("SELECT max(change) FROM hourvane_journal").value(0);
+    }
+
+    // SQL run in the test's schema.
+    QByteArray inSchema(const QByteArray& sql) const { return "SET search_path = " + m_schema->name().toUtf8() + "; " + sql; }
 
     ScopedLocale m_locale{QStringLiteral("en_US")};
     QString m_reader;
@@ -99,6 +115,166 @@ TEST_F(ServerRightsTest, AnEditorsChangesAreTheirsInTheJournalAndTheirsToUndo)
     EXPECT_TRUE(asLogin(m_editor, "SET search_path = " + m_schema->name().toUtf8()
                                       + "; UPDATE hourvane_schema SET version = 99")
                     .contains(QStringLiteral("permission denied")));
+}
+
+// An editor's attacks on the journal, each past the program, as psql would
+// send them: every one is refused by the server.
+TEST_F(ServerRightsTest, AnEditorWritesNothingToTheJournalNorItsNumberingsDirectly)
+{
+    ownersChange();
+    const QList<QByteArray> journal = m_schema->storedBytes("SELECT count(*) FROM hourvane_journal");
+    for (const char* attack :
+         {"INSERT INTO hourvane_journal (seq, change, tbl, row_id) VALUES (999, 999, 'Work Codes', 1)",
+          "UPDATE hourvane_journal SET made_by = 'someone'", "DELETE FROM hourvane_journal",
+          "DELETE FROM hourvane_undone", "INSERT INTO hourvane_undone VALUES (1, 1)", "TRUNCATE hourvane_journal",
+          "SELECT setval(pg_get_serial_sequence('\"Work Hours\"', 'ID'), 1)",
+          "SELECT setval('hourvane_journal_seq', 1)", "SELECT nextval('hourvane_journal_seq')",
+          "SELECT token FROM hourvane_secret", "SELECT hourvane_journal_seal('replay')",
+          "SELECT hourvane_journal_change()", "SELECT hourvane_definer('hourvane_replay(bigint, boolean)')"}) {
+        EXPECT_TRUE(asLogin(m_editor, inSchema(attack)).contains(QStringLiteral("permission denied"))) << attack;
+    }
+    EXPECT_EQ(m_schema->storedBytes("SELECT count(*) FROM hourvane_journal"), journal);
+    // Reading it is allowed: the history is the team's.
+    EXPECT_EQ(asLogin(m_editor, inSchema("SELECT * FROM hourvane_changes")), QString());
+}
+
+TEST_F(ServerRightsTest, ASessionsOwnSettingsNeitherStopTheRecordNorJoinAnothersChange)
+{
+    const QByteArray owners = ownersChange();
+    for (const QByteArray& switched :
+         {QByteArray("SET hourvane.journal_off = 'on'"), QByteArray("SET hourvane.replaying = 'on'"),
+          "SET hourvane.change = '" + owners + "'", "SET hourvane.change = '" + owners + ":00ff'"}) {
+        ASSERT_EQ(asLogin(m_editor, inSchema(switched + "; UPDATE \"Work Codes\" SET \"Billable\" = -1 - \"Billable\"")),
+                  QString())
+            << switched.constData();
+        EXPECT_EQ(m_schema->storedBytes("SELECT made_by FROM hourvane_journal ORDER BY seq DESC LIMIT 1"),
+                  (QList<QByteArray>{m_editor.toUtf8()}))
+            << switched.constData();
+        EXPECT_EQ(m_schema->storedBytes("SELECT change > " + owners
+                                        + " FROM hourvane_journal ORDER BY seq DESC LIMIT 1"),
+                  QList<QByteArray>{"t"})
+            << switched.constData();
+    }
+    EXPECT_EQ(m_schema->storedBytes("SELECT count(DISTINCT made_by) FROM hourvane_journal WHERE change = " + owners),
+              QList<QByteArray>{"1"});
+}
+
+TEST_F(ServerRightsTest, TheServerRefusesAReplayOfAnotherLoginsChangeAndNamesWhoUndidOnesOwn)
+{
+    const QByteArray owners = ownersChange();
+    const QString refused = asLogin(m_editor, inSchema("SELECT hourvane_replay(" + owners + ", false)"));
+    EXPECT_TRUE(refused.contains(QStringLiteral("only that login may undo or redo it"))) << refused.toStdString();
+    EXPECT_EQ(m_schema->storedBytes("SELECT \"Description\" FROM \"Work Codes\""), QList<QByteArray>{"Support"});
+
+    data::Connection editor;
+    editor.Open(m_schema->addressAs(m_editor));
+    editor.Execute(QStringLiteral("update [Work Codes] set Description='Help'"));
+    editor.journal().undo();
+    EXPECT_EQ(m_schema->storedBytes("SELECT undone_by FROM hourvane_undone"), QList<QByteArray>{m_editor.toUtf8()});
+    // Undone already: the server does not replay it twice.
+    const QByteArray editors = m_schema->storedBytes("SELECT change FROM hourvane_undone").value(0);
+    EXPECT_TRUE(asLogin(m_editor, inSchema("SELECT hourvane_replay(" + editors + ", false)")).contains(u"already undone"));
+}
+
+TEST_F(ServerRightsTest, OnlyTheOwnersStartDropsTheChangesOlderThanTheDaysKept)
+{
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    for (const char* code : {"Old", "Recent", "New"}) {
+        data::Connection owner;
+        owner.Open(m_schema->address());
+        owner.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('%1',TRUE)")
+                          .arg(QLatin1String(code)));
+    }
+    const int days = data::PostgresJournal::kHistoryDays;
+    ASSERT_EQ(m_schema->run("UPDATE hourvane_journal SET made_at = now() - interval '" + QByteArray::number(days + 1)
+                            + " days' WHERE (code_after).\"Description\" = 'Old'; "
+                              "UPDATE hourvane_journal SET made_at = now() - interval '"
+                            + QByteArray::number(days - 1) + " days' WHERE (code_after).\"Description\" = 'Recent'"),
+              QString());
+    const QByteArray count = "SELECT count(*) FROM hourvane_journal";
+    {
+        data::Connection editor;
+        editor.Open(m_schema->addressAs(m_editor));
+        EXPECT_EQ(editor.journal().recent(10).size(), 3u);
+    }
+    EXPECT_EQ(m_schema->storedBytes(count), QList<QByteArray>{"3"});
+    data::Connection owner;
+    owner.Open(m_schema->address());
+    EXPECT_EQ(m_schema->storedBytes(count), QList<QByteArray>{"2"});
+}
+
+// What the server keeps by its setting hourvane.history_days.
+struct HistorySetting {
+    const char* text;
+    int days;
+};
+
+class ServerJournalHistory : public ::testing::TestWithParam<HistorySetting> {};
+
+TEST_P(ServerJournalHistory, KeepsTheDaysSetOrNinety)
+{
+    EXPECT_EQ(data::PostgresJournal::historyDays(GetParam().text), GetParam().days);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ServerJournalHistory,
+                         ::testing::Values(HistorySetting{"", 90}, HistorySetting{"365", 365},
+                                           HistorySetting{" 7 ", 7}, HistorySetting{"0", 90},
+                                           HistorySetting{"-5", 90}, HistorySetting{"a year", 90},
+                                           HistorySetting{"1.5", 90}));
+
+TEST_F(ServerRightsTest, TheUpgradeTakesBackWhatAnOlderVersionGaveTheEditors)
+{
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    const QString editors = ServerRights::groupName(*m_owner, ServerRights::Group::Editors);
+    ASSERT_EQ(m_schema->run("GRANT INSERT, UPDATE, DELETE ON hourvane_journal, hourvane_undone TO \""
+                            + editors.toUtf8() + "\"; GRANT UPDATE ON SEQUENCE hourvane_journal_seq TO \""
+                            + editors.toUtf8() + "\"; ALTER FUNCTION hourvane_replay(bigint, boolean) SECURITY INVOKER; "
+                            "UPDATE hourvane_schema SET version = 5"),
+              QString());
+    {
+        data::Connection owner;
+        owner.Open(m_schema->address());
+    }
+    for (const char* attack : {"DELETE FROM hourvane_journal", "SELECT setval('hourvane_journal_seq', 1)"})
+        EXPECT_TRUE(asLogin(m_editor, inSchema(attack)).contains(QStringLiteral("permission denied"))) << attack;
+    EXPECT_EQ(m_schema->storedBytes("SELECT prosecdef FROM pg_proc WHERE proname = 'hourvane_replay' AND "
+                                    "pronamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema())"),
+              QList<QByteArray>{"t"});
+}
+
+// A refusal by rights, a colleague's lock or a conflict is no fault of the
+// program, and its error says so (the windows show it without the error
+// report).
+TEST_F(ServerRightsTest, RefusalsByRightsLocksAndConflictsAreNoFaults)
+{
+    ServerRights::grant(*m_owner, m_reader, ServerRights::Group::Readers);
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    data::Connection owner;
+    owner.Open(m_schema->address());
+    owner.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
+    data::Connection reader;
+    reader.Open(m_schema->addressAs(m_reader));
+    EXPECT_TRUE(errorOf([&] { reader.Execute(QStringLiteral("delete from [Work Codes]")); }).isRefusal());
+    data::Connection editor;
+    editor.Open(m_schema->addressAs(m_editor));
+    const RuntimeError denied = errorOf([&] { editor.Execute(QStringLiteral("update hourvane_schema set version=9")); });
+    EXPECT_TRUE(denied.isRefusal());
+    EXPECT_TRUE(denied.description().contains(QStringLiteral("the login '%1' may not do it").arg(m_editor)))
+        << denied.description().toStdString();
+
+    const int waited = data::Connection::lockTimeout();
+    data::Connection::setLockTimeout(200);
+    data::Connection waiting;
+    waiting.Open(m_schema->addressAs(m_editor));
+    data::Connection::setLockTimeout(waited);
+    {
+        data::Transaction holding(owner);
+        owner.Execute(QStringLiteral("update [Work Codes] set Description='Held'"));
+        const RuntimeError locked = errorOf([&] { waiting.Execute(QStringLiteral("update [Work Codes] set Billable=FALSE")); });
+        EXPECT_TRUE(locked.isRefusal()) << locked.description().toStdString();
+    }
+    // A fault is still one.
+    EXPECT_FALSE(errorOf([&] { editor.Execute(QStringLiteral("select * from [No Such Table]")); }).isRefusal());
 }
 
 TEST_F(ServerRightsTest, RightsMoveBetweenTheGroupsAndAreTakenBack)

@@ -1,5 +1,6 @@
 #include "gui/error_report.h"
 #include "core/runtime_error.h"
+#include "gui/ui_seam.h"
 #include "support/ui_recorder.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,19 @@ TEST(ErrorReport, EachFailedLineShowsOneBoxAndTheProcedureCarriesOn)
     EXPECT_EQ(first.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     EXPECT_TRUE(first.text.startsWith(QStringLiteral("File not found\r\nin Vevudazor2021/08/31.Form9.Work at line 100\r\r")));
     EXPECT_TRUE(ui.messages().at(1).text.startsWith(QStringLiteral("engine said no\r\n")));
+}
+
+TEST(ErrorReport, ARefusalSaysWhatHappenedWithoutTheReportOrTheRequestToSupport)
+{
+    UiRecorder ui;
+    ErrorReport err(ErrorReport::location(QStringLiteral("Form2"), QStringLiteral("cmdSave_Click")));
+    const QString said = QStringLiteral("Another person's work keeps this data locked. Try again.");
+    EXPECT_FALSE(err.line(134, [&] { throw RuntimeError::refusal(err::DatabaseEngine, said); }));
+    EXPECT_EQ(err.failures(), 1);
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages().at(0).text, said);
+    EXPECT_EQ(ui.messages().at(0).title, UiSeam::applicationTitle());
+    EXPECT_TRUE(ui.errorReports().isEmpty());
 }
 
 TEST(ErrorReport, AFailedTestRunsWhatItGovernsAndAFailedLoopTestLeavesTheLoop)
