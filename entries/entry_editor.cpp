@@ -13,11 +13,11 @@
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
+#include "gui/date_box.h"
 #include "gui/eliding_combo_box.h"
 #include "reports/engine/hours_total.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -114,11 +114,8 @@ Form2::Form2(QWidget* parent)
     m_Text2->setFocusPolicy(Qt::NoFocus);
     m_Text2->setAccessibleName(QStringLiteral("ID"));
 
-    m_DateTimePicker1 = placed(new QDateEdit(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
-    m_DateTimePicker1->setCalendarPopup(true);
-    m_DateTimePicker1->setDisplayFormat(text::shortDateFormat());
-    m_DateTimePicker1->setDateRange(text::firstStorableDate(), text::lastStorableDate());
-    connect(m_DateTimePicker1, &QDateEdit::dateChanged, this, [this] { m_dateEdited = true; });
+    m_DateTimePicker1 = placed(new DateBox(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
+    m_DateTimePicker1->setAccessibleName(QStringLiteral("Date Worked"));
 
     m_Text1 = newBox(this, QStringLiteral("Text1"), QRect(120, 3405, 1680, 345));
     m_Text3 = newBox(this, QStringLiteral("Text3"), QRect(120, 4245, 3840, 345));
@@ -212,12 +209,10 @@ void Form2::LoadEntry()
             : QDateTime(worked.toDate(), QTime(0, 0), Qt::UTC);
         if (!stored.date().isValid())
             throw RuntimeError::typeMismatch();
-        // The picker shows the day; the time of day is kept aside, and a date
-        // the picker cannot show is kept too, so that it is never changed
-        // without the user's word.
+        // The box shows the day; the time of day is kept aside, so that it is
+        // never changed without the user's word.
         m_DateTimePicker1->setDate(stored.date());
         m_storedWorked = stored;
-        m_dateEdited = false;
         selectText(m_Combo2, rs->Fields(QStringLiteral("Work Code Description")));
         m_Text1->setText(text::valueToText(rs->Fields(QStringLiteral("Hours"))));
         m_Text3->setText(text::valueToText(rs->Fields(QStringLiteral("Work Description"))));
@@ -230,7 +225,7 @@ void Form2::LoadEntry()
 QDateTime Form2::workedToSave() const
 {
     const QDate chosen = m_DateTimePicker1->date();
-    if (m_storedWorked && (!m_dateEdited || chosen == m_storedWorked->date()))
+    if (m_storedWorked && chosen == m_storedWorked->date())
         return *m_storedWorked;
     return QDateTime(chosen, QTime(0, 0), Qt::UTC);
 }
@@ -251,6 +246,16 @@ void Form2::PushButton2_Click()
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
     if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
         return refuse(120, QStringLiteral("You forgot to select Work Code."), m_Combo2);
+    // What the date box shows is what is saved: a date typed is written out
+    // in full before it is read.
+    err.line(156, [&] { m_DateTimePicker1->commit(); });
+    if (err.test(158, [&] { return !m_DateTimePicker1->date().isValid(); })) {
+        return refuse(160,
+                      QStringLiteral("\"%1\" is not a date. Type a date from %2 to %3, such as %4.")
+                          .arg(m_DateTimePicker1->text(), text::dateToText(text::firstTypedDate()),
+                               text::dateToText(text::lastTypedDate()), text::dateToText(QDate::currentDate())),
+                      m_DateTimePicker1);
+    }
     QDateTime worked;
     if (err.test(140, [&] {
             worked = workedToSave();
@@ -263,6 +268,8 @@ void Form2::PushButton2_Click()
                       m_DateTimePicker1);
     }
     if (refuseUnstorableText(err, 146, {{QStringLiteral("Description"), m_Text3->text(), m_Text3}}))
+        return;
+    if (!unusualEntryConfirmed(err, worked))
         return;
 
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
@@ -286,6 +293,35 @@ void Form2::PushButton2_Click()
     }
     if (written)
         err.line(138, [&] { Unload(); });
+}
+
+bool Form2::confirmed(ErrorReport& err, int line, const QString& question, QWidget* focus)
+{
+    bool yes = false;
+    err.line(line, [&] { yes = UiSeam::confirm(this, question); });
+    if (!yes)
+        err.line(line + 1, [&] { focus->setFocus(); });
+    return yes;
+}
+
+bool Form2::unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked)
+{
+    // A day far from today is asked about once, when it is chosen: an old
+    // entry corrected on its own day asks nothing.
+    const QDate day = worked.date();
+    if (!m_storedWorked || m_storedWorked->date() != day) {
+        const QDate today = QDate::currentDate();
+        const qint64 ahead = today.daysTo(day);
+        QString question;
+        if (ahead > 7)
+            question = QStringLiteral("The date worked %1 is %2 days in the future. Save it anyway?");
+        else if (day < today.addYears(-1))
+            question = QStringLiteral("The date worked %1 is %2 days in the past. Save it anyway?");
+        if (!question.isEmpty()
+            && !confirmed(err, 170, question.arg(text::dateToText(day)).arg(std::abs(ahead)), m_DateTimePicker1))
+            return false;
+    }
+    return true;
 }
 
 void Form2::PushButton1_Click()
@@ -326,11 +362,8 @@ void Form2::deleteRecord(PickerSide& side, const QString& procedure)
         const int position = side.picker.position();
         const QString loss = lossLine(side.picker.combo().itemText(position),
                                       side.entriesHours(side.picker.idAt(position + 1)));
-        confirmed = UiSeam::message(this, {side.warning + QStringLiteral("\r\n") + loss
-                                               + QStringLiteral("\r\nDo you wish to continue?"),
-                                           UiSeam::applicationTitle(), QMessageBox::NoIcon,
-                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No})
-            == QMessageBox::Yes;
+        confirmed = UiSeam::confirm(this, side.warning + QStringLiteral("\r\n") + loss
+                                              + QStringLiteral("\r\nDo you wish to continue?"));
     });
     if (!confirmed)
         return;
