@@ -15,6 +15,7 @@
 #include "core/runtime_error.h"
 #include "gui/date_box.h"
 #include "gui/eliding_combo_box.h"
+#include "core/hours_rule.h"
 #include "reports/engine/hours_total.h"
 
 #include <QComboBox>
@@ -242,6 +243,8 @@ void Form2::PushButton2_Click()
     std::optional<double> hours;
     if (err.test(106, [&] { return !(hours = text::textToHours(m_Text1->text())); }))
         return refuse(108, QStringLiteral("Hours must be numeric."), m_Text1);
+    if (err.test(150, [&] { return HoursRule::refused(HoursRule::ofEntry(*hours)); }))
+        return refuse(152, HoursRule::refusal(HoursRule::ofEntry(*hours)), m_Text1);
     if (err.test(112, [&] { return m_Combo1->currentIndex() == -1; }))
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
     if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
@@ -269,7 +272,7 @@ void Form2::PushButton2_Click()
     }
     if (refuseUnstorableText(err, 146, {{QStringLiteral("Description"), m_Text3->text(), m_Text3}}))
         return;
-    if (!unusualEntryConfirmed(err, worked))
+    if (!unusualEntryConfirmed(err, worked, *hours))
         return;
 
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
@@ -304,7 +307,7 @@ bool Form2::confirmed(ErrorReport& err, int line, const QString& question, QWidg
     return yes;
 }
 
-bool Form2::unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked)
+bool Form2::unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked, double hours)
 {
     // A day far from today is asked about once, when it is chosen: an old
     // entry corrected on its own day asks nothing.
@@ -321,7 +324,28 @@ bool Form2::unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked)
             && !confirmed(err, 170, question.arg(text::dateToText(day)).arg(std::abs(ahead)), m_DateTimePicker1))
             return false;
     }
-    return true;
+    if (HoursRule::ofEntry(hours) == HoursRule::Verdict::Zero && !confirmed(err, 172, HoursRule::zeroQuestion(), m_Text1))
+        return false;
+
+    // The employee's other entries of that day, read where they are kept.
+    double dayTotal = hours;
+    const bool read = err.line(174, [&] {
+        const QString employee = m_employees.picker.idAt(m_Combo1->currentIndex() + 1);
+        const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
+        rs->Open(entries::EntryStatements::hoursOfEmployeeOnDay(employee, day, m_ID), SharedConnection::get(),
+                 data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+        for (; !rs->Eof(); rs->MoveNext())
+            dayTotal += reports::hoursOf(rs->Fields(QStringLiteral("Hours"))).value_or(0.0);
+        rs->Close();
+    });
+    if (!read)
+        return false;
+    return !HoursRule::dayPassesLimit(dayTotal)
+        || confirmed(err, 176,
+                     HoursRule::dayQuestion(m_Combo1->currentText(),
+                                            text::dateToText(day) + QStringLiteral(" (") + QLocale().dayName(day.dayOfWeek()) + u')',
+                                            dayTotal),
+                     m_Text1);
 }
 
 void Form2::PushButton1_Click()

@@ -70,9 +70,9 @@ private:
     // The date worked that "Save" writes: the stored date with its time of
     // day while the user leaves the day as loaded, otherwise the date chosen.
     QDateTime workedToSave() const;
-    // Asks before an unusual entry is saved (a date far from today); true
-    // to save it.
-    bool unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked);
+    // Asks before an unusual entry is saved (a date far from today, zero
+    // hours, an employee's day passing its limit); true to save it.
+    bool unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked, double hours);
     bool confirmed(ErrorReport& err, int line, const QString& question, QWidget* focus);
     void addRecord(PickerSide& side, const QString& procedure);
     void editRecord(PickerSide& side, const QString& procedure);

@@ -196,8 +196,14 @@ INSTANTIATE_TEST_SUITE_P(
                       HoursCase{"NaN", "Hours must be numeric."}, HoursCase{"inf", "Hours must be numeric."},
                       HoursCase{"--5", "Hours must be numeric."},
                       HoursCase{"5;drop table [Work Hours]", "Hours must be numeric."},
-                      HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"-1.5", ""},
-                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}, HoursCase{" 1:30 ", ""},
+                      HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"+8", ""},
+                      HoursCase{"2.4e1", ""}, HoursCase{" 1:30 ", ""}, HoursCase{"24:00", ""},
+                      HoursCase{"-1.5", "Hours cannot be negative: type 0 to 24 hours."},
+                      HoursCase{"-0:30", "Hours must be numeric."},
+                      HoursCase{"24.01", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"1e2", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"99999", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"0", "This entry has 0 hours. Save it anyway?"},
                       HoursCase{"1:75", "Hours must be numeric."}));
 
 TEST_F(EntryEditorTest, ATenThousandDigitNumberIsRefusedAndNothingIsWritten)
@@ -743,6 +749,68 @@ INSTANTIATE_TEST_SUITE_P(
                       FarDayCase{20, "The date worked %1 is 20 days in the future. Save it anyway?"},
                       FarDayCase{-365, ""},
                       FarDayCase{-400, "The date worked %1 is 400 days in the past. Save it anyway?"}));
+
+
+// --- An employee's day -----------------------------------------------------------
+
+// A day on which the employee's entries would pass 24 hours is asked about,
+// No by default; the entry being edited is not counted twice, and another
+// employee's or another day's hours do not count at all.
+TEST_P(EntryEditorOnBoth, ADayPastTwentyFourHoursIsAskedAbout)
+{
+    LocaleScope scope("en_US");
+    const QDate day = QDate::currentDate().addDays(-1);
+    const QString stored = day.toString(Qt::ISODate);
+    // Cid Carter (2): 16 hours that day in two entries, with a time of day in
+    // one; Ann Archer (1) and the day before do not count.
+    for (const QString& values : {QStringLiteral("2,'%1',1,10").arg(stored), QStringLiteral("2,'%1T09:00:00',1,6").arg(stored),
+                                  QStringLiteral("1,'%1',1,20").arg(stored),
+                                  QStringLiteral("2,'%1',1,20").arg(day.addDays(-1).toString(Qt::ISODate))})
+        execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours) values (") + values
+                + u')');
+    const QString question = QStringLiteral("With this entry Cid Carter has 24.5 hours on %1 (%2), more than 24 in one "
+                                            "day. Save it anyway?")
+                                 .arg(text::dateToText(day), QLocale().dayName(day.dayOfWeek()));
+    const auto add = [&](const QString& typed) {
+        m_ui.clear();
+        open<Form2>({}, [&](Form2& form) {
+            fill(form, typed);
+            date(form)->setDate(day);
+            press(form, QStringLiteral("PushButton2"));
+        });
+    };
+    add(QStringLiteral("8"));  // 24 in all: the limit itself
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+    const QString eight = lastId(QStringLiteral("Work Hours"));
+
+    add(QStringLiteral("0.5"));
+    ASSERT_EQ(messageTexts(), QStringList{question});
+    EXPECT_EQ(m_ui.messages().at(0).defaultButton, QMessageBox::No);
+    EXPECT_EQ(entries().size(), 5);
+
+    // The entry of 8 hours edited to 8.5: its old hours are not counted.
+    m_ui.clear();
+    m_ui.answerNext(QMessageBox::Yes);
+    open<Form2>(eight, [&](Form2& form) {
+        hours(form)->setText(QStringLiteral("8.5"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), (QStringList{question, QStringLiteral("Record Successfully Updated")}));
+    EXPECT_EQ(rows(QStringLiteral("select Hours from [Work Hours] where ID=") + eight).at(0).at(0).toDouble(), 8.5);
+}
+
+TEST_F(EntryEditorTest, ZeroHoursAnsweredYesAreSaved)
+{
+    m_ui.answerNext(QMessageBox::Yes);
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("0"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), (QStringList{QStringLiteral("This entry has 0 hours. Save it anyway?"),
+                                           QStringLiteral("Record Successfully Saved")}));
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0).at(3).toDouble(), 0.0);
+}
 
 }  // namespace
 }  // namespace hv::test
