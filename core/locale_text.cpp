@@ -307,6 +307,58 @@ std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& loca
     return QDateTime(date, time, Qt::UTC);
 }
 
+namespace {
+
+// A date typed as digits alone, split in the order the short date format
+// names day, month and year.
+std::optional<QDate> fromDigitsAlone(const QString& text, const QLocale& locale)
+{
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if ((text.size() != 6 && text.size() != 8) || !std::all_of(text.begin(), text.end(), isDigit))
+        return std::nullopt;
+    const QString format = shortDateFormat(locale);
+    QString order;
+    forEachPatternRun(format, [&](QChar c, qsizetype, qsizetype) {
+        if ((c == u'd' || c == u'M' || c == u'y') && !order.contains(c))
+            order += c;
+    });
+    if (order.size() != 3)
+        return std::nullopt;
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    qsizetype at = 0;
+    for (const QChar part : order) {
+        const qsizetype length = part == u'y' ? text.size() - 4 : 2;
+        const int value = QStringView(text).mid(at, length).toInt();
+        at += length;
+        (part == u'd' ? day : part == u'M' ? month : year) = value;
+    }
+    // Two digits of a year: 00-29 this century's, 30-99 the last century's.
+    if (text.size() == 6)
+        year += year < 30 ? 2000 : 1900;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+}  // namespace
+
+std::optional<QDate> textToTypedDate(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    std::optional<QDate> date = fromDigitsAlone(trimmed, locale);
+    if (!date) {
+        const std::optional<QDateTime> read = textToDateTime(trimmed, locale);
+        if (read && read->time() == QTime(0, 0))
+            date = read->date();
+    }
+    if (!date || *date < firstTypedDate() || *date > lastTypedDate())
+        return std::nullopt;
+    return date;
+}
+
 QString excerpt(QStringView text, qsizetype length)
 {
     if (text.size() <= length)

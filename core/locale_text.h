@@ -76,6 +76,19 @@ QString numberToSqlText(double value);
 // Returns nothing when the text is not a date.
 std::optional<QDateTime> textToDateTime(const QString& text, const QLocale& locale = QLocale());
 
+// The dates a user may type: 1 January 1900 to 31 December 2100. A year
+// outside them is a slip of the keyboard ("0912", "20026"), not a date.
+inline QDate firstTypedDate() { return QDate(1900, 1, 1); }
+inline QDate lastTypedDate() { return QDate(2100, 12, 31); }
+
+// The reading of a date as a user types it into a date box: whatever
+// textToDateTime reads as a day without a time of day, or the digits alone
+// in the order of the short date format with two-digit day and month and a
+// four- or two-digit year ("11302026" and "113026" under "M/d/yy",
+// "20261130" under "yyyy-MM-dd"). Returns nothing when the text is not a
+// date between firstTypedDate() and lastTypedDate().
+std::optional<QDate> textToTypedDate(const QString& text, const QLocale& locale = QLocale());
+
 // A text to quote in a message: itself when it has at most `length`
 // characters, otherwise its beginning ended with "…" (`length` characters in
 // all), never cutting a character written with two UTF-16 units in half.

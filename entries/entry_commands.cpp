@@ -57,13 +57,16 @@ void deleteSelectedWork(EntryList& list)
                 throw RuntimeError(err::DatabaseEngine, connection.readOnlyReason());
         }))
         return;
+    // The question names the entry as the list shows it and defaults to No,
+    // so that Delete and Enter never remove an entry unseen.
     bool confirmed = false;
     err.line(102, [&] {
-        confirmed = UiSeam::tell(list.listWindow(),
-                                 QStringLiteral("Are you sure you want to delete [") + list.selectedText(1)
-                                     + QStringLiteral("]?"),
-                                 QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
+        const QString hours = list.selectedText(4);
+        const QString entry = QStringLiteral("%1, %2, %3 %4")
+                                  .arg(list.selectedText(2), list.selectedText(3), hours,
+                                       hours == QStringLiteral("1") ? QStringLiteral("hour") : QStringLiteral("hours"));
+        confirmed = UiSeam::confirm(list.listWindow(), QStringLiteral("Are you sure you want to delete [")
+                                                           + list.selectedText(1) + QStringLiteral("]?\r\n") + entry);
     });
     if (!confirmed)
         return;

@@ -13,11 +13,12 @@
 #include "core/locale_text.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
+#include "gui/date_box.h"
 #include "gui/eliding_combo_box.h"
+#include "core/hours_rule.h"
 #include "reports/engine/hours_total.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -114,11 +115,8 @@ Form2::Form2(QWidget* parent)
     m_Text2->setFocusPolicy(Qt::NoFocus);
     m_Text2->setAccessibleName(QStringLiteral("ID"));
 
-    m_DateTimePicker1 = placed(new QDateEdit(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
-    m_DateTimePicker1->setCalendarPopup(true);
-    m_DateTimePicker1->setDisplayFormat(text::shortDateFormat());
-    m_DateTimePicker1->setDateRange(text::firstStorableDate(), text::lastStorableDate());
-    connect(m_DateTimePicker1, &QDateEdit::dateChanged, this, [this] { m_dateEdited = true; });
+    m_DateTimePicker1 = placed(new DateBox(this), QStringLiteral("DateTimePicker1"), QRect(120, 1725, 3840, 345));
+    m_DateTimePicker1->setAccessibleName(QStringLiteral("Date Worked"));
 
     m_Text1 = newBox(this, QStringLiteral("Text1"), QRect(120, 3405, 1680, 345));
     m_Text3 = newBox(this, QStringLiteral("Text3"), QRect(120, 4245, 3840, 345));
@@ -212,12 +210,10 @@ void Form2::LoadEntry()
             : QDateTime(worked.toDate(), QTime(0, 0), Qt::UTC);
         if (!stored.date().isValid())
             throw RuntimeError::typeMismatch();
-        // The picker shows the day; the time of day is kept aside, and a date
-        // the picker cannot show is kept too, so that it is never changed
-        // without the user's word.
+        // The box shows the day; the time of day is kept aside, so that it is
+        // never changed without the user's word.
         m_DateTimePicker1->setDate(stored.date());
         m_storedWorked = stored;
-        m_dateEdited = false;
         selectText(m_Combo2, rs->Fields(QStringLiteral("Work Code Description")));
         m_Text1->setText(text::valueToText(rs->Fields(QStringLiteral("Hours"))));
         m_Text3->setText(text::valueToText(rs->Fields(QStringLiteral("Work Description"))));
@@ -230,7 +226,7 @@ void Form2::LoadEntry()
 QDateTime Form2::workedToSave() const
 {
     const QDate chosen = m_DateTimePicker1->date();
-    if (m_storedWorked && (!m_dateEdited || chosen == m_storedWorked->date()))
+    if (m_storedWorked && chosen == m_storedWorked->date())
         return *m_storedWorked;
     return QDateTime(chosen, QTime(0, 0), Qt::UTC);
 }
@@ -247,10 +243,22 @@ void Form2::PushButton2_Click()
     std::optional<double> hours;
     if (err.test(106, [&] { return !(hours = text::textToHours(m_Text1->text())); }))
         return refuse(108, QStringLiteral("Hours must be numeric."), m_Text1);
+    if (err.test(150, [&] { return HoursRule::refused(HoursRule::ofEntry(*hours)); }))
+        return refuse(152, HoursRule::refusal(HoursRule::ofEntry(*hours)), m_Text1);
     if (err.test(112, [&] { return m_Combo1->currentIndex() == -1; }))
         return refuse(114, QStringLiteral("You forgot to select Employee."), m_Combo1);
     if (err.test(118, [&] { return m_Combo2->currentIndex() == -1; }))
         return refuse(120, QStringLiteral("You forgot to select Work Code."), m_Combo2);
+    // What the date box shows is what is saved: a date typed is written out
+    // in full before it is read.
+    err.line(156, [&] { m_DateTimePicker1->commit(); });
+    if (err.test(158, [&] { return !m_DateTimePicker1->date().isValid(); })) {
+        return refuse(160,
+                      QStringLiteral("\"%1\" is not a date. Type a date from %2 to %3, such as %4.")
+                          .arg(m_DateTimePicker1->text(), text::dateToText(text::firstTypedDate()),
+                               text::dateToText(text::lastTypedDate()), text::dateToText(QDate::currentDate())),
+                      m_DateTimePicker1);
+    }
     QDateTime worked;
     if (err.test(140, [&] {
             worked = workedToSave();
@@ -263,6 +271,8 @@ void Form2::PushButton2_Click()
                       m_DateTimePicker1);
     }
     if (refuseUnstorableText(err, 146, {{QStringLiteral("Description"), m_Text3->text(), m_Text3}}))
+        return;
+    if (!unusualEntryConfirmed(err, worked, *hours))
         return;
 
     // The hours go into the statement in the form SQL reads ("7.5"), whatever
@@ -286,6 +296,56 @@ void Form2::PushButton2_Click()
     }
     if (written)
         err.line(138, [&] { Unload(); });
+}
+
+bool Form2::confirmed(ErrorReport& err, int line, const QString& question, QWidget* focus)
+{
+    bool yes = false;
+    err.line(line, [&] { yes = UiSeam::confirm(this, question); });
+    if (!yes)
+        err.line(line + 1, [&] { focus->setFocus(); });
+    return yes;
+}
+
+bool Form2::unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked, double hours)
+{
+    // A day far from today is asked about once, when it is chosen: an old
+    // entry corrected on its own day asks nothing.
+    const QDate day = worked.date();
+    if (!m_storedWorked || m_storedWorked->date() != day) {
+        const QDate today = QDate::currentDate();
+        const qint64 ahead = today.daysTo(day);
+        QString question;
+        if (ahead > 7)
+            question = QStringLiteral("The date worked %1 is %2 days in the future. Save it anyway?");
+        else if (day < today.addYears(-1))
+            question = QStringLiteral("The date worked %1 is %2 days in the past. Save it anyway?");
+        if (!question.isEmpty()
+            && !confirmed(err, 170, question.arg(text::dateToText(day)).arg(std::abs(ahead)), m_DateTimePicker1))
+            return false;
+    }
+    if (HoursRule::ofEntry(hours) == HoursRule::Verdict::Zero && !confirmed(err, 172, HoursRule::zeroQuestion(), m_Text1))
+        return false;
+
+    // The employee's other entries of that day, read where they are kept.
+    double dayTotal = hours;
+    const bool read = err.line(174, [&] {
+        const QString employee = m_employees.picker.idAt(m_Combo1->currentIndex() + 1);
+        const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
+        rs->Open(entries::EntryStatements::hoursOfEmployeeOnDay(employee, day, m_ID), SharedConnection::get(),
+                 data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
+        for (; !rs->Eof(); rs->MoveNext())
+            dayTotal += reports::hoursOf(rs->Fields(QStringLiteral("Hours"))).value_or(0.0);
+        rs->Close();
+    });
+    if (!read)
+        return false;
+    return !HoursRule::dayPassesLimit(dayTotal)
+        || confirmed(err, 176,
+                     HoursRule::dayQuestion(m_Combo1->currentText(),
+                                            text::dateToText(day) + QStringLiteral(" (") + QLocale().dayName(day.dayOfWeek()) + u')',
+                                            dayTotal),
+                     m_Text1);
 }
 
 void Form2::PushButton1_Click()
@@ -326,11 +386,8 @@ void Form2::deleteRecord(PickerSide& side, const QString& procedure)
         const int position = side.picker.position();
         const QString loss = lossLine(side.picker.combo().itemText(position),
                                       side.entriesHours(side.picker.idAt(position + 1)));
-        confirmed = UiSeam::message(this, {side.warning + QStringLiteral("\r\n") + loss
-                                               + QStringLiteral("\r\nDo you wish to continue?"),
-                                           UiSeam::applicationTitle(), QMessageBox::NoIcon,
-                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No})
-            == QMessageBox::Yes;
+        confirmed = UiSeam::confirm(this, side.warning + QStringLiteral("\r\n") + loss
+                                              + QStringLiteral("\r\nDo you wish to continue?"));
     });
     if (!confirmed)
         return;

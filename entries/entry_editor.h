@@ -10,13 +10,14 @@
 #include <optional>
 
 class QComboBox;
-class QDateEdit;
 class QLineEdit;
 class QPushButton;
 class QWidget;
 
 namespace hv {
 
+class DateBox;
+class ErrorReport;
 class RecordEditor;
 
 // The entry editor: records a new work-hour entry (m_ID empty) or corrects
@@ -67,8 +68,12 @@ private:
 
     void LoadEntry();
     // The date worked that "Save" writes: the stored date with its time of
-    // day while the user leaves the date as loaded, otherwise the date chosen.
+    // day while the user leaves the day as loaded, otherwise the date chosen.
     QDateTime workedToSave() const;
+    // Asks before an unusual entry is saved (a date far from today, zero
+    // hours, an employee's day passing its limit); true to save it.
+    bool unusualEntryConfirmed(ErrorReport& err, const QDateTime& worked, double hours);
+    bool confirmed(ErrorReport& err, int line, const QString& question, QWidget* focus);
     void addRecord(PickerSide& side, const QString& procedure);
     void editRecord(PickerSide& side, const QString& procedure);
     void deleteRecord(PickerSide& side, const QString& procedure);
@@ -76,13 +81,11 @@ private:
     QLineEdit* m_Text2 = nullptr;  // the entry's ID, shown only
     QComboBox* m_Combo1 = nullptr;
     QComboBox* m_Combo2 = nullptr;
-    QDateEdit* m_DateTimePicker1 = nullptr;
+    DateBox* m_DateTimePicker1 = nullptr;
     QLineEdit* m_Text1 = nullptr;  // hours
     QLineEdit* m_Text3 = nullptr;  // description
-    // The loaded entry's date worked as stored, time of day included, and
-    // whether the user has changed the date since.
+    // The loaded entry's date worked as stored, time of day included.
     std::optional<QDateTime> m_storedWorked;
-    bool m_dateEdited = false;
     PickerSide m_employees;
     PickerSide m_workCodes;
 };

@@ -58,4 +58,16 @@ QString EntryStatements::hoursOfWorkCode(const QString& id)
         + QStringLiteral(" group by Hours");
 }
 
+QString EntryStatements::hoursOfEmployeeOnDay(const QString& employee, const QDate& day, const QString& exceptId)
+{
+    // The day as stored dates compare, from its start to the next day's, so
+    // an entry with a time of day counts and the index of the dates answers.
+    QString sql = QStringLiteral("select Hours from [Work Hours] where [Employee]=") + employee
+        + QStringLiteral(" and [Date Worked] >= '") + day.toString(Qt::ISODate)
+        + QStringLiteral("' and [Date Worked] < '") + day.addDays(1).toString(Qt::ISODate) + u'\'';
+    if (!exceptId.isEmpty())
+        sql += QStringLiteral(" and ID<>") + exceptId;
+    return sql;
+}
+
 }  // namespace hv::entries

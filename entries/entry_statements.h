@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace hv::entries {
@@ -40,6 +41,9 @@ public:
     // ("Entries") that have it.
     static QString hoursOfEmployee(const QString& id);
     static QString hoursOfWorkCode(const QString& id);
+    // The hours of the employee `employee`'s entries on `day`, one row each,
+    // but for the entry `exceptId` (none when empty).
+    static QString hoursOfEmployeeOnDay(const QString& employee, const QDate& day, const QString& exceptId);
 };
 
 }  // namespace hv::entries

@@ -75,6 +75,13 @@ QMessageBox::StandardButton UiSeam::tell(QWidget* parent, const QString& text,
     return message(parent, {text, applicationTitle(), QMessageBox::NoIcon, buttons});
 }
 
+bool UiSeam::confirm(QWidget* parent, const QString& question)
+{
+    return message(parent, {question, applicationTitle(), QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::No})
+        == QMessageBox::Yes;
+}
+
 int UiSeam::showModal(QDialog& dialog)
 {
     const OpenModal open;

@@ -67,6 +67,9 @@ public:
     // A box with no icon of its own, titled with the application title.
     static QMessageBox::StandardButton tell(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // A question like tell's with Yes and No, No the default so that Enter
+    // keeps what is; true when the answer is Yes.
+    static bool confirm(QWidget* parent, const QString& question);
 
     // Shows the window modally and returns when it has closed.
     static int showModal(QDialog& dialog);

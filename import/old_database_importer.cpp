@@ -4,6 +4,7 @@
 #include "import/old_database.h"
 #include "import/old_table.h"
 #include "import/old_values.h"
+#include "import/unusual_hours.h"
 #include "data/bulk_insert.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
@@ -129,6 +130,7 @@ public:
                 target->nextFree = m_connection.highestIdEver(target->table) + 1;
         }
         m_summary.entries = copy(entries, nullptr);
+        m_unusualHours.report(m_summary);
         keepMissingNumbersFree(m_employees);
         keepMissingNumbersFree(m_workCodes);
         transaction.commit();
@@ -201,6 +203,10 @@ private:
         while (table.next()) {
             qint64 oldId = 0;
             bool missingLink = false;
+            // What an entry's hours are checked with.
+            std::optional<qint64> employee;
+            QDate day;
+            std::optional<double> hours;
             for (size_t i = 0; i < layout.columns.size(); ++i) {
                 const ColumnLayout& column = layout.columns[i];
                 const int position = static_cast<int>(i) + 1;
@@ -231,11 +237,14 @@ private:
                         missingLink = true;
                     } else {
                         LinkTarget& target = column.target == Target::EmployeeLink ? m_employees : m_workCodes;
-                        insert.bindInteger(position, link(target, wholeNumber(value, fail), missingLink));
+                        const qint64 linked = wholeNumber(value, fail);
+                        if (column.target == Target::EmployeeLink)
+                            employee = linked;
+                        insert.bindInteger(position, link(target, linked, missingLink));
                     }
                     break;
                 case Target::Text: bindText(insert, position, value); break;
-                case Target::Number: bindNumber(insert, position, value, fail); break;
+                case Target::Number: hours = bindNumber(insert, position, value, fail); break;
                 case Target::Date:
                     if (value.kind == OldValue::Null) {
                         insert.bindNull(position);
@@ -244,6 +253,7 @@ private:
                         if (!date)
                             throw fail(QStringLiteral("is not a date of the years 100 to 9999"));
                         insert.bindText(position, *date);
+                        day = QDate::fromString(date->left(10), Qt::ISODate);
                     }
                     break;
                 case Target::YesNo:
@@ -254,6 +264,8 @@ private:
                 }
             }
             const qint64 newId = insert.add();
+            if (&layout == &kEntries && hours)
+                m_unusualHours.add(oldId, employee, day, *hours);
             if (ids)
                 ids->ids.insert(oldId, m_summary.idsKept ? oldId : newId);
             if (missingLink)
@@ -295,12 +307,14 @@ private:
         }
     }
 
+    // Binds a number; returns it, nothing for an empty value.
     template <typename Fail>
-    static void bindNumber(data::BulkInsert& insert, int position, const OldValue& value, const Fail& fail)
+    static std::optional<double> bindNumber(data::BulkInsert& insert, int position, const OldValue& value,
+                                            const Fail& fail)
     {
         double number = value.number;
         switch (value.kind) {
-        case OldValue::Null: insert.bindNull(position); return;
+        case OldValue::Null: insert.bindNull(position); return std::nullopt;
         case OldValue::WholeNumber: number = static_cast<double>(value.wholeNumber); break;
         case OldValue::Text:
             number = values::decimalText(value.text).value_or(std::numeric_limits<double>::quiet_NaN());
@@ -311,6 +325,7 @@ private:
         if (!std::isfinite(number))
             throw fail(QStringLiteral("is not a number"));
         insert.bindNumber(position, number);
+        return number;
     }
 
     // The number an entry's link stands at in this database.
@@ -347,6 +362,7 @@ private:
     ImportSummary m_summary;
     LinkTarget m_employees;
     LinkTarget m_workCodes;
+    UnusualHours m_unusualHours;
 };
 
 }  // namespace

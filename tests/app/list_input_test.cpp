@@ -79,7 +79,7 @@ TEST_F(ListInputTest, DeleteAsksTheDeleteQuestion)
     m_ui.answerNext(QMessageBox::No);
     QTest::keyClick(m_window->listView(), Qt::Key_Delete);
     ASSERT_EQ(m_ui.messages().size(), 1);
-    EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("Are you sure you want to delete [Ann Archer]?"));
+    EXPECT_TRUE(m_ui.messages().at(0).text.startsWith(QStringLiteral("Are you sure you want to delete [Ann Archer]?\r\n")));
     EXPECT_EQ(listRows(*m_window).size(), 2);
 }
 

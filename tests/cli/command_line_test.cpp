@@ -152,6 +152,9 @@ TEST_F(CommandLineTest, ImportMakesTheDatabaseFromTheTemplateThenExportWritesEve
     EXPECT_EQ(imported.err, QString());
     EXPECT_TRUE(imported.out.contains(QStringLiteral("5 employees, 6 work codes, 2000 entries")));
     EXPECT_TRUE(imported.out.contains(QStringLiteral("missing employee or work code: 21.")));
+    // Hours no entry may have now are imported as found, and named.
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("\nEntries with hours below 0 or above 24, imported as found: 152 (IDs 2, 15,")))
+        << imported.out.toStdString();
     // Into the standard data folder, and without a backup of a database it just made.
     const QString standard = m_home.path() + QStringLiteral("/data/Harrowfen/Hourvane");
     EXPECT_TRUE(QFileInfo::exists(standard + QStringLiteral("/dbData.mdb")));

@@ -121,8 +121,11 @@ TEST_F(EntryCommandsTest, DeleteAsksByEmployeeAndDeletesOnlyOnYes)
     m_ui.answerNext(QMessageBox::No);
     click("PushButton3");
     ASSERT_EQ(m_ui.messages().size(), 1);
-    EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("Are you sure you want to delete [Ann Archer]?"));
+    // The entry as the list shows it on a second line; No unless answered.
+    EXPECT_EQ(m_ui.messages().at(0).text, QStringLiteral("Are you sure you want to delete [Ann Archer]?\r\n%1, Design, 2 hours")
+                                              .arg(m_window->selectedText(2)));
     EXPECT_EQ(m_ui.messages().at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(m_ui.messages().at(0).defaultButton, QMessageBox::No);
     EXPECT_EQ(m_window->selectedPosition(), 2);
     EXPECT_EQ(column(0).size(), 3);
 

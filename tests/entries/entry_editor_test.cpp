@@ -5,16 +5,17 @@
 #include "catalog/work_code_editor.h"
 #include "fixtures/catalog_fixture.h"
 #include "fixtures/database_fixture.h"
+#include "gui/date_box.h"
 #include "gui/eliding_combo_box.h"
 #include "core/locale_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
+#include <QTest>
 #include <sqlite3.h>
 
 namespace hv::test {
@@ -49,7 +50,7 @@ protected:
     QLineEdit* description(Form2& form) const { return form.findChild<QLineEdit*>(QStringLiteral("Text3")); }
     QComboBox* employee(Form2& form) const { return form.findChild<QComboBox*>(QStringLiteral("Combo1")); }
     QComboBox* workCode(Form2& form) const { return form.findChild<QComboBox*>(QStringLiteral("Combo2")); }
-    QDateEdit* date(Form2& form) const { return form.findChild<QDateEdit*>(QStringLiteral("DateTimePicker1")); }
+    DateBox* date(Form2& form) const { return form.findChild<DateBox*>(QStringLiteral("DateTimePicker1")); }
 
     void fill(Form2& form, const QString& hoursText, const QString& text = QStringLiteral("work"))
     {
@@ -81,7 +82,7 @@ TEST_F(EntryEditorTest, OpensEmptyWithTodayAndItsControlsInPlace)
         EXPECT_EQ(employee(form)->geometry(), twips::rect(120, 885, 2520, 345));
         EXPECT_EQ(date(form)->geometry(), twips::rect(120, 1725, 3840, 345));
         EXPECT_EQ(date(form)->date(), QDate::currentDate());
-        EXPECT_TRUE(date(form)->calendarPopup());
+        EXPECT_NE(date(form)->findChild<QWidget*>(QStringLiteral("Calendar")), nullptr);
         EXPECT_EQ(employee(form)->toolTip(), QStringLiteral("Double click to edit contact"));
         EXPECT_EQ(workCode(form)->toolTip(), QStringLiteral("Double click to edit contact"));
         EXPECT_FALSE(employee(form)->isEditable());
@@ -195,8 +196,14 @@ INSTANTIATE_TEST_SUITE_P(
                       HoursCase{"NaN", "Hours must be numeric."}, HoursCase{"inf", "Hours must be numeric."},
                       HoursCase{"--5", "Hours must be numeric."},
                       HoursCase{"5;drop table [Work Hours]", "Hours must be numeric."},
-                      HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"-1.5", ""},
-                      HoursCase{"+8", ""}, HoursCase{"1e2", ""}, HoursCase{" 1:30 ", ""},
+                      HoursCase{"0x10", "Hours must be numeric."}, HoursCase{" 7.25 ", ""}, HoursCase{"+8", ""},
+                      HoursCase{"2.4e1", ""}, HoursCase{" 1:30 ", ""}, HoursCase{"24:00", ""},
+                      HoursCase{"-1.5", "Hours cannot be negative: type 0 to 24 hours."},
+                      HoursCase{"-0:30", "Hours must be numeric."},
+                      HoursCase{"24.01", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"1e2", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"99999", "Hours cannot be more than 24 in one entry."},
+                      HoursCase{"0", "This entry has 0 hours. Save it anyway?"},
                       HoursCase{"1:75", "Hours must be numeric."}));
 
 TEST_F(EntryEditorTest, ATenThousandDigitNumberIsRefusedAndNothingIsWritten)
@@ -237,15 +244,16 @@ TEST_F(EntryEditorTest, HoursTypedWithTheLocalesSeparatorAreStoredAsThatNumber)
 TEST_P(EntryEditorOnBoth, CreatesThenEditsAnEntryWithAnyDescription)
 {
     const QString text = QStringLiteral("O'Neil's \"draft\"; '); delete from [Work Hours]; --\nsecond line 東京 🙂");
+    const QDate day = QDate::currentDate().addDays(-3);
     open<Form2>({}, [&](Form2& form) {
         fill(form, QStringLiteral("3"), text);
-        date(form)->setDate(QDate(2026, 2, 28));
+        date(form)->setDate(day);
         press(form, QStringLiteral("PushButton2"));
     });
     EXPECT_FALSE(m_stillOpenAfterScript);
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
     ASSERT_EQ(entries().size(), 1);
-    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), QDate(2026, 2, 28), qint64(1), 3.0, text}));
+    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), day, qint64(1), 3.0, text}));
 
     const QString id = lastId(QStringLiteral("Work Hours"));
     m_ui.clear();
@@ -253,7 +261,7 @@ TEST_P(EntryEditorOnBoth, CreatesThenEditsAnEntryWithAnyDescription)
         EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), id);
         EXPECT_EQ(employee(form)->currentText(), QStringLiteral("Cid Carter"));
         EXPECT_EQ(workCode(form)->currentText(), QStringLiteral("Design"));
-        EXPECT_EQ(date(form)->date(), QDate(2026, 2, 28));
+        EXPECT_EQ(date(form)->date(), day);
         EXPECT_EQ(hours(form)->text(), QStringLiteral("3"));
         EXPECT_EQ(description(form)->text(), text);
         workCode(form)->setCurrentIndex(1);
@@ -261,7 +269,7 @@ TEST_P(EntryEditorOnBoth, CreatesThenEditsAnEntryWithAnyDescription)
         press(form, QStringLiteral("PushButton2"));
     });
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Updated")});
-    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), QDate(2026, 2, 28), qint64(2), 3.0, QString()}));
+    EXPECT_EQ(entries().at(0), (QVariantList{qint64(2), day, qint64(2), 3.0, QString()}));
     EXPECT_FALSE(entries().at(0).at(4).isNull());
 }
 
@@ -424,6 +432,7 @@ TEST_F(EntryEditorTest, ADateTheUserChangesIsSavedWithoutTheOldTimeOfDay)
 {
     storeEntryDirectly(m_db.path(), QStringLiteral("2024-03-05T13:45:00"));
     storeEntryDirectly(m_db.path(), QStringLiteral("2024-03-05T13:45:00"));
+    m_ui.answerNext(QMessageBox::Yes);  // a day long past, asked about
     open<Form2>(QStringLiteral("1"), [&](Form2& form) {
         date(form)->setDate(QDate(2024, 3, 6));
         press(form, QStringLiteral("PushButton2"));
@@ -451,6 +460,7 @@ TEST_F(EntryEditorTest, AStoredDateBeforeTheYear100IsRefusedNotMoved)
         EXPECT_EQ(storedDates(m_db.path()), QStringList{QStringLiteral("0050-03-05T08:00:00")});
 
         date(form)->setDate(QDate(2050, 3, 5));
+        m_ui.answerNext(QMessageBox::Yes);  // a day far ahead, asked about
         press(form, QStringLiteral("PushButton2"));
     });
     EXPECT_EQ(storedDates(m_db.path()), QStringList{QStringLiteral("2050-03-05")});
@@ -603,6 +613,203 @@ TEST_P(EntryEditorOnBoth, ARecordAndItsEntriesAreDeletedBothOrNeither)
     EXPECT_TRUE(reports.at(0).contains(QStringLiteral("Form2.PushButton4_Click at line 106")));
     EXPECT_EQ(rows(QStringLiteral("select ID from [Work Codes]")).size(), 2);
     EXPECT_EQ(entries().size(), 1);
+}
+
+// --- Dates typed into the date box --------------------------------------------
+
+// How a test empties the date box before typing.
+enum class Clearing { SelectAll, Backspaces };
+
+struct TypedDateCase {
+    const char* locale;
+    // A day near today typed in this pattern of QDate::toString (ASCII digits).
+    const char* pattern;
+    // Or this text, which is no date.
+    const char* wrongText = nullptr;
+    Clearing clearing = Clearing::SelectAll;
+};
+
+class TypedDateTest : public EntryEditorTest, public ::testing::WithParamInterface<TypedDateCase> {};
+
+// Keystrokes typed into the real box are saved as the day the box shows,
+// under the locale's own way of writing a date and ISO; a text that is no
+// date, or a year before 1900 or after 2100, is refused and nothing is saved.
+TEST_P(TypedDateTest, IsSavedAsTheDayShown)
+{
+    const TypedDateCase& c = GetParam();
+    LocaleScope scope(c.locale);
+    const QDate day = QDate::currentDate().addDays(-2);
+    const QString typed = c.wrongText ? QString::fromUtf8(c.wrongText) : day.toString(QString::fromLatin1(c.pattern));
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("8"));
+        DateBox* box = date(form);
+        if (c.clearing == Clearing::SelectAll) {
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        } else {
+            QTest::keyClick(box, Qt::Key_End);
+            for (int i = 0; i < 12; ++i)
+                QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(box, typed);
+        if (!c.wrongText) {
+            EXPECT_EQ(box->weekday(), QLocale().dayName(day.dayOfWeek()));
+        }
+        press(form, QStringLiteral("PushButton2"));
+        if (!c.wrongText) {
+            EXPECT_EQ(box->text(), text::dateToText(day));
+        } else {
+            EXPECT_EQ(form.focusWidget(), box);
+        }
+    });
+    if (c.wrongText) {
+        EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("\"%1\" is not a date. Type a date from %2 to %3, such as %4.")
+                                                  .arg(typed, text::dateToText(QDate(1900, 1, 1)),
+                                                       text::dateToText(QDate(2100, 12, 31)),
+                                                       text::dateToText(QDate::currentDate()))});
+        EXPECT_TRUE(entries().isEmpty());
+        return;
+    }
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")}) << typed.toStdString();
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0).at(1), QVariant(day)) << typed.toStdString();
+}
+
+TypedDateCase wrong(const char* locale, const char* text)
+{
+    return {locale, nullptr, text};
+}
+
+INSTANTIATE_TEST_SUITE_P(MonthFirst, TypedDateTest,
+                         ::testing::Values(TypedDateCase{"en_US", "MM/dd/yyyy"}, TypedDateCase{"en_US", "M/d/yyyy"},
+                                           TypedDateCase{"en_US", "MMddyyyy"},
+                                           TypedDateCase{"en_US", "M/d/yyyy", nullptr, Clearing::Backspaces},
+                                           wrong("en_US", "2/30/2026"), wrong("en_US", "13/1/2026"),
+                                           wrong("en_US", "1/1/1899"), wrong("en_US", "1/1/2101"),
+                                           wrong("en_US", "30.11.2026"), wrong("en_US", "11/30")));
+INSTANTIATE_TEST_SUITE_P(DayFirst, TypedDateTest,
+                         ::testing::Values(TypedDateCase{"de_DE", "dd.MM.yyyy"}, TypedDateCase{"de_DE", "d.M.yyyy"},
+                                           TypedDateCase{"de_DE", "ddMMyyyy"},
+                                           TypedDateCase{"de_DE", "dd.MM.yyyy", nullptr, Clearing::Backspaces},
+                                           TypedDateCase{"fr_FR", "dd/MM/yyyy"}, wrong("de_DE", "30.02.2026"),
+                                           wrong("de_DE", "10.12.0912"), wrong("de_DE", "11/30/2026")));
+INSTANTIATE_TEST_SUITE_P(Iso, TypedDateTest,
+                         ::testing::Values(TypedDateCase{"en_US", "yyyy-MM-dd"}, TypedDateCase{"de_DE", "yyyy-MM-dd"},
+                                           TypedDateCase{"sv_SE", "yyyy-MM-dd"}, TypedDateCase{"sv_SE", "yyyyMMdd"},
+                                           wrong("en_US", "2026-13-01"), wrong("de_DE", "1899-12-31")));
+INSTANTIATE_TEST_SUITE_P(TwoDigitYears, TypedDateTest,
+                         ::testing::Values(TypedDateCase{"en_US", "M/d/yy"}, TypedDateCase{"en_US", "MMddyy"},
+                                           TypedDateCase{"de_DE", "d.M.yy"}, TypedDateCase{"de_DE", "ddMMyy"},
+                                           wrong("en_US", "2/30/26")));
+
+struct FarDayCase {
+    int daysFromToday;
+    const char* question;  // empty: nothing asked
+};
+
+class FarDayTest : public EntryEditorTest, public ::testing::WithParamInterface<FarDayCase> {};
+
+// A day more than a week ahead or more than a year back is asked about, No
+// by default; answered No nothing is saved and the date keeps the focus.
+TEST_P(FarDayTest, IsAskedAboutBeforeSaving)
+{
+    const FarDayCase& c = GetParam();
+    LocaleScope scope("en_US");
+    const QDate day = QDate::currentDate().addDays(c.daysFromToday);
+    const auto save = [&] {
+        m_ui.clear();
+        open<Form2>({}, [&](Form2& form) {
+            fill(form, QStringLiteral("8"));
+            date(form)->setDate(day);
+            press(form, QStringLiteral("PushButton2"));
+            if (m_ui.messages().size() == 1 && *c.question) {
+                EXPECT_EQ(form.focusWidget(), date(form));
+            }
+        });
+    };
+    save();
+    if (!*c.question) {
+        EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+        return;
+    }
+    const QString question = QString::fromLatin1(c.question).arg(text::dateToText(day));
+    ASSERT_EQ(messageTexts(), QStringList{question});
+    EXPECT_EQ(m_ui.messages().at(0).defaultButton, QMessageBox::No);
+    EXPECT_TRUE(entries().isEmpty());
+
+    m_ui.answerNext(QMessageBox::Yes);
+    save();
+    EXPECT_EQ(messageTexts(), (QStringList{question, QStringLiteral("Record Successfully Saved")}));
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0).at(1), QVariant(day));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, FarDayTest,
+    ::testing::Values(FarDayCase{7, ""}, FarDayCase{8, "The date worked %1 is 8 days in the future. Save it anyway?"},
+                      FarDayCase{20, "The date worked %1 is 20 days in the future. Save it anyway?"},
+                      FarDayCase{-365, ""},
+                      FarDayCase{-400, "The date worked %1 is 400 days in the past. Save it anyway?"}));
+
+
+// --- An employee's day -----------------------------------------------------------
+
+// A day on which the employee's entries would pass 24 hours is asked about,
+// No by default; the entry being edited is not counted twice, and another
+// employee's or another day's hours do not count at all.
+TEST_P(EntryEditorOnBoth, ADayPastTwentyFourHoursIsAskedAbout)
+{
+    LocaleScope scope("en_US");
+    const QDate day = QDate::currentDate().addDays(-1);
+    const QString stored = day.toString(Qt::ISODate);
+    // Cid Carter (2): 16 hours that day in two entries, with a time of day in
+    // one; Ann Archer (1) and the day before do not count.
+    for (const QString& values : {QStringLiteral("2,'%1',1,10").arg(stored), QStringLiteral("2,'%1T09:00:00',1,6").arg(stored),
+                                  QStringLiteral("1,'%1',1,20").arg(stored),
+                                  QStringLiteral("2,'%1',1,20").arg(day.addDays(-1).toString(Qt::ISODate))})
+        execute(QStringLiteral("insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours) values (") + values
+                + u')');
+    const QString question = QStringLiteral("With this entry Cid Carter has 24.5 hours on %1 (%2), more than 24 in one "
+                                            "day. Save it anyway?")
+                                 .arg(text::dateToText(day), QLocale().dayName(day.dayOfWeek()));
+    const auto add = [&](const QString& typed) {
+        m_ui.clear();
+        open<Form2>({}, [&](Form2& form) {
+            fill(form, typed);
+            date(form)->setDate(day);
+            press(form, QStringLiteral("PushButton2"));
+        });
+    };
+    add(QStringLiteral("8"));  // 24 in all: the limit itself
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Record Successfully Saved")});
+    const QString eight = lastId(QStringLiteral("Work Hours"));
+
+    add(QStringLiteral("0.5"));
+    ASSERT_EQ(messageTexts(), QStringList{question});
+    EXPECT_EQ(m_ui.messages().at(0).defaultButton, QMessageBox::No);
+    EXPECT_EQ(entries().size(), 5);
+
+    // The entry of 8 hours edited to 8.5: its old hours are not counted.
+    m_ui.clear();
+    m_ui.answerNext(QMessageBox::Yes);
+    open<Form2>(eight, [&](Form2& form) {
+        hours(form)->setText(QStringLiteral("8.5"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), (QStringList{question, QStringLiteral("Record Successfully Updated")}));
+    EXPECT_EQ(rows(QStringLiteral("select Hours from [Work Hours] where ID=") + eight).at(0).at(0).toDouble(), 8.5);
+}
+
+TEST_F(EntryEditorTest, ZeroHoursAnsweredYesAreSaved)
+{
+    m_ui.answerNext(QMessageBox::Yes);
+    open<Form2>({}, [&](Form2& form) {
+        fill(form, QStringLiteral("0"));
+        press(form, QStringLiteral("PushButton2"));
+    });
+    EXPECT_EQ(messageTexts(), (QStringList{QStringLiteral("This entry has 0 hours. Save it anyway?"),
+                                           QStringLiteral("Record Successfully Saved")}));
+    ASSERT_EQ(entries().size(), 1);
+    EXPECT_EQ(entries().at(0).at(3).toDouble(), 0.0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "import/old_database_importer.h"
 #include "import/old_format_signature.h"
 #include "import/old_values.h"
+#include "import/unusual_hours.h"
 #include "data/connection.h"
 #include "data/sqlite/handles.h"
 #include "data/sqlite/session.h"
@@ -143,6 +144,80 @@ TEST_F(ImportTest, IntoAnEmptyDatabaseEveryRowMatchesTheOldFileAndTheFileIsOnlyR
     // Null and empty text stay apart, as the old file keeps them.
     EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM \"Work Hours\" WHERE \"Work Description\" IS NULL")), 194);
     EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM \"Work Hours\" WHERE \"Work Description\" = ''")), 178);
+}
+
+// Hours the program would refuse or ask about are imported as the old file
+// holds them, and the summary names the entries and the employees' days.
+TEST_F(ImportTest, UnusualHoursAreImportedAsFoundAndNamed)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    const import::ImportSummary summary = importFile(oldFixture());
+    QLocale::setDefault(previous);
+
+    QList<qint64> outOfRange;
+    QHash<std::pair<qint64, QString>, double> days;
+    for (const QJsonValue& row : expectedRows().value(QStringLiteral("Work Hours")).toArray()) {
+        if (row[4].isNull())
+            continue;
+        const double hours = row[4].toDouble();
+        if (hours < 0 || hours > 24)
+            outOfRange << row[0].toInteger();
+        if (!row[1].isNull() && !row[2].isNull())
+            days[{row[1].toInteger(), row[2].toString().left(10)}] += hours;
+    }
+    QList<import::ImportSummary::BusyDay> busy;
+    for (auto day = days.cbegin(); day != days.cend(); ++day) {
+        if (day.value() > 24)
+            busy.append({day.key().first, QDate::fromString(day.key().second, Qt::ISODate), day.value()});
+    }
+    ASSERT_GT(outOfRange.size(), 10);
+    ASSERT_EQ(busy.size(), 1);
+    EXPECT_EQ(summary.entries, 2000);
+    EXPECT_EQ(summary.entriesWithHoursOutOfRange, outOfRange);
+    EXPECT_TRUE(summary.entriesWithZeroHours.isEmpty());
+    EXPECT_EQ(summary.busyDays, busy);
+
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    const QString text = summary.text();
+    QLocale::setDefault(previous);
+    QStringList firstTen;
+    for (qsizetype i = 0; i < 10; ++i)
+        firstTen << QString::number(outOfRange.at(i));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nEntries with hours below 0 or above 24, imported as found: %1 (IDs %2, …).")
+                                  .arg(outOfRange.size())
+                                  .arg(firstTen.join(QStringLiteral(", ")))))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nDays on which one employee has more than 24 hours: 1 (employee %1 on "
+                                             "%2: %3 hours).")
+                                  .arg(busy[0].employee)
+                                  .arg(busy[0].day.toString(QStringLiteral("M/d/yyyy")))
+                                  .arg(busy[0].hours)))
+        << text.toStdString();
+}
+
+// The tally behind those lines: zero hours, and a day's hours only for
+// entries that have both an employee and a day.
+TEST(UnusualHoursTest, NamesZeroHoursAndCountsOnlyDaysOfAnEmployee)
+{
+    import::UnusualHours tally;
+    const QDate day(2026, 11, 30);
+    tally.add(1, 7, day, 0);
+    tally.add(2, 7, day, 20);
+    tally.add(3, std::nullopt, day, 10);
+    tally.add(4, 8, day, 10);
+    tally.add(5, 7, QDate(), 10);
+    tally.add(6, 7, day, 4);
+    import::ImportSummary summary;
+    tally.report(summary);
+    EXPECT_EQ(summary.entriesWithZeroHours, QList<qint64>{1});
+    EXPECT_TRUE(summary.entriesWithHoursOutOfRange.isEmpty());
+    EXPECT_TRUE(summary.busyDays.isEmpty());  // 24 hours is the limit itself
+
+    tally.add(7, 7, day, 0.25);
+    tally.report(summary);
+    EXPECT_EQ(summary.busyDays, (QList<import::ImportSummary::BusyDay>{{7, day, 24.25}}));
+    EXPECT_TRUE(summary.text().contains(QStringLiteral("Entries with 0 hours: 1 (ID 1).")));
 }
 
 // Into an empty database and into one that already holds rows.
