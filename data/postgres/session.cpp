@@ -581,9 +581,27 @@ bool PostgresSession::drain(const QDeadlineTimer& deadline)
             if (waitOn(PQsocket(connection), false, deadline) != Ready::Yes || !PQconsumeInput(connection))
                 return false;
         }
-        if (!ServerResultHandle(PQgetResult(connection)))
+        const ServerResultHandle result(PQgetResult(connection));
+        if (!result)
             return PQstatus(connection) == CONNECTION_OK;
+        // A copy still waits for rows: it ends as a failure on the server,
+        // which then answers like any other step.
+        if (PQresultStatus(result.get()) == PGRES_COPY_IN && !failCopy(deadline))
+            return false;
     }
+}
+
+bool PostgresSession::failCopy(const QDeadlineTimer& deadline)
+{
+    PGconn* connection = m_connection.get();
+    if (PQputCopyEnd(connection, "the copy was given up") != 1)
+        return false;
+    int flushed;
+    while ((flushed = PQflush(connection)) == 1) {
+        if (waitOn(PQsocket(connection), true, deadline) != Ready::Yes || !PQconsumeInput(connection))
+            return false;
+    }
+    return flushed == 0;
 }
 
 ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values)

@@ -191,7 +191,10 @@ private:
     // Hands the copy's bytes (or its end) to libpq, waiting for room.
     void putCopy(const std::function<int(PGconn*)>& put);
     // Reads the rest of the answer until `deadline`; false when it did not come.
+    // A copy given up waits for no more rows: it is ended as a failure, so
+    // that the server undoes it; false when that could not be sent by `deadline`.
     bool drain(const QDeadlineTimer& deadline);
+    bool failCopy(const QDeadlineTimer& deadline);
     RuntimeError unanswered(bool committing) const;
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);

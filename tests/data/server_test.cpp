@@ -397,6 +397,7 @@ enum class Silence {
     StoppedStep,      // a step of a transaction sent to a stopped server process
     StoppedCommit,    // the commit of a transaction sent to a stopped server process
     StoppedCopy,      // rows copied in bulk (as the import sends them) to a stopped server process
+    StoppedMidCopy,   // the same, the server process stopping once the copy is under way
 };
 
 class ServerSilence : public DatabaseTest, public ::testing::WithParamInterface<Silence> {
@@ -406,7 +407,7 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Cases, ServerSilence,
                          ::testing::Values(Silence::SlowWrite, Silence::StoppedWrite, Silence::StoppedInsert,
                                            Silence::StoppedRead, Silence::StoppedStep, Silence::StoppedCommit,
-                                           Silence::StoppedCopy));
+                                           Silence::StoppedCopy, Silence::StoppedMidCopy));
 
 // No wait on a silent server is longer than the waits set; the step is
 // reported, nothing of it is written (a commit left unanswered is said to be
@@ -430,7 +431,8 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         other.Execute(QStringLiteral("update [Work Codes] set Billable=FALSE where ID=%1").arg(code));
     }
     std::optional<data::Transaction> together;
-    if (at == Silence::StoppedStep || at == Silence::StoppedCommit || at == Silence::StoppedCopy) {
+    const bool copying = at == Silence::StoppedCopy || at == Silence::StoppedMidCopy;
+    if (at == Silence::StoppedStep || at == Silence::StoppedCommit || copying) {
         together.emplace(db());
         execute(insert.arg(QStringLiteral("first")));
         if (at == Silence::StoppedCommit)
@@ -438,7 +440,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
     }
 
     std::optional<StoppedServerProcess> stopped;
-    if (at != Silence::SlowWrite && at != Silence::StoppedWrite)
+    if (at != Silence::SlowWrite && at != Silence::StoppedWrite && at != Silence::StoppedMidCopy)
         stopped.emplace(pid);
     // While the write waits for the lock, its server process stops.
     std::thread stopper([&] {
@@ -457,10 +459,17 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         case Silence::StoppedInsert:
         case Silence::StoppedStep: execute(insert.arg(QStringLiteral("second"))); break;
         case Silence::StoppedCommit: together->commit(); break;
-        case Silence::StoppedCopy: {
+        case Silence::StoppedCopy:
+        case Silence::StoppedMidCopy: {
             data::BulkInsert copy(db(), QStringLiteral("Work Codes"),
                                   {QStringLiteral("Description"), QStringLiteral("Billable")});
-            for (int i = 0; i < 20000; ++i) {
+            // Some megabytes fill the buffers on both sides: the copy waits
+            // for room to send its rows.
+            const int rows = at == Silence::StoppedCopy ? 20000 : 400000;
+            for (int i = 0; i < rows; ++i) {
+                // Once the copy is under way, its server process stops.
+                if (at == Silence::StoppedMidCopy && i == 1000)
+                    stopped.emplace(pid);
                 copy.bindText(1, QStringLiteral("second"));
                 copy.bindInteger(2, 0);
                 copy.add();
@@ -479,7 +488,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
     EXPECT_TRUE(failure.description().contains(at == Silence::StoppedCommit ? QStringLiteral("is not known")
                                                                             : QStringLiteral("nothing of this step")))
         << failure.what();
-    if (together && (at == Silence::StoppedStep || at == Silence::StoppedCopy)) {
+    if (together && (at == Silence::StoppedStep || copying)) {
         EXPECT_THROW(together->commit(), RuntimeError);
     }
     together.reset();
