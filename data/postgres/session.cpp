@@ -10,6 +10,7 @@
 #include "data/postgres/statement.h"
 
 #include <QHash>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include <poll.h>
@@ -564,6 +565,8 @@ ServerResultHandle PostgresSession::exchange(const std::function<int(PGconn*)>& 
         if (!kept || !isError(kept.get()))
             kept = std::move(result);
     }
+    m_lastState = kept && isError(kept.get()) ? QByteArray(PQresultErrorField(kept.get(), PG_DIAG_SQLSTATE))
+                                              : QByteArray();
     if (!kept || isError(kept.get())) {
         if (PQstatus(connection) != CONNECTION_OK)
             m_trouble = Trouble::Dropped;
@@ -835,16 +838,52 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     }
 }
 
+ServerResultHandle PostgresSession::read(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values)
+{
+    if (m_inTransaction)
+        return run(sql, values);
+    // A snapshot of its own that takes part in nobody's serializable
+    // conflicts: a read never makes another's save fail, and never fails
+    // for one.
+    run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    ServerResultHandle result;
+    try {
+        result = run(sql, values);
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK");
+        throw;
+    }
+    run("COMMIT");
+    return result;
+}
+
+bool PostgresSession::concurrencyRefused() const
+{
+    return m_trouble == Trouble::Refused && (m_lastState == "40001" || m_lastState == "40P01");
+}
+
+void PostgresSession::pauseBeforeTryingAgain(int attempt)
+{
+    // Jitter, growing with each attempt, so that two sessions that collided
+    // do not collide again at once.
+    const int ceilingMs = kRetryBaseMs << std::min(attempt, 4);
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(ceilingMs / 2 + QRandomGenerator::global()->bounded(ceilingMs / 2 + 1)));
+}
+
 ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text, bool select)
 {
-    for (int attempt = 1;; ++attempt) {
+    int refusals = 0;
+    bool connectedAgain = false;
+    for (;;) {
         m_trouble = Trouble::None;
         bool committing = false;
+        bool refusedForOthers = false;
         try {
             ensureConnected();
             keepBackslashesText();
             if (select)
-                return run(text);
+                return read(text);
             // The commit is sent only once the write has answered: a write
             // given up on is never done later, when a stopped server resumes,
             // and one whose connection dropped has done nothing.
@@ -853,6 +892,7 @@ ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text
             try {
                 result = run(text);
             } catch (const RuntimeError&) {
+                refusedForOthers = concurrencyRefused();
                 sendQuietly("ROLLBACK");
                 throw;
             }
@@ -860,10 +900,19 @@ ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text
             finishCommit();
             return result;
         } catch (const RuntimeError&) {
+            // The whole transaction is this one statement: one the server
+            // refused for another's work at the same time (a commit refused
+            // so wrote nothing either) is sent again, a few times, before
+            // the user hears of it.
+            if ((refusedForOthers || concurrencyRefused()) && ++refusals < kConcurrencyAttempts) {
+                pauseBeforeTryingAgain(refusals);
+                continue;
+            }
             // A connection found gone (a server restarted since the last
             // step) is made again, and the step sent again, once.
-            if (attempt > 1 || committing || m_trouble != Trouble::Dropped)
+            if (connectedAgain || committing || m_trouble != Trouble::Dropped)
                 throw;
+            connectedAgain = true;
         }
     }
 }

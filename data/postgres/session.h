@@ -23,9 +23,12 @@ namespace hv::data {
 // One session with a PostgreSQL server's database: what a Connection holds
 // when its connection string is a server address. Every session runs with
 // standard_conforming_strings on (a backslash in a literal is a backslash),
-// ISO dates, the program's lock time-out, and every transaction SERIALIZABLE,
-// so that work of two people at once that could not have happened one after
-// the other is refused by the server rather than half-kept.
+// ISO dates, the program's lock time-out, and every transaction that writes
+// SERIALIZABLE, so that work of two people at once that could not have
+// happened one after the other is refused by the server rather than
+// half-kept. A read outside a transaction has a read-only snapshot of its own
+// (REPEATABLE READ READ ONLY), which neither fails for others' writes nor
+// makes them fail.
 //
 // A session whose connection drops connects again, once, within the same
 // step when that is safe: a read, or a write outside a transaction, whose own
@@ -33,7 +36,10 @@ namespace hv::data {
 // any other step is reported with the server's or the network's message and
 // the next step connects again. A statement the server refuses under
 // concurrency (a serialization failure, a deadlock, a lock time-out) is
-// reported in plain words and leaves nothing written.
+// reported in plain words and leaves nothing written; a write that is a
+// transaction of its own is first sent again a few times, after a short
+// pause with jitter, when the server refused it for a serialization failure
+// or a deadlock.
 //
 // No wait on the server is unbounded (waits()): connecting gives up after
 // connectMs; a statement whose answer goes silent for answerMs (the server's
@@ -126,6 +132,11 @@ public:
     ChangeJournal& journal() override;
     void describeChange(const QString& description) override;
 
+    // A read of the program's own SQL, as run() does; outside a transaction
+    // in a read-only snapshot (REPEATABLE READ), which neither fails for
+    // another's writes nor makes them fail.
+    ServerResultHandle read(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values = {});
+
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
 
@@ -196,6 +207,12 @@ private:
     bool drain(const QDeadlineTimer& deadline);
     bool failCopy(const QDeadlineTimer& deadline);
     RuntimeError unanswered(bool committing) const;
+    // Whether the last step was refused for a serialization failure or a
+    // deadlock, and the pause (with jitter) before a statement is sent again.
+    bool concurrencyRefused() const;
+    static void pauseBeforeTryingAgain(int attempt);
+    static constexpr int kConcurrencyAttempts = 5;
+    static constexpr int kRetryBaseMs = 10;
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);
     // Outside a transaction: a read as it is, a write in a transaction of its
@@ -224,6 +241,8 @@ private:
     // with a lost connection).
     bool m_inTransaction = false;
     Trouble m_trouble = Trouble::None;
+    // The SQLSTATE of the last step the server refused.
+    QByteArray m_lastState;
     QString m_uri;
     QString m_address;
     // The server's own state, checked at every connection, and the login's

@@ -625,6 +625,50 @@ TEST_P(ServerSession, CopyKeepsIdsOrphansAndSetsTheSequencesPastThem)
     EXPECT_EQ(readValue(copy, QStringLiteral("select max(ID) as [M] from Employees"), QStringLiteral("M")).toLongLong(), 3);
 }
 
+// The program's read of a whole table, taken between another's read and its
+// write, while a third person's change to what that one read is committed:
+// the read has a snapshot of its own, so the other's save is not refused
+// for it (a serializable read would make it the victim).
+TEST_P(ServerSession, AReadNeverMakesAnothersSaveFail)
+{
+    const qint64 first = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 second = addEmployee(QStringLiteral("Ben"), QStringLiteral("Ray"));
+    Connection saving;
+    saving.Open(m_server->address());
+    Connection third;
+    third.Open(m_server->address());
+    data::Transaction save(saving);
+    EXPECT_EQ(readRows(saving, QStringLiteral("select [First Name] from Employees where ID=%1").arg(second)).size(), 1);
+    third.Execute(QStringLiteral("update Employees set [First Name]='Bea' where ID=%1").arg(second));
+    EXPECT_EQ(rows(QStringLiteral("select * from Employees")).size(), 2);
+    saving.Execute(QStringLiteral("update Employees set [First Name]='Anna' where ID=%1").arg(first));
+    EXPECT_NO_THROW(save.commit());
+    EXPECT_EQ(value(QStringLiteral("select [First Name] from Employees where ID=%1").arg(first),
+                    QStringLiteral("First Name")),
+              QVariant(QStringLiteral("Anna")));
+}
+
+// A save that meets another's change to the same row, committed while it
+// waited, is refused by the server for it; the program sends it again on a
+// new snapshot, and the user hears nothing.
+TEST_P(ServerSession, ASaveRefusedForAnothersChangeAtTheSameTimeIsSentAgain)
+{
+    const qint64 code = addWorkCode(QStringLiteral("Original"), true);
+    Connection other;
+    other.Open(m_server->address());
+    std::optional<data::Transaction> holding;
+    holding.emplace(other);
+    other.Execute(QStringLiteral("update [Work Codes] set Description='Theirs' where ID=%1").arg(code));
+    std::thread committer([&] {
+        QThread::msleep(300);
+        holding->commit();
+    });
+    EXPECT_NO_THROW(execute(QStringLiteral("update [Work Codes] set Billable=FALSE where ID=%1").arg(code)));
+    committer.join();
+    EXPECT_EQ(rows(QStringLiteral("select Description, Billable from [Work Codes] where ID=%1").arg(code)),
+              (QList<QVariantList>{{QStringLiteral("Theirs"), false}}));
+}
+
 // A delete of an employee with their entries, while another connection adds
 // entries for that employee in the middle of it: afterwards no entry points at
 // a deleted employee, whichever of the two the server refused.
