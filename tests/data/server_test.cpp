@@ -17,6 +17,7 @@
 #include "data/sql_dialect.h"
 
 #include <QElapsedTimer>
+#include <sqlite3.h>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -623,6 +624,50 @@ TEST_P(ServerSession, CopyKeepsIdsOrphansAndSetsTheSequencesPastThem)
         EXPECT_EQ(readRows(copy, QString::fromLatin1(query)), readRows(local, QString::fromLatin1(query))) << query;
     copy.Execute(QStringLiteral("insert into Employees ([First Name]) values ('New')"));
     EXPECT_EQ(readValue(copy, QStringLiteral("select max(ID) as [M] from Employees"), QStringLiteral("M")).toLongLong(), 3);
+}
+
+// A copy in batches of one row each is still one transaction: a row the
+// server cannot take, in the last table's last batch, leaves the server
+// database as it was; once mended, every row arrives as it is.
+TEST_P(ServerSession, ACopyInBatchesIsWholeOrNothing)
+{
+    TemporaryDatabase file;
+    {
+        Connection local;
+        local.Open(file.connectionString());
+        for (const char* sql : {"insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')",
+                                "insert into Employees ([First Name],[Last Name]) values ('Bob','Kay')",
+                                "insert into [Work Codes] (Description,Billable) values ('Code',TRUE)",
+                                "insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                                "values (1,'12/7/2026',1,'7.25','first')",
+                                "insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                                "values (2,'12/8/2026',1,'1','last')"})
+            local.Execute(QString::fromUtf8(sql));
+    }
+    const auto setLastDescription = [&](const char* expression) {
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file.path()).constData(), &handle), SQLITE_OK);
+        const QByteArray sql = QByteArray("update \"Work Hours\" set \"Work Description\" = ") + expression
+            + " where ID = 2";
+        EXPECT_EQ(sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(handle);
+    };
+    setLastDescription("'la' || char(0) || 'st'");
+    const TestServerSchema target(false);
+    const data::ServerCopy::Batches single{1, 60000};
+    EXPECT_THROW(data::ServerCopy::copy(file.connectionString(), target.address(), single), RuntimeError);
+    {
+        data::PostgresSession server(target.address(), false);
+        EXPECT_TRUE(data::ServerSchema::existing(server).isEmpty());
+    }
+    setLastDescription("'last'");
+    EXPECT_EQ(data::ServerCopy::copy(file.connectionString(), target.address(), single), 5);
+    Connection copy;
+    copy.Open(target.address());
+    Connection local;
+    local.Open(file.connectionString());
+    EXPECT_EQ(readRows(copy, QStringLiteral("select * from [Work Hours Extended]")),
+              readRows(local, QStringLiteral("select * from [Work Hours Extended]")));
 }
 
 // The program's read of a whole table, taken between another's read and its
