@@ -294,7 +294,7 @@ void PostgresSession::allowPlainTextBeyondThisComputer(bool allowed)
     plainTextAllowed() = allowed;
 }
 
-void PostgresSession::connect(const QString& uri)
+void PostgresSession::connect(const QString& uri, int connectMs)
 {
     // Hours and passwords do not cross a network in plain text by a setting
     // left in an address: the user asks for it outright.
@@ -305,7 +305,7 @@ void PostgresSession::connect(const QString& uri)
                                          "or sslmode=require), or, only on a network you trust, start Hourvane "
                                          "with --allow-unencrypted.")
                               .arg(m_address));
-    const int waitMs = currentWaits().connectMs;
+    const int waitMs = connectMs > 0 ? connectMs : currentWaits().connectMs;
     std::optional<QString> password;
     if (knownPasswords().contains(m_address))
         password = knownPasswords().value(m_address);
@@ -443,7 +443,7 @@ bool PostgresSession::plainTextBeyondThisComputer() const
     return m_connection && PQsslInUse(m_connection.get()) == 0 && ServerAddress::reachesBeyondThisComputer(m_uri);
 }
 
-void PostgresSession::ensureConnected()
+void PostgresSession::ensureConnected(int connectMs)
 {
     // While a copy streams its rows the connection takes nothing else.
     if (PQtransactionStatus(m_connection.get()) == PQTRANS_ACTIVE)
@@ -461,7 +461,7 @@ void PostgresSession::ensureConnected()
     m_prepared.clear();
     // What others did meanwhile went unheard.
     m_changedElsewhere = true;
-    connect(m_uri);
+    connect(m_uri, connectMs);
     setUp();
 }
 
@@ -978,12 +978,19 @@ std::unique_ptr<RowCopy> PostgresSession::copyRows(const QString& table, const Q
 
 bool PostgresSession::changedElsewhere()
 {
-    bool changed = std::exchange(m_changedElsewhere, false);
     PGconn* connection = m_connection.get();
-    // Nothing is read in the middle of a step (a copy under way); a
-    // connection that broke is made again, and so heard of, at the next step.
-    if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE
-        || !PQconsumeInput(connection))
+    // Nothing is read in the middle of a step (a copy under way).
+    if (PQstatus(connection) == CONNECTION_OK && PQtransactionStatus(connection) == PQTRANS_ACTIVE)
+        return std::exchange(m_changedElsewhere, false);
+    // A connection that broke (a server restarted) is made again here too,
+    // so that the notices are heard again without waiting for a step.
+    if (PQstatus(connection) == CONNECTION_OK && !PQconsumeInput(connection) && PQstatus(connection) == CONNECTION_OK)
+        return std::exchange(m_changedElsewhere, false);
+    if (PQstatus(connection) != CONNECTION_OK)
+        listenAgain();
+    bool changed = std::exchange(m_changedElsewhere, false);
+    connection = m_connection.get();
+    if (PQstatus(connection) != CONNECTION_OK)
         return changed;
     while (PGnotify* notice = PQnotifies(connection)) {
         if (notice->be_pid != PQbackendPID(connection)) {
@@ -1005,6 +1012,21 @@ bool PostgresSession::changedElsewhere()
             changed = noticeTrue(notice.key(), notice.value()) || changed;
     }
     return changed;
+}
+
+void PostgresSession::listenAgain()
+{
+    if (m_inTransaction || !m_nextListen.hasExpired())
+        return;
+    try {
+        // A short wait: the window waits on it.
+        ensureConnected(std::min(currentWaits().connectMs, kListenConnectMs));
+        m_listenPauseMs = 0;
+    } catch (const RuntimeError&) {
+        // Tried again after a pause that doubles, up to a bound.
+        m_listenPauseMs = std::clamp(m_listenPauseMs * 2, kFirstListenPauseMs, kLongestListenPauseMs);
+        m_nextListen.setRemainingTime(m_listenPauseMs);
+    }
 }
 
 bool PostgresSession::noticeTrue(qint64 txid, const QByteArray& seal)

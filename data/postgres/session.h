@@ -87,7 +87,8 @@ public:
 
     // The session listens for the tables' notifications (notify.sql) of this
     // schema; another session's commit, or a connection made again (which
-    // may have missed some), counts as a change. Anyone may send a notice,
+    // may have missed some), counts as a change; a connection that broke is
+    // made again here, not only at the next step. Anyone may send a notice,
     // so one counts only when the server finds its seal (notify.sql) its own,
     // once for each transaction.
     bool changedElsewhere() override;
@@ -166,10 +167,18 @@ private:
     // How the last exchange with the server went wrong, if it did.
     enum class Trouble { None, Refused, Dropped, Unanswered };
 
-    void connect(const QString& uri);
+    // Connects, waiting connectMs (waits() when not positive).
+    void connect(const QString& uri, int connectMs = 0);
     void setUp();
     void loadCatalog();
-    void ensureConnected();
+    void ensureConnected(int connectMs = 0);
+    // Connects again for the notices after a connection broke, outside a
+    // transaction, at most once a pause that grows while the server cannot
+    // be reached.
+    void listenAgain();
+    static constexpr int kListenConnectMs = 3000;
+    static constexpr int kFirstListenPauseMs = 500;
+    static constexpr int kLongestListenPauseMs = 15000;
     bool serverTransactionOpen() const;
     RuntimeError transactionLost() const;
     // Whether the server finds the seal of a notice of transaction `txid`
@@ -253,6 +262,9 @@ private:
     // change is known that changedElsewhere() has not told yet.
     QByteArray m_schema;
     bool m_changedElsewhere = false;
+    // When the notices may be listened for again after a failed attempt.
+    QDeadlineTimer m_nextListen{0};
+    int m_listenPauseMs = 0;
     // The notices of changes: the oldest transaction whose notice concerns
     // this connection, the transactions already believed (at most
     // kNoticesKept), and the seals heard but not checked yet.
