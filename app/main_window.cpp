@@ -254,7 +254,7 @@ void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
     m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { readyToWrite(); }, [this] { ListData(); });
-    new LiveList(*this, *this, *m_model, [this] { completeFill(); });
+    new LiveList(*this, *this, *m_model, [this] { completeFill(); }, [this] { return refillShown(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
@@ -695,18 +695,34 @@ bool Form1::askToReadListAgain()
         == QMessageBox::Yes;
 }
 
+bool Form1::refillShown()
+{
+    std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
+    try {
+        rs->Open(entries::EntryStatements::list(), SharedConnection::get(), data::Recordset::adOpenStatic,
+                 data::Recordset::adLockReadOnly);
+    } catch (const std::exception&) {
+        return false;
+    }
+    m_listAskedFor = std::move(rs);
+    ListData();
+    return true;
+}
+
 bool Form1::readList()
 {
     m_listFill->abandon();
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("ListData")), this);
-    std::unique_ptr<data::Recordset> rs;
+    std::unique_ptr<data::Recordset> rs = std::move(m_listAskedFor);
+    const bool askedFor = rs != nullptr;
 
     err.line(100, [&] {
         if (mousePointer() != PointerHourglass)
             m_model->clearRows();
     });
-    err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
-    const bool opened = err.line(104, [&] {
+    if (!askedFor)
+        err.line(102, [&] { rs = data::ComponentFactory::createRecordset(); });
+    const bool opened = askedFor || err.line(104, [&] {
         data::required(rs).Open(entries::EntryStatements::list(), SharedConnection::get(), data::Recordset::adOpenStatic, data::Recordset::adLockReadOnly);
     });
     if (!opened)

@@ -88,6 +88,10 @@ public:
     // reading is given up for the new one.
     void ListData() override;
 
+    // A refill of others' changes: as ListData, but a list the database
+    // cannot give keeps the rows shown, without a box; false then.
+    bool refillShown();
+
     // True while the list is still being read.
     bool listPending() const { return m_listFill->pending(); }
     // Reads the rest of the list now, with the hourglass: what sorts,
@@ -250,6 +254,8 @@ private:
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
     std::unique_ptr<ListFill> m_listFill;
+    // The list's rows, already asked for by refillShown().
+    std::unique_ptr<data::Recordset> m_listAskedFor;
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
     FindBar* m_findBar = nullptr;

@@ -10,6 +10,7 @@
 #include "core/locale_text.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -47,26 +48,40 @@ QByteArray quotedName(const QString& name)
 }
 
 // Copies one table's rows, every column by name, with their IDs, through the
-// COPY protocol; returns the count.
-long copyTable(Connection& local, PostgresSession& server, const QString& table)
+// COPY protocol in batches, each a COPY of its own that ends well within the
+// server's statement time-out; returns the count.
+long copyTable(Connection& local, PostgresSession& server, const QString& table, const ServerCopy::Batches& batches)
 {
     Recordset rows;
     rows.Open(QStringLiteral("select * from [%1]").arg(table), local);
     QStringList names;
     for (int i = 0; i < rows.fieldCount(); ++i)
         names << rows.fieldName(i);
-    PostgresRowCopy copy(server, table, names);
+    long count = 0;
+    std::optional<PostgresRowCopy> copy;
+    QElapsedTimer batchClock;
+    int inBatch = 0;
     for (; !rows.Eof(); rows.MoveNext()) {
+        if (!copy) {
+            copy.emplace(server, table, names);
+            batchClock.start();
+            inBatch = 0;
+        }
         for (int i = 0; i < rows.fieldCount(); ++i) {
             const std::optional<QByteArray> value = serverText(rows.value(i));
             if (value)
-                copy.bindText(i + 1, *value);
+                copy->bindText(i + 1, *value);
             else
-                copy.bindNull(i + 1);
+                copy->bindNull(i + 1);
         }
-        copy.add();
+        copy->add();
+        if (++inBatch >= batches.rows || batchClock.hasExpired(batches.ms)) {
+            count += copy->finish();
+            copy.reset();
+        }
     }
-    const long count = copy.finish();
+    if (copy)
+        count += copy->finish();
     // New rows on the server get IDs past the ones copied.
     server.run("SELECT setval(pg_get_serial_sequence($1, 'ID'), coalesce((SELECT max(\"ID\") FROM " + quotedName(table)
                    + "), 0) + 1, false)",
@@ -76,7 +91,14 @@ long copyTable(Connection& local, PostgresSession& server, const QString& table)
 
 }  // namespace
 
-long ServerCopy::copy(const QString& localConnectionString, const QString& serverAddress)
+ServerCopy::Batches ServerCopy::Batches::standard()
+{
+    // A quarter of the statement time-out leaves room for a server that
+    // slows down in the middle of a batch.
+    return {100000, PostgresSession::waits().answerMs / 4};
+}
+
+long ServerCopy::copy(const QString& localConnectionString, const QString& serverAddress, const Batches& batches)
 {
     Connection local;
     local.Open(localConnectionString);
@@ -101,7 +123,7 @@ long ServerCopy::copy(const QString& localConnectionString, const QString& serve
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " DISABLE TRIGGER USER");
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
-            count += copyTable(local, server, QString::fromLatin1(table));
+            count += copyTable(local, server, QString::fromLatin1(table), batches);
         for (const char* table : {"Employees", "Work Codes", "Work Hours"})
             server.run("ALTER TABLE " + quotedName(QString::fromLatin1(table)) + " ENABLE TRIGGER USER");
         ServerRights::makeGroupsIfAllowed(server);

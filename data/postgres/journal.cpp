@@ -78,7 +78,7 @@ void PostgresJournal::trim()
 std::vector<JournalChange> PostgresJournal::changes(const QByteArray& where,
                                                     const std::vector<std::optional<QByteArray>>& values)
 {
-    const ServerResultHandle result = m_session.run(
+    const ServerResultHandle result = m_session.read(
         "SELECT id, " + kWhen + ", made_by, coalesce(description, ''), undone FROM hourvane_changes " + where, values);
     std::vector<JournalChange> found;
     for (int row = 0; row < PQntuples(result.get()); ++row) {
@@ -111,7 +111,7 @@ qint64 PostgresJournal::target(bool forward)
     // The login's own changes: Undo takes back its newest one not undone,
     // Redo the one it undid last (the oldest undone), unless it made a change
     // since.
-    const ServerResultHandle result = m_session.run(
+    const ServerResultHandle result = m_session.read(
         forward ? QByteArray("WITH mine AS (SELECT id, undone FROM hourvane_changes WHERE made_by = session_user) "
                              "SELECT min(u.change) FROM hourvane_undone u JOIN mine ON mine.id = u.change "
                              "WHERE u.mark >= (SELECT max(id) FROM mine)")
@@ -129,7 +129,7 @@ std::vector<ChangeTouch> PostgresJournal::touches(const std::vector<qint64>& cha
         ids += (ids.size() > 1 ? "," : "") + QByteArray::number(id);
     ids += '}';
     // The name of a row as the change left it, or as it was when it went.
-    const ServerResultHandle result = m_session.run(
+    const ServerResultHandle result = m_session.read(
         "SELECT change, tbl, has_before, has_after, count(*), min(row_id), "
         "(array_agg(first_name ORDER BY row_id))[1], (array_agg(last_name ORDER BY row_id))[1], "
         "(array_agg(company ORDER BY row_id))[1], (array_agg(code ORDER BY row_id))[1] "

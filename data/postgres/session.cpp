@@ -10,6 +10,7 @@
 #include "data/postgres/statement.h"
 
 #include <QHash>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include <poll.h>
@@ -293,7 +294,7 @@ void PostgresSession::allowPlainTextBeyondThisComputer(bool allowed)
     plainTextAllowed() = allowed;
 }
 
-void PostgresSession::connect(const QString& uri)
+void PostgresSession::connect(const QString& uri, int connectMs)
 {
     // Hours and passwords do not cross a network in plain text by a setting
     // left in an address: the user asks for it outright.
@@ -304,7 +305,7 @@ void PostgresSession::connect(const QString& uri)
                                          "or sslmode=require), or, only on a network you trust, start Hourvane "
                                          "with --allow-unencrypted.")
                               .arg(m_address));
-    const int waitMs = currentWaits().connectMs;
+    const int waitMs = connectMs > 0 ? connectMs : currentWaits().connectMs;
     std::optional<QString> password;
     if (knownPasswords().contains(m_address))
         password = knownPasswords().value(m_address);
@@ -442,7 +443,7 @@ bool PostgresSession::plainTextBeyondThisComputer() const
     return m_connection && PQsslInUse(m_connection.get()) == 0 && ServerAddress::reachesBeyondThisComputer(m_uri);
 }
 
-void PostgresSession::ensureConnected()
+void PostgresSession::ensureConnected(int connectMs)
 {
     // While a copy streams its rows the connection takes nothing else.
     if (PQtransactionStatus(m_connection.get()) == PQTRANS_ACTIVE)
@@ -460,7 +461,7 @@ void PostgresSession::ensureConnected()
     m_prepared.clear();
     // What others did meanwhile went unheard.
     m_changedElsewhere = true;
-    connect(m_uri);
+    connect(m_uri, connectMs);
     setUp();
 }
 
@@ -564,6 +565,8 @@ ServerResultHandle PostgresSession::exchange(const std::function<int(PGconn*)>& 
         if (!kept || !isError(kept.get()))
             kept = std::move(result);
     }
+    m_lastState = kept && isError(kept.get()) ? QByteArray(PQresultErrorField(kept.get(), PG_DIAG_SQLSTATE))
+                                              : QByteArray();
     if (!kept || isError(kept.get())) {
         if (PQstatus(connection) != CONNECTION_OK)
             m_trouble = Trouble::Dropped;
@@ -581,9 +584,27 @@ bool PostgresSession::drain(const QDeadlineTimer& deadline)
             if (waitOn(PQsocket(connection), false, deadline) != Ready::Yes || !PQconsumeInput(connection))
                 return false;
         }
-        if (!ServerResultHandle(PQgetResult(connection)))
+        const ServerResultHandle result(PQgetResult(connection));
+        if (!result)
             return PQstatus(connection) == CONNECTION_OK;
+        // A copy still waits for rows: it ends as a failure on the server,
+        // which then answers like any other step.
+        if (PQresultStatus(result.get()) == PGRES_COPY_IN && !failCopy(deadline))
+            return false;
     }
+}
+
+bool PostgresSession::failCopy(const QDeadlineTimer& deadline)
+{
+    PGconn* connection = m_connection.get();
+    if (PQputCopyEnd(connection, "the copy was given up") != 1)
+        return false;
+    int flushed;
+    while ((flushed = PQflush(connection)) == 1) {
+        if (waitOn(PQsocket(connection), true, deadline) != Ready::Yes || !PQconsumeInput(connection))
+            return false;
+    }
+    return flushed == 0;
 }
 
 ServerResultHandle PostgresSession::run(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values)
@@ -817,16 +838,52 @@ ServerResultHandle PostgresSession::runStatement(const QString& sql, bool readin
     }
 }
 
+ServerResultHandle PostgresSession::read(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values)
+{
+    if (m_inTransaction)
+        return run(sql, values);
+    // A snapshot of its own that takes part in nobody's serializable
+    // conflicts: a read never makes another's save fail, and never fails
+    // for one.
+    run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    ServerResultHandle result;
+    try {
+        result = run(sql, values);
+    } catch (const RuntimeError&) {
+        sendQuietly("ROLLBACK");
+        throw;
+    }
+    run("COMMIT");
+    return result;
+}
+
+bool PostgresSession::concurrencyRefused() const
+{
+    return m_trouble == Trouble::Refused && (m_lastState == "40001" || m_lastState == "40P01");
+}
+
+void PostgresSession::pauseBeforeTryingAgain(int attempt)
+{
+    // Jitter, growing with each attempt, so that two sessions that collided
+    // do not collide again at once.
+    const int ceilingMs = kRetryBaseMs << std::min(attempt, 4);
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(ceilingMs / 2 + QRandomGenerator::global()->bounded(ceilingMs / 2 + 1)));
+}
+
 ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text, bool select)
 {
-    for (int attempt = 1;; ++attempt) {
+    int refusals = 0;
+    bool connectedAgain = false;
+    for (;;) {
         m_trouble = Trouble::None;
         bool committing = false;
+        bool refusedForOthers = false;
         try {
             ensureConnected();
             keepBackslashesText();
             if (select)
-                return run(text);
+                return read(text);
             // The commit is sent only once the write has answered: a write
             // given up on is never done later, when a stopped server resumes,
             // and one whose connection dropped has done nothing.
@@ -835,6 +892,7 @@ ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text
             try {
                 result = run(text);
             } catch (const RuntimeError&) {
+                refusedForOthers = concurrencyRefused();
                 sendQuietly("ROLLBACK");
                 throw;
             }
@@ -842,10 +900,19 @@ ServerResultHandle PostgresSession::runOutsideTransaction(const QByteArray& text
             finishCommit();
             return result;
         } catch (const RuntimeError&) {
+            // The whole transaction is this one statement: one the server
+            // refused for another's work at the same time (a commit refused
+            // so wrote nothing either) is sent again, a few times, before
+            // the user hears of it.
+            if ((refusedForOthers || concurrencyRefused()) && ++refusals < kConcurrencyAttempts) {
+                pauseBeforeTryingAgain(refusals);
+                continue;
+            }
             // A connection found gone (a server restarted since the last
             // step) is made again, and the step sent again, once.
-            if (attempt > 1 || committing || m_trouble != Trouble::Dropped)
+            if (connectedAgain || committing || m_trouble != Trouble::Dropped)
                 throw;
+            connectedAgain = true;
         }
     }
 }
@@ -911,12 +978,19 @@ std::unique_ptr<RowCopy> PostgresSession::copyRows(const QString& table, const Q
 
 bool PostgresSession::changedElsewhere()
 {
-    bool changed = std::exchange(m_changedElsewhere, false);
     PGconn* connection = m_connection.get();
-    // Nothing is read in the middle of a step (a copy under way); a
-    // connection that broke is made again, and so heard of, at the next step.
-    if (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE
-        || !PQconsumeInput(connection))
+    // Nothing is read in the middle of a step (a copy under way).
+    if (PQstatus(connection) == CONNECTION_OK && PQtransactionStatus(connection) == PQTRANS_ACTIVE)
+        return std::exchange(m_changedElsewhere, false);
+    // A connection that broke (a server restarted) is made again here too,
+    // so that the notices are heard again without waiting for a step.
+    if (PQstatus(connection) == CONNECTION_OK && !PQconsumeInput(connection) && PQstatus(connection) == CONNECTION_OK)
+        return std::exchange(m_changedElsewhere, false);
+    if (PQstatus(connection) != CONNECTION_OK)
+        listenAgain();
+    bool changed = std::exchange(m_changedElsewhere, false);
+    connection = m_connection.get();
+    if (PQstatus(connection) != CONNECTION_OK)
         return changed;
     while (PGnotify* notice = PQnotifies(connection)) {
         if (notice->be_pid != PQbackendPID(connection)) {
@@ -938,6 +1012,21 @@ bool PostgresSession::changedElsewhere()
             changed = noticeTrue(notice.key(), notice.value()) || changed;
     }
     return changed;
+}
+
+void PostgresSession::listenAgain()
+{
+    if (m_inTransaction || !m_nextListen.hasExpired())
+        return;
+    try {
+        // A short wait: the window waits on it.
+        ensureConnected(std::min(currentWaits().connectMs, kListenConnectMs));
+        m_listenPauseMs = 0;
+    } catch (const RuntimeError&) {
+        // Tried again after a pause that doubles, up to a bound.
+        m_listenPauseMs = std::clamp(m_listenPauseMs * 2, kFirstListenPauseMs, kLongestListenPauseMs);
+        m_nextListen.setRemainingTime(m_listenPauseMs);
+    }
 }
 
 bool PostgresSession::noticeTrue(qint64 txid, const QByteArray& seal)

@@ -23,9 +23,12 @@ namespace hv::data {
 // One session with a PostgreSQL server's database: what a Connection holds
 // when its connection string is a server address. Every session runs with
 // standard_conforming_strings on (a backslash in a literal is a backslash),
-// ISO dates, the program's lock time-out, and every transaction SERIALIZABLE,
-// so that work of two people at once that could not have happened one after
-// the other is refused by the server rather than half-kept.
+// ISO dates, the program's lock time-out, and every transaction that writes
+// SERIALIZABLE, so that work of two people at once that could not have
+// happened one after the other is refused by the server rather than
+// half-kept. A read outside a transaction has a read-only snapshot of its own
+// (REPEATABLE READ READ ONLY), which neither fails for others' writes nor
+// makes them fail.
 //
 // A session whose connection drops connects again, once, within the same
 // step when that is safe: a read, or a write outside a transaction, whose own
@@ -33,7 +36,10 @@ namespace hv::data {
 // any other step is reported with the server's or the network's message and
 // the next step connects again. A statement the server refuses under
 // concurrency (a serialization failure, a deadlock, a lock time-out) is
-// reported in plain words and leaves nothing written.
+// reported in plain words and leaves nothing written; a write that is a
+// transaction of its own is first sent again a few times, after a short
+// pause with jitter, when the server refused it for a serialization failure
+// or a deadlock.
 //
 // No wait on the server is unbounded (waits()): connecting gives up after
 // connectMs; a statement whose answer goes silent for answerMs (the server's
@@ -81,7 +87,8 @@ public:
 
     // The session listens for the tables' notifications (notify.sql) of this
     // schema; another session's commit, or a connection made again (which
-    // may have missed some), counts as a change. Anyone may send a notice,
+    // may have missed some), counts as a change; a connection that broke is
+    // made again here, not only at the next step. Anyone may send a notice,
     // so one counts only when the server finds its seal (notify.sql) its own,
     // once for each transaction.
     bool changedElsewhere() override;
@@ -126,6 +133,11 @@ public:
     ChangeJournal& journal() override;
     void describeChange(const QString& description) override;
 
+    // A read of the program's own SQL, as run() does; outside a transaction
+    // in a read-only snapshot (REPEATABLE READ), which neither fails for
+    // another's writes nor makes them fail.
+    ServerResultHandle read(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values = {});
+
     // Several statements of the program's own, run as one transaction.
     void runScript(const QByteArray& sql);
 
@@ -155,10 +167,18 @@ private:
     // How the last exchange with the server went wrong, if it did.
     enum class Trouble { None, Refused, Dropped, Unanswered };
 
-    void connect(const QString& uri);
+    // Connects, waiting connectMs (waits() when not positive).
+    void connect(const QString& uri, int connectMs = 0);
     void setUp();
     void loadCatalog();
-    void ensureConnected();
+    void ensureConnected(int connectMs = 0);
+    // Connects again for the notices after a connection broke, outside a
+    // transaction, at most once a pause that grows while the server cannot
+    // be reached.
+    void listenAgain();
+    static constexpr int kListenConnectMs = 3000;
+    static constexpr int kFirstListenPauseMs = 500;
+    static constexpr int kLongestListenPauseMs = 15000;
     bool serverTransactionOpen() const;
     RuntimeError transactionLost() const;
     // Whether the server finds the seal of a notice of transaction `txid`
@@ -191,8 +211,17 @@ private:
     // Hands the copy's bytes (or its end) to libpq, waiting for room.
     void putCopy(const std::function<int(PGconn*)>& put);
     // Reads the rest of the answer until `deadline`; false when it did not come.
+    // A copy given up waits for no more rows: it is ended as a failure, so
+    // that the server undoes it; false when that could not be sent by `deadline`.
     bool drain(const QDeadlineTimer& deadline);
+    bool failCopy(const QDeadlineTimer& deadline);
     RuntimeError unanswered(bool committing) const;
+    // Whether the last step was refused for a serialization failure or a
+    // deadlock, and the pause (with jitter) before a statement is sent again.
+    bool concurrencyRefused() const;
+    static void pauseBeforeTryingAgain(int attempt);
+    static constexpr int kConcurrencyAttempts = 5;
+    static constexpr int kRetryBaseMs = 10;
     // Runs a program statement; in a transaction a failed one is undone alone.
     ServerResultHandle runStatement(const QString& sql, bool reading);
     // Outside a transaction: a read as it is, a write in a transaction of its
@@ -221,6 +250,8 @@ private:
     // with a lost connection).
     bool m_inTransaction = false;
     Trouble m_trouble = Trouble::None;
+    // The SQLSTATE of the last step the server refused.
+    QByteArray m_lastState;
     QString m_uri;
     QString m_address;
     // The server's own state, checked at every connection, and the login's
@@ -231,6 +262,9 @@ private:
     // change is known that changedElsewhere() has not told yet.
     QByteArray m_schema;
     bool m_changedElsewhere = false;
+    // When the notices may be listened for again after a failed attempt.
+    QDeadlineTimer m_nextListen{0};
+    int m_listenPauseMs = 0;
     // The notices of changes: the oldest transaction whose notice concerns
     // this connection, the transactions already believed (at most
     // kNoticesKept), and the seals heard but not checked yet.

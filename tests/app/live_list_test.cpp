@@ -10,6 +10,8 @@
 #include "app/work_hours_model.h"
 #include "data/connection.h"
 #include "data/database_choice.h"
+#include "data/recordset.h"
+#include "gui/shared_connection.h"
 #include "support/test_server.h"
 
 #include <QCoreApplication>
@@ -141,6 +143,49 @@ TEST_P(LiveListTest, NothingIsRefilledWhileABoxIsOpenButAtOnceWhenItCloses)
     });
     window->showAbout();
     ASSERT_TRUE(until([&] { return listRows(*window).size() == 1; }, 500));
+    closeWindow(window);
+}
+
+// The server ends the window's connection (as a restart does): the watch
+// connects again by itself, and others' changes show again without F5.
+TEST_P(LiveListTest, TheWatchConnectsAgainAfterTheServerEndedItsConnection)
+{
+    if (GetParam() != Backend::Server)
+        GTEST_SKIP() << "a local file has no connection to lose";
+    auto window = startBoth();
+    data::Recordset pid;
+    pid.Open(QStringLiteral("select pg_backend_pid() as [P]"), SharedConnection::get());
+    ASSERT_EQ(m_schema->run("SELECT pg_terminate_backend(" + QByteArray::number(pid.value(0).toLongLong()) + ")"),
+              QString());
+    pid.Close();
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (1)"));
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 1; }, 5000));
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (2)"));
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 2; }, 2000));
+    EXPECT_FALSE(window->windowTitle().contains(LiveList::unreachedNote()));
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    closeWindow(window);
+}
+
+// A refill the server cannot give keeps the rows shown and says so in the
+// title, without a box; the next refill that reads mends both.
+TEST_P(LiveListTest, ARefillThatCannotReadKeepsTheRowsShownAndSaysSo)
+{
+    if (GetParam() != Backend::Server)
+        GTEST_SKIP() << "a local file is read whole or reported";
+    auto window = startBoth();
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (1)"));
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 1; }, 2000));
+    const QString title = window->windowTitle();
+    ASSERT_EQ(m_schema->run("ALTER VIEW \"Work Hours Extended\" RENAME TO hidden"), QString());
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (2)"));
+    ASSERT_TRUE(until([&] { return window->windowTitle().contains(QStringLiteral("could not be read again")); }, 2000));
+    EXPECT_EQ(listRows(*window).size(), 1);
+    EXPECT_TRUE(m_ui.messages().isEmpty());
+    ASSERT_EQ(m_schema->run("ALTER VIEW hidden RENAME TO \"Work Hours Extended\""), QString());
+    other(QStringLiteral("insert into [Work Hours] (Hours) values (3)"));
+    ASSERT_TRUE(until([&] { return listRows(*window).size() == 3; }, 7000));
+    EXPECT_EQ(window->windowTitle(), title);
     closeWindow(window);
 }
 

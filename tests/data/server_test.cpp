@@ -17,6 +17,7 @@
 #include "data/sql_dialect.h"
 
 #include <QElapsedTimer>
+#include <sqlite3.h>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -397,6 +398,7 @@ enum class Silence {
     StoppedStep,      // a step of a transaction sent to a stopped server process
     StoppedCommit,    // the commit of a transaction sent to a stopped server process
     StoppedCopy,      // rows copied in bulk (as the import sends them) to a stopped server process
+    StoppedMidCopy,   // the same, the server process stopping once the copy is under way
 };
 
 class ServerSilence : public DatabaseTest, public ::testing::WithParamInterface<Silence> {
@@ -406,7 +408,7 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Cases, ServerSilence,
                          ::testing::Values(Silence::SlowWrite, Silence::StoppedWrite, Silence::StoppedInsert,
                                            Silence::StoppedRead, Silence::StoppedStep, Silence::StoppedCommit,
-                                           Silence::StoppedCopy));
+                                           Silence::StoppedCopy, Silence::StoppedMidCopy));
 
 // No wait on a silent server is longer than the waits set; the step is
 // reported, nothing of it is written (a commit left unanswered is said to be
@@ -430,7 +432,8 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         other.Execute(QStringLiteral("update [Work Codes] set Billable=FALSE where ID=%1").arg(code));
     }
     std::optional<data::Transaction> together;
-    if (at == Silence::StoppedStep || at == Silence::StoppedCommit || at == Silence::StoppedCopy) {
+    const bool copying = at == Silence::StoppedCopy || at == Silence::StoppedMidCopy;
+    if (at == Silence::StoppedStep || at == Silence::StoppedCommit || copying) {
         together.emplace(db());
         execute(insert.arg(QStringLiteral("first")));
         if (at == Silence::StoppedCommit)
@@ -438,7 +441,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
     }
 
     std::optional<StoppedServerProcess> stopped;
-    if (at != Silence::SlowWrite && at != Silence::StoppedWrite)
+    if (at != Silence::SlowWrite && at != Silence::StoppedWrite && at != Silence::StoppedMidCopy)
         stopped.emplace(pid);
     // While the write waits for the lock, its server process stops.
     std::thread stopper([&] {
@@ -457,10 +460,17 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
         case Silence::StoppedInsert:
         case Silence::StoppedStep: execute(insert.arg(QStringLiteral("second"))); break;
         case Silence::StoppedCommit: together->commit(); break;
-        case Silence::StoppedCopy: {
+        case Silence::StoppedCopy:
+        case Silence::StoppedMidCopy: {
             data::BulkInsert copy(db(), QStringLiteral("Work Codes"),
                                   {QStringLiteral("Description"), QStringLiteral("Billable")});
-            for (int i = 0; i < 20000; ++i) {
+            // Some megabytes fill the buffers on both sides: the copy waits
+            // for room to send its rows.
+            const int rows = at == Silence::StoppedCopy ? 20000 : 400000;
+            for (int i = 0; i < rows; ++i) {
+                // Once the copy is under way, its server process stops.
+                if (at == Silence::StoppedMidCopy && i == 1000)
+                    stopped.emplace(pid);
                 copy.bindText(1, QStringLiteral("second"));
                 copy.bindInteger(2, 0);
                 copy.add();
@@ -479,7 +489,7 @@ TEST_P(ServerSilence, IsGivenUpWithinTheWaitAndNothingHalfWritten)
     EXPECT_TRUE(failure.description().contains(at == Silence::StoppedCommit ? QStringLiteral("is not known")
                                                                             : QStringLiteral("nothing of this step")))
         << failure.what();
-    if (together && (at == Silence::StoppedStep || at == Silence::StoppedCopy)) {
+    if (together && (at == Silence::StoppedStep || copying)) {
         EXPECT_THROW(together->commit(), RuntimeError);
     }
     together.reset();
@@ -614,6 +624,94 @@ TEST_P(ServerSession, CopyKeepsIdsOrphansAndSetsTheSequencesPastThem)
         EXPECT_EQ(readRows(copy, QString::fromLatin1(query)), readRows(local, QString::fromLatin1(query))) << query;
     copy.Execute(QStringLiteral("insert into Employees ([First Name]) values ('New')"));
     EXPECT_EQ(readValue(copy, QStringLiteral("select max(ID) as [M] from Employees"), QStringLiteral("M")).toLongLong(), 3);
+}
+
+// A copy in batches of one row each is still one transaction: a row the
+// server cannot take, in the last table's last batch, leaves the server
+// database as it was; once mended, every row arrives as it is.
+TEST_P(ServerSession, ACopyInBatchesIsWholeOrNothing)
+{
+    TemporaryDatabase file;
+    {
+        Connection local;
+        local.Open(file.connectionString());
+        for (const char* sql : {"insert into Employees ([First Name],[Last Name]) values ('Ann','Lee')",
+                                "insert into Employees ([First Name],[Last Name]) values ('Bob','Kay')",
+                                "insert into [Work Codes] (Description,Billable) values ('Code',TRUE)",
+                                "insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                                "values (1,'12/7/2026',1,'7.25','first')",
+                                "insert into [Work Hours] (Employee,[Date Worked],[Work Code],Hours,[Work Description]) "
+                                "values (2,'12/8/2026',1,'1','last')"})
+            local.Execute(QString::fromUtf8(sql));
+    }
+    const auto setLastDescription = [&](const char* expression) {
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file.path()).constData(), &handle), SQLITE_OK);
+        const QByteArray sql = QByteArray("update \"Work Hours\" set \"Work Description\" = ") + expression
+            + " where ID = 2";
+        EXPECT_EQ(sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(handle);
+    };
+    setLastDescription("'la' || char(0) || 'st'");
+    const TestServerSchema target(false);
+    const data::ServerCopy::Batches single{1, 60000};
+    EXPECT_THROW(data::ServerCopy::copy(file.connectionString(), target.address(), single), RuntimeError);
+    {
+        data::PostgresSession server(target.address(), false);
+        EXPECT_TRUE(data::ServerSchema::existing(server).isEmpty());
+    }
+    setLastDescription("'last'");
+    EXPECT_EQ(data::ServerCopy::copy(file.connectionString(), target.address(), single), 5);
+    Connection copy;
+    copy.Open(target.address());
+    Connection local;
+    local.Open(file.connectionString());
+    EXPECT_EQ(readRows(copy, QStringLiteral("select * from [Work Hours Extended]")),
+              readRows(local, QStringLiteral("select * from [Work Hours Extended]")));
+}
+
+// The program's read of a whole table, taken between another's read and its
+// write, while a third person's change to what that one read is committed:
+// the read has a snapshot of its own, so the other's save is not refused
+// for it (a serializable read would make it the victim).
+TEST_P(ServerSession, AReadNeverMakesAnothersSaveFail)
+{
+    const qint64 first = addEmployee(QStringLiteral("Ann"), QStringLiteral("Lee"));
+    const qint64 second = addEmployee(QStringLiteral("Ben"), QStringLiteral("Ray"));
+    Connection saving;
+    saving.Open(m_server->address());
+    Connection third;
+    third.Open(m_server->address());
+    data::Transaction save(saving);
+    EXPECT_EQ(readRows(saving, QStringLiteral("select [First Name] from Employees where ID=%1").arg(second)).size(), 1);
+    third.Execute(QStringLiteral("update Employees set [First Name]='Bea' where ID=%1").arg(second));
+    EXPECT_EQ(rows(QStringLiteral("select * from Employees")).size(), 2);
+    saving.Execute(QStringLiteral("update Employees set [First Name]='Anna' where ID=%1").arg(first));
+    EXPECT_NO_THROW(save.commit());
+    EXPECT_EQ(value(QStringLiteral("select [First Name] from Employees where ID=%1").arg(first),
+                    QStringLiteral("First Name")),
+              QVariant(QStringLiteral("Anna")));
+}
+
+// A save that meets another's change to the same row, committed while it
+// waited, is refused by the server for it; the program sends it again on a
+// new snapshot, and the user hears nothing.
+TEST_P(ServerSession, ASaveRefusedForAnothersChangeAtTheSameTimeIsSentAgain)
+{
+    const qint64 code = addWorkCode(QStringLiteral("Original"), true);
+    Connection other;
+    other.Open(m_server->address());
+    std::optional<data::Transaction> holding;
+    holding.emplace(other);
+    other.Execute(QStringLiteral("update [Work Codes] set Description='Theirs' where ID=%1").arg(code));
+    std::thread committer([&] {
+        QThread::msleep(300);
+        holding->commit();
+    });
+    EXPECT_NO_THROW(execute(QStringLiteral("update [Work Codes] set Billable=FALSE where ID=%1").arg(code)));
+    committer.join();
+    EXPECT_EQ(rows(QStringLiteral("select Description, Billable from [Work Codes] where ID=%1").arg(code)),
+              (QList<QVariantList>{{QStringLiteral("Theirs"), false}}));
 }
 
 // A delete of an employee with their entries, while another connection adds
