@@ -1,6 +1,6 @@
 #include "app/entry_filter.h"
 
-#include "data/list_column.h"
+#include "core/list_column.h"
 #include "core/locale_text.h"
 #include "core/user_collator.h"
 
@@ -14,8 +14,6 @@
 namespace hv {
 
 namespace {
-
-using data::ListColumn;
 
 enum ListPosition { kEmployee = 1, kDateWorked = 2, kWorkCode = 3, kHours = 4, kDescription = 5 };
 

@@ -9,9 +9,7 @@
 
 namespace hv {
 
-namespace data {
 class ListColumn;
-}
 
 // What the find bar looks for in the work-hours list: an employee and a work
 // code by their names as the list shows them (empty: any), a period of days,
@@ -31,11 +29,11 @@ struct EntryFilter {
         std::vector<quint32> rows;
         reports::HoursTotal total;
     };
-    Result apply(const std::vector<data::ListColumn>& columns, const std::vector<quint32>& order) const;
+    Result apply(const std::vector<ListColumn>& columns, const std::vector<quint32>& order) const;
 
     // The texts a column's cells show, each once, in the user's collation
     // (the find bar's choices of employees and work codes).
-    static QStringList valuesIn(const data::ListColumn& column);
+    static QStringList valuesIn(const ListColumn& column);
 };
 
 }  // namespace hv

@@ -16,8 +16,6 @@ namespace hv {
 
 namespace {
 
-using data::ListColumn;
-using data::SortRule;
 
 // How each of the list's columns sorts, by position: ID, Employee, Date
 // Worked, Work Code, Hours, Work Description.
@@ -31,9 +29,8 @@ RuntimeError indexOutOfBounds()
 
 // A value handed in as a QVariant, in the form a recordset reads it; a text
 // needs its bytes kept alive while the value is stored.
-data::StoredValue storedFrom(const QVariant& value, QByteArray& bytes)
+StoredValue storedFrom(const QVariant& value, QByteArray& bytes)
 {
-    using data::StoredValue;
     StoredValue stored;
     if (value.isNull())
         return stored;
@@ -144,7 +141,7 @@ int WorkHoursModel::appendRow(Store&& storeFirst)
 int WorkHoursModel::addRow(const QVariant& value)
 {
     QByteArray bytes;
-    const data::StoredValue stored = storedFrom(value, bytes);
+    const StoredValue stored = storedFrom(value, bytes);
     return appendRow([&](ListColumn& column, quint32 row) {
         column.set(row, stored, [&] { return text::valueToText(value); });
     });
@@ -152,7 +149,7 @@ int WorkHoursModel::addRow(const QVariant& value)
 
 int WorkHoursModel::addRow(const data::Recordset& recordset, int field)
 {
-    const data::StoredValue stored = recordset.stored(field);
+    const StoredValue stored = recordset.stored(field);
     return appendRow([&](ListColumn& column, quint32 row) {
         column.set(row, stored, [&] { return recordset.text(field); });
     });
@@ -180,7 +177,7 @@ void WorkHoursModel::storeCell(int rowHandle, int column, Store&& store)
 void WorkHoursModel::setCell(int rowHandle, int column, const QVariant& value)
 {
     QByteArray bytes;
-    const data::StoredValue stored = storedFrom(value, bytes);
+    const StoredValue stored = storedFrom(value, bytes);
     storeCell(rowHandle, column, [&](ListColumn& cells, size_t row) {
         cells.set(row, stored, [&] { return text::valueToText(value); });
     });
@@ -190,7 +187,7 @@ void WorkHoursModel::setCell(int rowHandle, int column, const data::Recordset& r
 {
     // The field is read first: a field that cannot be read is the failure
     // reported, whatever the row.
-    const data::StoredValue stored = recordset.stored(field);
+    const StoredValue stored = recordset.stored(field);
     storeCell(rowHandle, column, [&](ListColumn& cells, size_t row) {
         cells.set(row, stored, [&] { return recordset.text(field); });
     });

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/entry_filter.h"
-#include "data/list_column.h"
+#include "core/list_column.h"
 
 #include <QAbstractTableModel>
 #include <QLocale>
@@ -136,7 +136,7 @@ private:
     void filterRows();
 
     QStringList m_headers;
-    std::vector<data::ListColumn> m_columns;
+    std::vector<ListColumn> m_columns;
     size_t m_rows = 0;                   // rows added since the list was emptied
     std::vector<quint32> m_displayOrder; // display row -> row in adding order
     QLocale m_locale;                    // the locale the cells are shown under

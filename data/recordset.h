@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/stored_value.h"
+#include "core/stored_value.h"
 
 #include <QString>
 #include <QVariant>

@@ -10,23 +10,23 @@ namespace hv::reports {
 namespace {
 
 // How a field's cells are kept: dates and numbers in the cell where they fit.
-data::SortRule ruleFor(FieldFormat format)
+SortRule ruleFor(FieldFormat format)
 {
     switch (format) {
-    case FieldFormat::ShortDate: return data::SortRule::Date;
-    case FieldFormat::Number: return data::SortRule::Number;
+    case FieldFormat::ShortDate: return SortRule::Date;
+    case FieldFormat::Number: return SortRule::Number;
     case FieldFormat::AsStored: break;
     }
-    return data::SortRule::Text;
+    return SortRule::Text;
 }
 
 // The hidden columns a report query carries its own order in.
 const QString kOrderDay = QStringLiteral("hourvane_order_day");
 const QString kOrderEntry = QStringLiteral("hourvane_order_entry");
 
-qint64 momentOf(const data::StoredValue& value)
+qint64 momentOf(const StoredValue& value)
 {
-    if (value.kind != data::StoredValue::Date)
+    if (value.kind != StoredValue::Date)
         return std::numeric_limits<qint64>::min();
     return value.julianDay * 86400 + value.secondsOfDay;
 }
@@ -45,7 +45,7 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
 
     ReportRows rows;
     for (const ReportControl& field : fields)
-        rows.m_fields.push_back(Field{data::ListColumn(ruleFor(field.format)), field.format, {}});
+        rows.m_fields.push_back(Field{ListColumn(ruleFor(field.format)), field.format, {}});
     rows.m_keyed = key >= 0;
     const int orderDay = source.keyIndex(kOrderDay);
     const int orderEntry = source.keyIndex(kOrderEntry);
@@ -53,16 +53,16 @@ ReportRows ReportRows::read(data::Recordset& source, const ReportLayout& layout)
     for (; !source.Eof(); source.MoveNext()) {
         const auto row = static_cast<std::size_t>(rows.m_rows);
         for (std::size_t f = 0; f < indexes.size(); ++f) {
-            data::ListColumn& cells = rows.m_fields[f].cells;
+            ListColumn& cells = rows.m_fields[f].cells;
             cells.appendEmpty();
             cells.set(row, source.stored(indexes[f]), [&] { return source.text(indexes[f]); });
         }
         if (key >= 0) {
-            const data::StoredValue id = source.stored(key);
-            if (id.kind == data::StoredValue::Whole)
+            const StoredValue id = source.stored(key);
+            if (id.kind == StoredValue::Whole)
                 rows.m_groupKeys.push_back(id.whole);
             else
-                rows.m_groupKeys.push_back(id.kind == data::StoredValue::Null ? kNoRecord : source.value(key).toLongLong());
+                rows.m_groupKeys.push_back(id.kind == StoredValue::Null ? kNoRecord : source.value(key).toLongLong());
         }
         if (ordered)
             rows.m_places.push_back({momentOf(source.stored(orderDay)), source.stored(orderEntry).whole});

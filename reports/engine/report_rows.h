@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/list_column.h"
+#include "core/list_column.h"
 #include "reports/engine/report_layout.h"
 
 #include <QHash>
@@ -64,7 +64,7 @@ public:
 
 private:
     struct Field {
-        data::ListColumn cells;
+        ListColumn cells;
         FieldFormat format;
         // The texts of the values that are not texts, by their cells' words.
         mutable QHash<quint32, QString> texts;

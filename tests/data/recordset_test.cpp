@@ -131,26 +131,26 @@ TEST_P(Recordsets, StoredTextThatIsNotADateComesBackAsText)
 // The value a stored() reading stands for, built as value() builds it.
 QVariant storedAsValue(const Recordset& recordset, int index)
 {
-    const data::StoredValue v = recordset.stored(index);
+    const StoredValue v = recordset.stored(index);
     switch (v.kind) {
-    case data::StoredValue::Null:
+    case StoredValue::Null:
         return {};
-    case data::StoredValue::Whole:
+    case StoredValue::Whole:
         return QVariant::fromValue<qint64>(v.whole);
-    case data::StoredValue::Number:
+    case StoredValue::Number:
         return v.number;
-    case data::StoredValue::YesNo:
+    case StoredValue::YesNo:
         return v.whole != 0;
-    case data::StoredValue::Date: {
+    case StoredValue::Date: {
         const QDate date = QDate::fromJulianDay(v.julianDay);
         if (v.secondsOfDay == 0)
             return date;
         return QDateTime(date, QTime::fromMSecsSinceStartOfDay(v.secondsOfDay * 1000), Qt::UTC);
     }
-    case data::StoredValue::Text:
+    case StoredValue::Text:
         EXPECT_EQ(text::textFromUtf8(v.bytes.data(), v.bytes.size()), recordset.text(index));
         return recordset.text(index);
-    case data::StoredValue::Other:
+    case StoredValue::Other:
         return QByteArray(v.bytes.data(), v.bytes.size());
     }
     return {};

@@ -1,4 +1,4 @@
-#include "data/list_column.h"
+#include "core/list_column.h"
 
 #include "core/locale_text.h"
 
@@ -13,7 +13,7 @@
 #include <numeric>
 #include <unordered_set>
 
-namespace hv::data {
+namespace hv {
 
 namespace {
 
@@ -498,4 +498,4 @@ void ListColumn::compact()
         insertSlot(e);
 }
 
-}  // namespace hv::data
+}  // namespace hv

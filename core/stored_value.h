@@ -3,7 +3,7 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
-namespace hv::data {
+namespace hv {
 
 // One value of a query's current row as the engine holds it, before any text
 // is made of it: what a reader that keeps values (the work-hours list) takes
@@ -21,4 +21,4 @@ struct StoredValue {
     QByteArrayView bytes;   // Text (UTF-8) and Other, as stored
 };
 
-}  // namespace hv::data
+}  // namespace hv

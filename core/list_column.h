@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/stored_value.h"
+#include "core/stored_value.h"
 
 #include <QCollatorSortKey>
 #include <QLocale>
@@ -10,7 +10,7 @@
 
 class QCollator;
 
-namespace hv::data {
+namespace hv {
 
 // How the cells of a list column compare when the list is sorted by it:
 // as texts under the user's collation, as numbers, or as dates.
@@ -150,4 +150,4 @@ private:
     std::vector<quint32> m_collationRanks;
 };
 
-}  // namespace hv::data
+}  // namespace hv
