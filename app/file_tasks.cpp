@@ -8,8 +8,8 @@
 #include "core/file_argument.h"
 #include "core/runtime_error.h"
 #include "data/connection.h"
-#include "data/database_choice.h"
-#include "data/local_database.h"
+#include "database/database_choice.h"
+#include "database/local_database.h"
 #include "gui/busy_pointer.h"
 #include "gui/shared_connection.h"
 #include "gui/work_progress.h"
@@ -27,7 +27,7 @@ namespace {
 
 QString liveDatabasePath()
 {
-    return data::LocalDatabase().path();
+    return database::LocalDatabase().path();
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ void FileTasks::tell(const QString& text) const
 
 bool FileTasks::refusedOnServer(const QString& what) const
 {
-    const QString server = data::DatabaseChoice::serverAddress();
+    const QString server = database::DatabaseChoice::serverAddress();
     if (server.isEmpty())
         return false;
     tell(backup::DatabaseBackup::serverRefusal(server, what));

@@ -13,11 +13,11 @@
 #include "app/undo_actions.h"
 #include "app/undo_journal.h"
 #include "core/version.h"
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "core/data_places.h"
 #include "gui/error_report.h"
 #include "core/file_system.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "app/old_database_offer.h"
 #include "core/settings_section.h"
 #include "core/settings_store.h"
@@ -87,7 +87,7 @@ using places::firstLevelDataFolder;
 
 QString liveDatabasePath()
 {
-    return data::LocalDatabase().path();
+    return database::LocalDatabase().path();
 }
 
 // Screen readers learn what the main window is from its accessible role: a
@@ -424,10 +424,10 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 QString Form1::connectionString()
 {
     // A database on a server, once chosen, instead of the local file.
-    const QString server = data::DatabaseChoice::serverAddress();
+    const QString server = database::DatabaseChoice::serverAddress();
     if (!server.isEmpty())
         return server;
-    return data::LocalDatabase().connectionString();
+    return database::LocalDatabase().connectionString();
 }
 
 void Form1::watchReadOnlyState()
@@ -489,7 +489,7 @@ void Form1::Form_Load()
     if (err.test(104, [] { return fs::nothingAt(dataFolder()); }))
         err.line(106, [] { fs::makeFolder(dataFolder()); });
     if (err.test(108, [] { return !fs::FileExists(liveDatabasePath()); }))
-        err.line(110, [] { data::LocalDatabase::copyTemplateTo(liveDatabasePath()); });
+        err.line(110, [] { database::LocalDatabase::copyTemplateTo(liveDatabasePath()); });
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
@@ -529,7 +529,7 @@ void Form1::Form_Load()
     err.line(140, [] { SetAppTitle(); });
 
     // An old-format database is offered for conversion before it is opened.
-    if (data::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
+    if (database::DatabaseChoice::serverAddress().isEmpty() && OldDatabaseOffer::applies(liveDatabasePath()))
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });

@@ -4,7 +4,7 @@
 #include "backup/database_backup.h"
 #include "backup/database_use_lock.h"
 #include "core/file_system.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "data/sqlite/file_check.h"
@@ -40,7 +40,7 @@ DatabaseRestore::DatabaseRestore(QString livePath, QString backupsFolder)
 void DatabaseRestore::requireDatabaseOfOurs(const QString& path)
 {
     const std::unique_ptr<data::Connection> probe = data::ComponentFactory::createConnection();
-    probe->Open(data::LocalDatabase::connectionStringOf(path));
+    probe->Open(database::LocalDatabase::connectionStringOf(path));
     probe->Close();
 }
 

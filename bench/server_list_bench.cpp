@@ -9,7 +9,7 @@
 #include "bench/private_server.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_list_read.h"
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "core/file_system.h"
 #include "app/main_window.h"
 #include "gui/shared_connection.h"
@@ -42,9 +42,9 @@ hv::Form1& window(bool onServer)
         g_window.reset();
         hv::SharedConnection::release();
         if (onServer)
-            hv::data::DatabaseChoice::chooseServer(g_serverAddress);
+            hv::database::DatabaseChoice::chooseServer(g_serverAddress);
         else
-            hv::data::DatabaseChoice::chooseLocal();
+            hv::database::DatabaseChoice::chooseLocal();
         g_window = hv::bench::startedWindow();
         g_windowOnServer = onServer;
     }

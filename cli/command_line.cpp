@@ -14,8 +14,8 @@
 #include "cli/use_local_command.h"
 #include "cli/use_server_command.h"
 #include "core/data_places.h"
-#include "data/database_choice.h"
-#include "data/local_database.h"
+#include "database/database_choice.h"
+#include "database/local_database.h"
 #include "data/connection.h"
 #include "core/file_kind.h"
 
@@ -220,9 +220,9 @@ int CommandLine::run()
     data::Connection::setPasswordProvider(TerminalPassword::ask);
     if (const std::optional<QString> problem = applyDataFolder())
         return context.fail(*problem);
-    context.serverAddress = data::DatabaseChoice::serverAddress();
+    context.serverAddress = database::DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
-    context.liveDatabase = data::LocalDatabase(context.dataFolder).path();
+    context.liveDatabase = database::LocalDatabase(context.dataFolder).path();
     context.backupsFolder = places::backupsFolder();
     return m_command->run(m_value, context);
 }

@@ -1,7 +1,7 @@
 #include "cli/copy_to_server_command.h"
 
 #include "cli/live_database.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "core/runtime_error.h"
 #include "data/postgres/address.h"
 #include "data/postgres/copy.h"
@@ -29,7 +29,7 @@ int CopyToServerCommand::run(const QString& value, CommandContext& context)
         return context.fail(QStringLiteral("There is no local database at '%1' to copy.").arg(context.liveDatabase));
     try {
         live.shareUse();
-        const long rows = data::ServerCopy::copy(data::LocalDatabase(context.dataFolder).connectionString(), value);
+        const long rows = data::ServerCopy::copy(database::LocalDatabase(context.dataFolder).connectionString(), value);
         context.out << QStringLiteral("Copied %1 rows of '%2' into '%3'. Use it with hourvane --use-server.")
                            .arg(rows)
                            .arg(context.liveDatabase, data::ServerAddress::withoutPassword(value))

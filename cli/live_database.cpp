@@ -2,7 +2,7 @@
 
 #include "cli/command.h"
 #include "import/old_format_signature.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
@@ -34,7 +34,7 @@ void LiveDatabase::create()
 {
     if (exists())
         return;
-    data::LocalDatabase(m_context.dataFolder).create();
+    database::LocalDatabase(m_context.dataFolder).create();
     m_created = true;
 }
 
@@ -76,7 +76,7 @@ data::Connection& LiveDatabase::open()
         return *m_connection;
     }
     try {
-        m_connection->Open(data::LocalDatabase(m_context.dataFolder).connectionString());
+        m_connection->Open(database::LocalDatabase(m_context.dataFolder).connectionString());
     } catch (const RuntimeError& failure) {
         if (import::OldFormatSignature::of(m_context.liveDatabase) != import::OldFormatSignature::NotOldFormat)
             throw RuntimeError(failure.number(),

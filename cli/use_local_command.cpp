@@ -1,6 +1,6 @@
 #include "cli/use_local_command.h"
 
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "core/settings_store.h"
 
 namespace hv::cli {
@@ -19,7 +19,7 @@ std::optional<QString> UseLocalCommand::refusalWithDataFolder() const
 
 int UseLocalCommand::run(const QString& /*value*/, CommandContext& context)
 {
-    data::DatabaseChoice::chooseLocal();
+    database::DatabaseChoice::chooseLocal();
     const QString unsaved = settings::takeSaveFailure();
     if (!unsaved.isEmpty())
         return context.fail(unsaved);

@@ -1,6 +1,6 @@
 #include "cli/use_server_command.h"
 
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "core/settings_store.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
@@ -29,12 +29,12 @@ int UseServerCommand::run(const QString& value, CommandContext& context)
     } catch (const RuntimeError& failure) {
         return context.fail(failure.description());
     }
-    const QString note = data::DatabaseChoice::chooseServer(value);
+    const QString note = database::DatabaseChoice::chooseServer(value);
     const QString unsaved = settings::takeSaveFailure();
     if (!unsaved.isEmpty())
         return context.fail(unsaved);
     context.out << QStringLiteral("Hourvane now uses the database '%1' on the server %2.")
-                       .arg(data::DatabaseChoice::savedServerAddress(), data::ServerAddress::hostName(value))
+                       .arg(database::DatabaseChoice::savedServerAddress(), data::ServerAddress::hostName(value))
                 << Qt::endl;
     if (!note.isEmpty())
         context.out << note << Qt::endl;

@@ -1,7 +1,7 @@
 #include "gui/shared_connection.h"
 
 #include "gui/busy_pointer.h"
-#include "data/database_check_schedule.h"
+#include "database/database_check_schedule.h"
 #include "data/connection.h"
 #include "core/runtime_error.h"
 
@@ -35,7 +35,7 @@ Shared& shared()
 void attemptOpen()
 {
     Shared& s = shared();
-    const data::DatabaseFileCheck::PageCheck depth = data::DatabaseCheckSchedule::depthForOpen();
+    const data::DatabaseFileCheck::PageCheck depth = database::DatabaseCheckSchedule::depthForOpen();
     try {
         // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
@@ -47,7 +47,7 @@ void attemptOpen()
     }
     s.failure.reset();
     s.openedByString = true;
-    data::DatabaseCheckSchedule::opened();
+    database::DatabaseCheckSchedule::opened();
     s.checking = depth;
 }
 
@@ -107,7 +107,7 @@ bool SharedConnection::pageCheckDone()
     if (!s.connection->pageCheckDone())
         return false;
     if (s.checking)
-        data::DatabaseCheckSchedule::checked(*std::exchange(s.checking, std::nullopt));
+        database::DatabaseCheckSchedule::checked(*std::exchange(s.checking, std::nullopt));
     return true;
 }
 
@@ -124,7 +124,7 @@ void SharedConnection::release()
 {
     Shared& s = shared();
     if (s.openedByString)
-        data::DatabaseCheckSchedule::closedCleanly();
+        database::DatabaseCheckSchedule::closedCleanly();
     set(nullptr);
 }
 

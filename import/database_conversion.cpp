@@ -4,7 +4,7 @@
 #include "import/old_database_importer.h"
 #include "import/old_format_signature.h"
 #include "core/file_system.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/durable_file.h"
@@ -83,9 +83,9 @@ ImportSummary DatabaseConversion::convert()
 {
     // What a conversion stopped part-way left is started again from nothing.
     discardWork();
-    data::LocalDatabase::copyTemplateTo(m_workPath);
+    database::LocalDatabase::copyTemplateTo(m_workPath);
     const std::unique_ptr<data::Connection> connection = data::ComponentFactory::createConnection();
-    connection->Open(data::LocalDatabase::connectionStringOf(m_workPath));
+    connection->Open(database::LocalDatabase::connectionStringOf(m_workPath));
     const ImportSummary summary = OldDatabaseImporter(*connection).importFile(m_livePath);
     connection->Close();
     keepOriginal();

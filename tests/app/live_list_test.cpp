@@ -9,7 +9,7 @@
 #include "app/live_list.h"
 #include "app/work_hours_model.h"
 #include "data/connection.h"
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "data/recordset.h"
 #include "gui/shared_connection.h"
 #include "support/test_server.h"
@@ -31,7 +31,7 @@ protected:
             if (!testServerAddress())
                 GTEST_SKIP() << noTestServerReason().toStdString();
             m_schema = std::make_unique<TestServerSchema>();
-            data::DatabaseChoice::chooseServer(m_schema->address());
+            database::DatabaseChoice::chooseServer(m_schema->address());
         }
     }
 

@@ -4,7 +4,7 @@
 // reported at the open's line.
 #include "fixtures/main_window_fixture.h"
 
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 #include "gui/shared_connection.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
@@ -59,7 +59,7 @@ TEST_F(ServerStartup, OpensTheChosenServerAndNamesItInTheTitle)
                             "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\", "
                             "\"Work Description\") VALUES (1, '2026-12-07', 1, 7.5, 'on the server')"),
               QString());
-    EXPECT_EQ(data::DatabaseChoice::chooseServer(m_schema->address()), QString());
+    EXPECT_EQ(database::DatabaseChoice::chooseServer(m_schema->address()), QString());
     auto window = start();
     EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server on this computer)"));
@@ -70,7 +70,7 @@ TEST_F(ServerStartup, OpensTheChosenServerAndNamesItInTheTitle)
     closeWindow(window);
 
     // Back to the local file: the title is the product's alone again.
-    data::DatabaseChoice::chooseLocal();
+    database::DatabaseChoice::chooseLocal();
     window = start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane"));
     EXPECT_TRUE(listRows(*window).isEmpty());
@@ -86,7 +86,7 @@ TEST_F(ServerStartup, TheListIsReadAgainOnceTheServerIsBack)
                             "INSERT INTO \"Work Hours\" (\"Employee\", \"Date Worked\", \"Work Code\", \"Hours\", "
                             "\"Work Description\") VALUES (1, '2026-12-07', 1, 7.5, 'on the server')"),
               QString());
-    data::DatabaseChoice::chooseServer(m_schema->address());
+    database::DatabaseChoice::chooseServer(m_schema->address());
     auto window = start();
     ASSERT_EQ(listRows(*window).size(), 1);
     const auto backend = [] {
@@ -134,14 +134,14 @@ TEST_F(ServerStartup, AsksForThePasswordAndWritesItNowhere)
     // An address typed with the password in it: the password is left out.
     QString typed = m_schema->addressFor(QString::fromUtf8(promptBase));
     typed.replace(QStringLiteral("hourvane_prompt@"), QStringLiteral("hourvane_prompt:%1@").arg(password));
-    EXPECT_FALSE(data::DatabaseChoice::chooseServer(typed).isEmpty());
-    EXPECT_FALSE(data::DatabaseChoice::serverAddress().contains(password));
+    EXPECT_FALSE(database::DatabaseChoice::chooseServer(typed).isEmpty());
+    EXPECT_FALSE(database::DatabaseChoice::serverAddress().contains(password));
 
     m_ui.answerNextPassword(password);
     auto window = start();
     EXPECT_TRUE(m_ui.errorReports().isEmpty()) << m_ui.errorReports().join(u'\n').toStdString();
     ASSERT_EQ(m_ui.passwordRequests().size(), 1);
-    EXPECT_TRUE(m_ui.passwordRequests()[0].text.contains(data::DatabaseChoice::serverAddress()));
+    EXPECT_TRUE(m_ui.passwordRequests()[0].text.contains(database::DatabaseChoice::serverAddress()));
     EXPECT_FALSE(m_ui.passwordRequests()[0].text.contains(password));
     closeWindow(window);
     EXPECT_EQ(filesHolding(m_folders.configHome(), password.toUtf8()), QStringList());
@@ -165,7 +165,7 @@ TEST_F(ServerStartup, AReadersWindowIsReadOnlyAndSaysWhy)
         data::PostgresSession owner(m_schema->address());
         data::ServerRights::grant(owner, logins[0], data::ServerRights::Group::Readers);
     }
-    data::DatabaseChoice::chooseServer(m_schema->addressAs(logins[0]));
+    database::DatabaseChoice::chooseServer(m_schema->addressAs(logins[0]));
     auto window = start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Hourvane (server on this computer) (read-only)"));
     ASSERT_EQ(m_ui.messages().size(), 1);
@@ -188,7 +188,7 @@ TEST_F(ServerStartup, AReadersWindowIsReadOnlyAndSaysWhy)
 TEST_F(ServerStartup, ACancelledPasswordOrAServerThatIsDownIsReportedAtTheOpen)
 {
     const QByteArray promptBase = qgetenv("HOURVANE_TEST_SERVER_PROMPT");
-    data::DatabaseChoice::chooseServer(m_schema->addressFor(QString::fromUtf8(promptBase)));
+    database::DatabaseChoice::chooseServer(m_schema->addressFor(QString::fromUtf8(promptBase)));
     m_ui.answerNextPassword(std::nullopt);
     auto window = start();
     QStringList reports = m_ui.errorReports();
@@ -199,7 +199,7 @@ TEST_F(ServerStartup, ACancelledPasswordOrAServerThatIsDownIsReportedAtTheOpen)
 
     m_ui.clear();
     QTemporaryDir nowhere;
-    data::DatabaseChoice::chooseServer(QStringLiteral("postgresql://hourvane@/hourvane_test?host=%1&connect_timeout=2")
+    database::DatabaseChoice::chooseServer(QStringLiteral("postgresql://hourvane@/hourvane_test?host=%1&connect_timeout=2")
                                      .arg(nowhere.path()));
     window = start();
     reports = m_ui.errorReports();

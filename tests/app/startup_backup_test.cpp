@@ -6,7 +6,7 @@
 #include "support/page_damage.h"
 
 #include "core/data_places.h"
-#include "data/local_database.h"
+#include "database/local_database.h"
 #include "gui/shared_connection.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
@@ -42,7 +42,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     ASSERT_TRUE(QDir().mkpath(folder));
     places::setDataFolder(folder);
     const auto reset = qScopeGuard([] { places::setDataFolder({}); });
-    const QString live = data::LocalDatabase().path();
+    const QString live = database::LocalDatabase().path();
     const QString backups = places::backupsFolder();
     const QDateTime first(QDate(2026, 5, 1), QTime(9, 0));
     const auto startOn = [&](int day) {

@@ -5,7 +5,7 @@
 #include "support/page_damage.h"
 
 #include "core/app_config.h"
-#include "data/database_check_schedule.h"
+#include "database/database_check_schedule.h"
 #include "core/file_system.h"
 #include "core/settings_store.h"
 #include "gui/shared_connection.h"
@@ -341,16 +341,16 @@ TEST_F(MainWindowTest, SettingsThatCannotBeWrittenAreReportedOnceAtClosing)
 TEST_F(MainWindowTest, TheFullCheckComesOnTheFirstOpenOfADayAndAfterAnUncleanEnd)
 {
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
+    EXPECT_EQ(database::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // never checked
     auto window = start();
-    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
+    EXPECT_EQ(database::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);  // the session is open
     closeWindow(window);
-    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
-    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
+    EXPECT_EQ(database::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Quick);
+    EXPECT_EQ(database::DatabaseCheckSchedule::depthForOpen(today.addDays(1)), PageCheck::Full);
     window = start();
     window.reset();  // the program ends without closing its window
     SharedConnection::set(nullptr);
-    EXPECT_EQ(data::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
+    EXPECT_EQ(database::DatabaseCheckSchedule::depthForOpen(today), PageCheck::Full);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 """The layer rule of the program's own folders, read from their includes.
 
 From the ground up: core/ (Qt Core alone) <- data/ (with its engines
-data/sqlite/ and data/postgres/) <- import/, backup/, gui/, reports/engine/
-<- catalog/, entries/, reports/ <- cli/, app/. A folder includes itself and
+data/sqlite/ and data/postgres/) <- database/ <- import/, backup/, gui/,
+reports/engine/ <- catalog/, entries/, reports/ <- cli/, app/. A folder includes itself and
 the folders below it, and names the folder in every include of its own
 files. Beside that: entries/ may include catalog/ (the entry editor opens
 the catalog's editors); data/ includes its engines and they include data/,
@@ -27,9 +27,10 @@ import sys
 LAYERS = {
     "core": 0,
     "data": 1, "data/sqlite": 1, "data/postgres": 1,
-    "import": 2, "backup": 2, "gui": 2, "reports/engine": 2,
-    "catalog": 3, "entries": 3, "reports": 3,
-    "cli": 4, "app": 4,
+    "database": 2,
+    "import": 3, "backup": 3, "gui": 3, "reports/engine": 3,
+    "catalog": 4, "entries": 4, "reports": 4,
+    "cli": 5, "app": 5,
 }
 ENGINES = ("data/sqlite", "data/postgres")
 # Each engine's folder with the header of the library behind it.

@@ -1,4 +1,4 @@
-#include "data/local_database.h"
+#include "database/local_database.h"
 
 #include "core/data_places.h"
 #include "core/file_system.h"
@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace hv::data {
+namespace hv::database {
 
 LocalDatabase::LocalDatabase() : LocalDatabase(places::dataFolder())
 {
@@ -58,4 +58,4 @@ void LocalDatabase::copyTemplateTo(const QString& destination)
     fs::copyFile(source, destination);
 }
 
-}  // namespace hv::data
+}  // namespace hv::database

@@ -1,9 +1,9 @@
-#include "data/database_check_schedule.h"
+#include "database/database_check_schedule.h"
 
 #include "core/app_config.h"
 #include "core/settings_section.h"
 
-namespace hv::data {
+namespace hv::database {
 
 namespace {
 
@@ -39,4 +39,4 @@ void DatabaseCheckSchedule::closedCleanly()
     kCheckSettings.save(kSessionOpen, QStringLiteral("0"));
 }
 
-}  // namespace hv::data
+}  // namespace hv::database

@@ -4,7 +4,7 @@
 
 #include <QDate>
 
-namespace hv::data {
+namespace hv::database {
 
 // How thoroughly the program's database is checked when it is opened. The
 // quick check walks every page and costs about a tenth to a fifth of reading
@@ -27,4 +27,4 @@ public:
     static void closedCleanly();
 };
 
-}  // namespace hv::data
+}  // namespace hv::database

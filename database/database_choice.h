@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace hv::data {
+namespace hv::database {
 
 // Which database the program opens at start-up: the local file (the
 // default), or the database on a PostgreSQL server whose address the settings
@@ -25,4 +25,4 @@ public:
     static void chooseLocal();
 };
 
-}  // namespace hv::data
+}  // namespace hv::database

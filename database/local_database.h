@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace hv::data {
+namespace hv::database {
 
 // The live database file of a data folder, the one place that turns the
 // folder into it: the file's path, the connection string that opens it (or
@@ -33,4 +33,4 @@ private:
     QString m_dataFolder;
 };
 
-}  // namespace hv::data
+}  // namespace hv::database

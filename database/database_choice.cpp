@@ -1,10 +1,10 @@
-#include "data/database_choice.h"
+#include "database/database_choice.h"
 
 #include "core/data_places.h"
 #include "core/settings_section.h"
 #include "data/postgres/address.h"
 
-namespace hv::data {
+namespace hv::database {
 
 namespace {
 
@@ -41,4 +41,4 @@ void DatabaseChoice::chooseLocal()
     settings::Section().save(kKey, QString());
 }
 
-}  // namespace hv::data
+}  // namespace hv::database
