@@ -1,9 +1,9 @@
 #include "app/file_tasks.h"
 
 #include "app/main_window.h"
+#include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_restore.h"
-#include "core/data_places.h"
 #include "core/durable_file.h"
 #include "core/file_argument.h"
 #include "core/runtime_error.h"
@@ -28,6 +28,11 @@ namespace {
 QString liveDatabasePath()
 {
     return database::LocalDatabase().path();
+}
+
+QString backupsFolder()
+{
+    return backup::BackupFolder::besideDatabase(liveDatabasePath()).path();
 }
 
 }  // namespace
@@ -63,7 +68,7 @@ void FileTasks::importOldDatabase()
         data::Connection& connection = SharedConnection::get();
         // A server database is backed up by the server's own tools.
         if (!connection.isServer())
-            backup::DatabaseBackup::intoFolder(connection.dataSource(), places::backupsFolder(), m_window.now());
+            backup::DatabaseBackup::intoFolder(connection.dataSource(), backupsFolder(), m_window.now());
         const import::ImportSummary summary = import::OldDatabaseImporter(connection).importFile(*file);
         m_window.ListData();
         tell(summary.text());
@@ -121,7 +126,7 @@ void FileTasks::backUpNow()
     try {
         const BusyPointer busy;
         const QString copy =
-            backup::DatabaseBackup::intoFolder(liveDatabasePath(), places::backupsFolder(), m_window.now());
+            backup::DatabaseBackup::intoFolder(liveDatabasePath(), backupsFolder(), m_window.now());
         tell(QStringLiteral("Backup written to '%1'.").arg(copy));
     } catch (const RuntimeError& failure) {
         tell(failure.description());
@@ -134,7 +139,7 @@ void FileTasks::restoreFromBackup()
         return;
     const std::optional<QString> file = UiSeam::askFile(
         &m_window, {FileRequest::Open, QStringLiteral("Restore From Backup"),
-                    QStringLiteral("Databases (*.mdb);;All files (*)"), places::backupsFolder()});
+                    QStringLiteral("Databases (*.mdb);;All files (*)"), backupsFolder()});
     if (!file)
         return;
     const QMessageBox::StandardButton answer = UiSeam::message(
@@ -144,7 +149,7 @@ void FileTasks::restoreFromBackup()
                     UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});
     if (answer != QMessageBox::Yes)
         return;
-    backup::DatabaseRestore restore(liveDatabasePath(), places::backupsFolder());
+    backup::DatabaseRestore restore(liveDatabasePath(), backupsFolder());
     QString outcome;
     m_window.withDatabaseClosed([&] {
         try {
@@ -159,7 +164,7 @@ void FileTasks::restoreFromBackup()
 
 void FileTasks::showBackupsFolder()
 {
-    const QString folder = places::backupsFolder();
+    const QString folder = backupsFolder();
     if (!QDir().mkpath(folder)) {
         tell(QStringLiteral("The backups folder '%1' cannot be created.").arg(folder));
         return;

@@ -1,7 +1,7 @@
 #include "app/opening_checks.h"
 
+#include "backup/backup_folder.h"
 #include "backup/database_backup.h"
-#include "core/data_places.h"
 #include "core/runtime_error.h"
 #include "data/connection.h"
 #include "gui/busy_pointer.h"
@@ -103,7 +103,7 @@ void OpeningChecks::backUp()
     const auto source = connection.checkedFully() ? backup::DatabaseBackup::Source::CheckedSound
                                                   : backup::DatabaseBackup::Source::Unchecked;
     m_backupFailure.reset();
-    m_backup.reset(QThread::create([this, database = connection.dataSource(), folder = places::backupsFolder(),
+    m_backup.reset(QThread::create([this, database = connection.dataSource(), folder = backup::BackupFolder::besideDatabase(connection.dataSource()).path(),
                                     now = m_now(), source] {
         // Each step of the copy looks whether the program is going away.
         const auto steps = [this](qint64, qint64) {

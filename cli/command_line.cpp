@@ -13,6 +13,7 @@
 #include "cli/undo_command.h"
 #include "cli/use_local_command.h"
 #include "cli/use_server_command.h"
+#include "backup/backup_folder.h"
 #include "core/data_places.h"
 #include "database/database_choice.h"
 #include "database/local_database.h"
@@ -223,7 +224,7 @@ int CommandLine::run()
     context.serverAddress = database::DatabaseChoice::serverAddress();
     context.dataFolder = places::dataFolder();
     context.liveDatabase = database::LocalDatabase(context.dataFolder).path();
-    context.backupsFolder = places::backupsFolder();
+    context.backupsFolder = backup::BackupFolder::besideDatabase(context.liveDatabase).path();
     return m_command->run(m_value, context);
 }
 

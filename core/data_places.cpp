@@ -32,11 +32,6 @@ QString dataFolder()
         + QStringLiteral("Hourvane");
 }
 
-QString backupsFolder()
-{
-    return dataFolder() + QStringLiteral("/backups");
-}
-
 QString templateDatabasePath()
 {
     return fs::programFolder() + QStringLiteral("/dbBlank.mdb");

@@ -3,8 +3,8 @@
 #include <QString>
 
 // Where the program keeps its data: the data folder under the common
-// application-data folder (LocalDatabase turns it into the live database),
-// the backups beside it, and the template and the manual in the program
+// application-data folder (LocalDatabase turns it into the live database;
+// BackupFolder puts the backups beside that), and the template and the manual in the program
 // folder. Each path is built afresh each time it is asked for. A data folder
 // named on the command line takes the place of the standard one for that run.
 namespace hv::places {
@@ -13,7 +13,6 @@ namespace hv::places {
 // folder of the run's own, the folder that holds it.
 QString firstLevelDataFolder();
 QString dataFolder();
-QString backupsFolder();
 QString templateDatabasePath();
 // The manual as a web page, made from the same source as the manual page.
 QString manualPath();

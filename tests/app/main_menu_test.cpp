@@ -260,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainMenuTest, BackUpNowThenRestoreBringsTheBackupBackAndTheWindowGoesOn)
 {
     // Start-up made the copy of the day; the menu adds one more.
-    const QString backups = places::backupsFolder();
+    const QString backups = backupsFolder();
     const QStringList before = QDir(backups).entryList({QStringLiteral("*.mdb")}, QDir::Files);
     m_now = QDateTime::currentDateTime().addSecs(60);
     action("actionBackUp").trigger();
@@ -328,15 +328,15 @@ TEST_P(UnshownPlaceTest, SaysSoAndWhereItIs)
 
 INSTANTIATE_TEST_SUITE_P(Places, UnshownPlaceTest,
                          ::testing::Values(LocalPlace{"actionManual", "manual", places::manualPath},
-                                           LocalPlace{"actionShowBackups", "backups folder", places::backupsFolder}),
+                                           LocalPlace{"actionShowBackups", "backups folder", backupsFolder}),
                          [](const auto& info) { return std::string(info.param.action); });
 
 TEST_F(MainMenuTest, ShowBackupsFolderOpensTheFolderThroughTheDesktop)
 {
     action("actionShowBackups").trigger();
     EXPECT_TRUE(m_ui.messages().isEmpty());
-    EXPECT_EQ(m_openedPages.value(m_openedPages.size() - 1), QUrl::fromLocalFile(places::backupsFolder()).toString());
-    EXPECT_TRUE(QDir(places::backupsFolder()).exists());
+    EXPECT_EQ(m_openedPages.value(m_openedPages.size() - 1), QUrl::fromLocalFile(backupsFolder()).toString());
+    EXPECT_TRUE(QDir(backupsFolder()).exists());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     places::setDataFolder(folder);
     const auto reset = qScopeGuard([] { places::setDataFolder({}); });
     const QString live = database::LocalDatabase().path();
-    const QString backups = places::backupsFolder();
+    const QString backups = backupsFolder();
     const QDateTime first(QDate(2026, 5, 1), QTime(9, 0));
     const auto startOn = [&](int day) {
         m_now = first.addDays(day);
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, TheCheckAndTheBackupComeOnceTheWindowIsUp)
     m_now = QDateTime(QDate(2026, 5, 1), QTime(9, 0));
     auto first = start();
     closeWindow(first);
-    const QString backups = places::backupsFolder();
+    const QString backups = backupsFolder();
     QDir(backups).removeRecursively();
     bench::writeEntries(liveDatabase(), 2000, 2, [](int code) { return code == 1; });
     m_ui.clear();
@@ -116,14 +116,14 @@ protected:
         m_now = QDateTime(QDate(2026, 5, 1), QTime(9, 0));
         auto first = start();
         closeWindow(first);
-        QDir(places::backupsFolder()).removeRecursively();
+        QDir(backupsFolder()).removeRecursively();
         bench::writeEntries(liveDatabase(), 2000, 2, [](int code) { return code == 1; });
         m_ui.clear();
     }
 
     QList<backup::BackupFolder::Copy> copies(bool unfinished = false) const
     {
-        return backup::BackupFolder(places::backupsFolder(), liveDatabase()).copies(unfinished);
+        return backup::BackupFolder(backupsFolder(), liveDatabase()).copies(unfinished);
     }
 
     // How many entries of a database file carry the description.
@@ -169,7 +169,7 @@ TEST_F(DailyBackupTest, GoesOnBesideAChangeAndStopsWithTheProgramLeavingNoPart)
     EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
     EXPECT_TRUE(copies().isEmpty());
     EXPECT_TRUE(copies(true).isEmpty());
-    EXPECT_TRUE(backup::VerifiedBackups(places::backupsFolder(), liveDatabase()).newest().isEmpty());
+    EXPECT_TRUE(backup::VerifiedBackups(backupsFolder(), liveDatabase()).newest().isEmpty());
 
     m_backupStep = {};
     auto again = start();
