@@ -41,7 +41,8 @@ QString DamageAdvice::newestSoundBackup(const QString& databasePath)
     std::stable_sort(byTime.begin(), byTime.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     using Check = data::DatabaseFileCheck;
     for (const auto& [modified, file] : byTime) {
-        if (!Check::inspect(file).isSound() || !Check::checkPages(file, Check::PageCheck::Full).isSound())
+        if (!Check::inspect(file).isSound()
+            || !Check::checkPages(file, data::PageCheck::Full, data::Connection::lockTimeout()).isSound())
             continue;
         try {
             verified.record(file);

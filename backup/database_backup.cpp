@@ -22,7 +22,7 @@ namespace {
 // is then deleted.
 void requireSoundCopy(const QString& databasePath, const QString& copy)
 {
-    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(copy);
+    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(copy, data::Connection::lockTimeout());
     if (verdict.isSound())
         return;
     QFile::remove(copy);

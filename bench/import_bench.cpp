@@ -230,7 +230,7 @@ int main(int argc, char** argv)
     // Opened as the first start of a day opens it, and kept open meanwhile.
     hv::data::Connection opened;
     opened.Open(QStringLiteral("data source=") + hv::data::Connection::quoted(g_database),
-                hv::data::DatabaseFileCheck::PageCheck::Full);
+                hv::data::PageCheck::Full);
     if (opened.checkedFully())
         g_source = hv::backup::DatabaseBackup::Source::CheckedSound;
     benchmark::RegisterBenchmark("BM_PlainFileCopy", BM_PlainFileCopy)->Unit(benchmark::kMillisecond)->MinTime(2.0);

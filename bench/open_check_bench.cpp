@@ -19,7 +19,7 @@
 
 namespace {
 
-using PageCheck = hv::data::DatabaseFileCheck::PageCheck;
+using PageCheck = hv::data::PageCheck;
 
 constexpr int kSizes[] = {100000, 1000000};
 

@@ -100,21 +100,21 @@ Connection::~Connection()
     }
 }
 
-void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCheck check,
-                      DatabaseFileCheck::CheckTiming timing)
+void Connection::Open(const QString& connectionString, PageCheck check,
+                      CheckTiming timing)
 {
     if (m_engine)
         throw RuntimeError(err::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
 
     if (ServerAddress::isServerAddress(connectionString)) {
-        m_engine = std::make_unique<PostgresSession>(connectionString);
+        m_engine = std::make_unique<PostgresSession>(connectionString, true, engineOptions());
     } else {
         const std::optional<QString> source = dataSourceOf(connectionString);
         if (!source || source->isEmpty())
             throw RuntimeError(err::DatabaseEngine,
                                QStringLiteral("The connection string names no data source: '%1'.").arg(connectionString));
         m_engine = std::make_unique<SqliteSession>(*source, check, timing, [this] { turnedReadOnly(); },
-                                                   damageAdviceHook());
+                                                   engineOptions());
     }
     if (!m_engine->readOnlyReason().isEmpty()) {
         turnedReadOnly();
@@ -124,7 +124,7 @@ void Connection::Open(const QString& connectionString, DatabaseFileCheck::PageCh
     // on the way of every write: now, or once the pages checked beside the
     // program are known to take writes.
     m_trimAfterCheck = true;
-    if (timing == DatabaseFileCheck::CheckTiming::AtOpen)
+    if (timing == CheckTiming::AtOpen)
         afterPageCheck();
 }
 
@@ -160,9 +160,9 @@ void Connection::setUpgradeBackup(std::function<void(const QString& databasePath
     upgradeBackupHook() = std::move(backUp);
 }
 
-const std::function<void(const QString& databasePath)>& Connection::upgradeBackup()
+EngineOptions Connection::engineOptions()
 {
-    return upgradeBackupHook();
+    return {g_lockTimeoutMs, upgradeBackupHook(), damageAdviceHook()};
 }
 
 void Connection::setDamageAdvice(std::function<QString(const QString& databasePath)> advice)
@@ -187,6 +187,11 @@ Engine& Connection::engine() const
     if (!m_engine)
         throw unusable();
     return *m_engine;
+}
+
+Engine& engineOf(const Connection& connection)
+{
+    return connection.engine();
 }
 
 void Connection::turnedReadOnly() const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/sqlite/file_check.h"
 #include "core/runtime_error.h"
+#include "data/engine_options.h"
 
 #include <QString>
 #include <functional>
@@ -17,7 +17,6 @@ class Engine;
 class PreparedStatement;
 class Recordset;
 class SqlDialect;
-class SqliteSession;
 
 // One open database, reached with a connection string and whole SQL
 // statements in the program's SQL dialect; the stand-in for the platform's
@@ -67,9 +66,10 @@ public:
     // program knows; an address that cannot be read, a server that cannot be
     // reached or refuses the login, and a database without the program's
     // tables raise a RuntimeError that says so, and nothing is written.
-    void Open(const QString& connectionString,
-              DatabaseFileCheck::PageCheck check = DatabaseFileCheck::PageCheck::Quick,
-              DatabaseFileCheck::CheckTiming timing = DatabaseFileCheck::CheckTiming::AtOpen);
+    // The engine is handed the settings below (engineOptions()) as they stand
+    // at the open; a later change of them concerns later opens only.
+    void Open(const QString& connectionString, PageCheck check = PageCheck::Quick,
+              CheckTiming timing = CheckTiming::AtOpen);
 
     // The page check an open left running beside the program: true once its
     // verdict is in (at once when none runs), taken in now if it is ready;
@@ -137,7 +137,6 @@ public:
     // (a RuntimeError) leaves the file as it was, opened read-only with the
     // reason. Servers keep their own backups. One setting for every connection.
     static void setUpgradeBackup(std::function<void(const QString& databasePath)> backUp);
-    static const std::function<void(const QString& databasePath)>& upgradeBackup();
 
     // Asked, with the file's path, for what the user can do about a damaged
     // database file (where a sound backup of it is), which then follows what
@@ -145,6 +144,9 @@ public:
     // the reason ends with what was found. Read when a connection opens. One
     // setting for every connection.
     static void setDamageAdvice(std::function<QString(const QString& databasePath)> advice);
+
+    // The three settings above as they stand now: what an engine is made with.
+    static EngineOptions engineOptions();
 
     // The journal of changes the open database keeps: the recent changes,
     // Undo and Redo (ChangeJournal). Raises the "connection cannot be used"
@@ -198,17 +200,19 @@ public:
     // cannot be used" error when closed.
     const SqlDialect& dialect() const;
 
+    // The "connection cannot be used" error, raised when a closed connection
+    // is used.
+    static RuntimeError unusable();
+
 private:
     friend class BulkInsert;
     friend class PreparedStatement;
     friend class Recordset;
-    friend class SqliteSession;
     friend class Transaction;
+    friend Engine& engineOf(const Connection& connection);
 
     // The engine of the open connection; raises unusable() when closed.
     Engine& engine() const;
-    // The "connection cannot be used" error.
-    static RuntimeError unusable();
     // Tells the read-only handler, if one is set.
     void turnedReadOnly() const;
     // What follows the verdict of the page check: the journal drops the

@@ -7,6 +7,7 @@
 namespace hv::data {
 
 class ChangeJournal;
+class Connection;
 class EngineStatement;
 class RowCopy;
 class RowCursor;
@@ -112,5 +113,9 @@ public:
 protected:
     Engine() = default;
 };
+
+// The engine behind an open connection, for an engine's own calls on the
+// connection it serves; raises Connection::unusable() when it is closed.
+Engine& engineOf(const Connection& connection);
 
 }  // namespace hv::data

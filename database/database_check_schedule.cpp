@@ -7,7 +7,7 @@ namespace hv::database {
 
 namespace {
 
-using PageCheck = data::DatabaseFileCheck::PageCheck;
+using PageCheck = data::PageCheck;
 
 const QString kLastFullCheck = QStringLiteral("LastFullCheck");
 const QString kSessionOpen = QStringLiteral("SessionOpen");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/sqlite/file_check.h"
+#include "data/engine_options.h"
 
 #include <QDate>
 
@@ -15,13 +15,13 @@ namespace hv::database {
 // needs to remember is kept with the settings, in a section of its own.
 class DatabaseCheckSchedule {
 public:
-    static data::DatabaseFileCheck::PageCheck depthForOpen(const QDate& today = QDate::currentDate());
+    static data::PageCheck depthForOpen(const QDate& today = QDate::currentDate());
 
     // The database was opened: the session is now open.
     static void opened();
     // The check of that depth has given its verdict: a full check done
     // today is remembered.
-    static void checked(data::DatabaseFileCheck::PageCheck depth, const QDate& today = QDate::currentDate());
+    static void checked(data::PageCheck depth, const QDate& today = QDate::currentDate());
 
     // The session ended by closing the program's connection.
     static void closedCleanly();

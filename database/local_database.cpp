@@ -48,7 +48,7 @@ void LocalDatabase::copyTemplateTo(const QString& destination)
     // A bad template is named and nothing is made from it, so that the next
     // attempt tries again instead of using a damaged copy for ever.
     const QString source = places::templateDatabasePath();
-    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source);
+    const data::DatabaseFileVerdict verdict = data::DatabaseFileCheck::inspectThoroughly(source, data::Connection::lockTimeout());
     if (!verdict.isSound())
         throw RuntimeError(verdict.kind == data::DatabaseFileVerdict::Missing ? err::FileNotFound : err::PathFileAccess,
                            verdict.reason

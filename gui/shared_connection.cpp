@@ -23,7 +23,7 @@ struct Shared {
     QElapsedTimer failedAt;
     int retryPauseMs = 3000;
     // The depth of the check of the last open, until its verdict is in.
-    std::optional<data::DatabaseFileCheck::PageCheck> checking;
+    std::optional<data::PageCheck> checking;
 };
 
 Shared& shared()
@@ -35,11 +35,11 @@ Shared& shared()
 void attemptOpen()
 {
     Shared& s = shared();
-    const data::DatabaseFileCheck::PageCheck depth = database::DatabaseCheckSchedule::depthForOpen();
+    const data::PageCheck depth = database::DatabaseCheckSchedule::depthForOpen();
     try {
         // The hourglass for as long as an open may wait for a lock.
         const BusyPointer busy;
-        s.connection->Open(s.connectionString, depth, data::DatabaseFileCheck::CheckTiming::Beside);
+        s.connection->Open(s.connectionString, depth, data::CheckTiming::Beside);
     } catch (const RuntimeError& error) {
         s.failure = error;
         s.failedAt.start();

@@ -212,8 +212,9 @@ void requireProgramStatement(const SqlDialect& dialect, const QString& sql, bool
 
 }  // namespace
 
-PostgresSession::PostgresSession(const QString& uri, bool requireSchema)
+PostgresSession::PostgresSession(const QString& uri, bool requireSchema, const EngineOptions& options)
     : m_uri(uri.trimmed()), m_address(ServerAddress::withoutPassword(uri.trimmed())),
+      m_lockTimeoutMs(options.lockTimeoutMs),
       m_journal(std::make_unique<PostgresJournal>(*this))
 {
     const QString problem = ServerAddress::problem(m_uri);
@@ -356,7 +357,7 @@ void PostgresSession::setUp()
         "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
         "SET IntervalStyle = 'postgres'; SET extra_float_digits = 3; SET TimeZone = 'UTC'; "
         "SET default_transaction_isolation = 'serializable'; SET lock_timeout = "
-        + QByteArray::number(Connection::lockTimeout())
+        + QByteArray::number(m_lockTimeoutMs)
         + "; SET statement_timeout = " + QByteArray::number(currentWaits().answerMs);
     const ServerResultHandle result = exchange([&](PGconn* c) { return PQsendQuery(c, settings.constData()); });
     if (isError(result.get()))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/engine.h"
+#include "data/engine_options.h"
 #include "data/postgres/handles.h"
 #include "core/runtime_error.h"
 #include "data/sql_dialect.h"
@@ -72,8 +73,10 @@ public:
     // Connects and sets the session up. With `requireSchema`, the database
     // must hold the program's tables and stored queries of a version this
     // program knows; otherwise (for creating them) nothing is checked.
-    // Raises a RuntimeError whose description says what is wrong.
-    explicit PostgresSession(const QString& uri, bool requireSchema = true);
+    // Raises a RuntimeError whose description says what is wrong. Of the
+    // `options`, the server takes the lock time-out; it keeps its own backups
+    // and reports damage itself.
+    explicit PostgresSession(const QString& uri, bool requireSchema = true, const EngineOptions& options = {});
     ~PostgresSession() override;
 
     // The program's statements, in its own dialect: one select, insert,
@@ -254,6 +257,8 @@ private:
     QByteArray m_lastState;
     QString m_uri;
     QString m_address;
+    // How long a statement waits for a lock another session holds.
+    int m_lockTimeoutMs;
     // The server's own state, checked at every connection, and the login's
     // rights, checked at the open.
     QString m_readOnlyReason;

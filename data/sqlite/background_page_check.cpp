@@ -4,10 +4,12 @@
 
 namespace hv::data {
 
-BackgroundPageCheck::BackgroundPageCheck(const QString& path, DatabaseFileCheck::PageCheck depth) : m_depth(depth)
+BackgroundPageCheck::BackgroundPageCheck(const QString& path, PageCheck depth, int lockTimeoutMs) : m_depth(depth)
 {
     m_verdict = std::async(std::launch::async,
-                           [this, path, depth] { return DatabaseFileCheck::checkPages(path, depth, &m_stop); });
+                           [this, path, depth, lockTimeoutMs] {
+                               return DatabaseFileCheck::checkPages(path, depth, lockTimeoutMs, &m_stop);
+                           });
 }
 
 BackgroundPageCheck::~BackgroundPageCheck()

@@ -14,19 +14,20 @@ namespace hv::data {
 // and waits for the thread.
 class BackgroundPageCheck {
 public:
-    BackgroundPageCheck(const QString& path, DatabaseFileCheck::PageCheck depth);
+    // Locks are waited for up to `lockTimeoutMs`, as the connection waits.
+    BackgroundPageCheck(const QString& path, PageCheck depth, int lockTimeoutMs);
     ~BackgroundPageCheck();
     BackgroundPageCheck(const BackgroundPageCheck&) = delete;
     BackgroundPageCheck& operator=(const BackgroundPageCheck&) = delete;
 
-    DatabaseFileCheck::PageCheck depth() const { return m_depth; }
+    PageCheck depth() const { return m_depth; }
     // True once the verdict is in.
     bool ready() const;
     // The verdict, waited for; asked once.
     DatabaseFileVerdict verdict();
 
 private:
-    DatabaseFileCheck::PageCheck m_depth;
+    PageCheck m_depth;
     std::atomic<bool> m_stop{false};
     std::future<DatabaseFileVerdict> m_verdict;
 };

@@ -1,6 +1,5 @@
 #include "data/sqlite/file_check.h"
 
-#include "data/connection.h"
 #include "data/sqlite/format.h"
 #include "core/read_only_file.h"
 #include "data/sqlite/handles.h"
@@ -181,7 +180,7 @@ namespace {
 
 // A handle that can only read the file, waiting for locks as a connection
 // does; a verdict instead when it cannot be had.
-DatabaseHandle openForReading(const QString& path, DatabaseFileVerdict& failure)
+DatabaseHandle openForReading(const QString& path, int lockTimeoutMs, DatabaseFileVerdict& failure)
 {
     DatabaseHandle db;
     const int rc = openHandle(QFile::encodeName(path).constData(), SQLITE_OPEN_READONLY, db);
@@ -191,23 +190,23 @@ DatabaseHandle openForReading(const QString& path, DatabaseFileVerdict& failure)
         return nullptr;
     }
     sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, Connection::lockTimeout());
+    sqlite3_busy_timeout(raw, lockTimeoutMs);
     return db;
 }
 
 }  // namespace
 
-DatabaseFileVerdict DatabaseFileCheck::inspectThoroughly(const QString& path)
+DatabaseFileVerdict DatabaseFileCheck::inspectThoroughly(const QString& path, int lockTimeoutMs)
 {
     DatabaseFileVerdict result = inspect(path);
     if (!result.isSound())
         return result;
-    const DatabaseHandle db = openForReading(path, result);
+    const DatabaseHandle db = openForReading(path, lockTimeoutMs, result);
     if (!db)
         return result;
     result = checkSchema(db.get(), path);
     if (result.isSound())
-        result = checkPages(path, PageCheck::Full);
+        result = checkPages(path, PageCheck::Full, lockTimeoutMs);
     return result;
 }
 
@@ -253,10 +252,11 @@ DatabaseFileVerdict DatabaseFileCheck::checkSchema(sqlite3* db, const QString& p
     return {};
 }
 
-DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth, std::atomic<bool>* stop)
+DatabaseFileVerdict DatabaseFileCheck::checkPages(const QString& path, PageCheck depth, int lockTimeoutMs,
+                                                  std::atomic<bool>* stop)
 {
     DatabaseFileVerdict failure;
-    const DatabaseHandle handle = openForReading(path, failure);
+    const DatabaseHandle handle = openForReading(path, lockTimeoutMs, failure);
     if (!handle)
         return failure;
     sqlite3* db = handle.get();

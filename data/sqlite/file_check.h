@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/engine_options.h"
+
 #include <QString>
 #include <atomic>
 
@@ -51,15 +53,9 @@ public:
     // inspect() includes it; for a caller that hands the file to the engine
     // without inspect().
     static DatabaseFileVerdict inspectCompanions(const QString& path);
-    static DatabaseFileVerdict inspectThoroughly(const QString& path);
-
-    // How thoroughly the pages are checked: Quick walks every page and
-    // record; Full also compares every index with its table, which costs
-    // three to five times more.
-    enum class PageCheck { Quick, Full };
-    // When they are checked: before the open returns, or beside the program
-    // while it goes on, the verdict taken in later (Connection::Open).
-    enum class CheckTiming { AtOpen, Beside };
+    // Locks another program holds are waited for up to `lockTimeoutMs`, as a
+    // connection waits (Connection::lockTimeout()).
+    static DatabaseFileVerdict inspectThoroughly(const QString& path, int lockTimeoutMs);
 
     // On a file the engine has open: Incomplete when the program's tables or
     // queries are missing, Sound when they are all there; reading the list
@@ -72,7 +68,7 @@ public:
     // first (by any read on a handle that may write). A walk that `stop`
     // (when given) asks to stop, from another thread, ends early with an
     // EngineFailure that means nothing about the file.
-    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth,
+    static DatabaseFileVerdict checkPages(const QString& path, PageCheck depth, int lockTimeoutMs,
                                           std::atomic<bool>* stop = nullptr);
 
     // The verdict for an engine result code met while reading or writing

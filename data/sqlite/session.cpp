@@ -129,10 +129,9 @@ int userVersion(sqlite3* db)
 
 }  // namespace
 
-SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check,
-                             DatabaseFileCheck::CheckTiming timing, std::function<void()> turnedReadOnly,
-                             std::function<QString(const QString& path)> damageAdvice)
-    : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly)), m_damageAdvice(std::move(damageAdvice))
+SqliteSession::SqliteSession(const QString& path, PageCheck check, CheckTiming timing,
+                             std::function<void()> turnedReadOnly, EngineOptions options)
+    : m_path(path), m_turnedReadOnly(std::move(turnedReadOnly)), m_options(std::move(options))
 {
     // Decided from the file's own bytes: the engine never sees (and never
     // rolls back the journal of) a file that is not ours.
@@ -148,16 +147,16 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
         throw engineError(QStringLiteral("Could not open the database file '%1' (%2).")
                               .arg(path, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString()));
     sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, Connection::lockTimeout());
+    sqlite3_busy_timeout(raw, m_options.lockTimeoutMs);
 
     // The first read takes the file's lock (and undoes what an interrupted
     // write of this program left in the journal).
     DatabaseFileVerdict verdict = DatabaseFileCheck::checkSchema(raw, path);
     // A file to be brought up to date is known sound first.
-    const bool checkBeside = timing == DatabaseFileCheck::CheckTiming::Beside && verdict.isSound()
+    const bool checkBeside = timing == CheckTiming::Beside && verdict.isSound()
         && userVersion(raw) >= format::kUserVersion;
     if (verdict.isSound() && !checkBeside)
-        verdict = DatabaseFileCheck::checkPages(path, check);
+        verdict = DatabaseFileCheck::checkPages(path, check, m_options.lockTimeoutMs);
     if (!verdict.isSound() && verdict.kind != DatabaseFileVerdict::Damaged)
         throw engineError(verdict.reason);
 
@@ -176,7 +175,7 @@ SqliteSession::SqliteSession(const QString& path, DatabaseFileCheck::PageCheck c
     sqlite3_set_authorizer(raw, authorizeStatement, &m_guardActive);
 
     m_dialect = std::make_unique<SqlDialect>([raw](const QString& table) { return declaredColumns(raw, table); });
-    m_checkedFully = !checkBeside && check == DatabaseFileCheck::PageCheck::Full && verdict.isSound();
+    m_checkedFully = !checkBeside && check == PageCheck::Full && verdict.isSound();
     if (verdict.kind == DatabaseFileVerdict::Damaged) {
         m_damaged = true;
         refuseWrites(readOnlyDamageText(verdict.reason));
@@ -202,7 +201,8 @@ bool SqliteSession::settlePageCheck(bool wait)
     // The check starts at the first question about it, so that it takes
     // nothing from the opening itself.
     if (m_pageCheckToRun)
-        m_pageCheck = std::make_unique<BackgroundPageCheck>(m_path, *std::exchange(m_pageCheckToRun, std::nullopt));
+        m_pageCheck = std::make_unique<BackgroundPageCheck>(m_path, *std::exchange(m_pageCheckToRun, std::nullopt),
+                                                            m_options.lockTimeoutMs);
     if (!m_pageCheck)
         return true;
     if (!wait && !m_pageCheck->ready())
@@ -212,7 +212,7 @@ bool SqliteSession::settlePageCheck(bool wait)
     if (verdict.kind == DatabaseFileVerdict::Damaged)
         becomeDamaged(verdict.reason);
     else if (verdict.isSound())
-        m_checkedFully = check->depth() == DatabaseFileCheck::PageCheck::Full;
+        m_checkedFully = check->depth() == PageCheck::Full;
     // Any other verdict (a lock held throughout) leaves the file unchecked,
     // as a check that never ran would.
     return true;
@@ -226,7 +226,7 @@ void SqliteSession::upgrade()
     const int from = userVersion(db);
     // A copy of the file as it was comes first; without one the file is not
     // changed, and is shown read-only (an older Hourvane still opens it).
-    if (const auto& backUp = Connection::upgradeBackup()) {
+    if (const auto& backUp = m_options.upgradeBackup) {
         try {
             backUp(m_path);
         } catch (const RuntimeError& error) {
@@ -307,7 +307,7 @@ void SqliteSession::asChange(const std::function<void()>& write)
 
 sqlite3* SqliteSession::handleOf(const Connection& connection)
 {
-    auto* session = dynamic_cast<SqliteSession*>(&connection.engine());
+    auto* session = dynamic_cast<SqliteSession*>(&engineOf(connection));
     if (!session)
         throw Connection::unusable();
     return session->m_db.get();
@@ -315,7 +315,7 @@ sqlite3* SqliteSession::handleOf(const Connection& connection)
 
 QString SqliteSession::withAdvice(const QString& text) const
 {
-    return m_damageAdvice ? text + QStringLiteral("\n\n") + m_damageAdvice(m_path) : text;
+    return m_options.damageAdvice ? text + QStringLiteral("\n\n") + m_options.damageAdvice(m_path) : text;
 }
 
 QString SqliteSession::readOnlyDamageText(const QString& finding) const

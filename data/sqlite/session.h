@@ -25,11 +25,11 @@ public:
     // pages as deep as `check` asks, when `timing` says. `turnedReadOnly` is
     // called when damage met after the open turns the session read-only (a
     // file that opens read-only says so through readOnlyReason() alone).
-    // `damageAdvice`, when given, is asked with the path what the user can
-    // do about a damaged file; it follows what was found.
-    SqliteSession(const QString& path, DatabaseFileCheck::PageCheck check, DatabaseFileCheck::CheckTiming timing,
-                  std::function<void()> turnedReadOnly,
-                  std::function<QString(const QString& path)> damageAdvice = {});
+    // `options` give the lock time-out, the backup made before an upgrade and
+    // the advice, when given, on what the user can do about a damaged file,
+    // which follows what was found.
+    SqliteSession(const QString& path, PageCheck check, CheckTiming timing, std::function<void()> turnedReadOnly,
+                  EngineOptions options = {});
     ~SqliteSession() override;
 
     long execute(const QString& sql) override;
@@ -114,10 +114,10 @@ private:
     bool m_checkedFully = false;
     // The page check that runs beside the program, until its verdict is in:
     // its depth until the first question about it starts it.
-    std::optional<DatabaseFileCheck::PageCheck> m_pageCheckToRun;
+    std::optional<PageCheck> m_pageCheckToRun;
     std::unique_ptr<BackgroundPageCheck> m_pageCheck;
     std::function<void()> m_turnedReadOnly;
-    std::function<QString(const QString& path)> m_damageAdvice;
+    EngineOptions m_options;
     std::unique_ptr<SqliteJournal> m_journal;
     // What the present transaction is, for the journal (empty: what it did).
     QString m_description;

@@ -32,7 +32,7 @@
 namespace hv::test {
 namespace {
 
-using PageCheck = data::DatabaseFileCheck::PageCheck;
+using PageCheck = data::PageCheck;
 
 TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
 {
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, ADamagedDatabaseNeverPushesOutTheLastSoundBackup)
     }
 
     for (const backup::BackupFolder::Copy& copy : backup::BackupFolder(backups, live).copies())
-        EXPECT_TRUE(data::DatabaseFileCheck::checkPages(copy.path, PageCheck::Full).isSound()) << copy.path.toStdString();
+        EXPECT_TRUE(data::DatabaseFileCheck::checkPages(copy.path, PageCheck::Full, 5000).isSound()) << copy.path.toStdString();
     EXPECT_EQ(backup::VerifiedBackups(backups, live).newest(), sound);
     // The warning names that copy and the steps, each on a line of its own and whole.
     const QString said = warnings.first();

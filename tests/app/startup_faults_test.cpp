@@ -28,7 +28,7 @@
 namespace hv::test {
 namespace {
 
-using PageCheck = data::DatabaseFileCheck::PageCheck;
+using PageCheck = data::PageCheck;
 
 QByteArray goodTemplate()
 {

@@ -62,13 +62,13 @@ TEST(ConnectionState, OpenExecuteCloseFollowTheObjectRules)
 
 // A sound file checked beside the program: the full check, once its verdict
 // is in, vouches for a copy made now; the quick one does not.
-class CheckBeside : public ::testing::TestWithParam<std::pair<data::DatabaseFileCheck::PageCheck, bool>> {};
+class CheckBeside : public ::testing::TestWithParam<std::pair<data::PageCheck, bool>> {};
 
 TEST_P(CheckBeside, GivesItsVerdictAndTakesWrites)
 {
     TemporaryDatabase database;
     Connection connection;
-    connection.Open(database.connectionString(), GetParam().first, data::DatabaseFileCheck::CheckTiming::Beside);
+    connection.Open(database.connectionString(), GetParam().first, data::CheckTiming::Beside);
     connection.waitForPageCheck();
     EXPECT_TRUE(connection.pageCheckDone());
     EXPECT_EQ(connection.checkedFully(), GetParam().second);
@@ -79,8 +79,8 @@ TEST_P(CheckBeside, GivesItsVerdictAndTakesWrites)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, CheckBeside,
-                         ::testing::Values(std::pair(data::DatabaseFileCheck::PageCheck::Quick, false),
-                                           std::pair(data::DatabaseFileCheck::PageCheck::Full, true)));
+                         ::testing::Values(std::pair(data::PageCheck::Quick, false),
+                                           std::pair(data::PageCheck::Full, true)));
 
 TEST(ConnectionOpen, MissingFileIsReportedAndNotCreated)
 {

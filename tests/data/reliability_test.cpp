@@ -157,8 +157,8 @@ TEST_P(DamagedPageTest, ACheckBesideTheProgramStopsTheFirstWriteWithWhatItFound)
     Connection connection;
     int turned = 0;
     connection.setReadOnlyHandler([&] { ++turned; });
-    connection.Open(m_database.connectionString(), data::DatabaseFileCheck::PageCheck::Quick,
-                    data::DatabaseFileCheck::CheckTiming::Beside);
+    connection.Open(m_database.connectionString(), data::PageCheck::Quick,
+                    data::CheckTiming::Beside);
 
     // The write waits for the verdict, which refuses it and every later one.
     const QString refused = errorOf([&] { connection.Execute(kInsert); }).description();
@@ -262,7 +262,7 @@ TEST(WriterKills, EveryReportedWriteSurvivesAndTheFileStaysWhole)
 
     // The full check is the engine's integrity check.
     Connection connection;
-    connection.Open(database.connectionString(), data::DatabaseFileCheck::PageCheck::Full);
+    connection.Open(database.connectionString(), data::PageCheck::Full);
     EXPECT_FALSE(connection.isReadOnly()) << connection.readOnlyReason().toStdString();
     QSet<int> stored;
     for (const QVariantList& row : readRows(connection, QStringLiteral("select Description from [Work Codes]")))

@@ -133,8 +133,8 @@ TEST_P(OlderFile, ThatIsDamagedOpensForReadingAsItWas)
     const QByteArray before = fileBytes(m_database.path());
     const UpgradeBackups backups;
     Connection connection;
-    connection.Open(m_database.connectionString(), data::DatabaseFileCheck::PageCheck::Quick,
-                    data::DatabaseFileCheck::CheckTiming::Beside);
+    connection.Open(m_database.connectionString(), data::PageCheck::Quick,
+                    data::CheckTiming::Beside);
     EXPECT_TRUE(connection.isDamaged());
     EXPECT_TRUE(connection.readOnlyReason().contains(QStringLiteral("is damaged"))) << connection.readOnlyReason().toStdString();
     connection.Close();

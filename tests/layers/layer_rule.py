@@ -6,8 +6,10 @@ data/sqlite/ and data/postgres/) <- database/ <- import/, backup/, gui/,
 reports/engine/ <- catalog/, entries/, reports/ <- cli/, app/. A folder includes itself and
 the folders below it, and names the folder in every include of its own
 files. Beside that: entries/ may include catalog/ (the entry editor opens
-the catalog's editors); data/ includes its engines and they include data/,
-but neither engine includes the other; only app/main.cpp includes cli/.
+the catalog's editors); data/'s sources include its engines and they include
+data/, but no header of data/'s root includes an engine's (the interface
+stands on its own) and neither engine includes the other; only app/main.cpp
+includes cli/.
 
 The engines' own libraries stay inside them: <sqlite3.h> is included only
 in data/sqlite/, <libpq-fe.h> only in data/postgres/, no header outside an
@@ -95,7 +97,9 @@ def order_allows(source_file, source, target):
         return True
     if source == "entries" and target == "catalog":
         return True
-    if (source == "data" and target in ENGINES) or (source in ENGINES and target == "data"):
+    if source == "data" and target in ENGINES:
+        return not source_file.endswith(".h")
+    if source in ENGINES and target == "data":
         return True
     return source_file == "app/main.cpp" and target == "cli"
 
