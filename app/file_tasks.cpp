@@ -35,6 +35,12 @@ QString backupsFolder()
     return backup::BackupFolder::besideDatabase(liveDatabasePath()).path();
 }
 
+// What the tasks need before they run.
+constexpr Form1::Needs kEveryEntry{.wholeList = true};
+// Copying the database or bringing entries into it waits for the daily backup.
+constexpr Form1::Needs kAfterTheDailyBackup{.backupDone = true};
+constexpr Form1::Needs kLetsTheDatabaseGo{.letGo = true};
+
 }  // namespace
 
 void FileTasks::tell(const QString& text) const
@@ -62,21 +68,22 @@ void FileTasks::importOldDatabase()
         tell(QStringLiteral("Cannot import '%1': %2").arg(*file, *problem));
         return;
     }
-    m_window.finishStartup();
-    try {
-        const BusyPointer busy;
-        data::Connection& connection = SharedConnection::get();
-        // A server database is backed up by the server's own tools.
-        if (!connection.isServer())
-            backup::DatabaseBackup::intoFolder(connection.dataSource(), backupsFolder(), m_window.now());
-        const import::ImportSummary summary = import::OldDatabaseImporter(connection).importFile(*file);
-        m_window.ListData();
-        tell(summary.text());
-    } catch (const import::ImportError& failure) {
-        tell(failure.message());
-    } catch (const RuntimeError& failure) {
-        tell(failure.description());
-    }
+    m_window.run(kAfterTheDailyBackup, [&] {
+        try {
+            const BusyPointer busy;
+            data::Connection& connection = SharedConnection::get();
+            // A server database is backed up by the server's own tools.
+            if (!connection.isServer())
+                backup::DatabaseBackup::intoFolder(connection.dataSource(), backupsFolder(), m_window.now());
+            const import::ImportSummary summary = import::OldDatabaseImporter(connection).importFile(*file);
+            m_window.ListData();
+            tell(summary.text());
+        } catch (const import::ImportError& failure) {
+            tell(failure.message());
+        } catch (const RuntimeError& failure) {
+            tell(failure.description());
+        }
+    });
 }
 
 void FileTasks::exportEntries()
@@ -95,42 +102,44 @@ void FileTasks::exportEntries()
         tell(cannot + QStringLiteral("it is the live database itself."));
         return;
     }
-    qint64 rows = 0;
-    m_window.completeFill();
-    try {
-        const BusyPointer busy;
-        WorkProgress progress(&m_window, QStringLiteral("Exporting the entries to '%1'...").arg(*file));
-        data::Connection& connection = SharedConnection::get();
-        const auto format = reports::EntriesExport::formatOf(*file);
-        fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace, [&](QIODevice& device) {
-            rows = reports::EntriesExport::write(connection, device, format, progress.steps());
-        });
-    } catch (const RuntimeError& failure) {
-        // Stopped by the user: the file is as it was, and that needs no word.
-        if (failure.number() == err::UserInterrupt)
+    m_window.run(kEveryEntry, [&] {
+        qint64 rows = 0;
+        try {
+            const BusyPointer busy;
+            WorkProgress progress(&m_window, QStringLiteral("Exporting the entries to '%1'...").arg(*file));
+            data::Connection& connection = SharedConnection::get();
+            const auto format = reports::EntriesExport::formatOf(*file);
+            fs::DurableFile::write(*file, fs::DurableFile::Policy::Replace, [&](QIODevice& device) {
+                rows = reports::EntriesExport::write(connection, device, format, progress.steps());
+            });
+        } catch (const RuntimeError& failure) {
+            // Stopped by the user: the file is as it was, and that needs no word.
+            if (failure.number() == err::UserInterrupt)
+                return;
+            QString reason = failure.description();
+            if (!reason.endsWith(u'.'))
+                reason += u'.';
+            tell(cannot + reason);
             return;
-        QString reason = failure.description();
-        if (!reason.endsWith(u'.'))
-            reason += u'.';
-        tell(cannot + reason);
-        return;
-    }
-    tell(QStringLiteral("Exported %1 entries to '%2'.").arg(rows).arg(*file));
+        }
+        tell(QStringLiteral("Exported %1 entries to '%2'.").arg(rows).arg(*file));
+    });
 }
 
 void FileTasks::backUpNow()
 {
     if (refusedOnServer(QStringLiteral("Backups")))
         return;
-    m_window.finishStartup();
-    try {
-        const BusyPointer busy;
-        const QString copy =
-            backup::DatabaseBackup::intoFolder(liveDatabasePath(), backupsFolder(), m_window.now());
-        tell(QStringLiteral("Backup written to '%1'.").arg(copy));
-    } catch (const RuntimeError& failure) {
-        tell(failure.description());
-    }
+    m_window.run(kAfterTheDailyBackup, [this] {
+        try {
+            const BusyPointer busy;
+            const QString copy =
+                backup::DatabaseBackup::intoFolder(liveDatabasePath(), backupsFolder(), m_window.now());
+            tell(QStringLiteral("Backup written to '%1'.").arg(copy));
+        } catch (const RuntimeError& failure) {
+            tell(failure.description());
+        }
+    });
 }
 
 void FileTasks::restoreFromBackup()
@@ -151,7 +160,7 @@ void FileTasks::restoreFromBackup()
         return;
     backup::DatabaseRestore restore(liveDatabasePath(), backupsFolder());
     QString outcome;
-    m_window.withDatabaseClosed([&] {
+    m_window.run(kLetsTheDatabaseGo, [&] {
         try {
             const BusyPointer busy;
             outcome = restore.outcome(*file, restore.run(*file, m_window.now()));

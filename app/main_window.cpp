@@ -253,7 +253,9 @@ void Form1::buildControls()
 void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
-    m_undoJournal = new UndoJournal(*m_undoActions, *this, [this] { readyToWrite(); }, [this] { ListData(); });
+    m_undoJournal = new UndoJournal(
+        *m_undoActions, *this, [this](const std::function<void()>& replay) { run(kChange, replay); },
+        [this] { ListData(); });
     new LiveList(*this, *this, *m_model, [this] { completeFill(); }, [this] { return refillShown(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
@@ -615,7 +617,13 @@ bool Form1::writesReady() const
 
 void Form1::run(Needs needs, const std::function<void()>& command)
 {
-    if (needs.write)
+    if (needs.letGo) {
+        withDatabaseClosed(command);
+        return;
+    }
+    if (needs.backupDone)
+        finishStartup();
+    else if (needs.write)
         readyToWrite();
     else if (needs.wholeList)
         completeFill();

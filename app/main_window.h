@@ -118,6 +118,13 @@ public:
         bool wholeList = false;
         // It may change the database: the window is made ready to write.
         bool write = false;
+        // It copies the database or brings entries into it: the daily
+        // backup that follows the open is made first, as well.
+        bool backupDone = false;
+        // It needs the database let go (the connection and the in-use
+        // lock) while it runs: the database is taken again, opened and the
+        // list refilled afterwards, whatever the command did.
+        bool letGo = false;
     };
     // Runs a command of the window once what it needs is there.
     void run(Needs needs, const std::function<void()>& command);
@@ -175,10 +182,6 @@ public:
     // it; when there is nothing at the path or no such program can be
     // started, says so, naming what it is (`what`) and where.
     void showLocal(const QString& path, const QString& what);
-    // Lets the database go (the connection and the in-use lock), runs the
-    // work, then takes the database again, opens it and refills the list,
-    // whatever the work did.
-    void withDatabaseClosed(const std::function<void()>& work);
 
     QMenuBar* menuBar() const { return m_menuBar; }
     QWidget* clientArea() const { return m_client; }
@@ -246,6 +249,9 @@ private:
     void sayReadOnlyState();
     // Starts what follows an open of the database beside the window.
     void watchOpening();
+    // Lets the database go, runs the work, then takes the database again,
+    // opens it and refills the list, whatever the work did.
+    void withDatabaseClosed(const std::function<void()>& work);
     // Takes the database into shared use, waiting while a restore (or
     // another program) holds it alone and asking whether to go on waiting;
     // false when the user chose to end the program instead.

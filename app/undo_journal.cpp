@@ -12,9 +12,12 @@
 
 namespace hv {
 
-UndoJournal::UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> prepare,
-                         std::function<void()> refill)
-    : QObject(&actions), m_actions(actions), m_window(window), m_prepare(std::move(prepare)), m_refill(std::move(refill))
+UndoJournal::UndoJournal(UndoActions& actions, QWidget& window, RunChange runChange, std::function<void()> refill)
+    : QObject(&actions),
+      m_actions(actions),
+      m_window(window),
+      m_runChange(std::move(runChange)),
+      m_refill(std::move(refill))
 {
     connect(&m_actions, &UndoActions::undoRequested, this, [this] { replay(false); });
     connect(&m_actions, &UndoActions::redoRequested, this, [this] { replay(true); });
@@ -47,20 +50,21 @@ void UndoJournal::refresh()
 
 void UndoJournal::replay(bool redo)
 {
-    m_prepare();
-    try {
-        const BusyPointer busy;
-        data::ChangeJournal& journal = SharedConnection::get().journal();
-        // The change the menu names, which another program may have put
-        // out of reach since.
-        const qint64 named = m_offered[redo ? 1 : 0];
-        redo ? journal.redo(named) : journal.undo(named);
-    } catch (const RuntimeError& failure) {
-        UiSeam::message(&m_window, {failure.description(), UiSeam::applicationTitle(), QMessageBox::Warning,
-                                    QMessageBox::Ok});
-    }
-    // The list shows the database as it now is, and the actions what is next.
-    m_refill();
+    m_runChange([&] {
+        try {
+            const BusyPointer busy;
+            data::ChangeJournal& journal = SharedConnection::get().journal();
+            // The change the menu names, which another program may have put
+            // out of reach since.
+            const qint64 named = m_offered[redo ? 1 : 0];
+            redo ? journal.redo(named) : journal.undo(named);
+        } catch (const RuntimeError& failure) {
+            UiSeam::message(&m_window, {failure.description(), UiSeam::applicationTitle(), QMessageBox::Warning,
+                                        QMessageBox::Ok});
+        }
+        // The list shows the database as it now is, and the actions what is next.
+        m_refill();
+    });
 }
 
 }  // namespace hv

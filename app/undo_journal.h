@@ -12,14 +12,17 @@ class UndoActions;
 
 // Edit > Undo and Redo on the database's journal of changes: offers what the
 // shared connection's journal can take back or do again (refresh(), after
-// every fill of the list), replays it when asked (after `prepare`, which
-// readies the window for a change) as long as it is still the change the
-// action names, says why when it cannot, and has the list filled again.
+// every fill of the list), replays it when asked (as a change of the
+// window, through `runChange`, which readies the window for it) as long as
+// it is still the change the action names, says why when it cannot, and has
+// the list filled again.
 class UndoJournal : public QObject {
     Q_OBJECT
 
 public:
-    UndoJournal(UndoActions& actions, QWidget& window, std::function<void()> prepare, std::function<void()> refill);
+    using RunChange = std::function<void(const std::function<void()>& change)>;
+
+    UndoJournal(UndoActions& actions, QWidget& window, RunChange runChange, std::function<void()> refill);
 
     // Asks the journal what Undo and Redo would do now.
     void refresh();
@@ -29,7 +32,7 @@ private:
 
     UndoActions& m_actions;
     QWidget& m_window;
-    std::function<void()> m_prepare;
+    RunChange m_runChange;
     std::function<void()> m_refill;
     // The IDs of the changes Undo and Redo name (0: none).
     std::array<qint64, 2> m_offered{};
