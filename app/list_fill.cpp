@@ -79,7 +79,7 @@ void ListFill::abandon()
 
 void ListFill::readNextBatch()
 {
-    if (!pending())
+    if (!pending() || !m_hold.mayRun())
         return;
     if (readRows(std::max(1, m_pace.batchRows), m_pace.batchMs)) {
         showSome();

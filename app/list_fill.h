@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/work_hours_model.h"
+#include "gui/modal_hold.h"
 
 #include <QObject>
 #include <QTimer>
@@ -20,7 +21,8 @@ namespace hv {
 // the event loop while the window answers. Each row takes the steps of
 // ListData's error report (lines 106 to 120), and the recordset is closed at
 // the end (line 122); a step that fails is reported with its line and the
-// row goes on with the next step.
+// row goes on with the next step. No batch is read while a modal window or
+// long work of the program is open: the fill goes on once they close.
 class ListFill : public QObject {
     Q_OBJECT
 
@@ -85,6 +87,7 @@ private:
     int m_rowsRead = 0;
     int m_rowsShown = 0;
     QTimer m_next;
+    ModalHold m_hold{*this, [this] { readNextBatch(); }};
 };
 
 }  // namespace hv

@@ -4,7 +4,6 @@
 #include "entries/entry_list.h"
 #include "data/connection.h"
 #include "gui/shared_connection.h"
-#include "gui/ui_seam.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -82,22 +81,14 @@ bool LiveList::eventFilter(QObject* watched, QEvent* event)
 
 void LiveList::heard()
 {
-    if (!m_gather.isActive() && !m_waitingForModals)
+    if (!m_gather.isActive() && !m_hold.holding())
         m_gather.start(kGatherMs);
 }
 
 void LiveList::refill()
 {
-    if (UiSeam::openModals() > 0) {
-        if (!m_waitingForModals) {
-            m_waitingForModals = true;
-            UiSeam::afterModals(this, [this] {
-                m_waitingForModals = false;
-                refill();
-            });
-        }
+    if (!m_hold.mayRun())
         return;
-    }
     // A server that cannot be reached is not read: the rows shown stay,
     // and the connection made again refills them.
     if (serverUnreached()) {

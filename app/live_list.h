@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/database_watch.h"
+#include "gui/modal_hold.h"
 
 #include <QObject>
 #include <QString>
@@ -69,10 +70,10 @@ private:
     DatabaseWatch m_watch;
     QTimer m_gather;
     QTimer m_lookAtConnection;
-    bool m_waitingForModals = false;
     QString m_note;
     // When the rows shown were last read whole.
     QTime m_readAt;
+    ModalHold m_hold{*this, [this] { refill(); }};
 };
 
 }  // namespace hv

@@ -72,9 +72,17 @@ void OpeningChecks::finish()
     }
 }
 
+void OpeningChecks::resume()
+{
+    if (m_poll.isActive())
+        poll();
+    else if (m_backup && m_backupEnded)
+        backedUp();
+}
+
 void OpeningChecks::poll()
 {
-    if (!SharedConnection::pageCheckDone())
+    if (!m_hold.mayRun() || !SharedConnection::pageCheckDone())
         return;
     m_poll.stop();
     afterCheck();
@@ -103,6 +111,7 @@ void OpeningChecks::backUp()
     const auto source = connection.checkedFully() ? backup::DatabaseBackup::Source::CheckedSound
                                                   : backup::DatabaseBackup::Source::Unchecked;
     m_backupFailure.reset();
+    m_backupEnded = false;
     m_backup.reset(QThread::create([this, database = connection.dataSource(), folder = backup::BackupFolder::besideDatabase(connection.dataSource()).path(),
                                     now = m_now(), source] {
         // Each step of the copy looks whether the program is going away.
@@ -120,7 +129,10 @@ void OpeningChecks::backUp()
     }));
     connect(m_backup.get(), &QThread::finished, this, [this, thread = m_backup.get()] {
         // Unless finish() took it in first.
-        if (m_backup.get() == thread)
+        if (m_backup.get() != thread)
+            return;
+        m_backupEnded = true;
+        if (m_hold.mayRun())
             backedUp();
     });
     m_backup->start();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/modal_hold.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -19,7 +21,9 @@ namespace hv {
 // daily backup of a sound local database, copied on a thread of its own;
 // a backup that fails is said as start-up says it. Writes may go on while
 // the copy is made (it holds one state of the database all the same), and
-// going away stops a copy half made, leaving no part of it.
+// going away stops a copy half made, leaving no part of it. Nothing of this
+// runs from the event loop while a modal window or long work of the program
+// is open: it goes on once they close.
 class OpeningChecks : public QObject {
     Q_OBJECT
 
@@ -49,6 +53,8 @@ Q_SIGNALS:
 
 private:
     void poll();
+    // Goes on with whatever was held off: the poll, or the backup's end.
+    void resume();
     // The verdict is in: says a damaged database, then begins the backup.
     void afterCheck();
     void backUp();
@@ -62,6 +68,9 @@ private:
     std::unique_ptr<QThread> m_backup;
     // What the backup thread found wrong, read once it has ended.
     std::optional<QString> m_backupFailure;
+    // The backup's thread has ended, and its end is not taken in yet.
+    bool m_backupEnded = false;
+    ModalHold m_hold{*this, [this] { resume(); }};
 };
 
 }  // namespace hv

@@ -27,6 +27,12 @@ void DatabaseWatch::setIntervals(int serverMs, int fileMs)
 
 void DatabaseWatch::check()
 {
+    if (!m_hold.mayRun()) {
+        // The socket's news waits as well, unread, without waking the loop.
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        return;
+    }
     if (!SharedConnection::isSet() || SharedConnection::current().state() != data::Connection::StateOpen) {
         m_notifier.reset();
         return;
@@ -44,8 +50,10 @@ void DatabaseWatch::check()
 void DatabaseWatch::followSocket()
 {
     const int socket = SharedConnection::current().changeSocket();
-    if (m_notifier && m_notifier->socket() == socket)
+    if (m_notifier && m_notifier->socket() == socket) {
+        m_notifier->setEnabled(true);
         return;
+    }
     m_notifier.reset();
     if (socket < 0)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/modal_hold.h"
+
 #include <QObject>
 #include <QTimer>
 #include <memory>
@@ -12,7 +14,9 @@ namespace hv {
 // (SharedConnection): another copy of the program on the same file, or
 // another login on the server. The server's notice is heard as it comes; a
 // local file is asked on a slow timer and whenever check() is called (the
-// window's activation). Nothing is asked while the connection is closed.
+// window's activation). Nothing is asked while the connection is closed,
+// nor while a modal window or long work of the program is open: then once
+// they close.
 class DatabaseWatch : public QObject {
     Q_OBJECT
 
@@ -39,6 +43,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_serverMs = 250;
     int m_fileMs = 5000;
+    ModalHold m_hold{*this, [this] { check(); }};
 };
 
 }  // namespace hv

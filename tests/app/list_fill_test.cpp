@@ -10,9 +10,12 @@
 #include "core/settings_section.h"
 #include "data/connection.h"
 #include "gui/shared_connection.h"
+#include "gui/work_progress.h"
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -192,6 +195,39 @@ TEST_F(ListFillTest, ARefillWhileReadingStartsOverWithEveryEntryOnce)
     EXPECT_EQ(ids(*window), idsInOrder(2));
     runUntilDone(*window);
     EXPECT_EQ(ids(*window), idsInOrder(kEntries + 1));
+    closeWindow(window);
+}
+
+// Long work lets the event loop run between its steps: meanwhile the list
+// is read no further and the checks after the open make no backup; both go
+// on once the work ends.
+TEST_F(ListFillTest, LongWorkHoldsOffTheFillAndTheChecksAfterTheOpen)
+{
+    const QString backups = backupsFolder();
+    QDir(backups).removeRecursively();
+    auto window = load();
+    ASSERT_TRUE(window->listPending());
+    SharedConnection::waitForPageCheck();
+    QStringList shownMeanwhile;
+    bool backedUpMeanwhile = false;
+    UiSeam::setProgressHandler([&](const ProgressRequest&) {
+        QTest::qWait(100);
+        shownMeanwhile = ids(*window);
+        backedUpMeanwhile = backedUpMeanwhile || QFileInfo::exists(backups);
+        return true;
+    });
+    {
+        WorkProgress work(window.get(), QStringLiteral("Writing..."));
+        const WorkSteps steps = work.steps();
+        steps(1, 2);
+        steps(2, 2);
+    }
+    EXPECT_EQ(shownMeanwhile, idsInOrder(2));
+    EXPECT_FALSE(backedUpMeanwhile);
+
+    runUntilDone(*window);
+    EXPECT_EQ(ids(*window), idsInOrder(kEntries));
+    EXPECT_TRUE(QFileInfo::exists(backups));
     closeWindow(window);
 }
 
