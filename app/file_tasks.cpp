@@ -1,6 +1,6 @@
 #include "app/file_tasks.h"
 
-#include "app/main_window.h"
+#include "app/database_session.h"
 #include "backup/backup_folder.h"
 #include "backup/database_backup.h"
 #include "backup/database_restore.h"
@@ -36,10 +36,10 @@ QString backupsFolder()
 }
 
 // What the tasks need before they run.
-constexpr Form1::Needs kEveryEntry{.wholeList = true};
+constexpr DatabaseSession::Needs kEveryEntry{.wholeList = true};
 // Copying the database or bringing entries into it waits for the daily backup.
-constexpr Form1::Needs kAfterTheDailyBackup{.backupDone = true};
-constexpr Form1::Needs kLetsTheDatabaseGo{.letGo = true};
+constexpr DatabaseSession::Needs kAfterTheDailyBackup{.backupDone = true};
+constexpr DatabaseSession::Needs kLetsTheDatabaseGo{.letGo = true};
 
 }  // namespace
 
@@ -68,15 +68,15 @@ void FileTasks::importOldDatabase()
         tell(QStringLiteral("Cannot import '%1': %2").arg(*file, *problem));
         return;
     }
-    m_window.run(kAfterTheDailyBackup, [&] {
+    m_session.run(kAfterTheDailyBackup, [&] {
         try {
             const BusyPointer busy;
             data::Connection& connection = SharedConnection::get();
             // A server database is backed up by the server's own tools.
             if (!connection.isServer())
-                backup::DatabaseBackup::intoFolder(connection.dataSource(), backupsFolder(), m_window.now());
+                backup::DatabaseBackup::intoFolder(connection.dataSource(), backupsFolder(), m_session.now());
             const import::ImportSummary summary = import::OldDatabaseImporter(connection).importFile(*file);
-            m_window.ListData();
+            m_session.refill();
             tell(summary.text());
         } catch (const import::ImportError& failure) {
             tell(failure.message());
@@ -102,7 +102,7 @@ void FileTasks::exportEntries()
         tell(cannot + QStringLiteral("it is the live database itself."));
         return;
     }
-    m_window.run(kEveryEntry, [&] {
+    m_session.run(kEveryEntry, [&] {
         qint64 rows = 0;
         try {
             const BusyPointer busy;
@@ -130,11 +130,11 @@ void FileTasks::backUpNow()
 {
     if (refusedOnServer(QStringLiteral("Backups")))
         return;
-    m_window.run(kAfterTheDailyBackup, [this] {
+    m_session.run(kAfterTheDailyBackup, [this] {
         try {
             const BusyPointer busy;
             const QString copy =
-                backup::DatabaseBackup::intoFolder(liveDatabasePath(), backupsFolder(), m_window.now());
+                backup::DatabaseBackup::intoFolder(liveDatabasePath(), backupsFolder(), m_session.now());
             tell(QStringLiteral("Backup written to '%1'.").arg(copy));
         } catch (const RuntimeError& failure) {
             tell(failure.description());
@@ -160,10 +160,10 @@ void FileTasks::restoreFromBackup()
         return;
     backup::DatabaseRestore restore(liveDatabasePath(), backupsFolder());
     QString outcome;
-    m_window.run(kLetsTheDatabaseGo, [&] {
+    m_session.run(kLetsTheDatabaseGo, [&] {
         try {
             const BusyPointer busy;
-            outcome = restore.outcome(*file, restore.run(*file, m_window.now()));
+            outcome = restore.outcome(*file, restore.run(*file, m_session.now()));
         } catch (const RuntimeError& failure) {
             outcome = failure.description();
         }
@@ -178,7 +178,7 @@ void FileTasks::showBackupsFolder()
         tell(QStringLiteral("The backups folder '%1' cannot be created.").arg(folder));
         return;
     }
-    m_window.showLocal(folder, QStringLiteral("backups folder"));
+    m_showLocal(folder, QStringLiteral("backups folder"));
 }
 
 }  // namespace hv

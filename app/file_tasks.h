@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <utility>
+
+class QWidget;
 
 namespace hv {
 
-class Form1;
+class DatabaseSession;
 
 // The File menu's tasks on the database, the same as the command line's
 // --import, --export, --backup and --restore: each asks for its file through
@@ -12,7 +16,14 @@ class Form1;
 // when the data changed.
 class FileTasks {
 public:
-    explicit FileTasks(Form1& window) : m_window(window) {}
+    // Shows a file or folder of this machine, naming what it is.
+    using ShowLocal = std::function<void(const QString& path, const QString& what)>;
+
+    // The tasks run on `window`'s database session, and through it.
+    FileTasks(QWidget& window, DatabaseSession& session, ShowLocal showLocal)
+        : m_window(window), m_session(session), m_showLocal(std::move(showLocal))
+    {
+    }
 
     // "Import Old Database...": an old-format file into the current database,
     // after a backup of a local one; tells the import's summary.
@@ -34,7 +45,9 @@ private:
     bool refusedOnServer(const QString& what) const;
     void tell(const QString& text) const;
 
-    Form1& m_window;
+    QWidget& m_window;
+    DatabaseSession& m_session;
+    ShowLocal m_showLocal;
 };
 
 }  // namespace hv

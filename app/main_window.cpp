@@ -9,7 +9,6 @@
 #include "app/list_input.h"
 #include "app/live_list.h"
 #include "app/main_menu.h"
-#include "app/opening_checks.h"
 #include "app/undo_actions.h"
 #include "app/undo_journal.h"
 #include "core/version.h"
@@ -47,9 +46,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -112,10 +109,10 @@ QString columnKey(int position)
 const settings::Section kSettings;
 
 // What the window's commands need before they run.
-constexpr Form1::Needs kEveryEntry{.wholeList = true};
-constexpr Form1::Needs kChange{.write = true};
+constexpr DatabaseSession::Needs kEveryEntry{.wholeList = true};
+constexpr DatabaseSession::Needs kChange{.write = true};
 // A change that reads positions of the list after its refill.
-constexpr Form1::Needs kChangeInPlace{.wholeList = true, .write = true};
+constexpr DatabaseSession::Needs kChangeInPlace{.wholeList = true, .write = true};
 
 }  // namespace
 
@@ -150,9 +147,12 @@ Form1::Form1(Environment environment, QWidget* parent)
 {
     m_listFill->setPace(m_env.listPace);
     connect(m_listFill.get(), &ListFill::finished, this, [] { qCInfo(lcStartup, "list filled"); });
-    m_openingChecks =
-        new OpeningChecks(*this, [this] { return now(); }, [this] { sayReadOnlyState(); }, m_env.backupStep);
-    connect(m_openingChecks, &OpeningChecks::finished, this, [] { qCInfo(lcStartup, "opening checks done"); });
+    m_session = std::make_unique<DatabaseSession>(
+        *this, *m_listFill,
+        DatabaseSession::Options{.now = [this] { return now(); },
+                                 .waitForRestoreMs = m_env.waitForRestoreMs,
+                                 .backupStep = m_env.backupStep,
+                                 .refill = [this] { ListData(); }});
     setObjectName(QStringLiteral("Form1"));
     static const bool accessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
     Q_UNUSED(accessibleAsWindow);
@@ -254,10 +254,13 @@ void Form1::buildMenus()
 {
     m_undoActions = new UndoActions(this);
     m_undoJournal = new UndoJournal(
-        *m_undoActions, *this, [this](const std::function<void()>& replay) { run(kChange, replay); },
+        *m_undoActions, *this, [this](const std::function<void()>& replay) { m_session->run(kChange, replay); },
         [this] { ListData(); });
-    new LiveList(*this, *this, *m_model, [this] { completeFill(); }, [this] { return refillShown(); });
-    m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
+    new LiveList(
+        *this, *this, *m_model, [this] { m_session->ready(kEveryEntry); }, [this] { return refillShown(); });
+    m_fileTasks = std::make_unique<FileTasks>(
+        *this, *m_session, [this](const QString& path, const QString& what) { showLocal(path, what); });
+    m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, *m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
     connect(m_findBar, &FindBar::closeRequested, this, &Form1::hideFindBar);
@@ -305,7 +308,7 @@ bool Form1::findBarShown() const
 
 void Form1::showFindBar()
 {
-    run(kEveryEntry, [this] {
+    m_session->run(kEveryEntry, [this] {
         if (!findBarShown()) {
             m_findBar->show();
             placeList();
@@ -377,37 +380,6 @@ void Form1::showLocal(const QString& path, const QString& what)
         UiSeam::message(this, {trouble, UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Ok});
 }
 
-void Form1::withDatabaseClosed(const std::function<void()>& work)
-{
-    // The list is read again afterwards, and no copy of the database may be
-    // in the making while it is let go.
-    m_listFill->abandon();
-    m_openingChecks->finish();
-    ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("withDatabaseClosed")), this);
-    err.line(100, [&] {
-        if (SharedConnection::isSet() && SharedConnection::current().state() != data::Connection::StateClosed)
-            SharedConnection::current().Close();
-    });
-    m_useLock.release();
-    const auto reopen = qScopeGuard([&] {
-        // The user chose to end rather than wait: the window closes as usual.
-        if (!waitForDatabaseUse()) {
-            close();
-            return;
-        }
-        err.line(102, [&] {
-            m_readOnlySaid = false;
-            SharedConnection::open(connectionString());
-            if (!SharedConnection::current().isReadOnly())
-                setWindowTitle(caption());
-            sayReadOnlyState();
-        });
-        ListData();
-        watchOpening();
-    });
-    work();
-}
-
 void Form1::applyPlaces(const layout::MainWindowPlaces& places)
 {
     m_places = places;
@@ -423,66 +395,6 @@ void Form1::applyPlaces(const layout::MainWindowPlaces& places)
     place(m_buttons[5], places.helpButton);
 }
 
-QString Form1::connectionString()
-{
-    // A database on a server, once chosen, instead of the local file.
-    const QString server = database::DatabaseChoice::serverAddress();
-    if (!server.isEmpty())
-        return server;
-    return database::LocalDatabase().connectionString();
-}
-
-void Form1::watchReadOnlyState()
-{
-    // The title says so whenever the connection turns read-only: at this
-    // open, at a later one that succeeds, or when damage is met later on.
-    SharedConnection::current().setReadOnlyHandler([window = QPointer<Form1>(this)] {
-        if (window)
-            window->setWindowTitle(window->caption() + QStringLiteral(" (read-only)"));
-    });
-}
-
-QString Form1::caption() const
-{
-    // On a server the title names it, so nobody takes it for the local file.
-    if (SharedConnection::isSet() && SharedConnection::current().isServer()) {
-        const data::Connection& connection = SharedConnection::current();
-        return config::kProductName
-            + (connection.plainTextBeyondThisComputer() ? QStringLiteral(" (server %1, not encrypted)")
-                                                        : QStringLiteral(" (server %1)"))
-                  .arg(connection.serverHost());
-    }
-    return config::kProductName;
-}
-
-void Form1::askForServerPasswords()
-{
-    data::Connection::setPasswordProvider([window = QPointer<Form1>(this)](const QString& address) {
-        // The open shows the hourglass; the box is for typing in.
-        const bool busy = QGuiApplication::overrideCursor() != nullptr;
-        if (busy)
-            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-        const auto restore = qScopeGuard([busy] {
-            if (busy)
-                QGuiApplication::restoreOverrideCursor();
-        });
-        return UiSeam::askPassword(window, {QStringLiteral("The database server for %1 asks for a password.\n\n"
-                                                           "Hourvane keeps it only until it ends, and never "
-                                                           "writes it anywhere.")
-                                                .arg(address),
-                                            config::kProductName});
-    });
-}
-
-void Form1::sayReadOnlyState()
-{
-    const data::Connection& connection = SharedConnection::current();
-    if (!connection.isReadOnly() || std::exchange(m_readOnlySaid, true))
-        return;
-    UiSeam::message(this, {connection.readOnlyReason(), UiSeam::applicationTitle(), QMessageBox::Warning,
-                           QMessageBox::Ok});
-}
-
 void Form1::Form_Load()
 {
     ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("Form_Load")), this);
@@ -495,7 +407,7 @@ void Form1::Form_Load()
     // Other copies of the program learn that the database is in use; a
     // restore in progress is waited for. Without a database there is nothing
     // to guard, and nothing is left in the data folder.
-    if (fs::FileExists(liveDatabasePath()) && !waitForDatabaseUse()) {
+    if (fs::FileExists(liveDatabasePath()) && !m_session->takeIntoUse()) {
         // The user chose not to wait: the program ends before it opens
         // anything, as it does after the component check.
         m_endingProgram = true;
@@ -535,15 +447,7 @@ void Form1::Form_Load()
         OldDatabaseOffer::offer(this, liveDatabasePath());
 
     err.line(142, [&] { SharedConnection::set(data::ComponentFactory::createConnection()); });
-    err.line(144, [&] {
-        watchReadOnlyState();
-        askForServerPasswords();
-        m_readOnlySaid = false;
-        SharedConnection::open(connectionString());
-        if (SharedConnection::current().isServer() && !SharedConnection::current().isReadOnly())
-            setWindowTitle(caption());
-        sayReadOnlyState();
-    });
+    err.line(144, [&] { m_session->open(); });
 
     for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
         err.line(146 + 2 * i, [&] {
@@ -585,80 +489,7 @@ void Form1::Form_Load()
 
     // The check of the pages and the daily backup go on beside the window,
     // as the rest of the list is read.
-    watchOpening();
-}
-
-void Form1::watchOpening()
-{
-    m_openingChecks->start();
-}
-
-bool Form1::startupDone() const
-{
-    return !m_listFill->pending() && m_openingChecks->done();
-}
-
-void Form1::finishStartup()
-{
-    completeFill();
-    m_openingChecks->finish();
-}
-
-void Form1::readyToWrite()
-{
-    completeFill();
-    m_openingChecks->settleCheck();
-}
-
-bool Form1::writesReady() const
-{
-    return !m_listFill->pending() && m_openingChecks->checkSettled();
-}
-
-void Form1::run(Needs needs, const std::function<void()>& command)
-{
-    if (needs.letGo) {
-        withDatabaseClosed(command);
-        return;
-    }
-    if (needs.backupDone)
-        finishStartup();
-    else if (needs.write)
-        readyToWrite();
-    else if (needs.wholeList)
-        completeFill();
-    if (!needs.wholeList) {
-        command();
-        return;
-    }
-    ++m_wholeListHolds;
-    const auto release = qScopeGuard([this] { --m_wholeListHolds; });
-    command();
-}
-
-bool Form1::waitForDatabaseUse()
-{
-    const QString live = liveDatabasePath();
-    for (;;) {
-        {
-            const BusyPointer busy;
-            if (m_useLock.shareUse(live, m_env.waitForRestoreMs))
-                return true;
-        }
-        // A lock that cannot even be made (a folder that cannot be written)
-        // guards nothing: the database opens as the system allows.
-        if (!m_useLock.busy())
-            return true;
-        const QMessageBox::StandardButton answer = UiSeam::message(
-            this, {QStringLiteral("The database '%1' is being restored by another copy of Hourvane, or another "
-                                  "program is using it alone, so Hourvane cannot open it now.\n\n"
-                                  "Choose Retry to wait until it is free, or Cancel to end Hourvane and start it "
-                                  "again later.")
-                       .arg(live),
-                   UiSeam::applicationTitle(), QMessageBox::Warning, QMessageBox::Retry | QMessageBox::Cancel});
-        if (answer != QMessageBox::Retry)
-            return false;
-    }
+    m_session->watchOpening();
 }
 
 void Form1::setColumnWidthTwips(int position, double widthTwips)
@@ -739,21 +570,13 @@ bool Form1::readList()
     // The cells take the values as read; they become text when shown. A
     // sorted or filtered list places its rows by what only every row tells,
     // and a command that reads the list's positions counts every row.
-    const bool whole = m_model->sorted() || findBarShown() || m_wholeListHolds > 0;
+    const bool whole = m_model->sorted() || findBarShown() || m_session->holdsWholeList();
     std::optional<BusyPointer> busy;
     if (whole)
         busy.emplace();
     m_listFill->start(std::move(rs), whole ? ListFill::kEveryRow : m_listFill->pace().firstBatch);
     selectFirstRow();
     return true;
-}
-
-void Form1::completeFill()
-{
-    if (!m_listFill->pending())
-        return;
-    const BusyPointer busy;
-    m_listFill->complete();
 }
 
 void Form1::selectFirstRow()
@@ -766,7 +589,7 @@ void Form1::selectFirstRow()
 
 void Form1::ListView1_ColumnClick(int position)
 {
-    run(kEveryEntry, [this, position] { sortByColumn(position); });
+    m_session->run(kEveryEntry, [this, position] { sortByColumn(position); });
 }
 
 void Form1::sortByColumn(int position)
@@ -851,24 +674,24 @@ void Form1::restoreDesignSize()
 
 void Form1::PushButton4_Click()
 {
-    run(kChange, [this] { catalog::loadSampleData(this, [this] { ListData(); }); });
+    m_session->run(kChange, [this] { catalog::loadSampleData(this, [this] { ListData(); }); });
 }
 
 void Form1::PushButton2_Click()
 {
-    run(kChange, [this] { entries::addNewWork(*this); });
+    m_session->run(kChange, [this] { entries::addNewWork(*this); });
 }
 
 void Form1::PushButton1_Click()
 {
     // The entry's place is found again by its position after the refill.
-    run(kChangeInPlace, [this] { entries::editSelectedWork(*this); });
+    m_session->run(kChangeInPlace, [this] { entries::editSelectedWork(*this); });
 }
 
 void Form1::PushButton3_Click()
 {
     // It reads no more than whether there is a current row, and which.
-    run(kChange, [this] { entries::deleteSelectedWork(*this); });
+    m_session->run(kChange, [this] { entries::deleteSelectedWork(*this); });
 }
 
 int Form1::listCount() const
@@ -939,7 +762,7 @@ void Form1::Form_Unload()
 
 void Form1::PushButton5_Click()
 {
-    run(kEveryEntry, [this] {
+    m_session->run(kEveryEntry, [this] {
         ErrorReport err(ErrorReport::location(kOwner, QStringLiteral("PushButton5_Click")), this);
         Form4 chooser;
         err.line(100, [&] { chooser.Show(); });

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/database_session.h"
 #include "app/file_tasks.h"
 #include "app/list_fill.h"
 #include "app/main_window_layout.h"
 #include "gui/skin_framework.h"
 #include "gui/window_pointer.h"
-#include "backup/database_use_lock.h"
 #include "entries/entry_list.h"
 
 #include <QDateTime>
@@ -26,7 +26,6 @@ namespace hv {
 class FindBar;
 class ListInput;
 class MainMenu;
-class OpeningChecks;
 class UndoActions;
 class UndoJournal;
 class WorkHoursModel;
@@ -94,40 +93,8 @@ public:
 
     // True while the list is still being read.
     bool listPending() const { return m_listFill->pending(); }
-    // Reads the rest of the list now, with the hourglass: what sorts,
-    // filters or reports the entries needs them all.
-    void completeFill();
-    // True when start-up has nothing left to do: the list is read, and the
-    // page check of the open and the daily backup that follow the window
-    // are done.
-    bool startupDone() const;
-    // Does all that now, with the hourglass, as whatever lets the database
-    // go, copies it or brings entries into it must first.
-    void finishStartup();
-    // Reads the rest of the list and waits for the page check's verdict, as
-    // a change to the database must first; a daily backup being made goes
-    // on beside the change.
-    void readyToWrite();
-    // True when that is done.
-    bool writesReady() const;
-
-    // What a command of the window needs before it runs.
-    struct Needs {
-        // It reads positions or counts of the list: every row is read
-        // first, and every row of a refill it makes as well.
-        bool wholeList = false;
-        // It may change the database: the window is made ready to write.
-        bool write = false;
-        // It copies the database or brings entries into it: the daily
-        // backup that follows the open is made first, as well.
-        bool backupDone = false;
-        // It needs the database let go (the connection and the in-use
-        // lock) while it runs: the database is taken again, opened and the
-        // list refilled afterwards, whatever the command did.
-        bool letGo = false;
-    };
-    // Runs a command of the window once what it needs is there.
-    void run(Needs needs, const std::function<void()>& command);
+    // The window's hold on the database, through which its commands run.
+    DatabaseSession& session() const { return *m_session; }
 
     // A click on the header of the list column at position (counted from 1).
     void ListView1_ColumnClick(int position);
@@ -237,25 +204,6 @@ private:
     void applyFind();
     void keepDesignSize();
     void restoreDesignSize();
-    static QString connectionString();
-    // A database that cannot be written shows in the title; start-up says
-    // once why, whether its open or the check that follows found it.
-    void watchReadOnlyState();
-    // The window's caption: the product name, and the server's host name
-    // while the database is on a server.
-    QString caption() const;
-    // Passwords a server asks for are asked of the user in a password box.
-    void askForServerPasswords();
-    void sayReadOnlyState();
-    // Starts what follows an open of the database beside the window.
-    void watchOpening();
-    // Lets the database go, runs the work, then takes the database again,
-    // opens it and refills the list, whatever the work did.
-    void withDatabaseClosed(const std::function<void()>& work);
-    // Takes the database into shared use, waiting while a restore (or
-    // another program) holds it alone and asking whether to go on waiting;
-    // false when the user chose to end the program instead.
-    bool waitForDatabaseUse();
 
     Environment m_env;
     WorkHoursModel* m_model = nullptr;
@@ -267,10 +215,10 @@ private:
     FindBar* m_findBar = nullptr;
     UndoActions* m_undoActions = nullptr;
     UndoJournal* m_undoJournal = nullptr;
-    OpeningChecks* m_openingChecks = nullptr;
     // Refills the list when others change the database.
     ListInput* m_listInput = nullptr;
-    FileTasks m_fileTasks{*this};
+    std::unique_ptr<DatabaseSession> m_session;
+    std::unique_ptr<FileTasks> m_fileTasks;
     std::unique_ptr<MainMenu> m_menu;
     layout::MainWindowPlaces m_places;
     QTreeView* m_listView = nullptr;
@@ -279,15 +227,8 @@ private:
     bool m_Maximized = false;
     bool m_applyingWidths = false;
     bool m_endingProgram = false;
-    // Why the database is read-only has been said since it was opened.
-    bool m_readOnlySaid = false;
-    // Commands running that need every row of the list, refills included.
-    int m_wholeListHolds = 0;
     WindowPointer m_pointer;
     SkinFramework m_SkinFramework1;
-    // Held while the window lives, so that a restore by another copy of the
-    // program waits for it to close.
-    backup::DatabaseUseLock m_useLock;
     QTimer m_sizeGuard;
 };
 

@@ -25,7 +25,7 @@ inline std::unique_ptr<Form1> loadedWindow()
 inline std::unique_ptr<Form1> startedWindow()
 {
     auto window = loadedWindow();
-    window->finishStartup();
+    window->session().ready({.backupDone = true});
     return window;
 }
 

@@ -46,7 +46,7 @@ protected:
     // rather than wait for ever.
     static void runUntilDone(const Form1& window)
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.startupDone(); }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.session().isReady({.backupDone = true}); }, 60000));
     }
 
     static QStringList ids(const Form1& window)
@@ -104,7 +104,7 @@ void PrintTo(const EarlyAction& action, std::ostream* out)
 // (or, before a change, while the page check's verdict is still awaited).
 int rowsRead(const Form1& window, bool changing)
 {
-    const bool ready = changing ? window.writesReady() : !window.listPending();
+    const bool ready = changing ? window.session().isReady({.write = true}) : !window.listPending();
     return ready ? window.listModel()->rowCount() : -1;
 }
 

@@ -97,10 +97,10 @@ TEST_F(MainWindowTest, TheCheckAndTheBackupComeOnceTheWindowIsUp)
     m_ui.clear();
 
     auto window = load();
-    EXPECT_FALSE(window->startupDone());
+    EXPECT_FALSE(window->session().isReady({.backupDone = true}));
     EXPECT_FALSE(QFileInfo::exists(backups));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().isReady({.backupDone = true}); }, 60000));
     EXPECT_EQ(backup::BackupFolder(backups, liveDatabase()).copies().size(), 1);
     EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
     closeWindow(window);
@@ -159,11 +159,11 @@ TEST_F(DailyBackupTest, GoesOnBesideAChangeAndStopsWithTheProgramLeavingNoPart)
 
     QElapsedTimer change;
     change.start();
-    window->readyToWrite();
+    window->session().ready({.write = true});
     SharedConnection::get().Execute(entryInsert(1, QStringLiteral("2026-05-01"), 1, QStringLiteral("1"),
                                                 QStringLiteral("made while copying")));
     EXPECT_LT(change.elapsed(), 5000);
-    EXPECT_FALSE(window->startupDone());
+    EXPECT_FALSE(window->session().isReady({.backupDone = true}));
 
     closeWindow(window);
     EXPECT_TRUE(m_ui.messages().isEmpty()) << m_ui.messages().value(0).text.toStdString();
@@ -196,7 +196,7 @@ TEST_F(DailyBackupTest, AFullDiskIsSaidOnceAndLeavesNoPartOfTheCopy)
         std::signal(SIGXFSZ, oldSignal);
     });
     auto window = load();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().isReady({.backupDone = true}); }, 60000));
 
     ASSERT_EQ(m_ui.messages().size(), 1);
     const QString said = m_ui.messages().first().text;

@@ -272,7 +272,7 @@ TEST_F(DamagedDatabaseStartTest, DamageFoundAfterTheFirstRowsAreShownIsSaidOnce)
     auto window = load();
     EXPECT_TRUE(window->listPending());
     EXPECT_EQ(window->listModel()->rowCount(), 200);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->startupDone(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().isReady({.backupDone = true}); }, 60000));
 
     const QStringList said = notices();
     ASSERT_EQ(said.size(), 1) << said.join('\n').toStdString();
