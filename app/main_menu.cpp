@@ -1,13 +1,13 @@
 #include "app/main_menu.h"
 
 #include "app/file_tasks.h"
-#include "app/main_window.h"
 #include "app/undo_actions.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWidget>
 
 namespace hv {
 
@@ -15,7 +15,7 @@ namespace {
 
 // An item that runs `run` on the window, named for tests and shortcuts.
 template <typename Run>
-QAction* item(QMenu& menu, const char* name, const QString& caption, Form1& window, Run&& run,
+QAction* item(QMenu& menu, const char* name, const QString& caption, QWidget& window, Run&& run,
               const QKeySequence& shortcut = {})
 {
     QAction* action = menu.addAction(caption);
@@ -27,7 +27,8 @@ QAction* item(QMenu& menu, const char* name, const QString& caption, Form1& wind
 
 }  // namespace
 
-MainMenu::MainMenu(QMenuBar& bar, Form1& window, FileTasks& tasks, UndoActions& undo)
+MainMenu::MainMenu(QMenuBar& bar, QWidget& window, const WindowCommands& commands, FileTasks& tasks,
+                   UndoActions& undo)
 {
     QMenu& file = *bar.addMenu(QStringLiteral("&File"));
     file.setObjectName(QStringLiteral("menuFile"));
@@ -49,23 +50,23 @@ MainMenu::MainMenu(QMenuBar& bar, Form1& window, FileTasks& tasks, UndoActions& 
     edit.addAction(undo.undo());
     edit.addAction(undo.redo());
     edit.addSeparator();
-    item(edit, "actionAdd", QStringLiteral("&Add New Work"), window, &Form1::PushButton2_Click,
+    item(edit, "actionAdd", QStringLiteral("&Add New Work"), window, commands.add,
          QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_edit = item(edit, "actionEdit", QStringLiteral("&Edit Selected Work"), window, &Form1::PushButton1_Click);
-    m_delete = item(edit, "actionDelete", QStringLiteral("&Delete Selected Work"), window, &Form1::PushButton3_Click);
+    m_edit = item(edit, "actionEdit", QStringLiteral("&Edit Selected Work"), window, commands.edit);
+    m_delete = item(edit, "actionDelete", QStringLiteral("&Delete Selected Work"), window, commands.remove);
     edit.addSeparator();
-    item(edit, "actionFind", QStringLiteral("&Find"), window, &Form1::showFindBar, QKeySequence(Qt::CTRL | Qt::Key_F));
+    item(edit, "actionFind", QStringLiteral("&Find"), window, commands.find, QKeySequence(Qt::CTRL | Qt::Key_F));
 
     QMenu& view = *bar.addMenu(QStringLiteral("&View"));
     view.setObjectName(QStringLiteral("menuView"));
-    item(view, "actionRefresh", QStringLiteral("&Refresh"), window, &Form1::ListData, QKeySequence(Qt::Key_F5));
+    item(view, "actionRefresh", QStringLiteral("&Refresh"), window, commands.refresh, QKeySequence(Qt::Key_F5));
 
     QMenu& help = *bar.addMenu(QStringLiteral("&Help"));
     help.setObjectName(QStringLiteral("menuHelp"));
-    item(help, "actionHelp", QStringLiteral("&Help"), window, &Form1::PushButton6_Click, QKeySequence(Qt::Key_F1));
-    item(help, "actionManual", QStringLiteral("&Manual"), window, &Form1::showManual);
+    item(help, "actionHelp", QStringLiteral("&Help"), window, commands.help, QKeySequence(Qt::Key_F1));
+    item(help, "actionManual", QStringLiteral("&Manual"), window, commands.manual);
     QAction* about =
-        item(help, "actionAbout", QStringLiteral("&About Hourvane"), window, &Form1::showAbout);
+        item(help, "actionAbout", QStringLiteral("&About Hourvane"), window, commands.about);
     about->setMenuRole(QAction::AboutRole);
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <functional>
+
 class QAction;
 class QMenuBar;
+class QWidget;
 
 namespace hv {
 
 class FileTasks;
-class Form1;
 class UndoActions;
 
 // The main window's menu bar: File, Edit, View and Help, with mnemonics and
@@ -14,7 +16,20 @@ class UndoActions;
 // command-line command of the same task.
 class MainMenu {
 public:
-    MainMenu(QMenuBar& bar, Form1& window, FileTasks& tasks, UndoActions& undo);
+    // The window's own commands the menu offers, each as its button or
+    // shortcut runs it.
+    struct WindowCommands {
+        std::function<void()> add;
+        std::function<void()> edit;
+        std::function<void()> remove;
+        std::function<void()> find;
+        std::function<void()> refresh;
+        std::function<void()> help;
+        std::function<void()> manual;
+        std::function<void()> about;
+    };
+
+    MainMenu(QMenuBar& bar, QWidget& window, const WindowCommands& commands, FileTasks& tasks, UndoActions& undo);
 
     // Shared with the list's keyboard and context menu.
     QAction& editAction() const { return *m_edit; }

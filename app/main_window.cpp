@@ -260,7 +260,16 @@ void Form1::buildMenus()
         *this, *this, *m_model, [this] { m_session->ready(kEveryEntry); }, [this] { return refillShown(); });
     m_fileTasks = std::make_unique<FileTasks>(
         *this, *m_session, [this](const QString& path, const QString& what) { showLocal(path, what); });
-    m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, *m_fileTasks, *m_undoActions);
+    m_menu = std::make_unique<MainMenu>(*m_menuBar, *this,
+                                        MainMenu::WindowCommands{.add = [this] { PushButton2_Click(); },
+                                                                 .edit = [this] { PushButton1_Click(); },
+                                                                 .remove = [this] { PushButton3_Click(); },
+                                                                 .find = [this] { showFindBar(); },
+                                                                 .refresh = [this] { ListData(); },
+                                                                 .help = [this] { PushButton6_Click(); },
+                                                                 .manual = [this] { showManual(); },
+                                                                 .about = [this] { showAbout(); }},
+                                        *m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
     connect(m_findBar, &FindBar::closeRequested, this, &Form1::hideFindBar);
