@@ -1,8 +1,10 @@
 #include "app/main_menu.h"
 
 #include "app/file_tasks.h"
+#include "app/find_bar.h"
 #include "app/main_window.h"
 #include "app/undo_actions.h"
+#include "entries/week_sheet_command.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -53,6 +55,18 @@ MainMenu::MainMenu(QMenuBar& bar, Form1& window, FileTasks& tasks, UndoActions& 
          QKeySequence(Qt::CTRL | Qt::Key_N));
     m_edit = item(edit, "actionEdit", QStringLiteral("&Edit Selected Work"), window, &Form1::PushButton1_Click);
     m_delete = item(edit, "actionDelete", QStringLiteral("&Delete Selected Work"), window, &Form1::PushButton3_Click);
+    // The week sheet shows a cell of several entries in the list, found by
+    // the find bar.
+    m_weekSheet = item(
+        edit, "actionWeekSheet", QStringLiteral("&Week Sheet..."), window,
+        [&window] {
+            entries::openWeekSheet(window, [&window](const QString& employee, const QString& workCode,
+                                                     const QString& description) {
+                window.showFindBar();
+                window.findBar()->choose(employee, workCode, reports::QuickPeriod::AllDates, description);
+            });
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_W));
     edit.addSeparator();
     item(edit, "actionFind", QStringLiteral("&Find"), window, &Form1::showFindBar, QKeySequence(Qt::CTRL | Qt::Key_F));
 

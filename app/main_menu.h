@@ -19,10 +19,12 @@ public:
     // Shared with the list's keyboard and context menu.
     QAction& editAction() const { return *m_edit; }
     QAction& deleteAction() const { return *m_delete; }
+    QAction& weekSheetAction() const { return *m_weekSheet; }
 
 private:
     QAction* m_edit = nullptr;
     QAction* m_delete = nullptr;
+    QAction* m_weekSheet = nullptr;
 };
 
 }  // namespace hv

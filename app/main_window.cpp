@@ -257,6 +257,7 @@ void Form1::buildMenus()
     new LiveList(*this, *this, *m_model, [this] { completeFill(); }, [this] { return refillShown(); });
     m_menu = std::make_unique<MainMenu>(*m_menuBar, *this, m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
+    m_listInput->contextMenu().insertAction(m_undoActions->undo(), &m_menu->weekSheetAction());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
     connect(m_findBar, &FindBar::closeRequested, this, &Form1::hideFindBar);
 }

@@ -79,6 +79,11 @@ QString EntryStatements::ofEmployeeInDays(const QString& employee, const QDate& 
         + QStringLiteral(" order by [Date Worked],ID");
 }
 
+QString EntryStatements::employeeAndDate(const QString& id)
+{
+    return QStringLiteral("select Employee,[Date Worked] from [Work Hours] where ID=") + id;
+}
+
 QString EntryStatements::updateHours(const QString& id, const QString& hours)
 {
     return QStringLiteral("update [Work Hours] set Hours=") + hours + QStringLiteral(" where ID=") + id;

@@ -48,6 +48,8 @@ public:
     // through the index of the dates: ID, Work Code, Date Worked, Hours and
     // Work Description.
     static QString ofEmployeeInDays(const QString& employee, const QDate& first, int days);
+    // The employee (ID) and the date worked of the entry `id`.
+    static QString employeeAndDate(const QString& id);
     // New hours (in the form SQL reads) for the entry `id`, nothing else.
     static QString updateHours(const QString& id, const QString& hours);
 };
