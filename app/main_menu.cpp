@@ -54,6 +54,8 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& window, const WindowCommands& command
          QKeySequence(Qt::CTRL | Qt::Key_N));
     m_edit = item(edit, "actionEdit", QStringLiteral("&Edit Selected Work"), window, commands.edit);
     m_delete = item(edit, "actionDelete", QStringLiteral("&Delete Selected Work"), window, commands.remove);
+    m_weekSheet = item(edit, "actionWeekSheet", QStringLiteral("&Week Sheet..."), window, commands.weekSheet,
+                       QKeySequence(Qt::CTRL | Qt::Key_W));
     edit.addSeparator();
     item(edit, "actionFind", QStringLiteral("&Find"), window, commands.find, QKeySequence(Qt::CTRL | Qt::Key_F));
 

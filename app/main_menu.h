@@ -22,6 +22,7 @@ public:
         std::function<void()> add;
         std::function<void()> edit;
         std::function<void()> remove;
+        std::function<void()> weekSheet;
         std::function<void()> find;
         std::function<void()> refresh;
         std::function<void()> help;
@@ -34,10 +35,12 @@ public:
     // Shared with the list's keyboard and context menu.
     QAction& editAction() const { return *m_edit; }
     QAction& deleteAction() const { return *m_delete; }
+    QAction& weekSheetAction() const { return *m_weekSheet; }
 
 private:
     QAction* m_edit = nullptr;
     QAction* m_delete = nullptr;
+    QAction* m_weekSheet = nullptr;
 };
 
 }  // namespace hv

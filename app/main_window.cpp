@@ -27,6 +27,7 @@
 #include "app/work_hours_view.h"
 #include "catalog/sample_data.h"
 #include "entries/entry_commands.h"
+#include "entries/week_sheet_command.h"
 #include "entries/entry_statements.h"
 #include "reports/report_chooser.h"
 #include "backup/database_backup.h"
@@ -264,6 +265,7 @@ void Form1::buildMenus()
                                         MainMenu::WindowCommands{.add = [this] { PushButton2_Click(); },
                                                                  .edit = [this] { PushButton1_Click(); },
                                                                  .remove = [this] { PushButton3_Click(); },
+                                                                 .weekSheet = [this] { openWeekSheet(); },
                                                                  .find = [this] { showFindBar(); },
                                                                  .refresh = [this] { ListData(); },
                                                                  .help = [this] { PushButton6_Click(); },
@@ -271,6 +273,7 @@ void Form1::buildMenus()
                                                                  .about = [this] { showAbout(); }},
                                         *m_fileTasks, *m_undoActions);
     m_listInput = new ListInput(*m_listView, m_menu->editAction(), m_menu->deleteAction(), *m_undoActions->undo());
+    m_listInput->contextMenu().insertAction(m_undoActions->undo(), &m_menu->weekSheetAction());
     connect(m_findBar, &FindBar::changed, this, &Form1::applyFind);
     connect(m_findBar, &FindBar::closeRequested, this, &Form1::hideFindBar);
 }
@@ -695,6 +698,18 @@ void Form1::PushButton1_Click()
 {
     // The entry's place is found again by its position after the refill.
     m_session->run(kChangeInPlace, [this] { entries::editSelectedWork(*this); });
+}
+
+void Form1::openWeekSheet()
+{
+    // A cell of several entries is shown in the list, found by the find bar.
+    m_session->run(kChangeInPlace, [this] {
+        entries::openWeekSheet(*this, [this](const QString& employee, const QString& workCode,
+                                             const QString& description) {
+            showFindBar();
+            m_findBar->choose(employee, workCode, reports::QuickPeriod::AllDates, description);
+        });
+    });
 }
 
 void Form1::PushButton3_Click()

@@ -141,6 +141,8 @@ public:
 
     // Help > Manual (the manual shipped in the program folder) and Help > About.
     void showManual();
+    // Edit > Week Sheet...: the selected entry's employee and week.
+    void openWeekSheet();
     void showAbout();
 
     // The time of day as the window's environment tells it.

@@ -58,13 +58,40 @@ QString EntryStatements::hoursOfWorkCode(const QString& id)
         + QStringLiteral(" group by Hours");
 }
 
+namespace {
+
+// The days from `first` as stored dates compare, from its start to the start
+// of the day after the last, so that an entry with a time of day counts and
+// the index of the dates answers.
+QString daysOfEmployee(const QString& columns, const QString& employee, const QDate& first, int days)
+{
+    return QStringLiteral("select ") + columns + QStringLiteral(" from [Work Hours] where [Employee]=") + employee
+        + QStringLiteral(" and [Date Worked] >= '") + first.toString(Qt::ISODate)
+        + QStringLiteral("' and [Date Worked] < '") + first.addDays(days).toString(Qt::ISODate) + u'\'';
+}
+
+}  // namespace
+
+QString EntryStatements::ofEmployeeInDays(const QString& employee, const QDate& first, int days)
+{
+    return daysOfEmployee(QStringLiteral("ID,[Work Code],[Date Worked],Hours,[Work Description]"), employee, first,
+                          days)
+        + QStringLiteral(" order by [Date Worked],ID");
+}
+
+QString EntryStatements::employeeAndDate(const QString& id)
+{
+    return QStringLiteral("select Employee,[Date Worked] from [Work Hours] where ID=") + id;
+}
+
+QString EntryStatements::updateHours(const QString& id, const QString& hours)
+{
+    return QStringLiteral("update [Work Hours] set Hours=") + hours + QStringLiteral(" where ID=") + id;
+}
+
 QString EntryStatements::hoursOfEmployeeOnDay(const QString& employee, const QDate& day, const QString& exceptId)
 {
-    // The day as stored dates compare, from its start to the next day's, so
-    // an entry with a time of day counts and the index of the dates answers.
-    QString sql = QStringLiteral("select Hours from [Work Hours] where [Employee]=") + employee
-        + QStringLiteral(" and [Date Worked] >= '") + day.toString(Qt::ISODate)
-        + QStringLiteral("' and [Date Worked] < '") + day.addDays(1).toString(Qt::ISODate) + u'\'';
+    QString sql = daysOfEmployee(QStringLiteral("Hours"), employee, day, 1);
     if (!exceptId.isEmpty())
         sql += QStringLiteral(" and ID<>") + exceptId;
     return sql;

@@ -44,6 +44,14 @@ public:
     // The hours of the employee `employee`'s entries on `day`, one row each,
     // but for the entry `exceptId` (none when empty).
     static QString hoursOfEmployeeOnDay(const QString& employee, const QDate& day, const QString& exceptId);
+    // The entries of the employee `employee` from `first` for `days` days,
+    // through the index of the dates: ID, Work Code, Date Worked, Hours and
+    // Work Description.
+    static QString ofEmployeeInDays(const QString& employee, const QDate& first, int days);
+    // The employee (ID) and the date worked of the entry `id`.
+    static QString employeeAndDate(const QString& id);
+    // New hours (in the form SQL reads) for the entry `id`, nothing else.
+    static QString updateHours(const QString& id, const QString& hours);
 };
 
 }  // namespace hv::entries

@@ -110,7 +110,7 @@ TEST_F(ListInputTest, ContextMenuOffersEditDeleteUndoAndCopy)
             items << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (disabled)"));
     }
     // Undo names the newest change: the fixture's last entry.
-    EXPECT_EQ(items, (QStringList{"&Edit Selected Work", "&Delete Selected Work", "&Undo Add entry 2", "&Copy"}));
+    EXPECT_EQ(items, (QStringList{"&Edit Selected Work", "&Delete Selected Work", "&Week Sheet...", "&Undo Add entry 2", "&Copy"}));
 }
 
 TEST_F(ListInputTest, CopyPutsTheSelectedRowsOnTheClipboardAsTabSeparatedText)

@@ -129,7 +129,7 @@ TEST_F(MainMenuTest, MenusAndItemsCarryMnemonicsInTheirOrder)
                          "&File: &Import Old Database..., &Export Entries..., &Back Up Now, &Restore From Backup..., "
                          "&Show Backups Folder, &Quit",
                          "&Edit: " + m_window->undoActions()->undo()->text()
-                             + ", &Redo, &Add New Work, &Edit Selected Work, &Delete Selected Work, &Find",
+                             + ", &Redo, &Add New Work, &Edit Selected Work, &Delete Selected Work, &Week Sheet..., &Find",
                          "&View: &Refresh",
                          "&Help: &Help, &Manual, &About Hourvane"}));
 }
