@@ -5,6 +5,7 @@
 #include "data/recordset.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace hv::data {
 
@@ -25,6 +26,22 @@ RecordTerms::Contract contractAt(const Recordset& rs)
             rs.Fields(QStringLiteral("Weekly Hours")).toDouble()};
 }
 
+// Reads the rows of `sql`, each with `take`; nothing from a database opened
+// read-only in a version without the table of terms.
+void readTerms(Connection& connection, const QString& sql, const std::function<void(const Recordset&)>& take)
+{
+    Recordset rs;
+    try {
+        rs.Open(sql, connection);
+    } catch (const RuntimeError&) {
+        if (connection.isReadOnly())
+            return;
+        throw;
+    }
+    for (; !rs.Eof(); rs.MoveNext())
+        take(rs);
+}
+
 void putInOrder(RecordTerms::Contracts& contracts)
 {
     std::sort(contracts.begin(), contracts.end(),
@@ -35,12 +52,30 @@ void putInOrder(RecordTerms::Contracts& contracts)
 
 QSet<qint64> RecordTerms::inactive(Connection& connection, Record kind)
 {
-    Recordset rs;
-    rs.Open(QStringLiteral("select Record from hourvane_terms where Kind=") + kindOf(kind), connection);
     QSet<qint64> ids;
-    for (; !rs.Eof(); rs.MoveNext())
-        ids.insert(rs.Fields(QStringLiteral("Record")).toLongLong());
+    readTerms(connection, QStringLiteral("select Record from hourvane_terms where Kind=") + kindOf(kind),
+              [&](const Recordset& rs) { ids.insert(rs.Fields(QStringLiteral("Record")).toLongLong()); });
     return ids;
+}
+
+QSet<QString> RecordTerms::inactiveNames(Connection& connection, Record kind)
+{
+    const QSet<qint64> ids = inactive(connection, kind);
+    if (ids.isEmpty())
+        return {};
+    const bool employees = kind == Record::Employee;
+    const QString column = employees ? QStringLiteral("Employee Name") : QStringLiteral("Description");
+    Recordset rs;
+    rs.Open(employees ? QStringLiteral("select * from [Employees Extended]")
+                      : QStringLiteral("select ID,Description from [Work Codes]"),
+            connection);
+    QSet<QString> inactiveOnes;
+    QSet<QString> activeOnes;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QString name = rs.Fields(column).toString();
+        (ids.contains(rs.Fields(QStringLiteral("ID")).toLongLong()) ? inactiveOnes : activeOnes).insert(name);
+    }
+    return inactiveOnes.subtract(activeOnes);
 }
 
 void RecordTerms::setInactive(Connection& connection, Record kind, qint64 id, bool inactive)
@@ -58,22 +93,19 @@ void RecordTerms::setInactive(Connection& connection, Record kind, qint64 id, bo
 
 RecordTerms::Contracts RecordTerms::contracts(Connection& connection, qint64 employee)
 {
-    Recordset rs;
-    rs.Open(kContractsRead + QStringLiteral(" and Record=") + QString::number(employee), connection);
     Contracts found;
-    for (; !rs.Eof(); rs.MoveNext())
-        found.push_back(contractAt(rs));
+    readTerms(connection, kContractsRead + QStringLiteral(" and Record=") + QString::number(employee),
+              [&](const Recordset& rs) { found.push_back(contractAt(rs)); });
     putInOrder(found);
     return found;
 }
 
 std::map<qint64, RecordTerms::Contracts> RecordTerms::allContracts(Connection& connection)
 {
-    Recordset rs;
-    rs.Open(kContractsRead, connection);
     std::map<qint64, Contracts> found;
-    for (; !rs.Eof(); rs.MoveNext())
+    readTerms(connection, kContractsRead, [&](const Recordset& rs) {
         found[rs.Fields(QStringLiteral("Record")).toLongLong()].push_back(contractAt(rs));
+    });
     for (auto& [employee, contracts] : found)
         putInOrder(contracts);
     return found;

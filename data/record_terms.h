@@ -29,8 +29,14 @@ public:
 
     RecordTerms() = delete;
 
-    // The IDs of the employees (or work codes) marked no longer active.
+    // The IDs of the employees (or work codes) marked no longer active. A
+    // database opened read-only in an older version, without the table of
+    // terms, has none, as it has no contracts.
     static QSet<qint64> inactive(Connection& connection, Record kind);
+    // Their names as the lists show them (an employee's "Employee Name" in
+    // "Employees Extended", a work code's Description), each only when no
+    // active one has the same name.
+    static QSet<QString> inactiveNames(Connection& connection, Record kind);
     // Marks the record no longer active, or active again; writes nothing
     // when it is so already.
     static void setInactive(Connection& connection, Record kind, qint64 id, bool inactive);

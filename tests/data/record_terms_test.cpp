@@ -36,6 +36,22 @@ TEST_P(RecordTermsTest, AnEmployeeAndAWorkCodeOfTheSameIdAreMarkedApartAndMadeAc
     EXPECT_TRUE(RecordTerms::inactive(db(), Record::Employee).isEmpty());
 }
 
+TEST_P(RecordTermsTest, ANameIsInactiveOnlyWhenNoActiveRecordBearsIt)
+{
+    const qint64 tom = addEmployee(QStringLiteral("Tom"), QStringLiteral("Smith"));
+    const qint64 otherTom = addEmployee(QStringLiteral("Tom"), QStringLiteral("Smith"));
+    const qint64 firm = addEmployee(QString(), QString(), QStringLiteral("Acme"));
+    const qint64 travel = addWorkCode(QStringLiteral("Travel"), false);
+    RecordTerms::setInactive(db(), Record::Employee, tom, true);
+    RecordTerms::setInactive(db(), Record::Employee, firm, true);
+    RecordTerms::setInactive(db(), Record::WorkCode, travel, true);
+    EXPECT_EQ(RecordTerms::inactiveNames(db(), Record::Employee), QSet<QString>{QStringLiteral("Acme")});
+    EXPECT_EQ(RecordTerms::inactiveNames(db(), Record::WorkCode), QSet<QString>{QStringLiteral("Travel")});
+    RecordTerms::setInactive(db(), Record::Employee, otherTom, true);
+    EXPECT_EQ(RecordTerms::inactiveNames(db(), Record::Employee),
+              (QSet<QString>{QStringLiteral("Acme"), QStringLiteral("Tom Smith")}));
+}
+
 TEST_P(RecordTermsTest, ContractsComeBackInTheOrderOfTheirDaysAndAnUnchangedSetWritesNothing)
 {
     const RecordTerms::Contracts given = {{QDate(2026, 7, 1), 20}, {QDate(2025, 1, 6), 37.5}};
