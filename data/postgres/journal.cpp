@@ -192,8 +192,13 @@ std::optional<ReplayConflict> PostgresJournal::conflict(qint64 change, bool forw
 
 void PostgresJournal::apply(qint64 change, bool forward)
 {
-    // The terms first: hourvane_replay marks the change undone or not.
-    m_session.run("SELECT hourvane_terms_replay($1, $2)", {QByteArray::number(change), truth(forward)});
+    // The terms first, when the change touched them: hourvane_replay marks
+    // the change undone or not.
+    const ServerResultHandle terms = m_session.run(
+        "SELECT 1 FROM hourvane_journal WHERE change = $1 AND tbl = 'hourvane_terms' LIMIT 1",
+        {QByteArray::number(change)});
+    if (PQntuples(terms.get()) > 0)
+        m_session.run("SELECT hourvane_terms_replay($1, $2)", {QByteArray::number(change), truth(forward)});
     m_session.run("SELECT hourvane_replay($1, $2)", {QByteArray::number(change), truth(forward)});
 }
 
