@@ -1,6 +1,7 @@
 #include "app/find_bar.h"
 
 #include "core/settings_section.h"
+#include "data/record_terms.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -78,13 +79,14 @@ FindBar::FindBar(QWidget* parent)
     connect(m_close, &QToolButton::clicked, this, &FindBar::closeRequested);
 }
 
-void FindBar::setNames(QComboBox& box, const QString& any, const QStringList& names, const QString& chosen)
+void FindBar::setNames(QComboBox& box, const QString& any, const QStringList& names, const QString& chosen,
+                       const QSet<QString>& inactive)
 {
     const QSignalBlocker quiet(box);
     box.clear();
     box.addItem(any, QString());
     for (const QString& name : names)
-        box.addItem(name, name);
+        box.addItem(inactive.contains(name) ? data::RecordTerms::markedInactive(name) : name, name);
     if (chosen.isEmpty())
         return;
     int at = box.findData(chosen);
@@ -100,10 +102,11 @@ QString FindBar::chosenName(const QComboBox& box)
     return box.currentData().toString();
 }
 
-void FindBar::setChoices(const QStringList& employees, const QStringList& workCodes)
+void FindBar::setChoices(const QStringList& employees, const QStringList& workCodes,
+                         const QSet<QString>& inactiveEmployees, const QSet<QString>& inactiveWorkCodes)
 {
-    setNames(*m_employee, m_employee->itemText(0), employees, chosenName(*m_employee));
-    setNames(*m_workCode, m_workCode->itemText(0), workCodes, chosenName(*m_workCode));
+    setNames(*m_employee, m_employee->itemText(0), employees, chosenName(*m_employee), inactiveEmployees);
+    setNames(*m_workCode, m_workCode->itemText(0), workCodes, chosenName(*m_workCode), inactiveWorkCodes);
 }
 
 EntryFilter FindBar::filter(const QDate& today) const

@@ -3,6 +3,7 @@
 #include "app/entry_filter.h"
 
 #include <QDate>
+#include <QSet>
 #include <QWidget>
 
 class QComboBox;
@@ -22,9 +23,11 @@ class FindBar : public QWidget {
 public:
     explicit FindBar(QWidget* parent = nullptr);
 
-    // The names to choose from; a name chosen that is no longer among them
-    // stays chosen (and finds nothing).
-    void setChoices(const QStringList& employees, const QStringList& workCodes);
+    // The names to choose from, those of records no longer active marked
+    // "(inactive)"; a name chosen that is no longer among them stays chosen
+    // (and finds nothing).
+    void setChoices(const QStringList& employees, const QStringList& workCodes,
+                    const QSet<QString>& inactiveEmployees = {}, const QSet<QString>& inactiveWorkCodes = {});
 
     // What the bar looks for, its period counted from `today`.
     EntryFilter filter(const QDate& today) const;
@@ -53,7 +56,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    static void setNames(QComboBox& box, const QString& any, const QStringList& names, const QString& chosen);
+    static void setNames(QComboBox& box, const QString& any, const QStringList& names, const QString& chosen,
+                         const QSet<QString>& inactive = {});
     static QString chosenName(const QComboBox& box);
 
     QComboBox* m_employee;

@@ -34,6 +34,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
+#include "data/record_terms.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 
@@ -345,7 +346,15 @@ void Form1::refilter()
 {
     if (!findBarShown())
         return;
-    m_findBar->setChoices(m_model->valuesIn(1), m_model->valuesIn(3));
+    QSet<QString> inactiveEmployees;
+    QSet<QString> inactiveWorkCodes;
+    try {
+        inactiveEmployees = data::RecordTerms::inactiveNames(SharedConnection::get(), data::RecordTerms::Record::Employee);
+        inactiveWorkCodes = data::RecordTerms::inactiveNames(SharedConnection::get(), data::RecordTerms::Record::WorkCode);
+    } catch (const RuntimeError&) {
+        // The lists go unmarked; the next refill asks again.
+    }
+    m_findBar->setChoices(m_model->valuesIn(1), m_model->valuesIn(3), inactiveEmployees, inactiveWorkCodes);
     applyFind();
 }
 

@@ -1,5 +1,6 @@
 #include "catalog/employee_editor.h"
 
+#include "catalog/contract_dialog.h"
 #include "catalog/employee_statements.h"
 #include "gui/error_report.h"
 #include "gui/shared_connection.h"
@@ -9,9 +10,11 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
+#include "data/record_terms.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,13 +53,16 @@ constexpr std::array<BoxDefinition, 16> kBoxes{{
     {"Notes", "Notes", 120, 5520, 5520, 1425},
 }};
 
+// The strip below the buttons that holds the employee's own terms.
+constexpr int kTermsStrip = 480;
+
 // Label heights above their boxes: 255 twips, the Notes label 240.
 constexpr int kLabelHeight = 240;
 
 }  // namespace
 
 Form3::Form3(QWidget* parent)
-    : RecordEditor(QStringLiteral("Form3"), QStringLiteral("Employees"), QSize(5775, 7605), parent)
+    : RecordEditor(QStringLiteral("Form3"), QStringLiteral("Employees"), QSize(5775, 7605 + kTermsStrip), parent)
 {
     QWidget* previous = nullptr;
     for (int number = 1; number <= 16; ++number) {
@@ -90,8 +96,18 @@ Form3::Form3(QWidget* parent)
 
     m_PushButton2 = addPushButton(2, QStringLiteral("Save"), QRect(120, 7080, 2760, 405));
     m_PushButton1 = addPushButton(1, QStringLiteral("Cancel"), QRect(3000, 7080, 2640, 405));
+    // Below the buttons: the program's own terms of the employee.
+    m_inactive = placed(new QCheckBox(QStringLiteral("No longer active"), this), QStringLiteral("InactiveCheck"),
+                        QRect(120, 7605, 2640, 345));
+    m_contract = placed(new QPushButton(QStringLiteral("Contracted Hours..."), this),
+                        QStringLiteral("ContractButton"), QRect(3000, 7575, 2640, 405));
+    m_inactive->setEnabled(false);
+    m_contract->setEnabled(false);
+    connect(m_contract, &QPushButton::clicked, this, &Form3::openContracts);
     setTabOrder(previous, m_PushButton2);
     setTabOrder(m_PushButton2, m_PushButton1);
+    setTabOrder(m_PushButton1, m_inactive);
+    setTabOrder(m_inactive, m_contract);
     connect(m_PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
     connect(m_PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
     m_boxes[0]->setFocus();
@@ -135,6 +151,13 @@ void Form3::LoadData()
     if (gone)
         recordGone(QStringLiteral("This employee"));
     err.line(138, [&] { data::required(rs).Close(); });
+    if (!gone && err.line(140, [&] {
+            m_inactive->setChecked(data::RecordTerms::inactive(SharedConnection::get(), data::RecordTerms::Record::Employee)
+                                       .contains(m_ID.toLongLong()));
+        })) {
+        m_inactive->setEnabled(!SharedConnection::get().isReadOnly());
+        m_contract->setEnabled(true);
+    }
 }
 
 void Form3::PushButton2_Click()
@@ -167,8 +190,13 @@ void Form3::PushButton2_Click()
     };
     bool written = false;
     if (err.test(112, [&] { return !m_ID.isEmpty(); })) {
-        written = updateAndConfirm(err, 114, [&] { return catalog::EmployeeStatements::update(boxes(), m_ID); }, 116,
-                                   QStringLiteral("Record Successfully Updated"));
+        const bool inactive = m_inactive->isChecked();
+        written = updateAndConfirm(
+            err, 114, [&] { return catalog::EmployeeStatements::update(boxes(), m_ID); }, 116,
+            QStringLiteral("Record Successfully Updated"), [&] {
+                data::RecordTerms::setInactive(SharedConnection::get(), data::RecordTerms::Record::Employee,
+                                               m_ID.toLongLong(), inactive);
+            });
     } else {
         written = writeAndConfirm(err, 118, [&] {
             SharedConnection::get().Execute(catalog::EmployeeStatements::insert(boxes()));
@@ -176,6 +204,13 @@ void Form3::PushButton2_Click()
     }
     if (written)
         err.line(122, [&] { Unload(); });
+}
+
+void Form3::openContracts()
+{
+    const QString name = (boxText(1).trimmed() + u' ' + boxText(2).trimmed()).trimmed();
+    ContractDialog dialog(m_ID.toLongLong(), name.isEmpty() ? boxText(4) : name, this);
+    UiSeam::showModal(dialog);
 }
 
 void Form3::PushButton1_Click()

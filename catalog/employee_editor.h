@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,6 +30,11 @@ public:
     // The box of column position 1 to 15 (Text1 .. Text15); Text16 is notes().
     QLineEdit* box(int number) const;
     NotesBox* notes() const { return m_Text16; }
+    // "No longer active", saved with the employee, and "Contracted Hours...",
+    // which opens the employee's contracts; both for an employee saved before.
+    QCheckBox* inactive() const { return m_inactive; }
+    QPushButton* contractButton() const { return m_contract; }
+    void openContracts();
 
 protected:
     void LoadData() override;
@@ -41,6 +47,8 @@ private:
     NotesBox* m_Text16 = nullptr;
     QPushButton* m_PushButton2 = nullptr;
     QPushButton* m_PushButton1 = nullptr;
+    QCheckBox* m_inactive = nullptr;
+    QPushButton* m_contract = nullptr;
 };
 
 }  // namespace hv

@@ -7,6 +7,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
+#include "data/record_terms.h"
 #include "data/recordset.h"
 
 #include <QCheckBox>
@@ -49,7 +50,7 @@ bool yesNo(const QVariant& value)
 }  // namespace
 
 Form5::Form5(QWidget* parent)
-    : RecordEditor(QStringLiteral("Form5"), QStringLiteral("Work codes"), QSize(8040, 2340), parent)
+    : RecordEditor(QStringLiteral("Form5"), QStringLiteral("Work codes"), QSize(8040, 2340 + 420), parent)
 {
     m_Frame1 = placed(new QGroupBox(QStringLiteral("Description"), this), QStringLiteral("Frame1"),
                       QRect(120, 120, 7800, 825));
@@ -66,6 +67,10 @@ Form5::Form5(QWidget* parent)
     m_PushButton3 = addPushButton(3, QStringLiteral("Cancel"), QRect(4080, 1830, 3840, 405));
     // Below the window's edge: never seen, reached only with the Tab key.
     m_PushButton1 = addPushButton(1, QStringLiteral("Cancel"), QRect(5760, 7080, 5520, 405));
+    // Below the buttons: the program's own term of the work code.
+    m_inactive = placed(new QCheckBox(QStringLiteral("No longer active"), this), QStringLiteral("InactiveCheck"),
+                        QRect(240, 2340, 3720, 345));
+    m_inactive->setEnabled(false);
     pointer().resetOn(m_Frame1);
     pointer().resetOn(m_Frame2);
 
@@ -73,6 +78,7 @@ Form5::Form5(QWidget* parent)
     setTabOrder(m_PushButton3, m_PushButton1);
     setTabOrder(m_PushButton1, m_Text1);
     setTabOrder(m_Text1, m_Check1);
+    setTabOrder(m_Check1, m_inactive);
     connect(m_PushButton2, &QPushButton::clicked, this, &Form5::PushButton2_Click);
     connect(m_PushButton3, &QPushButton::clicked, this, &Form5::PushButton3_Click);
     connect(m_PushButton1, &QPushButton::clicked, this, &Form5::PushButton1_Click);
@@ -97,6 +103,11 @@ void Form5::LoadData()
     if (gone)
         recordGone(QStringLiteral("This work code"));
     err.line(110, [&] { data::required(rs).Close(); });
+    if (!gone && err.line(112, [&] {
+            m_inactive->setChecked(data::RecordTerms::inactive(SharedConnection::get(), data::RecordTerms::Record::WorkCode)
+                                       .contains(m_ID.toLongLong()));
+        }))
+        m_inactive->setEnabled(!SharedConnection::get().isReadOnly());
 }
 
 void Form5::PushButton2_Click()
@@ -116,9 +127,13 @@ void Form5::PushButton2_Click()
 
     bool written = false;
     if (err.test(106, [&] { return !m_ID.isEmpty(); })) {
+        const bool inactive = m_inactive->isChecked();
         written = updateAndConfirm(
             err, 108, [&] { return catalog::WorkCodeStatements::update(description, billable, m_ID); }, 110,
-            QStringLiteral("Record Successfully Updated"));
+            QStringLiteral("Record Successfully Updated"), [&] {
+                data::RecordTerms::setInactive(SharedConnection::get(), data::RecordTerms::Record::WorkCode,
+                                               m_ID.toLongLong(), inactive);
+            });
     } else {
         written = writeAndConfirm(err, 112, [&] {
             SharedConnection::get().Execute(catalog::WorkCodeStatements::insert(description, billable));

@@ -28,6 +28,8 @@ public:
 
     QLineEdit* description() const { return m_Text1; }
     QCheckBox* billable() const { return m_Check1; }
+    // "No longer active", saved with the work code; for one saved before.
+    QCheckBox* inactive() const { return m_inactive; }
 
 protected:
     void LoadData() override;
@@ -38,6 +40,7 @@ private:
     QGroupBox* m_Frame2 = nullptr;
     QLineEdit* m_Text1 = nullptr;
     QCheckBox* m_Check1 = nullptr;
+    QCheckBox* m_inactive = nullptr;
     QPushButton* m_PushButton2 = nullptr;
     QPushButton* m_PushButton3 = nullptr;
     QPushButton* m_PushButton1 = nullptr;

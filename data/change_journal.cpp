@@ -61,6 +61,8 @@ QString ChangeJournal::rowNoun(const QString& table)
         return QStringLiteral("employee");
     if (table == u"Work Codes")
         return QStringLiteral("work code");
+    if (table == u"hourvane_terms")
+        return QStringLiteral("setting");
     return QStringLiteral("entry");
 }
 
@@ -68,8 +70,12 @@ QString ChangeJournal::describe(const std::vector<ChangeTouch>& touches)
 {
     std::vector<ChangeTouch> records;
     std::vector<ChangeTouch> entries;
+    std::vector<ChangeTouch> settings;
     for (const ChangeTouch& touch : touches)
-        (touch.table == u"Work Hours" ? entries : records).push_back(touch);
+        (touch.table == u"Work Hours" ? entries : touch.table == u"hourvane_terms" ? settings : records).push_back(touch);
+    // A setting saved with its employee or work code is part of that edit.
+    if (records.empty())
+        records = settings;
     // One employee or work code, with the entries that went (or came back) with it.
     if (records.size() == 1 && records.front().count == 1
         && (entries.empty() || (entries.size() == 1 && entries.front().kind == records.front().kind))) {
@@ -86,7 +92,7 @@ QString ChangeJournal::describe(const std::vector<ChangeTouch>& touches)
     QStringList parts;
     for (const ChangeTouch::Kind kind : {ChangeTouch::Added, ChangeTouch::Edited, ChangeTouch::Deleted}) {
         QStringList counts;
-        for (const char* table : {"Employees", "Work Codes", "Work Hours"}) {
+        for (const char* table : {"Employees", "Work Codes", "Work Hours", "hourvane_terms"}) {
             qint64 count = 0;
             for (const ChangeTouch& touch : touches) {
                 if (touch.kind == kind && touch.table == QLatin1String(table))

@@ -11,6 +11,7 @@
 #include "data/component_factory.h"
 #include "data/connection.h"
 #include "core/locale_text.h"
+#include "data/record_terms.h"
 #include "data/recordset.h"
 #include "core/runtime_error.h"
 #include "gui/date_box.h"
@@ -85,6 +86,12 @@ QString lossLine(const QString& name, const QString& hoursQuery)
              total, total == QStringLiteral("1") ? QStringLiteral("hour") : QStringLiteral("hours"));
 }
 
+// The records no longer active, which the pickers do not offer.
+std::function<QSet<qint64>()> inactiveOnes(data::RecordTerms::Record kind)
+{
+    return [kind] { return data::RecordTerms::inactive(SharedConnection::get(), kind); };
+}
+
 }  // namespace
 
 Form2::Form2(QWidget* parent)
@@ -93,7 +100,7 @@ Form2::Form2(QWidget* parent)
       m_Combo2(newPicker(this, QStringLiteral("Combo2"), QStringLiteral("Work Code"), QRect(120, 2565, 2520, 345))),
       m_employees{RecordPicker(*m_Combo1,
                                {kOwner, QStringLiteral("LoadEmployees"), catalog::EmployeeStatements::names(),
-                                QStringLiteral("Employee Name")},
+                                QStringLiteral("Employee Name"), inactiveOnes(data::RecordTerms::Record::Employee)},
                                this),
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form3>(); },
                   QStringLiteral("Warning: Deleting assigned to will also delete issue data that is linked to this "
@@ -102,7 +109,7 @@ Form2::Form2(QWidget* parent)
                   &entries::EntryStatements::hoursOfEmployee},
       m_workCodes{RecordPicker(*m_Combo2,
                                {kOwner, QStringLiteral("LoadWorkCodes"), catalog::WorkCodeStatements::list(),
-                                QStringLiteral("Description")},
+                                QStringLiteral("Description"), inactiveOnes(data::RecordTerms::Record::WorkCode)},
                                this),
                   []() -> std::unique_ptr<RecordEditor> { return std::make_unique<Form5>(); },
                   QStringLiteral("Warning: Deleting opened by will also delete issue data that is linked to this "
@@ -200,6 +207,9 @@ void Form2::LoadEntry()
             // The first item with exactly this text; none leaves no selection.
             picker->setCurrentIndex(picker->findText(text::valueToText(value), Qt::MatchExactly | Qt::MatchCaseSensitive));
         };
+        // A record no longer active is offered again for the entry that uses it.
+        m_employees.picker.reveal(text::valueToText(rs->Fields(QStringLiteral("Employee Name"))));
+        m_workCodes.picker.reveal(text::valueToText(rs->Fields(QStringLiteral("Work Code Description"))));
         m_Text2->setText(text::valueToText(rs->Fields(QStringLiteral("ID"))));
         selectText(m_Combo1, rs->Fields(QStringLiteral("Employee Name")));
         const QVariant worked = rs->Fields(QStringLiteral("Date Worked"));

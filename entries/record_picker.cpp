@@ -23,6 +23,10 @@ void RecordPicker::fill(quint8 clearSelection)
     int previous = -1;
     err.line(0, [&] { previous = m_combo.currentIndex(); });
     err.line(100, [&] { m_ids.clear(); });
+    m_hidden.clear();
+    QSet<qint64> hidden;
+    if (m_source.hiddenIds && !err.line(100, [&] { hidden = m_source.hiddenIds().subtract(m_revealed); }))
+        hidden.clear();
     err.line(102, [&] { m_combo.clear(); });
     // The list selects the first item added to it; a fill that ends early
     // must not leave that item chosen, as nobody chose it.
@@ -40,6 +44,10 @@ void RecordPicker::fill(quint8 clearSelection)
             return endEarly();
         if (!err.line(112, [&] {
                 const QString display = text::valueToText(rs->Fields(m_source.displayColumn));
+                if (hidden.contains(id)) {
+                    m_hidden.append({id, display, static_cast<int>(m_ids.size())});
+                    return;
+                }
                 m_ids.append(id);
                 m_combo.addItem(display);
             }))
@@ -52,6 +60,25 @@ void RecordPicker::fill(quint8 clearSelection)
     const int restored = clearSelection == 0 && previous < m_combo.count() ? previous : -1;
     if (!err.line(116, [&] { m_combo.setCurrentIndex(restored); }))
         endEarly();
+}
+
+void RecordPicker::reveal(const QString& display)
+{
+    // Each row comes after the visible items it followed and the hidden rows
+    // before it that are offered already.
+    int shownBefore = 0;
+    for (const Hidden& row : std::as_const(m_hidden)) {
+        if (m_revealed.contains(row.id)) {
+            ++shownBefore;
+            continue;
+        }
+        if (row.display != display)
+            continue;
+        const int at = row.before + shownBefore++;
+        m_revealed.insert(row.id);
+        m_ids.insert(at, row.id);
+        m_combo.insertItem(at, row.display);
+    }
 }
 
 int RecordPicker::position() const

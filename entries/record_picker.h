@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <functional>
 #include <QVariant>
 
 class QComboBox;
@@ -20,6 +22,9 @@ public:
         QString fillProcedure;  // "LoadEmployees", "LoadWorkCodes"
         QString query;          // the rows, in the order they are listed
         QString displayColumn;  // the column each item shows
+        // The IDs of the records not offered (those no longer active),
+        // unless revealed; none when empty.
+        std::function<QSet<qint64>()> hiddenIds = {};
     };
 
     RecordPicker(QComboBox& combo, Source source, QWidget* reportParent);
@@ -30,6 +35,11 @@ public:
     // read is reported once and ends the fill with the rows read so far and
     // no selection.
     void fill(quint8 clearSelection);
+
+    // Offers, from now on, the records hidden by the last fill whose text is
+    // `display` (the record an entry already uses), in their place in the
+    // list.
+    void reveal(const QString& display);
 
     // The selected position, -1 when nothing is selected.
     int position() const;
@@ -46,6 +56,15 @@ private:
     Source m_source;
     QWidget* m_reportParent;
     QList<qint64> m_ids;
+    // The rows the last fill hid, in the query's order, with the number of
+    // items listed before each; and the hidden IDs offered all the same.
+    struct Hidden {
+        qint64 id;
+        QString display;
+        int before;
+    };
+    QList<Hidden> m_hidden;
+    QSet<qint64> m_revealed;
 };
 
 }  // namespace hv

@@ -77,11 +77,23 @@ bool SecondaryWindow::writeAndConfirm(ErrorReport& err, int writeLine, const std
 }
 
 bool SecondaryWindow::updateAndConfirm(ErrorReport& err, int writeLine, const std::function<QString()>& statement,
-                                       int confirmLine, const QString& confirmation)
+                                       int confirmLine, const QString& confirmation,
+                                       const std::function<void()>& alongside)
 {
     // The engine's own count of the rows the statement changed.
     long changed = -1;
-    if (!err.line(writeLine, [&] { SharedConnection::get().Execute(statement(), &changed); }))
+    if (!err.line(writeLine, [&] {
+            if (!alongside) {
+                SharedConnection::get().Execute(statement(), &changed);
+                return;
+            }
+            data::Transaction together(SharedConnection::get());
+            SharedConnection::get().Execute(statement(), &changed);
+            if (changed == 0)
+                return;
+            alongside();
+            together.commit();
+        }))
         return false;
     if (changed == 0) {
         err.line(confirmLine, [&] {

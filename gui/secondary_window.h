@@ -81,9 +81,11 @@ protected:
     // window, by another copy of the program or on the server) writes
     // nothing, says on the confirmation's line that the record no longer
     // exists instead of confirming, and the window stays open with what the
-    // user entered. Returns whether a row was updated.
+    // user entered. Returns whether a row was updated. `alongside`, when
+    // given, is written with the update, as one change, only when the record
+    // still exists.
     bool updateAndConfirm(ErrorReport& err, int writeLine, const std::function<QString()>& statement, int confirmLine,
-                          const QString& confirmation);
+                          const QString& confirmation, const std::function<void()>& alongside = {});
 
     // A box the user types into, named as its caption names it.
     struct TypedBox {

@@ -170,9 +170,13 @@ std::vector<ChangeTouch> PostgresJournal::touches(const std::vector<qint64>& cha
 
 std::optional<ReplayConflict> PostgresJournal::conflict(qint64 change, bool forward)
 {
-    const ServerResultHandle result = m_session.run(
+    // The three tables first, then the program's terms.
+    ServerResultHandle result = m_session.run(
         "SELECT tbl, row_id, made_by, " + kWhen + " FROM hourvane_replay_conflict($1, $2)",
         {QByteArray::number(change), truth(forward)});
+    if (PQntuples(result.get()) == 0)
+        result = m_session.run("SELECT tbl, row_id, made_by, " + kWhen + " FROM hourvane_terms_replay_conflict($1, $2)",
+                               {QByteArray::number(change), truth(forward)});
     if (PQntuples(result.get()) == 0)
         return std::nullopt;
     ReplayConflict found;
@@ -188,6 +192,13 @@ std::optional<ReplayConflict> PostgresJournal::conflict(qint64 change, bool forw
 
 void PostgresJournal::apply(qint64 change, bool forward)
 {
+    // The terms first, when the change touched them: hourvane_replay marks
+    // the change undone or not.
+    const ServerResultHandle terms = m_session.run(
+        "SELECT 1 FROM hourvane_journal WHERE change = $1 AND tbl = 'hourvane_terms' LIMIT 1",
+        {QByteArray::number(change)});
+    if (PQntuples(terms.get()) > 0)
+        m_session.run("SELECT hourvane_terms_replay($1, $2)", {QByteArray::number(change), truth(forward)});
     m_session.run("SELECT hourvane_replay($1, $2)", {QByteArray::number(change), truth(forward)});
 }
 

@@ -75,7 +75,8 @@ void grantRights(PostgresSession& session, const QString& editors, const QString
         if (relation == "hourvane_secret")
             continue;
         give(session, "SELECT", name, {editors, readers});
-        if (relation == "Employees" || relation == "Work Codes" || relation == "Work Hours")
+        if (relation == "Employees" || relation == "Work Codes" || relation == "Work Hours"
+            || relation == "hourvane_terms")
             give(session, "INSERT, UPDATE, DELETE", name, {editors});
     }
     // The IDs' numberings, which the editors' writes move on (and the
@@ -95,7 +96,8 @@ void grantRights(PostgresSession& session, const QString& editors, const QString
     }
     // The server's own ways of writing what the editors may not write
     // themselves: the replay of their own changes, the numberings' moves.
-    for (const char* function : {"hourvane_replay(bigint, boolean)", "hourvane_reserve_ids(text, bigint)"})
+    for (const char* function : {"hourvane_replay(bigint, boolean)", "hourvane_reserve_ids(text, bigint)",
+                                 "hourvane_terms_replay(bigint, boolean)"})
         give(session, "EXECUTE", "FUNCTION " + QByteArray(function), {editors});
     // The check that a notice of changes is the server's own.
     give(session, "EXECUTE", "FUNCTION hourvane_notice_true(bigint, text)", {editors, readers});

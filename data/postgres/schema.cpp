@@ -12,6 +12,7 @@ extern const char* const kServerSchemaText;
 extern const char* const kServerJournalText;
 extern const char* const kServerReportViewsText;
 extern const char* const kServerNotifyText;
+extern const char* const kServerTermsText;
 
 namespace {
 
@@ -19,9 +20,12 @@ namespace {
 // changes (notify.sql), version 4 gave the journal the form of journal.sql,
 // version 5 added the index of the dates and the report queries a period is
 // selected from by it (report_views.sql), version 6 left the journal to the
-// owner's functions, which the editors' writes and replays run through; an
-// older database is brought up to date when the program connects to it.
-constexpr int kVersion = 6;
+// owner's functions, which the editors' writes and replays run through,
+// version 7 added the table of the program's own terms (terms.sql); an older
+// database is brought up to date when the program connects to it.
+constexpr int kVersion = 7;
+// The first version with the table of terms.
+constexpr int kTermsVersion = 7;
 
 // Records this version in a database whose tables were just made or brought
 // up to it.
@@ -43,15 +47,17 @@ QString upgradeWhat(int from)
         what << QStringLiteral("notifications of changes, for the lists of other programs");
     if (from < 5)
         what << QStringLiteral("an index of the dates, for reports");
-    if (from >= 2)
+    if (from >= 2 && from < 6)
         what << QStringLiteral("a journal that no one but the server's own functions writes");
+    if (from < kTermsVersion)
+        what << QStringLiteral("a table of contracted hours and of people and work codes no longer active");
     const QString last = what.takeLast();
     return what.isEmpty() ? last : what.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 const QStringList& journalNames()
 {
-    static const QStringList names = {"hourvane_journal", "hourvane_undone"};
+    static const QStringList names = {"hourvane_journal", "hourvane_undone", "hourvane_terms"};
     return names;
 }
 
@@ -92,7 +98,7 @@ int ServerSchema::version()
 QByteArray ServerSchema::script()
 {
     return QByteArray(kServerSchemaText) + QByteArray(kServerReportViewsText) + QByteArray(kServerJournalText)
-        + QByteArray(kServerNotifyText) + versionMark();
+        + QByteArray(kServerNotifyText) + QByteArray(kServerTermsText) + versionMark();
 }
 
 QStringList ServerSchema::existing(PostgresSession& session)
@@ -193,7 +199,7 @@ void ServerSchema::upgrade(PostgresSession& session, int from)
         session.begin();
         session.runScript("SELECT pg_advisory_xact_lock(hashtext('hourvane upgrade'));\n"
                           + QByteArray(kServerJournalText) + QByteArray(kServerReportViewsText)
-                          + QByteArray(kServerNotifyText) + versionMark());
+                          + QByteArray(kServerNotifyText) + QByteArray(kServerTermsText) + versionMark());
         ServerRights::grantAgain(session);
         session.commit();
     } catch (const RuntimeError& error) {

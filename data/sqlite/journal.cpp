@@ -6,12 +6,15 @@
 
 #include <QScopeGuard>
 #include <QStringList>
+#include <iterator>
 
 namespace hv::data {
 
 namespace {
 
-const char* const kTables[] = {"Employees", "Work Codes", "Work Hours"};
+// The journaled tables: the three, and the program's own terms.
+const char* const kTables[] = {"Employees", "Work Codes", "Work Hours", "hourvane_terms"};
+constexpr int kTableCount = static_cast<int>(std::size(kTables));
 
 QString textAt(sqlite3_stmt* statement, int column)
 {
@@ -148,7 +151,7 @@ void SqliteJournal::watch(sqlite3* db)
     if (!s_updateHookUsed || !exists())
         return;
     try {
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kTableCount; ++i) {
             sqlite3_stmt* read = statement("SELECT cid FROM pragma_table_info(?1) WHERE name = 'ID'");
             sqlite3_bind_text(read, 1, kTables[i], -1, SQLITE_STATIC);
             if (!step(read))
@@ -206,9 +209,9 @@ void SqliteJournal::onUpdate(void* journal, sqlite3* db, int operation, const ch
     if (!self->m_recording || qstrcmp(database, "main") != 0)
         return;
     int which = 0;
-    while (which < 3 && qstrcmp(table, kTables[which]) != 0)
+    while (which < kTableCount && qstrcmp(table, kTables[which]) != 0)
         ++which;
-    if (which == 3)
+    if (which == kTableCount)
         return;
     // The engine's own values live as long as this call: they are copied.
     const int count = sqlite3_preupdate_count(db);

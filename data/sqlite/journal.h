@@ -137,7 +137,7 @@ private:
     std::vector<RowEvent> m_pending;
     // Whether the transaction's events were written out before its end.
     bool m_writtenOut = false;
-    int m_idColumn[3] = {};
+    int m_idColumn[4] = {};
     // Set when the hook could not keep what it saw (no memory left): the
     // transaction is then refused at its commit.
     bool m_incomplete = false;

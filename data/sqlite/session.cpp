@@ -20,6 +20,7 @@ namespace hv::data {
 extern const char* const kSqliteJournalText;
 extern const char* const kSqliteJournalFrom2Text;
 extern const char* const kSqliteReportViewsText;
+extern const char* const kSqliteTermsText;
 
 namespace {
 
@@ -112,8 +113,11 @@ QString upgradeNeed(const QString& path, int from)
     else if (from < format::kOneTableJournalVersion)
         gains = QStringLiteral("its journal of changes, for Undo, takes a form that costs each write less, and it "
                                "gains an index of the dates, for reports");
-    else
+    else if (from < 4)
         gains = QStringLiteral("it gains an index of the dates, for reports");
+    if (from < format::kTermsVersion)
+        gains += (gains.isEmpty() ? QStringLiteral("it gains") : QStringLiteral(", and it gains"))
+            + QStringLiteral(" a table of contracted hours and of people and work codes no longer active");
     return QStringLiteral("The database '%1' must be brought up to date for this version of Hourvane (%2)")
         .arg(path, gains);
 }
@@ -250,6 +254,9 @@ void SqliteSession::upgrade()
             }
             // The report queries of each version, with the index they select by.
             run(kSqliteReportViewsText);
+            // The table of terms, with its journal's triggers.
+            if (found < format::kTermsVersion)
+                run(kSqliteTermsText);
             run(("PRAGMA user_version = " + QByteArray::number(format::kUserVersion)).constData());
         }
         run("COMMIT");

@@ -137,4 +137,16 @@ QString HoursTotal::toText(const QLocale& locale) const
     return text;
 }
 
+void HoursTotal::add(const HoursTotal& other)
+{
+    m_binary += other.m_binary;
+    if (m_exact && (!other.m_exact || __builtin_add_overflow(m_units, other.m_units, &m_units)))
+        m_exact = false;
+}
+
+double HoursTotal::value() const
+{
+    return m_exact ? exactText().toDouble() : m_binary;
+}
+
 }  // namespace hv::reports

@@ -24,6 +24,11 @@ public:
     void add(double hours);
     // Adds the same hours `times` times over, as exactly as one by one.
     void add(double hours, qint64 times);
+    // Adds another total, as exactly as its hours one by one.
+    void add(const HoursTotal& other);
+
+    // The total as the nearest number.
+    double value() const;
 
     // The total as a report shows a number: the locale's decimal separator,
     // no grouping, at most 15 significant digits, no trailing zeros.

@@ -39,7 +39,7 @@ ReportGroups::ReportGroups(const ReportRows& rows, const ReportLayout& layout, c
         } else if (key.isValid()) {
             const qint64 id = key.toLongLong();
             const auto found = byRecord.constFind(id);
-            group = found != byRecord.constEnd() ? *found : *byRecord.insert(id, add({rows.text(row, field), id, false}));
+            group = found != byRecord.constEnd() ? *found : *byRecord.insert(id, add({rows.text(row, field), id, false, true}));
         } else {
             const QString name = rows.text(row, field);
             const auto found = byName.constFind(name);
@@ -60,6 +60,17 @@ ReportGroups::ReportGroups(const ReportRows& rows, const ReportLayout& layout, c
             return order < 0;
         return x.id < y.id;
     });
+    // Two records of one name read apart: each name followed by its record
+    // number in brackets.
+    QHash<QString, int> sameName;
+    for (const Group& group : m_groups) {
+        if (group.byRecord)
+            ++sameName[group.name];
+    }
+    for (Group& group : m_groups) {
+        if (group.byRecord && sameName.value(group.name) > 1)
+            group.name += QStringLiteral(" (%1)").arg(group.id);
+    }
     std::vector<std::size_t> rank(m_groups.size());
     for (std::size_t place = 0; place < sorted.size(); ++place)
         rank[static_cast<std::size_t>(sorted[place])] = place;

@@ -11,7 +11,8 @@ struct ReportLayout;
 
 // The groups of a report's rows, in printing order. A group is the rows of
 // one record (an employee or a work code, known by the hidden key the rows
-// carry), so that two records of one name are two groups; from a data source
+// carry), so that two records of one name are two groups, each named with
+// its record number in brackets, "Tom Smith (4)"; from a data source
 // without keys it is the rows of one name. The rows whose record has gone
 // form one group of their own, named as the layout says. The groups follow
 // their names in the user's alphabetical order (two of one name by their
@@ -35,6 +36,7 @@ private:
         QString name;
         qint64 id = 0;
         bool withoutRecord = false;
+        bool byRecord = false;  // found by its record's ID
     };
 
     std::vector<Group> m_groups;

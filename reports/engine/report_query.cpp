@@ -19,10 +19,9 @@ QString quoted(QString text)
     return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
-// The days of a period as conditions on the stored dates: from its first
-// day on, and before the day after its last. Dates are compared as the
-// engine holds them, which the index of the dates can answer.
-QStringList periodConditions(const DatePeriod& period)
+}  // namespace
+
+QStringList ReportQuery::periodConditions(const DatePeriod& period)
 {
     const QString date = bracketed(QStringLiteral("Date Worked"));
     QStringList conditions;
@@ -34,6 +33,8 @@ QStringList periodConditions(const DatePeriod& period)
         conditions << date + QStringLiteral(" < ") + quoted(after.toString(Qt::ISODate));
     return conditions;
 }
+
+namespace {
 
 QString nameCondition(const char* column, const QString& name)
 {

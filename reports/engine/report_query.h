@@ -3,6 +3,7 @@
 #include "reports/engine/report_options.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace hv::reports {
 
@@ -25,6 +26,11 @@ struct ReportQuery {
     // The distinct pairs of employee and work code names of the rows of a
     // period, as the choices offer them.
     QString namesIn(const DatePeriod& period) const;
+
+    // The days of a period as conditions on the stored dates: from its
+    // first day on, and before the day after its last. Dates are compared
+    // as the engine holds them, which the index of the dates can answer.
+    static QStringList periodConditions(const DatePeriod& period);
 };
 
 }  // namespace hv::reports

@@ -5,6 +5,7 @@
 #include "app/work_hours_model.h"
 #include "core/twips.h"
 
+#include <QComboBox>
 #include <QTreeView>
 
 namespace hv::test {
@@ -129,6 +130,23 @@ TEST_F(FindBarTest, TheBarOpensAgainWithoutTheLastRunsCriteria)
     m_window = start();
     EXPECT_FALSE(m_window->findBarShown());
     EXPECT_EQ(shownIds().size(), 4);
+}
+
+// A name of records no longer active reads so in the list, and is still
+// what the bar looks for.
+TEST(FindBarChoices, MarkNamesOfRecordsNoLongerActive)
+{
+    FindBar bar;
+    bar.setChoices({QStringLiteral("Ann Archer"), QStringLiteral("Cid Carter")}, {QStringLiteral("Design")},
+                   {QStringLiteral("Cid Carter")}, {QStringLiteral("Design")});
+    auto* employees = bar.findChild<QComboBox*>(QStringLiteral("FindEmployee"));
+    auto* workCodes = bar.findChild<QComboBox*>(QStringLiteral("FindWorkCode"));
+    ASSERT_TRUE(employees && workCodes);
+    EXPECT_EQ(employees->itemText(1), QStringLiteral("Ann Archer"));
+    EXPECT_EQ(employees->itemText(2), QStringLiteral("Cid Carter (inactive)"));
+    EXPECT_EQ(workCodes->itemText(1), QStringLiteral("Design (inactive)"));
+    employees->setCurrentIndex(2);
+    EXPECT_EQ(bar.filter(QDate(2026, 12, 8)).employee, QStringLiteral("Cid Carter"));
 }
 
 }  // namespace

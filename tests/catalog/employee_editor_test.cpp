@@ -62,7 +62,7 @@ TEST_F(EmployeeEditorTest, WindowHasItsPlacesFontsAndTabOrder)
 {
     open<Form3>({}, [](Form3& form) {
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Employees"));
-        EXPECT_EQ(form.size(), QSize(twips::toPixels(5775), twips::toPixels(7605)));
+        EXPECT_EQ(form.size(), QSize(twips::toPixels(5775), twips::toPixels(8085)));
         EXPECT_EQ(form.minimumSize(), form.maximumSize());
         EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
         EXPECT_EQ(form.font().family(), QStringLiteral("Arial"));
@@ -120,7 +120,7 @@ TEST_P(EmployeeWindowFitTest, TheWindowLiesOnScreenAndItsButtonsCanBeReached)
     const bool smallArea = GetParam();
     bool pressedSave = false;
     open<Form3>({}, [&](Form3& form) {
-        const QSize design(twips::toPixels(5775), twips::toPixels(7605));
+        const QSize design(twips::toPixels(5775), twips::toPixels(8085));
         QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         if (smallArea) {
             area = QRect(area.topLeft(), QSize(design.width() + 40, design.height() / 2));

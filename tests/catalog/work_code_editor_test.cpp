@@ -29,7 +29,7 @@ TEST_F(WorkCodeEditorTest, WindowHasItsFramesButtonsAndTabOrder)
 {
     open<Form5>({}, [](Form5& form) {
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Work codes"));
-        EXPECT_EQ(form.size(), QSize(twips::toPixels(8040), twips::toPixels(2340)));
+        EXPECT_EQ(form.size(), QSize(twips::toPixels(8040), twips::toPixels(2760)));
         EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
         auto* frame1 = form.findChild<QGroupBox*>(QStringLiteral("Frame1"));
         auto* frame2 = form.findChild<QGroupBox*>(QStringLiteral("Frame2"));

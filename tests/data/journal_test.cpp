@@ -8,6 +8,7 @@
 #include "fixtures/database_fixture.h"
 
 #include "data/change_journal.h"
+#include "data/record_terms.h"
 #include "data/postgres/schema.h"
 #include "data/postgres/session.h"
 #include "data/sqlite/format.h"
@@ -21,9 +22,9 @@ namespace {
 using data::ChangeJournal;
 using data::Connection;
 
-const char* const kTables[] = {"Employees", "Work Codes", "Work Hours"};
+const char* const kTables[] = {"Employees", "Work Codes", "Work Hours", "hourvane_terms"};
 
-// Every row of the three tables, IDs included.
+// Every row of the three tables and of the program's terms, IDs included.
 QList<QList<QVariantList>> snapshot(Connection& connection)
 {
     QList<QList<QVariantList>> tables;
@@ -78,6 +79,8 @@ public:
 struct ChangeCase {
     const char* name;
     std::function<QString(JournalTest&, Connection&)> make;
+    // A change made before, which the undo leaves.
+    std::function<void(JournalTest&, Connection&)> prepare = {};
 };
 
 class JournalKinds : public JournalTest, public ::testing::WithParamInterface<std::tuple<Backend, ChangeCase>> {
@@ -89,6 +92,8 @@ protected:
 void undoAndRedoRestoreEveryRow(JournalTest& test, Connection& db, const ChangeCase& change)
 {
     ChangeJournal& journal = db.journal();
+    if (change.prepare)
+        change.prepare(test, db);
     const auto before = snapshot(db);
     const QString description = change.make(test, db);
     const auto after = snapshot(db);
@@ -189,6 +194,34 @@ const ChangeCase kChangeCases[] = {
                [](JournalTest& t, Connection& c) {
                    deleteWithEntries(c, QStringLiteral("Work Codes"), QStringLiteral("Work Code"), t.support);
                    return QStringLiteral("Delete work code Support (3 entries)");
+               }},
+    ChangeCase{"MarkEmployeeInactiveWithAnEdit",
+               [](JournalTest& t, Connection& c) {
+                   data::Transaction edit(c);
+                   c.Execute(QStringLiteral("update Employees set Notes = 'left' where ID = %1").arg(t.tom));
+                   data::RecordTerms::setInactive(c, data::RecordTerms::Record::Employee, t.tom, true);
+                   edit.commit();
+                   return QStringLiteral("Edit employee Tom Smith");
+               }},
+    ChangeCase{"MakeWorkCodeActiveAgain",
+               [](JournalTest& t, Connection& c) {
+                   data::Transaction edit(c, QStringLiteral("Make Travel active"));
+                   data::RecordTerms::setInactive(c, data::RecordTerms::Record::WorkCode, t.travel, false);
+                   edit.commit();
+                   return QStringLiteral("Make Travel active");
+               },
+               [](JournalTest& t, Connection& c) {
+                   data::RecordTerms::setInactive(c, data::RecordTerms::Record::WorkCode, t.travel, true);
+               }},
+    ChangeCase{"ChangeContract",
+               [](JournalTest& t, Connection& c) {
+                   data::Transaction edit(c, QStringLiteral("Contracted hours of Anna Berg"));
+                   data::RecordTerms::setContracts(c, t.anna, {{QDate(2026, 1, 1), 40}, {QDate(2026, 3, 4), 20.5}});
+                   edit.commit();
+                   return QStringLiteral("Contracted hours of Anna Berg");
+               },
+               [](JournalTest& t, Connection& c) {
+                   data::RecordTerms::setContracts(c, t.anna, {{QDate(2026, 1, 1), 40}});
                }},
     ChangeCase{"DescribedTransaction",
                [](JournalTest& t, Connection& c) {
@@ -436,7 +469,7 @@ TEST_F(JournalOnFile, AChangeWhoseRecordDoesNotFitOnTheDiskIsNotWrittenAtAll)
 // The same on a server: version 2 kept the rows' images as jsonb.
 void makeVersionTwoSchema(const TestServerSchema& schema)
 {
-    const QByteArray sql = R"sql(
+    const QByteArray sql = kServerWithoutTerms + QByteArray(R"sql(
         DROP VIEW hourvane_changes, hourvane_journal_net; DROP TABLE hourvane_journal, hourvane_undone;
         DROP SEQUENCE hourvane_journal_seq; DROP FUNCTION hourvane_journal_employees() CASCADE;
         DROP FUNCTION hourvane_journal_codes() CASCADE; DROP FUNCTION hourvane_journal_entries() CASCADE;
@@ -453,7 +486,7 @@ void makeVersionTwoSchema(const TestServerSchema& schema)
             (2, 'Work Codes', 1, '{"ID": 1, "Description": "Support", "Billable": -1}',
                 '{"ID": 1, "Description": "Help", "Billable": -1}'),
             (3, 'Work Codes', 2, NULL, '{"ID": 2, "Description": "Travel", "Billable": 0}');
-        UPDATE hourvane_schema SET version = 2)sql";
+        UPDATE hourvane_schema SET version = 2)sql");
     ASSERT_EQ(schema.run(sql), QString());
 }
 

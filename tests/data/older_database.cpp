@@ -68,12 +68,14 @@ bool makeOlderDatabase(const QString& path, int version)
     tool.start(QStringLiteral(HOURVANE_MAKE_TEMPLATE), sources << path);
     if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
         return false;
-    QByteArray older = version == 1 ? QByteArray(kVersionOne)
+    QByteArray older = version >= 4 ? QByteArray() : version == 1 ? QByteArray(kVersionOne)
                                     : limitOrderedReport("Billable Hours", "<> 0")
             + limitOrderedReport("Non Billable Hours", "= 0");
     if (version == 2)
         older += kVersionTwoJournal;
-    older += "DROP INDEX \"Work Hours by Date\"; PRAGMA user_version = " + QByteArray::number(version) + ";";
+    if (version < 4)
+        older += "DROP INDEX \"Work Hours by Date\";";
+    older += "PRAGMA user_version = " + QByteArray::number(version) + ";";
     const data::DatabaseHandle raw = openRawDatabase(path);
     return sqlite3_exec(raw.get(), older.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -20,6 +20,8 @@ namespace {
 using data::Connection;
 
 const QByteArray kDateIndex = "SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND name = 'Work Hours by Date'";
+const QByteArray kTermsTriggers =
+    "SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = 'hourvane_terms'";
 const QByteArray kOrderColumns = "SELECT count(*) FROM pragma_table_info('Billable Hours') WHERE name LIKE 'hourvane_order%'";
 
 // The description of every entry of the billable report, in its order.
@@ -85,6 +87,7 @@ TEST_P(OlderFile, IsBroughtUpToDateOnceAfterABackup)
     EXPECT_EQ(userVersionOf(m_database.path()), data::format::kUserVersion);
     EXPECT_EQ(storedBytes(m_database.path(), kDateIndex), QList<QByteArray>{"1"});
     EXPECT_EQ(storedBytes(m_database.path(), kOrderColumns), QList<QByteArray>{"2"});
+    EXPECT_EQ(storedBytes(m_database.path(), kTermsTriggers), QList<QByteArray>{"4"});
 }
 
 // A file that cannot be written keeps its report queries of then, which
@@ -105,7 +108,7 @@ TEST_P(OlderFile, ThatCannotBeWrittenOpensForReadingAsItWas)
             << connection.readOnlyReason().toStdString();
         EXPECT_EQ(errorOf([&] { connection.journal().undo(); }).description(), connection.readOnlyReason());
         if (GetParam() >= 2) {
-            EXPECT_EQ(billableReport(connection, false), QStringList({"earlier", "later"}));
+            EXPECT_EQ(billableReport(connection, GetParam() >= 4), QStringList({"earlier", "later"}));
         }
     }
     Unprivileged::makeWritable(m_database.folder());
@@ -142,7 +145,7 @@ TEST_P(OlderFile, ThatIsDamagedOpensForReadingAsItWas)
     EXPECT_EQ(fileBytes(m_database.path()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, OlderFile, ::testing::Values(1, 2, 3),
+INSTANTIATE_TEST_SUITE_P(Versions, OlderFile, ::testing::Values(1, 2, 3, 4),
                          [](const auto& info) { return "Version" + std::to_string(info.param); });
 
 // A server schema of an older version, as the SQL that takes today's back
@@ -166,13 +169,15 @@ TEST_P(OlderServerSchema, IsBroughtUpToDateOnce)
     if (!testServerAddress())
         GTEST_SKIP() << noTestServerReason().toStdString();
     const TestServerSchema schema;
-    ASSERT_EQ(schema.run(GetParam().back), QString());
+    ASSERT_EQ(schema.run(kServerWithoutTerms + QByteArray(GetParam().back)), QString());
     for (int open = 0; open < 2; ++open) {
         Connection connection;
         connection.Open(schema.address());
         connection.Execute(QStringLiteral("insert into [Work Codes] (Description,Billable) values ('Support',TRUE)"));
         EXPECT_EQ(connection.journal().undo().description, QStringLiteral("Add work code Support"));
     }
+    EXPECT_EQ(schema.storedBytes("SELECT count(*) FROM pg_trigger WHERE tgrelid = 'hourvane_terms'::regclass"),
+              QList<QByteArray>{"4"});
     EXPECT_EQ(schema.storedBytes("SELECT version FROM hourvane_schema"),
               QList<QByteArray>{QByteArray::number(data::ServerSchema::version())});
     EXPECT_EQ(schema.storedBytes("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
@@ -205,7 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
         OlderSchema{5, "ALTER FUNCTION hourvane_replay(bigint, boolean) SECURITY INVOKER; "
                        "DROP FUNCTION hourvane_reserve_ids(text, bigint); DROP TABLE hourvane_secret CASCADE; "
                        "ALTER TABLE hourvane_undone DROP COLUMN undone_by, DROP COLUMN undone_at; "
-                       "UPDATE hourvane_schema SET version = 5"}),
+                       "UPDATE hourvane_schema SET version = 5"},
+        // Before the table of terms.
+        OlderSchema{6, "UPDATE hourvane_schema SET version = 6"}),
     [](const auto& info) { return "Version" + std::to_string(info.param.version); });
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "fixtures/database_fixture.h"
 
 #include "data/change_journal.h"
+#include "data/record_terms.h"
 #include "data/postgres/handles.h"
 #include "data/postgres/journal.h"
 #include "data/postgres/rights.h"
@@ -157,6 +158,36 @@ TEST_F(ServerRightsTest, ASessionsOwnSettingsNeitherStopTheRecordNorJoinAnothers
     }
     EXPECT_EQ(m_schema->storedBytes("SELECT count(DISTINCT made_by) FROM hourvane_journal WHERE change = " + owners),
               QList<QByteArray>{"1"});
+}
+
+// The program's own terms: an editor writes and undoes its own, the
+// journal records them as the editor's, and the replay of the terms of
+// another login's change is refused as any replay is.
+TEST_F(ServerRightsTest, AnEditorsContractIsTheirsToUndoAndNoOneElses)
+{
+    ServerRights::grant(*m_owner, m_editor, ServerRights::Group::Editors);
+    data::Connection owner;
+    owner.Open(m_schema->address());
+    data::RecordTerms::setContracts(owner, 1, {{QDate(2026, 1, 1), 40}});
+    const QByteArray owners = m_schema->storedBytes("SELECT max(change) FROM hourvane_journal").value(0);
+    data::Connection editor;
+    editor.Open(m_schema->addressAs(m_editor));
+    const QString refused = asLogin(m_editor, inSchema("SELECT hourvane_terms_replay(" + owners + ", false)"));
+    EXPECT_TRUE(refused.contains(QStringLiteral("only that login may undo or redo it"))) << refused.toStdString();
+
+    {
+        data::Transaction change(editor, QStringLiteral("Contracted hours"));
+        data::RecordTerms::setContracts(editor, 1, {{QDate(2026, 1, 1), 40}, {QDate(2026, 6, 1), 20}});
+        change.commit();
+    }
+    data::RecordTerms::setInactive(editor, data::RecordTerms::Record::Employee, 1, true);
+    EXPECT_EQ(editor.journal().recent(1).front().madeBy, m_editor);
+    editor.journal().undo();
+    editor.journal().undo();
+    EXPECT_EQ(data::RecordTerms::contracts(editor, 1), (data::RecordTerms::Contracts{{QDate(2026, 1, 1), 40}}));
+    EXPECT_TRUE(data::RecordTerms::inactive(editor, data::RecordTerms::Record::Employee).isEmpty());
+    EXPECT_TRUE(asLogin(m_editor, inSchema("DELETE FROM hourvane_journal WHERE tbl = 'hourvane_terms'"))
+                    .contains(QStringLiteral("permission denied")));
 }
 
 TEST_F(ServerRightsTest, TheServerRefusesAReplayOfAnotherLoginsChangeAndNamesWhoUndidOnesOwn)

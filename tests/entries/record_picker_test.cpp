@@ -85,3 +85,52 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace hv::test
+
+namespace hv::test {
+namespace {
+
+// Records no longer active are not offered, unless an entry uses one: then
+// that one is offered in its place, with its own ID, through every refill.
+class RecordPickerHiddenTest : public CatalogTest {
+protected:
+    void SetUp() override
+    {
+        CatalogTest::SetUp();
+        for (const char* name : {"Ann", "Ben", "Cy", "Dee"})
+            execute(QStringLiteral("insert into Employees ([First Name]) values ('%1')").arg(QLatin1String(name)));
+    }
+
+    QStringList items() const
+    {
+        QStringList texts;
+        for (int i = 0; i < m_combo.count(); ++i)
+            texts << m_combo.itemText(i) + u'=' + m_picker.idAt(i + 1);
+        return texts;
+    }
+
+    QComboBox m_combo;
+    QSet<qint64> m_hidden{2, 3};
+    RecordPicker m_picker{m_combo,
+                          {QStringLiteral("Form2"), QStringLiteral("LoadEmployees"),
+                           QStringLiteral("select * from [Employees Extended]"), QStringLiteral("Employee Name"),
+                           [this] { return m_hidden; }},
+                          nullptr};
+};
+
+TEST_F(RecordPickerHiddenTest, AHiddenRecordIsOfferedOnlyOnceRevealedAndStaysThroughRefills)
+{
+    m_picker.fill(1);
+    EXPECT_EQ(items(), QStringList({"Ann=1", "Dee=4"}));
+    m_picker.reveal(QStringLiteral("Cy"));
+    m_picker.reveal(QStringLiteral("Nobody"));
+    EXPECT_EQ(items(), QStringList({"Ann=1", "Cy=3", "Dee=4"}));
+    m_picker.reveal(QStringLiteral("Ben"));
+    EXPECT_EQ(items(), QStringList({"Ann=1", "Ben=2", "Cy=3", "Dee=4"}));
+    m_combo.setCurrentIndex(2);
+    m_picker.fill(0);
+    EXPECT_EQ(items(), QStringList({"Ann=1", "Ben=2", "Cy=3", "Dee=4"}));
+    EXPECT_EQ(m_picker.idAt(m_picker.position() + 1), QStringLiteral("3"));
+}
+
+}  // namespace
+}  // namespace hv::test

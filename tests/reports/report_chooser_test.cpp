@@ -281,7 +281,7 @@ protected:
     RecordGroupsTest() : ReportsTest(std::get<0>(GetParam())) {}
 };
 
-TEST_P(RecordGroupsTest, SameNamedEmployeesAreTwoGroupsAndTheGoneOneGroupFirst)
+TEST_P(RecordGroupsTest, SameNamedEmployeesAreTwoGroupsToldApartAndTheGoneOneGroupFirst)
 {
     const QString entry = QString::fromLatin1(std::get<1>(GetParam()));
     const QString code = entry.startsWith(QStringLiteral("Billable")) ? QStringLiteral("Billable support")
@@ -310,8 +310,8 @@ TEST_P(RecordGroupsTest, SameNamedEmployeesAreTwoGroupsAndTheGoneOneGroupFirst)
         });
     });
     EXPECT_EQ(totals, QStringList({QStringLiteral("Total for (no employee) 3"), QStringLiteral("Total for anna Berg 1.5"),
-                                   QString::fromUtf8("Total for Łukasz Żółć 2"), QStringLiteral("Total for Tom Smith 82.75"),
-                                   QStringLiteral("Total for Tom Smith 838"), QStringLiteral("Grand total 927.25")}));
+                                   QString::fromUtf8("Total for Łukasz Żółć 2"), QStringLiteral("Total for Tom Smith (1) 82.75"),
+                                   QStringLiteral("Total for Tom Smith (2) 838"), QStringLiteral("Grand total 927.25")}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, RecordGroupsTest,
