@@ -17,9 +17,10 @@ int InitServerCommand::run(const QString& value, CommandContext& context)
 {
     try {
         const data::ServerSchema::Created created = data::ServerSchema::createAt(value);
+        // The database holds the tables now, so a copy of the local database
+        // (which needs an empty one) is no longer a next step here.
         context.out << QStringLiteral("Created Hourvane's tables and stored queries in '%1'. Use it with "
-                                      "hourvane --use-server, or fill it first with hourvane --copy-to-server "
-                                      "(into a database that is still empty).")
+                                      "hourvane --use-server '%1'.")
                            .arg(created.address)
                     << Qt::endl;
         if (created.groups)

@@ -73,6 +73,9 @@ TEST_F(ServerCommands, ChooseCreateCopyImportExportAndGoBack)
 
     outcome = hourvane({QStringLiteral("--init-server"), empty.address()});
     EXPECT_EQ(outcome.code, 0) << outcome.err.toStdString();
+    // Its advice names only a next step that the database now takes.
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral("--use-server"))) << outcome.out.toStdString();
+    EXPECT_FALSE(outcome.out.contains(QStringLiteral("--copy-to-server"))) << outcome.out.toStdString();
     outcome = hourvane({QStringLiteral("--init-server"), empty.address()});
     EXPECT_EQ(outcome.code, 1);
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("already holds"))) << outcome.err.toStdString();
