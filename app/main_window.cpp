@@ -755,6 +755,11 @@ void Form1::selectPosition(int position)
     m_listView->scrollTo(m_model->index(position - 1, 0));
 }
 
+int Form1::positionOfEntry(qint64 id) const
+{
+    return m_model->displayRowOfId(id) + 1;
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     m_listFill->abandon();

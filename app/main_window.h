@@ -113,6 +113,7 @@ public:
     int selectedPosition() const override;
     QString selectedText(int subItem) const override;
     void selectPosition(int position) override;
+    int positionOfEntry(qint64 id) const override;
 
     // "Add New Work", "Edit Selected Work" and "Delete Selected Work".
     void PushButton2_Click();

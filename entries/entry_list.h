@@ -23,6 +23,9 @@ public:
     virtual int selectedPosition() const = 0;
     virtual QString selectedText(int subItem) const = 0;
     virtual void selectPosition(int position) = 0;
+    // The position of the entry with this ID among the items read (counted
+    // from 1), 0 when none has it.
+    virtual int positionOfEntry(qint64 id) const = 0;
 
 protected:
     EntryList() = default;

@@ -16,7 +16,9 @@ void openWeekSheet(EntryList& list, const WeekSheet::ShowEntries& showEntries)
     QString employee;
     QDate day = QDate::currentDate();
     const int position = list.selectedPosition();
+    qint64 current = 0;
     if (list.listCount() > 0 && position > 0) {
+        current = list.selectedText(0).toLongLong();
         err.line(100, [&] {
             const std::unique_ptr<data::Recordset> rs = data::ComponentFactory::createRecordset();
             rs->Open(EntryStatements::employeeAndDate(list.selectedText(0)), SharedConnection::get());
@@ -35,7 +37,12 @@ void openWeekSheet(EntryList& list, const WeekSheet::ShowEntries& showEntries)
     if (!sheet.wroteAny())
         return;
     err.line(104, [&] { list.ListData(); });
-    if (position > 0 && list.listCount() >= position)
+    // The entry that was current stays current wherever the refill puts it;
+    // one the sheet deleted leaves its place to the next.
+    const int again = current > 0 ? list.positionOfEntry(current) : 0;
+    if (again > 0)
+        err.line(106, [&] { list.selectPosition(again); });
+    else if (position > 0 && list.listCount() >= position)
         err.line(106, [&] { list.selectPosition(position); });
 }
 

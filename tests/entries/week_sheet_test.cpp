@@ -241,5 +241,27 @@ TEST_F(WeekSheetTest, RefusedHoursWriteNothingAnEmptiedCellDeletesAndTheWeekBefo
     EXPECT_EQ(column(4), (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("7")}));
 }
 
+// The entry current before the sheet stays current after its save, though an
+// entry before it in the list was deleted by the sheet.
+TEST_F(WeekSheetTest, TheCurrentEntryStaysCurrentWhenAnEntryBeforeItGoes)
+{
+    m_window = start();
+    addAnnsEntries({QStringLiteral("x"), QStringLiteral("x")});  // Tuesday 2, Wednesday 3 hours
+    execute({entryInsert(1, QStringLiteral("2026-11-23"), 1, QStringLiteral("7"), QStringLiteral("x"))});
+    m_window->ListData();
+    m_window->selectPosition(2);
+    const QString current = m_window->selectedText(0);
+    openSheet([&](WeekSheet& sheet) {
+        sheet.findChild<QTableWidget*>(QStringLiteral("WeekTable"))->setCurrentCell(0, 3);  // Tuesday
+        key(sheet, Qt::Key_F2);
+        key(sheet, Qt::Key_Backspace);
+        key(sheet, Qt::Key_Return);
+        sheet.done(0);
+    });
+    ASSERT_EQ(column(4), (QStringList{QStringLiteral("3"), QStringLiteral("7")}));
+    EXPECT_EQ(m_window->selectedPosition(), 1);
+    EXPECT_EQ(m_window->selectedText(0), current);
+}
+
 }  // namespace
 }  // namespace hv::test
