@@ -385,7 +385,7 @@ QStringList storedDates(const QString& path)
     return dates;
 }
 
-// Writes an entry as an older program or another tool would, past the checks
+// Writes an entry as an old-format database or another tool may hold it, past the checks
 // of this one.
 void storeEntryDirectly(const QString& path, const QString& dateWorked)
 {
@@ -693,7 +693,7 @@ INSTANTIATE_TEST_SUITE_P(DayFirst, TypedDateTest,
                                            TypedDateCase{"fr_FR", "dd/MM/yyyy"}, wrong("de_DE", "30.02.2026"),
                                            wrong("de_DE", "10.12.0912"), wrong("de_DE", "11/30/2026")));
 INSTANTIATE_TEST_SUITE_P(Iso, TypedDateTest,
-                         ::testing::Values(TypedDateCase{"en_US", "yyyy-MM-dd"}, TypedDateCase{"de_DE", "yyyy-MM-dd"},
+                         ::testing::Values(TypedDateCase{"en_US", "yyyy-MM-dd"},
                                            TypedDateCase{"sv_SE", "yyyy-MM-dd"}, TypedDateCase{"sv_SE", "yyyyMMdd"},
                                            wrong("en_US", "2026-13-01"), wrong("de_DE", "1899-12-31")));
 INSTANTIATE_TEST_SUITE_P(TwoDigitYears, TypedDateTest,
